@@ -1,0 +1,34 @@
+# Two commands do all the set-up on a fresh Debian machine:
+#   make run    installs what is missing, builds, and starts Filmarch
+#   make test   installs what is missing, builds, and runs every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run cli test bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/filmarch
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+fuzz: deps
+	cmake -S . -B build-fuzz -DFILMARCH_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_amc_load
+
+clean:
+	rm -rf $(BUILD) build-fuzz

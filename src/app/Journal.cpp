@@ -1,0 +1,41 @@
+#include "app/Journal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTime>
+
+namespace filmarch {
+
+namespace {
+QString formatLine(const QString& Mes)
+{
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(": ") + Mes;
+}
+} // namespace
+
+QString Journal::logFilePath(const QString& appDir, const QDate& day)
+{
+    return QDir(appDir).filePath(QStringLiteral("Logs_Filmarch/log-") + day.toString(QStringLiteral("dd_MM_yyyy"))
+                                 + QStringLiteral(".txt"));
+}
+
+void Journal::EcritureLog(const QString& FichierLog, const QString& Mes)
+{
+    if (memo)
+        memo(formatLine(Mes));
+    if (FichierLog.isEmpty())
+        return;   // no run has named a log file yet: the memo line is all there is
+
+    QFile file(FichierLog);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)
+        && file.write((formatLine(Mes) + QLatin1Char('\n')).toUtf8()) >= 0;
+    file.close();
+    if ((!written || file.error() != QFileDevice::NoError) && !errorReported) {
+        errorReported = true;
+        if (reportError)
+            reportError(QStringLiteral("Impossible d'écrire dans le fichier journal %1 : %2")
+                            .arg(QDir::toNativeSeparators(FichierLog), file.errorString()));
+    }
+}
+
+} // namespace filmarch

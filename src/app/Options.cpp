@@ -1,0 +1,20 @@
+#include "app/Options.h"
+
+#include <QDir>
+
+namespace filmarch {
+
+QString defaultFiltreTitre()
+{
+    return QStringLiteral(
+        "mkv,avi,extended,cut,blurayrip,dvdrip,bdrip,brrip,hdz,dxva,ogg,he,aac,avc,xvid,mp3,divx,spa,"
+        "dut,gr,chi,\u2122,ara,kor,ita,frq,chap,fr,eng,com,hp,lc,sharethefiles,HFC,chaps,sub,covers,cover,"
+        "x264,multi,hd-dvd,rip,bluray,1080p,720p,DD5,ac3,team,vo,vf,dts,dd,hd,dvd,v2,vostfr,truefrench");
+}
+
+QString defaultRepAffiche()
+{
+    return QDir::homePath() + QStringLiteral("/Affiches");
+}
+
+} // namespace filmarch

@@ -1,0 +1,50 @@
+#pragma once
+// The scan options as the rest of the program sees them. The window reads them
+// live from its controls (a change takes effect at the next file); the command
+// line reads them once from options.ini. Members are named after the controls.
+#include <QString>
+
+namespace filmarch {
+
+// Default title filter: 57 comma-separated words, the 22nd is the trade-mark sign.
+QString defaultFiltreTitre();
+// Default poster folder: "Affiches" in the user's home folder.
+QString defaultRepAffiche();
+
+struct ScanOptions {
+    bool CbExploreSousRep = false;
+    bool CbEviterDoublons = true;
+    bool CbGenTitre = true;
+    bool CbGenDuree = true;
+    bool CbGenUrl = true;
+    bool CbGenVideo = true;
+    bool CbGenAudio = true;
+    bool CbGenSousTitre = true;
+    bool CbGenTaille = true;
+    QString EFiltreTitre = defaultFiltreTitre();
+    bool CbAffiche = false;
+    QString EdRepAffiche = defaultRepAffiche();
+    bool CbPieceJointe = false;
+    bool CbfichiersImages = false;
+    bool CbToutFichier = true;
+    // A lookup mode is in force only when its box is both enabled and checked.
+    bool CbAlloAuto = false;
+    bool CbAlloManu = false;
+};
+
+class OptionSource {
+public:
+    virtual ~OptionSource() = default;
+    virtual ScanOptions options() const = 0;
+};
+
+// A fixed set of options (command line, tests).
+class FixedOptions : public OptionSource {
+public:
+    FixedOptions() = default;
+    explicit FixedOptions(ScanOptions o) : values(std::move(o)) {}
+    ScanOptions options() const override { return values; }
+    ScanOptions values;
+};
+
+} // namespace filmarch
