@@ -1,0 +1,240 @@
+#include "platform/HttpClient.h"
+
+#include "platform/Charset.h"
+#include "platform/Error.h"
+
+#include <QFile>
+
+#include <curl/curl.h>
+
+namespace filmarch {
+
+namespace {
+
+const char acceptHeader[] = "Accept: text/html, */*";
+const char userAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
+const long connectTimeoutSeconds = 20;
+// An answer that stalls below one byte a second for this long is given up.
+const long stallTimeoutSeconds = 60;
+
+void initialiseCurlOnce()
+{
+    static const bool initialised = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+    if (!initialised)
+        throw Error(QStringLiteral("Initialisation de la bibliothèque HTTP impossible"));
+}
+
+CURL* curlOf(void* handle) { return static_cast<CURL*>(handle); }
+
+// What one transfer collects from libcurl's callbacks.
+struct Transfer {
+    CURL* curl = nullptr;
+    const std::function<bool(const char*, size_t)>* sink = nullptr;
+    QByteArray statusLine; // of the last answer received (redirects replace it)
+    bool sinkFailed = false;
+};
+
+long responseCode(CURL* curl)
+{
+    long code = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    return code;
+}
+
+size_t onHeader(char* data, size_t size, size_t count, void* user)
+{
+    auto* transfer = static_cast<Transfer*>(user);
+    const QByteArray line = QByteArray(data, static_cast<qsizetype>(size * count)).trimmed();
+    if (line.startsWith("HTTP/"))
+        transfer->statusLine = line;
+    return size * count;
+}
+
+size_t onBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* transfer = static_cast<Transfer*>(user);
+    // The body of an error answer is an error page, not the resource: drop it.
+    if (responseCode(transfer->curl) >= 400)
+        return size * count;
+    if (!(*transfer->sink)(data, size * count)) {
+        transfer->sinkFailed = true;
+        return 0; // makes libcurl stop with CURLE_WRITE_ERROR
+    }
+    return size * count;
+}
+
+// "HTTP/1.1 404 Not Found" gives "Not Found"; HTTP/2 answers carry no reason.
+QString reasonPhrase(const QByteArray& statusLine)
+{
+    const QList<QByteArray> parts = statusLine.split(' ');
+    if (parts.size() < 3)
+        return QStringLiteral("réponse en erreur du serveur");
+    return QString::fromLatin1(statusLine.mid(parts[0].size() + parts[1].size() + 2)).trimmed();
+}
+
+QString transportMessage(CURLcode code, const QString& url, const char* detail)
+{
+    QString text;
+    switch (code) {
+    case CURLE_COULDNT_CONNECT:
+        text = QStringLiteral("Connexion au serveur impossible (connexion refusée ou serveur injoignable)");
+        break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        text = QStringLiteral("Serveur inconnu : le nom d'hôte est introuvable");
+        break;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        text = QStringLiteral("Serveur mandataire inconnu");
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        text = QStringLiteral("Le serveur ne répond pas : délai d'attente dépassé");
+        break;
+    case CURLE_URL_MALFORMAT:
+        text = QStringLiteral("Adresse invalide");
+        break;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        text = QStringLiteral("Protocole non pris en charge (seuls http et https le sont)");
+        break;
+    case CURLE_TOO_MANY_REDIRECTS:
+        text = QStringLiteral("Trop de redirections");
+        break;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+        text = QStringLiteral("La connexion avec le serveur a été interrompue");
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CACERT_BADFILE:
+        text = QStringLiteral("Échec de la connexion sécurisée avec le serveur");
+        break;
+    default:
+        text = QStringLiteral("Échec de la requête HTTP");
+        break;
+    }
+    QString reason = QString::fromUtf8(detail);
+    if (reason.isEmpty())
+        reason = QString::fromUtf8(curl_easy_strerror(code));
+    return QStringLiteral("%1 : %2 (%3)").arg(text, url, reason);
+}
+
+} // namespace
+
+HttpClient::HttpClient()
+{
+    initialiseCurlOnce();
+    handle = curl_easy_init();
+    if (!handle)
+        throw Error(QStringLiteral("Création du client HTTP impossible"));
+    CURL* curl = curlOf(handle);
+    // An empty cookie file switches the cookie engine on without reading any file:
+    // cookies live in memory for the life of the handle.
+    curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+}
+
+HttpClient::~HttpClient()
+{
+    curl_easy_cleanup(curlOf(handle));
+}
+
+QByteArray HttpClient::perform(const QString& url, const BodySink& sink)
+{
+    CURL* curl = curlOf(handle);
+    const QByteArray address = url.toUtf8();
+    char detail[CURL_ERROR_SIZE] = {};
+    Transfer transfer;
+    transfer.curl = curl;
+    transfer.sink = &sink;
+
+    curl_slist* headers = curl_slist_append(nullptr, acceptHeader);
+    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent);
+    // An empty proxy also overrides the proxy environment variables.
+    curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    // Addresses come from outside (looked-up poster links): never file:// or others.
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stallTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+
+    const CURLcode result = curl_easy_perform(curl);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+    curl_slist_free_all(headers);
+
+    if (result != CURLE_OK) {
+        if (transfer.sinkFailed)
+            throw Error(QStringLiteral("Écriture de la réponse impossible : %1").arg(url));
+        throw Error(transportMessage(result, url, detail));
+    }
+    const long status = responseCode(curl);
+    if (status >= 400)
+        throw Error(QStringLiteral("Erreur HTTP %1 : %2 (%3)")
+                        .arg(status)
+                        .arg(reasonPhrase(transfer.statusLine), url));
+
+    const char* contentType = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
+    return contentType ? QByteArray(contentType) : QByteArray();
+}
+
+QByteArray HttpClient::getBytes(const QString& url)
+{
+    QByteArray body;
+    perform(url, [&body](const char* data, size_t size) {
+        body.append(data, static_cast<qsizetype>(size));
+        return true;
+    });
+    return body;
+}
+
+QString HttpClient::getText(const QString& url)
+{
+    QByteArray body;
+    const QByteArray contentType = perform(url, [&body](const char* data, size_t size) {
+        body.append(data, static_cast<qsizetype>(size));
+        return true;
+    });
+    return decodeText(body, charsetOfContentType(contentType));
+}
+
+void HttpClient::getToFile(const QString& url, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw Error(QStringLiteral("Création du fichier impossible : %1 (%2)").arg(path, file.errorString()));
+    try {
+        perform(url, [&file](const char* data, size_t size) {
+            return file.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
+        });
+    } catch (const Error&) {
+        if (file.error() != QFileDevice::NoError) {
+            const QString reason = file.errorString();
+            file.close();
+            throw Error(QStringLiteral("Écriture du fichier impossible : %1 (%2)").arg(path, reason));
+        }
+        file.close();
+        throw;
+    }
+    // Data still buffered by QFile reaches the disk here; a full disk shows now.
+    if (!file.flush()) {
+        const QString reason = file.errorString();
+        file.close();
+        throw Error(QStringLiteral("Écriture du fichier impossible : %1 (%2)").arg(path, reason));
+    }
+    file.close();
+}
+
+} // namespace filmarch

@@ -1,0 +1,34 @@
+#pragma once
+// HTTP GET over libcurl: one client is one connection handle whose cookies live
+// as long as the client. Fixed request headers, no proxy, redirects followed.
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace filmarch {
+
+class HttpClient {
+public:
+    HttpClient();
+    ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // The body decoded by the charset of its Content-Type, UTF-8 when none is declared.
+    QString getText(const QString& url);
+    // The body as received, for callers that parse bytes themselves (XML answers).
+    QByteArray getBytes(const QString& url);
+    // Creates or replaces the file at path and writes the body into it. On failure the
+    // file keeps what was written so far (nothing of an error page) and is closed.
+    void getToFile(const QString& url, const QString& path);
+
+private:
+    using BodySink = std::function<bool(const char* data, size_t size)>;
+    // Runs one GET; returns the Content-Type of the final answer. Throws Error.
+    QByteArray perform(const QString& url, const BodySink& sink);
+
+    void* handle; // CURL*
+};
+
+} // namespace filmarch

@@ -1,0 +1,198 @@
+// The HTTP client against a real server on the loopback interface.
+#include "LoopbackServer.h"
+
+#include "platform/Error.h"
+#include "platform/HttpClient.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+using filmarch::Error;
+using filmarch::HttpClient;
+using filmarch::test::LoopbackServer;
+
+namespace {
+
+std::string bytes(const char* data, size_t size) { return std::string(data, size); }
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+// A loopback port that is bound but not listening: connections to it are refused.
+class RefusingPort {
+public:
+    RefusingPort()
+    {
+        socketFd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (socketFd < 0 || ::bind(socketFd, reinterpret_cast<sockaddr*>(&address), length) != 0
+            || ::getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("no loopback socket");
+        port = ntohs(address.sin_port);
+    }
+    ~RefusingPort() { ::close(socketFd); }
+    QString url(const char* path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path)); }
+    int port = 0;
+
+private:
+    int socketFd = -1;
+};
+
+class HttpClientTest : public ::testing::Test {
+protected:
+    LoopbackServer site;
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+TEST_F(HttpClientTest, TextIsDecodedByItsDeclaredCharset)
+{
+    struct Case {
+        const char* path;
+        const char* contentType;
+        std::string body;
+        QString expected;
+    };
+    const QString french = QStringLiteral("Été: œuvre à 5 € — « fin »");
+    const std::vector<Case> cases = {
+        {"/cp1252", "text/html; charset=windows-1252",
+         bytes("\xC9t\xE9: \x9Cuvre \xE0 5 \x80 \x97 \xAB fin \xBB", 26), french},
+        {"/quoted", "text/xml;Charset=\"ISO-8859-1\"", bytes("caf\xE9", 4), QStringLiteral("café")},
+        {"/utf8", "application/xml; charset=utf-8", french.toStdString(), french},
+        {"/none", "text/plain", french.toStdString(), french},
+        {"/unknown", "text/plain; charset=x-nothing-like-it", french.toStdString(), french},
+        {"/invalid", "text/plain; charset=utf-8", bytes("a\xFF" "b", 3), QStringLiteral("a\uFFFDb")},
+    };
+    for (const Case& c : cases)
+        site.server.Get(c.path, [c](const httplib::Request&, httplib::Response& answer) {
+            answer.set_content(c.body, c.contentType);
+        });
+    site.server.Get("/ancien", [](const httplib::Request&, httplib::Response& answer) {
+        answer.set_redirect("/cp1252");
+    });
+    site.start();
+
+    HttpClient client;
+    for (const Case& c : cases)
+        EXPECT_EQ(client.getText(site.url(c.path)), c.expected) << c.path;
+    EXPECT_EQ(client.getText(site.url("/ancien")), french) << "redirect followed";
+    EXPECT_EQ(client.getBytes(site.url("/quoted")), QByteArray("caf\xE9")) << "bytes as received";
+}
+
+TEST_F(HttpClientTest, BinaryBodyReplacesTheFile)
+{
+    std::string picture;
+    for (int i = 0; i < 70000; ++i)
+        picture.push_back(static_cast<char>(i * 7 % 256)); // NULs included, larger than one chunk
+    site.server.Get("/affiche.jpg", [&](const httplib::Request&, httplib::Response& answer) {
+        answer.set_content(picture, "image/jpeg");
+    });
+    site.start();
+
+    const QString path = folder.filePath(QStringLiteral("Affiche.jpg"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(100000, 'x')); // longer than the new body: must not survive
+    }
+    HttpClient().getToFile(site.url("/affiche.jpg"), path);
+    EXPECT_EQ(readFile(path), QByteArray::fromStdString(picture));
+}
+
+TEST_F(HttpClientTest, FailuresAreReportedInFrench)
+{
+    site.server.Get("/absent.jpg", [](const httplib::Request&, httplib::Response& answer) {
+        answer.status = 404;
+        answer.set_content("<html>page d'erreur</html>", "text/html");
+    });
+    site.start();
+    RefusingPort refusing;
+    const QString target = folder.filePath(QStringLiteral("cible.jpg"));
+
+    struct Case {
+        QString url;
+        const char* expectedStart;
+    };
+    const std::vector<Case> cases = {
+        {site.url("/absent.jpg"), "Erreur HTTP 404 : Not Found"},
+        {refusing.url("/affiche.jpg"), "Connexion au serveur impossible"},
+        {QStringLiteral("file:///etc/hostname"), "Protocole non pris en charge"},
+        {QStringLiteral("http://"), "Adresse invalide"},
+    };
+    HttpClient client;
+    for (const Case& c : cases) {
+        try {
+            client.getText(c.url);
+            ADD_FAILURE() << "no failure for " << c.url.toStdString();
+        } catch (const Error& error) {
+            EXPECT_TRUE(error.message().startsWith(QString::fromUtf8(c.expectedStart)))
+                << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(c.url)) << error.message().toStdString();
+        }
+        EXPECT_THROW(client.getToFile(c.url, target), Error) << c.url.toStdString();
+        // The target was created, holds nothing of an error page, and is closed (readable).
+        EXPECT_EQ(readFile(target), QByteArray()) << c.url.toStdString();
+    }
+    EXPECT_THROW(client.getToFile(site.url("/absent.jpg"), folder.filePath(QStringLiteral("pas/de/dossier.jpg"))), Error);
+}
+
+TEST_F(HttpClientTest, SendsFixedHeadersKeepsCookiesAndIgnoresProxySettings)
+{
+    std::mutex lock;
+    std::vector<std::string> received; // Accept, User-Agent, Cookie of each request, in turn
+    site.server.Get("/connexion", [](const httplib::Request&, httplib::Response& answer) {
+        answer.set_header("Set-Cookie", "session=abc123; Path=/");
+        answer.set_content("ok", "text/plain");
+    });
+    site.server.Get("/suite", [&](const httplib::Request& request, httplib::Response& answer) {
+        std::lock_guard guard(lock);
+        received.push_back(request.get_header_value("Accept"));
+        received.push_back(request.get_header_value("User-Agent"));
+        received.push_back(request.get_header_value("Cookie"));
+        answer.set_content("ok", "text/plain");
+    });
+    site.start();
+
+    // A proxy from the environment would swallow the requests: it must not be used.
+    RefusingPort proxy;
+    const QByteArray proxyUrl = proxy.url("").toUtf8();
+    setenv("http_proxy", proxyUrl.constData(), 1);
+    setenv("HTTP_PROXY", proxyUrl.constData(), 1);
+    setenv("ALL_PROXY", proxyUrl.constData(), 1);
+    unsetenv("NO_PROXY");
+    unsetenv("no_proxy");
+    {
+        HttpClient client;
+        client.getText(site.url("/connexion"));
+        client.getText(site.url("/suite"));
+    }
+    HttpClient().getText(site.url("/suite")); // a new client starts without cookies
+    unsetenv("http_proxy");
+    unsetenv("HTTP_PROXY");
+    unsetenv("ALL_PROXY");
+
+    const std::vector<std::string> expected = {
+        "text/html, */*", "Mozilla/3.0 (compatible; Indy Library)", "session=abc123",
+        "text/html, */*", "Mozilla/3.0 (compatible; Indy Library)", "",
+    };
+    std::lock_guard guard(lock);
+    EXPECT_EQ(received, expected);
+}
