@@ -1,0 +1,242 @@
+#include "catalog/XmlCatalogue.h"
+
+#include "platform/Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+
+#include <limits>
+
+namespace filmarch {
+
+namespace {
+
+const xmlChar* xml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
+const xmlChar* xml(const QByteArray& text) { return reinterpret_cast<const xmlChar*>(text.constData()); }
+
+// Parser messages go into our exceptions, never to the terminal.
+void ignoreStructuredError(void*, xmlErrorPtr) {}
+void ignoreGenericError(void*, const char*, ...) {}
+
+// libxml2 keeps its handlers and output settings per thread: set them before each use.
+void prepareLibxml()
+{
+    static const bool initialised = [] {
+        xmlInitParser();
+        return true;
+    }();
+    (void)initialised;
+    xmlSetStructuredErrorFunc(nullptr, &ignoreStructuredError);
+    xmlSetGenericErrorFunc(nullptr, &ignoreGenericError);
+    xmlIndentTreeOutput = 1;
+    xmlTreeIndentString = "  ";
+}
+
+xmlNodePtr firstChildElement(xmlNodePtr parent, const char* name)
+{
+    for (xmlNodePtr child = parent->children; child; child = child->next)
+        if (child->type == XML_ELEMENT_NODE && xmlStrEqual(child->name, xml(name)))
+            return child;
+    return nullptr;
+}
+
+bool isMovie(xmlNodePtr node)
+{
+    return node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, xml("Movie"));
+}
+
+// XML 1.0 has no place for most control characters, nor for unpaired surrogates:
+// written as they are, they would make the file unreadable on the next load.
+QString withoutForbiddenCharacters(const QString& value)
+{
+    QString clean;
+    clean.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        const char16_t u = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate()) {
+            clean.append(c).append(value[++i]);
+            continue;
+        }
+        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF)
+            continue;
+        if (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r')
+            continue;
+        clean.append(c);
+    }
+    return clean;
+}
+
+QString lastErrorText(xmlParserCtxtPtr context)
+{
+    const xmlError* error = context ? xmlCtxtGetLastError(context) : nullptr;
+    if (!error || !error->message)
+        return QStringLiteral("document vide ou illisible");
+    return QStringLiteral("ligne %1 : %2").arg(error->line).arg(QString::fromUtf8(error->message).trimmed());
+}
+
+int appendToByteArray(void* context, const char* data, int size)
+{
+    static_cast<QByteArray*>(context)->append(data, size);
+    return size;
+}
+
+} // namespace
+
+void XmlCatalogue::Movie::setAttribute(const QString& name, const QString& value)
+{
+    xmlSetProp(element, xml(name.toUtf8()), xml(withoutForbiddenCharacters(value).toUtf8()));
+}
+
+XmlCatalogue::XmlCatalogue(xmlDocPtr document, xmlNodePtr contents) : document(document), contents(contents)
+{
+    for (xmlNodePtr child = contents->children; child; child = child->next)
+        if (isMovie(child))
+            movies.push_back(child);
+}
+
+XmlCatalogue::~XmlCatalogue()
+{
+    xmlFreeDoc(document);
+}
+
+std::unique_ptr<XmlCatalogue> XmlCatalogue::createNew()
+{
+    prepareLibxml();
+    xmlDocPtr document = xmlNewDoc(xml("1.0"));
+    document->encoding = xmlStrdup(xml("windows-1252"));
+    xmlNodePtr root = xmlNewDocNode(document, nullptr, xml("AntMovieCatalog"), nullptr);
+    xmlDocSetRootElement(document, root);
+    xmlSetProp(root, xml("Format"), xml("35"));
+    xmlSetProp(root, xml("Version"), xml("3.5.1 (2007-09-22)"));
+    xmlSetProp(root, xml("Date"), xml("17/08/2008 17:44:15"));
+    xmlNodePtr catalog = xmlNewChild(root, nullptr, xml("Catalog"), nullptr);
+    xmlNewChild(catalog, nullptr, xml("Properties"), nullptr);
+    xmlNodePtr contents = xmlNewChild(catalog, nullptr, xml("Contents"), nullptr);
+    return std::unique_ptr<XmlCatalogue>(new XmlCatalogue(document, contents));
+}
+
+std::unique_ptr<XmlCatalogue> XmlCatalogue::fromBytes(const QByteArray& bytes)
+{
+    prepareLibxml();
+    if (bytes.size() > std::numeric_limits<int>::max())
+        throw Error(QStringLiteral("Le catalogue XML est trop volumineux pour être lu"));
+    xmlParserCtxtPtr context = xmlNewParserCtxt();
+    if (!context)
+        throw Error(QStringLiteral("Mémoire insuffisante pour lire le catalogue XML"));
+    // Blank text between elements is dropped so that the saved file is indented afresh;
+    // no network access and no entity substitution for a file that comes from outside.
+    const int options = XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    xmlDocPtr document = xmlCtxtReadMemory(context, bytes.constData(), static_cast<int>(bytes.size()),
+                                           nullptr, nullptr, options);
+    if (!document) {
+        const QString reason = lastErrorText(context);
+        xmlFreeDoc(document);
+        xmlFreeParserCtxt(context);
+        throw Error(QStringLiteral("Le catalogue n'est pas un document XML valide (%1)").arg(reason));
+    }
+    xmlFreeParserCtxt(context);
+
+    xmlNodePtr root = xmlDocGetRootElement(document);
+    xmlNodePtr catalog = root ? firstChildElement(root, "Catalog") : nullptr;
+    if (!catalog) {
+        xmlFreeDoc(document);
+        throw Error(QStringLiteral("Le catalogue XML n'a pas d'élément Catalog sous sa racine"));
+    }
+    xmlNodePtr contents = firstChildElement(catalog, "Contents");
+    if (!contents) {
+        xmlFreeDoc(document);
+        throw Error(QStringLiteral("L'élément Catalog du catalogue XML n'a pas d'élément Contents"));
+    }
+    return std::unique_ptr<XmlCatalogue>(new XmlCatalogue(document, contents));
+}
+
+std::unique_ptr<XmlCatalogue> XmlCatalogue::loadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Lecture du catalogue impossible : %1 (%2)").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("Lecture du catalogue impossible : %1 (%2)").arg(path, file.errorString()));
+    return fromBytes(bytes);
+}
+
+int XmlCatalogue::movieCount() const
+{
+    return static_cast<int>(movies.size());
+}
+
+QString XmlCatalogue::movieAttribute(int index, const QString& name) const
+{
+    if (index < 0 || index >= movieCount())
+        return {};
+    xmlChar* value = xmlGetProp(movies[static_cast<size_t>(index)], xml(name.toUtf8()));
+    if (!value)
+        return {};
+    QString text = QString::fromUtf8(reinterpret_cast<const char*>(value));
+    xmlFree(value);
+    return text;
+}
+
+XmlCatalogue::Movie XmlCatalogue::appendMovie()
+{
+    xmlNodePtr movie = xmlNewChild(contents, nullptr, xml("Movie"), nullptr);
+    if (!movie)
+        throw Error(QStringLiteral("Mémoire insuffisante pour ajouter un film au catalogue XML"));
+    movies.push_back(movie);
+    return Movie(movie);
+}
+
+QByteArray XmlCatalogue::toBytes() const
+{
+    prepareLibxml();
+    QByteArray bytes;
+    const char* encoding = document->encoding ? reinterpret_cast<const char*>(document->encoding) : nullptr;
+    xmlSaveCtxtPtr saver = xmlSaveToIO(&appendToByteArray, nullptr, &bytes, encoding, XML_SAVE_FORMAT);
+    if (!saver)
+        throw Error(QStringLiteral("Encodage du catalogue XML non pris en charge : %1")
+                        .arg(QString::fromUtf8(encoding)));
+    const long saved = xmlSaveDoc(saver, document);
+    const int closed = xmlSaveClose(saver);
+    if (saved < 0 || closed < 0)
+        throw Error(QStringLiteral("Écriture du catalogue XML impossible (encodage %1)")
+                        .arg(QString::fromUtf8(encoding ? encoding : "UTF-8")));
+    return bytes;
+}
+
+void XmlCatalogue::saveFile(const QString& path) const
+{
+    const QByteArray bytes = toBytes();
+    // The rename would replace a read-only file too, and root may write anything:
+    // a catalogue without any write permission bit is left untouched.
+    const QFileInfo existing(path);
+    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (existing.exists() && (!existing.isWritable() || !(existing.permissions() & anyWrite)))
+        throw Error(QStringLiteral("Le catalogue %1 est en lecture seule : il n'a pas été enregistré").arg(path));
+
+    // Unbuffered, so that a short write (full disk, size limit) shows here: through the
+    // buffer, a commit may rename a cut-short file over the catalogue.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(path, file.errorString()));
+    for (qint64 written = 0; written < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(path, reason));
+        }
+        written += count;
+    }
+    if (!file.commit())
+        throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(path, file.errorString()));
+}
+
+} // namespace filmarch
