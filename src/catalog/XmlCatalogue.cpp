@@ -137,7 +137,6 @@ std::unique_ptr<XmlCatalogue> XmlCatalogue::fromBytes(const QByteArray& bytes)
                                            nullptr, nullptr, options);
     if (!document) {
         const QString reason = lastErrorText(context);
-        xmlFreeDoc(document);
         xmlFreeParserCtxt(context);
         throw Error(QStringLiteral("Le catalogue n'est pas un document XML valide (%1)").arg(reason));
     }
