@@ -1,0 +1,266 @@
+#include "media/MediaInfoDll.h"
+
+#include "platform/Error.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <cwchar>
+#include <dlfcn.h>
+#include <langinfo.h>
+#include <strings.h>
+#include <vector>
+
+namespace filmarch {
+
+namespace {
+
+// The library's C signatures; its enumerations are passed as int.
+using NewFn = void* (*)();
+using DeleteFn = void (*)(void*);
+using OpenFn = size_t (*)(void*, const wchar_t*);
+using CloseFn = void (*)(void*);
+using InformFn = const wchar_t* (*)(void*, size_t);
+using GetIFn = const wchar_t* (*)(void*, int, size_t, size_t, int);
+using GetFn = const wchar_t* (*)(void*, int, size_t, const wchar_t*, int, int);
+using OptionFn = const wchar_t* (*)(void*, const wchar_t*, const wchar_t*);
+using StateGetFn = size_t (*)(void*);
+using CountGetFn = size_t (*)(void*, int, size_t);
+using ANewFn = void* (*)();
+using ADeleteFn = void (*)(void*);
+using AOpenFn = size_t (*)(void*, const char*);
+using ACloseFn = void (*)(void*);
+using AInformFn = const char* (*)(void*, size_t);
+using AGetIFn = const char* (*)(void*, int, size_t, size_t, int);
+using AGetFn = const char* (*)(void*, int, size_t, const char*, int, int);
+using AOptionFn = const char* (*)(void*, const char*, const char*);
+using AStateGetFn = size_t (*)(void*);
+using ACountGetFn = size_t (*)(void*, int, size_t);
+
+void* LibHandle = nullptr;
+int libraryUsers = 0; // MesFonctionMediaInfo objects that loaded the library
+
+NewFn MediaInfo_New = nullptr;
+DeleteFn MediaInfo_Delete = nullptr;
+OpenFn MediaInfo_Open = nullptr;
+CloseFn MediaInfo_Close = nullptr;
+InformFn MediaInfo_Inform = nullptr;
+GetIFn MediaInfo_GetI = nullptr;
+GetFn MediaInfo_Get = nullptr;
+OptionFn MediaInfo_Option = nullptr;
+StateGetFn MediaInfo_State_Get = nullptr;
+CountGetFn MediaInfo_Count_Get = nullptr;
+ANewFn MediaInfoA_New = nullptr;
+ADeleteFn MediaInfoA_Delete = nullptr;
+AOpenFn MediaInfoA_Open = nullptr;
+ACloseFn MediaInfoA_Close = nullptr;
+AInformFn MediaInfoA_Inform = nullptr;
+AGetIFn MediaInfoA_GetI = nullptr;
+AGetFn MediaInfoA_Get = nullptr;
+AOptionFn MediaInfoA_Option = nullptr;
+AStateGetFn MediaInfoA_State_Get = nullptr;
+ACountGetFn MediaInfoA_Count_Get = nullptr;
+
+// Why each entry point is empty, as the system said when it was looked up.
+struct Missing {
+    const char* name;
+    QString reason;
+};
+std::vector<Missing> missingEntryPoints;
+
+template <typename Fn>
+bool MI_GetProcAddress(const char* Name, Fn& Addr)
+{
+    dlerror();
+    Addr = reinterpret_cast<Fn>(dlsym(LibHandle, Name));
+    if (Addr)
+        return true;
+    const char* why = dlerror();
+    missingEntryPoints.push_back({Name, why ? QString::fromLocal8Bit(why) : QStringLiteral("symbole nul")});
+    return false;
+}
+
+template <typename Fn>
+void requireEntryPoint(const char* name, Fn entry)
+{
+    if (entry)
+        return;
+    QString reason = QStringLiteral("bibliothèque MediaInfo non chargée");
+    for (const Missing& m : missingEntryPoints)
+        if (std::strcmp(m.name, name) == 0)
+            reason = m.reason;
+    throw Error(QStringLiteral("Fonction %1 absente de la bibliothèque MediaInfo : %2")
+                    .arg(QLatin1String(name), reason));
+}
+
+std::wstring toWide(const QString& text)
+{
+    std::wstring wide(size_t(text.size()) + 1, L'\0');
+    wide.resize(size_t(text.toWCharArray(wide.data())));
+    return wide;
+}
+
+bool characterSetIsUtf8()
+{
+    const char* codeset = nl_langinfo(CODESET);
+    return codeset && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
+}
+
+// The library turns wide file names into bytes with the C library's character
+// set, while file names on disk (and in Qt) are UTF-8: under the bare "C" set a
+// name with an accent would never open.
+void useUtf8FileNames()
+{
+    if (characterSetIsUtf8())
+        return;
+    if (!std::setlocale(LC_CTYPE, "") || !characterSetIsUtf8())
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+}
+
+} // namespace
+
+QString mediaInfoLibraryName()
+{
+    return QStringLiteral("libmediainfo.so.0");
+}
+
+bool MediaInfoDLL_Load(const QString& LibPath)
+{
+    if (!LibHandle)
+        LibHandle = dlopen(QFile::encodeName(LibPath).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!LibHandle)
+        return false;
+    missingEntryPoints.clear();
+    MI_GetProcAddress("MediaInfo_New", MediaInfo_New);
+    MI_GetProcAddress("MediaInfo_Delete", MediaInfo_Delete);
+    MI_GetProcAddress("MediaInfo_Open", MediaInfo_Open);
+    MI_GetProcAddress("MediaInfo_Close", MediaInfo_Close);
+    MI_GetProcAddress("MediaInfo_Inform", MediaInfo_Inform);
+    MI_GetProcAddress("MediaInfo_GetI", MediaInfo_GetI);
+    MI_GetProcAddress("MediaInfo_Get", MediaInfo_Get);
+    MI_GetProcAddress("MediaInfo_Option", MediaInfo_Option);
+    MI_GetProcAddress("MediaInfo_State_Get", MediaInfo_State_Get);
+    MI_GetProcAddress("MediaInfo_Count_Get", MediaInfo_Count_Get);
+    MI_GetProcAddress("MediaInfoA_New", MediaInfoA_New);
+    MI_GetProcAddress("MediaInfoA_Delete", MediaInfoA_Delete);
+    MI_GetProcAddress("MediaInfoA_Open", MediaInfoA_Open);
+    MI_GetProcAddress("MediaInfoA_Close", MediaInfoA_Close);
+    MI_GetProcAddress("MediaInfoA_Inform", MediaInfoA_Inform);
+    MI_GetProcAddress("MediaInfoA_GetI", MediaInfoA_GetI);
+    MI_GetProcAddress("MediaInfoA_Get", MediaInfoA_Get);
+    MI_GetProcAddress("MediaInfoA_Option", MediaInfoA_Option);
+    MI_GetProcAddress("MediaInfoA_State_Get", MediaInfoA_State_Get);
+    MI_GetProcAddress("MediaInfoA_Count_Get", MediaInfoA_Count_Get);
+    return true;
+}
+
+void MediaInfoDLL_Unload()
+{
+    if (LibHandle)
+        dlclose(LibHandle);
+    LibHandle = nullptr;
+    MediaInfo_New = nullptr;
+    MediaInfo_Delete = nullptr;
+    MediaInfo_Open = nullptr;
+    MediaInfo_Close = nullptr;
+    MediaInfo_Inform = nullptr;
+    MediaInfo_GetI = nullptr;
+    MediaInfo_Get = nullptr;
+    MediaInfo_Option = nullptr;
+    MediaInfo_State_Get = nullptr;
+    MediaInfo_Count_Get = nullptr;
+    MediaInfoA_New = nullptr;
+    MediaInfoA_Delete = nullptr;
+    MediaInfoA_Open = nullptr;
+    MediaInfoA_Close = nullptr;
+    MediaInfoA_Inform = nullptr;
+    MediaInfoA_GetI = nullptr;
+    MediaInfoA_Get = nullptr;
+    MediaInfoA_Option = nullptr;
+    MediaInfoA_State_Get = nullptr;
+    MediaInfoA_Count_Get = nullptr;
+    missingEntryPoints.clear();
+}
+
+bool MediaInfoDLL_HasEntryPoint(const char* name)
+{
+    if (!LibHandle)
+        return false;
+    for (const Missing& m : missingEntryPoints)
+        if (std::strcmp(m.name, name) == 0)
+            return false;
+    return true;
+}
+
+MesFonctionMediaInfo::MesFonctionMediaInfo(const QString& appDir)
+{
+    const QString path = QDir(appDir).filePath(mediaInfoLibraryName());
+    if (!MediaInfoDLL_Load(path)) {
+        const char* why = dlerror();
+        throw Error(QStringLiteral("Chargement de %1 impossible : %2")
+                        .arg(path, why ? QString::fromLocal8Bit(why) : QStringLiteral("raison inconnue")));
+    }
+    ++libraryUsers;
+    useUtf8FileNames();
+}
+
+MesFonctionMediaInfo::~MesFonctionMediaInfo()
+{
+    if (!ownsLibrary)
+        return;
+    // A handle left open would point into the library about to be unloaded.
+    if (Fhandle && MediaInfoA_Delete)
+        MediaInfoA_Delete(Fhandle);
+    Fhandle = nullptr;
+    if (--libraryUsers == 0)
+        MediaInfoDLL_Unload();
+}
+
+void MesFonctionMediaInfo::New()
+{
+    // Check every entry point an analysis goes through before creating one, so
+    // that a handle can always be released again.
+    requireEntryPoint("MediaInfo_New", MediaInfo_New);
+    requireEntryPoint("MediaInfo_Open", MediaInfo_Open);
+    requireEntryPoint("MediaInfo_Get", MediaInfo_Get);
+    requireEntryPoint("MediaInfoA_Delete", MediaInfoA_Delete);
+    Delete();
+    errno = 0;
+    Fhandle = MediaInfo_New();
+    if (!Fhandle) {
+        const int code = errno;
+        throw Error(QStringLiteral("MediaInfo_New n'a pas créé d'analyse : erreur %1, %2")
+                        .arg(code)
+                        .arg(QString::fromLocal8Bit(std::strerror(code))));
+    }
+}
+
+int MesFonctionMediaInfo::Open(const QString& AFileName)
+{
+    if (!Fhandle)
+        return 0;
+    return MediaInfo_Open(Fhandle, toWide(AFileName).c_str()) != 0 ? 1 : 0;
+}
+
+QString MesFonctionMediaInfo::Get(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter,
+                                  TMIInfo KindOfInfo, TMIInfo KindOfSearch)
+{
+    if (!Fhandle || StreamNumber < 0)
+        return {};
+    const wchar_t* answer = MediaInfo_Get(Fhandle, StreamKind, size_t(StreamNumber), toWide(Parameter).c_str(),
+                                          KindOfInfo, KindOfSearch);
+    // The answer lives only until the next call on this handle: copy it now.
+    return answer ? QString::fromWCharArray(answer, qsizetype(std::wcslen(answer))) : QString();
+}
+
+void MesFonctionMediaInfo::Delete()
+{
+    if (Fhandle)
+        MediaInfoA_Delete(Fhandle);
+    Fhandle = nullptr;
+}
+
+} // namespace filmarch

@@ -1,0 +1,55 @@
+#pragma once
+// Binding to the MediaInfo library, loaded at run time from the program's folder
+// and reached through its C interface (wide text is wchar_t, UTF-32 here).
+#include <QString>
+
+namespace filmarch {
+
+// Numbered exactly as the library numbers its stream kinds and kinds of information.
+enum TMIStreamKind { Stream_General, Stream_Video, Stream_Audio, Stream_Text, Stream_Chapters, Stream_Image, Stream_Menu, Stream_Max };
+enum TMIInfo { Info_Name, Info_Text, Info_Measure, Info_Options, Info_Name_Text, Info_Measure_Text, Info_Info, Info_HowTo, Info_Max };
+
+// File name of the library beside the executable.
+QString mediaInfoLibraryName();
+
+// Loads the library once (a second call keeps the loaded one) and resolves its
+// twenty entry points by name. A missing export leaves its entry empty; only a
+// library that cannot be loaded at all gives false.
+bool MediaInfoDLL_Load(const QString& LibPath);
+// Unloads the library and empties every entry point.
+void MediaInfoDLL_Unload();
+// True when the loaded library exports the entry point of that name.
+bool MediaInfoDLL_HasEntryPoint(const char* name);
+
+class MesFonctionMediaInfo {
+public:
+    // Loads <appDir>/libmediainfo.so.0; throws Error with the system's reason.
+    explicit MesFonctionMediaInfo(const QString& appDir);
+    // Deletes a handle still open, then unloads the library once no other object uses it.
+    virtual ~MesFonctionMediaInfo();
+    MesFonctionMediaInfo(const MesFonctionMediaInfo&) = delete;
+    MesFonctionMediaInfo& operator=(const MesFonctionMediaInfo&) = delete;
+
+    // Starts a fresh analysis; a handle still open is deleted first. Throws Error
+    // when the library gives no handle or lacks one of the entry points the
+    // analysis calls.
+    virtual void New();
+    // Non-zero when the file was analysed; 0 also when no analysis is started.
+    virtual int Open(const QString& AFileName);
+    // Text value of a parameter of one stream; empty when the file, stream or parameter has none.
+    virtual QString Get(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter,
+                        TMIInfo KindOfInfo = Info_Text, TMIInfo KindOfSearch = Info_Name);
+    // Releases the analysis; does nothing when none is open.
+    virtual void Delete();
+
+protected:
+    // For stand-ins that answer without the library: loads nothing.
+    struct WithoutLibrary {};
+    explicit MesFonctionMediaInfo(WithoutLibrary) : ownsLibrary(false) {}
+
+private:
+    void* Fhandle = nullptr; // the library's own pointer to one analysis
+    bool ownsLibrary = true;
+};
+
+} // namespace filmarch

@@ -1,0 +1,146 @@
+#include "media/Traitement.h"
+
+#include "media/DebitTexte.h"
+#include "media/IntegerText.h"
+#include "platform/Error.h"
+
+namespace filmarch {
+
+namespace {
+
+const QString separateur = QStringLiteral(", ");
+
+// The library gives some durations with a fraction of a millisecond
+// ("4000.000000"): count the whole milliseconds.
+qint32 millisecondes(const QString& duree)
+{
+    const qsizetype point = duree.indexOf(u'.');
+    if (point > 0) {
+        const QString fraction = duree.mid(point + 1);
+        bool chiffres = !fraction.isEmpty();
+        for (QChar c : fraction)
+            chiffres = chiffres && c >= u'0' && c <= u'9';
+        if (chiffres)
+            return toInteger(duree.left(point));
+    }
+    return toInteger(duree);
+}
+
+} // namespace
+
+TTraitement::TTraitement(const QString& NomFichier, bool ImageOnly, MesFonctionMediaInfo& media,
+                         const OptionSource& options)
+    : media(media), options(options)
+{
+    TestVideo = true;
+    if (get(Stream_General, 0, QStringLiteral("VideoCount")).isEmpty()) {
+        TestVideo = false;
+        return;
+    }
+    NomDuFichier = NomFichier;
+    Image = ImageOnly;
+    PremsAffiche = true;
+    URL = get(Stream_General, 0, QStringLiteral("CompleteName"));
+    Resolution = get(Stream_Video, 0, QStringLiteral("Width")) + u'x' + get(Stream_Video, 0, QStringLiteral("Height"));
+    Framerate = get(Stream_Video, 0, QStringLiteral("FrameRate"));
+}
+
+TTraitement::~TTraitement()
+{
+    media.Delete();
+}
+
+QString TTraitement::get(TMIStreamKind kind, int number, const QString& parameter) const
+{
+    return media.Get(kind, number, parameter, Info_Text, Info_Name);
+}
+
+int TTraitement::streamCount(const QString& countParameter) const
+{
+    const QString count = get(Stream_General, 0, countParameter);
+    return count.isEmpty() ? 0 : toInteger(count);
+}
+
+QString TTraitement::VideoFormat() const
+{
+    const QString codec = get(Stream_Video, 0, QStringLiteral("CodecID"));
+    const QString format = get(Stream_Video, 0, QStringLiteral("Format"));
+    return format + QStringLiteral("  ") + (codec == QLatin1String("V_MPEG4/ISO/AVC") ? QStringLiteral("MPEG_4") : codec);
+}
+
+QString TTraitement::ListeFormatAudio() const
+{
+    const int n = streamCount(QStringLiteral("AudioCount"));
+    QString liste;
+    for (int k = 0; k < n; ++k) {
+        QString nom = get(Stream_Audio, k, QStringLiteral("CodecID/Hint"));
+        if (nom.isEmpty())
+            nom = get(Stream_Audio, k, QStringLiteral("CodecID"));
+        if (nom.isEmpty())
+            nom = get(Stream_Audio, k, QStringLiteral("Format"));
+        liste += nom + QStringLiteral("  ") + get(Stream_Audio, k, QStringLiteral("Channel(s)/String")) + separateur;
+    }
+    liste.chop(separateur.size());
+    return liste;
+}
+
+QString TTraitement::ListeLanguagesAudio() const
+{
+    const int n = streamCount(QStringLiteral("AudioCount"));
+    QString liste;
+    for (int k = 0; k < n; ++k) {
+        liste += get(Stream_Audio, k, QStringLiteral("Language/String"));
+        if (k < n - 1)
+            liste += separateur;
+    }
+    return liste;
+}
+
+QString TTraitement::ListeLangauagesSousTitre() const
+{
+    const int n = streamCount(QStringLiteral("TextCount"));
+    QString liste;
+    for (int k = 0; k < n; ++k) {
+        const QString langue = get(Stream_Text, k, QStringLiteral("Language/String"));
+        liste += langue;
+        if (k < n - 1 && !langue.isEmpty())
+            liste += separateur;
+    }
+    return liste;
+}
+
+QString TTraitement::Lengths() const
+{
+    QString duree = get(Stream_Video, 0, QStringLiteral("Duration"));
+    if (duree.isEmpty())
+        duree = get(Stream_General, 0, QStringLiteral("Duration"));
+    if (duree.isEmpty())
+        return {};
+    return QString::number(millisecondes(duree) / 1000 / 60);
+}
+
+QString TTraitement::size() const
+{
+    const QString taille = get(Stream_General, 0, QStringLiteral("FileSize"));
+    if (taille.isEmpty())
+        return {};
+    return QString::number(toInteger64(taille) / 1048576);
+}
+
+QString TTraitement::VideoBitrate() const
+{
+    QString debit = get(Stream_Video, 0, QStringLiteral("BitRate_Nominal/String"));
+    if (debit.isEmpty())
+        debit = get(Stream_Video, 0, QStringLiteral("BitRate/String"));
+    return kilobitsParSeconde(debit);
+}
+
+QString TTraitement::AudioBitrate() const
+{
+    QString debit = get(Stream_Audio, 0, QStringLiteral("BitRate_Nominal/String"));
+    if (debit.isEmpty())
+        debit = get(Stream_Audio, 0, QStringLiteral("BitRate/String"));
+    return kilobitsParSeconde(debit);
+}
+
+} // namespace filmarch

@@ -1,0 +1,53 @@
+#pragma once
+// The analysis of one film file: whether it holds video, a few measurements, the
+// title fields, and the ready-made catalogue texts the writers ask for. Every
+// value is read again from the file open in the shared MediaInfo object.
+#include "app/Options.h"
+#include "media/MediaInfoDll.h"
+
+#include <QString>
+
+namespace filmarch {
+
+class TTraitement {
+public:
+    // Precondition: media.New() and media.Open(NomFichier) were called.
+    // Destruction calls media.Delete().
+    TTraitement(const QString& NomFichier, bool ImageOnly, MesFonctionMediaInfo& media, const OptionSource& options);
+    ~TTraitement();
+    TTraitement(const TTraitement&) = delete;
+    TTraitement& operator=(const TTraitement&) = delete;
+
+    QString URL, Resolution, Framerate;
+    bool TestVideo = true;
+    QString NomDuFichier, Comment, ID, LienAffiche;
+    bool PremsAffiche = false, Image = false;
+    QString TitreTraduit, TitreOriginal, Annee;
+
+    QString VideoFormat() const;
+    QString ListeFormatAudio() const;
+    QString ListeLanguagesAudio() const;
+    QString ListeLangauagesSousTitre() const;
+    QString Lengths() const;   // whole minutes; throws ConversionError on an unreadable duration
+    QString size() const;      // whole mebibytes; throws ConversionError on an unreadable size
+    QString VideoBitrate() const;
+    QString AudioBitrate() const;
+
+    // Fills TitreTraduit, TitreOriginal and Annee from the file name and title
+    // tag, reading the title filter afresh; returns TitreTraduit.
+    QString Titre();
+    // Drops the filter words and separators from a name.
+    QString Nettoyer(const QString& chaine) const;
+    // The year in a text: the rightmost four-digit group starting with 2, else with 1.
+    static QString AnneeTitre(const QString& chainedepart);
+
+private:
+    QString get(TMIStreamKind kind, int number, const QString& parameter) const;
+    // Number of streams of a kind from the General stream's count (0 when empty).
+    int streamCount(const QString& countParameter) const;
+
+    MesFonctionMediaInfo& media;
+    const OptionSource& options;
+};
+
+} // namespace filmarch

@@ -1,0 +1,123 @@
+#include "VideoFixtures.h"
+
+#include "platform/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace filmarch::test {
+
+namespace {
+
+void run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() > 1
+        || (program == QLatin1String("ffmpeg") && process.exitCode() != 0))
+        throw Error(program + QStringLiteral(" a échoué (") + arguments.join(u' ') + QStringLiteral(") : ")
+                    + QString::fromLocal8Bit(process.readAll()));
+}
+
+QString lavfi(const QString& source, int seconds)
+{
+    return source + QStringLiteral(":duration=") + QString::number(seconds);
+}
+
+} // namespace
+
+void makeVideo(const QString& path, const VideoSpec& spec)
+{
+    const QString extension = QFileInfo(path).suffix().toLower();
+    const bool mkv = extension == QLatin1String("mkv");
+    const bool mp4 = extension == QLatin1String("mp4");
+    const bool avi = extension == QLatin1String("avi");
+    if (!mkv && !mp4 && !avi)
+        throw Error(QStringLiteral("Conteneur non prévu : ") + path);
+    if (avi && !spec.subtitleLanguages.isEmpty())
+        throw Error(QStringLiteral("Pas de sous-titres dans un fichier avi"));
+    if (!mkv && !spec.attachments.isEmpty())
+        throw Error(QStringLiteral("Pièces jointes seulement dans un fichier mkv"));
+
+    QTemporaryDir work;
+    QStringList args{QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                     QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                     lavfi(QStringLiteral("testsrc=size=%1x%2:rate=%3").arg(spec.width).arg(spec.height).arg(spec.frameRate),
+                           spec.seconds)};
+    for (qsizetype a = 0; a < spec.audioLanguages.size(); ++a)
+        args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+             << lavfi(QStringLiteral("sine=frequency=%1:sample_rate=8000").arg(440 + 110 * a), spec.seconds);
+    if (!spec.subtitleLanguages.isEmpty()) {
+        const QString srt = work.filePath(QStringLiteral("sous-titres.srt"));
+        QFile f(srt);
+        if (!f.open(QIODevice::WriteOnly))
+            throw Error(QStringLiteral("Écriture impossible : ") + srt);
+        f.write("1\n00:00:00,000 --> 00:00:00,500\nBonjour\n\n");
+        f.close();
+        for (qsizetype s = 0; s < spec.subtitleLanguages.size(); ++s)
+            args << QStringLiteral("-i") << srt;
+    }
+
+    args << QStringLiteral("-map") << QStringLiteral("0:v");
+    int input = 1;
+    for (qsizetype a = 0; a < spec.audioLanguages.size(); ++a)
+        args << QStringLiteral("-map") << QStringLiteral("%1:a").arg(input++);
+    for (qsizetype s = 0; s < spec.subtitleLanguages.size(); ++s)
+        args << QStringLiteral("-map") << QStringLiteral("%1:s").arg(input++);
+
+    if (avi)
+        args << QStringLiteral("-c:v") << QStringLiteral("mpeg4") << QStringLiteral("-c:a") << QStringLiteral("libmp3lame");
+    else
+        args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset") << QStringLiteral("ultrafast")
+             << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-c:a") << QStringLiteral("aac")
+             << QStringLiteral("-c:s") << (mkv ? QStringLiteral("srt") : QStringLiteral("mov_text"));
+    if (!spec.audioLanguages.isEmpty())
+        args << QStringLiteral("-ac") << QStringLiteral("1");
+    for (qsizetype a = 0; a < spec.audioLanguages.size(); ++a)
+        if (!spec.audioLanguages[a].isEmpty())
+            args << QStringLiteral("-metadata:s:a:%1").arg(a) << QStringLiteral("language=") + spec.audioLanguages[a];
+    for (qsizetype s = 0; s < spec.subtitleLanguages.size(); ++s)
+        if (!spec.subtitleLanguages[s].isEmpty())
+            args << QStringLiteral("-metadata:s:s:%1").arg(s) << QStringLiteral("language=") + spec.subtitleLanguages[s];
+    if (!spec.titleTag.isEmpty())
+        args << QStringLiteral("-metadata") << QStringLiteral("title=") + spec.titleTag;
+
+    if (spec.attachments.isEmpty()) {
+        run(QStringLiteral("ffmpeg"), args << path);
+        return;
+    }
+    const QString plain = work.filePath(QStringLiteral("sans-pieces.mkv"));
+    run(QStringLiteral("ffmpeg"), args << plain);
+    QStringList merge{QStringLiteral("-q"), QStringLiteral("-o"), path};
+    for (const QString& attachment : spec.attachments)
+        merge << QStringLiteral("--attach-file") << attachment;
+    run(QStringLiteral("mkvmerge"), merge << plain);
+}
+
+void makeAudioOnly(const QString& path)
+{
+    run(QStringLiteral("ffmpeg"), {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                                   QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                   QStringLiteral("sine=frequency=440:sample_rate=8000:duration=1"), path});
+}
+
+void makePicture(const QString& path)
+{
+    run(QStringLiteral("ffmpeg"), {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                                   QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                   QStringLiteral("testsrc=size=64x48:rate=1:duration=1"), QStringLiteral("-frames:v"),
+                                   QStringLiteral("1"), path});
+}
+
+void makeTextFile(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+        throw Error(QStringLiteral("Écriture impossible : ") + path);
+}
+
+} // namespace filmarch::test

@@ -1,0 +1,30 @@
+#pragma once
+// Real, tiny media files made at test time with ffmpeg (and mkvmerge for
+// attachments). Each call starts ffmpeg, so make a file once per suite and copy
+// it when many are needed. Every function throws filmarch::Error on failure.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace filmarch::test {
+
+struct VideoSpec {
+    int seconds = 1;
+    int width = 64, height = 48;
+    int frameRate = 5;
+    QStringList audioLanguages;    // one audio stream per entry, ISO 639-2 code ("fre", "eng"; "" = no tag)
+    QStringList subtitleLanguages; // one subtitle stream per entry (not in .avi)
+    QString titleTag;              // the container's title tag, when not empty
+    QStringList attachments;       // files attached with mkvmerge (.mkv only)
+};
+
+// Container chosen by the extension: .mkv (H.264, AAC, SubRip), .mp4 (H.264,
+// AAC, timed text) or .avi (MPEG-4 part 2, MP3).
+void makeVideo(const QString& path, const VideoSpec& spec = {});
+// A sound file without picture; ffmpeg chooses the codec from the extension (.mp3, .m4a, .wav...).
+void makeAudioOnly(const QString& path);
+// A single picture; the extension chooses the format (.jpg, .png).
+void makePicture(const QString& path);
+void makeTextFile(const QString& path, const QByteArray& content = "texte");
+
+} // namespace filmarch::test
