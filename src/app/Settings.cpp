@@ -1,0 +1,133 @@
+#include "app/Settings.h"
+
+#include "media/IntegerText.h"
+#include "platform/Error.h"
+#include "platform/IniFile.h"
+
+#include <QDir>
+
+namespace filmarch {
+
+namespace {
+StoredOption boolOption(const char16_t* section, const char16_t* key, OptionBox box, bool def)
+{
+    return StoredOption{QString::fromUtf16(section), QString::fromUtf16(key), box, {}, def, {}};
+}
+
+StoredOption textOption(const char16_t* section, const char16_t* key, OptionText text, QString def)
+{
+    return StoredOption{QString::fromUtf16(section), QString::fromUtf16(key), std::nullopt, text, false, std::move(def)};
+}
+
+bool readBool(const std::optional<QString>& stored, bool def)
+{
+    if (!stored || !isIntegerText(*stored))
+        return def;
+    return toInteger(*stored) != 0;
+}
+} // namespace
+
+const std::vector<StoredOption>& storedOptions()
+{
+    using B = OptionBox;
+    using T = OptionText;
+    static const std::vector<StoredOption> table = {
+        boolOption(u"General", u"ExplorerSousRep", B::CbExploreSousRep, false),
+        textOption(u"General", u"DernierRepScan", T::EdCheminRepScan, {}),
+        textOption(u"General", u"CatalogueEnCours", T::EdCheminCataloExistant, {}),
+        boolOption(u"General", u"Doublons", B::CbEviterDoublons, true),
+        boolOption(u"General", u"ChoisirTitre", B::CbGenTitre, true),
+        // The trailing space is part of the key, in files written long ago too.
+        boolOption(u"General", u"ChoisirDuree ", B::CbGenDuree, true),
+        boolOption(u"General", u"ChoisirUrl", B::CbGenUrl, true),
+        boolOption(u"General", u"ChoisirFormatVideo", B::CbGenVideo, true),
+        boolOption(u"General", u"ChoisirFormatAudio", B::CbGenAudio, true),
+        boolOption(u"General", u"ChoisirSousTitre", B::CbGenSousTitre, true),
+        boolOption(u"General", u"ChoisirTaille", B::CbGenTaille, true),
+        textOption(u"General", u"FiltreTitre", T::EFiltreTitre, defaultFiltreTitre()),
+        boolOption(u"Mkv", u"Affiches", B::CbAffiche, false),
+        textOption(u"Mkv", u"RepertoireAffiches", T::EdRepAffiche, defaultRepAffiche()),
+        boolOption(u"Mkv", u"PiecesJointe", B::CbPieceJointe, false),
+        boolOption(u"Mkv", u"PieceJointeImages", B::CbfichiersImages, false),
+        boolOption(u"Mkv", u"PieceJointeTous", B::CbToutFichier, true),
+        boolOption(u"Allocine", u"Auto", B::CbAlloAuto, false),
+        boolOption(u"Allocine", u"Manu", B::CbAlloManu, false),
+        boolOption(u"Allocine", u"Active", B::CbAllo, false),
+    };
+    return table;
+}
+
+QString optionsIniPath(const QString& appDir)
+{
+    return QDir(appDir).filePath(QStringLiteral("options.ini"));
+}
+
+void readOptions(const IniFile& ini, OptionControls& controls)
+{
+    for (const StoredOption& option : storedOptions()) {
+        const std::optional<QString> stored = ini.value(option.section, option.key);
+        if (option.box)
+            controls.setBox(*option.box, readBool(stored, option.defaultChecked));
+        else
+            controls.setText(option.text, stored.value_or(option.defaultText));
+    }
+}
+
+void writeOptions(IniFile& ini, const OptionControls& controls)
+{
+    for (const StoredOption& option : storedOptions()) {
+        const QString value = option.box ? (controls.box(*option.box) ? QStringLiteral("1") : QStringLiteral("0"))
+                                         : controls.text(option.text);
+        ini.setValue(option.section, option.key, value);
+    }
+}
+
+ScanOptions scanOptionsOf(const OptionControls& c)
+{
+    using B = OptionBox;
+    ScanOptions o;
+    o.CbExploreSousRep = c.box(B::CbExploreSousRep);
+    o.CbEviterDoublons = c.box(B::CbEviterDoublons);
+    o.CbGenTitre = c.box(B::CbGenTitre);
+    o.CbGenDuree = c.box(B::CbGenDuree);
+    o.CbGenUrl = c.box(B::CbGenUrl);
+    o.CbGenVideo = c.box(B::CbGenVideo);
+    o.CbGenAudio = c.box(B::CbGenAudio);
+    o.CbGenSousTitre = c.box(B::CbGenSousTitre);
+    o.CbGenTaille = c.box(B::CbGenTaille);
+    o.EFiltreTitre = c.text(OptionText::EFiltreTitre);
+    o.CbAffiche = c.box(B::CbAffiche);
+    o.EdRepAffiche = c.text(OptionText::EdRepAffiche);
+    o.CbPieceJointe = c.box(B::CbPieceJointe);
+    o.CbfichiersImages = c.box(B::CbfichiersImages);
+    o.CbToutFichier = c.box(B::CbToutFichier);
+    o.CbAlloAuto = c.boxEnabled(B::CbAlloAuto) && c.box(B::CbAlloAuto);
+    o.CbAlloManu = c.boxEnabled(B::CbAlloManu) && c.box(B::CbAlloManu);
+    return o;
+}
+
+void updateIniFile(const QString& path, const std::function<void(IniFile&)>& change)
+{
+    IniFile ini = IniFile::load(path);
+    change(ini);
+    ini.save(path);
+}
+
+OptionValues::OptionValues() = default;
+
+ScanOptions readScanOptions(const QString& iniPath, const std::function<void(const QString&)>& showMessage)
+{
+    OptionValues values;
+    values.rules.showMessage = showMessage;
+    IniFile ini;
+    try {
+        ini = IniFile::load(iniPath);
+    } catch (const Error& e) {
+        if (showMessage)
+            showMessage(e.message() + QStringLiteral("\nLes paramètres par défaut sont utilisés."));
+    }
+    readOptions(ini, values);
+    return scanOptionsOf(values);
+}
+
+} // namespace filmarch
