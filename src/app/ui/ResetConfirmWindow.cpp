@@ -1,0 +1,81 @@
+#include "app/ui/ResetConfirmWindow.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace filmarch {
+
+TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Confirmation initialisation"));
+
+    Label1 = new QLabel(QStringLiteral("Attention tous les paramètres vont être remis  aux valeurs d'origines"), this);
+    Label2 = new QLabel(QStringLiteral("Notament le filtre pour les titres"), this);
+    BtConfirmer = new QPushButton(QStringLiteral("Confirmer"), this);
+    BtAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    BtConfirmer->setObjectName(QStringLiteral("BtConfirmer"));
+    BtAnnuler->setObjectName(QStringLiteral("BtAnnuler"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BtConfirmer);
+    buttons->addWidget(BtAnnuler);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1, 0, Qt::AlignHCenter);
+    layout->addWidget(Label2, 0, Qt::AlignHCenter);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    setFixedSize(sizeHint());
+
+    connect(BtConfirmer, &QPushButton::clicked, this, &TForm4::BtConfirmerClick);
+    connect(BtAnnuler, &QPushButton::clicked, this, &TForm4::BtAnnulerClick);
+}
+
+bool TForm4::ask()
+{
+    appuit = false;
+    confirm = false;
+    QEventLoop loop;
+    connect(this, &TForm4::answered, &loop, &QEventLoop::quit);
+    show();
+    raise();
+    activateWindow();
+    if (!appuit)
+        loop.exec();
+    return confirm;
+}
+
+void TForm4::BtConfirmerClick()
+{
+    answer(true);
+}
+
+void TForm4::BtAnnulerClick()
+{
+    answer(false);
+}
+
+void TForm4::closeEvent(QCloseEvent* event)
+{
+    if (!appuit)
+        answer(false);
+    event->accept();
+}
+
+void TForm4::answer(bool confirmed)
+{
+    confirm = confirmed;
+    appuit = true;
+    hide();
+    emit answered();
+}
+
+} // namespace filmarch

@@ -1,0 +1,47 @@
+#pragma once
+// The progress window of a scan run: a bar, the name of the file in hand and
+// a Stop button. The user cannot close it; a run hides it when it ends.
+#include "app/ScanProgress.h"
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace filmarch {
+
+class ScanRun;
+
+class TFormScanEnCours : public QWidget, public ScanProgress {
+    Q_OBJECT
+public:
+    explicit TFormScanEnCours(QWidget* parent = nullptr);
+
+    // The run whose stop flag the Stop button sets.
+    void setRun(ScanRun* run) { scanRun = run; }
+
+    void setMaximum(int max) override;
+    void setPosition(int position) override;
+    int position() const override;
+    void setFileName(const QString& name) override;
+    void processEvents() override;
+
+    QLabel* Label1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* BtArretScan = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* LbNomFilm = nullptr;
+
+public slots:
+    void BtArretScanClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    ScanRun* scanRun = nullptr;
+    int current = 0;
+};
+
+} // namespace filmarch

@@ -1,0 +1,26 @@
+#include "app/ui/StartupWindows.h"
+
+#include "app/Startup.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/ScanProgressWindow.h"
+#include "filmdb/ui/LookupWindow.h"
+
+namespace filmarch {
+
+FilmarchWindows::FilmarchWindows() = default;
+FilmarchWindows::~FilmarchWindows() = default;
+
+std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialogs& dialogs, const ToolLocator& tools)
+{
+    if (!prepareStart(appDir, dialogs))
+        return nullptr;
+    auto windows = std::make_unique<FilmarchWindows>();
+    // The progress window exists before the main window, which hands it to the
+    // scan run; both stay hidden until a run shows them.
+    windows->FormScanEnCours = std::make_unique<TFormScanEnCours>();
+    windows->Form1 = std::make_unique<TForm1>(appDir, dialogs, *windows->FormScanEnCours, tools);
+    windows->FormAllocine = std::make_unique<TFormAllocine>();
+    return windows;
+}
+
+} // namespace filmarch

@@ -1,0 +1,28 @@
+#pragma once
+// Program start: the checks made before any window, then the main window, the
+// progress window and the lookup window (the last two hidden).
+#include <QString>
+#include <memory>
+
+namespace filmarch {
+
+class TForm1;
+class TFormAllocine;
+class TFormScanEnCours;
+class ToolLocator;
+class UserDialogs;
+
+struct FilmarchWindows {
+    FilmarchWindows();
+    ~FilmarchWindows();
+    // Declared so that the main window goes first: its end saves the settings.
+    std::unique_ptr<TFormScanEnCours> FormScanEnCours;
+    std::unique_ptr<TFormAllocine> FormAllocine;
+    std::unique_ptr<TForm1> Form1;
+};
+
+// Returns null when the program must end (the reason was shown through
+// `dialogs`). `dialogs` must outlive the windows. Nothing is shown yet.
+std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialogs& dialogs, const ToolLocator& tools);
+
+} // namespace filmarch

@@ -1,0 +1,424 @@
+#include "WindowFixture.h"
+
+#include "app/Settings.h"
+#include "app/ui/AboutWindow.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+namespace {
+QString textOf(const QWidget* w)
+{
+    if (auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->text();
+    if (auto* l = qobject_cast<const QLabel*>(w))
+        return l->text();
+    if (auto* g = qobject_cast<const QGroupBox*>(w))
+        return g->title();
+    if (auto* e = qobject_cast<const QLineEdit*>(w))
+        return e->text();
+    return {};
+}
+} // namespace
+
+using MainWindow = WindowFixture;
+
+TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
+{
+    TForm1& f = openWindow(false);
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Filmarch"));
+    EXPECT_EQ(f.PCprincipal->currentWidget(), f.TSScan);
+    QStringList tabs;
+    for (int i = 0; i < f.PCprincipal->count(); ++i)
+        tabs << f.PCprincipal->tabText(i) + QLatin1Char('=') + f.PCprincipal->widget(i)->objectName();
+    EXPECT_EQ(tabs.join(QLatin1Char(' ')), QStringLiteral("Scan=TSScan Options=TSOptions Log=TSLogs"));
+
+    enum Flag { None = 0, Disabled = 1, Checked = 2, ReadOnly = 4, Hidden = 8 };
+    struct Row {
+        const char* name;
+        QString text;
+        int flags = None;
+        QString hint = {};
+    };
+    const QString parcourir = QStringLiteral("Parcourir");
+    const QString filterHint = QStringLiteral(
+        "Elimine du titre les suite de caractères suivantes. Vous pouvez ajouter de nouvelles chaînes "
+        "en les séparant par des virgules");
+    const Row rows[] = {
+        {"GbRepertoireScan", QStringLiteral("Répertoire")},
+        {"Label6", QStringLiteral("Répertoire à scanner")},
+        {"EdCheminRepScan", {}, ReadOnly},
+        {"BtChoixRepScan", QStringLiteral("..."), None, parcourir},
+        {"GbNouveauCatalogue", QStringLiteral("Créer un nouveau Catalogue")},
+        {"CbNouveauCataAMC", QStringLiteral("De type AMC"), Checked},
+        {"CbNouveauCataXML", QStringLiteral("De type XML")},
+        {"Label5", QStringLiteral("Chemin du catalogue à créer :")},
+        {"EdCheminCataloCree", {}, ReadOnly},
+        {"BtCherchCataloCree", QStringLiteral("..."), None, parcourir},
+        {"EdNbrFilmsCree", {}, ReadOnly | Hidden},
+        {"GbCataloExistant", QStringLiteral("Compléter un catalogue existant")},
+        {"Label1", QStringLiteral("Chemin du catalogue existant : ")},
+        {"EdCheminCataloExistant", {}, ReadOnly},
+        {"BtCherchCataloExist", QStringLiteral("..."), None, parcourir},
+        {"Label3", QStringLiteral("Nombres de films dans le catalogue")},
+        {"EdNbrFilmsExist", {}, ReadOnly},
+        {"BtLanceScan", QStringLiteral("Lancer le scan")},
+        {"GbOptionGene", QStringLiteral("Général")},
+        {"CbExploreSousRep", QStringLiteral("Explorer les sous repertoires lors du scan")},
+        {"CbEviterDoublons", QStringLiteral("Analyser les nouvelles entrées pour éviter les doublons"), Checked},
+        {"Label8", QStringLiteral("(Ce base sur les url des fichiers pour la comparaison)")},
+        {"Label4", QStringLiteral("Choisir les informations à récupérer lors du scan")},
+        {"CbGenTitre", QStringLiteral("Titre"), Checked},
+        {"CbGenDuree", QStringLiteral("Durée"), Checked},
+        {"CbGenUrl", QStringLiteral("Emplacement du fichier sur le disque (url)"), Checked},
+        {"CbGenVideo", QStringLiteral("Informations vidéo (Codec, resolution, bitrate, framerate)"), Checked},
+        {"CbGenAudio", QStringLiteral("Informations audio (codec,  bitrate, nombre de pistes, langues)"), Checked},
+        {"CbGenSousTitre", QStringLiteral("Sous titres"), Checked},
+        {"CbGenTaille", QStringLiteral("Taille"), Checked},
+        {"Label7", QStringLiteral("Filtre"), None, filterHint},
+        {"EFiltreTitre", defaultFiltreTitre(), None, filterHint},
+        {"GbOptionsMkv", QStringLiteral("Fichiers mkv"), None,
+         QStringLiteral("MKVtoolnix doit être installé pour avoir acces à ces options")},
+        {"CbAffiche", QStringLiteral("Récupérer l'affiche d'un mkv"), Disabled},
+        {"Label10", QStringLiteral("Repertoire pour les affiches : "), Disabled},
+        {"EdRepAffiche", defaultRepAffiche(), Disabled | ReadOnly},
+        {"BtRepAffiche", QStringLiteral("..."), Disabled, parcourir},
+        {"Label11", QStringLiteral("Pour les fichiers xml dans dans le repertoire :"), Disabled},
+        {"Label2", QStringLiteral("Pour les fichiers AMC, à l'intérieur du fichier"), Disabled},
+        {"CbPieceJointe", QStringLiteral("Liste les pièces jointes d'un mkv dans le champ comment"), Disabled},
+        {"CbfichiersImages", QStringLiteral("Seulement les images"), Disabled},
+        {"CbToutFichier", QStringLiteral("Tous les fichiers"), Disabled | Checked},
+        {"GbOptionAllocine", QStringLiteral("Allocine (désactive problème nouvelle API)"), Disabled},
+        {"CbAllo", QStringLiteral("Activer la recherche sur Allocine")},
+        {"Label9", QStringLiteral("Mode de récupération des infos")},
+        {"CbAlloAuto", QStringLiteral("Automatique")},
+        {"CbAlloManu", QStringLiteral("Manuel")},
+        {"BtSaveOptions", QStringLiteral("Enregistrer les paramètres")},
+        {"BtIniDefaut", QStringLiteral("Paramètres originaux")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto found = f.findChildren<QWidget*>(QString::fromLatin1(row.name));
+        ASSERT_EQ(found.size(), 1);
+        const QWidget* w = found.first();
+        EXPECT_EQ(textOf(w), row.text);
+        EXPECT_EQ(w->toolTip(), row.hint);
+        EXPECT_EQ(ownEnabled(w), !(row.flags & Disabled));
+        EXPECT_EQ(w->isHidden(), bool(row.flags & Hidden));
+        if (auto* b = qobject_cast<const QCheckBox*>(w)) {
+            EXPECT_EQ(b->isChecked(), bool(row.flags & Checked));
+        }
+        if (auto* e = qobject_cast<const QLineEdit*>(w)) {
+            EXPECT_EQ(e->isReadOnly(), bool(row.flags & ReadOnly));
+        }
+    }
+
+    QStringList menus;
+    for (QAction* menu : f.MainMenu1->actions()) {
+        menus << menu->text() + QLatin1Char(':');
+        for (QAction* item : menu->menu()->actions())
+            menus << item->text();
+    }
+    EXPECT_EQ(menus.join(QLatin1Char('|')),
+              QStringLiteral("Fichier:|Créer un nouveau catalogue|Complèter un catalogue existant|"
+                             "Synchronisation de répertoires|Aide:|A propos"));
+
+    EXPECT_EQ(f.MLog->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(f.MLog->isReadOnly());
+    EXPECT_TRUE(f.CheminMkvToolNix.isEmpty());
+}
+
+TEST_F(MainWindow, MkvToolNixFoundEnablesTheMatroskaOptionsOtherwiseTheyAreStoredOff)
+{
+    writeIni("[Mkv]\nAffiches=1\nPiecesJointe=1\n[Synchro]\nDernierRepRef=/ref\n");
+    {
+        TForm1& f = openWindow(true);
+        EXPECT_EQ(f.CheminMkvToolNix, mkvToolFolder() + QLatin1Char('/'));
+        EXPECT_TRUE(ownEnabled(f.CbAffiche) && ownEnabled(f.CbPieceJointe));
+        EXPECT_TRUE(f.CbAffiche->isChecked() && f.EdRepAffiche->isEnabled() && f.BtRepAffiche->isEnabled());
+        EXPECT_TRUE(f.CbToutFichier->isEnabled() && f.CbfichiersImages->isEnabled());
+        EXPECT_TRUE(f.options().CbAffiche);
+        form.reset();
+    }
+
+    // Without the tools: the boxes keep what was read, stay disabled, and read unchecked next time.
+    TForm1& f = openWindow(false);
+    EXPECT_TRUE(f.CbAffiche->isChecked());
+    EXPECT_FALSE(ownEnabled(f.CbAffiche) || ownEnabled(f.CbPieceJointe));
+    const QString ini = readIni();
+    EXPECT_TRUE(ini.contains(QStringLiteral("Affiches=0\nPiecesJointe=0"))) << ini.toStdString();
+    EXPECT_TRUE(ini.contains(QStringLiteral("DernierRepRef=/ref")));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(MainWindow, CheckBoxRules)
+{
+    using B = OptionBox;
+    enum How { Click, SetOn, SetOff };
+    struct Step {
+        B box;
+        How how;
+    };
+    struct Expect {
+        B box;
+        bool checked;
+        bool enabled;
+    };
+    const QString urlMessage = QStringLiteral(
+        "Décocher cette option est incompatible avec l'option Eviter les doublons\n"
+        "Décocher préalablement l'option Eviter les doublons");
+    struct Case {
+        const char* name;
+        QByteArray ini;
+        std::vector<Step> steps;
+        std::vector<Expect> expect;
+        QStringList messages = {};
+        bool clearsNewCatalogue = false;
+    };
+    const Case cases[] = {
+        {"fresh start: nothing changed the lookup modes, duplicates need no message", {}, {},
+         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}, {B::CbGenUrl, true, true}}},
+        {"XML type unchecks AMC and forgets the chosen new catalogue", {}, {{B::CbNouveauCataXML, Click}},
+         {{B::CbNouveauCataXML, true, true}, {B::CbNouveauCataAMC, false, true}}, {}, true},
+        {"AMC set back by code", {}, {{B::CbNouveauCataXML, Click}, {B::CbNouveauCataAMC, SetOn}},
+         {{B::CbNouveauCataXML, false, true}, {B::CbNouveauCataAMC, true, true}}, {}, true},
+        {"Auto=1 then Manu=1 read: only Manuel", "[Allocine]\nAuto=1\nManu=1\n", {},
+         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, true, true}}},
+        {"Doublons=1 with ChoisirUrl=0: the message at start, url checked again",
+         "[General]\nDoublons=1\nChoisirUrl=0\n", {}, {{B::CbGenUrl, true, true}}, {urlMessage}},
+        {"checking duplicates checks url; unchecking url is then refused", "[General]\nDoublons=0\nChoisirUrl=0\n",
+         {{B::CbEviterDoublons, Click}, {B::CbGenUrl, Click}},
+         {{B::CbEviterDoublons, true, true}, {B::CbGenUrl, true, true}}, {urlMessage}},
+        {"url may be unchecked once duplicates are off", {}, {{B::CbEviterDoublons, Click}, {B::CbGenUrl, Click}},
+         {{B::CbEviterDoublons, false, true}, {B::CbGenUrl, false, true}}},
+        {"attachments enable the pair; pictures only unchecks all files", {},
+         {{B::CbPieceJointe, Click}, {B::CbfichiersImages, Click}},
+         {{B::CbfichiersImages, true, true}, {B::CbToutFichier, false, true}}},
+        {"unchecking pictures only checks all files", "[Mkv]\nPiecesJointe=1\nPieceJointeImages=1\nPieceJointeTous=0\n",
+         {{B::CbfichiersImages, Click}}, {{B::CbfichiersImages, false, true}, {B::CbToutFichier, true, true}}},
+        {"unchecking attachments disables the pair", "[Mkv]\nPiecesJointe=1\n", {{B::CbPieceJointe, Click}},
+         {{B::CbfichiersImages, false, false}, {B::CbToutFichier, true, false}}},
+        {"stored Active=1 disables both modes", "[Allocine]\nAuto=1\nActive=1\n", {},
+         {{B::CbAllo, true, true}, {B::CbAlloAuto, true, false}, {B::CbAlloManu, false, false}}},
+        {"each change of Active toggles the modes' state", "[Allocine]\nActive=1\n", {{B::CbAllo, SetOff}},
+         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}}},
+        {"automatic and manual by code behave as a pair", {}, {{B::CbAlloAuto, SetOn}, {B::CbAlloManu, SetOn}},
+         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, true, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(iniPath());
+        dialogs.messages.clear();
+        if (!c.ini.isEmpty())
+            writeIni(c.ini);
+        TForm1& f = openWindow(true);
+        f.EdCheminCataloCree->setText(QStringLiteral("/catalogues/nouveau.amc"));
+        f.EdNbrFilmsCree->setText(QStringLiteral("0"));
+        for (const Step& step : c.steps) {
+            if (step.how == Click)
+                click(box(step.box));
+            else
+                box(step.box)->setChecked(step.how == SetOn);
+        }
+        for (const Expect& e : c.expect) {
+            SCOPED_TRACE(optionBoxName(e.box).toStdString());
+            EXPECT_EQ(box(e.box)->isChecked(), e.checked);
+            EXPECT_EQ(ownEnabled(box(e.box)), e.enabled);
+            EXPECT_EQ(f.rules.checked(e.box), e.checked);
+        }
+        EXPECT_EQ(dialogs.messages, c.messages);
+        EXPECT_EQ(f.EdCheminCataloCree->text().isEmpty(), c.clearsNewCatalogue);
+        EXPECT_EQ(f.EdNbrFilmsCree->text().isEmpty(), c.clearsNewCatalogue);
+        form.reset();
+    }
+}
+
+TEST_F(MainWindow, LookupModesCountOnlyWhenTheirBoxIsEnabled)
+{
+    writeIni("[Allocine]\nAuto=1\nActive=1\n");
+    TForm1& f = openWindow();
+    EXPECT_FALSE(f.options().CbAlloAuto);
+    f.CbAllo->setChecked(false);
+    EXPECT_TRUE(f.options().CbAlloAuto);
+    EXPECT_FALSE(f.options().CbAlloManu);
+    // Read live: a change in the window is seen at once.
+    click(f.CbExploreSousRep);
+    EXPECT_TRUE(f.options().CbExploreSousRep);
+    click(f.CbAffiche);
+    EXPECT_TRUE(f.options().CbAffiche && f.EdRepAffiche->isEnabled() && f.Label2->isEnabled());
+}
+
+TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
+{
+    struct Case {
+        const char* name;
+        bool xmlBox;
+        CatalogueChoice answer;
+        int expectedInitialFilter;
+        QString expectedPath;
+    };
+    const Case cases[] = {
+        {"AMC filter adds .amc", false, {QStringLiteral("/d/Films"), 2}, 2, QStringLiteral("/d/Films.amc")},
+        {"amc anywhere keeps the name", false, {QStringLiteral("/d/amc/Films"), 2}, 2, QStringLiteral("/d/amc/Films")},
+        {"XML filter wins over the AMC box", false, {QStringLiteral("/d/Films"), 1}, 2, QStringLiteral("/d/Films.xml")},
+        {"XML box opens on the XML filter", true, {QStringLiteral("/d/Films.xml"), 1}, 1, QStringLiteral("/d/Films.xml")},
+        {"upper-case extension is not the type", true, {QStringLiteral("/d/Films.XML"), 1}, 1, QStringLiteral("/d/Films.XML.xml")},
+        {"both-types filter chooses nothing", false, {QStringLiteral("/d/Films.amc"), 3}, 2, QString()},
+        {"cancelled", false, {QString(), 2}, 2, QString()},
+    };
+    TForm1& f = openWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        f.CbNouveauCataXML->setChecked(c.xmlBox);
+        f.CbNouveauCataAMC->setChecked(!c.xmlBox);
+        f.EdCheminCataloExistant->setText(QStringLiteral("/d/ancien.amc"));
+        f.EdNbrFilmsExist->setText(QStringLiteral("12"));
+        dialogs.saveFilters.clear();
+        dialogs.saveChoices = {c.answer};
+        click(f.BtCherchCataloCree);
+        EXPECT_EQ(dialogs.saveFilters, QList<int>{c.expectedInitialFilter});
+        EXPECT_EQ(f.EdCheminCataloCree->text(), c.expectedPath);
+        EXPECT_EQ(f.scanRun->CatalogueActif, c.expectedPath);
+        EXPECT_EQ(f.EdNbrFilmsCree->text(), QStringLiteral("0"));
+        EXPECT_TRUE(f.EdCheminCataloExistant->text().isEmpty() && f.EdNbrFilmsExist->text().isEmpty());
+    }
+}
+
+TEST_F(MainWindow, FolderAndExistingCatalogueChoosers)
+{
+    TForm1& f = openWindow();
+    dialogs.folders = {QStringLiteral("/films"), QString()};
+    click(f.BtChoixRepScan);
+    EXPECT_EQ(f.EdCheminRepScan->text(), QStringLiteral("/films"));
+    click(f.BtChoixRepScan);
+    EXPECT_TRUE(f.EdCheminRepScan->text().isEmpty());
+    EXPECT_EQ(dialogs.folderCaptions.value(0), QStringLiteral("Sélection du répertoire du scan"));
+
+    // An unusable or cancelled choice leaves no catalogue, and clears the new one.
+    f.EdCheminCataloCree->setText(QStringLiteral("/d/nouveau.amc"));
+    f.EdNbrFilmsCree->setText(QStringLiteral("0"));
+    f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
+    dialogs.openChoices = {{QStringLiteral("/d/notes.txt"), 3}, {QString(), 3}};
+    click(f.BtCherchCataloExist);
+    EXPECT_EQ(dialogs.openFilters, (QList<int>{3}));
+    EXPECT_TRUE(f.EdCheminCataloExistant->text().isEmpty());
+    EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
+    EXPECT_TRUE(f.EdCheminCataloCree->text().isEmpty() && f.EdNbrFilmsCree->text().isEmpty());
+    click(f.BtCherchCataloExist);
+    EXPECT_TRUE(f.EdCheminCataloExistant->text().isEmpty());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // The menu chooses the folder, then the catalogue.
+    dialogs.folders = {QStringLiteral("/films")};
+    dialogs.saveChoices = {{QStringLiteral("/d/Films"), 2}};
+    f.MenuNewCatalog->trigger();
+    EXPECT_EQ(f.EdCheminRepScan->text(), QStringLiteral("/films"));
+    EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/Films.amc"));
+}
+
+TEST_F(MainWindow, CancelledPosterFolderReloadsEveryOptionFromTheFile)
+{
+    writeIni("[Mkv]\nAffiches=1\nRepertoireAffiches=/affiches\n");
+    TForm1& f = openWindow();
+    dialogs.folders = {QStringLiteral("/autres"), QString()};
+    click(f.BtRepAffiche);
+    EXPECT_EQ(f.EdRepAffiche->text(), QStringLiteral("/autres"));
+    EXPECT_EQ(dialogs.folderCaptions.value(0), QStringLiteral("Sélection du répertoire pour les affiches"));
+
+    click(f.CbGenTaille);   // an unsaved change, discarded by the reload
+    click(f.BtRepAffiche);
+    EXPECT_EQ(f.EdRepAffiche->text(), QStringLiteral("/affiches"));
+    EXPECT_TRUE(f.CbGenTaille->isChecked());
+}
+
+TEST_F(MainWindow, DroppedFiles)
+{
+    const QString dropped = QDir(appDir.path()).filePath(QStringLiteral("films.xml"));
+    struct Case {
+        const char* name;
+        QList<QUrl> urls;
+        QString message;   // empty: the file is taken as the catalogue to complete
+    };
+    const Case cases[] = {
+        {"two files", {QUrl::fromLocalFile(dropped), QUrl::fromLocalFile(QStringLiteral("/d/b.amc"))},
+         QStringLiteral("Un seul fichier catalogue est accepté")},
+        {"upper-case extension", {QUrl::fromLocalFile(QStringLiteral("/d/films.XML"))}, QStringLiteral("Fichier non compatible")},
+        {"another extension", {QUrl::fromLocalFile(QStringLiteral("/d/films.xml.txt"))}, QStringLiteral("Fichier non compatible")},
+        {"not a local file", {QUrl(QStringLiteral("http://exemple.org/films.xml"))}, QStringLiteral("Fichier non compatible")},
+        {"one catalogue", {QUrl::fromLocalFile(dropped)}, QString()},
+    };
+    TForm1& f = openWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.messages.clear();
+        f.EdCheminCataloCree->setText(QStringLiteral("/d/nouveau.amc"));
+        f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
+
+        QMimeData mime;
+        mime.setUrls(c.urls);
+        const QPoint at = f.GbCataloExistant->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.GbCataloExistant, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.GbCataloExistant, &drop);
+
+        if (c.message.isEmpty()) {
+            // Taken: the new catalogue is forgotten and the file is validated
+            // (this one is no catalogue, so nothing is left to complete).
+            EXPECT_FALSE(dialogs.messages.contains(QStringLiteral("Fichier non compatible")));
+            EXPECT_TRUE(f.EdCheminCataloCree->text().isEmpty());
+            EXPECT_EQ(f.scanRun->CatalogueActif, f.EdCheminCataloExistant->text());
+        } else {
+            EXPECT_EQ(dialogs.messages, QStringList{c.message});
+            EXPECT_EQ(f.EdCheminCataloCree->text(), QStringLiteral("/d/nouveau.amc"));
+            EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/nouveau.amc"));
+        }
+    }
+}
+
+TEST_F(MainWindow, AboutWindowDisablesTheMainWindowUntilItCloses)
+{
+    TForm1& f = openWindow();
+    f.MenuAPropos->trigger();
+    ASSERT_TRUE(f.FormAPropos);
+    EXPECT_FALSE(f.isEnabled());
+    EXPECT_TRUE(f.FormAPropos->isVisible());
+    EXPECT_TRUE(f.FormAPropos->LbVersion->text().contains(QStringLiteral(FILMARCH_VERSION)));
+    f.FormAPropos->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(f.FormAPropos);
+    EXPECT_TRUE(f.isEnabled());
+}
+
+TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
+{
+    TForm1& f = openWindow();
+    EXPECT_EQ(progress.windowTitle(), QStringLiteral("Progression du scan"));
+    EXPECT_FALSE(progress.windowFlags() & Qt::WindowCloseButtonHint);
+    progress.show();
+    progress.close();
+    EXPECT_TRUE(progress.isVisible());
+
+    progress.setMaximum(2);
+    progress.advance();
+    progress.advance();
+    progress.advance();   // past the end: the count goes on, the bar stays full
+    EXPECT_EQ(progress.position(), 3);
+    EXPECT_EQ(progress.ProgressBar1->value(), 2);
+
+    QTest::mouseClick(progress.BtArretScan, Qt::LeftButton);
+    EXPECT_TRUE(f.scanRun->Arret);
+    EXPECT_FALSE(progress.BtArretScan->isEnabled());
+    progress.hide();
+}

@@ -1,0 +1,75 @@
+#pragma once
+// A main window in its own temporary application folder, with scripted
+// dialogs and an MKVToolNix folder that exists or not.
+#include "support/ScriptedDialogs.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/ScanProgressWindow.h"
+#include "platform/ToolLocator.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace filmarch::test {
+
+class WindowFixture : public ::testing::Test {
+protected:
+    QString iniPath() const { return QDir(appDir.path()).filePath(QStringLiteral("options.ini")); }
+
+    void writeIni(const QByteArray& content)
+    {
+        QFile file(iniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    QString readIni() const
+    {
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    // Folder holding an executable mkvmerge, for a machine with MKVToolNix.
+    QString mkvToolFolder()
+    {
+        const QString folder = QDir(appDir.path()).filePath(QStringLiteral("mkvtoolnix"));
+        QDir().mkpath(folder);
+        QFile tool(folder + QStringLiteral("/mkvmerge"));
+        if (!tool.exists()) {
+            EXPECT_TRUE(tool.open(QIODevice::WriteOnly));
+            tool.close();
+            tool.setPermissions(tool.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+        }
+        return folder;
+    }
+
+    TForm1& openWindow(bool withMkvToolNix = true)
+    {
+        const ToolLocator tools(withMkvToolNix ? mkvToolFolder() : QString(), {});
+        form = std::make_unique<TForm1>(appDir.path(), dialogs, progress, tools);
+        form->show();
+        return *form;
+    }
+
+    // A user click: the box's page is brought to the front first.
+    void click(QWidget* widget)
+    {
+        form->PCprincipal->setCurrentWidget(form->TSScan->isAncestorOf(widget) ? form->TSScan : form->TSOptions);
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+
+    QCheckBox* box(OptionBox b) const { return form->boxWidget(b); }
+    static bool ownEnabled(const QWidget* w) { return w->isEnabledTo(w->parentWidget()); }
+
+    QTemporaryDir appDir;
+    ScriptedDialogs dialogs;
+    TFormScanEnCours progress;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace filmarch::test
