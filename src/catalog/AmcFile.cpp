@@ -358,14 +358,19 @@ int TMovieList::LoadFromBytes(const QByteArray& data, bool OnlyReadProperties)
     return version;
 }
 
-QByteArray TMovieList::SaveToBytes(int Version) const
+void TMovieList::WriteTo(QByteArray& out, int Version) const
 {
     const int layout = layoutFor(Version);
-    qsizetype estimate = headerSize + 256;
-    for (const auto& m : items)
-        estimate += 256 + (m->Picture ? m->Picture->size() : 0);
-    QByteArray out;
-    out.reserve(estimate);
+    // Room for the whole file: a windows-1252 text takes at most one byte per UTF-16 unit.
+    qsizetype estimate = headerSize + 1024;
+    for (const auto& m : items) {
+        estimate += 256 + (m->Picture ? m->Picture->size() : 0) + m->strActors.size() + m->strURL.size()
+            + m->strDescription.size() + m->strComments.size() + m->strOriginalTitle.size()
+            + m->strTranslatedTitle.size() + m->strDirector.size() + m->strCountry.size() + m->strCategory.size();
+        for (const auto& [tag, value] : m->CustomFields.Values())
+            estimate += 4 + value.size();
+    }
+    out.reserve(out.size() + estimate);
     Writer w(out);
     w.raw(headerOf(layout), headerSize);
     w.string(MovieProperties.strName);
@@ -376,6 +381,12 @@ QByteArray TMovieList::SaveToBytes(int Version) const
         writeDefinitions(w, CustomFieldsProperties, layout);
     for (const auto& m : items)
         writeMovie(w, *m, CustomFieldsProperties, layout);
+}
+
+QByteArray TMovieList::SaveToBytes(int Version) const
+{
+    QByteArray out;
+    WriteTo(out, Version);
     return out;
 }
 
@@ -409,7 +420,9 @@ void TMovieList::SaveToFile(const QString& FilenameSrc, const QString& FilenameD
     constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (existing.exists() && (!existing.isWritable() || !(existing.permissions() & anyWrite)))
         throw fail(QStringLiteral("Existing file %1 is not writable").arg(FilenameDst));
-    const QByteArray bytes = SaveToBytes(Version);
+    saveBuffer.resize(0); // keeps its memory
+    WriteTo(saveBuffer, Version);
+    const QByteArray& bytes = saveBuffer;
     // Written beside the destination and renamed over it: the catalogue on disk
     // is either the old one or the complete new one.
     QSaveFile file(FilenameDst);

@@ -58,7 +58,12 @@ public:
     TCustomFieldsProperties CustomFieldsProperties;
 
 private:
+    void WriteTo(QByteArray& out, int Version) const;
+
     std::vector<std::unique_ptr<TMovie>> items;
+    // Kept between saves: the writer saves after every entry, and a buffer
+    // already in memory is filled much faster than a new one.
+    QByteArray saveBuffer;
 };
 
 } // namespace filmarch
