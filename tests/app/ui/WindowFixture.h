@@ -60,7 +60,10 @@ protected:
     void click(QWidget* widget)
     {
         form->PCprincipal->setCurrentWidget(form->TSScan->isAncestorOf(widget) ? form->TSScan : form->TSOptions);
-        QTest::mouseClick(widget, Qt::LeftButton);
+        // A check box takes clicks on its indicator and caption, not on the
+        // empty width its layout gives it.
+        const QPoint at = qobject_cast<QCheckBox*>(widget) ? QPoint(6, widget->height() / 2) : widget->rect().center();
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at);
     }
 
     QCheckBox* box(OptionBox b) const { return form->boxWidget(b); }

@@ -1,0 +1,151 @@
+#include "WindowFixture.h"
+
+#include "app/Settings.h"
+#include "app/ui/ResetConfirmWindow.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+using SettingsWindow = WindowFixture;
+
+TEST_F(SettingsWindow, SavedOptionsReadBackTheSameAndOtherSectionsStay)
+{
+    writeIni("[Synchro]\nDernierRepRef=/reference\nDernierRepSauv=/sauvegarde\n");
+    {
+        TForm1& f = openWindow();
+        click(f.CbGenDuree);
+        click(f.CbExploreSousRep);
+        click(f.CbPieceJointe);
+        click(f.CbfichiersImages);
+        f.EFiltreTitre->setText(f.EFiltreTitre->text() + QStringLiteral(",pistes"));
+        click(f.BtSaveOptions);
+        EXPECT_TRUE(dialogs.messages.isEmpty() && dialogs.errors.isEmpty());
+        form.reset();
+    }
+    const QString ini = readIni();
+    EXPECT_TRUE(ini.contains(QStringLiteral("\nChoisirDuree =0\n"))) << ini.toStdString();
+    EXPECT_TRUE(ini.contains(QStringLiteral("DernierRepRef=/reference\nDernierRepSauv=/sauvegarde")));
+
+    TForm1& f = openWindow();
+    EXPECT_FALSE(f.CbGenDuree->isChecked());
+    EXPECT_TRUE(f.CbExploreSousRep->isChecked());
+    EXPECT_TRUE(f.CbPieceJointe->isChecked() && f.CbfichiersImages->isChecked());
+    EXPECT_FALSE(f.CbToutFichier->isChecked());
+    EXPECT_EQ(f.EFiltreTitre->text(), defaultFiltreTitre() + QStringLiteral(",pistes"));
+    EXPECT_TRUE(f.EFiltreTitre->text().contains(QStringLiteral(",\u2122,")));
+}
+
+TEST_F(SettingsWindow, ClosingSavesTheTwoPathsOnly)
+{
+    writeIni("[General]\nDoublons=0\n[Synchro]\nDernierRepRef=/reference\n");
+    TForm1& f = openWindow();
+    dialogs.folders = {QStringLiteral("/films")};
+    click(f.BtChoixRepScan);
+    click(f.CbGenTaille);   // not saved at exit
+    form.reset();
+
+    const QString ini = readIni();
+    EXPECT_TRUE(ini.contains(QStringLiteral("DernierRepScan=/films\n")));
+    EXPECT_TRUE(ini.contains(QStringLiteral("CatalogueEnCours=\n")));
+    EXPECT_TRUE(ini.contains(QStringLiteral("Doublons=0\n")));
+    EXPECT_FALSE(ini.contains(QStringLiteral("ChoisirTaille")));
+    EXPECT_TRUE(ini.contains(QStringLiteral("DernierRepRef=/reference")));
+}
+
+TEST_F(SettingsWindow, RememberedCatalogueThatNoLongerValidatesIsCleared)
+{
+    writeIni("[General]\nCatalogueEnCours=/nulle/part/films.txt\n");
+    TForm1& f = openWindow();
+    EXPECT_EQ(dialogs.messages.value(dialogs.messages.size() - 1), QStringLiteral("Le catalogue à compléter n'est pas conforme"));
+    EXPECT_TRUE(f.EdCheminCataloExistant->text().isEmpty());
+    EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
+    form.reset();
+    EXPECT_TRUE(readIni().contains(QStringLiteral("CatalogueEnCours=\n")));
+}
+
+TEST_F(SettingsWindow, Reset)
+{
+    enum Answer { Confirm, Cancel, TitleBar };
+    struct Case {
+        const char* name;
+        Answer answer;
+        bool fileDeleted;
+    };
+    const Case cases[] = {
+        {"confirmed", Confirm, true},
+        {"cancelled", Cancel, false},
+        {"closed by the title bar counts as cancelled", TitleBar, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeIni("[General]\nDernierRepScan=/films\n[Allocine]\nAuto=1\n");
+        TForm1& f = openWindow();
+        ASSERT_TRUE(f.CbAlloAuto->isChecked());
+        f.EdCheminCataloExistant->setText(QStringLiteral("/d/films.amc"));
+        click(f.CbGenTaille);   // an unsaved change
+
+        bool waitedDisabled = false;
+        QTimer::singleShot(0, [&] {
+            ASSERT_NE(f.Form4, nullptr);
+            waitedDisabled = !f.isEnabled() && f.Form4->isVisible();
+            EXPECT_EQ(f.Form4->windowTitle(), QStringLiteral("Confirmation initialisation"));
+            if (c.answer == Confirm)
+                QTest::mouseClick(f.Form4->BtConfirmer, Qt::LeftButton);
+            else if (c.answer == Cancel)
+                QTest::mouseClick(f.Form4->BtAnnuler, Qt::LeftButton);
+            else
+                f.Form4->close();
+        });
+        click(f.BtIniDefaut);
+
+        EXPECT_TRUE(waitedDisabled);
+        EXPECT_TRUE(f.isEnabled());
+        EXPECT_EQ(f.Form4, nullptr);
+        EXPECT_EQ(QFile::exists(iniPath()), !c.fileDeleted);
+        // Confirmed: Auto read as off checks Manuel, Manu read as off checks Automatique again.
+        EXPECT_TRUE(f.CbAlloAuto->isChecked());
+        EXPECT_FALSE(f.CbAlloManu->isChecked());
+        EXPECT_EQ(f.CbGenTaille->isChecked(), c.fileDeleted);
+        EXPECT_EQ(f.EdCheminRepScan->text().isEmpty(), c.fileDeleted);
+        EXPECT_EQ(f.EdCheminCataloExistant->text().isEmpty(), c.fileDeleted);
+        EXPECT_TRUE(dialogs.messages.isEmpty() && dialogs.errors.isEmpty());
+        f.EdCheminRepScan->clear();
+        form.reset();
+    }
+}
+
+TEST_F(SettingsWindow, ResetThatCannotDeleteTheFileSaysSoAndLogs)
+{
+    TForm1& f = openWindow();
+    // A folder in the file's place: it can be neither deleted as a file nor read.
+    ASSERT_TRUE(QDir(appDir.path()).mkpath(QStringLiteral("options.ini/garde")));
+    QTimer::singleShot(0, [&] { QTest::mouseClick(f.Form4->BtConfirmer, Qt::LeftButton); });
+    click(f.BtIniDefaut);
+
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Impossible d'initialiser, redémarrer l'aplication")});
+    EXPECT_TRUE(f.MLog->toPlainText().contains(QStringLiteral(": Echec de l'initialisation des paramètres")));
+    EXPECT_TRUE(f.isEnabled());
+    QDir(iniPath()).removeRecursively();
+}
+
+TEST_F(SettingsWindow, UnreadableFileGivesOneClearMessageAndTheDefaults)
+{
+    ASSERT_TRUE(QDir(appDir.path()).mkpath(QStringLiteral("options.ini/garde")));
+    TForm1& f = openWindow(false);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Impossible de lire le fichier de paramètres")));
+    EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("Les paramètres par défaut sont utilisés")));
+    EXPECT_TRUE(f.CbEviterDoublons->isChecked() && f.CbGenUrl->isChecked() && f.CbToutFichier->isChecked());
+    EXPECT_EQ(f.EFiltreTitre->text(), defaultFiltreTitre());
+
+    click(f.BtSaveOptions);
+    ASSERT_EQ(dialogs.errors.size(), 2);
+    EXPECT_TRUE(dialogs.errors[1].startsWith(QStringLiteral("Impossible")));
+    form.reset();
+    QDir(iniPath()).removeRecursively();
+}

@@ -1,0 +1,81 @@
+#include "app/Journal.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/ScanProgressWindow.h"
+#include "app/ui/StartupWindows.h"
+#include "filmdb/ui/LookupWindow.h"
+#include "platform/ToolLocator.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace filmarch;
+using filmarch::test::ScriptedDialogs;
+
+namespace {
+const ToolLocator noTools(QString(), {});
+
+void placeMediaInfo(const QTemporaryDir& dir)
+{
+    ASSERT_TRUE(QFile::link(test::mediaInfoLibrary(), QDir(dir.path()).filePath(QStringLiteral("libmediainfo.so.0"))));
+}
+} // namespace
+
+TEST(Startup, RefusesWithoutTheMediaInfoLibraryBesideTheProgram)
+{
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    EXPECT_EQ(startFilmarch(dir.path(), dialogs, noTools), nullptr);
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral(
+        "La dll médiainfo n'est pas présente dans le répertoire de l'application. Le programme va s'arrêter")});
+    EXPECT_TRUE(QDir(dir.path()).exists(QStringLiteral("Logs_Filmarch")));
+    EXPECT_FALSE(QFile::exists(QDir(dir.path()).filePath(QStringLiteral("options.ini"))));
+
+    // A link to nothing is no library either.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/libmediainfo.so.0"),
+                            QDir(dir.path()).filePath(QStringLiteral("libmediainfo.so.0"))));
+    EXPECT_EQ(startFilmarch(dir.path(), dialogs, noTools), nullptr);
+}
+
+TEST(Startup, CreatesTheWindowsWithTheHelpersHidden)
+{
+    QTemporaryDir dir;
+    placeMediaInfo(dir);
+    ScriptedDialogs dialogs;
+    const auto windows = startFilmarch(dir.path(), dialogs, noTools);
+    ASSERT_NE(windows, nullptr);
+    EXPECT_TRUE(dialogs.messages.isEmpty() && dialogs.errors.isEmpty());
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Filmarch"));
+    EXPECT_EQ(windows->Form1->windowTitle(), QStringLiteral("Filmarch"));
+    EXPECT_TRUE(windows->FormScanEnCours->isHidden());
+    EXPECT_TRUE(windows->FormAllocine->isHidden());
+    EXPECT_EQ(windows->FormAllocine->windowTitle(), QStringLiteral("Script Allocine"));
+    EXPECT_TRUE(QDir(dir.path()).exists(QStringLiteral("Logs_Filmarch")));
+}
+
+TEST(Startup, LogFolderThatCannotBeMadeIsReportedAndTheProgramGoesOn)
+{
+    QTemporaryDir dir;
+    placeMediaInfo(dir);
+    QFile blocker(QDir(dir.path()).filePath(QStringLiteral("Logs_Filmarch")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    ScriptedDialogs dialogs;
+    const auto windows = startFilmarch(dir.path(), dialogs, noTools);
+    ASSERT_NE(windows, nullptr);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Impossible de créer le dossier des journaux")));
+
+    // The log still reaches the Log page; the file error is told once.
+    TForm1& f = *windows->Form1;
+    f.EcritureLog(Journal::logFilePath(dir.path()), QStringLiteral("Début du scan du répertoire /films"));
+    f.EcritureLog(Journal::logFilePath(dir.path()), QStringLiteral("suite"));
+    EXPECT_TRUE(f.MLog->toPlainText().contains(QStringLiteral(": Début du scan du répertoire /films")));
+    EXPECT_EQ(dialogs.errors.size(), 2);
+}
