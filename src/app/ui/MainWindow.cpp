@@ -80,7 +80,13 @@ public:
     }
     void setBox(OptionBox b, bool checked) override { f.boxWidget(b)->setChecked(checked); }
     QString text(OptionText t) const override { return edit(t)->text(); }
-    void setText(OptionText t, const QString& value) override { edit(t)->setText(value); }
+    void setText(OptionText t, const QString& value) override
+    {
+        edit(t)->setText(value);
+        // The long filter is read from its first word.
+        if (t == OptionText::EFiltreTitre)
+            edit(t)->setCursorPosition(0);
+    }
 
 private:
     QLineEdit* edit(OptionText t) const
