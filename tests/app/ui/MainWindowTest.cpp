@@ -387,7 +387,7 @@ TEST_F(MainWindow, DroppedFiles)
     }
 }
 
-TEST_F(MainWindow, AboutWindowDisablesTheMainWindowUntilItCloses)
+TEST_F(MainWindow, AboutWindowDisablesTheMainWindowUntilItClosesAndTheMenuComesBack)
 {
     TForm1& f = openWindow();
     f.MenuAPropos->trigger();
@@ -399,6 +399,12 @@ TEST_F(MainWindow, AboutWindowDisablesTheMainWindowUntilItCloses)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(f.FormAPropos);
     EXPECT_TRUE(f.isEnabled());
+
+    // A run takes the menu away and gives it back.
+    f.removeMenuBar();
+    EXPECT_FALSE(f.MainMenu1->isVisible() || f.MainMenu1->isEnabled());
+    f.restoreMenuBar();
+    EXPECT_TRUE(f.MainMenu1->isVisible() && f.MainMenu1->isEnabled());
 }
 
 TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
