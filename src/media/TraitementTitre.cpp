@@ -25,15 +25,30 @@ bool chiffreUnANeuf(const QString& s, qsizetype i)
     return i >= 0 && i < s.size() && s[i] >= u'1' && s[i] <= u'9';
 }
 
+// The filter words, case-folded so that they compare without regard to case,
+// accented capitals included. The filter text is read at every cleaning, so a
+// change in the window counts at once; its words are split again only when it
+// changed since the last cleaning.
+const QSet<QString>& motsFiltres(const QString& filtre)
+{
+    thread_local QString dernierFiltre;
+    thread_local QSet<QString> mots;
+    thread_local bool lu = false;
+    if (!lu || filtre != dernierFiltre) {
+        mots.clear();
+        for (const QString& mot : decouperMots(filtre))
+            mots.insert(mot.toCaseFolded());
+        dernierFiltre = filtre;
+        lu = true;
+    }
+    return mots;
+}
+
 } // namespace
 
 QString TTraitement::Nettoyer(const QString& chaine) const
 {
-    // Filter words compare without regard to case, accented capitals included:
-    // keep them case-folded. Read afresh so a change in the window counts at once.
-    QSet<QString> blacklist;
-    for (const QString& mot : decouperMots(options.options().EFiltreTitre))
-        blacklist.insert(mot.toCaseFolded());
+    const QSet<QString>& blacklist = motsFiltres(options.options().EFiltreTitre);
 
     QString texte = chaine;
     for (QChar c : {u'-', u'_', u'.', u'[', u']', u'{', u'}', u'+'})
