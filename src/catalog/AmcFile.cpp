@@ -364,7 +364,7 @@ void TMovieList::WriteTo(QByteArray& out, int Version) const
     // Room for the whole file: a windows-1252 text takes at most one byte per UTF-16 unit.
     qsizetype estimate = headerSize + 1024;
     for (const auto& m : items) {
-        estimate += 256 + (m->Picture ? m->Picture->size() : 0) + m->strActors.size() + m->strURL.size()
+        estimate += 256 + 4 * qsizetype(CustomFieldsProperties.Count()) + (m->Picture ? m->Picture->size() : 0) + m->strActors.size() + m->strURL.size()
             + m->strDescription.size() + m->strComments.size() + m->strOriginalTitle.size()
             + m->strTranslatedTitle.size() + m->strDirector.size() + m->strCountry.size() + m->strCategory.size();
         for (const auto& [tag, value] : m->CustomFields.Values())
