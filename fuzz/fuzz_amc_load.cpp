@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the AMC loader. Besides crashes, leaks and undefined
 // behaviour it checks that whatever loads saves and reloads to the same catalogue.
-//   build-fuzz/bin/fuzz_amc_load -max_total_time=300 fuzz/corpus
+//   mkdir -p /tmp/amc-corpus && build-fuzz/bin/fuzz_amc_load -max_total_time=300 /tmp/amc-corpus fuzz/corpus
+// (new inputs go to the first folder; fuzz/corpus holds the valid seed files).
 #include "catalog/MovieList.h"
 #include "platform/Error.h"
 
