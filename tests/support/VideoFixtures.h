@@ -11,11 +11,11 @@ namespace filmarch::test {
 struct VideoSpec {
     int seconds = 1;
     int width = 64, height = 48;
-    int frameRate = 5;
     QStringList audioLanguages;    // one audio stream per entry, ISO 639-2 code ("fre", "eng"; "" = no tag)
     QStringList subtitleLanguages; // one subtitle stream per entry (not in .avi)
     QString titleTag;              // the container's title tag, when not empty
     QStringList attachments;       // files attached with mkvmerge (.mkv only)
+    int frameRate = 5;
 };
 
 // Container chosen by the extension: .mkv (H.264, AAC, SubRip), .mp4 (H.264,
