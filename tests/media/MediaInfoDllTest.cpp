@@ -10,6 +10,7 @@
 #include <QtGlobal>
 
 #include <dlfcn.h>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace filmarch;
