@@ -1,11 +1,13 @@
 #pragma once
 // The scan run: walks a folder, analyses every file and writes one catalogue
 // entry per film. Holds the run state that the writers and lookups share.
-// (Being filled in: for now only the catalogue validation entry points exist.)
 #include "filmdb/InfosFilmAllo.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 namespace filmarch {
 
@@ -15,6 +17,10 @@ class Journal;
 class ScanProgress;
 class MesFonctionMediaInfo;
 class HttpClient;
+class TTraitement;
+class TMovieList;
+class XmlCatalogue;
+struct ScanOptions;
 
 // What a run needs from the program around it. Pointers are not owned.
 struct ScanContext {
@@ -25,12 +31,27 @@ struct ScanContext {
     ScanProgress* progress = nullptr;
     MesFonctionMediaInfo* media = nullptr;
     HttpClient* http = nullptr;
+    // The window shows the progress window and locks itself when a run starts,
+    // and restores everything when it ends (always called, whatever failed).
+    std::function<void()> onRunStarted;
+    std::function<void()> onRunFinished;
+};
+
+// The fields of the Scan page that a run reads, and updates when it ends.
+struct ScanRequest {
+    QString EdCheminRepScan;
+    QString EdCheminCataloCree;
+    QString EdNbrFilmsCree;          // "0" once a new catalogue was chosen
+    QString EdCheminCataloExistant;
+    QString EdNbrFilmsExist;
 };
 
 class ScanRun {
 public:
     explicit ScanRun(ScanContext context);
     ~ScanRun();
+    ScanRun(const ScanRun&) = delete;
+    ScanRun& operator=(const ScanRun&) = delete;
 
     // Validates and loads the catalogue to complete at `path`. Returns its
     // number of entries, or -1 (with a message when the file was unusable;
@@ -39,13 +60,56 @@ public:
     // Releases the catalogue held in memory, if any.
     void releaseCatalogue();
 
+    // The whole run ("Lancer le scan"). Returns false when it could not start
+    // (its message was shown). Updates `request` as the run leaves the page.
+    bool BtLanceScanClick(ScanRequest& request);
+
+    // Walks `Chemin`: counts its files (compte) or processes each of them.
+    int CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousrep);
+    void TraitementFichier(const QString& NomFichier);
+    void Initialisation(ScanRequest& request);
+
+    void EcritureLog(const QString& Mes);
+    ScanOptions options() const;
+    const ScanContext& context() const { return ctx; }
+
+    // Run state shared with the writers and the lookups.
+    int compteur = 0;
+    int doublons = 0;
     QString CatalogueActif;
+    QString FichierLog;
+    std::unique_ptr<TTraitement> Fichier;
+    bool ImageOnly = false;
+    std::unique_ptr<TMovieList> MovieList;
+    QStringList FichierPresent;
+    int iHeader = 0;
+    std::unique_ptr<XmlCatalogue> XMLDoc;
+    int PosTopFenAllo = 0;
+    int PosLeftFenAllo = 0;
     InfosFilmAllo infosFilmAllo;
     bool Arret = false;          // the progress window's stop flag
-    bool ArretRecherche = false; // the lookup window's stop flag
+    bool ArretRecherche = false; // the lookup window's stop flag (also set by a failed AMC save)
+
+    // True while XMLDoc holds the catalogue loaded for completion (and not a
+    // document this run created).
+    bool xmlLoadedForCompletion = false;
 
 private:
+    bool isDuplicate(const QString& fileName) const;
+    void writeEntry();
+    void finishRun(ScanRequest& request, bool started);
+    void saveXml(const QString& path);
+
     ScanContext ctx;
+    ScanRequest* current = nullptr;       // the request of the run in progress
+    QString loadedCatalogue;              // path whose content is held in memory
+    QSet<QString> cataloguedNames;        // file-name parts of the loaded catalogue's URLs
 };
+
+// File-name part of a path or URL: after the last "/" or "\" (catalogues made
+// on Windows store backslashes).
+QString fileNamePart(const QString& path);
+// Lower-case extension with its dot compared exactly: ".xml", ".amc", ".mkv"...
+QString exactExtension(const QString& path);
 
 } // namespace filmarch

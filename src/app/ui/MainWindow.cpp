@@ -125,12 +125,20 @@ TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormSca
     journal.memo = [this](const QString& line) { MLog->appendPlainText(line); };
     journal.reportError = [this](const QString& message) { dialogs.showError(message); };
 
+    // First step of the window's creation: the shared MediaInfo object, which
+    // loads the library (it throws when the library cannot be loaded).
+    AccesFonctionsMedia = std::make_unique<MesFonctionMediaInfo>(appDir);
+
     ScanContext context;
     context.appDir = appDir;
     context.options = this;
     context.dialogs = &dialogs;
     context.journal = &journal;
     context.progress = &FormScanEnCours;
+    context.media = AccesFonctionsMedia.get();
+    context.http = &IdHTTP1;
+    context.onRunStarted = [this] { lockForRun(); };
+    context.onRunFinished = [this] { unlockAfterRun(); };
     scanRun = std::make_unique<ScanRun>(context);
     FormScanEnCours.setRun(scanRun.get());
 
@@ -459,9 +467,6 @@ ScanOptions TForm1::options() const
 
 void TForm1::FormCreate(const ToolLocator& tools)
 {
-    // AccesFonctionsMedia: the shared MediaInfo object is created here, first,
-    // by the media analysis wiring (it loads the library).
-
     LectureIni();
 
     // The catalogue remembered from the last session is validated (and loaded) again.
@@ -503,7 +508,7 @@ void TForm1::discoverMkvToolNix(const ToolLocator& tools)
 
 void TForm1::Form1OnDestroy()
 {
-    // AccesFonctionsMedia is released here, before the settings are written.
+    AccesFonctionsMedia.reset();
     try {
         updateIniFile(iniPath(), [this](IniFile& ini) {
             ini.setValue(QStringLiteral("General"), QStringLiteral("DernierRepScan"), EdCheminRepScan->text());
@@ -640,7 +645,33 @@ void TForm1::BtCherchCataloCreeClick()
     scanRun->CatalogueActif = EdCheminCataloCree->text();
 }
 
-void TForm1::BtLanceScanClick() {}
+void TForm1::BtLanceScanClick()
+{
+    ScanRequest request{EdCheminRepScan->text(), EdCheminCataloCree->text(), EdNbrFilmsCree->text(),
+                        EdCheminCataloExistant->text(), EdNbrFilmsExist->text()};
+    scanRun->BtLanceScanClick(request);
+    EdCheminCataloCree->setText(request.EdCheminCataloCree);
+    EdNbrFilmsCree->setText(request.EdNbrFilmsCree);
+    EdCheminCataloExistant->setText(request.EdCheminCataloExistant);
+    EdNbrFilmsExist->setText(request.EdNbrFilmsExist);
+}
+
+void TForm1::lockForRun()
+{
+    FormScanEnCours.move(pos());
+    FormScanEnCours.show();
+    PCprincipal->setEnabled(false);
+    removeMenuBar();
+}
+
+void TForm1::unlockAfterRun()
+{
+    FormScanEnCours.hide();
+    FormScanEnCours.BtArretScan->setEnabled(true);
+    PCprincipal->setEnabled(true);
+    restoreMenuBar();
+    PCprincipal->setCurrentWidget(TSLogs);
+}
 
 // ---- Drop -----------------------------------------------------------------------
 

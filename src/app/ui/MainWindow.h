@@ -7,6 +7,8 @@
 #include "app/OptionRules.h"
 #include "app/Options.h"
 #include "app/ScanRun.h"
+#include "media/MediaInfoDll.h"
+#include "platform/HttpClient.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -68,6 +70,10 @@ public:
 
     Journal journal;
     OptionRules rules;
+    // The one MediaInfo object of the program (loading it loads the library).
+    std::unique_ptr<MesFonctionMediaInfo> AccesFonctionsMedia;
+    // The HTTP client the catalogue writers download posters with.
+    HttpClient IdHTTP1;
     std::unique_ptr<ScanRun> scanRun;
     TFormScanEnCours& FormScanEnCours;
     TForm4* Form4 = nullptr;                // while a reset waits for its answer
@@ -192,6 +198,10 @@ private:
     void Form1OnDestroy();
     void discoverMkvToolNix(const ToolLocator& tools);
     void validateCatalogueToComplete();
+    // While a run works the page control is disabled, the menu bar removed
+    // and the progress window shown over the main window.
+    void lockForRun();
+    void unlockAfterRun();
     void showToolWindow(QWidget* window);
 
     QString appDir;

@@ -1,6 +1,7 @@
 #include "app/ui/StartupWindows.h"
 
 #include "app/Startup.h"
+#include "app/UserDialogs.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "filmdb/ui/LookupWindow.h"
@@ -18,7 +19,13 @@ std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialog
     // The progress window exists before the main window, which hands it to the
     // scan run; both stay hidden until a run shows them.
     windows->FormScanEnCours = std::make_unique<TFormScanEnCours>();
-    windows->Form1 = std::make_unique<TForm1>(appDir, dialogs, *windows->FormScanEnCours, tools);
+    try {
+        windows->Form1 = std::make_unique<TForm1>(appDir, dialogs, *windows->FormScanEnCours, tools);
+    } catch (const std::exception& e) {
+        // The library file is there but cannot be loaded.
+        dialogs.showError(QString::fromStdString(e.what()));
+        return nullptr;
+    }
     windows->FormAllocine = std::make_unique<TFormAllocine>();
     return windows;
 }

@@ -2,6 +2,7 @@
 // A main window in its own temporary application folder, with scripted
 // dialogs and an MKVToolNix folder that exists or not.
 #include "support/ScriptedDialogs.h"
+#include "support/TestPaths.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "platform/ToolLocator.h"
@@ -50,6 +51,7 @@ protected:
 
     TForm1& openWindow(bool withMkvToolNix = true)
     {
+        QFile::link(mediaInfoLibrary(), QDir(appDir.path()).filePath(QStringLiteral("libmediainfo.so.0")));
         const ToolLocator tools(withMkvToolNix ? mkvToolFolder() : QString(), {});
         form = std::make_unique<TForm1>(appDir.path(), dialogs, progress, tools);
         form->show();

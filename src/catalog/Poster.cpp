@@ -1,0 +1,36 @@
+#include "catalog/Poster.h"
+
+#include "app/Options.h"
+#include "app/ScanRun.h"
+#include "media/Traitement.h"
+#include "platform/Error.h"
+#include "platform/HttpClient.h"
+
+#include <QDir>
+
+namespace filmarch {
+
+QString posterPath(const QString& folder, const QString& title)
+{
+    QString name = title;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QDir(folder.isEmpty() ? defaultRepAffiche() : folder).filePath(name + QStringLiteral(".jpg"));
+}
+
+QString downloadPoster(ScanRun& run, const TTraitement& Fichier, const QString& url)
+{
+    const QString target = posterPath(run.options().EdRepAffiche, Fichier.TitreTraduit);
+    try {
+        if (!run.context().http)
+            throw Error(QStringLiteral("aucun client HTTP"));
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        run.context().http->getToFile(url, target);
+        return target;
+    } catch (const std::exception&) {
+        run.EcritureLog(QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger")
+                        + Fichier.NomDuFichier);
+        return QString();
+    }
+}
+
+} // namespace filmarch

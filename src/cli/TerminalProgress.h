@@ -1,0 +1,38 @@
+#pragma once
+// Progress of a command-line scan: a bar with the file count and the current
+// file on a terminal, nothing when the output is not a terminal. Ctrl-C asks
+// the run to stop after the current file.
+#include "app/ScanProgress.h"
+
+#include <QString>
+
+namespace filmarch {
+
+class ScanRun;
+
+class TerminalProgress : public ScanProgress {
+public:
+    explicit TerminalProgress(bool onTerminal);
+    void attach(ScanRun* run) { this->run = run; }
+    void setMaximum(int max) override;
+    void setPosition(int position) override;
+    int position() const override { return pos; }
+    void setFileName(const QString& name) override;
+    void processEvents() override;
+    // Clears the bar's line so that a log line can be printed in its place.
+    void clearLine();
+
+    static void installInterruptHandler();
+
+private:
+    void draw();
+
+    bool terminal;
+    ScanRun* run = nullptr;
+    int max = 0;
+    int pos = 0;
+    QString fileName;
+    bool drawn = false;
+};
+
+} // namespace filmarch

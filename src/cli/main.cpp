@@ -1,0 +1,173 @@
+// filmarch-cli: scans a folder into a catalogue without a window.
+#include "app/Journal.h"
+#include "app/Options.h"
+#include "app/ScanRun.h"
+#include "app/Settings.h"
+#include "app/UserDialogs.h"
+#include "cli/TerminalProgress.h"
+#include "media/MediaInfoDll.h"
+#include "platform/HttpClient.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace filmarch;
+
+namespace {
+
+const char* const kUsage =
+    "Utilisation : filmarch-cli [-r | --sous-repertoires] [-R | --sans-sous-repertoires] DOSSIER CATALOGUE\n"
+    "\n"
+    "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au catalogue CATALOGUE\n"
+    "(\".xml\" ou \".amc\"). Le catalogue est complété s'il existe et créé sinon.\n"
+    "Les autres options sont celles du fichier options.ini placé à côté du programme,\n"
+    "le même que celui de la fenêtre.\n"
+    "\n"
+    "Options :\n"
+    "  -r, --sous-repertoires        explore aussi les sous-répertoires\n"
+    "  -R, --sans-sous-repertoires   n'explore pas les sous-répertoires\n"
+    "  -h, --help                    affiche cette aide\n"
+    "\n"
+    "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là est conservé.\n"
+    "Code de sortie : 0 quand le scan a eu lieu (arrêté ou non), 1 quand il n'a pas pu commencer,\n"
+    "2 pour une ligne de commande incorrecte.\n";
+
+void printError(const QString& text)
+{
+    std::fprintf(stderr, "filmarch-cli : %s\n", text.toUtf8().constData());
+}
+
+// Messages of the scan go to the terminal; there is nothing to choose here.
+class TerminalDialogs : public UserDialogs {
+public:
+    explicit TerminalDialogs(TerminalProgress& p) : progress(p) {}
+    void showMessage(const QString& text) override
+    {
+        progress.clearLine();
+        printError(text);
+    }
+    void showError(const QString& text) override { showMessage(text); }
+    QString chooseFolder(const QString&) override { return {}; }
+    CatalogueChoice openCatalogue(int) override { return {}; }
+    CatalogueChoice saveCatalogue(int) override { return {}; }
+
+private:
+    TerminalProgress& progress;
+};
+
+struct Arguments {
+    int sousRepertoires = -1;   // -1: as options.ini says
+    QString dossier;
+    QString catalogue;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    Arguments args;
+    QStringList positional;
+    const QStringList argList = app.arguments().mid(1);
+    for (const QString& a : argList) {
+        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == QLatin1String("-r") || a == QLatin1String("--sous-repertoires")) {
+            args.sousRepertoires = 1;
+        } else if (a == QLatin1String("-R") || a == QLatin1String("--sans-sous-repertoires")) {
+            args.sousRepertoires = 0;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            printError(QStringLiteral("option inconnue « %1 ». Voir filmarch-cli --help.").arg(a));
+            return 2;
+        } else {
+            positional << a;
+        }
+    }
+    if (positional.size() != 2) {
+        printError(QStringLiteral("il faut un DOSSIER et un CATALOGUE. Voir filmarch-cli --help."));
+        return 2;
+    }
+    args.dossier = QDir::cleanPath(QFileInfo(positional[0]).absoluteFilePath());
+    args.catalogue = QFileInfo(positional[1]).absoluteFilePath();
+
+    const QString appDir = QCoreApplication::applicationDirPath();
+    if (!QFileInfo(args.dossier).isDir()) {
+        printError(QStringLiteral("le dossier à scanner n'existe pas : %1").arg(args.dossier));
+        return 1;
+    }
+    const QString ext = exactExtension(args.catalogue);
+    if (ext != QLatin1String(".xml") && ext != QLatin1String(".amc")) {
+        printError(QStringLiteral("le catalogue doit porter l'extension \".xml\" ou \".amc\" : %1").arg(args.catalogue));
+        return 1;
+    }
+    if (!QFileInfo(QFileInfo(args.catalogue).absolutePath()).isDir()) {
+        printError(QStringLiteral("le dossier du catalogue n'existe pas : %1").arg(QFileInfo(args.catalogue).absolutePath()));
+        return 1;
+    }
+    if (!QFileInfo::exists(QDir(appDir).filePath(QStringLiteral("libmediainfo.so.0")))) {
+        printError(QStringLiteral("La dll médiainfo n'est pas présente dans le répertoire de l'application. Le "
+                                  "programme va s'arrêter"));
+        return 1;
+    }
+    QDir(appDir).mkpath(QStringLiteral("Logs_Filmarch"));
+
+    ScanOptions options = readScanOptions(QDir(appDir).filePath(QStringLiteral("options.ini")));
+    if (args.sousRepertoires >= 0)
+        options.CbExploreSousRep = args.sousRepertoires == 1;
+    FixedOptions optionSource(options);
+
+    TerminalProgress progress(isatty(STDERR_FILENO));
+    TerminalDialogs dialogs(progress);
+    Journal journal;
+    journal.memo = [&progress](const QString& line) {
+        progress.clearLine();
+        std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+        std::fflush(stdout);
+    };
+    journal.reportError = [&dialogs](const QString& message) { dialogs.showError(message); };
+
+    std::unique_ptr<MesFonctionMediaInfo> media;
+    try {
+        media = std::make_unique<MesFonctionMediaInfo>(appDir);
+    } catch (const std::exception& e) {
+        printError(QString::fromStdString(e.what()));
+        return 1;
+    }
+    HttpClient http;
+
+    ScanContext ctx;
+    ctx.appDir = appDir;
+    ctx.options = &optionSource;
+    ctx.dialogs = &dialogs;
+    ctx.journal = &journal;
+    ctx.progress = &progress;
+    ctx.media = media.get();
+    ctx.http = &http;
+    ScanRun run(ctx);
+    progress.attach(&run);
+
+    ScanRequest request;
+    request.EdCheminRepScan = args.dossier;
+    if (QFileInfo::exists(args.catalogue)) {
+        const int n = run.validitecatalogue(args.catalogue);
+        if (n < 0) {
+            printError(QStringLiteral("le catalogue ne peut pas être complété : %1").arg(args.catalogue));
+            return 1;
+        }
+        request.EdCheminCataloExistant = args.catalogue;
+        request.EdNbrFilmsExist = QString::number(n);
+    } else {
+        request.EdCheminCataloCree = args.catalogue;
+        request.EdNbrFilmsCree = QStringLiteral("0");
+    }
+    run.CatalogueActif = args.catalogue;
+
+    TerminalProgress::installInterruptHandler();
+    const bool ran = run.BtLanceScanClick(request);
+    progress.clearLine();
+    return ran ? 0 : 1;
+}

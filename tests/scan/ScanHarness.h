@@ -1,0 +1,115 @@
+#pragma once
+// A scan run wired to real parts (the MediaInfo library, files in a temporary
+// application folder, an HTTP client) with the user's side recorded.
+#include "app/Journal.h"
+#include "app/Options.h"
+#include "app/ScanProgress.h"
+#include "app/ScanRun.h"
+#include "app/UserDialogs.h"
+#include "media/MediaInfoDll.h"
+#include "platform/HttpClient.h"
+#include "support/TestPaths.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+namespace filmarch::test {
+
+class RecordingDialogs : public UserDialogs {
+public:
+    void showMessage(const QString& text) override { messages << text; }
+    void showError(const QString& text) override { messages << text; }
+    QString chooseFolder(const QString&) override { return {}; }
+    CatalogueChoice openCatalogue(int) override { return {}; }
+    CatalogueChoice saveCatalogue(int) override { return {}; }
+    QStringList messages;
+};
+
+// Remembers how far the bar went; `onFile` sees each file name shown.
+class RecordingProgress : public ScanProgress {
+public:
+    void setMaximum(int m) override { max = m; }
+    void setPosition(int p) override
+    {
+        pos = p;
+        highest = std::max(highest, p);
+    }
+    int position() const override { return pos; }
+    void setFileName(const QString& name) override
+    {
+        names << name;
+        if (onFile)
+            onFile(name);
+    }
+    void processEvents() override {}
+    int max = -1, pos = 0, highest = 0;
+    QStringList names;
+    std::function<void(const QString&)> onFile;
+};
+
+struct ScanHarness {
+    explicit ScanHarness(ScanOptions o = {}) : options(std::move(o))
+    {
+        QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
+        QDir(app.path()).mkdir(QStringLiteral("Logs_Filmarch"));
+        media = std::make_unique<MesFonctionMediaInfo>(app.path());
+        journal.memo = [this](const QString& line) { log << line; };
+        ScanContext ctx;
+        ctx.appDir = app.path();
+        ctx.options = &options;
+        ctx.dialogs = &dialogs;
+        ctx.journal = &journal;
+        ctx.progress = &progress;
+        ctx.media = media.get();
+        ctx.http = &http;
+        run = std::make_unique<ScanRun>(ctx);
+    }
+
+    // A run into a new catalogue.
+    bool scanNew(const QString& folder, const QString& catalogue)
+    {
+        ScanRequest r;
+        r.EdCheminRepScan = folder;
+        r.EdCheminCataloCree = catalogue;
+        r.EdNbrFilmsCree = QStringLiteral("0");
+        run->CatalogueActif = catalogue;
+        return run->BtLanceScanClick(r);
+    }
+
+    // A run completing `catalogue`, chosen (validated) first like the window does.
+    bool scanExisting(const QString& folder, const QString& catalogue)
+    {
+        ScanRequest r;
+        r.EdCheminRepScan = folder;
+        r.EdCheminCataloExistant = catalogue;
+        const int n = run->validitecatalogue(catalogue);
+        if (n < 0)
+            return false;
+        r.EdNbrFilmsExist = QString::number(n);
+        run->CatalogueActif = catalogue;
+        return run->BtLanceScanClick(r);
+    }
+
+    // Log lines without their time.
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const QString& l : log)
+            out << (l.isEmpty() ? l : l.mid(10));
+        return out;
+    }
+
+    QTemporaryDir app;
+    FixedOptions options;
+    RecordingDialogs dialogs;
+    RecordingProgress progress;
+    Journal journal;
+    QStringList log;
+    std::unique_ptr<MesFonctionMediaInfo> media;
+    HttpClient http;
+    std::unique_ptr<ScanRun> run;
+};
+
+} // namespace filmarch::test
