@@ -12,6 +12,7 @@
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -219,6 +220,8 @@ void ScanRun::finishRun(ScanRequest& request, bool started)
 {
     current = nullptr;
     compteur = 0;
+    if (started && exactExtension(CatalogueActif) == kAmc)
+        finishRepeatedSaves(CatalogueActif);
     if (started && ctx.journal && ctx.journal->memo)
         ctx.journal->memo(QString());
     releaseCatalogue();

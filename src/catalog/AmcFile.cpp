@@ -5,11 +5,11 @@
 #include "catalog/MovieList.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "platform/Windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 #include <array>
 #include <cstring>
@@ -409,32 +409,16 @@ int TMovieList::LoadFromFile(const QString& AFileName, bool OnlyReadProperties)
     }
 }
 
-void TMovieList::SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version, bool /*ConvertPictures*/)
+void TMovieList::SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version,
+                            bool /*ConvertPictures*/, SaveMode Mode)
 {
-    const auto fail = [&](const QString& reason) {
-        return Error(QStringLiteral("Unable to save file ") + quoted(FilenameDst) + QStringLiteral(": ") + reason);
-    };
-    // A read-only catalogue is refused, also for a user whose rights would let
-    // the rename below replace it (QSaveFile only refuses what access() denies).
-    const QFileInfo existing(FilenameDst);
-    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (existing.exists() && (!existing.isWritable() || !(existing.permissions() & anyWrite)))
-        throw fail(QStringLiteral("Existing file %1 is not writable").arg(FilenameDst));
     saveBuffer.resize(0); // keeps its memory
     WriteTo(saveBuffer, Version);
-    const QByteArray& bytes = saveBuffer;
-    // Written beside the destination and renamed over it: the catalogue on disk
-    // is either the old one or the complete new one.
-    QSaveFile file(FilenameDst);
-    if (!file.open(QIODevice::WriteOnly))
-        throw fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw fail(reason);
+    try {
+        replaceFile(FilenameDst, saveBuffer, Mode);
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("Unable to save file ") + quoted(FilenameDst) + QStringLiteral(": ") + e.message());
     }
-    if (!file.commit())
-        throw fail(file.errorString());
     for (const auto& m : items)
         m->CheckPicture(FilenameSrc, FilenameDst);
 }

@@ -117,7 +117,8 @@ void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAll
     }
 
     try {
-        list.SaveToFile(run.CatalogueActif, run.CatalogueActif, run.iHeader);
+        // Written whole after every entry; the run ends the series of saves.
+        list.SaveToFile(run.CatalogueActif, run.CatalogueActif, run.iHeader, false, SaveMode::Repeated);
         ++run.compteur;
     } catch (const std::exception&) {
         run.context().dialogs->showMessage(

@@ -3,6 +3,7 @@
 // properties and the definitions of its extra fields; loaded from and saved to
 // the binary AMC file.
 #include "catalog/Movie.h"
+#include "platform/SafeFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,8 +48,10 @@ public:
     // (4.1 from 41, 4.0 for 40, else 3.5); the file is replaced only by a
     // complete one. Links to pictures relative to `FilenameSrc` are then made
     // valid for `FilenameDst` in memory (the next save writes them).
+    // `Mode` Repeated: for saves after every entry, ended by finishRepeatedSaves().
     // Throws Error "Unable to save file "<path>": <reason>".
-    void SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version, bool ConvertPictures = false);
+    void SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version, bool ConvertPictures = false,
+                    SaveMode Mode = SaveMode::Durable);
 
     // The same on bytes; failures carry the bare reason.
     int LoadFromBytes(const QByteArray& data, bool OnlyReadProperties = false);

@@ -1,10 +1,10 @@
 #include "catalog/XmlCatalogue.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -213,29 +213,11 @@ QByteArray XmlCatalogue::toBytes() const
 void XmlCatalogue::saveFile(const QString& path) const
 {
     const QByteArray bytes = toBytes();
-    // The rename would replace a read-only file too, and root may write anything:
-    // a catalogue without any write permission bit is left untouched.
-    const QFileInfo existing(path);
-    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (existing.exists() && (!existing.isWritable() || !(existing.permissions() & anyWrite)))
-        throw Error(QStringLiteral("Le catalogue %1 est en lecture seule : il n'a pas été enregistré").arg(path));
-
-    // Unbuffered, so that a short write (full disk, size limit) shows here: through the
-    // buffer, a commit may rename a cut-short file over the catalogue.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(path, file.errorString()));
-    for (qint64 written = 0; written < bytes.size();) {
-        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
-        if (count <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(path, reason));
-        }
-        written += count;
+    try {
+        replaceFile(path, bytes);
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(path, e.message()));
     }
-    if (!file.commit())
-        throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(path, file.errorString()));
 }
 
 } // namespace filmarch

@@ -1,10 +1,10 @@
 #include "platform/IniFile.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace filmarch {
 
@@ -81,18 +81,12 @@ QByteArray IniFile::serialize() const
 
 void IniFile::save(const QString& path) const
 {
-    QSaveFile file(path);
-    const auto fail = [&] {
+    try {
+        replaceFile(path, serialize());
+    } catch (const Error& e) {
         throw Error(QStringLiteral("Impossible d'enregistrer le fichier de paramètres %1 : %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        fail();
-    const QByteArray bytes = serialize();
-    if (file.write(bytes) != bytes.size())
-        fail();
-    if (!file.commit())
-        fail();
+                        .arg(QDir::toNativeSeparators(path), e.message()));
+    }
 }
 
 const IniFile::Section* IniFile::findSection(const QString& name) const
