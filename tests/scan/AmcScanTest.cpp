@@ -1,6 +1,6 @@
 // Scans of real files into AMC catalogues.
-#include "ScanFolder.h"
-#include "ScanHarness.h"
+#include "support/ScanFolder.h"
+#include "support/ScanHarness.h"
 #include "catalog/MovieList.h"
 
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // Posters found by a lookup are downloaded into the poster folder.
-#include "ScanHarness.h"
+#include "support/ScanHarness.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 #include "platform/LoopbackServer.h"

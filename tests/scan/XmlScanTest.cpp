@@ -1,6 +1,6 @@
 // Scans of real files into XML catalogues.
-#include "ScanFolder.h"
-#include "ScanHarness.h"
+#include "support/ScanFolder.h"
+#include "support/ScanHarness.h"
 #include "catalog/XmlCatalogue.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ScanFolder.h"
+#include "support/ScanFolder.h"
 
 #include "support/VideoFixtures.h"
 
