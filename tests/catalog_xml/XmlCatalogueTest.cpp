@@ -1,5 +1,6 @@
 // The XML catalogue document: its bytes, its reading, its saving.
 #include "catalog/XmlCatalogue.h"
+#include "support/FileSizeLimit.h"
 #include "platform/Error.h"
 
 #include <QDir>
@@ -11,8 +12,6 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using filmarch::Error;
 using filmarch::XmlCatalogue;
@@ -210,15 +209,10 @@ TEST(XmlCatalogue, SaveReplacesTheFileWholeOrNotAtAll)
     const QByteArray previous = readFile(path);
     for (int i = 0; i < 50; ++i)
         catalogue->appendMovie().setAttribute(QStringLiteral("Description"), QString(100, u'x'));
-    rlimit original{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = original;
-    limited.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    EXPECT_THROW(catalogue->saveFile(path), Error);
-    setrlimit(RLIMIT_FSIZE, &original);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        const filmarch::test::FileSizeLimit limit(1000);
+        EXPECT_THROW(catalogue->saveFile(path), Error);
+    }
     EXPECT_EQ(readFile(path), previous);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("films.xml")});
 

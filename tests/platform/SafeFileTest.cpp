@@ -2,13 +2,12 @@
 // version waits in a spare that the end of the series removes.
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace filmarch;
 
@@ -38,15 +37,10 @@ TEST(SafeFile, RepeatedSavesSwapWithASpareThatTheEndRemoves)
     EXPECT_EQ(filesIn(dir), (QStringList{QStringLiteral(".films.amc.filmarch-prec"), QStringLiteral("films.amc")}));
 
     // A write that fails half-way leaves the file as the last save made it.
-    rlimit original{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = original;
-    limited.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    EXPECT_THROW(replaceFile(path, QByteArray(1000, 'x'), SaveMode::Repeated), Error);
-    setrlimit(RLIMIT_FSIZE, &original);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        const test::FileSizeLimit limit(100);
+        EXPECT_THROW(replaceFile(path, QByteArray(1000, 'x'), SaveMode::Repeated), Error);
+    }
     EXPECT_EQ(readFile(path), QByteArray("trois"));
 
     finishRepeatedSaves(path);
