@@ -12,13 +12,14 @@
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
-#include "platform/SafeFile.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTime>
+
+#include <filesystem>
 
 namespace filmarch {
 
@@ -69,7 +70,6 @@ void ScanRun::releaseCatalogue()
     MovieList.reset();
     FichierPresent.clear();
     XMLDoc.reset();
-    xmlLoadedForCompletion = false;
     loadedCatalogue.clear();
     cataloguedNames.clear();
 }
@@ -85,7 +85,6 @@ int ScanRun::validitecatalogue(const QString& path)
             ctx.dialogs->showMessage(QStringLiteral("Le fichier catalogue renseigné n'est pas compatible"));
             return -1;
         }
-        xmlLoadedForCompletion = true;
         loadedCatalogue = path;
         cataloguedNames.clear();
         const int n = XMLDoc->movieCount();
@@ -137,7 +136,7 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
     }
     // A catalogue to complete is released at the end of every run: load it
     // again before writing through it.
-    const bool completing = request.EdCheminCataloCree.isEmpty();
+    completing = request.EdCheminCataloCree.isEmpty();
     if (completing && loadedCatalogue != request.EdCheminCataloExistant) {
         const int n = validitecatalogue(request.EdCheminCataloExistant);
         if (n < 0) {
@@ -153,14 +152,14 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
     doublons = 0;
     PosTopFenAllo = 0;
     PosLeftFenAllo = 0;
-    current = &request;
+    saveFailed = false;
     if (ctx.onRunStarted)
         ctx.onRunStarted();
 
     struct Finisher {
         ScanRun* run;
         ScanRequest& request;
-        ~Finisher() { run->finishRun(request, true); }
+        ~Finisher() { run->finishRun(request); }
     } finisher{this, request};
 
     ctx.progress->setPosition(0);
@@ -174,16 +173,16 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
         EcritureLog(QStringLiteral("Le scan n'a détecté aucune video. Aucun catalogue crée"));
     } else if (!request.EdNbrFilmsCree.isEmpty()) {
         const QString path = request.EdCheminCataloCree;
-        if (exactExtension(CatalogueActif) == kXml)
-            saveXml(path);
+        if (exactExtension(CatalogueActif) == kXml && !saveXml(path, false))
+            return true;
         EcritureLog(QStringLiteral("Création d'un nouveau catalogue de à l'emplacement ") + path);
         EcritureLog(QStringLiteral("Nouvelles entrées : %1         Nombre Total : %1        Temps écoulé :%2")
                         .arg(compteur)
                         .arg(elapsed));
     } else {
         const QString path = request.EdCheminCataloExistant;
-        if (exactExtension(CatalogueActif) == kXml)
-            saveXml(path);
+        if (exactExtension(CatalogueActif) == kXml && !saveXml(path, true))
+            return true;
         EcritureLog(QStringLiteral("Catalogue complété à l'emplacement ") + path);
         EcritureLog(QStringLiteral("Nouvelles entrées : %1         Nombre Total : %2         Doublons détecté : "
                                    "%3        Temps écoulé :%4")
@@ -200,35 +199,37 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
     return true;
 }
 
-void ScanRun::saveXml(const QString& path)
+// The XML catalogue is written once, at the end of the run. A failure is
+// logged and shown in place of the summary: nothing of this run was kept.
+bool ScanRun::saveXml(const QString& path, bool completingRun)
 {
     if (!XMLDoc)
-        return;
+        return true;
     try {
         XMLDoc->saveFile(path);
-    } catch (const std::exception& e) {
-        const QString why = QString::fromStdString(e.what());
-        EcritureLog(QStringLiteral("Enregistrement du catalogue impossible : ") + why);
-        ctx.dialogs->showError(QStringLiteral("Enregistrement du catalogue %1 impossible ; le fichier précédent est "
-                                              "conservé.\n%2")
-                                   .arg(QDir::toNativeSeparators(path), why));
+        return true;
+    } catch (const Error& e) {
+        saveFailed = true;
+        EcritureLog(e.message());
+        ctx.dialogs->showError(completingRun ? e.message() + QStringLiteral("\nLe catalogue précédent est conservé.")
+                                             : e.message());
+        return false;
     }
 }
 
 // Everything after the walk that must happen however the run ended.
-void ScanRun::finishRun(ScanRequest& request, bool started)
+void ScanRun::finishRun(ScanRequest& request)
 {
-    current = nullptr;
     compteur = 0;
-    if (started && exactExtension(CatalogueActif) == kAmc)
-        finishRepeatedSaves(CatalogueActif);
-    if (started && ctx.journal && ctx.journal->memo)
+    if (exactExtension(CatalogueActif) == kAmc)
+        endCatalogueAmcRun(CatalogueActif);
+    if (ctx.journal && ctx.journal->memo)
         ctx.journal->memo(QString());
     releaseCatalogue();
     Fichier.reset();
     infosFilmAllo.fill(QString());
     Initialisation(request);
-    if (started && ctx.onRunFinished)
+    if (ctx.onRunFinished)
         ctx.onRunFinished();
 }
 
@@ -246,21 +247,25 @@ int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousr
     QString dir = Chemin;
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
-    // Every entry, hidden and system ones included, in the order the file
-    // system gives them.
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    // Every entry, hidden ones included, in the order the file system gives
+    // them; read from the system directly, so that a name that is not valid
+    // text still reaches the processing (and its log line) instead of being
+    // dropped from the listing. An unreadable folder counts as empty.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator it(fs::path(QFile::encodeName(dir).toStdString()), error);
     int total = 0;
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.isDir()) {
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        const QString name = QFile::decodeName(QByteArray::fromStdString(it->path().filename().native()));
+        std::error_code statError;
+        if (it->is_directory(statError)) {
             // A link to a folder could lead back into the tree: never followed.
-            if (sousrep && !info.isSymLink())
-                total += CompteTraiteFichiers(dir + info.fileName(), compte, sousrep);
+            if (sousrep && !it->is_symlink(statError))
+                total += CompteTraiteFichiers(dir + name, compte, sousrep);
         } else if (compte) {
             ++total;
         } else {
-            TraitementFichier(dir + info.fileName());
+            TraitementFichier(dir + name);
         }
         if (Arret || ArretRecherche)
             break;
@@ -268,16 +273,11 @@ int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousr
     return total;
 }
 
-bool ScanRun::isDuplicate(const QString& fileName) const
-{
-    return cataloguedNames.contains(fileName);
-}
-
 void ScanRun::TraitementFichier(const QString& NomFichier)
 {
     const ScanOptions opts = options();
     const QString name = fileNamePart(NomFichier);
-    if (opts.CbEviterDoublons && current && !current->EdNbrFilmsExist.isEmpty() && isDuplicate(name)) {
+    if (opts.CbEviterDoublons && completing && cataloguedNames.contains(name)) {
         ++doublons;
         ctx.progress->advance();
         ctx.progress->setFileName(name);
@@ -286,6 +286,9 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
     }
 
     try {
+        // A name the system cannot give back as text (not UTF-8) cannot be opened.
+        if (!QFileInfo::exists(NomFichier))
+            throw Error(QStringLiteral("fichier introuvable"));
         ctx.media->New();
         try {
             ctx.media->Open(NomFichier);

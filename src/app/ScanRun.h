@@ -90,18 +90,21 @@ public:
     bool Arret = false;          // the progress window's stop flag
     bool ArretRecherche = false; // the lookup window's stop flag (also set by a failed AMC save)
 
+    // True when a catalogue could not be written during the last run (the
+    // user was told); the command line exits with its own status then.
+    bool saveFailed = false;
+
     // True while XMLDoc holds the catalogue loaded for completion (and not a
-    // document this run created).
-    bool xmlLoadedForCompletion = false;
+    // document a run created).
+    bool holdsLoadedXml() const { return XMLDoc && !loadedCatalogue.isEmpty(); }
 
 private:
-    bool isDuplicate(const QString& fileName) const;
     void writeEntry();
-    void finishRun(ScanRequest& request, bool started);
-    void saveXml(const QString& path);
+    void finishRun(ScanRequest& request);
+    bool saveXml(const QString& path, bool completing);
 
     ScanContext ctx;
-    ScanRequest* current = nullptr;       // the request of the run in progress
+    bool completing = false;              // the run in progress completes a catalogue
     QString loadedCatalogue;              // path whose content is held in memory
     QSet<QString> cataloguedNames;        // file-name parts of the loaded catalogue's URLs
 };

@@ -6,6 +6,7 @@
 #include "app/UserDialogs.h"
 #include "catalog/MovieList.h"
 #include "catalog/Poster.h"
+#include "catalog/WriterText.h"
 #include "media/IntegerText.h"
 #include "media/Traitement.h"
 
@@ -15,14 +16,9 @@
 namespace filmarch {
 
 namespace {
-int integerWithoutSpaces(QString text)
+int integerWithoutSpaces(const QString& text)
 {
-    return toInteger(text.remove(QLatin1Char(' ')));
-}
-
-const QString& firstNonEmpty(const QString& a, const QString& b)
-{
-    return a.isEmpty() ? b : a;
+    return toInteger(withoutSpaces(text));
 }
 
 // Reads a picture file into the entry; false when it cannot be read.
@@ -121,12 +117,18 @@ void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAll
         list.SaveToFile(run.CatalogueActif, run.CatalogueActif, run.iHeader, false, SaveMode::Repeated);
         ++run.compteur;
     } catch (const std::exception&) {
+        run.saveFailed = true;
         run.context().dialogs->showMessage(
             QStringLiteral("Enregistrement impossible : Si le fichier est corrompue, une sauvegarde en .bak se "
                            "trouve dans le dossier du catalogue sélectionné"));
         run.ArretRecherche = true;
     }
     run.context().progress->advance();
+}
+
+void endCatalogueAmcRun(const QString& catalogue)
+{
+    finishRepeatedSaves(catalogue);
 }
 
 } // namespace filmarch

@@ -14,4 +14,8 @@ class TTraitement;
 // entry fails, the entry is removed again and the failure leaves the writer.
 void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAllo& InfosFilmAllo);
 
+// Ends the series of saves a run made to `catalogue` (the last one is forced
+// to the disk).
+void endCatalogueAmcRun(const QString& catalogue);
+
 } // namespace filmarch

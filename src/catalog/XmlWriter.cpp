@@ -4,6 +4,7 @@
 #include "app/ScanProgress.h"
 #include "app/ScanRun.h"
 #include "catalog/Poster.h"
+#include "catalog/WriterText.h"
 #include "catalog/XmlCatalogue.h"
 #include "media/IntegerText.h"
 #include "media/Traitement.h"
@@ -15,24 +16,12 @@
 
 namespace filmarch {
 
-namespace {
-QString withoutSpaces(QString s)
-{
-    return s.remove(QLatin1Char(' '));
-}
-
-QString firstNonEmpty(const QString& a, const QString& b)
-{
-    return a.isEmpty() ? b : a;
-}
-} // namespace
-
 void EcritureCatalogueXML(ScanRun& run, TTraitement& Fichier, const InfosFilmAllo& infos)
 {
     const ScanOptions opts = run.options();
     // A loaded catalogue is kept even when it has no entry yet; a new one gets
     // its document at its first entry.
-    if (!run.XMLDoc || (run.compteur == 0 && !run.xmlLoadedForCompletion))
+    if (!run.XMLDoc || (run.compteur == 0 && !run.holdsLoadedXml()))
         run.XMLDoc = XmlCatalogue::createNew();
     const int number = run.compteur + 1;
 

@@ -33,7 +33,7 @@ const char* const kUsage =
     "\n"
     "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là est conservé.\n"
     "Code de sortie : 0 quand le scan a eu lieu (arrêté ou non), 1 quand il n'a pas pu commencer,\n"
-    "2 pour une ligne de commande incorrecte.\n";
+    "2 pour une ligne de commande incorrecte, 3 quand le catalogue n'a pas pu être enregistré.\n";
 
 void printError(const QString& text)
 {
@@ -115,7 +115,7 @@ int main(int argc, char** argv)
     }
     QDir(appDir).mkpath(QStringLiteral("Logs_Filmarch"));
 
-    ScanOptions options = readScanOptions(QDir(appDir).filePath(QStringLiteral("options.ini")));
+    ScanOptions options = readScanOptions(QDir(appDir).filePath(QStringLiteral("options.ini")), printError);
     if (args.sousRepertoires >= 0)
         options.CbExploreSousRep = args.sousRepertoires == 1;
     FixedOptions optionSource(options);
@@ -169,5 +169,7 @@ int main(int argc, char** argv)
     TerminalProgress::installInterruptHandler();
     const bool ran = run.BtLanceScanClick(request);
     progress.clearLine();
-    return ran ? 0 : 1;
+    if (!ran)
+        return 1;
+    return run.saveFailed ? 3 : 0;
 }

@@ -69,11 +69,22 @@ int openSpare(const QByteArray& spare)
     return -1;
 }
 
+// A file reached through a symbolic link is replaced where the link points,
+// so that the link and the real file stay one.
+QByteArray resolvedTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return QFile::encodeName(path);
+    const QString real = info.canonicalFilePath();
+    return QFile::encodeName(real.isEmpty() ? info.symLinkTarget() : real);
+}
+
 } // namespace
 
 void replaceFile(const QString& path, const QByteArray& bytes, SaveMode mode)
 {
-    const QByteArray target = QFile::encodeName(path);
+    const QByteArray target = resolvedTarget(path);
     struct stat existing {};
     const bool exists = ::stat(target.constData(), &existing) == 0;
     if (exists && !(existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
@@ -130,7 +141,7 @@ void replaceFile(const QString& path, const QByteArray& bytes, SaveMode mode)
 
 void finishRepeatedSaves(const QString& path)
 {
-    const QByteArray target = QFile::encodeName(path);
+    const QByteArray target = resolvedTarget(path);
     ::unlink(spareName(target).constData());
     const int fd = ::open(target.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)

@@ -123,6 +123,13 @@ TEST_F(Cli, RefusesToStartWithAClearMessage)
         EXPECT_EQ(cli(c.args), c.status);
         EXPECT_TRUE(err.contains(c.message)) << err.toStdString();
     }
+    // A catalogue that cannot be written: the run happens, its status says so.
+    const QString readOnly = target.filePath(QStringLiteral("lecture.amc"));
+    ASSERT_EQ(cli({videos->path(), readOnly}), 0);
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadUser);
+    EXPECT_EQ(cli({QStringLiteral("-r"), videos->path(), readOnly}), 3);
+    EXPECT_TRUE(err.contains(QStringLiteral("Enregistrement impossible : Si le fichier est corrompue")));
+
     EXPECT_EQ(cli({QStringLiteral("--help")}), 0);
     EXPECT_TRUE(out.startsWith(QStringLiteral("Utilisation : filmarch-cli")));
 }

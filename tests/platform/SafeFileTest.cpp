@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -72,4 +73,22 @@ TEST(SafeFile, ReadOnlyTargetIsRefusedInBothModes)
         EXPECT_THROW(replaceFile(path, "après", mode), Error);
     EXPECT_EQ(readFile(path), QByteArray("avant"));
     EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("films.amc")});
+}
+
+TEST(SafeFile, AFileReachedThroughALinkIsReplacedWhereTheLinkPoints)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("vrai"));
+    const QString real = dir.filePath(QStringLiteral("vrai/films.amc"));
+    const QString link = dir.filePath(QStringLiteral("films.amc"));
+    replaceFile(real, "avant");
+    ASSERT_TRUE(QFile::link(real, link));
+    for (SaveMode mode : {SaveMode::Durable, SaveMode::Repeated, SaveMode::Repeated}) {
+        replaceFile(link, "après", mode);
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_EQ(readFile(real), QByteArray("après"));
+    }
+    finishRepeatedSaves(link);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("vrai"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("films.amc")});
 }

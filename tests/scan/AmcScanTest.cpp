@@ -146,3 +146,19 @@ TEST(AmcScan, UnreadableCatalogueIsRefused)
     EXPECT_EQ(h.run->validitecatalogue(QString()), -1);
     EXPECT_EQ(h.dialogs.messages.size(), 1);
 }
+
+TEST(AmcScan, AnEntryThatCannotBeFilledIsRemovedAgain)
+{
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.amc"));
+    writeCatalogue(cat, {1, 2});
+    ScanHarness h;
+    // A year that is not a number makes every new entry fail while it is filled.
+    h.run->infosFilmAllo[InfoAnneeProduction] = QStringLiteral("mil neuf cent");
+    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(),
+              kRootVideos);
+    EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2}));
+    EXPECT_EQ(h.progress.highest, kRootFiles);
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+}

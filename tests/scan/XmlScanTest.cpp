@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cstdio>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -226,7 +228,9 @@ TEST(XmlScan, StopEndsAfterTheCurrentFile)
     const QString cat = out.filePath(QStringLiteral("films.xml"));
     ASSERT_TRUE(h.scanNew(scanFolder(), cat));
     EXPECT_EQ(WrittenXml(cat).movies.size(), 1);
-    EXPECT_EQ(h.messages().filter(QStringLiteral("Le scan a été coupé par l'utilisateur")).size(), 1);
+    EXPECT_EQ(h.messages().filter(QStringLiteral("Le scan a été coupé")),
+              QStringList{QStringLiteral("Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet "
+                                         "ou corrompu.Une sauveagrde en .bak se trouve dans le dossier du catalogue actuel")});
     EXPECT_FALSE(h.run->Arret);   // reset for the next run
 }
 
@@ -243,4 +247,61 @@ TEST(XmlScan, AFailingFileIsLoggedAndTheRunGoesOn)
     EXPECT_EQ(h.progress.highest, kRootFiles);
     EXPECT_FALSE(QFileInfo::exists(cat));   // no half-filled entry was kept
     EXPECT_TRUE(h.run->infosFilmAllo[InfoNotePresse].isEmpty());
+}
+
+TEST(XmlScan, UnusableCataloguesAreRefusedByTheValidation)
+{
+    QTemporaryDir out;
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"not XML", "ceci n'est pas du XML"},
+        {"no Catalog", "<?xml version=\"1.0\"?><AntMovieCatalog><Autre/></AntMovieCatalog>"},
+        {"no Contents", "<?xml version=\"1.0\"?><AntMovieCatalog><Catalog><Properties/></Catalog></AntMovieCatalog>"},
+    };
+    ScanHarness h;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        h.dialogs.messages.clear();
+        const QString path = out.filePath(QLatin1String(c.name) + QStringLiteral(".xml"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.content);
+        f.close();
+        EXPECT_EQ(h.run->validitecatalogue(path), -1);
+        EXPECT_EQ(h.dialogs.messages, QStringList{QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")});
+        EXPECT_FALSE(h.run->XMLDoc);
+    }
+}
+
+TEST(XmlScan, ACatalogueThatCannotBeWrittenIsReportedInPlaceOfTheSummary)
+{
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.xml"));
+    XmlCatalogue::createNew()->saveFile(cat);
+    QFile::setPermissions(cat, QFileDevice::ReadOwner | QFileDevice::ReadUser);
+    ScanHarness h;
+    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    EXPECT_TRUE(h.run->saveFailed);
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    EXPECT_TRUE(h.dialogs.messages[0].startsWith(QStringLiteral("Enregistrement du catalogue impossible : ")));
+    EXPECT_TRUE(h.messages().filter(QStringLiteral("Catalogue complété")).isEmpty());
+    EXPECT_EQ(h.messages().filter(QStringLiteral("Enregistrement du catalogue impossible")).size(), 1);
+    EXPECT_EQ(WrittenXml(cat).movies.size(), 0);
+}
+
+TEST(XmlScan, AFileWhoseNameIsNotUtf8IsLoggedNotSkippedSilently)
+{
+    QTemporaryDir folder, out;
+    // A Latin-1 name, as disks copied from other systems hold.
+    const QByteArray latin1 = QFile::encodeName(folder.path()) + "/Am\xe9lie.mp4";
+    ASSERT_TRUE(QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Les Visiteurs (1993).mp4")),
+                            folder.filePath(QStringLiteral("x.mp4"))));
+    ASSERT_EQ(::rename(QFile::encodeName(folder.filePath(QStringLiteral("x.mp4"))).constData(), latin1.constData()), 0);
+    ScanHarness h;
+    ASSERT_TRUE(h.scanNew(folder.path(), out.filePath(QStringLiteral("films.xml"))));
+    EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(), 1);
+    EXPECT_EQ(h.progress.highest, 1);
+    ::unlink(latin1.constData());   // beyond what the temporary folder can remove
 }

@@ -658,6 +658,7 @@ void TForm1::BtLanceScanClick()
 
 void TForm1::lockForRun()
 {
+    FormScanEnCours.setFileName(QString());
     FormScanEnCours.move(pos());
     FormScanEnCours.show();
     PCprincipal->setEnabled(false);

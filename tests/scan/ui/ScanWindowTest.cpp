@@ -116,8 +116,13 @@ TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
 {
     const QString cat = out.filePath(QStringLiteral("films.xml"));
     XmlCatalogue::createNew()->saveFile(cat);
+    // Only films, so that the first file of the walk, whatever the file
+    // system's order, is one.
+    QTemporaryDir films;
+    for (const char* name : {"Un.mkv", "Deux.mkv"})
+        QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
     TForm1& f = openWindow();
-    chooseScanFolder(f, scanFolder());
+    chooseScanFolder(f, films.path());
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(cat)});
