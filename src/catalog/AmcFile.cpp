@@ -140,7 +140,9 @@ void readDefinition(Reader& r, TCustomFieldProperties& def, int version)
     if (version >= 41) {
         // Separator block: the separator as a 16-bit unit, then copies of the
         // two flags that follow it; the copies are not used.
-        const quint16 sep = quint16(r.byte() | (r.byte() << 8));
+        const quint8 low = r.byte();
+        const quint8 high = r.byte();
+        const quint16 sep = quint16(low | (high << 8));
         def.MultiValuesSep = sep ? QChar(sep) : QChar(u',');
         r.skip(2);
         def.MultiValuesRmP = r.boolean();
@@ -398,6 +400,9 @@ int TMovieList::LoadFromFile(const QString& AFileName, bool OnlyReadProperties)
     QFile file(AFileName);
     if (!file.open(QIODevice::ReadOnly))
         throw fail(file.errorString());
+    // A pipe or a device would never end: only plain files are catalogues.
+    if (file.isSequential())
+        throw fail(QStringLiteral("Not a regular file"));
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw fail(file.errorString());

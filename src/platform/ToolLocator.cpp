@@ -1,5 +1,6 @@
 #include "platform/ToolLocator.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace filmarch {
@@ -34,9 +35,9 @@ ToolLocator ToolLocator::system()
 
 QString ToolLocator::findMkvToolNix() const
 {
-    // An empty PATH entry would mean the current folder: not an install folder.
+    // An empty or relative PATH entry depends on the current folder: not an install folder.
     for (const QString& folder : searchPath.split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        if (holdsTool(folder))
+        if (QDir::isAbsolutePath(folder) && holdsTool(folder))
             return withSeparator(folder);
     for (const QString& folder : fixedFolders)
         if (!folder.isEmpty() && holdsTool(folder))

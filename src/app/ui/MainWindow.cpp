@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -25,6 +26,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -122,7 +125,14 @@ TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormSca
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    journal.memo = [this](const QString& line) { MLog->appendPlainText(line); };
+    // The memo holds one empty line at start; each log line goes on a line of its own after it.
+    journal.memo = [this](const QString& line) {
+        QTextCursor end(MLog->document());
+        end.movePosition(QTextCursor::End);
+        end.insertBlock();
+        end.insertText(line);
+        MLog->verticalScrollBar()->setValue(MLog->verticalScrollBar()->maximum());
+    };
     journal.reportError = [this](const QString& message) { dialogs.showError(message); };
 
     // First step of the window's creation: the shared MediaInfo object, which
@@ -614,7 +624,8 @@ void TForm1::validateCatalogueToComplete()
         EdNbrFilmsExist->setText(QString::number(entries));
 }
 
-void TForm1::BtCherchCataloExistClick()
+// Before another catalogue is chosen, the one held in memory and both choices go.
+void TForm1::forgetCatalogues()
 {
     scanRun->releaseCatalogue();
     scanRun->CatalogueActif.clear();
@@ -622,20 +633,27 @@ void TForm1::BtCherchCataloExistClick()
     EdNbrFilmsExist->clear();
     EdCheminCataloCree->clear();
     EdNbrFilmsCree->clear();
+}
 
-    // A cancelled dialog gives an empty name, which the validation refuses quietly.
-    EdCheminCataloExistant->setText(dialogs.openCatalogue(3).fileName);
+// `path` becomes the catalogue to complete when it validates (a refused or
+// empty one leaves nothing to complete).
+void TForm1::completeCatalogue(const QString& path)
+{
+    EdCheminCataloExistant->setText(path);
     validateCatalogueToComplete();
     scanRun->CatalogueActif = EdCheminCataloExistant->text();
 }
 
+void TForm1::BtCherchCataloExistClick()
+{
+    forgetCatalogues();
+    // A cancelled dialog gives an empty name, which the validation refuses quietly.
+    completeCatalogue(dialogs.openCatalogue(3).fileName);
+}
+
 void TForm1::BtCherchCataloCreeClick()
 {
-    scanRun->releaseCatalogue();
-    scanRun->CatalogueActif.clear();
-    EdCheminCataloExistant->clear();
-    EdNbrFilmsExist->clear();
-    EdCheminCataloCree->clear();
+    forgetCatalogues();
     EdNbrFilmsCree->setText(QStringLiteral("0"));
 
     const CatalogueChoice choice = dialogs.saveCatalogue(CbNouveauCataAMC->isChecked() ? 2 : 1);
@@ -654,6 +672,15 @@ void TForm1::BtLanceScanClick()
     EdNbrFilmsCree->setText(request.EdNbrFilmsCree);
     EdCheminCataloExistant->setText(request.EdCheminCataloExistant);
     EdNbrFilmsExist->setText(request.EdNbrFilmsExist);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (!isEnabled() || !PCprincipal->isEnabled()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::lockForRun()
@@ -717,15 +744,8 @@ void TForm1::TraiteMessage(const QList<QUrl>& urls)
         return;
     }
     // A dropped file is always a catalogue to complete.
-    scanRun->releaseCatalogue();
-    scanRun->CatalogueActif.clear();
-    EdCheminCataloExistant->clear();
-    EdNbrFilmsExist->clear();
-    EdCheminCataloCree->clear();
-    EdNbrFilmsCree->clear();
-    EdCheminCataloExistant->setText(path);
-    validateCatalogueToComplete();
-    scanRun->CatalogueActif = EdCheminCataloExistant->text();
+    forgetCatalogues();
+    completeCatalogue(path);
 }
 
 // ---- Menu -----------------------------------------------------------------------

@@ -181,6 +181,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Refused while a run works or another window waits for an answer.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     class Controls;
@@ -198,6 +200,8 @@ private:
     void Form1OnDestroy();
     void discoverMkvToolNix(const ToolLocator& tools);
     void validateCatalogueToComplete();
+    void forgetCatalogues();
+    void completeCatalogue(const QString& path);
     // While a run works the page control is disabled, the menu bar removed
     // and the progress window shown over the main window.
     void lockForRun();

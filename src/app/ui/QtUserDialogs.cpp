@@ -56,6 +56,8 @@ CatalogueChoice QtUserDialogs::runCatalogueDialog(bool save, int initialFilter)
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
     dialog.setSizeGripEnabled(true);
+    // The filters show their names only ("Fichier xml"), not their patterns.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
 
     CatalogueChoice choice;
     choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;

@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "app/ui/AboutWindow.h"
+#include "catalog/XmlCatalogue.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -135,6 +136,10 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
 
     EXPECT_EQ(f.MLog->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(f.MLog->isReadOnly());
+    // One empty line, then the log lines.
+    f.EcritureLog(QString(), QStringLiteral("première"));
+    EXPECT_TRUE(f.MLog->toPlainText().startsWith(u'\n'));
+    EXPECT_TRUE(f.MLog->toPlainText().endsWith(QStringLiteral(": première")));
     EXPECT_TRUE(f.CheminMkvToolNix.isEmpty());
 }
 
@@ -357,6 +362,7 @@ TEST_F(MainWindow, DroppedFiles)
         {"not a local file", {QUrl(QStringLiteral("http://exemple.org/films.xml"))}, QStringLiteral("Fichier non compatible")},
         {"one catalogue", {QUrl::fromLocalFile(dropped)}, QString()},
     };
+    XmlCatalogue::createNew()->saveFile(dropped);
     TForm1& f = openWindow();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -374,11 +380,12 @@ TEST_F(MainWindow, DroppedFiles)
         QApplication::sendEvent(f.GbCataloExistant, &drop);
 
         if (c.message.isEmpty()) {
-            // Taken: the new catalogue is forgotten and the file is validated
-            // (this one is no catalogue, so nothing is left to complete).
-            EXPECT_FALSE(dialogs.messages.contains(QStringLiteral("Fichier non compatible")));
+            // Taken: the new catalogue is forgotten and the file is validated.
+            EXPECT_TRUE(dialogs.messages.isEmpty());
             EXPECT_TRUE(f.EdCheminCataloCree->text().isEmpty());
-            EXPECT_EQ(f.scanRun->CatalogueActif, f.EdCheminCataloExistant->text());
+            EXPECT_EQ(f.EdCheminCataloExistant->text(), dropped);
+            EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("0"));
+            EXPECT_EQ(f.scanRun->CatalogueActif, dropped);
         } else {
             EXPECT_EQ(dialogs.messages, QStringList{c.message});
             EXPECT_EQ(f.EdCheminCataloCree->text(), QStringLiteral("/d/nouveau.amc"));
@@ -405,6 +412,21 @@ TEST_F(MainWindow, AboutWindowDisablesTheMainWindowUntilItClosesAndTheMenuComesB
     EXPECT_FALSE(f.MainMenu1->isVisible() || f.MainMenu1->isEnabled());
     f.restoreMenuBar();
     EXPECT_TRUE(f.MainMenu1->isVisible() && f.MainMenu1->isEnabled());
+}
+
+TEST_F(MainWindow, StaysOpenWhileDisabledOrRunning)
+{
+    TForm1& f = openWindow();
+    f.setEnabled(false);   // another window waits for an answer
+    f.close();
+    EXPECT_TRUE(f.isVisible());
+    f.setEnabled(true);
+    f.PCprincipal->setEnabled(false);   // a run works
+    f.close();
+    EXPECT_TRUE(f.isVisible());
+    f.PCprincipal->setEnabled(true);
+    f.close();
+    EXPECT_FALSE(f.isVisible());
 }
 
 TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
