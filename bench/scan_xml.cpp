@@ -1,13 +1,8 @@
 // Time per file of a whole scan into a new XML catalogue, beside the bare
 // MediaInfo loop on the same files, and the memory the run keeps.
-#include "app/Journal.h"
-#include "app/Options.h"
-#include "app/ScanProgress.h"
-#include "app/ScanRun.h"
-#include "app/UserDialogs.h"
 #include "media/MediaInfoDll.h"
 #include "platform/Error.h"
-#include "support/TestPaths.h"
+#include "support/ScanHarness.h"
 #include "support/VideoFixtures.h"
 
 #include <QDir>
@@ -83,15 +78,6 @@ void bareLibrary(MesFonctionMediaInfo& media, const QStringList& files)
     }
 }
 
-class Silent : public UserDialogs {
-public:
-    void showMessage(const QString& t) override { std::fprintf(stderr, "%s\n", t.toUtf8().constData()); }
-    void showError(const QString& t) override { showMessage(t); }
-    QString chooseFolder(const QString&) override { return {}; }
-    CatalogueChoice openCatalogue(int) override { return {}; }
-    CatalogueChoice saveCatalogue(int) override { return {}; }
-};
-
 } // namespace
 
 int main()
@@ -100,28 +86,13 @@ int main()
         QTemporaryDir dir, out;
         const QStringList files = makeFolder(dir, kFiles);
         const QString folder = dir.filePath(QStringLiteral("films"));
-        MesFonctionMediaInfo media(test::binDir());
-        FixedOptions options;
-        Silent dialogs;
-        Journal journal;
-        NullProgress progress;
-        ScanContext ctx;
-        ctx.appDir = out.path();
-        ctx.options = &options;
-        ctx.dialogs = &dialogs;
-        ctx.journal = &journal;
-        ctx.progress = &progress;
-        ctx.media = &media;
-        ScanRun run(ctx);
-        QDir(out.path()).mkdir(QStringLiteral("Logs_Filmarch"));
+        test::ScanHarness h;   // the real library, a temporary application folder
+        MesFonctionMediaInfo& media = *h.media;
 
         auto scan = [&](int round) {
-            ScanRequest r;
-            r.EdCheminRepScan = folder;
-            r.EdCheminCataloCree = out.filePath(QStringLiteral("films%1.xml").arg(round));
-            r.EdNbrFilmsCree = QStringLiteral("0");
-            run.CatalogueActif = r.EdCheminCataloCree;
-            run.BtLanceScanClick(r);
+            h.scanNew(folder, out.filePath(QStringLiteral("films%1.xml").arg(round)));
+            h.log.clear();
+            h.progress.names.clear();
         };
 
         bareLibrary(media, files);   // warm the page cache
