@@ -168,13 +168,24 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
     compteur = toInteger(completing ? request.EdNbrFilmsExist : request.EdNbrFilmsCree);
     CompteTraiteFichiers(request.EdCheminRepScan, false, opts.CbExploreSousRep);
 
-    const QString elapsed = formatElapsed(chrono.elapsed());
+    logSummary(request, formatElapsed(chrono.elapsed()));
+    compteur = 0;
+    if (Arret)
+        EcritureLog(QStringLiteral(
+            "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une "
+            "sauveagrde en .bak se trouve dans le dossier du catalogue actuel"));
+    return true;
+}
+
+// Saves an XML catalogue and logs what the run did.
+void ScanRun::logSummary(const ScanRequest& request, const QString& elapsed)
+{
     if (compteur == 0) {
         EcritureLog(QStringLiteral("Le scan n'a détecté aucune video. Aucun catalogue crée"));
     } else if (!request.EdNbrFilmsCree.isEmpty()) {
         const QString path = request.EdCheminCataloCree;
         if (exactExtension(CatalogueActif) == kXml && !saveXml(path, false))
-            return true;
+            return;
         EcritureLog(QStringLiteral("Création d'un nouveau catalogue de à l'emplacement ") + path);
         EcritureLog(QStringLiteral("Nouvelles entrées : %1         Nombre Total : %1        Temps écoulé :%2")
                         .arg(compteur)
@@ -182,7 +193,7 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
     } else {
         const QString path = request.EdCheminCataloExistant;
         if (exactExtension(CatalogueActif) == kXml && !saveXml(path, true))
-            return true;
+            return;
         EcritureLog(QStringLiteral("Catalogue complété à l'emplacement ") + path);
         EcritureLog(QStringLiteral("Nouvelles entrées : %1         Nombre Total : %2         Doublons détecté : "
                                    "%3        Temps écoulé :%4")
@@ -191,12 +202,6 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
                         .arg(doublons)
                         .arg(elapsed));
     }
-    compteur = 0;
-    if (Arret)
-        EcritureLog(QStringLiteral(
-            "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une "
-            "sauveagrde en .bak se trouve dans le dossier du catalogue actuel"));
-    return true;
 }
 
 // The XML catalogue is written once, at the end of the run. A failure is

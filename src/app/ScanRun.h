@@ -100,6 +100,7 @@ public:
 
 private:
     void writeEntry();
+    void logSummary(const ScanRequest& request, const QString& elapsed);
     void finishRun(ScanRequest& request);
     bool saveXml(const QString& path, bool completing);
 
