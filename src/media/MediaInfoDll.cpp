@@ -43,26 +43,32 @@ using ACountGetFn = size_t (*)(void*, int, size_t);
 void* LibHandle = nullptr;
 int libraryUsers = 0; // MesFonctionMediaInfo objects that loaded the library
 
-NewFn MediaInfo_New = nullptr;
-DeleteFn MediaInfo_Delete = nullptr;
-OpenFn MediaInfo_Open = nullptr;
-CloseFn MediaInfo_Close = nullptr;
-InformFn MediaInfo_Inform = nullptr;
-GetIFn MediaInfo_GetI = nullptr;
-GetFn MediaInfo_Get = nullptr;
-OptionFn MediaInfo_Option = nullptr;
-StateGetFn MediaInfo_State_Get = nullptr;
-CountGetFn MediaInfo_Count_Get = nullptr;
-ANewFn MediaInfoA_New = nullptr;
-ADeleteFn MediaInfoA_Delete = nullptr;
-AOpenFn MediaInfoA_Open = nullptr;
-ACloseFn MediaInfoA_Close = nullptr;
-AInformFn MediaInfoA_Inform = nullptr;
-AGetIFn MediaInfoA_GetI = nullptr;
-AGetFn MediaInfoA_Get = nullptr;
-AOptionFn MediaInfoA_Option = nullptr;
-AStateGetFn MediaInfoA_State_Get = nullptr;
-ACountGetFn MediaInfoA_Count_Get = nullptr;
+// The twenty entry points, in the order they are resolved: the wide ones, then the 8-bit ones.
+#define FILMARCH_MEDIAINFO_ENTRY_POINTS(X) \
+    X(NewFn, MediaInfo_New) \
+    X(DeleteFn, MediaInfo_Delete) \
+    X(OpenFn, MediaInfo_Open) \
+    X(CloseFn, MediaInfo_Close) \
+    X(InformFn, MediaInfo_Inform) \
+    X(GetIFn, MediaInfo_GetI) \
+    X(GetFn, MediaInfo_Get) \
+    X(OptionFn, MediaInfo_Option) \
+    X(StateGetFn, MediaInfo_State_Get) \
+    X(CountGetFn, MediaInfo_Count_Get) \
+    X(ANewFn, MediaInfoA_New) \
+    X(ADeleteFn, MediaInfoA_Delete) \
+    X(AOpenFn, MediaInfoA_Open) \
+    X(ACloseFn, MediaInfoA_Close) \
+    X(AInformFn, MediaInfoA_Inform) \
+    X(AGetIFn, MediaInfoA_GetI) \
+    X(AGetFn, MediaInfoA_Get) \
+    X(AOptionFn, MediaInfoA_Option) \
+    X(AStateGetFn, MediaInfoA_State_Get) \
+    X(ACountGetFn, MediaInfoA_Count_Get)
+
+#define FILMARCH_DECLARE(type, name) type name = nullptr;
+FILMARCH_MEDIAINFO_ENTRY_POINTS(FILMARCH_DECLARE)
+#undef FILMARCH_DECLARE
 
 // Why each entry point is empty, as the system said when it was looked up.
 struct Missing {
@@ -134,26 +140,9 @@ bool MediaInfoDLL_Load(const QString& LibPath)
     if (!LibHandle)
         return false;
     missingEntryPoints.clear();
-    MI_GetProcAddress("MediaInfo_New", MediaInfo_New);
-    MI_GetProcAddress("MediaInfo_Delete", MediaInfo_Delete);
-    MI_GetProcAddress("MediaInfo_Open", MediaInfo_Open);
-    MI_GetProcAddress("MediaInfo_Close", MediaInfo_Close);
-    MI_GetProcAddress("MediaInfo_Inform", MediaInfo_Inform);
-    MI_GetProcAddress("MediaInfo_GetI", MediaInfo_GetI);
-    MI_GetProcAddress("MediaInfo_Get", MediaInfo_Get);
-    MI_GetProcAddress("MediaInfo_Option", MediaInfo_Option);
-    MI_GetProcAddress("MediaInfo_State_Get", MediaInfo_State_Get);
-    MI_GetProcAddress("MediaInfo_Count_Get", MediaInfo_Count_Get);
-    MI_GetProcAddress("MediaInfoA_New", MediaInfoA_New);
-    MI_GetProcAddress("MediaInfoA_Delete", MediaInfoA_Delete);
-    MI_GetProcAddress("MediaInfoA_Open", MediaInfoA_Open);
-    MI_GetProcAddress("MediaInfoA_Close", MediaInfoA_Close);
-    MI_GetProcAddress("MediaInfoA_Inform", MediaInfoA_Inform);
-    MI_GetProcAddress("MediaInfoA_GetI", MediaInfoA_GetI);
-    MI_GetProcAddress("MediaInfoA_Get", MediaInfoA_Get);
-    MI_GetProcAddress("MediaInfoA_Option", MediaInfoA_Option);
-    MI_GetProcAddress("MediaInfoA_State_Get", MediaInfoA_State_Get);
-    MI_GetProcAddress("MediaInfoA_Count_Get", MediaInfoA_Count_Get);
+#define FILMARCH_RESOLVE(type, name) MI_GetProcAddress(#name, name);
+    FILMARCH_MEDIAINFO_ENTRY_POINTS(FILMARCH_RESOLVE)
+#undef FILMARCH_RESOLVE
     return true;
 }
 
@@ -162,26 +151,9 @@ void MediaInfoDLL_Unload()
     if (LibHandle)
         dlclose(LibHandle);
     LibHandle = nullptr;
-    MediaInfo_New = nullptr;
-    MediaInfo_Delete = nullptr;
-    MediaInfo_Open = nullptr;
-    MediaInfo_Close = nullptr;
-    MediaInfo_Inform = nullptr;
-    MediaInfo_GetI = nullptr;
-    MediaInfo_Get = nullptr;
-    MediaInfo_Option = nullptr;
-    MediaInfo_State_Get = nullptr;
-    MediaInfo_Count_Get = nullptr;
-    MediaInfoA_New = nullptr;
-    MediaInfoA_Delete = nullptr;
-    MediaInfoA_Open = nullptr;
-    MediaInfoA_Close = nullptr;
-    MediaInfoA_Inform = nullptr;
-    MediaInfoA_GetI = nullptr;
-    MediaInfoA_Get = nullptr;
-    MediaInfoA_Option = nullptr;
-    MediaInfoA_State_Get = nullptr;
-    MediaInfoA_Count_Get = nullptr;
+#define FILMARCH_RESET(type, name) name = nullptr;
+    FILMARCH_MEDIAINFO_ENTRY_POINTS(FILMARCH_RESET)
+#undef FILMARCH_RESET
     missingEntryPoints.clear();
 }
 

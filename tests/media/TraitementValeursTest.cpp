@@ -35,7 +35,7 @@ TEST(TTraitementConstruction, FileWithoutVideoLeavesEveryFieldEmptyAndStillRelea
 TEST(TTraitementConstruction, VideoFileKeepsPathSizeAndFrameRateAsTheLibraryGivesThem)
 {
     FakeMedia media;
-        media.withVideo();
+    media.withVideo();
     media.set(Stream_General, 0, QStringLiteral("CompleteName"), QStringLiteral("/films/Été.mkv"))
         .set(Stream_Video, 0, QStringLiteral("Width"), QStringLiteral("1920"))
         .set(Stream_Video, 0, QStringLiteral("FrameRate"), QStringLiteral("23.976"));
@@ -61,7 +61,7 @@ TEST(TTraitementValeurs, VideoFormatNamesAvcAsMpeg4)
     };
     for (const auto& c : cases) {
         FakeMedia media;
-        media.withVideo();
+    media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("CodecID"), c.codec).set(Stream_Video, 0, QStringLiteral("Format"), c.format);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
         EXPECT_EQ(t.VideoFormat(), c.expected);
@@ -71,7 +71,7 @@ TEST(TTraitementValeurs, VideoFormatNamesAvcAsMpeg4)
 TEST(TTraitementValeurs, AudioFormatsTakeHintThenCodecThenFormat)
 {
     FakeMedia media;
-        media.withVideo();
+    media.withVideo();
     media.set(Stream_General, 0, QStringLiteral("AudioCount"), QStringLiteral("3"))
         .set(Stream_Audio, 0, QStringLiteral("CodecID"), QStringLiteral("A_AC3"))
         .set(Stream_Audio, 0, QStringLiteral("Format"), QStringLiteral("AC-3"))
@@ -100,7 +100,7 @@ TEST(TTraitementValeurs, LanguageListsKeepOrSkipEmptyLanguages)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.languages.join(u'|').toStdString());
         FakeMedia media;
-        media.withVideo();
+    media.withVideo();
         if (!c.languages.isEmpty()) {
             media.set(Stream_General, 0, QStringLiteral("AudioCount"), QString::number(c.languages.size()))
                 .set(Stream_General, 0, QStringLiteral("TextCount"), QString::number(c.languages.size()));
@@ -120,7 +120,7 @@ TEST(TTraitementValeurs, LanguageListsKeepOrSkipEmptyLanguages)
 TEST(TTraitementValeurs, UnreadableStreamCountIsAConversionError)
 {
     FakeMedia media;
-        media.withVideo();
+    media.withVideo();
     media.set(Stream_General, 0, QStringLiteral("AudioCount"), QStringLiteral("2 / 3"))
         .set(Stream_General, 0, QStringLiteral("TextCount"), QStringLiteral("x"));
     TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
@@ -144,14 +144,14 @@ TEST(TTraitementValeurs, LengthsInWholeMinutesFromVideoElseGeneralDuration)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.video.toStdString() + " / " + c.general.toStdString());
         FakeMedia media;
-        media.withVideo();
+    media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("Duration"), c.video).set(Stream_General, 0, QStringLiteral("Duration"), c.general);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
         EXPECT_EQ(t.Lengths(), c.expected);
     }
     for (const QString& bad : {QStringLiteral("1 h 30"), QStringLiteral("12.x"), QStringLiteral(".5"), QStringLiteral("3000000000")}) {
         FakeMedia media;
-        media.withVideo();
+    media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("Duration"), bad);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
         EXPECT_THROW(t.Lengths(), ConversionError) << bad.toStdString();
@@ -170,13 +170,13 @@ TEST(TTraitementValeurs, SizeInWholeMebibytesOver64Bits)
     };
     for (const auto& c : cases) {
         FakeMedia media;
-        media.withVideo();
+    media.withVideo();
         media.set(Stream_General, 0, QStringLiteral("FileSize"), c.bytes);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
         EXPECT_EQ(t.size(), c.expected) << c.bytes.toStdString();
     }
     FakeMedia media;
-        media.withVideo();
+    media.withVideo();
     media.set(Stream_General, 0, QStringLiteral("FileSize"), QStringLiteral("1,5 GiB"));
     TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
     EXPECT_THROW(t.size(), ConversionError);
@@ -205,7 +205,7 @@ TEST(TTraitementValeurs, BitRatesInWholeKilobitsOrEmptyNeverAnError)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
         FakeMedia media;
-        media.withVideo();
+    media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("BitRate/String"), c.text).set(Stream_Audio, 0, QStringLiteral("BitRate/String"), c.text);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
         EXPECT_EQ(t.VideoBitrate(), c.expected);
@@ -216,7 +216,7 @@ TEST(TTraitementValeurs, BitRatesInWholeKilobitsOrEmptyNeverAnError)
 TEST(TTraitementValeurs, NominalBitRateWinsOverMeasuredOne)
 {
     FakeMedia media;
-        media.withVideo();
+    media.withVideo();
     media.set(Stream_Video, 0, QStringLiteral("BitRate_Nominal/String"), QStringLiteral("2 000 kb/s"))
         .set(Stream_Video, 0, QStringLiteral("BitRate/String"), QStringLiteral("1 873 kb/s"))
         .set(Stream_Audio, 0, QStringLiteral("BitRate_Nominal/String"), QStringLiteral("448 kb/s"))
