@@ -3,7 +3,7 @@
 // file into the controls (in the order of the table, so that the check-box
 // rules fire as each box changes) or writing the controls into it.
 #include "app/OptionRules.h"
-#include "app/Options.h"
+#include "core/Options.h"
 
 #include <array>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "app/Startup.h"
 
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "cli/TerminalProgress.h"
 
-#include "app/ScanRun.h"
+#include "scan/ScanRun.h"
 
 #include <csignal>
 #include <cstdio>

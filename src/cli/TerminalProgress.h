@@ -2,7 +2,7 @@
 // Progress of a command-line scan: a bar with the file count and the current
 // file on a terminal, nothing when the output is not a terminal. Ctrl-C asks
 // the run to stop after the current file.
-#include "app/ScanProgress.h"
+#include "core/ScanProgress.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 // filmarch-cli: scans a folder into a catalogue without a window.
-#include "app/Journal.h"
-#include "app/Options.h"
-#include "app/ScanRun.h"
+#include "core/Journal.h"
+#include "core/Options.h"
+#include "scan/ScanRun.h"
 #include "app/Settings.h"
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 #include "cli/TerminalProgress.h"
 #include "media/MediaInfoDll.h"
 #include "platform/HttpClient.h"

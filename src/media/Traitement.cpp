@@ -1,6 +1,6 @@
 #include "media/Traitement.h"
 
-#include "media/DebitTexte.h"
+#include "media/BitRateText.h"
 #include "media/IntegerText.h"
 #include "platform/Error.h"
 
@@ -132,7 +132,7 @@ QString TTraitement::VideoBitrate() const
     QString debit = get(Stream_Video, 0, QStringLiteral("BitRate_Nominal/String"));
     if (debit.isEmpty())
         debit = get(Stream_Video, 0, QStringLiteral("BitRate/String"));
-    return kilobitsParSeconde(debit);
+    return kilobitsPerSecond(debit);
 }
 
 QString TTraitement::AudioBitrate() const
@@ -140,7 +140,7 @@ QString TTraitement::AudioBitrate() const
     QString debit = get(Stream_Audio, 0, QStringLiteral("BitRate_Nominal/String"));
     if (debit.isEmpty())
         debit = get(Stream_Audio, 0, QStringLiteral("BitRate/String"));
-    return kilobitsParSeconde(debit);
+    return kilobitsPerSecond(debit);
 }
 
 } // namespace filmarch

@@ -2,7 +2,7 @@
 // The analysis of one film file: whether it holds video, a few measurements, the
 // title fields, and the ready-made catalogue texts the writers ask for. Every
 // value is read again from the file open in the shared MediaInfo object.
-#include "app/Options.h"
+#include "core/Options.h"
 #include "media/MediaInfoDll.h"
 
 #include <QString>

@@ -1,5 +1,5 @@
 // Title, original title and year of a film from its file name and title tag.
-#include "media/DecoupageMots.h"
+#include "media/WordSplit.h"
 #include "media/IntegerText.h"
 #include "media/Traitement.h"
 
@@ -36,7 +36,7 @@ const QSet<QString>& motsFiltres(const QString& filtre)
     thread_local bool lu = false;
     if (!lu || filtre != dernierFiltre) {
         mots.clear();
-        for (const QString& mot : decouperMots(filtre))
+        for (const QString& mot : splitWords(filtre))
             mots.insert(mot.toCaseFolded());
         dernierFiltre = filtre;
         lu = true;
@@ -55,7 +55,7 @@ QString TTraitement::Nettoyer(const QString& chaine) const
         texte.replace(c, u',');
 
     QStringList gardes;
-    for (const QString& mot : decouperMots(texte))
+    for (const QString& mot : splitWords(texte))
         if (!blacklist.contains(mot.toCaseFolded()))
             gardes.append(mot);
     return gardes.join(u' ');

@@ -1,5 +1,4 @@
 // The binding on the real library, and on files that are no MediaInfo library.
-#include "PrintQString.h"
 #include "media/MediaInfoDll.h"
 #include "platform/Error.h"
 #include "support/TestPaths.h"

@@ -1,6 +1,5 @@
 // Title, original title and year from the file name and the title tag.
-#include "FakeMedia.h"
-#include "PrintQString.h"
+#include "support/FakeMedia.h"
 #include "media/Traitement.h"
 
 #include <gtest/gtest.h>

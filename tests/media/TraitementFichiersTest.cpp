@@ -1,5 +1,4 @@
 // The analysis of real files, made by ffmpeg, read by the real MediaInfo library.
-#include "PrintQString.h"
 #include "media/Traitement.h"
 #include "support/TestPaths.h"
 #include "support/VideoFixtures.h"

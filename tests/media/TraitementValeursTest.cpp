@@ -1,6 +1,5 @@
 // The catalogue texts built from the library's answers, fed exact library texts.
-#include "FakeMedia.h"
-#include "PrintQString.h"
+#include "support/FakeMedia.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 

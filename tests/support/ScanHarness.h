@@ -1,11 +1,11 @@
 #pragma once
 // A scan run wired to real parts (the MediaInfo library, files in a temporary
 // application folder, an HTTP client) with the user's side recorded.
-#include "app/Journal.h"
-#include "app/Options.h"
-#include "app/ScanProgress.h"
-#include "app/ScanRun.h"
-#include "app/UserDialogs.h"
+#include "core/Journal.h"
+#include "core/Options.h"
+#include "core/ScanProgress.h"
+#include "scan/ScanRun.h"
+#include "core/UserDialogs.h"
 #include "media/MediaInfoDll.h"
 #include "platform/HttpClient.h"
 #include "support/TestPaths.h"

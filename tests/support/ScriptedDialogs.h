@@ -2,7 +2,7 @@
 // User dialogs for tests: answers come from queues filled beforehand, every
 // question and message is recorded. A question with no scripted answer fails
 // the test (and is answered as cancelled), so no test ever waits on a person.
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/Settings.h"
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 #include "app/ui/AboutWindow.h"
 #include "app/ui/ResetConfirmWindow.h"
 #include "app/ui/ScanProgressWindow.h"

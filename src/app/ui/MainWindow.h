@@ -3,10 +3,10 @@
 // Options page (the settings of options.ini) and the Log page. It owns the
 // log, the scan run and the option rules; other windows and the run reach the
 // controls, the options and EcritureLog through it.
-#include "app/Journal.h"
+#include "core/Journal.h"
 #include "app/OptionRules.h"
-#include "app/Options.h"
-#include "app/ScanRun.h"
+#include "core/Options.h"
+#include "scan/ScanRun.h"
 #include "media/MediaInfoDll.h"
 #include "platform/HttpClient.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The user dialogs as real Qt windows: message boxes with one OK button, the
 // folder chooser and the catalogue open/save dialogs (OpenDialog1, SaveDialog1).
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "app/ui/ScanProgressWindow.h"
 
-#include "app/ScanRun.h"
+#include "scan/ScanRun.h"
 
 #include <QCloseEvent>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 // The progress window of a scan run: a bar, the name of the file in hand and
 // a Stop button. The user cannot close it; a run hides it when it ends.
-#include "app/ScanProgress.h"
+#include "core/ScanProgress.h"
 
 #include <QWidget>
 

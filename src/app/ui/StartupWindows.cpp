@@ -1,7 +1,7 @@
 #include "app/ui/StartupWindows.h"
 
 #include "app/Startup.h"
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "filmdb/ui/LookupWindow.h"

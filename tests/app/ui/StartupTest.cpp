@@ -1,4 +1,4 @@
-#include "app/Journal.h"
+#include "core/Journal.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "app/ui/StartupWindows.h"

@@ -1,5 +1,4 @@
-#include "PrintQString.h"
-#include "media/DecoupageMots.h"
+#include "media/WordSplit.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +25,6 @@ TEST(DecouperMots, SplitsOnBlanksAndCommasKeepingEmptyWordsAndQuotes)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        EXPECT_EQ(decouperMots(c.text), c.words);
+        EXPECT_EQ(splitWords(c.text), c.words);
     }
 }

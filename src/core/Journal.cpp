@@ -1,4 +1,4 @@
-#include "app/Journal.h"
+#include "core/Journal.h"
 
 #include <QDir>
 #include <QFile>

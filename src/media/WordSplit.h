@@ -7,6 +7,6 @@
 
 namespace filmarch {
 
-QStringList decouperMots(const QString& texte);
+QStringList splitWords(const QString& text);
 
 } // namespace filmarch

@@ -1,7 +1,7 @@
-#include "catalog/Poster.h"
+#include "scan/Poster.h"
 
-#include "app/Options.h"
-#include "app/ScanRun.h"
+#include "core/Options.h"
+#include "scan/ScanRun.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/HttpClient.h"

@@ -9,6 +9,6 @@ namespace filmarch {
 // rate: spaces in the number are thousands separators; the unit after the last
 // space sets the scale; a fraction of a kilobit is dropped, but a megabit value
 // that does not come to whole kilobits gives empty. Never throws.
-QString kilobitsParSeconde(const QString& texteBibliotheque);
+QString kilobitsPerSecond(const QString& libraryText);
 
 } // namespace filmarch
