@@ -29,8 +29,8 @@ qint32 millisecondes(const QString& duree)
 } // namespace
 
 TTraitement::TTraitement(const QString& NomFichier, bool ImageOnly, MesFonctionMediaInfo& media,
-                         const OptionSource& options)
-    : media(media), options(options)
+                         TitleFilter titleFilter)
+    : media(media), titleFilter(std::move(titleFilter))
 {
     TestVideo = true;
     if (get(Stream_General, 0, QStringLiteral("VideoCount")).isEmpty()) {

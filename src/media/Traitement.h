@@ -2,18 +2,22 @@
 // The analysis of one film file: whether it holds video, a few measurements, the
 // title fields, and the ready-made catalogue texts the writers ask for. Every
 // value is read again from the file open in the shared MediaInfo object.
-#include "core/Options.h"
 #include "media/MediaInfoDll.h"
 
 #include <QString>
+#include <functional>
 
 namespace filmarch {
 
 class TTraitement {
 public:
+    // The title filter ("EFiltreTitre"), asked afresh at every cleaning so that a
+    // change in the window takes effect at the next file.
+    using TitleFilter = std::function<QString()>;
+
     // Precondition: media.New() and media.Open(NomFichier) were called.
     // Destruction calls media.Delete().
-    TTraitement(const QString& NomFichier, bool ImageOnly, MesFonctionMediaInfo& media, const OptionSource& options);
+    TTraitement(const QString& NomFichier, bool ImageOnly, MesFonctionMediaInfo& media, TitleFilter titleFilter);
     ~TTraitement();
     TTraitement(const TTraitement&) = delete;
     TTraitement& operator=(const TTraitement&) = delete;
@@ -47,7 +51,7 @@ private:
     int streamCount(const QString& countParameter) const;
 
     MesFonctionMediaInfo& media;
-    const OptionSource& options;
+    TitleFilter titleFilter;
 };
 
 } // namespace filmarch

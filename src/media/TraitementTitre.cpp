@@ -48,7 +48,7 @@ const QSet<QString>& motsFiltres(const QString& filtre)
 
 QString TTraitement::Nettoyer(const QString& chaine) const
 {
-    const QSet<QString>& blacklist = motsFiltres(options.options().EFiltreTitre);
+    const QSet<QString>& blacklist = motsFiltres(titleFilter());
 
     QString texte = chaine;
     for (QChar c : {u'-', u'_', u'.', u'[', u']', u'{', u'}', u'+'})

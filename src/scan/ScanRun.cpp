@@ -297,7 +297,8 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
         ctx.media->New();
         try {
             ctx.media->Open(NomFichier);
-            Fichier = std::make_unique<TTraitement>(NomFichier, ImageOnly, *ctx.media, *ctx.options);
+            Fichier = std::make_unique<TTraitement>(NomFichier, ImageOnly, *ctx.media,
+                                                   [this] { return options().EFiltreTitre; });
         } catch (...) {
             if (!Fichier)
                 ctx.media->Delete();

@@ -1,5 +1,6 @@
 // Title, original title and year from the file name and the title tag.
 #include "support/FakeMedia.h"
+#include "core/Options.h"
 #include "media/Traitement.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ Titles titlesOf(const QString& fileName, const QString& movieTag = {}, const Opt
     media.withVideo()
         .set(Stream_General, 0, QStringLiteral("FileName"), fileName)
         .set(Stream_General, 0, QStringLiteral("Movie"), movieTag);
-    TTraitement t(fileName, false, media, options);
+    TTraitement t(fileName, false, media, [&options] { return options.options().EFiltreTitre; });
     EXPECT_EQ(t.Titre(), t.TitreTraduit);
     return {t.TitreTraduit, t.TitreOriginal, t.Annee};
 }
@@ -72,7 +73,7 @@ TEST(Titre, RunningTwiceGivesTheSameFields)
         .set(Stream_General, 0, QStringLiteral("FileName"), QStringLiteral("Le Film"))
         .set(Stream_General, 0, QStringLiteral("Movie"), QStringLiteral("Le Film (The Film) 2003"));
     FixedOptions options;
-    TTraitement t(QStringLiteral("Le Film.mkv"), false, media, options);
+    TTraitement t(QStringLiteral("Le Film.mkv"), false, media, [&options] { return options.options().EFiltreTitre; });
     t.Titre();
     t.Titre();
     EXPECT_EQ(t.TitreTraduit, QStringLiteral("Le Film"));
@@ -85,7 +86,7 @@ TEST(Titre, FilterIsReadAfreshAtEveryCleaning)
     FakeMedia media;
     media.withVideo().set(Stream_General, 0, QStringLiteral("FileName"), QStringLiteral("Film.PROPER.2010"));
     FixedOptions options;
-    TTraitement t(QStringLiteral("f.mkv"), false, media, options);
+    TTraitement t(QStringLiteral("f.mkv"), false, media, [&options] { return options.options().EFiltreTitre; });
     EXPECT_EQ(t.Titre(), QStringLiteral("Film PROPER "));
     options.values.EFiltreTitre += QStringLiteral(",proper");
     EXPECT_EQ(t.Titre(), QStringLiteral("Film "));
@@ -118,7 +119,7 @@ TEST(Nettoyer, DropsFilterWordsWithoutRegardToCaseAccentsIncluded)
         ScanOptions o;
         o.EFiltreTitre = c.filter;
         FixedOptions options(o);
-        TTraitement t(QStringLiteral("f.mkv"), false, media, options);
+        TTraitement t(QStringLiteral("f.mkv"), false, media, [&options] { return options.options().EFiltreTitre; });
         EXPECT_EQ(t.Nettoyer(c.text), c.expected);
     }
 }

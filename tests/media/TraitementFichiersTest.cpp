@@ -1,4 +1,5 @@
 // The analysis of real files, made by ffmpeg, read by the real MediaInfo library.
+#include "core/Options.h"
 #include "media/Traitement.h"
 #include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
@@ -60,12 +61,11 @@ protected:
     {
         media->New();
         media->Open(file);
-        return std::make_unique<TTraitement>(file, false, *media, options);
+        return std::make_unique<TTraitement>(file, false, *media, [] { return defaultFiltreTitre(); });
     }
 
     static inline std::unique_ptr<QTemporaryDir> dir;
     static inline std::unique_ptr<MesFonctionMediaInfo> media;
-    static inline const FixedOptions options;
     static inline const QString mkvName = QStringLiteral("Le Grand Bleu (The Big Blue) 1988 DVDRip.mkv");
     static inline const QString mp4Name = QStringLiteral("Été.mp4");
     static inline const QString aviName = QStringLiteral("Film.XviD.avi");

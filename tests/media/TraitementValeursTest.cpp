@@ -1,5 +1,6 @@
 // The catalogue texts built from the library's answers, fed exact library texts.
 #include "support/FakeMedia.h"
+#include "core/Options.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 
@@ -10,7 +11,7 @@ using filmarch::test::FakeMedia;
 
 namespace {
 
-const FixedOptions defaultOptions;
+const TTraitement::TitleFilter defaultFilter = [] { return defaultFiltreTitre(); };
 
 } // namespace
 
@@ -20,7 +21,7 @@ TEST(TTraitementConstruction, FileWithoutVideoLeavesEveryFieldEmptyAndStillRelea
     media.set(Stream_General, 0, QStringLiteral("CompleteName"), QStringLiteral("/films/son.mp3"))
         .set(Stream_Video, 0, QStringLiteral("Width"), QStringLiteral("64"));
     {
-        TTraitement t(QStringLiteral("/films/son.mp3"), true, media, defaultOptions);
+        TTraitement t(QStringLiteral("/films/son.mp3"), true, media, defaultFilter);
         EXPECT_FALSE(t.TestVideo);
         EXPECT_TRUE(t.URL.isEmpty());
         EXPECT_TRUE(t.Resolution.isEmpty());
@@ -38,7 +39,7 @@ TEST(TTraitementConstruction, VideoFileKeepsPathSizeAndFrameRateAsTheLibraryGive
     media.set(Stream_General, 0, QStringLiteral("CompleteName"), QStringLiteral("/films/Été.mkv"))
         .set(Stream_Video, 0, QStringLiteral("Width"), QStringLiteral("1920"))
         .set(Stream_Video, 0, QStringLiteral("FrameRate"), QStringLiteral("23.976"));
-    TTraitement t(QStringLiteral("/films/Été.mkv"), true, media, defaultOptions);
+    TTraitement t(QStringLiteral("/films/Été.mkv"), true, media, defaultFilter);
     EXPECT_TRUE(t.TestVideo);
     EXPECT_EQ(t.URL, QStringLiteral("/films/Été.mkv"));
     EXPECT_EQ(t.NomDuFichier, QStringLiteral("/films/Été.mkv"));
@@ -62,7 +63,7 @@ TEST(TTraitementValeurs, VideoFormatNamesAvcAsMpeg4)
         FakeMedia media;
     media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("CodecID"), c.codec).set(Stream_Video, 0, QStringLiteral("Format"), c.format);
-        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.VideoFormat(), c.expected);
     }
 }
@@ -79,7 +80,7 @@ TEST(TTraitementValeurs, AudioFormatsTakeHintThenCodecThenFormat)
         .set(Stream_Audio, 1, QStringLiteral("CodecID"), QStringLiteral("55"))
         .set(Stream_Audio, 1, QStringLiteral("Channel(s)/String"), QStringLiteral("2 channels"))
         .set(Stream_Audio, 2, QStringLiteral("Format"), QStringLiteral("FLAC"));
-    TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+    TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
     EXPECT_EQ(t.ListeFormatAudio(), QStringLiteral("A_AC3  6 channels, MP3  2 channels, FLAC  "));
 }
 
@@ -107,7 +108,7 @@ TEST(TTraitementValeurs, LanguageListsKeepOrSkipEmptyLanguages)
         for (int k = 0; k < c.languages.size(); ++k)
             media.set(Stream_Audio, k, QStringLiteral("Language/String"), c.languages[k])
                 .set(Stream_Text, k, QStringLiteral("Language/String"), c.languages[k]);
-        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.ListeLanguagesAudio(), c.audio);
         EXPECT_EQ(t.ListeLangauagesSousTitre(), c.subtitles);
         if (c.languages.isEmpty()) {
@@ -122,7 +123,7 @@ TEST(TTraitementValeurs, UnreadableStreamCountIsAConversionError)
     media.withVideo();
     media.set(Stream_General, 0, QStringLiteral("AudioCount"), QStringLiteral("2 / 3"))
         .set(Stream_General, 0, QStringLiteral("TextCount"), QStringLiteral("x"));
-    TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+    TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
     EXPECT_THROW(t.ListeFormatAudio(), ConversionError);
     EXPECT_THROW(t.ListeLanguagesAudio(), ConversionError);
     EXPECT_THROW(t.ListeLangauagesSousTitre(), ConversionError);
@@ -145,14 +146,14 @@ TEST(TTraitementValeurs, LengthsInWholeMinutesFromVideoElseGeneralDuration)
         FakeMedia media;
     media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("Duration"), c.video).set(Stream_General, 0, QStringLiteral("Duration"), c.general);
-        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.Lengths(), c.expected);
     }
     for (const QString& bad : {QStringLiteral("1 h 30"), QStringLiteral("12.x"), QStringLiteral(".5"), QStringLiteral("3000000000")}) {
         FakeMedia media;
     media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("Duration"), bad);
-        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_THROW(t.Lengths(), ConversionError) << bad.toStdString();
     }
 }
@@ -171,13 +172,13 @@ TEST(TTraitementValeurs, SizeInWholeMebibytesOver64Bits)
         FakeMedia media;
     media.withVideo();
         media.set(Stream_General, 0, QStringLiteral("FileSize"), c.bytes);
-        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.size(), c.expected) << c.bytes.toStdString();
     }
     FakeMedia media;
     media.withVideo();
     media.set(Stream_General, 0, QStringLiteral("FileSize"), QStringLiteral("1,5 GiB"));
-    TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+    TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
     EXPECT_THROW(t.size(), ConversionError);
 }
 
@@ -206,7 +207,7 @@ TEST(TTraitementValeurs, BitRatesInWholeKilobitsOrEmptyNeverAnError)
         FakeMedia media;
     media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("BitRate/String"), c.text).set(Stream_Audio, 0, QStringLiteral("BitRate/String"), c.text);
-        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+        TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.VideoBitrate(), c.expected);
         EXPECT_EQ(t.AudioBitrate(), c.expected);
     }
@@ -220,7 +221,7 @@ TEST(TTraitementValeurs, NominalBitRateWinsOverMeasuredOne)
         .set(Stream_Video, 0, QStringLiteral("BitRate/String"), QStringLiteral("1 873 kb/s"))
         .set(Stream_Audio, 0, QStringLiteral("BitRate_Nominal/String"), QStringLiteral("448 kb/s"))
         .set(Stream_Audio, 0, QStringLiteral("BitRate/String"), QStringLiteral("447 kb/s"));
-    TTraitement t(QStringLiteral("f.mkv"), false, media, defaultOptions);
+    TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
     EXPECT_EQ(t.VideoBitrate(), QStringLiteral("2000"));
     EXPECT_EQ(t.AudioBitrate(), QStringLiteral("448"));
 }
