@@ -58,14 +58,16 @@ QPushButton* browseButton(const char16_t* name, QWidget* parent)
     return button;
 }
 
-// The path of a new catalogue: the filter chosen when the dialog closed sets
-// its type; a name that already holds "amc" (or "xml") anywhere is kept as is.
+// The path of a new catalogue: a name that ends with a catalogue extension
+// keeps it; any other name gets the extension of the filter chosen when the
+// dialog closed. Only the end counts: a folder named "amc" is no extension.
 QString newCataloguePath(const QString& name, int filterIndex)
 {
     if (filterIndex != 1 && filterIndex != 2)
         return {};
-    const QString type = filterIndex == 2 ? QStringLiteral("amc") : QStringLiteral("xml");
-    return name.contains(type) ? name : name + QLatin1Char('.') + type;
+    if (name.endsWith(QStringLiteral(".amc")) || name.endsWith(QStringLiteral(".xml")))
+        return name;
+    return name + (filterIndex == 2 ? QStringLiteral(".amc") : QStringLiteral(".xml"));
 }
 } // namespace
 

@@ -41,9 +41,23 @@ CatalogueChoice QtUserDialogs::saveCatalogue(int initialFilter)
     return runCatalogueDialog(true, initialFilter);
 }
 
+// The filter's number (from 1), whether the dialog gives back the whole
+// filter or only its name; 0 when it is none of them.
+static int filterNumber(const QStringList& filters, const QString& selected)
+{
+    for (qsizetype i = 0; i < filters.size(); ++i)
+        if (filters[i] == selected || filters[i].startsWith(selected + QStringLiteral(" (")))
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
 CatalogueChoice QtUserDialogs::runCatalogueDialog(bool save, int initialFilter)
 {
     QFileDialog dialog(parentWidget, catalogueDialogTitle());
+    // The filters show their names only ("Fichier xml"), not their patterns.
+    // Set before the filters: changing it afterwards puts the dialog back on
+    // the first filter.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QStringList filters = catalogueDialogFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(initialFilter - 1, filters.last()));
@@ -56,14 +70,12 @@ CatalogueChoice QtUserDialogs::runCatalogueDialog(bool save, int initialFilter)
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
     dialog.setSizeGripEnabled(true);
-    // The filters show their names only ("Fichier xml"), not their patterns.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
 
     CatalogueChoice choice;
-    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    choice.filterIndex = filterNumber(filters, dialog.selectedNameFilter());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         choice.fileName = dialog.selectedFiles().constFirst();
-        choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        choice.filterIndex = filterNumber(filters, dialog.selectedNameFilter());
     }
     return choice;
 }

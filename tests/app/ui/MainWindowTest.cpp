@@ -274,7 +274,9 @@ TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
     };
     const Case cases[] = {
         {"AMC filter adds .amc", false, {QStringLiteral("/d/Films"), 2}, 2, QStringLiteral("/d/Films.amc")},
-        {"amc anywhere keeps the name", false, {QStringLiteral("/d/amc/Films"), 2}, 2, QStringLiteral("/d/amc/Films")},
+        {"amc elsewhere than at the end is no extension", false, {QStringLiteral("/d/amc/Films"), 2}, 2,
+         QStringLiteral("/d/amc/Films.amc")},
+        {"the other type's extension is kept", false, {QStringLiteral("/d/Films.xml"), 2}, 2, QStringLiteral("/d/Films.xml")},
         {"XML filter wins over the AMC box", false, {QStringLiteral("/d/Films"), 1}, 2, QStringLiteral("/d/Films.xml")},
         {"XML box opens on the XML filter", true, {QStringLiteral("/d/Films.xml"), 1}, 1, QStringLiteral("/d/Films.xml")},
         {"upper-case extension is not the type", true, {QStringLiteral("/d/Films.XML"), 1}, 1, QStringLiteral("/d/Films.XML.xml")},
