@@ -3,10 +3,12 @@
 #include "WindowFixture.h"
 
 #include "app/ui/QtUserDialogs.h"
+#include "app/ui/StartupWindows.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 
 #include <QLineEdit>
+#include <QTranslator>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -93,7 +95,46 @@ TEST_F(CatalogueDialog, OpenChooserListsBothCatalogueTypes)
 
     ASSERT_TRUE(user.answered);
     EXPECT_EQ(user.initialFilter, QStringLiteral("Catalogues compatibles"));
+    user.listed.sort();
     EXPECT_EQ(user.listed, (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.xml")}));
     EXPECT_EQ(f.EdCheminCataloExistant->text(), amc);
     EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("1"));
+}
+
+TEST_F(CatalogueDialog, FolderAndCatalogueChoosersShowTypesAndDatesInFrenchWhateverTheSystemLanguage)
+{
+    speakFrench(*QCoreApplication::instance());
+    const QString xml = out.filePath(QStringLiteral("films.xml"));
+    XmlCatalogue::createNew()->saveFile(xml);
+    QDir(out.path()).mkdir(QStringLiteral("films"));
+    const auto french = [](const QString& path) {
+        return QFileInfo(path).lastModified().toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+    };
+    TForm1& f = openWithRealDialogs();
+
+    FileDialogUser folder;
+    folder.folder = out.path();
+    folder.expectListed = 1;
+    folder.name = QStringLiteral("films");
+    folder.answerNextDialog();
+    click(f.BtChoixRepScan);
+    ASSERT_TRUE(folder.answered);
+    EXPECT_EQ(f.EdCheminRepScan->text(), out.filePath(QStringLiteral("films")));
+    EXPECT_EQ(folder.listed, QStringList{QStringLiteral("films")});
+    EXPECT_EQ(folder.typesAndDates, QStringList{QStringLiteral("dossier, ") + french(out.filePath(QStringLiteral("films")))});
+
+    FileDialogUser catalogue;
+    catalogue.folder = out.path();
+    catalogue.expectListed = 2;
+    catalogue.name = QStringLiteral("films.xml");
+    catalogue.answerNextDialog();
+    click(f.BtCherchCataloExist);
+    ASSERT_TRUE(catalogue.answered);
+    EXPECT_EQ(f.EdCheminCataloExistant->text(), xml);
+    const qsizetype row = catalogue.listed.indexOf(QStringLiteral("films.xml"));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(catalogue.typesAndDates[row], QStringLiteral("document XML, ") + french(xml));
+
+    QLocale::setDefault(QLocale::system());
+    qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator*>());
 }

@@ -29,6 +29,7 @@ struct FileDialogUser {
     // files listed in `folder` under the type then chosen.
     QString initialFilter;
     QStringList listed;
+    QStringList typesAndDates;   // of each listed file, as "type, date"
     bool answered = false;
 
     // Arms a timer that answers the dialog once it runs its own event loop.
@@ -87,9 +88,13 @@ private:
             // The folder is read in the background; give it a moment.
             const auto count = [files] { return files->model()->rowCount(files->rootIndex()); };
             (void)QTest::qWaitFor([&] { return count() >= expectListed; }, 2000);
-            for (int row = 0; row < count(); ++row)
-                listed << files->model()->index(row, 0, files->rootIndex()).data().toString();
-            listed.sort();
+            for (int row = 0; row < count(); ++row) {
+                const auto cell = [&](int column) {
+                    return files->model()->index(row, column, files->rootIndex()).data().toString();
+                };
+                listed << cell(0);
+                typesAndDates << cell(2) + QStringLiteral(", ") + cell(3);
+            }
         }
         typeInto(nameEdit, name);
         press(dialog);
