@@ -1,8 +1,10 @@
 #pragma once
-// Answers the next real (non-native) file dialog as a user would: types a
-// folder to look into, picks a file type in the list, types a name and
+// Answers the next real (non-native) file dialog as a user would: goes to a
+// folder, picks a file type in the list with the arrow keys, types a name and
 // presses the dialog's Open or Save button. Only the real dialog shows Qt's
 // own quirks with filters, which scripted dialogs cannot.
+#include "media/PrintQString.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -14,16 +16,15 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include "media/PrintQString.h"
 #include <gtest/gtest.h>
 
 namespace filmarch::test {
 
 struct FileDialogUser {
-    QString folder;   // typed and entered first, when set, to list its files
+    QString folder;   // the dialog is taken there first, when set
     QString filter;   // picked in the file type list, when set
     QString name;     // typed, then Open or Save
-    int expectListed = 0;   // files to wait for in `folder`, to list them
+    int expectListed = 0;   // entries to wait for in `folder`, to list them
 
     // What the user saw: the file type shown when the dialog opened and the
     // files listed in `folder` under the type then chosen.
@@ -73,9 +74,8 @@ private:
         }
         initialFilter = types->currentText();
 
-        if (!folder.isEmpty()) {
+        if (!folder.isEmpty())
             dialog->setDirectory(folder);
-        }
         if (!filter.isEmpty()) {
             // Arrow keys over the list, as the keyboard picks a type.
             const int wanted = types->findText(filter);
