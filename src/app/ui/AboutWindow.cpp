@@ -6,7 +6,7 @@
 
 namespace filmarch {
 
-TFormAPropos::TFormAPropos(QWidget* parent) : QWidget(parent, Qt::Window)
+TFormAPropos::TFormAPropos(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormAPropos"));
     setWindowTitle(QStringLiteral("A propos"));
@@ -30,7 +30,8 @@ TFormAPropos::TFormAPropos(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addWidget(BtFermer, 0, Qt::AlignHCenter);
     setFixedSize(sizeHint());
 
-    connect(BtFermer, &QPushButton::clicked, this, &QWidget::close);
+    BtFermer->setDefault(true);
+    connect(BtFermer, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 } // namespace filmarch

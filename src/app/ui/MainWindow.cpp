@@ -58,14 +58,16 @@ QPushButton* browseButton(const char16_t* name, QWidget* parent)
     return button;
 }
 
-// The path of a new catalogue: the filter chosen when the dialog closed sets
-// its type; a name that already holds "amc" (or "xml") anywhere is kept as is.
+// The path of a new catalogue: a name that ends with a catalogue extension
+// keeps it; any other name gets the extension of the filter chosen when the
+// dialog closed. Only the end counts: a folder named "amc" is no extension.
 QString newCataloguePath(const QString& name, int filterIndex)
 {
     if (filterIndex != 1 && filterIndex != 2)
         return {};
-    const QString type = filterIndex == 2 ? QStringLiteral("amc") : QStringLiteral("xml");
-    return name.contains(type) ? name : name + QLatin1Char('.') + type;
+    if (name.endsWith(QStringLiteral(".amc")) || name.endsWith(QStringLiteral(".xml")))
+        return name;
+    return name + (filterIndex == 2 ? QStringLiteral(".amc") : QStringLiteral(".xml"));
 }
 } // namespace
 
@@ -151,6 +153,9 @@ TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormSca
     context.onRunFinished = [this] { unlockAfterRun(); };
     scanRun = std::make_unique<ScanRun>(context);
     FormScanEnCours.setRun(scanRun.get());
+    // Owned by this window so that it stays above it; whoever made it still
+    // deletes it (see the destructor).
+    FormScanEnCours.setParent(this, FormScanEnCours.windowFlags());
 
     bindRules();
     FormCreate(tools);
@@ -158,12 +163,10 @@ TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormSca
 
 TForm1::~TForm1()
 {
-    if (FormAPropos) {
-        disconnect(FormAPropos, nullptr, this, nullptr);
-        delete FormAPropos;
-    }
+    delete FormAPropos;
     Form1OnDestroy();
     FormScanEnCours.setRun(nullptr);
+    FormScanEnCours.setParent(nullptr, FormScanEnCours.windowFlags());
 }
 
 void TForm1::buildMenu()
@@ -378,7 +381,8 @@ QWidget* TForm1::buildLogPage()
     MLog = named(new QPlainTextEdit(TSLogs), u"MLog");
     MLog->setReadOnly(true);
     MLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines (paths, the stop warning) wrap rather than run off the page.
+    MLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     auto* page = new QVBoxLayout(TSLogs);
     page->addWidget(MLog);
     return TSLogs;
@@ -576,8 +580,9 @@ void TForm1::BtSaveOptionsClick()
 
 void TForm1::BtIniDefautClick()
 {
-    setEnabled(false);
-    TForm4 confirmation;
+    // Modal and owned by this window: it stays above it and this window takes
+    // no input until it is answered.
+    TForm4 confirmation(this);
     Form4 = &confirmation;
     const bool confirmed = confirmation.ask();
     Form4 = nullptr;
@@ -594,7 +599,6 @@ void TForm1::BtIniDefautClick()
         // The file comes back at the next save, at exit or at the next start.
         LectureIni();
     }
-    setEnabled(true);
 }
 
 // ---- Choosers -------------------------------------------------------------------
@@ -682,7 +686,7 @@ void TForm1::BtLanceScanClick()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (!isEnabled() || !PCprincipal->isEnabled()) {
+    if (!isEnabled() || !PCprincipal->isEnabled() || Form4 || FormAPropos) {
         event->ignore();
         return;
     }
@@ -787,8 +791,12 @@ void TForm1::LancementSynchro()
 
 void TForm1::MontreAPropos()
 {
-    FormAPropos = new TFormAPropos;
-    showToolWindow(FormAPropos);
+    // Modal over this window, which takes no input until it closes.
+    FormAPropos = new TFormAPropos(this);
+    FormAPropos->setAttribute(Qt::WA_DeleteOnClose);
+    FormAPropos->setWindowModality(Qt::WindowModal);
+    connect(FormAPropos, &QDialog::finished, FormAPropos, &QObject::deleteLater);
+    FormAPropos->show();
 }
 
 } // namespace filmarch

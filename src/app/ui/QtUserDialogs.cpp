@@ -1,9 +1,52 @@
 #include "app/ui/QtUserDialogs.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
+#include <QMimeDatabase>
 #include <QMessageBox>
 
 namespace filmarch {
+
+namespace {
+// Qt's file model writes dates in the system's language, and folders as
+// "Folder" whatever the language; the program speaks French whatever the
+// system's (its default locale).
+class DefaultLocaleColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        enum { TypeColumn = 2, DateColumn = 3 };
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (files && role == Qt::DisplayRole) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == DateColumn)
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+            if (index.column() == TypeColumn && files->isDir(source))
+                return QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment();
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+void frenchColumns(QFileDialog& dialog)
+{
+    dialog.setProxyModel(new DefaultLocaleColumns(&dialog));
+}
+
+// The filter's number (from 1), whether the dialog gives back the whole
+// filter or only its name; 0 when it is none of them.
+int filterNumber(const QStringList& filters, const QString& selected)
+{
+    for (qsizetype i = 0; i < filters.size(); ++i)
+        if (filters[i] == selected || filters[i].startsWith(selected + QStringLiteral(" (")))
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+} // namespace
 
 QString catalogueDialogTitle()
 {
@@ -28,7 +71,13 @@ void QtUserDialogs::showError(const QString& text)
 
 QString QtUserDialogs::chooseFolder(const QString& caption)
 {
-    return QFileDialog::getExistingDirectory(parentWidget, caption);
+    QFileDialog dialog(parentWidget, caption);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    frenchColumns(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 CatalogueChoice QtUserDialogs::openCatalogue(int initialFilter)
@@ -44,6 +93,10 @@ CatalogueChoice QtUserDialogs::saveCatalogue(int initialFilter)
 CatalogueChoice QtUserDialogs::runCatalogueDialog(bool save, int initialFilter)
 {
     QFileDialog dialog(parentWidget, catalogueDialogTitle());
+    // The filters show their names only ("Fichier xml"), not their patterns.
+    // Set before the filters: changing it afterwards puts the dialog back on
+    // the first filter.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QStringList filters = catalogueDialogFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(initialFilter - 1, filters.last()));
@@ -56,14 +109,13 @@ CatalogueChoice QtUserDialogs::runCatalogueDialog(bool save, int initialFilter)
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
     dialog.setSizeGripEnabled(true);
-    // The filters show their names only ("Fichier xml"), not their patterns.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    frenchColumns(dialog);
 
     CatalogueChoice choice;
-    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    choice.filterIndex = filterNumber(filters, dialog.selectedNameFilter());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         choice.fileName = dialog.selectedFiles().constFirst();
-        choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        choice.filterIndex = filterNumber(filters, dialog.selectedNameFilter());
     }
     return choice;
 }

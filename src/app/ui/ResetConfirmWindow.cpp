@@ -1,7 +1,5 @@
 #include "app/ui/ResetConfirmWindow.h"
 
-#include <QCloseEvent>
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -9,7 +7,7 @@
 
 namespace filmarch {
 
-TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
+TForm4::TForm4(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Confirmation initialisation"));
@@ -35,6 +33,12 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addLayout(buttons);
     setFixedSize(sizeHint());
 
+    // Enter and the first focus go to "Annuler": Space must not reset every setting.
+    BtConfirmer->setAutoDefault(false);
+    BtAnnuler->setDefault(true);
+    setTabOrder(BtAnnuler, BtConfirmer);
+    BtAnnuler->setFocus();
+
     connect(BtConfirmer, &QPushButton::clicked, this, &TForm4::BtConfirmerClick);
     connect(BtAnnuler, &QPushButton::clicked, this, &TForm4::BtAnnulerClick);
 }
@@ -43,39 +47,27 @@ bool TForm4::ask()
 {
     appuit = false;
     confirm = false;
-    QEventLoop loop;
-    connect(this, &TForm4::answered, &loop, &QEventLoop::quit);
-    show();
-    raise();
-    activateWindow();
-    if (!appuit)
-        loop.exec();
+    exec();
     return confirm;
 }
 
 void TForm4::BtConfirmerClick()
 {
-    answer(true);
+    confirm = true;
+    appuit = true;
+    accept();
 }
 
 void TForm4::BtAnnulerClick()
 {
-    answer(false);
+    reject();
 }
 
-void TForm4::closeEvent(QCloseEvent* event)
+void TForm4::reject()
 {
-    if (!appuit)
-        answer(false);
-    event->accept();
-}
-
-void TForm4::answer(bool confirmed)
-{
-    confirm = confirmed;
+    confirm = false;
     appuit = true;
-    hide();
-    emit answered();
+    QDialog::reject();
 }
 
 } // namespace filmarch

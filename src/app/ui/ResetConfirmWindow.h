@@ -1,14 +1,15 @@
 #pragma once
-// Asks before every option goes back to its default. Closing it by its
-// title bar counts as "Annuler".
-#include <QWidget>
+// Asks before every option goes back to its default. A dialog owned by the
+// main window; "Annuler", Escape and the title bar all cancel, and the focus
+// starts on "Annuler" so that a stray key resets nothing.
+#include <QDialog>
 
 class QLabel;
 class QPushButton;
 
 namespace filmarch {
 
-class TForm4 : public QWidget {
+class TForm4 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm4(QWidget* parent = nullptr);
@@ -25,18 +26,10 @@ public:
     bool confirm = false;   // the user confirmed
     bool appuit = false;    // an answer was given
 
-signals:
-    void answered();
-
 public slots:
     void BtConfirmerClick();
     void BtAnnulerClick();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void answer(bool confirmed);
+    void reject() override;
 };
 
 } // namespace filmarch

@@ -13,8 +13,9 @@
 namespace filmarch {
 
 TFormScanEnCours::TFormScanEnCours(QWidget* parent)
-    // A title bar without a close button.
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    // A dialog-type window (it stays above the window that owns it) with a
+    // title bar but no close button.
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("FormScanEnCours"));
     setWindowTitle(QStringLiteral("Progression du scan"));
@@ -31,9 +32,11 @@ TFormScanEnCours::TFormScanEnCours(QWidget* parent)
     LbNomFilm->setObjectName(QStringLiteral("LbNomFilm"));
     ProgressBar1->setRange(0, 1);
     ProgressBar1->setValue(0);
-    // Long file names must not widen the fixed window.
+    // Long file names must not widen the fixed window: they are shortened in
+    // the middle to the label's width, the whole name in its tooltip.
     LbNomFilm->setMinimumWidth(1);
     LbNomFilm->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    LbNomFilm->installEventFilter(this);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0);
@@ -79,7 +82,21 @@ int TFormScanEnCours::position() const
 
 void TFormScanEnCours::setFileName(const QString& name)
 {
-    LbNomFilm->setText(name);
+    fileName = name;
+    LbNomFilm->setToolTip(name);
+    showFileName();
+}
+
+void TFormScanEnCours::showFileName()
+{
+    LbNomFilm->setText(LbNomFilm->fontMetrics().elidedText(fileName, Qt::ElideMiddle, LbNomFilm->contentsRect().width()));
+}
+
+bool TFormScanEnCours::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == LbNomFilm && event->type() == QEvent::Resize)
+        showFileName();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFormScanEnCours::processEvents()

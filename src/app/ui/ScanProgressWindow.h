@@ -38,10 +38,14 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showFileName();
+
     ScanRun* scanRun = nullptr;
     int current = 0;
+    QString fileName;   // whole; LbNomFilm may show it shortened
 };
 
 } // namespace filmarch

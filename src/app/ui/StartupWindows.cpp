@@ -6,6 +6,11 @@
 #include "app/ui/ScanProgressWindow.h"
 #include "filmdb/ui/LookupWindow.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 namespace filmarch {
 
 FilmarchWindows::FilmarchWindows() = default;
@@ -28,6 +33,17 @@ std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialog
     }
     windows->FormAllocine = std::make_unique<TFormAllocine>();
     return windows;
+}
+
+void speakFrench(QCoreApplication& app)
+{
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    auto* qtFrench = new QTranslator(&app);
+    if (qtFrench->load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtFrench);
+    else
+        delete qtFrench;
 }
 
 } // namespace filmarch

@@ -5,18 +5,11 @@
 #include "platform/ToolLocator.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    // The program speaks French: so do Qt's own dialogs (file chooser, buttons).
-    QTranslator qtFrench;
-    if (qtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtFrench);
+    filmarch::speakFrench(app);
     // Settings, logs and the MediaInfo library all live beside the executable.
     const QString appDir = QCoreApplication::applicationDirPath();
 

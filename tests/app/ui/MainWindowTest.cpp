@@ -13,6 +13,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QWindow>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -109,7 +113,7 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const auto found = f.findChildren<QWidget*>(QString::fromLatin1(row.name));
+        const auto found = f.PCprincipal->findChildren<QWidget*>(QString::fromLatin1(row.name));
         ASSERT_EQ(found.size(), 1);
         const QWidget* w = found.first();
         EXPECT_EQ(textOf(w), row.text);
@@ -274,7 +278,9 @@ TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
     };
     const Case cases[] = {
         {"AMC filter adds .amc", false, {QStringLiteral("/d/Films"), 2}, 2, QStringLiteral("/d/Films.amc")},
-        {"amc anywhere keeps the name", false, {QStringLiteral("/d/amc/Films"), 2}, 2, QStringLiteral("/d/amc/Films")},
+        {"amc elsewhere than at the end is no extension", false, {QStringLiteral("/d/amc/Films"), 2}, 2,
+         QStringLiteral("/d/amc/Films.amc")},
+        {"the other type's extension is kept", false, {QStringLiteral("/d/Films.xml"), 2}, 2, QStringLiteral("/d/Films.xml")},
         {"XML filter wins over the AMC box", false, {QStringLiteral("/d/Films"), 1}, 2, QStringLiteral("/d/Films.xml")},
         {"XML box opens on the XML filter", true, {QStringLiteral("/d/Films.xml"), 1}, 1, QStringLiteral("/d/Films.xml")},
         {"upper-case extension is not the type", true, {QStringLiteral("/d/Films.XML"), 1}, 1, QStringLiteral("/d/Films.XML.xml")},
@@ -394,24 +400,46 @@ TEST_F(MainWindow, DroppedFiles)
     }
 }
 
-TEST_F(MainWindow, AboutWindowDisablesTheMainWindowUntilItClosesAndTheMenuComesBack)
+TEST_F(MainWindow, AboutWindowStaysAboveTheMainWindowAndClosesFromTheKeyboard)
 {
     TForm1& f = openWindow();
-    f.MenuAPropos->trigger();
-    ASSERT_TRUE(f.FormAPropos);
-    EXPECT_FALSE(f.isEnabled());
-    EXPECT_TRUE(f.FormAPropos->isVisible());
-    EXPECT_TRUE(f.FormAPropos->LbVersion->text().contains(QStringLiteral(FILMARCH_VERSION)));
-    f.FormAPropos->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(f.FormAPropos);
-    EXPECT_TRUE(f.isEnabled());
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        SCOPED_TRACE(key);
+        f.MenuAPropos->trigger();
+        ASSERT_TRUE(f.FormAPropos);
+        EXPECT_TRUE(f.FormAPropos->isVisible());
+        EXPECT_TRUE(f.FormAPropos->LbVersion->text().contains(QStringLiteral(FILMARCH_VERSION)));
+        // Owned by the main window, which takes no input (nor closes) meanwhile.
+        EXPECT_EQ(f.FormAPropos->windowHandle()->transientParent(), f.windowHandle());
+        EXPECT_EQ(QApplication::activeModalWidget(), f.FormAPropos);
+        f.close();
+        EXPECT_TRUE(f.isVisible());
+
+        QTest::keyClick(f.FormAPropos, key);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(f.FormAPropos);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
 
     // A run takes the menu away and gives it back.
     f.removeMenuBar();
     EXPECT_FALSE(f.MainMenu1->isVisible() || f.MainMenu1->isEnabled());
     f.restoreMenuBar();
     EXPECT_TRUE(f.MainMenu1->isVisible() && f.MainMenu1->isEnabled());
+}
+
+TEST_F(MainWindow, LogLinesWrapToThePageWidth)
+{
+    TForm1& f = openWindow();
+    f.PCprincipal->setCurrentWidget(f.TSLogs);
+    const QString warning = QStringLiteral(
+        "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une sauveagrde en "
+        ".bak se trouve dans le dossier du catalogue actuel");
+    f.EcritureLog(QString(), warning + warning);
+    QCoreApplication::processEvents();
+    // Nothing to scroll sideways: the whole warning is on the page.
+    EXPECT_EQ(f.MLog->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(f.MLog->document()->lastBlock().layout()->lineCount(), 1);
 }
 
 TEST_F(MainWindow, StaysOpenWhileDisabledOrRunning)
@@ -437,6 +465,21 @@ TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
     progress.show();
     progress.close();
     EXPECT_TRUE(progress.isVisible());
+    // Owned by the main window, so that a click there does not bury it.
+    EXPECT_EQ(progress.windowType(), Qt::Dialog);
+    EXPECT_EQ(progress.windowHandle()->transientParent(), f.windowHandle());
+
+    // A long name is shortened in the middle, its ends kept, the whole of it in the tooltip.
+    const QString name = QStringLiteral("Un.Tres.Long.Titre.De.Film.Avec.Beaucoup.De.Mots.Dans.Son.Nom.De.Fichier."
+                                        "Qui.Ne.Tient.Pas.Dans.La.Fenetre.De.Progression.2001.1080p.mkv");
+    progress.setFileName(name);
+    const QString shown = progress.LbNomFilm->text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Un.Tres")) && shown.endsWith(QStringLiteral("1080p.mkv")));
+    EXPECT_TRUE(shown.contains(QChar(0x2026)));
+    EXPECT_LE(progress.LbNomFilm->fontMetrics().horizontalAdvance(shown), progress.LbNomFilm->contentsRect().width());
+    EXPECT_EQ(progress.LbNomFilm->toolTip(), name);
+    progress.setFileName(QStringLiteral("Court.mkv"));
+    EXPECT_EQ(progress.LbNomFilm->text(), QStringLiteral("Court.mkv"));
 
     progress.setMaximum(2);
     progress.advance();

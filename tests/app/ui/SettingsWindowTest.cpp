@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -70,7 +71,7 @@ TEST_F(SettingsWindow, RememberedCatalogueThatNoLongerValidatesIsCleared)
 
 TEST_F(SettingsWindow, Reset)
 {
-    enum Answer { Confirm, Cancel, TitleBar };
+    enum Answer { Confirm, Cancel, TitleBar, Escape, Space };
     struct Case {
         const char* name;
         Answer answer;
@@ -80,6 +81,8 @@ TEST_F(SettingsWindow, Reset)
         {"confirmed", Confirm, true},
         {"cancelled", Cancel, false},
         {"closed by the title bar counts as cancelled", TitleBar, false},
+        {"Escape counts as cancelled", Escape, false},
+        {"Space presses the first focus, which is not Confirmer", Space, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,21 +92,33 @@ TEST_F(SettingsWindow, Reset)
         f.EdCheminCataloExistant->setText(QStringLiteral("/d/films.amc"));
         click(f.CbGenTaille);   // an unsaved change
 
-        bool waitedDisabled = false;
+        bool waitedAbove = false;
         QTimer::singleShot(0, [&] {
             ASSERT_NE(f.Form4, nullptr);
-            waitedDisabled = !f.isEnabled() && f.Form4->isVisible();
+            // Owned by the main window, which takes no input (nor closes) meanwhile.
+            waitedAbove = f.Form4->isVisible() && QApplication::activeModalWidget() == f.Form4 &&
+                          f.Form4->windowHandle()->transientParent() == f.windowHandle();
+            f.close();
+            EXPECT_TRUE(f.isVisible());
             EXPECT_EQ(f.Form4->windowTitle(), QStringLiteral("Confirmation initialisation"));
             if (c.answer == Confirm)
                 QTest::mouseClick(f.Form4->BtConfirmer, Qt::LeftButton);
             else if (c.answer == Cancel)
                 QTest::mouseClick(f.Form4->BtAnnuler, Qt::LeftButton);
-            else
+            else if (c.answer == TitleBar)
                 f.Form4->close();
+            else if (c.answer == Escape)
+                QTest::keyClick(f.Form4, Qt::Key_Escape);
+            else if (QWidget* first = f.Form4->focusWidget())
+                QTest::keyClick(first, Qt::Key_Space);
+            if (f.Form4->isVisible()) {
+                ADD_FAILURE() << "no answer";
+                f.Form4->reject();
+            }
         });
         click(f.BtIniDefaut);
 
-        EXPECT_TRUE(waitedDisabled);
+        EXPECT_TRUE(waitedAbove);
         EXPECT_TRUE(f.isEnabled());
         EXPECT_EQ(f.Form4, nullptr);
         EXPECT_EQ(QFile::exists(iniPath()), !c.fileDeleted);

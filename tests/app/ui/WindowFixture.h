@@ -49,11 +49,12 @@ protected:
         return folder;
     }
 
-    TForm1& openWindow(bool withMkvToolNix = true)
+    // The window asks the user through `with`, the scripted dialogs by default.
+    TForm1& openWindow(bool withMkvToolNix = true, UserDialogs* with = nullptr)
     {
         QFile::link(mediaInfoLibrary(), QDir(appDir.path()).filePath(QStringLiteral("libmediainfo.so.0")));
         const ToolLocator tools(withMkvToolNix ? mkvToolFolder() : QString(), {});
-        form = std::make_unique<TForm1>(appDir.path(), dialogs, progress, tools);
+        form = std::make_unique<TForm1>(appDir.path(), with ? *with : dialogs, progress, tools);
         form->show();
         return *form;
     }
