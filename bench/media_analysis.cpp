@@ -1,5 +1,6 @@
 // Files per second for the bare MediaInfo loop and for the full analysis of each
 // file (every catalogue value and the title), on 200 generated films.
+#include "core/Options.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "support/TestPaths.h"
@@ -91,13 +92,13 @@ qint64 sameQueries(MesFonctionMediaInfo& media, const QStringList& files)
     return sink;
 }
 
-qint64 fullAnalysis(MesFonctionMediaInfo& media, const QStringList& files, const OptionSource& options)
+qint64 fullAnalysis(MesFonctionMediaInfo& media, const QStringList& files, const TTraitement::TitleFilter& titleFilter)
 {
     qint64 sink = 0;
     for (const QString& file : files) {
         media.New();
         media.Open(file);
-        TTraitement t(file, false, media, options);
+        TTraitement t(file, false, media, titleFilter);
         if (!t.TestVideo)
             throw Error(QStringLiteral("Pas de vidéo : ") + file);
         const QString values[] = {t.VideoFormat(), t.ListeFormatAudio(), t.ListeLanguagesAudio(), t.ListeLangauagesSousTitre(),
@@ -122,7 +123,7 @@ int main()
         QTemporaryDir dir;
         const QStringList files = makeFolder(dir);
         MesFonctionMediaInfo media(test::binDir());
-        const FixedOptions options;
+        const TTraitement::TitleFilter titleFilter = [] { return defaultFiltreTitre(); };
 
         // The rates are the best round of each loop (the machine's other work
         // only ever adds time); the overheads compare the loops of one round
@@ -142,7 +143,7 @@ int main()
                 else if (which == 1)
                     sink += sameQueries(media, files);
                 else
-                    sink += fullAnalysis(media, files, options);
+                    sink += fullAnalysis(media, files, titleFilter);
                 const qint64 elapsed = cpuNanoseconds() - start;
                 (which == 0 ? bare : which == 1 ? same : full) = elapsed;
                 qint64& best = which == 0 ? bestBare : which == 1 ? bestSame : bestFull;

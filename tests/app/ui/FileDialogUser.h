@@ -3,7 +3,6 @@
 // folder, picks a file type in the list with the arrow keys, types a name and
 // presses the dialog's Open or Save button. Only the real dialog shows Qt's
 // own quirks with filters, which scripted dialogs cannot.
-#include "media/PrintQString.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
