@@ -3,6 +3,7 @@
 #include "app/Journal.h"
 #include "app/Options.h"
 #include "app/ScanProgress.h"
+#include "app/StoredName.h"
 #include "app/UserDialogs.h"
 #include "catalog/AmcWriter.h"
 #include "catalog/MovieList.h"
@@ -282,7 +283,8 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
 {
     const ScanOptions opts = options();
     const QString name = fileNamePart(NomFichier);
-    if (opts.CbEviterDoublons && completing && cataloguedNames.contains(name)) {
+    if (opts.CbEviterDoublons && completing &&
+        cataloguedNames.contains(storedFileName(NomFichier, exactExtension(CatalogueActif)))) {
         ++doublons;
         ctx.progress->advance();
         ctx.progress->setFileName(name);
