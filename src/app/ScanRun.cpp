@@ -13,6 +13,7 @@
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -78,6 +79,13 @@ void ScanRun::releaseCatalogue()
 int ScanRun::validitecatalogue(const QString& path)
 {
     const QString ext = exactExtension(path);
+    // A named pipe or a device would block the load for ever.
+    if ((ext == kXml || ext == kAmc) && !isRegularFile(path)) {
+        releaseCatalogue();
+        ctx.dialogs->showMessage(ext == kXml ? QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")
+                                             : QStringLiteral("Chargement du catalogue à compléter impossible"));
+        return -1;
+    }
     if (!path.isEmpty() && ext == kXml) {
         try {
             XMLDoc = XmlCatalogue::loadFile(path);
