@@ -1,5 +1,6 @@
 #include "app/ScanRun.h"
 
+#include "app/FolderWalk.h"
 #include "app/Journal.h"
 #include "app/Options.h"
 #include "app/ScanProgress.h"
@@ -21,7 +22,6 @@
 #include <QFileInfo>
 #include <QTime>
 
-#include <filesystem>
 
 namespace filmarch {
 
@@ -258,32 +258,20 @@ void ScanRun::Initialisation(ScanRequest& request)
 
 int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousrep)
 {
-    QString dir = Chemin;
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    // Every entry, hidden ones included, in the order the file system gives
-    // them; read from the system directly, so that a name that is not valid
-    // text still reaches the processing (and its log line) instead of being
-    // dropped from the listing. An unreadable folder counts as empty.
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::directory_iterator it(fs::path(QFile::encodeName(dir).toStdString()), error);
     int total = 0;
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        const QString name = QFile::decodeName(QByteArray::fromStdString(it->path().filename().native()));
-        std::error_code statError;
-        if (it->is_directory(statError)) {
-            // A link to a folder could lead back into the tree: never followed.
-            if (sousrep && !it->is_symlink(statError))
-                total += CompteTraiteFichiers(dir + name, compte, sousrep);
-        } else if (compte) {
+    FolderWalk walk;
+    walk.subFolders = sousrep;
+    walk.stop = [this] { return Arret || ArretRecherche; };
+    walk.onFile = [&](const QString& path) {
+        if (compte)
             ++total;
-        } else {
-            TraitementFichier(dir + name);
-        }
-        if (Arret || ArretRecherche)
-            break;
-    }
+        else
+            TraitementFichier(path);
+    };
+    // Logged once, by the processing pass.
+    if (!compte)
+        walk.onProblem = [this](const QString& message) { EcritureLog(message); };
+    walk.run(Chemin);
     return total;
 }
 
