@@ -279,6 +279,7 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
 {
     const ScanOptions opts = options();
     const QString name = fileNamePart(NomFichier);
+    ctx.progress->startFile(name);
     if (opts.CbEviterDoublons && completing &&
         cataloguedNames.contains(storedFileName(NomFichier, exactExtension(CatalogueActif)))) {
         ++doublons;
