@@ -295,7 +295,9 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
             throw Error(QStringLiteral("fichier introuvable"));
         ctx.media->New();
         try {
-            ctx.media->Open(NomFichier);
+            // A file the library cannot open (no permission, a pipe...) is logged, not dropped as a non-video.
+            if (!ctx.media->Open(NomFichier))
+                throw Error(QStringLiteral("lecture impossible"));
             Fichier = std::make_unique<TTraitement>(NomFichier, ImageOnly, *ctx.media, *ctx.options);
         } catch (...) {
             if (!Fichier)

@@ -56,6 +56,8 @@ TEST(FolderWalk, FollowsLinksOnceAndLogsWhatItCannotWalk)
     ASSERT_TRUE(QFile::link(outside.path(), films + QStringLiteral("/lien1")));
     ASSERT_TRUE(QFile::link(outside.path(), films + QStringLiteral("/sous/lien2")));
     const QString tooLong = makeTooLongPath(films);
+    // A file the library cannot open is logged like any failing file.
+    ASSERT_EQ(mkfifo(QFile::encodeName(films + QStringLiteral("/tube.mp4")).constData(), 0644), 0);
 
     ScanOptions opts;
     opts.CbExploreSousRep = true;
@@ -64,7 +66,7 @@ TEST(FolderWalk, FollowsLinksOnceAndLogsWhatItCannotWalk)
     ASSERT_TRUE(h.scanNew(films, cat));
     removeTree(films + QStringLiteral("/") + QString(200, u'n'));
 
-    EXPECT_EQ(h.progress.max, 3);
+    EXPECT_EQ(h.progress.max, 4);
     EXPECT_EQ(XmlCatalogue::loadFile(cat)->movieCount(), 3);
     const QStringList log = h.messages();
     const auto count = [&](const QString& text) { return log.filter(text).size(); };
@@ -73,11 +75,13 @@ TEST(FolderWalk, FollowsLinksOnceAndLogsWhatItCannotWalk)
     EXPECT_EQ(count(QStringLiteral("a déjà été parcouru (lien) : ") + films + QStringLiteral("/sous/boucle")), 1);
     EXPECT_EQ(count(QStringLiteral("Dossier non traité par le scan, il ne peut pas être lu : ") + tooLong), 1)
         << log.join(u'\n').toStdString();
+    EXPECT_EQ(count(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ") + films +
+                    QStringLiteral("/tube.mp4")), 1);
 
     // Without sub-folders, links to folders are not entered either.
     ScanHarness flat;
     const QString cat2 = target.filePath(QStringLiteral("plat.xml"));
     ASSERT_TRUE(flat.scanNew(films, cat2));
-    EXPECT_EQ(flat.progress.max, 1);
+    EXPECT_EQ(flat.progress.max, 2);
     EXPECT_TRUE(flat.messages().filter(QStringLiteral("Dossier non traité")).isEmpty());
 }
