@@ -22,7 +22,6 @@
 #include <QFileInfo>
 #include <QTime>
 
-
 namespace filmarch {
 
 namespace {
