@@ -19,11 +19,16 @@ StoredOption textOption(const char16_t* section, const char16_t* key, OptionText
     return StoredOption{QString::fromUtf16(section), QString::fromUtf16(key), std::nullopt, text, false, std::move(def)};
 }
 
+// Spaces around a number are ignored, as INI readers do (a hand-edited
+// "ExplorerSousRep=1 " means 1); texts keep theirs, a folder may end in one.
 bool readBool(const std::optional<QString>& stored, bool def)
 {
-    if (!stored || !isIntegerText(*stored))
+    if (!stored)
         return def;
-    return toInteger(*stored) != 0;
+    const QString number = stored->trimmed();
+    if (!isIntegerText(number))
+        return def;
+    return toInteger(number) != 0;
 }
 } // namespace
 

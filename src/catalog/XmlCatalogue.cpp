@@ -89,6 +89,11 @@ int appendToByteArray(void* context, const char* data, int size)
 
 } // namespace
 
+QString XmlCatalogue::storedText(const QString& value)
+{
+    return withoutForbiddenCharacters(value);
+}
+
 void XmlCatalogue::Movie::setAttribute(const QString& name, const QString& value)
 {
     xmlSetProp(element, xml(name.toUtf8()), xml(withoutForbiddenCharacters(value).toUtf8()));

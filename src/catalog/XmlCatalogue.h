@@ -45,6 +45,8 @@ public:
     QString movieAttribute(int index, const QString& name) const;
     // A new Movie after all existing children of Contents.
     Movie appendMovie();
+    // A text as an attribute stores it: without the characters XML cannot carry.
+    static QString storedText(const QString& value);
 
     // The whole document in the encoding of its declaration (UTF-8 when it declares none),
     // indented by two spaces; characters the encoding lacks become character references.

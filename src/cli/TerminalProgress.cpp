@@ -1,27 +1,68 @@
 #include "cli/TerminalProgress.h"
 
 #include "scan/ScanRun.h"
+#include "cli/TerminalText.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace filmarch {
 
 namespace {
 volatile std::sig_atomic_t interrupted = 0;
+bool eraseBeforeNotice = false;
+
+const char kNotice[] = "Arrêt demandé : le scan s'arrête après le fichier en cours. Un second Ctrl-C l'arrête tout "
+                       "de suite ; le catalogue garde alors son dernier enregistrement.\n";
 
 void onInterrupt(int)
 {
     interrupted = 1;
-    // A second Ctrl-C ends the program at once.
+    // A second Ctrl-C ends the program at once: catalogues are replaced whole
+    // at each save, so the last save stands.
     std::signal(SIGINT, SIG_DFL);
+    // Said at once: the file in hand may take long to finish.
+    if (eraseBeforeNotice)
+        (void)!::write(STDERR_FILENO, "\r\033[K", 4);
+    (void)!::write(STDERR_FILENO, kNotice, sizeof kNotice - 1);
+}
+
+int terminalColumns()
+{
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
 }
 } // namespace
 
+QString progressLine(int position, int max, const QString& fileName, int columns)
+{
+    const int room = columns - 1;
+    const QString count = QStringLiteral(" %1/%2").arg(position).arg(max);
+    const int barWidth = std::clamp(room / 4, 0, 30);
+    QString line;
+    if (barWidth >= 5) {
+        const int filled = max > 0 ? std::min(barWidth, position * barWidth / max) : 0;
+        line = QLatin1Char('[') + QString(filled, QLatin1Char('#')) + QString(barWidth - filled, QLatin1Char(' ')) +
+               QLatin1Char(']');
+    }
+    line += count;
+    const int left = room - displayWidth(line) - 1;
+    if (left >= 5 && !fileName.isEmpty())
+        line += QLatin1Char(' ') + elideMiddle(terminalSafe(fileName), left);
+    return elideMiddle(line, room);
+}
+
 TerminalProgress::TerminalProgress(bool onTerminal) : terminal(onTerminal) {}
 
-void TerminalProgress::installInterruptHandler()
+void TerminalProgress::installInterruptHandler(bool onTerminal)
 {
+    eraseBeforeNotice = onTerminal;
     std::signal(SIGINT, onInterrupt);
 }
 
@@ -39,17 +80,21 @@ void TerminalProgress::setPosition(int p)
 
 void TerminalProgress::setFileName(const QString& name)
 {
-    fileName = name;
-    draw();
+    if (name != fileName) {
+        fileName = name;
+        draw();
+    }
+}
+
+void TerminalProgress::startFile(const QString& name)
+{
+    setFileName(name);
 }
 
 void TerminalProgress::processEvents()
 {
-    if (interrupted && run && !run->Arret) {
+    if (interrupted && run && !run->Arret)
         run->Arret = true;
-        clearLine();
-        std::fprintf(stderr, "Arrêt demandé : le scan s'arrête après le fichier en cours.\n");
-    }
 }
 
 void TerminalProgress::clearLine()
@@ -64,13 +109,7 @@ void TerminalProgress::draw()
 {
     if (!terminal || max <= 0)
         return;
-    constexpr int width = 30;
-    const int filled = std::min(width, pos * width / max);
-    QString line = QStringLiteral("\r\033[K[%1%2] %3/%4 %5")
-                       .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char(' ')))
-                       .arg(pos)
-                       .arg(max)
-                       .arg(fileName.left(60));
+    const QString line = QStringLiteral("\r\033[K") + progressLine(pos, max, fileName, terminalColumns());
     std::fputs(line.toUtf8().constData(), stderr);
     std::fflush(stderr);
     drawn = true;

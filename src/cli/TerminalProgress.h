@@ -1,7 +1,8 @@
 #pragma once
-// Progress of a command-line scan: a bar with the file count and the current
-// file on a terminal, nothing when the output is not a terminal. Ctrl-C asks
-// the run to stop after the current file.
+// Progress of a command-line scan: a bar with the file count and the file
+// being examined, as wide as the terminal, on standard error; nothing when
+// that is not a terminal. Ctrl-C asks the run to stop after the current file;
+// a second Ctrl-C ends the program at once.
 #include "core/ScanProgress.h"
 
 #include <QString>
@@ -18,11 +19,12 @@ public:
     void setPosition(int position) override;
     int position() const override { return pos; }
     void setFileName(const QString& name) override;
+    void startFile(const QString& name) override;
     void processEvents() override;
     // Clears the bar's line so that a log line can be printed in its place.
     void clearLine();
 
-    static void installInterruptHandler();
+    static void installInterruptHandler(bool onTerminal);
 
 private:
     void draw();
@@ -34,5 +36,9 @@ private:
     QString fileName;
     bool drawn = false;
 };
+
+// The bar's line for a terminal `columns` wide: never as wide as the
+// terminal, so that it cannot wrap and leave a stale line behind.
+QString progressLine(int position, int max, const QString& fileName, int columns);
 
 } // namespace filmarch

@@ -1,16 +1,19 @@
 // filmarch-cli: scans a folder into a catalogue without a window.
 #include "core/Journal.h"
+#include "app/OptionRules.h"
 #include "core/Options.h"
 #include "scan/ScanRun.h"
 #include "app/Settings.h"
 #include "core/UserDialogs.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalText.h"
 #include "media/MediaInfoDll.h"
 #include "platform/HttpClient.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -30,14 +33,28 @@ const char* const kUsage =
     "  -r, --sous-repertoires        explore aussi les sous-répertoires\n"
     "  -R, --sans-sous-repertoires   n'explore pas les sous-répertoires\n"
     "  -h, --help                    affiche cette aide\n"
+    "  --                            termine les options (pour un DOSSIER qui commence par \"-\")\n"
     "\n"
     "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là est conservé.\n"
+    "Un second Ctrl-C arrête tout de suite ; le catalogue garde son dernier enregistrement.\n"
     "Code de sortie : 0 quand le scan a eu lieu (arrêté ou non), 1 quand il n'a pas pu commencer,\n"
     "2 pour une ligne de commande incorrecte, 3 quand le catalogue n'a pas pu être enregistré.\n";
 
 void printError(const QString& text)
 {
-    std::fprintf(stderr, "filmarch-cli : %s\n", text.toUtf8().constData());
+    std::fprintf(stderr, "filmarch-cli : %s\n", terminalSafe(text, true).toUtf8().constData());
+}
+
+// The rule between the duplicate check and the URL, said for the keys of
+// options.ini: the window's message names its check boxes.
+void printOptionMessage(const QString& text)
+{
+    if (text == urlOptionNeededMessage())
+        printError(QStringLiteral("options.ini : \"Doublons=1\" (éviter les doublons) demande \"ChoisirUrl=1\" "
+                                  "(l'emplacement du fichier sert à reconnaître les doublons) ; "
+                                  "ChoisirUrl est pris à 1 pour ce scan."));
+    else
+        printError(text);
 }
 
 // Messages of the scan go to the terminal; there is nothing to choose here.
@@ -69,11 +86,19 @@ struct Arguments {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // A reader that goes away (| head, quitting less) must not end the run
+    // half-way: lines that cannot be printed are dropped, the run goes on.
+    std::signal(SIGPIPE, SIG_IGN);
     Arguments args;
     QStringList positional;
     const QStringList argList = app.arguments().mid(1);
+    bool optionsEnded = false;
     for (const QString& a : argList) {
-        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+        if (optionsEnded) {
+            positional << a;
+        } else if (a == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (a == QLatin1String("-r") || a == QLatin1String("--sous-repertoires")) {
@@ -95,8 +120,12 @@ int main(int argc, char** argv)
     args.catalogue = QFileInfo(positional[1]).absoluteFilePath();
 
     const QString appDir = QCoreApplication::applicationDirPath();
-    if (!QFileInfo(args.dossier).isDir()) {
+    if (!QFileInfo::exists(args.dossier)) {
         printError(QStringLiteral("le dossier à scanner n'existe pas : %1").arg(args.dossier));
+        return 1;
+    }
+    if (!QFileInfo(args.dossier).isDir()) {
+        printError(QStringLiteral("le chemin à scanner n'est pas un dossier : %1").arg(args.dossier));
         return 1;
     }
     const QString ext = exactExtension(args.catalogue);
@@ -115,17 +144,18 @@ int main(int argc, char** argv)
     }
     QDir(appDir).mkpath(QStringLiteral("Logs_Filmarch"));
 
-    ScanOptions options = readScanOptions(QDir(appDir).filePath(QStringLiteral("options.ini")), printError);
+    ScanOptions options = readScanOptions(QDir(appDir).filePath(QStringLiteral("options.ini")), printOptionMessage);
     if (args.sousRepertoires >= 0)
         options.CbExploreSousRep = args.sousRepertoires == 1;
     FixedOptions optionSource(options);
 
-    TerminalProgress progress(isatty(STDERR_FILENO));
+    const bool onTerminal = isatty(STDERR_FILENO);
+    TerminalProgress progress(onTerminal);
     TerminalDialogs dialogs(progress);
     Journal journal;
     journal.memo = [&progress](const QString& line) {
         progress.clearLine();
-        std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+        std::fprintf(stdout, "%s\n", terminalSafe(line).toUtf8().constData());
         std::fflush(stdout);
     };
     journal.reportError = [&dialogs](const QString& message) { dialogs.showError(message); };
@@ -166,7 +196,7 @@ int main(int argc, char** argv)
     }
     run.CatalogueActif = args.catalogue;
 
-    TerminalProgress::installInterruptHandler();
+    TerminalProgress::installInterruptHandler(onTerminal);
     const bool ran = run.BtLanceScanClick(request);
     progress.clearLine();
     if (!ran)

@@ -13,6 +13,8 @@ public:
     virtual int position() const = 0;
     void advance() { setPosition(position() + 1); }
     virtual void setFileName(const QString& name) = 0;   // LbNomFilm
+    // The file about to be examined, film or not (the window shows films only).
+    virtual void startFile(const QString&) {}
     virtual void processEvents() = 0;                    // between files
 };
 

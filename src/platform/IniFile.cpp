@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Error.h"
+#include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
@@ -28,6 +29,9 @@ IniFile IniFile::load(const QString& path)
     QFile file(path);
     if (!file.exists())
         return {};
+    if (!isRegularFile(path))
+        throw Error(QStringLiteral("Impossible de lire le fichier de paramètres %1 : ce n'est pas un fichier ordinaire")
+                        .arg(QDir::toNativeSeparators(path)));
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Impossible de lire le fichier de paramètres %1 : %2")
                         .arg(QDir::toNativeSeparators(path), file.errorString()));

@@ -1,8 +1,10 @@
 #include "scan/ScanRun.h"
 
+#include "scan/FolderWalk.h"
 #include "core/Journal.h"
 #include "core/Options.h"
 #include "core/ScanProgress.h"
+#include "scan/StoredName.h"
 #include "core/UserDialogs.h"
 #include "scan/AmcWriter.h"
 #include "catalog/MovieList.h"
@@ -12,14 +14,13 @@
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTime>
-
-#include <filesystem>
 
 namespace filmarch {
 
@@ -77,6 +78,13 @@ void ScanRun::releaseCatalogue()
 int ScanRun::validitecatalogue(const QString& path)
 {
     const QString ext = exactExtension(path);
+    // A named pipe or a device would block the load for ever.
+    if ((ext == kXml || ext == kAmc) && !isRegularFile(path)) {
+        releaseCatalogue();
+        ctx.dialogs->showMessage(ext == kXml ? QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")
+                                             : QStringLiteral("Chargement du catalogue à compléter impossible"));
+        return -1;
+    }
     if (!path.isEmpty() && ext == kXml) {
         try {
             XMLDoc = XmlCatalogue::loadFile(path);
@@ -249,32 +257,20 @@ void ScanRun::Initialisation(ScanRequest& request)
 
 int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousrep)
 {
-    QString dir = Chemin;
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    // Every entry, hidden ones included, in the order the file system gives
-    // them; read from the system directly, so that a name that is not valid
-    // text still reaches the processing (and its log line) instead of being
-    // dropped from the listing. An unreadable folder counts as empty.
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::directory_iterator it(fs::path(QFile::encodeName(dir).toStdString()), error);
     int total = 0;
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        const QString name = QFile::decodeName(QByteArray::fromStdString(it->path().filename().native()));
-        std::error_code statError;
-        if (it->is_directory(statError)) {
-            // A link to a folder could lead back into the tree: never followed.
-            if (sousrep && !it->is_symlink(statError))
-                total += CompteTraiteFichiers(dir + name, compte, sousrep);
-        } else if (compte) {
+    FolderWalk walk;
+    walk.subFolders = sousrep;
+    walk.stop = [this] { return Arret || ArretRecherche; };
+    walk.onFile = [&](const QString& path) {
+        if (compte)
             ++total;
-        } else {
-            TraitementFichier(dir + name);
-        }
-        if (Arret || ArretRecherche)
-            break;
-    }
+        else
+            TraitementFichier(path);
+    };
+    // Logged once, by the processing pass.
+    if (!compte)
+        walk.onProblem = [this](const QString& message) { EcritureLog(message); };
+    walk.run(Chemin);
     return total;
 }
 
@@ -282,7 +278,9 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
 {
     const ScanOptions opts = options();
     const QString name = fileNamePart(NomFichier);
-    if (opts.CbEviterDoublons && completing && cataloguedNames.contains(name)) {
+    ctx.progress->startFile(name);
+    if (opts.CbEviterDoublons && completing &&
+        cataloguedNames.contains(storedFileName(NomFichier, exactExtension(CatalogueActif)))) {
         ++doublons;
         ctx.progress->advance();
         ctx.progress->setFileName(name);
@@ -296,7 +294,9 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
             throw Error(QStringLiteral("fichier introuvable"));
         ctx.media->New();
         try {
-            ctx.media->Open(NomFichier);
+            // A file the library cannot open (no permission, a pipe...) is logged, not dropped as a non-video.
+            if (!ctx.media->Open(NomFichier))
+                throw Error(QStringLiteral("lecture impossible"));
             Fichier = std::make_unique<TTraitement>(NomFichier, ImageOnly, *ctx.media,
                                                    [this] { return options().EFiltreTitre; });
         } catch (...) {

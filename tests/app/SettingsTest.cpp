@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace filmarch;
 
@@ -102,6 +103,11 @@ TEST(IniFile, FileErrorsAreFrenchErrorsAndMissingFileIsEmpty)
         EXPECT_TRUE(e.message().startsWith(QStringLiteral("Impossible de lire le fichier de paramètres")));
     }
     EXPECT_THROW(ini.save(path), Error);
+
+    // A named pipe would block the read for ever.
+    ASSERT_TRUE(QDir(path).removeRecursively());
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    EXPECT_THROW(IniFile::load(path), Error);
 }
 
 TEST(Settings, ReadScanOptionsAppliesTheRulesInTableOrder)
@@ -128,6 +134,8 @@ TEST(Settings, ReadScanOptionsAppliesTheRulesInTableOrder)
          [](ScanOptions&) {}},
         {"integer texts and non-numbers", "[general]\nchoisirtitre=$0\nChoisirTaille= 2\nDoublons=oui\nChoisirDuree =0\n",
          [](ScanOptions& o) { o.CbGenTitre = false; o.CbGenDuree = false; }},
+        {"spaces around numbers", "[General]\r\nExplorerSousRep=1 \r\nChoisirTitre=\t0\t\r\nChoisirUrl= 1 \r\n",
+         [](ScanOptions& o) { o.CbExploreSousRep = true; o.CbGenTitre = false; }},
         {"texts as stored", "[General]\nFiltreTitre=\n[Mkv]\nAffiches=1\nRepertoireAffiches=/mes affiches \n",
          [](ScanOptions& o) { o.EFiltreTitre.clear(); o.CbAffiche = true; o.EdRepAffiche = QStringLiteral("/mes affiches "); }},
     };

@@ -6,9 +6,16 @@
 #include "support/VideoFixtures.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QThread>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -34,9 +41,10 @@ protected:
         QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
     }
 
-    int cli(const QStringList& args)
+    int cli(const QStringList& args, const QString& workingDir = {})
     {
         QProcess p;
+        p.setWorkingDirectory(workingDir);
         p.start(app.filePath(QStringLiteral("filmarch-cli")), args);
         p.waitForFinished(60000);
         out = QString::fromUtf8(p.readAllStandardOutput());
@@ -98,6 +106,8 @@ TEST_F(Cli, OptionsComeFromTheSettingsFileAndFlagsOverrideSubFolders)
 TEST_F(Cli, RefusesToStartWithAClearMessage)
 {
     QTemporaryDir target;
+    ASSERT_EQ(mkfifo(QFile::encodeName(target.filePath(QStringLiteral("tube.amc"))).constData(), 0644), 0);
+    ASSERT_EQ(mkfifo(QFile::encodeName(target.filePath(QStringLiteral("tube.xml"))).constData(), 0644), 0);
     QFile broken(target.filePath(QStringLiteral("abime.amc")));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write("rien");
@@ -114,6 +124,13 @@ TEST_F(Cli, RefusesToStartWithAClearMessage)
          QStringLiteral("\".xml\" ou \".amc\""), 1},
         {"unreadable catalogue", {videos->path(), broken.fileName()},
          QStringLiteral("Chargement du catalogue à compléter impossible"), 1},
+        {"folder that is a file", {broken.fileName(), target.filePath(QStringLiteral("f.xml"))},
+         QStringLiteral("n'est pas un dossier"), 1},
+        // Named pipes would block the load for ever.
+        {"pipe as AMC catalogue", {videos->path(), target.filePath(QStringLiteral("tube.amc"))},
+         QStringLiteral("Chargement du catalogue à compléter impossible"), 1},
+        {"pipe as XML catalogue", {videos->path(), target.filePath(QStringLiteral("tube.xml"))},
+         QStringLiteral("Le fichier catalogue renseigné n'est pas compatible"), 1},
         {"missing argument", {videos->path()}, QStringLiteral("--help"), 2},
         {"unknown option", {QStringLiteral("-x"), videos->path(), target.filePath(QStringLiteral("f.xml"))},
          QStringLiteral("option inconnue"), 2},
@@ -132,4 +149,126 @@ TEST_F(Cli, RefusesToStartWithAClearMessage)
 
     EXPECT_EQ(cli({QStringLiteral("--help")}), 0);
     EXPECT_TRUE(out.startsWith(QStringLiteral("Utilisation : filmarch-cli")));
+}
+
+TEST_F(Cli, ArgumentsAfterADoubleDashAreNotOptions)
+{
+    QTemporaryDir work;
+    ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("-films")));
+    QFile::copy(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")), work.filePath(QStringLiteral("-films/F.mp4")));
+    ASSERT_EQ(cli({QStringLiteral("--"), QStringLiteral("-films"), QStringLiteral("-f.xml")}, work.path()), 0)
+        << err.toStdString();
+    EXPECT_EQ(XmlCatalogue::loadFile(work.filePath(QStringLiteral("-f.xml")))->movieCount(), 1);
+}
+
+TEST_F(Cli, SettingsProblemsAreToldInTermsOfTheSettingsFile)
+{
+    QTemporaryDir target;
+    writeOptions("[General]\nDoublons=1\nChoisirUrl=0\n");
+    ASSERT_EQ(cli({videos->path(), target.filePath(QStringLiteral("a.xml"))}), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("\"ChoisirUrl=1\""))) << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("Décocher"))) << err.toStdString();
+
+    // A named pipe in the place of options.ini: the defaults, and the run goes on.
+    ASSERT_TRUE(QFile::remove(app.filePath(QStringLiteral("options.ini"))));
+    ASSERT_EQ(mkfifo(QFile::encodeName(app.filePath(QStringLiteral("options.ini"))).constData(), 0644), 0);
+    EXPECT_EQ(cli({videos->path(), target.filePath(QStringLiteral("b.xml"))}), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("Les paramètres par défaut sont utilisés"))) << err.toStdString();
+    EXPECT_EQ(XmlCatalogue::loadFile(target.filePath(QStringLiteral("b.xml")))->movieCount(), 1);
+}
+
+// A reader that went away before the first line (| head -1, quitting less).
+TEST_F(Cli, AClosedOutputDoesNotEndTheRun)
+{
+    QTemporaryDir target;
+    const QString xml = target.filePath(QStringLiteral("films.xml"));
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ::close(fds[0]);
+    const QByteArray program = QFile::encodeName(app.filePath(QStringLiteral("filmarch-cli")));
+    const QByteArray folder = QFile::encodeName(videos->path()), catalogue = QFile::encodeName(xml);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::dup2(fds[1], STDOUT_FILENO);
+        ::execl(program.constData(), program.constData(), "-r", folder.constData(), catalogue.constData(), nullptr);
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(XmlCatalogue::loadFile(xml)->movieCount(), 2);
+}
+
+// Run in a terminal 80 columns wide: the bar fits it, and names that hold
+// escape sequences are printed escaped, in the bar as in the log lines.
+TEST_F(Cli, TerminalOutputFitsAndShowsNamesSafely)
+{
+    QTemporaryDir folder, target;
+    const QString hostile = QStringLiteral("film\x1B]0;TITRE\x07\x1B[2J");
+    QFile::copy(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")), folder.filePath(hostile + QStringLiteral(".mkv")));
+    for (int i = 0; i < 20; ++i)
+        QFile::copy(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
+                    folder.filePath(QStringLiteral("Un film au nom bien trop long pour tenir sur une ligne de terminal %1.mp4").arg(i)));
+    // Logged, as a file that cannot be read.
+    QFile::link(QStringLiteral("/nonexistent"), folder.filePath(hostile + QStringLiteral(".avi")));
+
+    const QString command = QStringLiteral("stty cols 80 rows 24; '%1' '%2' '%3'")
+                                .arg(app.filePath(QStringLiteral("filmarch-cli")), folder.path(),
+                                     target.filePath(QStringLiteral("films.amc")));
+    QProcess p;
+    p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0);
+    const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+
+    EXPECT_FALSE(shown.contains(QStringLiteral("\x1B]0;"))) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QStringLiteral("\x1B[2J")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("film\\e]0;TITRE\\x07\\e[2J.avi"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Nouvelles entrées : 21")));
+    int bars = 0;
+    for (QString piece : shown.split(QRegularExpression(QStringLiteral("[\r\n]")))) {
+        piece.remove(QStringLiteral("\x1B[K"));
+        if (!piece.startsWith(QLatin1Char('[')))
+            continue;
+        ++bars;
+        EXPECT_LT(piece.size(), 80) << piece.toStdString();
+        EXPECT_FALSE(piece.contains(QChar(0x1B))) << piece.toStdString();
+    }
+    EXPECT_GT(bars, 20);
+    // Not on a terminal: no bar at all.
+    ASSERT_EQ(cli({folder.path(), target.filePath(QStringLiteral("autre.amc"))}), 0);
+    EXPECT_FALSE(err.contains(QStringLiteral("\x1B[K"))) << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("film\\e]0;TITRE\\x07\\e[2J.avi")));
+}
+
+// Ctrl-C stops after the current file and says what a second one does; the
+// second one ends the program at once and leaves the last save whole.
+TEST_F(Cli, SecondInterruptLeavesAWholeCatalogue)
+{
+    QTemporaryDir folder, target;
+    for (int i = 0; i < 400; ++i)
+        QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
+                    folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+    const QString amc = target.filePath(QStringLiteral("films.amc"));
+    QProcess p;
+    p.start(app.filePath(QStringLiteral("filmarch-cli")), {folder.path(), amc});
+    ASSERT_TRUE(p.waitForStarted());
+    while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
+        QThread::msleep(5);
+    ::kill(p.processId(), SIGINT);
+    QString errors;
+    while (!errors.contains(QStringLiteral("second Ctrl-C")) && p.state() == QProcess::Running) {
+        p.waitForReadyRead(100);
+        errors += QString::fromUtf8(p.readAllStandardError());
+    }
+    EXPECT_TRUE(errors.contains(QStringLiteral("Un second Ctrl-C l'arrête tout de suite"))) << errors.toStdString();
+    if (p.state() == QProcess::Running)
+        ::kill(p.processId(), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    TMovieList list;
+    EXPECT_NO_THROW(list.LoadFromFile(amc));
+    EXPECT_GT(list.Count(), 0);
+    EXPECT_LT(list.Count(), 400);
 }

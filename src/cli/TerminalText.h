@@ -1,0 +1,17 @@
+#pragma once
+// Text for a terminal. File names may hold control characters: printed as
+// they are, an escape sequence in a name could change the terminal's title,
+// clear the screen or move the cursor.
+#include <QString>
+
+namespace filmarch {
+
+// Control characters (and the marks that reverse the direction of text)
+// shown escaped: "\e", "\n", "\x01", "\u009B"...
+QString terminalSafe(const QString& text, bool keepLineBreaks = false);
+// Columns the text takes on a terminal: wide characters take two.
+int displayWidth(const QString& text);
+// The text cut in its middle with "…" to at most `columns` columns.
+QString elideMiddle(const QString& text, int columns);
+
+} // namespace filmarch

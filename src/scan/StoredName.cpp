@@ -1,0 +1,24 @@
+#include "scan/StoredName.h"
+
+#include "scan/ScanRun.h"
+#include "catalog/XmlCatalogue.h"
+#include "platform/Windows1252.h"
+
+#include <QRegularExpression>
+
+namespace filmarch {
+
+QString storedFileName(const QString& path, const QString& catalogueExtension)
+{
+    // The MediaInfo library gives every line break of a value as " / ".
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QString url = path;
+    url.replace(lineBreak, QStringLiteral(" / "));
+    if (catalogueExtension == QLatin1String(".xml"))
+        url = XmlCatalogue::storedText(url);
+    else if (catalogueExtension == QLatin1String(".amc"))
+        url = fromWindows1252(toWindows1252(url));
+    return fileNamePart(url);
+}
+
+} // namespace filmarch
