@@ -146,6 +146,16 @@ TEST(DosCommand, InputLinesReachTheChildAndAreEchoed)
     EXPECT_EQ(r.dos.ExitCode(), 0);
 }
 
+TEST(DosCommand, InputToAChildThatClosedItsInputIsDropped)
+{
+    Recorder r(QStringLiteral("exec 0<&-; sleep 0.2; echo done"));
+    r.dos.Execute();
+    r.dos.SendLine("nobody reads this", true);
+    r.waitForEnd();
+    EXPECT_EQ(r.pieces, std::vector<Piece>{E("done")});
+    EXPECT_EQ(r.dos.ThreadStatus(), dtsSuccess);
+}
+
 TEST(DosCommand, ArgumentsReachTheChildAsGivenWithoutAShell)
 {
     QTemporaryDir dir;
