@@ -194,31 +194,26 @@ void TDosThread::runLoop()
             nfds_t n = 0;
             const nfds_t wake = n++;
             fds[wake] = {wakeFd, POLLIN, 0};
-            nfds_t out = nfds_t(-1), child = nfds_t(-1), in = nfds_t(-1);
+            nfds_t out = nfds_t(-1);
             if (outputOpen) {
                 out = n++;
                 fds[out] = {outputRead, POLLIN, 0};
             }
-            if (pidFd >= 0) {
-                child = n++;
-                fds[child] = {pidFd, POLLIN, 0};
-            }
+            if (pidFd >= 0)
+                fds[n++] = {pidFd, POLLIN, 0}; // readable once the child has ended
             bool inputQueued = !inputInFlight.isEmpty();
             if (!inputQueued) {
                 QReadLocker lock(&FOwner.FSync);
                 inputQueued = !FOwner.FInputLines_SHARED.isEmpty();
             }
-            if (inputWrite >= 0 && inputQueued) {
-                in = n++;
-                fds[in] = {inputWrite, POLLOUT, 0};
-            }
+            if (inputWrite >= 0 && inputQueued)
+                fds[n++] = {inputWrite, POLLOUT, 0};
             if (::poll(fds, n, waitTimeout()) > 0) {
                 if (fds[wake].revents) {
                     quint64 count;
                     [[maybe_unused]] ssize_t r = ::read(wakeFd, &count, sizeof count);
                 }
                 outputReadable = out != nfds_t(-1) && fds[out].revents != 0;
-                inputWritable = in != nfds_t(-1) && fds[in].revents != 0;
             }
         }
 

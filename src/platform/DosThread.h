@@ -72,7 +72,7 @@ private:
     int inputRead = -1, inputWrite = -1, outputRead = -1, outputWrite = -1;
     int wakeFd = -1, pidFd = -1;
     pid_t pid = -1;
-    bool reaped = false, outputOpen = true, outputReadable = false, inputWritable = false;
+    bool reaped = false, outputOpen = true, outputReadable = false;
     quint32 exitCode = 0;
     int lastError = 0;
 

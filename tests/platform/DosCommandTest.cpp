@@ -1,5 +1,6 @@
-// The console process runner on real child processes: small shell scripts whose
-// pauses decide where the output is cut into chunks.
+// The console process runner on real child processes: small shell scripts. Where
+// a test needs the output in two chunks, the child waits for a line that the test
+// sends once the first chunk has been delivered.
 #include "platform/DosCommand.h"
 #include "support/CoreApplication.h"
 
@@ -57,6 +58,15 @@ public:
         dos.Program = QStringLiteral("sh");
         dos.Arguments = {QStringLiteral("-c"), script};
     }
+    // Lets a child that waits with `read go` go on once a piece has arrived.
+    void continueOnEachPiece()
+    {
+        auto record = dos.OnNewLine;
+        dos.OnNewLine = [record](TDosCommand* sender, const QByteArray& line, TOutputType type) {
+            record(sender, line, type);
+            sender->SendLine("go", true);
+        };
+    }
     // Waits until the run started with Execute has ended.
     void waitForEnd()
     {
@@ -86,20 +96,19 @@ TEST(DosCommand, CutsOutputIntoLines)
     const std::vector<Case> cases = {
         {"CR LF in one chunk", "printf 'a\\r\\nb\\r\\n'", {E("a"), E("b")}, rcCRLF},
         {"LF alone", "printf 'a\\nb\\n'", {E("a"), E("b")}, rcLF},
-        {"CR ending a chunk, LF starting the next", "printf 'a\\r'; sleep 0.3; printf '\\nb\\r\\n'", {E("a"), E("b")}, rcCRLF},
-        {"the line of a split CR LF counts as LF", "printf 'x\\r'; sleep 0.3; printf '\\n'", {E("x")}, rcLF},
+        {"CR ending a chunk, LF starting the next", "printf 'a\\r'; read go; printf '\\nb\\r\\n'", {E("a"), E("b")}, rcCRLF},
+        {"the line of a split CR LF counts as LF", "printf 'x\\r'; read go; printf '\\n'", {E("x")}, rcLF},
         {"lone CR inside a chunk", "printf '50%%\\r60%%\\r\\n'", {E("50%"), E("60%")}, rcCRLF},
         {"empty line between two LF", "printf 'a\\n\\nb\\n'", {E("a"), E(""), E("b")}, rcLF},
         {"zero bytes dropped", "printf 'a\\000b\\n'", {E("ab")}, rcLF},
-        {"line completed by a later chunk", "printf abc; sleep 0.3; printf 'def\\n'", {B("abc"), E("abcdef")}, rcLF},
+        {"line completed by a later chunk", "printf abc; read go; printf 'def\\n'", {B("abc"), E("abcdef")}, rcLF},
         {"last line without end, delivered twice", "printf 'a\\nxyz'", {E("a"), B("xyz"), B("xyz")}, rcLF},
-        {"standard error into the same lines", "echo out; sleep 0.2; echo err >&2", {E("out"), E("err")}, rcLF},
+        {"standard error into the same lines", "echo out; echo err >&2", {E("out"), E("err")}, rcLF},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Recorder r(QString::fromLatin1(c.script));
-        QByteArrayList mirror;
-        r.dos.setOutputLines(&mirror);
+        r.continueOnEachPiece();
         EXPECT_EQ(r.dos.Execute2(), 0);
         EXPECT_EQ(r.pieces, c.pieces);
         EXPECT_EQ(r.dos.OutputReturnCode(), c.returnCode);
@@ -113,7 +122,8 @@ TEST(DosCommand, CutsOutputIntoLines)
 
 TEST(DosCommand, OutputLinesHoldWholeLinesOnceAndTheRunsOutcome)
 {
-    Recorder r(QStringLiteral("printf abc; sleep 0.3; printf 'def\\nxyz'; exit 3"));
+    Recorder r(QStringLiteral("printf abc; read go; printf 'def\\nxyz'; exit 3"));
+    r.continueOnEachPiece();
     QByteArrayList mirror{"earlier"};
     r.dos.setOutputLines(&mirror);
     EXPECT_EQ(r.dos.Execute2(), 3);
@@ -148,11 +158,15 @@ TEST(DosCommand, InputLinesReachTheChildAndAreEchoed)
 
 TEST(DosCommand, InputToAChildThatClosedItsInputIsDropped)
 {
-    Recorder r(QStringLiteral("exec 0<&-; sleep 0.2; echo done"));
-    r.dos.Execute();
-    r.dos.SendLine("nobody reads this", true);
-    r.waitForEnd();
-    EXPECT_EQ(r.pieces, std::vector<Piece>{E("done")});
+    Recorder r(QStringLiteral("exec 0<&-; echo closed; sleep 0.2; echo done"));
+    auto record = r.dos.OnNewLine;
+    r.dos.OnNewLine = [record](TDosCommand* sender, const QByteArray& line, TOutputType type) {
+        record(sender, line, type);
+        if (line == "closed")
+            sender->SendLine("nobody reads this", true);
+    };
+    r.dos.Execute2();
+    EXPECT_EQ(r.pieces, (std::vector<Piece>{E("closed"), E("done")}));
     EXPECT_EQ(r.dos.ThreadStatus(), dtsSuccess);
 }
 
