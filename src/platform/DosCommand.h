@@ -1,0 +1,119 @@
+#pragma once
+// Runs a console program as a child process whose standard streams are pipes.
+// A worker thread reads what the child writes, cuts it into lines and hands
+// each piece to the event-loop thread, waiting until it has been handled;
+// lines queued with SendLine go to the child's standard input. Two optional
+// limits end a child that runs or stays silent too long.
+#include "platform/DosTypes.h"
+
+#include <QByteArrayList>
+#include <QObject>
+#include <QReadWriteLock>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace filmarch {
+
+class TDosCommand;
+class TDosThread;
+struct DosRun;
+
+using TNewLineEvent = std::function<void(TDosCommand* Sender, const QByteArray& NewLine, TOutputType OutputType)>;
+using TTerminateEvent = std::function<void(TDosCommand* Sender, quint32 ExitCode)>;
+// The error box: shows a message to the user, on the event-loop thread.
+using TErrorBox = std::function<void(const QString& message)>;
+
+// Whole seconds since the start of a run and since its last output, read from
+// a steady clock when asked.
+class TProcessTimer {
+public:
+    void Beginning();
+    void NewOutput();
+    void Ending();
+    int SinceBeginning() const;
+    int SinceLastOutput() const;
+    qint64 msSinceBeginning() const;
+    qint64 msSinceLastOutput() const;
+
+private:
+    static qint64 now();
+    std::atomic<qint64> FBeginning{0}, FLastOutput{0}, FEnd{-1};
+};
+
+class TDosCommand : public QObject {
+    Q_OBJECT
+public:
+    explicit TDosCommand(QObject* AOwner = nullptr);
+    ~TDosCommand() override;
+
+    // Starts a run and returns at once; does nothing when CommandLine is empty.
+    void Execute();
+    // Execute, then waits in a nested event loop until the run has ended; returns ExitCode().
+    int Execute2();
+    // Ends the current run: the child is killed, OnTerminated called, and the
+    // worker gone when this returns.
+    void Stop();
+    // Queues a line for the child's standard input (dropped when no run exists).
+    void SendLine(const QByteArray& Value, bool Eol);
+
+    bool Active() const;
+    bool Prompting() const;
+    int SinceBeginning() const;
+    int SinceLastOutput() const;
+
+    // Every piece delivered in the current run, partial pieces included.
+    QByteArrayList Lines() const;
+    // A caller's list that mirrors the output as lines; not owned.
+    QByteArrayList* OutputLines() const;
+    void setOutputLines(QByteArrayList* list);
+    QReadWriteLock& Sync() { return FSync; }
+
+    int ExitCode() const { return FExitCode; }
+    TDosThreadStatus ThreadStatus() const { return FThreadStatus; }
+    TReturnCode OutputReturnCode() const { return FOutputReturnCode; }
+
+    // The command line shown to the user. The child is started from Program and
+    // Arguments; when Program is empty, CommandLine is split into words as a
+    // command line is (quotes group words), never run through a shell.
+    QString CommandLine;
+    QString Program;
+    QStringList Arguments;
+    // "NAME=value" entries that replace or add to the child's environment.
+    QStringList Environment;
+    TNewLineEvent OnNewLine;
+    TTerminateEvent OnTerminated;
+    // Where the start failures go; without one they are written as warnings.
+    TErrorBox OnErrorBox;
+    bool InputToOutput = false;
+    int MaxTimeAfterBeginning = 0;
+    int MaxTimeAfterLastOutput = 0;
+    TShowWindow ShowWindow = swHIDE;
+    TCreationFlag CreationFlag = fCREATE_NEW_CONSOLE;
+    TReturnCode ReturnCode = rcCRLF;
+    int Priority = 0x20;
+
+signals:
+    // A run has ended or was stopped (wakes Execute2).
+    void runEnded();
+
+private:
+    friend class TDosThread;
+    void AddString(DosRun& run, const QByteArray& text, TOutputType type);
+    void endRun(const std::shared_ptr<DosRun>& run);
+    void showError(const QString& message);
+
+    std::unique_ptr<TProcessTimer> FTimer;
+    std::unique_ptr<TDosThread> FThread;
+    std::atomic<TDosThreadStatus> FThreadStatus{dtsAllocatingMemory};
+    std::atomic<int> FExitCode{0};
+    std::atomic<TReturnCode> FOutputReturnCode{rcCRLF};
+    QByteArrayList FLines_SHARED;
+    QByteArrayList FInputLines_SHARED;
+    QByteArrayList* FOutputLines_SHARED = nullptr;
+    mutable QReadWriteLock FSync;
+};
+
+} // namespace filmarch

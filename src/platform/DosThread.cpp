@@ -1,0 +1,365 @@
+#include "platform/DosThread.h"
+
+#include "platform/ChildProcess.h"
+
+#include <QMetaObject>
+#include <QProcess>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace filmarch {
+
+namespace {
+
+constexpr quint32 stillActive = 259;
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+quint32 decodeStatus(int status)
+{
+    if (WIFEXITED(status))
+        return quint32(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return 128u + quint32(WTERMSIG(status));
+    return stillActive;
+}
+
+// A pending SIGPIPE left by a write to a closed pipe is taken off the thread.
+void consumeSigpipe()
+{
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    const timespec zero{0, 0};
+    while (sigtimedwait(&pipeSignal, nullptr, &zero) > 0) {
+    }
+}
+
+} // namespace
+
+TDosThread::TDosThread(TDosCommand& owner, TProcessTimer& timer)
+    : FOwner(owner), FCommandLine(owner.CommandLine), program(owner.Program), arguments(owner.Arguments),
+      environment(owner.Environment), FTimer(timer), FMaxTimeAfterBeginning(owner.MaxTimeAfterBeginning),
+      FMaxTimeAfterLastOutput(owner.MaxTimeAfterLastOutput), FOnTerminated(owner.OnTerminated),
+      FPriority(owner.Priority), FShowWindow(owner.ShowWindow), FCreationFlag(owner.CreationFlag),
+      FInputToOutput(owner.InputToOutput), FRun(std::make_shared<DosRun>()),
+      cutter([this](const QByteArray& text, TOutputType type) { AddString_SHARED(text, type); },
+             [this] { return terminated.load(); })
+{
+    FRun->FOnNewLine = owner.OnNewLine;
+    if (program.isEmpty()) {
+        arguments = QProcess::splitCommand(FCommandLine);
+        program = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    }
+    wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    thread = std::thread([this] { Execute(); });
+}
+
+TDosThread::~TDosThread()
+{
+    Terminate();
+    if (thread.joinable())
+        thread.join();
+    closeFd(wakeFd);
+}
+
+void TDosThread::Terminate()
+{
+    terminated = true;
+    {
+        std::lock_guard lock(FRun->mutex);
+        FRun->abandoned = true;
+    }
+    FRun->changed.notify_all();
+    wake();
+}
+
+void TDosThread::wake()
+{
+    if (wakeFd >= 0) {
+        const quint64 one = 1;
+        [[maybe_unused]] ssize_t n = ::write(wakeFd, &one, sizeof one);
+    }
+}
+
+void TDosThread::Execute()
+{
+    // A write to a child that closed its input must fail, not end the program.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+
+    QString message;
+    try {
+        FExecute();
+    } catch (const TCreatePipeError& e) {
+        message = e.message();
+    } catch (const TCreateProcessError& e) {
+        message = e.message();
+    } catch (...) {
+    }
+    TDosCommand* owner = &FOwner;
+    std::shared_ptr<DosRun> run = FRun;
+    // The error box and the end of the run reach the event-loop thread in this order.
+    if (!message.isEmpty())
+        QMetaObject::invokeMethod(owner, [owner, message] { owner->showError(message); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(owner, [owner, run] { owner->endRun(run); }, Qt::QueuedConnection);
+}
+
+void TDosThread::FExecute()
+{
+    try {
+        setStatus(dtsAllocatingMemory);
+        buffer = QByteArray(1024, '\0');
+
+        setStatus(dtsCreatingPipes);
+        int input[2], output[2];
+        if (pipe2(input, O_CLOEXEC) != 0) {
+            lastError = errno;
+            throw TCreatePipeError(QStringLiteral("Pipes for ") + FCommandLine + QStringLiteral(" could not be created."));
+        }
+        inputRead = input[0];
+        inputWrite = input[1];
+        if (pipe2(output, O_CLOEXEC) != 0) {
+            lastError = errno;
+            throw TCreatePipeError(QStringLiteral("Pipes for ") + FCommandLine + QStringLiteral(" could not be created."));
+        }
+        outputRead = output[0];
+        outputWrite = output[1];
+        fcntl(inputWrite, F_SETFL, O_NONBLOCK);
+
+        setStatus(dtsCreatingProcess);
+        pid = startChild(program, arguments, environment, {inputRead, outputWrite, outputWrite}, lastError);
+        if (pid < 0)
+            throw TCreateProcessError(FCommandLine + QStringLiteral(" doesn't exist."));
+        // Only the child holds these ends now: the output pipe ends when the child's copies close.
+        closeFd(inputRead);
+        closeFd(outputWrite);
+        pidFd = int(syscall(SYS_pidfd_open, pid, 0));
+
+        FTimer.Beginning();
+        exitCode = stillActive;
+        setStatus(dtsRunning);
+        runLoop();
+        if (!cutter.pending().isEmpty())
+            AddString_SHARED(cutter.pending(), otBeginningOfLine);
+    } catch (...) {
+        cleanUp();
+        finish();
+        throw;
+    }
+    cleanUp();
+    finish();
+}
+
+void TDosThread::runLoop()
+{
+    for (;;) {
+        // The exit is read before the pipe, so the pass that sees it still reads all the child wrote.
+        bool exited = reaped;
+        if (!reaped) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                reaped = exited = true;
+                exitCode = decodeStatus(status);
+            }
+        }
+        int available = 0;
+        if (outputOpen && ioctl(outputRead, FIONREAD, &available) != 0)
+            available = 0;
+        if (available > 0 || (outputOpen && outputReadable))
+            readOutput(available);
+        else
+            writeInput();
+
+        if (!exited && !terminated) {
+            pollfd fds[4];
+            nfds_t n = 0;
+            const nfds_t wake = n++;
+            fds[wake] = {wakeFd, POLLIN, 0};
+            nfds_t out = nfds_t(-1);
+            if (outputOpen) {
+                out = n++;
+                fds[out] = {outputRead, POLLIN, 0};
+            }
+            if (pidFd >= 0)
+                fds[n++] = {pidFd, POLLIN, 0}; // readable once the child has ended
+            bool inputQueued = !inputInFlight.isEmpty();
+            if (!inputQueued) {
+                QReadLocker lock(&FOwner.FSync);
+                inputQueued = !FOwner.FInputLines_SHARED.isEmpty();
+            }
+            if (inputWrite >= 0 && inputQueued)
+                fds[n++] = {inputWrite, POLLOUT, 0};
+            if (::poll(fds, n, waitTimeout()) > 0) {
+                if (fds[wake].revents) {
+                    quint64 count;
+                    [[maybe_unused]] ssize_t r = ::read(wakeFd, &count, sizeof count);
+                }
+                outputReadable = out != nfds_t(-1) && fds[out].revents != 0;
+            }
+        }
+
+        if (exited) {
+            setStatus(dtsSuccess);
+            FOwner.FExitCode = int(exitCode);
+            return;
+        }
+        if (terminated) {
+            setStatus(dtsUserAborted);
+            return;
+        }
+        if ((FMaxTimeAfterBeginning > 0 && FTimer.SinceBeginning() > FMaxTimeAfterBeginning)
+            || (FMaxTimeAfterLastOutput > 0 && FTimer.SinceLastOutput() > FMaxTimeAfterLastOutput)) {
+            setStatus(dtsTimeOut);
+            return;
+        }
+    }
+}
+
+int TDosThread::waitTimeout() const
+{
+    // Wake when a limit is passed: a limit of n seconds fires when the counter reaches n + 1.
+    qint64 timeout = -1;
+    auto consider = [&timeout](int limit, qint64 elapsedMs) {
+        if (limit <= 0)
+            return;
+        const qint64 left = std::max<qint64>(0, (qint64(limit) + 1) * 1000 - elapsedMs);
+        timeout = timeout < 0 ? left : std::min(timeout, left);
+    };
+    consider(FMaxTimeAfterBeginning, FTimer.msSinceBeginning());
+    consider(FMaxTimeAfterLastOutput, FTimer.msSinceLastOutput());
+    // Without a process descriptor the exit is only seen by asking again.
+    if (pidFd < 0)
+        timeout = timeout < 0 ? 10 : std::min<qint64>(timeout, 10);
+    return int(timeout);
+}
+
+void TDosThread::readOutput(int available)
+{
+    outputReadable = false;
+    if (buffer.size() < available)
+        buffer.resize(available);
+    buffer.fill('\0');
+    const ssize_t n = ::read(outputRead, buffer.data(), size_t(buffer.size()));
+    if (n == 0) {
+        outputOpen = false; // every writer has closed its end
+        return;
+    }
+    if (n < 0)
+        return;
+    cutter.cut(buffer.constData(), n);
+    FOwner.FOutputReturnCode = cutter.returnCode();
+}
+
+void TDosThread::writeInput()
+{
+    while (!terminated && inputWrite >= 0) {
+        if (inputInFlight.isEmpty()) {
+            QWriteLocker lock(&FOwner.FSync);
+            if (FOwner.FInputLines_SHARED.isEmpty())
+                return;
+            inputInFlight = FOwner.FInputLines_SHARED.takeFirst();
+            inputWritten = 0;
+            if (inputInFlight.isEmpty())
+                continue;
+        }
+        const ssize_t n = ::write(inputWrite, inputInFlight.constData() + inputWritten,
+                                  size_t(inputInFlight.size() - inputWritten));
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            return; // the child reads slowly: the rest waits for the pipe to drain
+        if (n < 0) {
+            // The child closed its input: nothing more can reach it.
+            consumeSigpipe();
+            closeFd(inputWrite);
+            inputInFlight.clear();
+            return;
+        }
+        inputWritten += n;
+        if (inputWritten < inputInFlight.size())
+            return;
+        if (FInputToOutput)
+            cutter.echo(inputInFlight, FRun->FLineBeginned);
+        inputInFlight.clear();
+    }
+}
+
+void TDosThread::AddString_SHARED(const QByteArray& text, TOutputType type)
+{
+    try {
+        {
+            QWriteLocker lock(&FOwner.FSync);
+            FOwner.FLines_SHARED.append(text);
+        }
+        FTimer.NewOutput();
+        {
+            std::lock_guard lock(FRun->mutex);
+            if (FRun->abandoned)
+                return;
+            FRun->pieceHandled = false;
+        }
+        TDosCommand* owner = &FOwner;
+        std::shared_ptr<DosRun> run = FRun;
+        QMetaObject::invokeMethod(
+            owner, [owner, run, text, type] { owner->AddString(*run, text, type); }, Qt::QueuedConnection);
+        std::unique_lock lock(FRun->mutex);
+        FRun->changed.wait(lock, [this] { return FRun->pieceHandled || FRun->abandoned; });
+    } catch (...) {
+    }
+}
+
+void TDosThread::cleanUp()
+{
+    if (pid > 0 && !reaped) {
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        reaped = true;
+    }
+    FTimer.Ending();
+    closeFd(pidFd);
+    closeFd(inputRead);
+    closeFd(inputWrite);
+    closeFd(outputRead);
+    closeFd(outputWrite);
+    buffer = QByteArray();
+}
+
+void TDosThread::finish()
+{
+    if (FOnTerminated) {
+        try {
+            FOnTerminated(&FOwner, exitCode);
+        } catch (...) {
+        }
+    }
+    switch (FOwner.FThreadStatus.load()) {
+    case dtsAllocatingMemory: setStatus(dtsAllocateMemoryFail); break;
+    case dtsCreatingPipes: setStatus(dtsCreatePipesFail); break;
+    case dtsCreatingProcess: setStatus(dtsCreateProcessFail); break;
+    case dtsRunning: setStatus(dtsRunningError); break;
+    default: active = false; return;
+    }
+    FOwner.FExitCode = lastError;
+    active = false;
+}
+
+} // namespace filmarch
