@@ -1,8 +1,7 @@
 // mkvmerge's listing lines read into the analysed file: the real English and
 // French wordings, and the byte positions of the older listing.
-#include "FakeMedia.h"
-#include "PrintQString.h"
-#include "app/Options.h"
+#include "support/FakeMedia.h"
+#include "core/Options.h"
 #include "media/MkvListing.h"
 
 #include <gtest/gtest.h>
@@ -37,8 +36,7 @@ Listing read(const QByteArrayList& lines, bool Image, const QString& file = QStr
 {
     test::FakeMedia media;
     media.withVideo();
-    FixedOptions options;
-    TTraitement Fichier(file, Image, media, options);
+    TTraitement Fichier(file, Image, media, [] { return QString(); });
     for (const QByteArray& line : lines)
         DosCommandNewLine(Fichier, line, otEntireLine);
     return {Fichier.Comment, Fichier.ID};
@@ -107,8 +105,7 @@ TEST(MkvListing, BeginningsOfLinesAreIgnored)
 {
     test::FakeMedia media;
     media.withVideo();
-    FixedOptions options;
-    TTraitement Fichier(QStringLiteral("/films/Film.mkv"), false, media, options);
+    TTraitement Fichier(QStringLiteral("/films/Film.mkv"), false, media, [] { return QString(); });
     DosCommandNewLine(Fichier, english(1, "image/jpeg", "cover.jpg"), otBeginningOfLine);
     EXPECT_EQ(Fichier.Comment, QString());
     EXPECT_EQ(Fichier.ID, QString());

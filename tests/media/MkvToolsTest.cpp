@@ -1,7 +1,6 @@
 // mkvmerge and mkvextract run on real Matroska files made in the test.
-#include "FakeMedia.h"
-#include "PrintQString.h"
-#include "app/Options.h"
+#include "support/FakeMedia.h"
+#include "core/Options.h"
 #include "media/MkvTools.h"
 #include "platform/Error.h"
 #include "platform/ToolLocator.h"
@@ -70,7 +69,7 @@ protected:
                                           const QString& title = QStringLiteral("Film"))
     {
         media.withVideo();
-        auto Fichier = std::make_unique<TTraitement>(path, ImageOnly, media, options);
+        auto Fichier = std::make_unique<TTraitement>(path, ImageOnly, media, [] { return QString(); });
         Fichier->TitreTraduit = title;
         return Fichier;
     }
@@ -86,7 +85,6 @@ protected:
     static std::unique_ptr<QTemporaryDir> videoDir;
     QTemporaryDir dir;
     test::FakeMedia media;
-    FixedOptions options;
     MkvToolSettings tools;
     QStringList log, errors;
 };
