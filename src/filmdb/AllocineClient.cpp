@@ -39,7 +39,8 @@ QString queryValue(const QString& text)
         if (keptInQuery(c))
             out.append(c);
         else
-            out.append('%').append(QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0').toUpper());
+            out.append('%').append(
+                QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0').toUpper());
     }
     return QString::fromLatin1(out);
 }
@@ -57,7 +58,8 @@ QString withoutByteOrderMark(QString text)
 // whatever the service declared (or if it declared nothing).
 QString declaredWindows1252(QString text)
 {
-    static const QRegularExpression declaration(QStringLiteral("^<\\?xml\\b[^>]*\\?>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression declaration(
+        QStringLiteral("^<\\?xml\\b[^>]*\\?>"), QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = declaration.match(text);
     if (match.hasMatch())
         return text.replace(0, match.capturedLength(), windows1252Declaration);
@@ -100,10 +102,7 @@ bool DelDir(const QString& folder)
     return !error;
 }
 
-QString repairSearchAnswer(QString answer)
-{
-    return declaredWindows1252(withoutByteOrderMark(std::move(answer)));
-}
+QString repairSearchAnswer(QString answer) { return declaredWindows1252(withoutByteOrderMark(std::move(answer))); }
 
 QString repairMovieAnswer(QString answer)
 {
@@ -111,8 +110,10 @@ QString repairMovieAnswer(QString answer)
     static const QRegularExpression serviceNamespace(
         QStringLiteral("\\sxmlns\\s*=\\s*\"[a-z][a-z0-9+.-]*://[^/\"\\s]*/v6/ns/\""),
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression closingBreak(QStringLiteral("</br\\s*>"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression lineBreak(QStringLiteral("<br\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression closingBreak(
+        QStringLiteral("</br\\s*>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression lineBreak(
+        QStringLiteral("<br\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
     answer = declaredWindows1252(withoutByteOrderMark(std::move(answer)));
     answer.remove(serviceNamespace);
     answer.remove(closingBreak);
@@ -187,10 +188,7 @@ QByteArray AllocineClient::RequeteFilm(const QString& code)
     return store(RetourBrutXml, QStringLiteral("InfosFilm.xml"));
 }
 
-void AllocineClient::prepareImageFolder() const
-{
-    QDir().mkpath(CheminImage);
-}
+void AllocineClient::prepareImageFolder() const { QDir().mkpath(CheminImage); }
 
 QString AllocineClient::ChargeVignette(const QString& posterUrl, const QString& originalTitle)
 {

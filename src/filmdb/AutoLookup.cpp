@@ -107,11 +107,13 @@ LookupOutcome RechercheAuto(AllocineClient& client, const QString& NomFilm, cons
     const auto LanceSauvCatalog = [&](int code) -> LookupOutcome& {
         outcome.code = code;
         if (code == 1)
-            outcome.logLines << QStringLiteral("Fichier non traité par le scan allocine, une erreur de connection est survenu : ")
-                                    + withoutTrailingDelimiter(NomFilm);
+            outcome.logLines << QStringLiteral(
+                                    "Fichier non traité par le scan allocine, une erreur de connection est survenu : ")
+                    + withoutTrailingDelimiter(NomFilm);
         else if (code == 2)
-            outcome.logLines << QStringLiteral("Fichier non traité par le scan allocine, aucune correspondance trouvée : ")
-                                    + withoutTrailingDelimiter(NomFilm);
+            outcome.logLines << QStringLiteral(
+                                    "Fichier non traité par le scan allocine, aucune correspondance trouvée : ")
+                    + withoutTrailingDelimiter(NomFilm);
         return outcome;
     };
 

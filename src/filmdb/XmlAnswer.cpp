@@ -17,7 +17,7 @@ namespace {
 
 const xmlChar* xml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
 
-void ignoreStructuredError(void*, xmlErrorPtr) {}
+void ignoreStructuredError(void*, xmlErrorPtr) { }
 
 bool isElement(xmlNodePtr node, const char* name)
 {
@@ -91,10 +91,7 @@ XmlAnswer::Node XmlAnswer::child(Node parent, const char* name)
     return nullptr;
 }
 
-QString XmlAnswer::text(Node node)
-{
-    return node ? takeText(xmlNodeGetContent(node)) : QString();
-}
+QString XmlAnswer::text(Node node) { return node ? takeText(xmlNodeGetContent(node)) : QString(); }
 
 QString XmlAnswer::ownText(Node node, const char* what)
 {
@@ -111,10 +108,7 @@ QString XmlAnswer::attribute(Node node, const char* name)
     return node ? takeText(xmlGetProp(node, xml(name))) : QString();
 }
 
-bool XmlAnswer::hasAttribute(Node node, const char* name)
-{
-    return node && xmlHasProp(node, xml(name));
-}
+bool XmlAnswer::hasAttribute(Node node, const char* name) { return node && xmlHasProp(node, xml(name)); }
 
 int XmlAnswer::integer(Node node, const char* what)
 {

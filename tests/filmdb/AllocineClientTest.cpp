@@ -71,13 +71,14 @@ TEST(AllocineAddresses, KeywordBetweenApostrophesAndOnlyUnsafeCharactersEscaped)
     const QString prefix = QStringLiteral("http://films.example:8080/rest/v3/");
     EXPECT_EQ(client.searchUrl(QString()), prefix + QStringLiteral("search?q=''&partner=Tq7bWx2LpR4nVe8"));
     EXPECT_EQ(client.searchUrl(QStringLiteral("HOMME+ON+AIMAIT"), 30),
-              prefix + QStringLiteral("search?q='HOMME+ON+AIMAIT'&partner=Tq7bWx2LpR4nVe8&count=30"));
-    EXPECT_EQ(client.searchUrl(QStringLiteral("AMéLIE")), prefix + QStringLiteral("search?q='AM%C3%A9LIE'&partner=Tq7bWx2LpR4nVe8"));
+        prefix + QStringLiteral("search?q='HOMME+ON+AIMAIT'&partner=Tq7bWx2LpR4nVe8&count=30"));
+    EXPECT_EQ(client.searchUrl(QStringLiteral("AMéLIE")),
+        prefix + QStringLiteral("search?q='AM%C3%A9LIE'&partner=Tq7bWx2LpR4nVe8"));
     // A title cannot add parameters nor cut the address.
     EXPECT_EQ(client.searchUrl(QStringLiteral("FAST+&+FURIOUS#2")),
-              prefix + QStringLiteral("search?q='FAST+%26+FURIOUS%232'&partner=Tq7bWx2LpR4nVe8"));
+        prefix + QStringLiteral("search?q='FAST+%26+FURIOUS%232'&partner=Tq7bWx2LpR4nVe8"));
     EXPECT_EQ(client.movieUrl(QStringLiteral("27405")),
-              prefix + QStringLiteral("movie?code=27405&partner=Tq7bWx2LpR4nVe8&profile=large"));
+        prefix + QStringLiteral("movie?code=27405&partner=Tq7bWx2LpR4nVe8&profile=large"));
 }
 
 TEST(AllocineRepair, AnswersDeclareWindows1252AndKeepTheirFirstRealCharacter)
@@ -91,17 +92,21 @@ TEST(AllocineRepair, AnswersDeclareWindows1252AndKeepTheirFirstRealCharacter)
     };
     const std::vector<Case> cases = {
         {false, bom + QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?><feed xmlns=\"http://h/v6/ns/\"/>"),
-         declaration + QStringLiteral("<feed xmlns=\"http://h/v6/ns/\"/>")},
-        {false, QStringLiteral("<?XML VERSION=\"1.0\" ENCODING=\"UTF-8\"?><feed/>"), declaration + QStringLiteral("<feed/>")},
+            declaration + QStringLiteral("<feed xmlns=\"http://h/v6/ns/\"/>")},
+        {false, QStringLiteral("<?XML VERSION=\"1.0\" ENCODING=\"UTF-8\"?><feed/>"),
+            declaration + QStringLiteral("<feed/>")},
         {false, QStringLiteral("<feed/>"), declaration + QStringLiteral("<feed/>")},
-        {true, bom + QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<movie code=\"1\" xmlns=\"http://x.example/v6/ns/\">"),
-         declaration + QStringLiteral("\n<movie code=\"1\">")},
+        {true,
+            bom
+                + QStringLiteral(
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<movie code=\"1\" xmlns=\"http://x.example/v6/ns/\">"),
+            declaration + QStringLiteral("\n<movie code=\"1\">")},
         {true, QStringLiteral("<movie xmlns=\"http://x.example/v5/ns/\">"),
-         declaration + QStringLiteral("<movie xmlns=\"http://x.example/v5/ns/\">")},
+            declaration + QStringLiteral("<movie xmlns=\"http://x.example/v5/ns/\">")},
         {true, QStringLiteral("<synopsis>Un<br>deux<BR/>trois<br />quatre</br>.</synopsis>"),
-         declaration + QStringLiteral("<synopsis>Un&#13;&#10;deux&#13;&#10;trois&#13;&#10;quatre.</synopsis>")},
+            declaration + QStringLiteral("<synopsis>Un&#13;&#10;deux&#13;&#10;trois&#13;&#10;quatre.</synopsis>")},
         {true, QStringLiteral("<synopsis><brand>x</brand></synopsis>"),
-         declaration + QStringLiteral("<synopsis><brand>x</brand></synopsis>")},
+            declaration + QStringLiteral("<synopsis><brand>x</brand></synopsis>")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.movie ? repairMovieAnswer(c.answer) : repairSearchAnswer(c.answer), c.repaired)
@@ -120,7 +125,9 @@ TEST_F(AllocineClientTest, SearchStoresTheRepairedAnswerInWindows1252)
     EXPECT_EQ(readFile(stored("ListeRecherche.xml")), bytes);
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<feed"));
     EXPECT_TRUE(bytes.endsWith("</feed>\n\r\n"));
-    EXPECT_TRUE(bytes.contains("d'Am\xE9lie Poulain \x96 ?" "?</originalTitle>")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.contains("d'Am\xE9lie Poulain \x96 ?"
+                               "?</originalTitle>"))
+        << bytes.toStdString();
     EXPECT_FALSE(client.RetourBrutXml.startsWith(QChar(0xFEFF)));
 
     client.RequeteRecherche(QStringLiteral("AMéLIE"), 30);
@@ -173,7 +180,8 @@ TEST_F(AllocineClientTest, ThumbnailsUseTheSmallCopyAndPlaceholder)
     EXPECT_EQ(client.ChargeVignette(QString(), QStringLiteral("x")), placeholder);
 
     client.prepareImageFolder();
-    const QString path = client.ChargeVignette(service.posterUrl("affiche.jpg"), QStringLiteral("Face/Off: Volte-face?"));
+    const QString path
+        = client.ChargeVignette(service.posterUrl("affiche.jpg"), QStringLiteral("Face/Off: Volte-face?"));
     EXPECT_EQ(path, app.filePath(QStringLiteral("images/Face-Off- Volte-face-.jpeg")));
     EXPECT_EQ(readFile(path), QByteArray::fromStdString(service.picture));
     EXPECT_EQ(service.requests().back(), "/r_75_106/medias/nmedia/18/affiche.jpg");
@@ -197,7 +205,8 @@ TEST_F(AllocineClientTest, PictureLargerThanEightMebibytesIsRefused)
         client.downloadPicture(service.posterUrl("grande.jpg"), target);
         ADD_FAILURE() << "no failure";
     } catch (const Error& error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Réponse trop volumineuse"))) << error.message().toStdString();
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Réponse trop volumineuse")))
+            << error.message().toStdString();
     }
     EXPECT_EQ(readFile(target), QByteArray("ancienne"));
     service.picture.resize(8 * 1024 * 1024);

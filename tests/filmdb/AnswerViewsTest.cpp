@@ -65,7 +65,8 @@ TEST(SearchAnswer, RefusesWhatIsNotASearchAnswer)
         "<feed><results>",
         "<?xml version=\"1.0\"?><movie code=\"1\"/>",
         // No entity from outside, nor any DTD: the answers come from the network.
-        "<?xml version=\"1.0\"?><!DOCTYPE feed [<!ENTITY x SYSTEM \"file://" + secret.toUtf8() + "\">]><feed>&x;</feed>",
+        "<?xml version=\"1.0\"?><!DOCTYPE feed [<!ENTITY x SYSTEM \"file://" + secret.toUtf8()
+            + "\">]><feed>&x;</feed>",
         "<?xml version=\"1.0\"?><!DOCTYPE feed [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;\">]><feed>&b;</feed>",
     };
     for (const QByteArray& bytes : cases)
@@ -96,7 +97,8 @@ TEST(MovieAnswer, ReadsTheValuesOfTheLookup)
     EXPECT_EQ(movie.ReleaseDate(), QStringLiteral("1998-01-07"));
     EXPECT_EQ(movie.ProductionYear(), 1997);
     EXPECT_EQ(movie.Runtime(), 6300);
-    EXPECT_EQ(movie.NationalityList(), QStringList({QStringLiteral("France"), QStringLiteral("Belgique"), QStringLiteral("Suisse")}));
+    EXPECT_EQ(movie.NationalityList(),
+        QStringList({QStringLiteral("France"), QStringLiteral("Belgique"), QStringLiteral("Suisse")}));
     EXPECT_EQ(movie.GenreList(), QStringList(QStringLiteral("Drame")));
     EXPECT_EQ(movie.Synopsis(), QStringLiteral("Tout un récit."));
     ASSERT_EQ(movie.castCount(), 3);
@@ -113,7 +115,8 @@ TEST(MovieAnswer, ReadsTheValuesOfTheLookup)
 
 TEST(MovieAnswer, FailingReads)
 {
-    const MovieAnswer bare{movieAnswer("<casting><castMember><person><name>X</name></person><activity/></castMember></casting>")};
+    const MovieAnswer bare{
+        movieAnswer("<casting><castMember><person><name>X</name></person><activity/></castMember></casting>")};
     EXPECT_THROW(bare.Runtime(), Error) << "no runtime";
     EXPECT_THROW(bare.ProductionYear(), Error) << "no production year";
     EXPECT_THROW(bare.Activity(0), Error) << "activity without code";
@@ -121,9 +124,9 @@ TEST(MovieAnswer, FailingReads)
     EXPECT_EQ(bare.NationalityList(), QStringList());
     EXPECT_EQ(bare.Href(), QString());
 
-    const MovieAnswer marked{movieAnswer(
-        "<runtime></runtime><synopsis>Un <b>grand</b> film</synopsis>"
-        "<nationalityList><nationality><i>France</i></nationality></nationalityList>")};
+    const MovieAnswer marked{
+        movieAnswer("<runtime></runtime><synopsis>Un <b>grand</b> film</synopsis>"
+                    "<nationalityList><nationality><i>France</i></nationality></nationalityList>")};
     EXPECT_THROW(marked.Runtime(), Error) << "empty runtime";
     EXPECT_THROW(marked.Synopsis(), Error);
     EXPECT_THROW(marked.NationalityList(), Error);

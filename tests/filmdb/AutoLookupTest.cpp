@@ -20,7 +20,8 @@ using filmarch::test::FakeSearch;
 
 namespace {
 
-const QString connectionLine = QStringLiteral("Fichier non traité par le scan allocine, une erreur de connection est survenu : ");
+const QString connectionLine
+    = QStringLiteral("Fichier non traité par le scan allocine, une erreur de connection est survenu : ");
 const QString noMatchLine = QStringLiteral("Fichier non traité par le scan allocine, aucune correspondance trouvée : ");
 
 struct Filled {
@@ -39,7 +40,8 @@ Filled fill(const QByteArray& inside, const QString& title = QStringLiteral("Tit
 
 QByteArray castMember(const QString& name, int activity, const QString& role = QString())
 {
-    return QStringLiteral("<castMember><person><name>%1</name></person><activity code=\"%2\"/><role>%3</role></castMember>")
+    return QStringLiteral(
+        "<castMember><person><name>%1</name></person><activity code=\"%2\"/><role>%3</role></castMember>")
         .arg(name)
         .arg(activity)
         .arg(role)
@@ -67,8 +69,11 @@ protected:
 TEST(RemplitInfosFilm, RunningTimes)
 {
     const std::vector<std::pair<const char*, QString>> cases = {
-        {"5400", QStringLiteral("1h30min")}, {"3900", QStringLiteral("1h05min")}, {"600", QStringLiteral("0h10min")},
-        {"0", QStringLiteral("0h00min")},    {"7199", QStringLiteral("1h59min")},
+        {"5400", QStringLiteral("1h30min")},
+        {"3900", QStringLiteral("1h05min")},
+        {"600", QStringLiteral("0h10min")},
+        {"0", QStringLiteral("0h00min")},
+        {"7199", QStringLiteral("1h59min")},
     };
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(fill(QByteArray("<runtime>") + seconds + "</runtime>").infos[InfoDuree], text) << seconds;
@@ -77,15 +82,20 @@ TEST(RemplitInfosFilm, RunningTimes)
 TEST(RemplitInfosFilm, RatingsReadWithADotWhateverTheLocale)
 {
     const std::vector<std::pair<const char*, QString>> cases = {
-        {"3.5", QStringLiteral("4")}, {"2.44", QStringLiteral("2")}, {"4", QStringLiteral("4")},
-        {"2.5", QStringLiteral("3")}, {"0.4", QStringLiteral("0")},  {"4.75", QStringLiteral("5")},
-        {"n/a", QString()},           {"", QString()},
+        {"3.5", QStringLiteral("4")},
+        {"2.44", QStringLiteral("2")},
+        {"4", QStringLiteral("4")},
+        {"2.5", QStringLiteral("3")},
+        {"0.4", QStringLiteral("0")},
+        {"4.75", QStringLiteral("5")},
+        {"n/a", QString()},
+        {"", QString()},
     };
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     for (const auto& [rating, note] : cases) {
         const Filled filled = fill(QByteArray("<statistics><pressRating>") + rating + "</pressRating><userRating>"
-                                   + rating + "</userRating></statistics>");
+            + rating + "</userRating></statistics>");
         EXPECT_EQ(filled.infos[InfoNotePresse], note) << rating;
         EXPECT_EQ(filled.infos[InfoNoteSpectateurs], note) << rating;
     }
@@ -100,8 +110,9 @@ TEST(RemplitInfosFilm, JoinedListsAndTheElevenMemberActorWindow)
     QByteArray cast = castMember(QStringLiteral("Réalisatrice"), 8002);
     for (int i = 1; i <= 12; ++i)
         cast += castMember(QStringLiteral("Acteur %1").arg(i), 8001, QStringLiteral("Rôle %1").arg(i));
-    const Filled filled = fill("<casting>" + cast + "</casting><nationalityList><nationality>France</nationality>"
-                               "<nationality>Belgique</nationality></nationalityList><genreList/>");
+    const Filled filled = fill("<casting>" + cast
+        + "</casting><nationalityList><nationality>France</nationality>"
+          "<nationality>Belgique</nationality></nationalityList><genreList/>");
     EXPECT_EQ(filled.infos[InfoRealisateur], QStringLiteral("Réalisatrice"));
     QStringList actors;
     for (int i = 1; i <= 10; ++i)
@@ -112,8 +123,8 @@ TEST(RemplitInfosFilm, JoinedListsAndTheElevenMemberActorWindow)
     EXPECT_TRUE(filled.complete);
 
     const Filled two = fill("<casting>" + castMember(QStringLiteral("A"), 8001, QStringLiteral("Jean"))
-                            + castMember(QStringLiteral("X"), 8003) + castMember(QStringLiteral("B"), 8001)
-                            + castMember(QStringLiteral("D1"), 8002) + castMember(QStringLiteral("D2"), 8002) + "</casting>");
+        + castMember(QStringLiteral("X"), 8003) + castMember(QStringLiteral("B"), 8001)
+        + castMember(QStringLiteral("D1"), 8002) + castMember(QStringLiteral("D2"), 8002) + "</casting>");
     EXPECT_EQ(two.infos[InfoActeurs], QStringLiteral("A(Jean), B()"));
     EXPECT_EQ(two.infos[InfoRealisateur], QStringLiteral("D1, D2"));
 }
@@ -134,8 +145,9 @@ TEST(RemplitInfosFilm, WhatCannotBeReadCostsItsOwnSlotOnly)
     EXPECT_EQ(filled.infos[InfoAffiche], QStringLiteral("http://p/a.jpg"));
     EXPECT_EQ(filled.log, QStringList(QStringLiteral("Erreur de récupération du synopsis : Titre")));
     EXPECT_FALSE(filled.complete) << "a cast member without activity code";
-    EXPECT_EQ(fill("<release><releaseDate>98</releaseDate></release><productionYear>1997</productionYear>").infos[InfoAnneeSortie],
-              QStringLiteral("98"));
+    EXPECT_EQ(fill("<release><releaseDate>98</releaseDate></release><productionYear>1997</productionYear>")
+                  .infos[InfoAnneeSortie],
+        QStringLiteral("98"));
 }
 
 TEST_F(AutoLookupTest, TakesTheLastFilmOfTheYearElseTheFirst)
@@ -146,8 +158,8 @@ TEST_F(AutoLookupTest, TakesTheLastFilmOfTheYearElseTheFirst)
         films[i].productionYear = years[i];
     service.addSearch("MATRIX", {films, {}, -1});
 
-    const std::vector<std::pair<QString, int>> cases = {
-        {QString(), 0}, {QStringLiteral("1999"), 3}, {QStringLiteral("2003"), 2}, {QStringLiteral("1950"), 0}};
+    const std::vector<std::pair<QString, int>> cases
+        = {{QString(), 0}, {QStringLiteral("1999"), 3}, {QStringLiteral("2003"), 2}, {QStringLiteral("1950"), 0}};
     for (const auto& [year, chosen] : cases) {
         const LookupOutcome outcome = RechercheAuto(client, QStringLiteral("Matrix"), year);
         EXPECT_EQ(outcome.code, 0) << year.toStdString();
@@ -189,7 +201,8 @@ TEST_F(AutoLookupTest, ProbeCountAndItsSecondEntry)
         {QStringLiteral("Court"), 0, 12, "/rest/v3/movie?code=1004"},
     };
     for (const Case& c : cases) {
-        const LookupOutcome outcome = RechercheAuto(client, c.title, c.title == QStringLiteral("Court") ? QStringLiteral("1994") : QString());
+        const LookupOutcome outcome
+            = RechercheAuto(client, c.title, c.title == QStringLiteral("Court") ? QStringLiteral("1994") : QString());
         EXPECT_EQ(outcome.code, c.code) << c.title.toStdString();
         EXPECT_EQ(outcome.NbrFilms, c.NbrFilms) << c.title.toStdString();
         // The movie request shown by its code only.
@@ -236,7 +249,8 @@ TEST_F(AutoLookupTest, ServiceShapedAnswerFillsEverySlot)
     film.productionYear = 1998;
     film.releaseDate = "1998-04-15";
     film.posterHref = service.posterUrl("diner.jpg").toStdString();
-    film.cast = {{"Francis Veber", 8002, ""}, {"Jacques Villeret", 8001, "François Pignon"}, {"Thierry Lhermitte", 8001, "Pierre Brochant"}};
+    film.cast = {{"Francis Veber", 8002, ""}, {"Jacques Villeret", 8001, "François Pignon"},
+        {"Thierry Lhermitte", 8001, "Pierre Brochant"}};
     film.nationalities = {"France"};
     film.genres = {"Comédie"};
     film.runtime = 4800;
@@ -247,12 +261,12 @@ TEST_F(AutoLookupTest, ServiceShapedAnswerFillsEverySlot)
 
     const LookupOutcome outcome = RechercheAuto(client, QStringLiteral("Le Dîner de cons"), QStringLiteral("1998"));
     ASSERT_EQ(outcome.code, 0);
-    const InfosFilmAllo expected = {
-        QStringLiteral("Le Dîner de cons"), QStringLiteral("Le Dîner de cons"), QStringLiteral("1998"),
-        QStringLiteral("Francis Veber"), QStringLiteral("1998"), QStringLiteral("France"), QStringLiteral("Comédie"),
-        QStringLiteral("Jacques Villeret(François Pignon), Thierry Lhermitte(Pierre Brochant)"), QStringLiteral("1h20min"),
-        QStringLiteral("Chaque mercredi, un dîner.\r\nCe soir-là, rien ne va."), QStringLiteral("4"), QStringLiteral("4"),
-        service.posterUrl("diner.jpg")};
+    const InfosFilmAllo expected = {QStringLiteral("Le Dîner de cons"), QStringLiteral("Le Dîner de cons"),
+        QStringLiteral("1998"), QStringLiteral("Francis Veber"), QStringLiteral("1998"), QStringLiteral("France"),
+        QStringLiteral("Comédie"),
+        QStringLiteral("Jacques Villeret(François Pignon), Thierry Lhermitte(Pierre Brochant)"),
+        QStringLiteral("1h20min"), QStringLiteral("Chaque mercredi, un dîner.\r\nCe soir-là, rien ne va."),
+        QStringLiteral("4"), QStringLiteral("4"), service.posterUrl("diner.jpg")};
     EXPECT_EQ(outcome.infos, expected);
     EXPECT_EQ(outcome.runtimeSeconds, 4800);
     EXPECT_TRUE(outcome.logLines.isEmpty());
@@ -270,9 +284,9 @@ TEST(runningTimeCheck, FlagsAFileFarFromTheFilmsRunningTime)
     const std::vector<Case> cases = {
         {5400, 8160, line.arg(90).arg(136)},
         {8160, 5400, line.arg(136).arg(90)},
-        {6480, 5400, QString()},          // a fifth longer exactly
+        {6480, 5400, QString()}, // a fifth longer exactly
         {6481, 5400, line.arg(108).arg(90)},
-        {2399, 6000, QString()},          // shorter than 40 minutes
+        {2399, 6000, QString()}, // shorter than 40 minutes
         {2400, 6000, line.arg(40).arg(100)},
         {0, 5400, QString()},
         {5400, -1, QString()},

@@ -16,11 +16,20 @@ std::string escaped(const std::string& text)
     std::string out;
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -78,9 +87,8 @@ std::string rawParameter(const std::string& target, const std::string& name)
 FakeFilmDatabase::FakeFilmDatabase()
 {
     picture = std::string("\xFF\xD8\xFF\xE0", 4) + std::string(2000, '\x55') + std::string("\xFF\xD9", 2);
-    const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
-        answer(request, response);
-    };
+    const auto handler
+        = [this](const httplib::Request& request, httplib::Response& response) { answer(request, response); };
     site.server.Get(R"(/.*)", handler);
     site.start();
 }
@@ -106,10 +114,7 @@ std::vector<FakeFilm> FakeFilmDatabase::numberedFilms(int count, int firstCode, 
     return films;
 }
 
-QString FakeFilmDatabase::host() const
-{
-    return site.url("").mid(QStringLiteral("http://").size());
-}
+QString FakeFilmDatabase::host() const { return site.url("").mid(QStringLiteral("http://").size()); }
 
 QString FakeFilmDatabase::posterUrl(const std::string& name) const
 {
@@ -164,8 +169,8 @@ void FakeFilmDatabase::answer(const httplib::Request& request, httplib::Response
         for (const auto& [keyword, search] : searches)
             for (const FakeFilm& film : search.films)
                 if (film.code == code)
-                    return response.set_content(bom + film.movieAnswer.value_or(movieAnswer(film)),
-                                                "application/xml; charset=utf-8");
+                    return response.set_content(
+                        bom + film.movieAnswer.value_or(movieAnswer(film)), "application/xml; charset=utf-8");
         return refuse(404, "movie");
     }
     std::string keyword = rawParameter(request.target, "q");
@@ -173,8 +178,8 @@ void FakeFilmDatabase::answer(const httplib::Request& request, httplib::Response
         return refuse(400, "q");
     keyword = keyword.substr(1, keyword.size() - 2);
     const std::string count = rawParameter(request.target, "count");
-    response.set_content(bom + searchAnswer(keyword, count.empty() ? -1 : std::atoi(count.c_str())),
-                         "application/xml; charset=utf-8");
+    response.set_content(
+        bom + searchAnswer(keyword, count.empty() ? -1 : std::atoi(count.c_str())), "application/xml; charset=utf-8");
 }
 
 std::string FakeFilmDatabase::searchAnswer(const std::string& keyword, int count) const
@@ -183,7 +188,7 @@ std::string FakeFilmDatabase::searchAnswer(const std::string& keyword, int count
     const FakeSearch search = found == searches.end() ? FakeSearch() : found->second;
     const int films = static_cast<int>(search.films.size());
     std::string xml = std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<feed page=\"1\" xmlns=\"")
-                      + serviceNamespace + "\">";
+        + serviceNamespace + "\">";
     xml += "<page>1</page><count>" + std::to_string(count < 0 ? 10 : count) + "</count>";
     std::vector<std::pair<std::string, std::string>> results = search.results;
     if (results.empty())
@@ -211,7 +216,7 @@ std::string FakeFilmDatabase::searchAnswer(const std::string& keyword, int count
 std::string FakeFilmDatabase::movieAnswer(const FakeFilm& film)
 {
     std::string xml = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<movie code=\"")
-                      + std::to_string(film.code) + "\" xmlns=\"" + serviceNamespace + "\">";
+        + std::to_string(film.code) + "\" xmlns=\"" + serviceNamespace + "\">";
     xml += "<movieType code=\"4002\">Long-métrage</movieType>";
     xml += element("originalTitle", film.originalTitle) + element("title", film.title);
     if (film.productionYear)

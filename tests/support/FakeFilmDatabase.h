@@ -37,8 +37,8 @@ struct FakeFilm {
     std::vector<std::string> nationalities;
     std::vector<std::string> genres;
     std::optional<int> runtime; // seconds
-    std::string synopsis;       // XML content as sent: may hold <br/> or other markup
-    std::string pressRating;    // empty leaves it out
+    std::string synopsis; // XML content as sent: may hold <br/> or other markup
+    std::string pressRating; // empty leaves it out
     std::string userRating;
     std::optional<std::string> movieAnswer; // when set, sent instead of the built answer
 };
@@ -57,7 +57,8 @@ public:
     // `keyword` as the client builds it ("HOMME+ON+AIMAIT"), UTF-8. An unknown
     // keyword finds nothing (probe: no film).
     void addSearch(const std::string& keyword, FakeSearch search);
-    // Films numbered 0 .. count-1, codes from `firstCode`, one year each from `firstYear`.
+    // Films numbered 0 .. count-1, codes from `firstCode`, one year each from `firstYear`
+    // (a search for the year firstYear + k prefers film k), each running 1h30min.
     static std::vector<FakeFilm> numberedFilms(int count, int firstCode = 1000, int firstYear = 1990);
 
     QString host() const; // "127.0.0.1:port"
