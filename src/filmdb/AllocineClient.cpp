@@ -95,6 +95,16 @@ QString traiteNomFic(const QString& name)
     return safe;
 }
 
+void downloadPicture(HttpClient& http, const QString& url, const QString& path)
+{
+    QByteArray picture;
+    runOffEventLoop([&] { picture = http.getBytes(url); });
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size() || !file.commit())
+        throw Error(writeError(path, file.errorString()));
+}
+
 bool DelDir(const QString& folder)
 {
     std::error_code error;
@@ -208,12 +218,7 @@ QString AllocineClient::ChargeVignette(const QString& posterUrl, const QString& 
 
 void AllocineClient::downloadPicture(const QString& url, const QString& path)
 {
-    QByteArray picture;
-    transfer([&] { picture = IdHTTP1.getBytes(url); });
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size() || !file.commit())
-        throw Error(writeError(path, file.errorString()));
+    transfer([&] { filmarch::downloadPicture(IdHTTP1, url, path); });
 }
 
 } // namespace filmarch

@@ -20,6 +20,11 @@ QString traiteNomFic(const QString& name);
 // Deletes the folder with all its content. Returns false when something stayed.
 bool DelDir(const QString& folder);
 
+// Downloads a picture to `path` off the event loop, through a temporary file
+// beside it: the file is replaced only by a whole picture (a failed download
+// leaves the previous one). Creates the folder when missing. Throws Error.
+void downloadPicture(HttpClient& http, const QString& url, const QString& path);
+
 // The answers made readable by the XML reader, as text (the byte-order mark
 // removed, the declaration naming windows-1252). A line-break tag in a movie
 // answer becomes a line break of the text it stands in.
@@ -48,8 +53,7 @@ public:
     // CheminImage, or Vide.jpeg when it has no poster. Throws Error.
     QString ChargeVignette(const QString& posterUrl, const QString& originalTitle);
 
-    // Downloads a picture to `path` through a temporary file beside it: the
-    // file is replaced only by a whole picture. Throws Error.
+    // The free downloadPicture through this client's connection.
     void downloadPicture(const QString& url, const QString& path);
 
     // Creates the thumbnail folder when missing.
