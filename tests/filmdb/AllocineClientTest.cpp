@@ -238,4 +238,8 @@ TEST_F(AllocineClientTest, EventsFlowDuringARequestAndASecondRequestWaitsItsTurn
     EXPECT_GT(ticks, 0) << "the event loop ran while the answer was awaited";
     EXPECT_EQ(refusal, QStringLiteral("Une requête vers la base de films est déjà en cours"));
     EXPECT_EQ(service.requests().size(), 1u);
+
+    service.delayMilliseconds = 0;
+    EXPECT_THROW(client.RequeteFilm(QStringLiteral("404")), Error) << "a failure crosses back from the worker";
+    EXPECT_NO_THROW(client.RequeteRecherche(QStringLiteral("ENSUITE"))) << "and the client is free again";
 }
