@@ -31,6 +31,8 @@ void downloadPicture(HttpClient& http, const QString& url, const QString& path);
 QString repairSearchAnswer(QString answer);
 QString repairMovieAnswer(QString answer);
 
+// Requests run off the event loop, one at a time, with 10 s to connect, 30 s
+// for a whole answer and 8 MiB at most; cookies last as long as the client.
 class AllocineClient {
 public:
     static constexpr const char* partnerKey = "Tq7bWx2LpR4nVe8";
@@ -45,7 +47,7 @@ public:
 
     // Send the request, store the repaired answer in ListeRecherche.xml or
     // InfosFilm.xml and return the stored bytes. Throw Error on any failure;
-    // RetourBrutXml then keeps the previous answer.
+    // when the request itself fails, RetourBrutXml keeps the previous answer.
     QByteArray RequeteRecherche(const QString& motcle, int count = -1);
     QByteArray RequeteFilm(const QString& code);
 
