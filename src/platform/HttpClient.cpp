@@ -32,6 +32,9 @@ struct Transfer {
     const std::function<bool(const char*, size_t)>* sink = nullptr;
     QByteArray statusLine; // of the last answer received (redirects replace it)
     bool sinkFailed = false;
+    qint64 maxBodyBytes = 0;
+    qint64 received = 0;
+    bool tooLarge = false;
 };
 
 long responseCode(CURL* curl)
@@ -56,6 +59,11 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     // The body of an error answer is an error page, not the resource: drop it.
     if (responseCode(transfer->curl) >= 400)
         return size * count;
+    transfer->received += static_cast<qint64>(size * count);
+    if (transfer->maxBodyBytes > 0 && transfer->received > transfer->maxBodyBytes) {
+        transfer->tooLarge = true;
+        return 0;
+    }
     if (!(*transfer->sink)(data, size * count)) {
         transfer->sinkFailed = true;
         return 0; // makes libcurl stop with CURLE_WRITE_ERROR
@@ -121,7 +129,7 @@ QString transportMessage(CURLcode code, const QString& url, const char* detail)
 
 } // namespace
 
-HttpClient::HttpClient()
+HttpClient::HttpClient() : connectSeconds(connectTimeoutSeconds)
 {
     initialiseCurlOnce();
     handle = curl_easy_init();
@@ -131,6 +139,13 @@ HttpClient::HttpClient()
     // An empty cookie file switches the cookie engine on without reading any file:
     // cookies live in memory for the life of the handle.
     curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+}
+
+void HttpClient::setLimits(long connect, long answer, qint64 maxBody)
+{
+    connectSeconds = connect;
+    answerSeconds = answer;
+    maxBodyBytes = maxBody;
 }
 
 HttpClient::~HttpClient()
@@ -146,6 +161,7 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink)
     Transfer transfer;
     transfer.curl = curl;
     transfer.sink = &sink;
+    transfer.maxBodyBytes = maxBodyBytes;
 
     curl_slist* headers = curl_slist_append(nullptr, acceptHeader);
     curl_easy_setopt(curl, CURLOPT_URL, address.constData());
@@ -159,7 +175,10 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink)
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectSeconds);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, answerSeconds);
+    // A body announced larger than the bound is refused before it is read.
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBodyBytes));
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stallTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -175,6 +194,8 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink)
     curl_slist_free_all(headers);
 
     if (result != CURLE_OK) {
+        if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
+            throw Error(QStringLiteral("Réponse trop volumineuse (plus de %1 octets) : %2").arg(maxBodyBytes).arg(url));
         if (transfer.sinkFailed)
             throw Error(QStringLiteral("Écriture de la réponse impossible : %1").arg(url));
         throw Error(transportMessage(result, url, detail));

@@ -23,12 +23,20 @@ public:
     // file keeps what was written so far (nothing of an error page) and is closed.
     void getToFile(const QString& url, const QString& path);
 
+    // Bounds for the requests that follow: seconds to connect, seconds for a whole
+    // answer (0: no bound, only a stalled answer is given up), and the largest body
+    // taken (0: no bound). A larger body fails the request.
+    void setLimits(long connectSeconds, long answerSeconds, qint64 maxBodyBytes);
+
 private:
     using BodySink = std::function<bool(const char* data, size_t size)>;
     // Runs one GET; returns the Content-Type of the final answer. Throws Error.
     QByteArray perform(const QString& url, const BodySink& sink);
 
     void* handle; // CURL*
+    long connectSeconds;
+    long answerSeconds = 0;
+    qint64 maxBodyBytes = 0;
 };
 
 } // namespace filmarch

@@ -1,5 +1,5 @@
 // The HTTP client against a real server on the loopback interface.
-#include "LoopbackServer.h"
+#include "support/LoopbackServer.h"
 
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
@@ -14,8 +14,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 
 using filmarch::Error;
 using filmarch::HttpClient;
@@ -195,4 +197,43 @@ TEST_F(HttpClientTest, SendsFixedHeadersKeepsCookiesAndIgnoresProxySettings)
     };
     std::lock_guard guard(lock);
     EXPECT_EQ(received, expected);
+}
+
+TEST_F(HttpClientTest, LimitsRefuseLargeBodiesAndSlowAnswers)
+{
+    const std::string body(1000, 'x');
+    site.server.Get("/annonce", [&](const httplib::Request&, httplib::Response& answer) {
+        answer.set_content(body, "image/jpeg"); // its length announced
+    });
+    site.server.Get("/flux", [&](const httplib::Request&, httplib::Response& answer) {
+        answer.set_chunked_content_provider("image/jpeg", [&](size_t, httplib::DataSink& sink) {
+            sink.write(body.data(), body.size());
+            sink.done();
+            return true;
+        });
+    });
+    site.server.Get("/lent", [](const httplib::Request&, httplib::Response& answer) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        answer.set_content("tard", "text/plain");
+    });
+    site.start();
+
+    HttpClient client;
+    client.setLimits(10, 1, 999);
+    for (const char* path : {"/annonce", "/flux"}) {
+        try {
+            client.getBytes(site.url(path));
+            ADD_FAILURE() << path;
+        } catch (const Error& error) {
+            EXPECT_TRUE(error.message().startsWith(QStringLiteral("Réponse trop volumineuse"))) << error.message().toStdString();
+        }
+    }
+    try {
+        client.getText(site.url("/lent"));
+        ADD_FAILURE() << "no time-out";
+    } catch (const Error& error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Le serveur ne répond pas"))) << error.message().toStdString();
+    }
+    client.setLimits(10, 0, 1000);
+    EXPECT_EQ(client.getBytes(site.url("/flux")).size(), 1000);
 }

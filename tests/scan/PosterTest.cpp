@@ -2,7 +2,7 @@
 #include "support/ScanHarness.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
-#include "platform/LoopbackServer.h"
+#include "support/LoopbackServer.h"
 #include "support/VideoFixtures.h"
 
 #include <QFileInfo>
