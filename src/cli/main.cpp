@@ -4,6 +4,7 @@
 #include "app/ScanRun.h"
 #include "app/Settings.h"
 #include "app/UserDialogs.h"
+#include "cli/SyncCommands.h"
 #include "cli/TerminalProgress.h"
 #include "media/MediaInfoDll.h"
 #include "platform/HttpClient.h"
@@ -69,12 +70,15 @@ struct Arguments {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (const std::optional<int> status = runSyncCommand(app.arguments().mid(1), QCoreApplication::applicationDirPath()))
+        return *status;
     Arguments args;
     QStringList positional;
     const QStringList argList = app.arguments().mid(1);
     for (const QString& a : argList) {
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(kUsage, stdout);
+            std::fputs(syncUsage(), stdout);
             return 0;
         } else if (a == QLatin1String("-r") || a == QLatin1String("--sous-repertoires")) {
             args.sousRepertoires = 1;
