@@ -9,10 +9,9 @@ namespace filmarch {
 
 // Runs the command when `arguments` (without the program's name) ask for one
 // and returns its exit status; returns nothing for any other command line.
-std::optional<int> runSyncCommand(const QStringList &arguments,
-                                  const QString &appDir);
+std::optional<int> runSyncCommand(const QStringList& arguments, const QString& appDir);
 
 // The lines of --help about these commands.
-const char *syncUsage();
+const char* syncUsage();
 
 } // namespace filmarch

@@ -6,12 +6,12 @@
 namespace filmarch {
 
 struct SyncFolders {
-  QString DernierRepRef;
-  QString DernierRepSauv;
+    QString DernierRepRef;
+    QString DernierRepSauv;
 };
 
-SyncFolders readSyncFolders(const QString &appDir);
+SyncFolders readSyncFolders(const QString& appDir);
 // Every other section and key of the file stays as it is.
-void writeSyncFolders(const QString &appDir, const SyncFolders &folders);
+void writeSyncFolders(const QString& appDir, const SyncFolders& folders);
 
 } // namespace filmarch

@@ -11,24 +11,24 @@ class TFCopieEnCours;
 namespace filmarch {
 
 class TFCopieEnCours : public QDialog {
-  Q_OBJECT
+    Q_OBJECT
 public:
-  // `stop` is the flag of the copy task that "Arrêter" sets.
-  TFCopieEnCours(bool &stop, QWidget *parent);
-  ~TFCopieEnCours() override;
+    // `stop` is the flag of the copy task that "Arrêter" sets.
+    TFCopieEnCours(bool& stop, QWidget* parent);
+    ~TFCopieEnCours() override;
 
-  void setPosition(int percent);
+    void setPosition(int percent);
 
 public slots:
-  void BtArretClick();
-  void reject() override;
+    void BtArretClick();
+    void reject() override;
 
 protected:
-  void closeEvent(QCloseEvent *event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-  std::unique_ptr<Ui::TFCopieEnCours> ui;
-  bool &stop;
+    std::unique_ptr<Ui::TFCopieEnCours> ui;
+    bool& stop;
 };
 
 } // namespace filmarch

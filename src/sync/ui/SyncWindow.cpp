@@ -15,193 +15,200 @@
 
 namespace filmarch {
 
-TSynch::TSynch(const QString &applicationDir, UserDialogs &userDialogs,
-               Journal &journal, QWidget *mainWindow)
-    : QWidget(nullptr), ui(std::make_unique<Ui::TSynch>()),
-      appDir(applicationDir), dialogs(userDialogs), Form1(mainWindow),
-      synchro(SyncContext{applicationDir, &userDialogs, &journal, this}) {
-  ui->setupUi(this);
+TSynch::TSynch(const QString& applicationDir, UserDialogs& userDialogs, Journal& journal, QWidget* mainWindow)
+    : QWidget(nullptr), ui(std::make_unique<Ui::TSynch>()), appDir(applicationDir), dialogs(userDialogs),
+      Form1(mainWindow), synchro(SyncContext{applicationDir, &userDialogs, &journal, this})
+{
+    ui->setupUi(this);
 
-  nonSauvModel = new SyncListModel(synchro.LVFichiersNonSauv, this);
-  manquantsModel = new SyncListModel(synchro.LVFichiersManquants, this);
-  const auto setUpList = [this](QTreeView *view, SyncListModel *model,
-                                QAction *tick, QAction *untick) {
-    view->setModel(model);
-    view->setColumnHidden(1, true); // "Chemin"
-    auto *menu = new QMenu(view);
-    menu->addAction(tick);
-    menu->addAction(untick);
-    connect(view, &QWidget::customContextMenuRequested, menu,
-            [view, menu](const QPoint &at) {
-              menu->popup(view->viewport()->mapToGlobal(at));
-            });
-    connect(tick, &QAction::triggered, this,
-            [this, tick] { CocherTout(tick); });
-    connect(untick, &QAction::triggered, this,
-            [this, untick] { DeCocherTout(untick); });
-    return menu;
-  };
-  nonSauvMenu = setUpList(ui->LVFichiersNonSauv, nonSauvModel,
-                          ui->PopCocherNonSauv, ui->PopDecocherNonSauv);
-  manquantsMenu = setUpList(ui->LVFichiersManquants, manquantsModel,
-                            ui->PopCocherManquant, ui->PopDecocherManquant);
-  nonSauvMenu->setObjectName(QStringLiteral("PopupNonSauv"));
-  manquantsMenu->setObjectName(QStringLiteral("PopupManquants"));
+    nonSauvModel = new SyncListModel(synchro.LVFichiersNonSauv, this);
+    manquantsModel = new SyncListModel(synchro.LVFichiersManquants, this);
+    const auto setUpList = [this](QTreeView* view, SyncListModel* model, QAction* tick, QAction* untick) {
+        view->setModel(model);
+        view->setColumnHidden(1, true);   // "Chemin"
+        auto* menu = new QMenu(view);
+        menu->addAction(tick);
+        menu->addAction(untick);
+        connect(view, &QWidget::customContextMenuRequested, menu,
+                [view, menu](const QPoint& at) { menu->popup(view->viewport()->mapToGlobal(at)); });
+        connect(tick, &QAction::triggered, this, [this, tick] { CocherTout(tick); });
+        connect(untick, &QAction::triggered, this, [this, untick] { DeCocherTout(untick); });
+        return menu;
+    };
+    nonSauvMenu = setUpList(ui->LVFichiersNonSauv, nonSauvModel, ui->PopCocherNonSauv, ui->PopDecocherNonSauv);
+    manquantsMenu = setUpList(ui->LVFichiersManquants, manquantsModel, ui->PopCocherManquant, ui->PopDecocherManquant);
+    nonSauvMenu->setObjectName(QStringLiteral("PopupNonSauv"));
+    manquantsMenu->setObjectName(QStringLiteral("PopupManquants"));
 
-  connect(ui->BtParcoursRepRef, &QPushButton::clicked, this,
-          &TSynch::BtParcoursRepRefClick);
-  connect(ui->BtParcoursRepSauv, &QPushButton::clicked, this,
-          &TSynch::BtParcoursRepSauvClick);
-  connect(ui->BtLanceAnalyse, &QPushButton::clicked, this,
-          &TSynch::BtLanceAnalyseClick);
-  connect(ui->BtLancerActions, &QPushButton::clicked, this,
-          &TSynch::BtLancerActionsClick);
-  connect(ui->BtFermer, &QPushButton::clicked, this, &TSynch::BtFermerClick);
+    connect(ui->BtParcoursRepRef, &QPushButton::clicked, this, &TSynch::BtParcoursRepRefClick);
+    connect(ui->BtParcoursRepSauv, &QPushButton::clicked, this, &TSynch::BtParcoursRepSauvClick);
+    connect(ui->BtLanceAnalyse, &QPushButton::clicked, this, &TSynch::BtLanceAnalyseClick);
+    connect(ui->BtLancerActions, &QPushButton::clicked, this, &TSynch::BtLancerActionsClick);
+    connect(ui->BtFermer, &QPushButton::clicked, this, &TSynch::BtFermerClick);
 
-  FSynchOnCreate();
+    FSynchOnCreate();
 }
 
-TSynch::~TSynch() { FSynchOnDestroy(); }
-
-void TSynch::FSynchOnCreate() {
-  try {
-    const SyncFolders folders = readSyncFolders(appDir);
-    ui->EdCheminRepRef->setText(folders.DernierRepRef);
-    ui->EdCheminRepSauv->setText(folders.DernierRepSauv);
-  } catch (const Error &e) {
-    dialogs.showError(e.message());
-  }
+TSynch::~TSynch()
+{
+    FSynchOnDestroy();
 }
 
-void TSynch::FSynchOnDestroy() {
-  try {
-    writeSyncFolders(appDir,
-                     {ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text()});
-  } catch (const Error &e) {
-    dialogs.showError(e.message());
-  }
+void TSynch::FSynchOnCreate()
+{
+    try {
+        const SyncFolders folders = readSyncFolders(appDir);
+        ui->EdCheminRepRef->setText(folders.DernierRepRef);
+        ui->EdCheminRepSauv->setText(folders.DernierRepSauv);
+    } catch (const Error& e) {
+        dialogs.showError(e.message());
+    }
 }
 
-void TSynch::BtParcoursRepRefClick() {
-  ui->EdCheminRepRef->clear();
-  ui->EdCheminRepRef->setText(dialogs.chooseFolder(
-      QStringLiteral("Sélection du répertoire référence")));
+void TSynch::FSynchOnDestroy()
+{
+    try {
+        writeSyncFolders(appDir, {ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text()});
+    } catch (const Error& e) {
+        dialogs.showError(e.message());
+    }
 }
 
-void TSynch::BtParcoursRepSauvClick() {
-  ui->EdCheminRepSauv->clear();
-  ui->EdCheminRepSauv->setText(dialogs.chooseFolder(
-      QStringLiteral("Sélection du répertoire de sauvegarde")));
+void TSynch::BtParcoursRepRefClick()
+{
+    ui->EdCheminRepRef->clear();
+    ui->EdCheminRepRef->setText(dialogs.chooseFolder(QStringLiteral("Sélection du répertoire référence")));
 }
 
-void TSynch::BtLanceAnalyseClick() {
-  busy = true;
-  const AnalysisOutcome outcome = synchro.BtLanceAnalyseClick(
-      ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text(),
-      ui->CbAnalyseSousRep->isChecked());
-  busy = false;
-  if (outcome == AnalysisOutcome::MissingField)
-    return;
-  ui->Label5->hide();
-  if (outcome != AnalysisOutcome::Done)
-    return;
-  ui->BtFermer->setEnabled(false);
-  ui->BtFermer->hide();
-  ui->BtLancerActions->setEnabled(true);
-  ui->BtLancerActions->show();
-  ui->CbCopieNonSauv->setEnabled(true);
-  ui->RbVrac->setEnabled(true);
-  ui->RbRespectArbor->setEnabled(true);
-  // With nothing in the reference, every backup file would look absent.
-  ui->CbFichiersManquants->setEnabled(synchro.deletionAllowed());
-  if (!synchro.deletionAllowed())
-    ui->CbFichiersManquants->setChecked(false);
+void TSynch::BtParcoursRepSauvClick()
+{
+    ui->EdCheminRepSauv->clear();
+    ui->EdCheminRepSauv->setText(dialogs.chooseFolder(QStringLiteral("Sélection du répertoire de sauvegarde")));
 }
 
-void TSynch::BtLancerActionsClick() {
-  busy = true;
-  synchro.BtLancerActionsClick({ui->CbCopieNonSauv->isChecked(),
-                                ui->RbRespectArbor->isChecked(),
-                                ui->CbFichiersManquants->isChecked()});
-  busy = false;
+void TSynch::BtLanceAnalyseClick()
+{
+    busy = true;
+    const AnalysisOutcome outcome = synchro.BtLanceAnalyseClick(ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text(),
+                                                                ui->CbAnalyseSousRep->isChecked());
+    busy = false;
+    if (outcome == AnalysisOutcome::MissingField)
+        return;
+    ui->Label5->hide();
+    if (outcome != AnalysisOutcome::Done)
+        return;
+    ui->BtFermer->setEnabled(false);
+    ui->BtFermer->hide();
+    ui->BtLancerActions->setEnabled(true);
+    ui->BtLancerActions->show();
+    ui->CbCopieNonSauv->setEnabled(true);
+    ui->RbVrac->setEnabled(true);
+    ui->RbRespectArbor->setEnabled(true);
+    // With nothing in the reference, every backup file would look absent.
+    ui->CbFichiersManquants->setEnabled(synchro.deletionAllowed());
+    if (!synchro.deletionAllowed())
+        ui->CbFichiersManquants->setChecked(false);
 }
 
-void TSynch::BtFermerClick() { close(); }
-
-void TSynch::closeEvent(QCloseEvent *event) {
-  if (busy) {
-    event->ignore();
-    return;
-  }
-  // The main window is enabled again when this window is destroyed.
-  if (Form1) {
-    Form1->raise();
-    Form1->activateWindow();
-  }
-  event->accept();
+void TSynch::BtLancerActionsClick()
+{
+    busy = true;
+    synchro.BtLancerActionsClick(
+        {ui->CbCopieNonSauv->isChecked(), ui->RbRespectArbor->isChecked(), ui->CbFichiersManquants->isChecked()});
+    busy = false;
 }
 
-void TSynch::CocherTout(QObject *Sender) {
-  const bool nonSauv =
-      Sender && Sender->objectName() == ui->PopCocherNonSauv->objectName();
-  (nonSauv ? nonSauvModel : manquantsModel)->setAllChecked(true);
+void TSynch::BtFermerClick()
+{
+    close();
 }
 
-void TSynch::DeCocherTout(QObject *Sender) {
-  const bool nonSauv =
-      Sender && Sender->objectName() == ui->PopDecocherNonSauv->objectName();
-  (nonSauv ? nonSauvModel : manquantsModel)->setAllChecked(false);
+void TSynch::closeEvent(QCloseEvent* event)
+{
+    if (busy) {
+        event->ignore();
+        return;
+    }
+    // The main window is enabled again when this window is destroyed.
+    if (Form1) {
+        Form1->raise();
+        Form1->activateWindow();
+    }
+    event->accept();
 }
 
-void TSynch::listsAboutToChange() {
-  nonSauvModel->beginChange();
-  manquantsModel->beginChange();
+void TSynch::CocherTout(QObject* Sender)
+{
+    const bool nonSauv = Sender && Sender->objectName() == ui->PopCocherNonSauv->objectName();
+    (nonSauv ? nonSauvModel : manquantsModel)->setAllChecked(true);
 }
 
-void TSynch::listsChanged() {
-  nonSauvModel->endChange();
-  manquantsModel->endChange();
+void TSynch::DeCocherTout(QObject* Sender)
+{
+    const bool nonSauv = Sender && Sender->objectName() == ui->PopDecocherNonSauv->objectName();
+    (nonSauv ? nonSauvModel : manquantsModel)->setAllChecked(false);
 }
 
-void TSynch::copyStarted() {
-  FCopieEnCours = new TFCopieEnCours(synchro.stop, this);
-  FCopieEnCours->show();
+void TSynch::listsAboutToChange()
+{
+    nonSauvModel->beginChange();
+    manquantsModel->beginChange();
 }
 
-void TSynch::copyCaption(const QString &caption) {
-  if (FCopieEnCours)
-    FCopieEnCours->setWindowTitle(caption);
+void TSynch::listsChanged()
+{
+    nonSauvModel->endChange();
+    manquantsModel->endChange();
 }
 
-void TSynch::setPosition(int percent) {
-  if (FCopieEnCours)
-    FCopieEnCours->setPosition(percent);
+void TSynch::copyStarted()
+{
+    FCopieEnCours = new TFCopieEnCours(synchro.stop, this);
+    FCopieEnCours->show();
 }
 
-void TSynch::processEvents() { QCoreApplication::processEvents(); }
-
-void TSynch::copyFinished() {
-  delete FCopieEnCours.data();
-  raise();
-  activateWindow();
+void TSynch::copyCaption(const QString& caption)
+{
+    if (FCopieEnCours)
+        FCopieEnCours->setWindowTitle(caption);
 }
 
-bool TSynch::confirmDeletion() {
-  TConfirmSuppr window(this);
-  FConfirmSuppr = &window;
-  const bool confirm = window.ask();
-  FConfirmSuppr = nullptr;
-  raise();
-  activateWindow();
-  return confirm;
+void TSynch::setPosition(int percent)
+{
+    if (FCopieEnCours)
+        FCopieEnCours->setPosition(percent);
 }
 
-void TSynch::taskFinished() {
-  ui->Label5->show();
-  ui->BtLancerActions->hide();
-  ui->BtLancerActions->setEnabled(false);
-  ui->BtFermer->show();
-  ui->BtFermer->setEnabled(true);
+void TSynch::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void TSynch::copyFinished()
+{
+    delete FCopieEnCours.data();
+    raise();
+    activateWindow();
+}
+
+bool TSynch::confirmDeletion()
+{
+    TConfirmSuppr window(this);
+    FConfirmSuppr = &window;
+    const bool confirm = window.ask();
+    FConfirmSuppr = nullptr;
+    raise();
+    activateWindow();
+    return confirm;
+}
+
+void TSynch::taskFinished()
+{
+    ui->Label5->show();
+    ui->BtLancerActions->hide();
+    ui->BtLancerActions->setEnabled(false);
+    ui->BtFermer->show();
+    ui->BtFermer->setEnabled(true);
 }
 
 } // namespace filmarch
