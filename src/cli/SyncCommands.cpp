@@ -47,11 +47,11 @@ const char* const kSyncUsage = "\n"
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void onInterrupt(int)
+void onInterrupt(int sig)
 {
     interrupted = 1;
     // A second Ctrl-C ends the program at once.
-    std::signal(SIGINT, SIG_DFL);
+    std::signal(sig, SIG_DFL);
 }
 
 void printError(const QString& text)
@@ -214,7 +214,9 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const QString& a
         return 0;
     for (SyncEntry& e : tool.LVFichiersNonSauv)
         e.checked = true;
-    std::signal(SIGINT, onInterrupt);
+    // A closed terminal or a plain kill also abandons the file in hand cleanly.
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(sig, onInterrupt);
     const CopyReport report = tool.copyTask(!vrac);
     view.clearLine();
     if (!report.failures.isEmpty())

@@ -110,6 +110,8 @@ CopyReport SyncTool::copyTask(bool keepTree)
         ctx.view->copyStarted();
 
     const QByteArray backupRoot = QFile::encodeName(backup);
+    // A backup folder gone since the analysis (an unmounted disk) is not made again.
+    const bool backupThere = QFileInfo(backup).isDir();
     std::vector<bool> gone(LVFichiersNonSauv.size());
     int k = 0;
     for (int i = static_cast<int>(LVFichiersNonSauv.size()) - 1; i >= 0; --i) {
@@ -127,9 +129,12 @@ CopyReport SyncTool::copyTask(bool keepTree)
         const QByteArray dst = copyDestination(entry, backup, keepTree);
         const QByteArray dstFolder = dst.left(dst.lastIndexOf('/') + 1);
         std::error_code error;
-        std::filesystem::create_directories(dstFolder.toStdString(), error);
+        if (backupThere)
+            std::filesystem::create_directories(dstFolder.toStdString(), error);
         CopyOutcome outcome;
-        if (error)
+        if (!backupThere)
+            outcome.reason = QStringLiteral("le répertoire de sauvegarde n'existe plus");
+        else if (error)
             outcome.reason = QString::fromStdString(error.message());
         else if (!isInsideFolder(dstFolder, backupRoot))
             outcome.reason = QStringLiteral("la destination sort du répertoire de sauvegarde");

@@ -130,6 +130,17 @@ TEST_F(Actions, FailedCopiesAreLoggedWithTheirPathAndLeaveNothingBehind)
     EXPECT_TRUE(logged(QStringLiteral("        5 fichiers copiès de ") + ref()));
 }
 
+TEST_F(Actions, ABackupFolderGoneSinceTheAnalysisIsNotMadeAgain)
+{
+    makeFiles({"ref/SF/a.mkv"});
+    analyse(true);
+    QDir(save()).removeRecursively();
+    copyAll(true);
+    EXPECT_FALSE(QFileInfo::exists(save()));
+    EXPECT_TRUE(logged(QStringLiteral("        Echec de la copie de ") + path(QStringLiteral("ref/SF/a.mkv"))
+                       + QStringLiteral(" : le répertoire de sauvegarde n'existe plus")));
+}
+
 TEST_F(Actions, DeletionWaitsForTheConfirmation)
 {
     makeFiles({"ref/a.mkv", "save/a.mkv", "save/b.mkv", "save/c.mkv"});

@@ -10,8 +10,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScreen>
 
 namespace filmarch {
 
@@ -20,6 +22,8 @@ TSynch::TSynch(const QString& applicationDir, UserDialogs& userDialogs, Journal&
       Form1(mainWindow), synchro(SyncContext{applicationDir, &userDialogs, &journal, this})
 {
     ui->setupUi(this);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     nonSauvModel = new SyncListModel(synchro.LVFichiersNonSauv, this);
     manquantsModel = new SyncListModel(synchro.LVFichiersManquants, this);
