@@ -62,11 +62,6 @@ const std::vector<StoredOption>& storedOptions()
     return table;
 }
 
-QString optionsIniPath(const QString& appDir)
-{
-    return QDir(appDir).filePath(QStringLiteral("options.ini"));
-}
-
 void readOptions(const IniFile& ini, OptionControls& controls)
 {
     for (const StoredOption& option : storedOptions()) {
@@ -109,13 +104,6 @@ ScanOptions scanOptionsOf(const OptionControls& c)
     o.CbAlloAuto = c.boxEnabled(B::CbAlloAuto) && c.box(B::CbAlloAuto);
     o.CbAlloManu = c.boxEnabled(B::CbAlloManu) && c.box(B::CbAlloManu);
     return o;
-}
-
-void updateIniFile(const QString& path, const std::function<void(IniFile&)>& change)
-{
-    IniFile ini = IniFile::load(path);
-    change(ini);
-    ini.save(path);
 }
 
 OptionValues::OptionValues() = default;

@@ -44,8 +44,6 @@ struct StoredOption {
 // Every stored option, in the order of reading and writing.
 const std::vector<StoredOption>& storedOptions();
 
-QString optionsIniPath(const QString& appDir);
-
 // Sets every control from `ini`: a missing key, or a Boolean that is not an
 // integer text, gives the key's default.
 void readOptions(const IniFile& ini, OptionControls& controls);
@@ -55,10 +53,6 @@ void writeOptions(IniFile& ini, const OptionControls& controls);
 // The scan options as a run sees them; a lookup mode counts only when its
 // box is both enabled and checked.
 ScanOptions scanOptionsOf(const OptionControls& controls);
-
-// Loads the file, lets `change` edit it and saves it, keeping every other
-// section and key. Throws Error (with a French message) on failure.
-void updateIniFile(const QString& path, const std::function<void(IniFile&)>& change);
 
 // The option controls without a window: the rules model and the texts.
 class OptionValues : public OptionControls {

@@ -5,6 +5,7 @@
 #include "scan/ScanRun.h"
 #include "app/Settings.h"
 #include "core/UserDialogs.h"
+#include "cli/SyncCommands.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
 #include "media/MediaInfoDll.h"
@@ -89,6 +90,8 @@ int main(int argc, char** argv)
     // A reader that goes away (| head, quitting less) must not end the run
     // half-way: lines that cannot be printed are dropped, the run goes on.
     std::signal(SIGPIPE, SIG_IGN);
+    if (const std::optional<int> status = runSyncCommand(app.arguments().mid(1), QCoreApplication::applicationDirPath()))
+        return *status;
     Arguments args;
     QStringList positional;
     const QStringList argList = app.arguments().mid(1);
@@ -100,6 +103,7 @@ int main(int argc, char** argv)
             optionsEnded = true;
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(kUsage, stdout);
+            std::fputs(syncUsage(), stdout);
             return 0;
         } else if (a == QLatin1String("-r") || a == QLatin1String("--sous-repertoires")) {
             args.sousRepertoires = 1;

@@ -143,4 +143,11 @@ void IniFile::setValue(const QString& section, const QString& key, const QString
     s->lines.insert(at, entry);
 }
 
+void updateIniFile(const QString& path, const std::function<void(IniFile&)>& change)
+{
+    IniFile ini = IniFile::load(path);
+    change(ini);
+    ini.save(path);
+}
+
 } // namespace filmarch

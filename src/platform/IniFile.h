@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace filmarch {
@@ -43,5 +44,9 @@ private:
 
     QList<Section> sections;
 };
+
+// Loads the file, lets `change` edit it and saves it, keeping every other
+// section and key. Throws Error (with a French message) on failure.
+void updateIniFile(const QString& path, const std::function<void(IniFile&)>& change);
 
 } // namespace filmarch

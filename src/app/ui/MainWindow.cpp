@@ -8,6 +8,7 @@
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 #include "platform/ToolLocator.h"
+#include "sync/ui/SyncWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -158,6 +159,7 @@ TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormSca
     FormScanEnCours.setParent(this, FormScanEnCours.windowFlags());
 
     bindRules();
+    createSynchro = [this] { return new TSynch(appDir, dialogs, journal, this); };
     FormCreate(tools);
 }
 

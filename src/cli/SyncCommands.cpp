@@ -1,0 +1,227 @@
+#include "cli/SyncCommands.h"
+
+#include "core/Journal.h"
+#include "core/UserDialogs.h"
+#include "sync/SyncTool.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace filmarch {
+
+namespace {
+
+const char* const kSyncUsage = "\n"
+                               "       filmarch-cli --comparer [-r | -R] REFERENCE SAUVEGARDE\n"
+                               "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
+                               "\n"
+                               "Synchronisation d'un répertoire de référence et d'un répertoire de "
+                               "sauvegarde, fichiers comparés\n"
+                               "par leur nom :\n"
+                               "  --comparer   écrit une ligne \"+ \" suivie du chemin complet pour "
+                               "chaque fichier de REFERENCE\n"
+                               "               absent de SAUVEGARDE, puis une ligne \"- \" pour chaque "
+                               "fichier de SAUVEGARDE absent\n"
+                               "               de REFERENCE ; rien d'autre ne va sur la sortie standard\n"
+                               "  --copier     copie dans SAUVEGARDE chaque fichier de REFERENCE qui y "
+                               "manque, en respectant\n"
+                               "               l'arborescence de REFERENCE ; rien n'est jamais supprimé\n"
+                               "  --vrac       avec --copier : copie les fichiers à la base de "
+                               "SAUVEGARDE\n"
+                               "  -r, --sous-repertoires        compare aussi les sous-répertoires\n"
+                               "  -R, --sans-sous-repertoires   ne compare pas les sous-répertoires (par "
+                               "défaut)\n"
+                               "Les lignes du journal vont dans le journal du jour et sur la sortie "
+                               "d'erreur.\n"
+                               "Ctrl-C arrête la copie : le fichier en cours est abandonné et aucun "
+                               "fichier partiel ne reste.\n"
+                               "Code de sortie : 0 quand tout a réussi, 1 quand un répertoire manque ou "
+                               "n'en est pas un,\n"
+                               "2 pour une ligne de commande incorrecte, 3 quand une copie a échoué, 130 "
+                               "quand la copie a été\n"
+                               "arrêtée.\n";
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int sig)
+{
+    interrupted = 1;
+    // A second Ctrl-C ends the program at once.
+    std::signal(sig, SIG_DFL);
+}
+
+void printError(const QString& text)
+{
+    std::fprintf(stderr, "filmarch-cli : %s\n", text.toUtf8().constData());
+}
+
+// The copy window on a terminal: a bar with the file count, redrawn when the
+// percentage changes; Ctrl-C is "Arrêter".
+class TerminalSyncView : public SyncView {
+public:
+    explicit TerminalSyncView(bool onTerminal) : terminal(onTerminal) {}
+
+    bool confirmDeletion() override { return false; }
+    void copyCaption(const QString& caption) override
+    {
+        this->caption = caption;
+        percent = -1;
+    }
+    void setPosition(int p) override
+    {
+        if (!terminal || p == percent)
+            return;
+        percent = p;
+        constexpr int width = 30;
+        const int filled = p * width / 100;
+        const QString line
+            = QStringLiteral("\r\033[K[%1%2] %3 %4 %")
+                  .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char(' ')), caption)
+                  .arg(p);
+        std::fputs(line.toUtf8().constData(), stderr);
+        std::fflush(stderr);
+        drawn = true;
+    }
+    void processEvents() override
+    {
+        if (interrupted && tool && !tool->stop) {
+            tool->stop = true;
+            clearLine();
+            std::fprintf(stderr, "Arrêt demandé : la copie en cours est abandonnée.\n");
+        }
+    }
+    void clearLine()
+    {
+        if (drawn) {
+            std::fputs("\r\033[K", stderr);
+            drawn = false;
+        }
+    }
+
+    SyncTool* tool = nullptr;
+
+private:
+    bool terminal;
+    bool drawn = false;
+    int percent = -1;
+    QString caption;
+};
+
+class TerminalDialogs : public UserDialogs {
+public:
+    explicit TerminalDialogs(TerminalSyncView& v) : view(v) {}
+    void showMessage(const QString& text) override
+    {
+        view.clearLine();
+        printError(text);
+    }
+    void showError(const QString& text) override { showMessage(text); }
+    QString chooseFolder(const QString&) override { return {}; }
+    CatalogueChoice openCatalogue(int) override { return {}; }
+    CatalogueChoice saveCatalogue(int) override { return {}; }
+
+private:
+    TerminalSyncView& view;
+};
+
+QString absoluteFolder(const QString& argument)
+{
+    return argument.isEmpty() ? argument : QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+}
+
+void printList(const char* sign, const SyncList& list)
+{
+    for (const SyncEntry& e : list) {
+        std::fputs(sign, stdout);
+        const QByteArray path = e.nativePath();
+        std::fwrite(path.constData(), 1, size_t(path.size()), stdout);
+        std::fputc('\n', stdout);
+    }
+}
+
+} // namespace
+
+const char* syncUsage()
+{
+    return kSyncUsage;
+}
+
+std::optional<int> runSyncCommand(const QStringList& arguments, const QString& appDir)
+{
+    const bool comparer = arguments.contains(QStringLiteral("--comparer"));
+    const bool copier = arguments.contains(QStringLiteral("--copier"));
+    if (!comparer && !copier)
+        return std::nullopt;
+
+    bool sousRep = false;
+    bool vrac = false;
+    QStringList positional;
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--comparer") || a == QLatin1String("--copier")) {
+            continue;
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            std::fputs(kSyncUsage + 1, stdout);
+            return 0;
+        } else if (a == QLatin1String("-r") || a == QLatin1String("--sous-repertoires")) {
+            sousRep = true;
+        } else if (a == QLatin1String("-R") || a == QLatin1String("--sans-sous-repertoires")) {
+            sousRep = false;
+        } else if (a == QLatin1String("--vrac") && copier) {
+            vrac = true;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            printError(QStringLiteral("option inconnue « %1 ». Voir filmarch-cli --help.").arg(a));
+            return 2;
+        } else {
+            positional << a;
+        }
+    }
+    if (comparer == copier || positional.size() != 2) {
+        printError(QStringLiteral("il faut --comparer ou --copier, une REFERENCE et une SAUVEGARDE. Voir "
+                                  "filmarch-cli --help."));
+        return 2;
+    }
+
+    QDir(appDir).mkpath(QStringLiteral("Logs_Filmarch"));
+    TerminalSyncView view(copier && isatty(STDERR_FILENO));
+    TerminalDialogs dialogs(view);
+    Journal journal;
+    journal.memo = [&view](const QString& line) {
+        if (line.isEmpty())
+            return;
+        view.clearLine();
+        std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    };
+    journal.reportError = [&dialogs](const QString& message) { dialogs.showError(message); };
+    SyncTool tool(SyncContext{appDir, &dialogs, &journal, &view});
+    view.tool = &tool;
+
+    if (tool.BtLanceAnalyseClick(absoluteFolder(positional[0]), absoluteFolder(positional[1]), sousRep)
+        != AnalysisOutcome::Done)
+        return 1;
+
+    if (comparer) {
+        printList("+ ", tool.LVFichiersNonSauv);
+        printList("- ", tool.LVFichiersManquants);
+        std::fflush(stdout);
+        return 0;
+    }
+
+    if (tool.LVFichiersNonSauv.empty())
+        return 0;
+    for (SyncEntry& e : tool.LVFichiersNonSauv)
+        e.checked = true;
+    // A closed terminal or a plain kill also abandons the file in hand cleanly.
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(sig, onInterrupt);
+    const CopyReport report = tool.copyTask(!vrac);
+    view.clearLine();
+    if (!report.failures.isEmpty())
+        return 3;
+    return report.stopped ? 130 : 0;
+}
+
+} // namespace filmarch

@@ -1,0 +1,147 @@
+#include "sync/FileCopy.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace filmarch {
+
+namespace {
+
+constexpr qint64 kChunk = 1 << 20;
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// The temporary file until the rename takes it: removed on every other way out.
+struct TemporaryFile {
+    QByteArray name;
+    Fd file;
+    ~TemporaryFile()
+    {
+        if (!name.isEmpty())
+            ::unlink(name.constData());
+    }
+};
+
+bool writeAll(int fd, const char* data, ssize_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+CopyOutcome failed(const QString& reason)
+{
+    return {CopyOutcome::Failed, reason};
+}
+
+} // namespace
+
+quint32 CopyCallBack(qint64 TotalFileSize, qint64 TotalBytesTransferred, qint64, qint64, quint32, quint32, int, int,
+                     void* ProgressBar)
+{
+    // The + 1 keeps clear of a division by zero and below 100 until the end.
+    const qint64 position = TotalBytesTransferred * 100 / (TotalFileSize + 1);
+    if (auto* progress = static_cast<CopyProgress*>(ProgressBar)) {
+        progress->setPosition(static_cast<int>(position));
+        progress->processEvents();
+    }
+    return PROGRESS_CONTINUE;
+}
+
+CopyOutcome copyFileChunked(const QByteArray& source, const QByteArray& destination, const bool& stop,
+                            CopyProgress* progress)
+{
+    // Non-blocking, so that a named pipe met in a listing cannot hang the copy.
+    Fd in{::open(source.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (in.fd < 0)
+        return failed(systemReason(errno));
+    struct stat st {};
+    if (::fstat(in.fd, &st) != 0)
+        return failed(systemReason(errno));
+    if (!S_ISREG(st.st_mode))
+        return failed(QStringLiteral("ce n'est pas un fichier ordinaire"));
+    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+
+    // Copying a file onto itself leaves it as it is.
+    struct stat existing {};
+    if (::lstat(destination.constData(), &existing) == 0 && existing.st_dev == st.st_dev
+        && existing.st_ino == st.st_ino)
+        return {CopyOutcome::Copied, {}};
+
+    const qsizetype slash = destination.lastIndexOf('/');
+    TemporaryFile temp;
+    temp.name = destination.left(slash + 1) + ".filmarch-copie-XXXXXX";
+    temp.file.fd = ::mkostemp(temp.name.data(), O_CLOEXEC);
+    if (temp.file.fd < 0) {
+        const int error = errno;
+        temp.name.clear();
+        return failed(systemReason(error));
+    }
+
+    const qint64 total = st.st_size;
+    qint64 done = 0;
+    CopyCallBack(total, 0, total, 0, 1, CALLBACK_STREAM_SWITCH, in.fd, temp.file.fd, progress);
+    std::vector<char> buffer(kChunk);
+    for (;;) {
+        if (stop)
+            return {CopyOutcome::Stopped, {}};
+        const ssize_t n = ::read(in.fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failed(systemReason(errno));
+        if (n == 0)
+            break;
+        if (!writeAll(temp.file.fd, buffer.data(), n))
+            return failed(systemReason(errno));
+        done += n;
+        CopyCallBack(std::max(total, done), done, std::max(total, done), done, 1, CALLBACK_CHUNK_FINISHED, in.fd,
+                     temp.file.fd, progress);
+    }
+    if (stop)
+        return {CopyOutcome::Stopped, {}};
+
+    // A backup keeps the permissions and the times of its source.
+    ::fchmod(temp.file.fd, st.st_mode & 07777);
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(temp.file.fd, times);
+    if (::fdatasync(temp.file.fd) != 0)
+        return failed(systemReason(errno));
+    const int fd = temp.file.fd;
+    temp.file.fd = -1;
+    if (::close(fd) != 0)
+        return failed(systemReason(errno));
+    if (::rename(temp.name.constData(), destination.constData()) != 0)
+        return failed(systemReason(errno));
+    temp.name.clear();
+    return {CopyOutcome::Copied, {}};
+}
+
+} // namespace filmarch

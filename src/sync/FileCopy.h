@@ -1,0 +1,43 @@
+#pragma once
+// The copy of one file with progress and cancel: chunk by chunk into a
+// temporary file beside the destination, renamed over it once complete, so
+// that no cut-short file ever carries the destination's name.
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+namespace filmarch {
+
+// Where a copy shows how far it went: the copy window's progress bar.
+class CopyProgress {
+public:
+    virtual ~CopyProgress() = default;
+    virtual void setPosition(int percent) = 0;   // ProgressBar1, 0 to 100
+    virtual void processEvents() = 0;            // so that "Arrêter" can be pressed
+};
+
+// The codes of the progress routine.
+inline constexpr quint32 PROGRESS_CONTINUE = 0;
+inline constexpr quint32 CALLBACK_CHUNK_FINISHED = 0;
+inline constexpr quint32 CALLBACK_STREAM_SWITCH = 1;
+
+// Called before the first chunk and after every chunk; `ProgressBar` is the
+// CopyProgress of the caller, or null when there is no copy window.
+quint32 CopyCallBack(qint64 TotalFileSize, qint64 TotalBytesTransferred, qint64 StreamSize,
+                     qint64 StreamBytesTransferred, quint32 dwStreamNumber, quint32 dwCallbackReason, int hSourceFile,
+                     int hDestinationFile, void* ProgressBar);
+
+struct CopyOutcome {
+    enum Status { Copied, Stopped, Failed };
+    Status status = Failed;
+    QString reason;   // French, for a failure
+};
+
+// Copies `source` to `destination` (overwritten when it exists; a link there
+// is replaced, never written through), keeping the permissions and times of
+// the source. `stop` is read after every chunk: once true, the copy is
+// abandoned and its temporary file removed.
+CopyOutcome copyFileChunked(const QByteArray& source, const QByteArray& destination, const bool& stop,
+                            CopyProgress* progress);
+
+} // namespace filmarch

@@ -1,0 +1,102 @@
+#include "sync/Listing.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace filmarch {
+
+int checkedCount(const SyncList& list)
+{
+    return static_cast<int>(std::count_if(list.begin(), list.end(), [](const SyncEntry& e) { return e.checked; }));
+}
+
+namespace {
+
+struct Walk {
+    bool sousRep;
+    int rootLength;
+    SyncList found;   // in order of discovery
+
+    void folder(const QByteArray& nativeDir, const QString& dir)
+    {
+        DIR* d = ::opendir(nativeDir.constData());
+        if (!d)
+            return;
+        while (const dirent* e = ::readdir(d)) {
+            const QByteArray name(e->d_name);
+            if (name == "." || name == "..")
+                continue;
+            unsigned char type = e->d_type;
+            if (type == DT_UNKNOWN) {
+                struct stat st {};
+                if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue;
+                type = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+            }
+            if (type == DT_DIR) {
+                if (sousRep)
+                    folder(nativeDir + name + '/', dir + QFile::decodeName(name) + QLatin1Char('/'));
+                continue;
+            }
+            found.push_back(SyncEntry{QFile::decodeName(name), dir, false, name, nativeDir, rootLength});
+        }
+        ::closedir(d);
+    }
+};
+
+} // namespace
+
+int Listing(const QString& chemin, SyncList& list, bool sousRep)
+{
+    QString dir = chemin;
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    const QByteArray nativeDir = QFile::encodeName(dir);
+    Walk walk{sousRep, static_cast<int>(nativeDir.size()), {}};
+    walk.folder(nativeDir, dir);
+    // Each entry goes on top of the list: the last one found ends first.
+    list.insert(list.begin(), std::make_move_iterator(walk.found.rbegin()), std::make_move_iterator(walk.found.rend()));
+    return static_cast<int>(walk.found.size());
+}
+
+void Comparaison(SyncList& list1, SyncList& list2)
+{
+    // For each name, the positions of list2 from the highest down, as a chain:
+    // head[name] is the highest one still free, next[j] the one below j.
+    QHash<QByteArray, int> head;
+    head.reserve(static_cast<qsizetype>(list2.size()));
+    std::vector<int> next(list2.size(), -1);
+    for (int j = 0; j < static_cast<int>(list2.size()); ++j) {
+        int& h = head[list2[j].nativeName];
+        next[j] = h - 1;
+        h = j + 1;   // stored plus one: a new key reads 0, "none"
+    }
+
+    std::vector<bool> gone1(list1.size()), gone2(list2.size());
+    for (int i = static_cast<int>(list1.size()) - 1; i >= 0; --i) {
+        const auto it = head.find(list1[i].nativeName);
+        if (it == head.end() || it.value() == 0)
+            continue;
+        const int j = it.value() - 1;
+        it.value() = next[j] + 1;
+        gone1[i] = true;
+        gone2[j] = true;
+    }
+
+    const auto compact = [](SyncList& list, const std::vector<bool>& gone) {
+        std::size_t out = 0;
+        for (std::size_t k = 0; k < list.size(); ++k)
+            if (!gone[k])
+                list[out++] = std::move(list[k]);
+        list.erase(list.begin() + static_cast<std::ptrdiff_t>(out), list.end());
+    };
+    compact(list1, gone1);
+    compact(list2, gone2);
+}
+
+} // namespace filmarch

@@ -1,0 +1,17 @@
+#pragma once
+// The last two folders of the synchronisation tool, section "Synchro" of
+// options.ini. Both throw Error (with a French message) on failure.
+#include <QString>
+
+namespace filmarch {
+
+struct SyncFolders {
+    QString DernierRepRef;
+    QString DernierRepSauv;
+};
+
+SyncFolders readSyncFolders(const QString& appDir);
+// Every other section and key of the file stays as it is.
+void writeSyncFolders(const QString& appDir, const SyncFolders& folders);
+
+} // namespace filmarch

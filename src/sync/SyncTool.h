@@ -1,0 +1,102 @@
+#pragma once
+// The synchronisation tool without its window: the analysis of a reference
+// folder against a backup folder, then the copy of the ticked reference files
+// and the deletion of the ticked backup files, with their log lines. The
+// window and the command line show it through SyncView.
+#include "sync/FileCopy.h"
+#include "sync/SyncList.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace filmarch {
+
+class Journal;
+class UserDialogs;
+
+// What the tool shows while it works. The progress calls are the copy
+// window's bar.
+class SyncView : public CopyProgress {
+public:
+    // The lists change between these two calls; no event is handled between them.
+    virtual void listsAboutToChange() {}
+    virtual void listsChanged() {}
+    // The copy window is shown (the tool window takes no input) until
+    // copyFinished.
+    virtual void copyStarted() {}
+    virtual void copyCaption(const QString&) {}
+    virtual void copyFinished() {}
+    // The confirmation window: true when the user confirmed.
+    virtual bool confirmDeletion() = 0;
+    // A task ran: "Terminé !", and "Fermer" in place of "Lancer".
+    virtual void taskFinished() {}
+    void setPosition(int) override {}
+    void processEvents() override {}
+};
+
+// What the tool needs from the program around it. Pointers are not owned.
+struct SyncContext {
+    QString appDir;
+    UserDialogs* dialogs = nullptr;
+    Journal* journal = nullptr;
+    SyncView* view = nullptr;
+};
+
+enum class AnalysisOutcome {
+    MissingField,    // a folder field is empty: nothing changed
+    InvalidFolder,   // the lists were emptied, no analysis
+    Done,
+};
+
+struct SyncActions {
+    bool CbCopieNonSauv = false;
+    bool RbRespectArbor = false;   // otherwise "En vrac"
+    bool CbFichiersManquants = false;
+};
+
+struct CopyReport {
+    int count = 0;          // ticked entries, copied or not
+    QStringList failures;   // "path : reason"
+    bool stopped = false;
+};
+
+class SyncTool {
+public:
+    explicit SyncTool(SyncContext context);
+
+    // "Lancer l'analyse des répertoires".
+    AnalysisOutcome BtLanceAnalyseClick(const QString& EdCheminRepRef, const QString& EdCheminRepSauv,
+                                        bool CbAnalyseSousRep);
+    // "Lancer": the copy task, then the deletion task, as ticked.
+    void BtLancerActionsClick(const SyncActions& actions);
+
+    // Copies the ticked entries of LVFichiersNonSauv into the backup folder
+    // and takes them out of the list. Nothing ticked: its message, count 0.
+    CopyReport copyTask(bool keepTree);
+    // Deletes the ticked entries of LVFichiersManquants once confirmed.
+    void deletionTask();
+
+    // False after an analysis whose reference folder held no file: every
+    // backup file then looks absent from the reference.
+    bool deletionAllowed() const { return analysed && !referenceEmpty; }
+
+    void EcritureLog(const QString& Mes);
+
+    SyncList LVFichiersNonSauv;     // reference files the backup lacks
+    SyncList LVFichiersManquants;   // backup files the reference lacks
+    QString FichierLog;
+    bool stop = false;   // "Arrêter": abandons the copy task
+    // The folders of the last analysis: the actions work on these.
+    QString reference;
+    QString backup;
+
+private:
+    void changeLists(const std::function<void()>& change);
+
+    SyncContext ctx;
+    bool analysed = false;
+    bool referenceEmpty = false;
+};
+
+} // namespace filmarch

@@ -1,0 +1,218 @@
+#include "sync/ui/SyncWindow.h"
+
+#include "core/UserDialogs.h"
+#include "platform/Error.h"
+#include "sync/SyncSettings.h"
+#include "sync/ui/CopyProgressWindow.h"
+#include "sync/ui/DeleteConfirmWindow.h"
+#include "sync/ui/SyncListModel.h"
+#include "ui_SyncWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScreen>
+
+namespace filmarch {
+
+TSynch::TSynch(const QString& applicationDir, UserDialogs& userDialogs, Journal& journal, QWidget* mainWindow)
+    : QWidget(nullptr), ui(std::make_unique<Ui::TSynch>()), appDir(applicationDir), dialogs(userDialogs),
+      Form1(mainWindow), synchro(SyncContext{applicationDir, &userDialogs, &journal, this})
+{
+    ui->setupUi(this);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    nonSauvModel = new SyncListModel(synchro.LVFichiersNonSauv, this);
+    manquantsModel = new SyncListModel(synchro.LVFichiersManquants, this);
+    const auto setUpList = [this](QTreeView* view, SyncListModel* model, QAction* tick, QAction* untick) {
+        view->setModel(model);
+        view->setColumnHidden(1, true);   // "Chemin"
+        auto* menu = new QMenu(view);
+        menu->addAction(tick);
+        menu->addAction(untick);
+        connect(view, &QWidget::customContextMenuRequested, menu,
+                [view, menu](const QPoint& at) { menu->popup(view->viewport()->mapToGlobal(at)); });
+        connect(tick, &QAction::triggered, this, [this, tick] { CocherTout(tick); });
+        connect(untick, &QAction::triggered, this, [this, untick] { DeCocherTout(untick); });
+        return menu;
+    };
+    nonSauvMenu = setUpList(ui->LVFichiersNonSauv, nonSauvModel, ui->PopCocherNonSauv, ui->PopDecocherNonSauv);
+    manquantsMenu = setUpList(ui->LVFichiersManquants, manquantsModel, ui->PopCocherManquant, ui->PopDecocherManquant);
+    nonSauvMenu->setObjectName(QStringLiteral("PopupNonSauv"));
+    manquantsMenu->setObjectName(QStringLiteral("PopupManquants"));
+
+    connect(ui->BtParcoursRepRef, &QPushButton::clicked, this, &TSynch::BtParcoursRepRefClick);
+    connect(ui->BtParcoursRepSauv, &QPushButton::clicked, this, &TSynch::BtParcoursRepSauvClick);
+    connect(ui->BtLanceAnalyse, &QPushButton::clicked, this, &TSynch::BtLanceAnalyseClick);
+    connect(ui->BtLancerActions, &QPushButton::clicked, this, &TSynch::BtLancerActionsClick);
+    connect(ui->BtFermer, &QPushButton::clicked, this, &TSynch::BtFermerClick);
+
+    FSynchOnCreate();
+}
+
+TSynch::~TSynch()
+{
+    FSynchOnDestroy();
+}
+
+void TSynch::FSynchOnCreate()
+{
+    try {
+        const SyncFolders folders = readSyncFolders(appDir);
+        ui->EdCheminRepRef->setText(folders.DernierRepRef);
+        ui->EdCheminRepSauv->setText(folders.DernierRepSauv);
+    } catch (const Error& e) {
+        dialogs.showError(e.message());
+    }
+}
+
+void TSynch::FSynchOnDestroy()
+{
+    try {
+        writeSyncFolders(appDir, {ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text()});
+    } catch (const Error& e) {
+        dialogs.showError(e.message());
+    }
+}
+
+void TSynch::BtParcoursRepRefClick()
+{
+    ui->EdCheminRepRef->clear();
+    ui->EdCheminRepRef->setText(dialogs.chooseFolder(QStringLiteral("Sélection du répertoire référence")));
+}
+
+void TSynch::BtParcoursRepSauvClick()
+{
+    ui->EdCheminRepSauv->clear();
+    ui->EdCheminRepSauv->setText(dialogs.chooseFolder(QStringLiteral("Sélection du répertoire de sauvegarde")));
+}
+
+void TSynch::BtLanceAnalyseClick()
+{
+    busy = true;
+    const AnalysisOutcome outcome = synchro.BtLanceAnalyseClick(ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text(),
+                                                                ui->CbAnalyseSousRep->isChecked());
+    busy = false;
+    if (outcome == AnalysisOutcome::MissingField)
+        return;
+    ui->Label5->hide();
+    if (outcome != AnalysisOutcome::Done)
+        return;
+    ui->BtFermer->setEnabled(false);
+    ui->BtFermer->hide();
+    ui->BtLancerActions->setEnabled(true);
+    ui->BtLancerActions->show();
+    ui->CbCopieNonSauv->setEnabled(true);
+    ui->RbVrac->setEnabled(true);
+    ui->RbRespectArbor->setEnabled(true);
+    // With nothing in the reference, every backup file would look absent.
+    ui->CbFichiersManquants->setEnabled(synchro.deletionAllowed());
+    if (!synchro.deletionAllowed())
+        ui->CbFichiersManquants->setChecked(false);
+}
+
+void TSynch::BtLancerActionsClick()
+{
+    busy = true;
+    synchro.BtLancerActionsClick(
+        {ui->CbCopieNonSauv->isChecked(), ui->RbRespectArbor->isChecked(), ui->CbFichiersManquants->isChecked()});
+    busy = false;
+}
+
+void TSynch::BtFermerClick()
+{
+    close();
+}
+
+void TSynch::closeEvent(QCloseEvent* event)
+{
+    if (busy) {
+        event->ignore();
+        return;
+    }
+    // The main window is enabled again when this window is destroyed.
+    if (Form1) {
+        Form1->raise();
+        Form1->activateWindow();
+    }
+    event->accept();
+}
+
+void TSynch::CocherTout(QObject* Sender)
+{
+    const bool nonSauv = Sender && Sender->objectName() == ui->PopCocherNonSauv->objectName();
+    (nonSauv ? nonSauvModel : manquantsModel)->setAllChecked(true);
+}
+
+void TSynch::DeCocherTout(QObject* Sender)
+{
+    const bool nonSauv = Sender && Sender->objectName() == ui->PopDecocherNonSauv->objectName();
+    (nonSauv ? nonSauvModel : manquantsModel)->setAllChecked(false);
+}
+
+void TSynch::listsAboutToChange()
+{
+    nonSauvModel->beginChange();
+    manquantsModel->beginChange();
+}
+
+void TSynch::listsChanged()
+{
+    nonSauvModel->endChange();
+    manquantsModel->endChange();
+}
+
+void TSynch::copyStarted()
+{
+    FCopieEnCours = new TFCopieEnCours(synchro.stop, this);
+    FCopieEnCours->show();
+}
+
+void TSynch::copyCaption(const QString& caption)
+{
+    if (FCopieEnCours)
+        FCopieEnCours->setWindowTitle(caption);
+}
+
+void TSynch::setPosition(int percent)
+{
+    if (FCopieEnCours)
+        FCopieEnCours->setPosition(percent);
+}
+
+void TSynch::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void TSynch::copyFinished()
+{
+    delete FCopieEnCours.data();
+    raise();
+    activateWindow();
+}
+
+bool TSynch::confirmDeletion()
+{
+    TConfirmSuppr window(this);
+    FConfirmSuppr = &window;
+    const bool confirm = window.ask();
+    FConfirmSuppr = nullptr;
+    raise();
+    activateWindow();
+    return confirm;
+}
+
+void TSynch::taskFinished()
+{
+    ui->Label5->show();
+    ui->BtLancerActions->hide();
+    ui->BtLancerActions->setEnabled(false);
+    ui->BtFermer->show();
+    ui->BtFermer->setEnabled(true);
+}
+
+} // namespace filmarch

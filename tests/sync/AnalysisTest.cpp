@@ -1,0 +1,198 @@
+// The analysis on real folders: what each side lists, the pairing of names,
+// the messages and log lines, the remembered folders.
+#include "SyncFixture.h"
+#include "sync/Listing.h"
+#include "sync/SyncSettings.h"
+
+#include <QRandomGenerator>
+#include <filesystem>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+namespace {
+
+class Analysis : public SyncFixture {};
+
+SyncEntry entry(const QString& name, int tag)
+{
+    return SyncEntry{name, QString::number(tag), false, name.toUtf8(), {}, 0};
+}
+
+// The comparison as first described: every reference entry, from the last,
+// scans the backup list from its last entry and deletes the first match.
+void quadraticComparaison(SyncList& list1, SyncList& list2)
+{
+    for (int i = int(list1.size()) - 1; i >= 0; --i)
+        for (int j = int(list2.size()) - 1; j >= 0; --j)
+            if (list2[j].name == list1[i].name) {
+                list1.erase(list1.begin() + i);
+                list2.erase(list2.begin() + j);
+                break;
+            }
+}
+
+QStringList tags(const SyncList& list)
+{
+    QStringList out;
+    for (const SyncEntry& e : list)
+        out << e.name + QLatin1Char('@') + e.folder;
+    return out;
+}
+
+} // namespace
+
+TEST_F(Analysis, ListsWhatEachSideLacks)
+{
+    const struct {
+        const char* name;
+        std::vector<const char*> files;
+        bool sousRep;
+        std::vector<const char*> left, right;
+    } cases[] = {
+        {"one file on each side",
+         {"ref/a.mkv", "ref/b.mkv", "save/b.mkv", "save/c.mkv"},
+         false,
+         {"ref/a.mkv"},
+         {"save/c.mkv"}},
+        {"letter case counts", {"ref/A.mkv", "save/a.mkv"}, false, {"ref/A.mkv"}, {"save/a.mkv"}},
+        {"sub-folders ignored", {"ref/sous/a.mkv", "ref/b.mkv", "save/b.mkv", "save/autre/c.mkv"}, false, {}, {}},
+        {"sub-folders compared by name only",
+         {"ref/x/a.mkv", "ref/b.mkv", "save/y/a.mkv", "save/z/c.mkv"},
+         true,
+         {"ref/b.mkv"},
+         {"save/z/c.mkv"}},
+        {"hidden files", {"ref/.cachée.mkv", "save/.autre"}, false, {"ref/.cachée.mkv"}, {"save/.autre"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(ref()).removeRecursively();
+        QDir(save()).removeRecursively();
+        QDir().mkpath(ref());
+        QDir().mkpath(save());
+        makeFiles(c.files);
+        analyse(c.sousRep);
+        EXPECT_EQ(relativePaths(tool->LVFichiersNonSauv), L(c.left));
+        EXPECT_EQ(relativePaths(tool->LVFichiersManquants), L(c.right));
+    }
+}
+
+TEST_F(Analysis, ADuplicateNameInTheReferenceKeepsOneEntry)
+{
+    makeFiles({"ref/x/a.mkv", "ref/y/a.mkv", "save/a.mkv"});
+    analyse(true);
+    ASSERT_EQ(tool->LVFichiersNonSauv.size(), 1u);
+    EXPECT_EQ(tool->LVFichiersNonSauv[0].name, QStringLiteral("a.mkv"));
+    EXPECT_TRUE(tool->LVFichiersManquants.empty());
+    // Entries carry the folder, ending with a separator, as their sub-item.
+    const QString folder = tool->LVFichiersNonSauv[0].folder;
+    EXPECT_TRUE(folder == ref() + QStringLiteral("/x/") || folder == ref() + QStringLiteral("/y/"))
+        << folder.toStdString();
+}
+
+TEST_F(Analysis, ListingIsTheReverseOfDiscoveryWithSubFoldersListedWhereMet)
+{
+    makeFiles({"ref/1.mkv", "ref/s/2.mkv", "ref/s/t/3.mkv", "ref/4.mkv", "ref/u/5.mkv"});
+    // The order the system gives, depth first.
+    QStringList discovery;
+    for (auto it = std::filesystem::recursive_directory_iterator(ref().toStdString());
+         it != std::filesystem::recursive_directory_iterator(); ++it)
+        if (!it->is_directory())
+            discovery.prepend(QString::fromStdString(it->path().string()));
+    SyncList list;
+    EXPECT_EQ(Listing(ref() + QLatin1Char('/'), list, true), 5);
+    QStringList listed;
+    for (const SyncEntry& e : list)
+        listed << e.fullPath();
+    EXPECT_EQ(listed, discovery);
+}
+
+TEST_F(Analysis, PairingMatchesTheQuadraticRuleExactly)
+{
+    // Names from a small set, so that most of them repeat on both sides.
+    QRandomGenerator random(14);
+    for (int round = 0; round < 50; ++round) {
+        SyncList list1, list2;
+        for (int k = 0, n = random.bounded(30); k < n; ++k)
+            list1.push_back(entry(QString::number(random.bounded(8)), k));
+        for (int k = 0, n = random.bounded(30); k < n; ++k)
+            list2.push_back(entry(QString::number(random.bounded(8)), 100 + k));
+        SyncList expected1 = list1, expected2 = list2;
+        quadraticComparaison(expected1, expected2);
+        Comparaison(list1, list2);
+        ASSERT_EQ(tags(list1), tags(expected1)) << "round " << round;
+        ASSERT_EQ(tags(list2), tags(expected2)) << "round " << round;
+    }
+}
+
+TEST_F(Analysis, MessagesAndLogLines)
+{
+    makeFiles({"ref/a.mkv", "fichier"});
+    const struct {
+        const char* name;
+        QString ref, save, message;
+    } refusals[] = {
+        {"empty reference field", {}, save(), QStringLiteral("Renseigner un rep de sauv et de ref")},
+        {"empty backup field", ref(), {}, QStringLiteral("Renseigner un rep de sauv et de ref")},
+        {"missing folder", path(QStringLiteral("absent")), save(),
+         QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide")},
+        {"a file, not a folder", ref(), path(QStringLiteral("fichier")),
+         QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide")},
+    };
+    for (const auto& c : refusals) {
+        SCOPED_TRACE(c.name);
+        dialogs.messages.clear();
+        EXPECT_NE(tool->BtLanceAnalyseClick(c.ref, c.save, false), AnalysisOutcome::Done);
+        EXPECT_EQ(dialogs.messages, QStringList{c.message});
+    }
+    EXPECT_TRUE(log.isEmpty());
+
+    analyse();
+    EXPECT_EQ(log,
+              (QStringList{QStringLiteral("Début de tache de synchronisation"),
+                           QStringLiteral("        Repertoire de référence : ") + ref(),
+                           QStringLiteral("        Repertoire de sauvegarde : ") + save(), QString()}));
+    // The empty line goes to the Log page only; the file has the three lines.
+    QFile file(tool->FichierLog);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count('\n'), 3);
+    EXPECT_EQ(tool->FichierLog, Journal::logFilePath(app.path()));
+
+    // A failed analysis after a good one leaves both lists empty.
+    EXPECT_EQ(tool->BtLanceAnalyseClick(ref(), path(QStringLiteral("absent")), false), AnalysisOutcome::InvalidFolder);
+    EXPECT_TRUE(tool->LVFichiersNonSauv.empty());
+}
+
+TEST_F(Analysis, AnEmptyReferenceDisablesTheDeletion)
+{
+    makeFiles({"ref/sous/a.mkv", "save/b.mkv"});
+    analyse(false);   // the reference holds a folder, no file
+    EXPECT_FALSE(tool->deletionAllowed());
+    EXPECT_TRUE(logged(QStringLiteral("Le répertoire de référence est vide : la suppression est désactivée.")));
+    tickAll(tool->LVFichiersManquants);
+    tool->BtLancerActionsClick({false, false, true});
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Aucune action sélentionné")});
+    EXPECT_EQ(view.confirmations, 0);
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("save/b.mkv"))));
+
+    analyse(true);
+    EXPECT_TRUE(tool->deletionAllowed());
+}
+
+TEST_F(Analysis, FoldersAreRememberedInTheSynchroSection)
+{
+    QFile ini(QDir(app.path()).filePath(QStringLiteral("options.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[General]\nDoublons=0\n[Synchro]\nDernierRepRef=/films\n");
+    ini.close();
+    SyncFolders read = readSyncFolders(app.path());
+    EXPECT_EQ(read.DernierRepRef, QStringLiteral("/films"));
+    EXPECT_TRUE(read.DernierRepSauv.isEmpty());
+
+    writeSyncFolders(app.path(), {QString(), QStringLiteral("/sauvé")});
+    read = readSyncFolders(app.path());
+    EXPECT_TRUE(read.DernierRepRef.isEmpty());
+    EXPECT_EQ(read.DernierRepSauv, QStringLiteral("/sauvé"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().startsWith("[General]\nDoublons=0\n"));
+}

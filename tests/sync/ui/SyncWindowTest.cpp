@@ -1,0 +1,289 @@
+// The synchronisation windows under the offscreen platform, driven by their
+// controls (found by name) with scripted dialogs, on real folders.
+#include "sync/ui/SyncWindow.h"
+#include "app/ui/WindowFixture.h"
+#include "sync/ui/CopyProgressWindow.h"
+#include "sync/ui/DeleteConfirmWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeView>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+namespace {
+
+template <typename T>
+T* control(QWidget* window, const char* name)
+{
+    T* w = window->findChild<T*>(QString::fromUtf8(name));
+    EXPECT_TRUE(w) << name;
+    return w;
+}
+
+class SyncWindow : public ::testing::Test {
+protected:
+    SyncWindow()
+    {
+        QDir(app.path()).mkdir(QStringLiteral("Logs_Filmarch"));
+        journal.memo = [this](const QString& line) { log << (line.isEmpty() ? line : line.mid(10)); };
+    }
+
+    TSynch& open()
+    {
+        window = std::make_unique<TSynch>(app.path(), dialogs, journal);
+        window->show();
+        return *window;
+    }
+
+    QString path(const QString& relative) const { return files.filePath(relative); }
+    void makeFiles(std::initializer_list<const char*> relatives, const QByteArray& content = "film")
+    {
+        for (const char* r : relatives) {
+            const QString p = path(QString::fromUtf8(r));
+            QDir().mkpath(QFileInfo(p).absolutePath());
+            QFile f(p);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+    }
+
+    template <typename T>
+    T* c(const char* name)
+    {
+        return control<T>(window.get(), name);
+    }
+    QAbstractItemModel* list(const char* name) { return c<QTreeView>(name)->model(); }
+    QStringList names(const char* name)
+    {
+        QStringList out;
+        for (int row = 0; row < list(name)->rowCount(); ++row)
+            out << list(name)->index(row, 0).data().toString();
+        out.sort();
+        return out;
+    }
+    bool checked(const char* name, int row)
+    {
+        return list(name)->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    }
+    void click(const char* name) { QTest::mouseClick(c<QPushButton>(name), Qt::LeftButton); }
+
+    // Chooses both folders through the choosers and runs the analysis.
+    void analyse(bool sousRep = false)
+    {
+        QDir().mkpath(path(QStringLiteral("save")));
+        dialogs.folders << path(QStringLiteral("ref")) << path(QStringLiteral("save"));
+        click("BtParcoursRepRef");
+        click("BtParcoursRepSauv");
+        c<QCheckBox>("CbAnalyseSousRep")->setChecked(sousRep);
+        click("BtLanceAnalyse");
+    }
+
+    // Runs `act` on the window named `name` once it is shown (from inside the task's wait).
+    void whenShown(const char* name, std::function<void(QWidget*)> act)
+    {
+        QTimer::singleShot(0, window.get(), [this, name, act] {
+            QWidget* w = window->findChild<QWidget*>(QString::fromUtf8(name));
+            ASSERT_TRUE(w && w->isVisible()) << name;
+            act(w);
+        });
+    }
+
+    QTemporaryDir app, files;
+    ScriptedDialogs dialogs;
+    Journal journal;
+    QStringList log;
+    std::unique_ptr<TSynch> window;
+};
+
+} // namespace
+
+TEST_F(SyncWindow, StartsWithTheStoredFoldersAndItsActionsDisabled)
+{
+    QFile ini(QDir(app.path()).filePath(QStringLiteral("options.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Synchro]\nDernierRepRef=/films\nDernierRepSauv=/sauvegarde\n");
+    ini.close();
+    open();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Synchronisation"));
+    EXPECT_EQ(c<QLineEdit>("EdCheminRepRef")->text(), QStringLiteral("/films"));
+    EXPECT_EQ(c<QLineEdit>("EdCheminRepSauv")->text(), QStringLiteral("/sauvegarde"));
+    for (const char* name : {"CbCopieNonSauv", "RbRespectArbor", "RbVrac", "CbFichiersManquants", "BtLancerActions"})
+        EXPECT_FALSE(c<QWidget>(name)->isEnabled()) << name;
+    EXPECT_TRUE(c<QRadioButton>("RbVrac")->isChecked());
+    EXPECT_FALSE(c<QWidget>("BtFermer")->isVisible() || c<QWidget>("BtFermer")->isEnabled());
+    EXPECT_FALSE(c<QWidget>("Label5")->isVisible());
+    EXPECT_FALSE(c<QCheckBox>("CbAnalyseSousRep")->isChecked());
+    EXPECT_EQ(c<QPushButton>("BtParcoursRepRef")->toolTip(), QStringLiteral("Parcourir"));
+
+    // A cancelled chooser leaves its field empty; the fields are saved as they stand.
+    dialogs.folders << QString();
+    click("BtParcoursRepRef");
+    EXPECT_TRUE(c<QLineEdit>("EdCheminRepRef")->text().isEmpty());
+    EXPECT_EQ(dialogs.folderCaptions, QStringList{QStringLiteral("Sélection du répertoire référence")});
+    c<QLineEdit>("EdCheminRepSauv")->setText(QStringLiteral("/ailleurs"));
+    window.reset();
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), "[Synchro]\nDernierRepRef=\nDernierRepSauv=/ailleurs\n");
+}
+
+TEST_F(SyncWindow, AnalysisFillsBothListsAndEachMenuTicksItsOwnList)
+{
+    makeFiles({"ref/a.mkv", "ref/b.mkv", "ref/sous/d.mkv", "save/b.mkv", "save/c.mkv", "save/e.mkv"});
+    open();
+    analyse();
+    EXPECT_EQ(names("LVFichiersNonSauv"), QStringList{QStringLiteral("a.mkv")});
+    EXPECT_EQ(names("LVFichiersManquants"), (QStringList{QStringLiteral("c.mkv"), QStringLiteral("e.mkv")}));
+    EXPECT_TRUE(c<QTreeView>("LVFichiersNonSauv")->isColumnHidden(1));
+    EXPECT_EQ(list("LVFichiersNonSauv")->index(0, 1).data().toString(), path(QStringLiteral("ref/")));
+    for (const char* name : {"CbCopieNonSauv", "RbRespectArbor", "RbVrac", "CbFichiersManquants", "BtLancerActions"})
+        EXPECT_TRUE(c<QWidget>(name)->isEnabled()) << name;
+    EXPECT_TRUE(log.contains(QStringLiteral("Début de tache de synchronisation")));
+
+    c<QAction>("PopCocherManquant")->trigger();
+    EXPECT_FALSE(checked("LVFichiersNonSauv", 0));
+    EXPECT_TRUE(checked("LVFichiersManquants", 0) && checked("LVFichiersManquants", 1));
+    c<QAction>("PopCocherNonSauv")->trigger();
+    c<QAction>("PopDecocherManquant")->trigger();
+    EXPECT_TRUE(checked("LVFichiersNonSauv", 0));
+    EXPECT_FALSE(checked("LVFichiersManquants", 0) || checked("LVFichiersManquants", 1));
+
+    // Sub-folders when ticked; a new analysis starts from empty lists.
+    analyse(true);
+    EXPECT_EQ(names("LVFichiersNonSauv"), (QStringList{QStringLiteral("a.mkv"), QStringLiteral("d.mkv")}));
+    EXPECT_FALSE(checked("LVFichiersNonSauv", 0) || checked("LVFichiersNonSauv", 1));
+
+    // An empty reference: the deletion box stays disabled.
+    QDir(path(QStringLiteral("ref"))).removeRecursively();
+    QDir().mkpath(path(QStringLiteral("ref")));
+    analyse(true);
+    EXPECT_FALSE(c<QWidget>("CbFichiersManquants")->isEnabled());
+    EXPECT_TRUE(c<QWidget>("CbCopieNonSauv")->isEnabled());
+}
+
+TEST_F(SyncWindow, StopDuringACopyAbandonsEveryFileOfTheTask)
+{
+    makeFiles({"ref/a.mkv", "ref/b.mkv", "ref/c.mkv"}, QByteArray(3 << 20, 'f'));
+    open();
+    analyse();
+    c<QAction>("PopCocherNonSauv")->trigger();
+    c<QCheckBox>("CbCopieNonSauv")->setChecked(true);
+    QString caption;
+    bool modal = false;
+    whenShown("FCopieEnCours", [&](QWidget* w) {
+        caption = w->windowTitle();
+        modal = QApplication::activeModalWidget() == w || w->windowModality() == Qt::WindowModal;
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("BtArret")), Qt::LeftButton);
+    });
+    click("BtLancerActions");
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(caption, QStringLiteral("Copie du fichier 1/3"));
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(list("LVFichiersNonSauv")->rowCount(), 0);
+    EXPECT_TRUE(QDir(path(QStringLiteral("save"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(log.contains(QStringLiteral("        3 fichiers copiès de ") + path(QStringLiteral("ref"))));
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("FCopieEnCours")));
+    EXPECT_TRUE(c<QWidget>("Label5")->isVisible());
+    EXPECT_TRUE(c<QWidget>("BtFermer")->isVisible() && c<QWidget>("BtFermer")->isEnabled());
+    EXPECT_FALSE(c<QWidget>("BtLancerActions")->isVisible());
+
+    // The next analysis brings "Lancer" back, and the copy goes through.
+    analyse();
+    EXPECT_FALSE(c<QWidget>("Label5")->isVisible());
+    EXPECT_TRUE(c<QWidget>("BtLancerActions")->isVisible());
+    c<QRadioButton>("RbRespectArbor")->setChecked(true);
+    c<QAction>("PopCocherNonSauv")->trigger();
+    click("BtLancerActions");
+    EXPECT_EQ(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).size(), 3);
+}
+
+TEST_F(SyncWindow, DeletionAsksFirstAndEscapeOrTheCloseBoxCancel)
+{
+    makeFiles({"ref/a.mkv", "save/b.mkv", "save/c.mkv"});
+    open();
+    analyse();
+    c<QCheckBox>("CbFichiersManquants")->setChecked(true);
+    const std::function<void(QWidget*)> answers[] = {
+        [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); },
+        [](QWidget* w) { w->close(); },
+        [](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("BtAnnul")), Qt::LeftButton); },
+    };
+    for (const auto& answer : answers) {
+        c<QAction>("PopCocherManquant")->trigger();
+        whenShown("FConfirmSuppr", [&](QWidget* w) {
+            EXPECT_EQ(w->windowTitle(), QStringLiteral("Confirmation"));
+            answer(w);
+        });
+        click("BtLancerActions");
+        EXPECT_EQ(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).size(), 2);
+        EXPECT_EQ(list("LVFichiersManquants")->rowCount(), 2);
+        EXPECT_TRUE(c<QWidget>("Label5")->isVisible());
+        EXPECT_TRUE(log.contains(QStringLiteral("        2 fichiers supprimer de ") + path(QStringLiteral("save"))));
+        // "Lancer" is back after a new analysis only.
+        click("BtLanceAnalyse");
+    }
+
+    whenShown("FConfirmSuppr", [](QWidget* w) {
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("BtConfirm")), Qt::LeftButton);
+    });
+    c<QAction>("PopCocherManquant")->trigger();
+    click("BtLancerActions");
+    EXPECT_TRUE(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(list("LVFichiersManquants")->rowCount(), 0);
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("ref/a.mkv"))));
+}
+
+TEST_F(SyncWindow, MessagesOfTheWindow)
+{
+    open();
+    c<QLineEdit>("EdCheminRepRef")->clear();
+    c<QLineEdit>("EdCheminRepSauv")->clear();
+    click("BtLanceAnalyse");
+    c<QLineEdit>("EdCheminRepRef")->setText(path(QStringLiteral("absent")));
+    c<QLineEdit>("EdCheminRepSauv")->setText(path(QStringLiteral("absent")));
+    click("BtLanceAnalyse");
+    makeFiles({"ref/a.mkv", "save/b.mkv"});
+    analyse();
+    click("BtLancerActions");
+    EXPECT_EQ(dialogs.messages,
+              (QStringList{QStringLiteral("Renseigner un rep de sauv et de ref"),
+                           QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"),
+                           QStringLiteral("Aucune action sélentionné")}));
+}
+
+class SyncFromMainWindow : public WindowFixture {};
+
+TEST_F(SyncFromMainWindow, MenuOpensTheToolAndClosingItGivesTheMainWindowBack)
+{
+    TForm1& f = openWindow();
+    f.MenuSynchro->trigger();
+    TSynch* tool = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<TSynch*>(w))
+            tool = t;
+    ASSERT_TRUE(tool);
+    EXPECT_TRUE(tool->isVisible());
+    EXPECT_FALSE(f.isEnabled());
+
+    // Its log lines reach the Log page.
+    QDir().mkpath(appDir.filePath(QStringLiteral("ref")));
+    control<QLineEdit>(tool, "EdCheminRepRef")->setText(appDir.filePath(QStringLiteral("ref")));
+    control<QLineEdit>(tool, "EdCheminRepSauv")->setText(appDir.filePath(QStringLiteral("ref")));
+    QTest::mouseClick(control<QPushButton>(tool, "BtLanceAnalyse"), Qt::LeftButton);
+    EXPECT_TRUE(f.MLog->toPlainText().contains(QStringLiteral("Début de tache de synchronisation")));
+
+    QPointer<TSynch> watched(tool);
+    tool->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(watched);
+    EXPECT_TRUE(f.isEnabled());
+    EXPECT_TRUE(readIni().contains(QStringLiteral("DernierRepRef=") + appDir.filePath(QStringLiteral("ref"))));
+}
