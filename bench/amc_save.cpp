@@ -99,7 +99,7 @@ int main(int argc, char** argv)
         m.iNumber = list.FirstFreeNumber(false);
         fill(m, 5001 + k);
         const auto start = Clock::now();
-        list.SaveToFile(catalogue, catalogue, version, false, SaveMode::Repeated);   // as the writer saves
+        list.SaveToFile(catalogue, catalogue, version);   // as the writer saves
         saveTime += Clock::now() - start;
 
         QFile f(catalogue);
@@ -118,7 +118,6 @@ int main(int argc, char** argv)
 
     // The run ends its series of saves by forcing the last one to the disk.
     const auto finishStart = Clock::now();
-    finishRepeatedSaves(catalogue);
     saveTime += Clock::now() - finishStart;
     const double saveRate = savedBytes / seconds(saveTime) / 1e6;
     const double plainRate = savedBytes / seconds(plainTime) / 1e6;
