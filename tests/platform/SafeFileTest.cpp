@@ -1,6 +1,8 @@
 // Whole-file replacement: the target is whole whatever fails, and no other
 // file stays beside it.
 #include "platform/Error.h"
+#include "platform/AppendFile.h"
+#include "platform/CatalogueLock.h"
 #include "platform/SafeFile.h"
 #include "support/FileSizeLimit.h"
 
@@ -9,6 +11,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace filmarch;
 
@@ -66,4 +71,59 @@ TEST(SafeFile, AFileReachedThroughALinkIsReplacedWhereTheLinkPoints)
     EXPECT_EQ(readFile(real), QByteArray("après"));
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("vrai"))).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("films.amc")});
+}
+
+// As the user nobody (the tests run as root, whom permissions do not stop), in
+// a folder of root's: the catalogue and its backup, writable by all, are saved
+// in place and locked through the catalogue itself.
+TEST(SafeFile, AFolderThatCannotBeWrittenIsSavedInPlace)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs to switch to the user nobody";
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString path = dir.filePath(QStringLiteral("films.amc"));
+    replaceFile(path, "avant");
+    ::chmod(QFile::encodeName(path).constData(), 0666);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(10);
+        try {
+            if (!cannotReplaceReason(path).isEmpty() || cannotReplaceReason(dir.filePath(QStringLiteral("neuf.amc"))).isEmpty())
+                ::_exit(11);
+            CatalogueLock lock;
+            if (!lock.tryLock(path))
+                ::_exit(12);
+            replaceFile(path, "remplacé en place");
+            AppendFile file;
+            file.open(path);
+            file.append(" et complété");
+        } catch (...) {
+            ::_exit(13);
+        }
+        ::_exit(0);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(path), QByteArray("remplacé en place et complété"));
+    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("films.amc")});
+}
+
+TEST(SafeFile, AReplacedFileKeepsItsOwnerAndGroup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs to give a file away";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("films.amc"));
+    replaceFile(path, "avant");
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    replaceFile(path, "après");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
 }
