@@ -21,6 +21,7 @@
 #include <QTime>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace filmarch {
 
@@ -50,6 +51,15 @@ QString exactExtension(const QString& path)
     const QString name = fileNamePart(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : name.mid(dot);
+}
+
+ScanRun::FileStamp ScanRun::FileStamp::of(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
+            qint64(st.st_mtim.tv_nsec)};
 }
 
 ScanRun::ScanRun(ScanContext context) : ctx(std::move(context)) {}
@@ -108,6 +118,7 @@ int ScanRun::validitecatalogue(const QString& path)
             return -1;
         }
         loadedCatalogue = path;
+        loadedStamp = FileStamp::of(path);
         const int n = XMLDoc->movieCount();
         for (int i = 0; i < n; ++i)
             cataloguedNames.insert(fileNamePart(XMLDoc->movieAttribute(i, QStringLiteral("URL"))));
@@ -141,6 +152,7 @@ int ScanRun::loadAmc(const QString& path)
     iHeader = version;
     MovieList->GetValues(FichierPresent, 18);
     loadedCatalogue = path;
+    loadedStamp = FileStamp::of(path);
     for (const QString& url : std::as_const(FichierPresent))
         cataloguedNames.insert(fileNamePart(url));
     return MovieList->Count();
@@ -175,7 +187,12 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
         QFile::remove(leftover);
 
     if (completing) {
-        const int n = validitecatalogue(CatalogueActif);
+        // Loaded when it was chosen and not changed since: that is the
+        // catalogue on the disk now.
+        const bool current = loadedCatalogue == CatalogueActif && (MovieList || XMLDoc)
+            && loadedStamp == FileStamp::of(CatalogueActif);
+        const int n = current ? (XMLDoc ? XMLDoc->movieCount() : MovieList->Count())
+                              : validitecatalogue(CatalogueActif);
         if (n < 0) {
             request.EdCheminCataloExistant.clear();
             request.EdNbrFilmsExist.clear();

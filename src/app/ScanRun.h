@@ -126,7 +126,15 @@ private:
     ScanContext ctx;
     bool completing = false;              // the run in progress completes a catalogue
     int loadedCount = 0;                  // entries of that catalogue when the run started
+    // What a file was when it was read: a catalogue that kept it was not changed since.
+    struct FileStamp {
+        quint64 device = 0, inode = 0;
+        qint64 size = -1, seconds = 0, nanoseconds = 0;
+        static FileStamp of(const QString& path);
+        bool operator==(const FileStamp&) const = default;
+    };
     QString loadedCatalogue;              // path whose content is held in memory
+    FileStamp loadedStamp;
     QSet<QString> cataloguedNames;        // file-name parts of the loaded catalogue's URLs
 };
 
