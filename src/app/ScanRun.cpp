@@ -220,7 +220,12 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
     // the first change.
     if (completing && ext == kAmc) {
         try {
-            replaceFile(CatalogueActif + QStringLiteral(".bak"), MovieList->LoadedBytes());
+            // The file holds the bytes loaded (it is locked, and unchanged since).
+            const qint64 size = MovieList->LoadedBytes().size();
+            if (QFileInfo(CatalogueActif).size() == size)
+                copyFile(CatalogueActif, CatalogueActif + QStringLiteral(".bak"), size);
+            else
+                replaceFile(CatalogueActif + QStringLiteral(".bak"), MovieList->LoadedBytes());
         } catch (const std::exception&) {
             ctx.dialogs->showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
             catalogueLock.release();

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -63,9 +65,52 @@ void writeAll(int fd, const QByteArray& bytes)
     }
 }
 
+// What a save writes: `size` bytes, written by `write` into a file descriptor.
+struct Content {
+    qint64 size;
+    std::function<void(int)> write;
+};
+
+// Copies the whole of `from` into `fd` (the kernel copies without passing the
+// bytes through this process).
+void copyAll(int fd, const QByteArray& from, qint64 size)
+{
+    const int source = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (source < 0)
+        throw Error(systemReason(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{source};
+    qint64 copied = 0;
+    while (copied < size) {
+        const ssize_t n = ::copy_file_range(source, nullptr, fd, nullptr, size_t(size - copied), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) && copied == 0) {
+            QFile in;
+            if (!in.open(source, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+                throw Error(in.errorString());
+            while (copied < size) {
+                const QByteArray chunk = in.read(std::min<qint64>(size - copied, 1 << 20));
+                if (chunk.isEmpty())
+                    throw Error(QStringLiteral("le fichier copié a raccourci"));
+                writeAll(fd, chunk);
+                copied += chunk.size();
+            }
+            return;
+        }
+        if (n < 0)
+            throw Error(systemReason(errno));
+        if (n == 0)
+            throw Error(QStringLiteral("le fichier copié a raccourci"));
+        copied += n;
+    }
+}
+
 // The way the original program saved: over the file itself. The room is
 // taken first, so that a full disk is found before anything is overwritten.
-void rewriteInPlace(const QByteArray& target, const QByteArray& bytes, off_t oldSize)
+void rewriteInPlace(const QByteArray& target, const Content& content, off_t oldSize)
 {
     const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
@@ -74,11 +119,11 @@ void rewriteInPlace(const QByteArray& target, const QByteArray& bytes, off_t old
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    if (bytes.size() > oldSize && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, bytes.size()) != 0 && errno != EOPNOTSUPP
+    if (content.size > oldSize && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, content.size) != 0 && errno != EOPNOTSUPP
         && errno != ENOSYS)
         throw Error(systemReason(errno));
-    writeAll(fd, bytes);
-    if (::ftruncate(fd, bytes.size()) != 0 || ::fdatasync(fd) != 0)
+    content.write(fd);
+    if (::ftruncate(fd, content.size) != 0 || ::fdatasync(fd) != 0)
         throw Error(systemReason(errno));
 }
 
@@ -113,7 +158,8 @@ QString cannotReplaceReason(const QString& path)
     return {};
 }
 
-void replaceFile(const QString& path, const QByteArray& bytes)
+namespace {
+void replaceWith(const QString& path, const Content& content)
 {
     const QByteArray target = resolvedFileName(path);
     struct stat existing {};
@@ -137,13 +183,13 @@ void replaceFile(const QString& path, const QByteArray& bytes)
         const int error = errno;
         pending.name.clear();
         if (exists && (error == EACCES || error == EPERM || error == EROFS))
-            return rewriteInPlace(target, bytes, existing.st_size);
+            return rewriteInPlace(target, content, existing.st_size);
         throw Error(systemReason(error));
     }
     if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
         (void)::fchown(pending.fd, existing.st_uid, existing.st_gid); // kept where the system allows it
     ::fchmod(pending.fd, permissions);
-    writeAll(pending.fd, bytes);
+    content.write(pending.fd);
     if (::fdatasync(pending.fd) != 0)
         throw Error(systemReason(errno));
     const int fd = pending.fd;
@@ -153,6 +199,18 @@ void replaceFile(const QString& path, const QByteArray& bytes)
     if (::rename(pending.name.constData(), target.constData()) != 0)
         throw Error(systemReason(errno));
     pending.name.clear();
+}
+} // namespace
+
+void replaceFile(const QString& path, const QByteArray& bytes)
+{
+    replaceWith(path, {bytes.size(), [&bytes](int fd) { writeAll(fd, bytes); }});
+}
+
+void copyFile(const QString& from, const QString& to, qint64 size)
+{
+    const QByteArray source = resolvedFileName(from);
+    replaceWith(to, {size, [&source, size](int fd) { copyAll(fd, source, size); }});
 }
 
 QStringList leftoverTemporaries(const QString& path)

@@ -17,6 +17,9 @@ namespace filmarch {
 // Throws Error carrying the reason; the caller adds what was being saved.
 void replaceFile(const QString& path, const QByteArray& bytes);
 
+// Replaces `to` the same way by the first `size` bytes of the file `from`.
+void copyFile(const QString& from, const QString& to, qint64 size);
+
 // Why `path` could not be replaced (or created), or an empty text when it can.
 QString cannotReplaceReason(const QString& path);
 
