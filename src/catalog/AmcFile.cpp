@@ -78,13 +78,15 @@ public:
         pos += n;
         return text;
     }
-    QByteArray bytes(qint32 n)
+    // Shares the bytes being read: they must outlive what is made of them.
+    QByteArray sharedBytes(qint32 n)
     {
         need(n);
-        QByteArray b(data + pos, n);
+        const QByteArray b = QByteArray::fromRawData(data + pos, n);
         pos += n;
         return b;
     }
+    qsizetype position() const { return pos; }
     void skip(qsizetype n)
     {
         need(n);
@@ -274,7 +276,7 @@ void readMovie(Reader& r, TMovie& m, int version, const QStringList& valueTags)
     m.strPicture = r.string();
     const qint32 pictureSize = r.int32();
     if (pictureSize > 0)
-        m.Picture = r.bytes(pictureSize);
+        m.Picture = r.sharedBytes(pictureSize);
     if (version >= 40)
         for (const QString& tag : valueTags)
             m.CustomFields.SetFieldValue(tag, r.string(), true);
@@ -322,11 +324,15 @@ int TMovieList::LoadFromBytes(const QByteArray& data, bool OnlyReadProperties)
         for (const Header& h : headers)
             if (std::memcmp(data.constData(), h.text, headerSize) == 0)
                 version = h.version;
+    const QByteArray bytes = data; // `data` may be our own loaded bytes
     Clear();
+    damaged = 0;
+    // Pictures are read in place: the loaded bytes stay with the list.
+    loadedBytes = bytes;
     if (!version)
         throw Error(QStringLiteral("Cannot identify file type from header"));
 
-    Reader r(data, headerSize);
+    Reader r(loadedBytes, headerSize);
     TMovieProperties properties = MovieProperties;
     TCustomFieldsProperties definitions(this);
     definitions.OtherProperties = CustomFieldsProperties.OtherProperties;
@@ -350,10 +356,14 @@ int TMovieList::LoadFromBytes(const QByteArray& data, bool OnlyReadProperties)
 
     while (!r.atEnd()) {
         auto movie = std::make_unique<TMovie>(&CustomFieldsProperties);
+        const qsizetype start = r.position();
         try {
             readMovie(r, *movie, version, valueTags);
         } catch (const ReadError&) {
-            break; // a cut or damaged last entry is left out; the ones before it stay
+            // A cut or damaged entry is left out; the ones before it stay.
+            damaged = Count() + 1;
+            damagedAt = start;
+            break;
         }
         items.push_back(std::move(movie));
     }
@@ -383,6 +393,19 @@ void TMovieList::WriteTo(QByteArray& out, int Version) const
         writeDefinitions(w, CustomFieldsProperties, layout);
     for (const auto& m : items)
         writeMovie(w, *m, CustomFieldsProperties, layout);
+}
+
+QByteArray TMovieList::EntryBytes(const TMovie& m, int Version) const
+{
+    QByteArray out;
+    Writer w(out);
+    writeMovie(w, m, CustomFieldsProperties, layoutFor(Version));
+    return out;
+}
+
+bool TMovieList::WrittenAsRead(int Version)
+{
+    return layoutFor(Version) == Version;
 }
 
 QByteArray TMovieList::SaveToBytes(int Version) const
@@ -415,12 +438,10 @@ int TMovieList::LoadFromFile(const QString& AFileName, bool OnlyReadProperties)
 }
 
 void TMovieList::SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version,
-                            bool /*ConvertPictures*/, SaveMode Mode)
+                            bool /*ConvertPictures*/)
 {
-    saveBuffer.resize(0); // keeps its memory
-    WriteTo(saveBuffer, Version);
     try {
-        replaceFile(FilenameDst, saveBuffer, Mode);
+        replaceFile(FilenameDst, SaveToBytes(Version));
     } catch (const Error& e) {
         throw Error(QStringLiteral("Unable to save file ") + quoted(FilenameDst) + QStringLiteral(": ") + e.message());
     }

@@ -35,7 +35,7 @@ public:
     // The distinct non-empty texts of a field over all entries, sorted without
     // regard to letter case; of texts differing only by case the first met stays.
     void GetValues(QStringList& AList, int Field) const;
-    void Clear() { items.clear(); }
+    void Clear() { items.clear(); loadedBytes.clear(); }
     // Removes and releases one entry.
     void Delete(int idx);
     // Position of the entry in the list, -1 when it is not one of its entries.
@@ -43,19 +43,32 @@ public:
 
     // Replaces the content by the catalogue in the file and returns the version
     // read (31, 33, 35, 40 or 41). Throws Error "Unable to load file "<path>": <reason>".
+    // An entry that cannot be read ends the load without error: damagedEntry()
+    // then tells which one it was.
     int LoadFromFile(const QString& AFileName, bool OnlyReadProperties = false);
     // Writes the whole catalogue to `FilenameDst` in the layout of `Version`
     // (4.1 from 41, 4.0 for 40, else 3.5); the file is replaced only by a
     // complete one. Links to pictures relative to `FilenameSrc` are then made
     // valid for `FilenameDst` in memory (the next save writes them).
-    // `Mode` Repeated: for saves after every entry, ended by finishRepeatedSaves().
     // Throws Error "Unable to save file "<path>": <reason>".
-    void SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version, bool ConvertPictures = false,
-                    SaveMode Mode = SaveMode::Durable);
+    void SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version, bool ConvertPictures = false);
 
     // The same on bytes; failures carry the bare reason.
     int LoadFromBytes(const QByteArray& data, bool OnlyReadProperties = false);
     QByteArray SaveToBytes(int Version) const;
+    // The record of one entry in the layout of `Version`, as a save writes it.
+    QByteArray EntryBytes(const TMovie& m, int Version) const;
+    // True when a file of `Version` is written in its own layout, so that new
+    // records can follow its entries as they are.
+    static bool WrittenAsRead(int Version);
+
+    // Position (from 1) of the entry at which the last load stopped because it
+    // could not be read; 0 when the file was read to its end.
+    int damagedEntry() const { return damaged; }
+    // Where that entry starts in the file.
+    qint64 damagedOffset() const { return damagedAt; }
+    // The bytes of the file last loaded, as they were read.
+    const QByteArray& LoadedBytes() const { return loadedBytes; }
 
     TMovieProperties MovieProperties;
     TCustomFieldsProperties CustomFieldsProperties;
@@ -63,10 +76,11 @@ public:
 private:
     void WriteTo(QByteArray& out, int Version) const;
 
+    // Before the entries, whose pictures point into it: it outlives them.
+    QByteArray loadedBytes;
+    int damaged = 0;
+    qint64 damagedAt = 0;
     std::vector<std::unique_ptr<TMovie>> items;
-    // Kept between saves: the writer saves after every entry, and a buffer
-    // already in memory is filled much faster than a new one.
-    QByteArray saveBuffer;
 };
 
 } // namespace filmarch

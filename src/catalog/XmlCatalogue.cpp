@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -12,6 +13,7 @@
 #include <libxml/xmlsave.h>
 
 #include <limits>
+#include <utility>
 
 namespace filmarch {
 
@@ -85,6 +87,33 @@ int appendToByteArray(void* context, const char* data, int size)
 {
     static_cast<QByteArray*>(context)->append(data, size);
     return size;
+}
+
+// The encodings a catalogue is saved in are those that come back as they were
+// written, under one name each whatever their spelling; any other declared
+// encoding (UTF-7, HZ-GB-2312...) gives windows-1252, the format's own.
+const char* savedEncoding(const char* declared)
+{
+    if (!declared)
+        return nullptr; // no declaration: UTF-8
+    QString key = QString::fromUtf8(declared).toLower();
+    key.remove(QRegularExpression(QStringLiteral("[-_ .:]")));
+    struct Encoding {
+        const char* name;
+        const char* spellings[12];
+    };
+    static const Encoding known[] = {
+        {"windows-1252", {"windows1252", "cp1252", "xcp1252", "win1252", "ms1252"}},
+        {"ISO-8859-1", {"iso88591", "latin1", "l1", "isoir100", "iso885911987", "cp819", "ibm819", "csisolatin1"}},
+        {"UTF-8", {"utf8"}},
+        {"US-ASCII", {"usascii", "ascii", "ansix341968", "iso646us", "us", "ibm367", "cp367", "csascii",
+                      "iso646irv1991", "isoir6"}},
+    };
+    for (const Encoding& encoding : known)
+        for (const char* spelling : encoding.spellings)
+            if (spelling && key == QLatin1String(spelling))
+                return encoding.name;
+    return "windows-1252";
 }
 
 } // namespace
@@ -202,7 +231,12 @@ QByteArray XmlCatalogue::toBytes() const
 {
     prepareLibxml();
     QByteArray bytes;
-    const char* encoding = document->encoding ? reinterpret_cast<const char*>(document->encoding) : nullptr;
+    // The declaration names the encoding the bytes are really in.
+    const char* encoding = savedEncoding(reinterpret_cast<const char*>(document->encoding));
+    if (encoding && !xmlStrEqual(document->encoding, xml(encoding))) {
+        xmlFree(const_cast<xmlChar*>(document->encoding));
+        document->encoding = xmlStrdup(xml(encoding));
+    }
     xmlSaveCtxtPtr saver = xmlSaveToIO(&appendToByteArray, nullptr, &bytes, encoding, XML_SAVE_FORMAT);
     if (!saver)
         throw Error(QStringLiteral("Encodage du catalogue XML non pris en charge : %1")
@@ -215,9 +249,34 @@ QByteArray XmlCatalogue::toBytes() const
     return bytes;
 }
 
+int XmlCatalogue::firstFreeNumber() const
+{
+    std::vector<bool> used(movies.size() + 2, false);
+    for (xmlNodePtr movie : movies) {
+        xmlChar* value = xmlGetProp(movie, xml("Number"));
+        bool ok = false;
+        const qint64 n = value ? QByteArray(reinterpret_cast<const char*>(value)).trimmed().toLongLong(&ok) : 0;
+        xmlFree(value);
+        if (ok && n >= 1 && n < qint64(used.size()))
+            used[size_t(n)] = true;
+    }
+    int n = 1;
+    while (used[size_t(n)])
+        ++n;
+    return n;
+}
+
 void XmlCatalogue::saveFile(const QString& path) const
 {
     const QByteArray bytes = toBytes();
+    // Bytes that would not load again never replace a catalogue.
+    try {
+        if (fromBytes(bytes)->movieCount() != movieCount())
+            throw Error(QStringLiteral("des entrées manquent"));
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (le fichier écrit ne se relit pas : %2)")
+                        .arg(path, e.message()));
+    }
     try {
         replaceFile(path, bytes);
     } catch (const Error& e) {

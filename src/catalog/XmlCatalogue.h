@@ -43,6 +43,8 @@ public:
     int movieCount() const;
     // The attribute of the index-th Movie; empty when the Movie lacks it.
     QString movieAttribute(int index, const QString& name) const;
+    // The lowest Number from 1 upward that no Movie carries.
+    int firstFreeNumber() const;
     // A new Movie after all existing children of Contents.
     Movie appendMovie();
     // A text as an attribute stores it: without the characters XML cannot carry.
@@ -50,9 +52,12 @@ public:
 
     // The whole document in the encoding of its declaration (UTF-8 when it declares none),
     // indented by two spaces; characters the encoding lacks become character references.
+    // Only encodings that read back as written are kept (windows-1252, ISO-8859-1, UTF-8,
+    // US-ASCII, however spelled, declared under one name); any other becomes windows-1252.
     QByteArray toBytes() const;
-    // Written beside the target and renamed over it: a failure leaves the previous file
-    // whole. A catalogue file that is read-only is refused. Throws Error.
+    // Written beside the target and renamed over it, once the bytes were read back whole:
+    // a failure leaves the previous file whole. A catalogue file that is read-only is
+    // refused. Throws Error.
     void saveFile(const QString& path) const;
 
 private:

@@ -6,10 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/falloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,11 +25,18 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// ".<name>.filmarch-prec" beside the target.
-QByteArray spareName(const QByteArray& target)
+QByteArray folderOf(const QByteArray& target)
 {
     const qsizetype slash = target.lastIndexOf('/');
-    return target.left(slash + 1) + '.' + target.mid(slash + 1) + ".filmarch-prec";
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+}
+
+// ".<name>.filmarch-tmp-XXXXXX" beside the target: hidden, unique to its save,
+// and recognised by the next run on that catalogue when a kill left it.
+QByteArray temporaryTemplate(const QByteArray& target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    return target.left(slash + 1) + '.' + target.mid(slash + 1) + ".filmarch-tmp-XXXXXX";
 }
 
 // A file descriptor that the rename has not taken yet: closed, and its file
@@ -55,23 +65,71 @@ void writeAll(int fd, const QByteArray& bytes)
     }
 }
 
-// The spare of an earlier save, when it is a plain file of ours that can be
-// overwritten in place; -1 otherwise (it is then removed).
-int openSpare(const QByteArray& spare)
+// What a save writes: `size` bytes, written by `write` into a file descriptor.
+struct Content {
+    qint64 size;
+    std::function<void(int)> write;
+};
+
+// Copies the whole of `from` into `fd` (the kernel copies without passing the
+// bytes through this process).
+void copyAll(int fd, const QByteArray& from, qint64 size)
 {
-    const int fd = ::open(spare.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid())
-        return fd;
-    if (fd >= 0)
-        ::close(fd);
-    ::unlink(spare.constData());
-    return -1;
+    const int source = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (source < 0)
+        throw Error(systemReason(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{source};
+    qint64 copied = 0;
+    while (copied < size) {
+        const ssize_t n = ::copy_file_range(source, nullptr, fd, nullptr, size_t(size - copied), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) && copied == 0) {
+            QFile in;
+            if (!in.open(source, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+                throw Error(in.errorString());
+            while (copied < size) {
+                const QByteArray chunk = in.read(std::min<qint64>(size - copied, 1 << 20));
+                if (chunk.isEmpty())
+                    throw Error(QStringLiteral("le fichier copié a raccourci"));
+                writeAll(fd, chunk);
+                copied += chunk.size();
+            }
+            return;
+        }
+        if (n < 0)
+            throw Error(systemReason(errno));
+        if (n == 0)
+            throw Error(QStringLiteral("le fichier copié a raccourci"));
+        copied += n;
+    }
 }
 
-// A file reached through a symbolic link is replaced where the link points,
-// so that the link and the real file stay one.
-QByteArray resolvedTarget(const QString& path)
+// The way the original program saved: over the file itself. The room is
+// taken first, so that a full disk is found before anything is overwritten.
+void rewriteInPlace(const QByteArray& target, const Content& content, off_t oldSize)
+{
+    const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw Error(systemReason(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    if (content.size > oldSize && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, content.size) != 0 && errno != EOPNOTSUPP
+        && errno != ENOSYS)
+        throw Error(systemReason(errno));
+    content.write(fd);
+    if (::ftruncate(fd, content.size) != 0 || ::fdatasync(fd) != 0)
+        throw Error(systemReason(errno));
+}
+
+} // namespace
+
+QByteArray resolvedFileName(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.isSymLink())
@@ -80,11 +138,30 @@ QByteArray resolvedTarget(const QString& path)
     return QFile::encodeName(real.isEmpty() ? info.symLinkTarget() : real);
 }
 
-} // namespace
-
-void replaceFile(const QString& path, const QByteArray& bytes, SaveMode mode)
+QString cannotReplaceReason(const QString& path)
 {
-    const QByteArray target = resolvedTarget(path);
+    const QByteArray target = resolvedFileName(path);
+    struct stat existing {};
+    if (::stat(target.constData(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode))
+            return QStringLiteral("%1 n'est pas un fichier").arg(QDir::toNativeSeparators(path));
+        if (!(existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+            return QStringLiteral("le fichier %1 est en lecture seule").arg(QDir::toNativeSeparators(path));
+        if (::access(target.constData(), W_OK) != 0)
+            return systemReason(errno);
+        return {};
+    }
+    if (errno != ENOENT)
+        return systemReason(errno);
+    if (::access(folderOf(target).constData(), W_OK | X_OK) != 0)
+        return systemReason(errno);
+    return {};
+}
+
+namespace {
+void replaceWith(const QString& path, const Content& content)
+{
+    const QByteArray target = resolvedFileName(path);
     struct stat existing {};
     const bool exists = ::stat(target.constData(), &existing) == 0;
     if (exists && !(existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
@@ -99,55 +176,62 @@ void replaceFile(const QString& path, const QByteArray& bytes, SaveMode mode)
         permissions = 0666 & ~mask;
     }
 
-    bool repeated = mode == SaveMode::Repeated && exists;
     PendingFile pending;
-    if (repeated) {
-        pending.name = spareName(target);
-        pending.fd = openSpare(pending.name);
-        if (pending.fd < 0)
-            pending.fd = ::open(pending.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        repeated = pending.fd >= 0;
-    }
-    if (!repeated) {
-        pending.name = target + ".tmp-XXXXXX";
-        pending.fd = ::mkostemp(pending.name.data(), O_CLOEXEC);
-    }
+    pending.name = temporaryTemplate(target);
+    pending.fd = ::mkostemp(pending.name.data(), O_CLOEXEC);
     if (pending.fd < 0) {
         const int error = errno;
         pending.name.clear();
+        if (exists && (error == EACCES || error == EPERM || error == EROFS))
+            return rewriteInPlace(target, content, existing.st_size);
         throw Error(systemReason(error));
     }
+    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
+        (void)::fchown(pending.fd, existing.st_uid, existing.st_gid); // kept where the system allows it
     ::fchmod(pending.fd, permissions);
-    writeAll(pending.fd, bytes);
-    if (repeated && ::ftruncate(pending.fd, bytes.size()) != 0)
-        throw Error(systemReason(errno));
-    if (mode == SaveMode::Durable && ::fdatasync(pending.fd) != 0)
+    content.write(pending.fd);
+    if (::fdatasync(pending.fd) != 0)
         throw Error(systemReason(errno));
     const int fd = pending.fd;
     pending.fd = -1;
     if (::close(fd) != 0)
         throw Error(systemReason(errno));
-
-    // Swapped with the target, the spare keeps the previous version for the
-    // next save; where the file system cannot swap, a plain rename does.
-    if (repeated && ::renameat2(AT_FDCWD, pending.name.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
-        pending.name.clear();
-        return;
-    }
     if (::rename(pending.name.constData(), target.constData()) != 0)
         throw Error(systemReason(errno));
     pending.name.clear();
 }
+} // namespace
 
-void finishRepeatedSaves(const QString& path)
+void replaceFile(const QString& path, const QByteArray& bytes)
 {
-    const QByteArray target = resolvedTarget(path);
-    ::unlink(spareName(target).constData());
-    const int fd = ::open(target.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fdatasync(fd);
-    ::close(fd);
+    replaceWith(path, {bytes.size(), [&bytes](int fd) { writeAll(fd, bytes); }});
+}
+
+void copyFile(const QString& from, const QString& to, qint64 size)
+{
+    const QByteArray source = resolvedFileName(from);
+    replaceWith(to, {size, [&source, size](int fd) { copyAll(fd, source, size); }});
+}
+
+QStringList leftoverTemporaries(const QString& path)
+{
+    const QFileInfo target(QFile::decodeName(resolvedFileName(path)));
+    const QString name = target.fileName();
+    const QDir folder = target.absoluteDir();
+    QStringList found;
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries) {
+        bool ours = false;
+        for (const QString& base : {name, name + QStringLiteral(".bak")}) {
+            ours = ours || entry.startsWith(QLatin1Char('.') + base + QStringLiteral(".filmarch-tmp-"))
+                || entry == QLatin1Char('.') + base + QStringLiteral(".filmarch-prec")
+                // earlier versions of the program named them "<name>.tmp-XXXXXX"
+                || (entry.size() == base.size() + 11 && entry.startsWith(base + QStringLiteral(".tmp-")));
+        }
+        if (ours)
+            found << folder.filePath(entry);
+    }
+    return found;
 }
 
 } // namespace filmarch

@@ -1,31 +1,33 @@
 #pragma once
 // Whole-file replacement for the files the user must never find half-written
-// (catalogues, settings): the new content is written beside the target and
-// then takes its place in one rename. A failure (disk full, a killed process)
-// leaves the previous file whole.
+// (catalogues, settings): the new content is written beside the target, in a
+// hidden file of a unique name, and then takes its place in one rename. A
+// failure (disk full, a killed process) leaves the previous file whole.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace filmarch {
 
-enum class SaveMode {
-    // The data reaches the disk before the file takes the target's place.
-    Durable,
-    // For a file rewritten again and again (a catalogue saved after every
-    // entry): the previous version is kept as a hidden spare file beside the
-    // target and overwritten in place at the next save, then swapped with the
-    // target, which spares the file system a new file per save. Nothing is
-    // forced to the disk; finishRepeatedSaves() does that once at the end.
-    Repeated,
-};
+// Replaces `path` by `bytes`, flushed to the disk. A file without any write
+// permission is refused (also for root, whom the rename would let through).
+// Where the folder cannot be written but the file can, the file is rewritten
+// in place (not safe against a kill, but the only way there). The replaced
+// file keeps its permissions, and its owner and group where the system allows.
+// Throws Error carrying the reason; the caller adds what was being saved.
+void replaceFile(const QString& path, const QByteArray& bytes);
 
-// Replaces `path` by `bytes`. A file without any write permission is refused
-// (also for root, whom the rename would let through). Throws Error carrying
-// the reason; the caller adds what was being saved.
-void replaceFile(const QString& path, const QByteArray& bytes, SaveMode mode = SaveMode::Durable);
+// Replaces `to` the same way by the first `size` bytes of the file `from`.
+void copyFile(const QString& from, const QString& to, qint64 size);
 
-// Ends a series of Repeated saves: forces the file to the disk and deletes
-// the spare. Failures are ignored (the file itself is complete either way).
-void finishRepeatedSaves(const QString& path);
+// Why `path` could not be replaced (or created), or an empty text when it can.
+QString cannotReplaceReason(const QString& path);
+
+// The hidden temporaries that saves of `path` (and of `path`.bak) leave when
+// their process is killed, with those of earlier versions of the program.
+QStringList leftoverTemporaries(const QString& path);
+
+// Stable name of a file reached through links: saves go where it points.
+QByteArray resolvedFileName(const QString& path);
 
 } // namespace filmarch

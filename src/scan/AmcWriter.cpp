@@ -7,6 +7,7 @@
 #include "catalog/MovieList.h"
 #include "scan/Poster.h"
 #include "scan/WriterText.h"
+#include "platform/AppendFile.h"
 #include "media/IntegerText.h"
 #include "media/Traitement.h"
 
@@ -97,7 +98,37 @@ void fillEntry(ScanRun& run, TMovie& NewMovie, TTraitement& Fichier, const Infos
             QFile::remove(poster);
     }
 }
+// Each save adds the new entry's record at the end of the file, which stays
+// whole before and after: the work is that of the entry, not of the catalogue.
+// The file is written whole first when it does not hold the list in the layout
+// of the version (a new catalogue, an older version converted).
+void saveEntry(ScanRun& run, TMovieList& list, const TMovie& NewMovie)
+{
+    AppendFile& file = run.amcFile;
+    if (!file.isOpen()) {
+        const QByteArray& loaded = list.LoadedBytes();
+        if (run.completesCatalogue() && !loaded.isEmpty() && TMovieList::WrittenAsRead(run.iHeader)) {
+            file.open(run.CatalogueActif);
+            if (file.size() != loaded.size())
+                file.close();
+        }
+        if (!file.isOpen()) {
+            list.SaveToFile(run.CatalogueActif, run.CatalogueActif, run.iHeader);
+            file.open(run.CatalogueActif);
+            return;
+        }
+    }
+    // Should the run be killed while adding, the next one cuts back to here.
+    run.catalogueLock.recordCommitted({file.device(), file.inode(), file.size()});
+    file.append(list.EntryBytes(NewMovie, run.iHeader));
+}
 } // namespace
+
+QString amcSaveFailedMessage()
+{
+    return QStringLiteral("Enregistrement impossible : Si le fichier est corrompue, une sauvegarde en .bak se "
+                          "trouve dans le dossier du catalogue sélectionné");
+}
 
 void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAllo& infos)
 {
@@ -113,23 +144,18 @@ void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAll
     }
 
     try {
-        // Written whole after every entry; the run ends the series of saves.
-        list.SaveToFile(run.CatalogueActif, run.CatalogueActif, run.iHeader, false, SaveMode::Repeated);
+        saveEntry(run, list, NewMovie);
         ++run.compteur;
-    } catch (const std::exception&) {
-        run.saveFailed = true;
-        run.context().dialogs->showMessage(
-            QStringLiteral("Enregistrement impossible : Si le fichier est corrompue, une sauvegarde en .bak se "
-                           "trouve dans le dossier du catalogue sélectionné"));
+    } catch (const std::exception& e) {
+        run.amcFile.close();
+        run.reportSaveFailure(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)")
+                                  .arg(run.CatalogueActif, QString::fromStdString(e.what())),
+                              amcSaveFailedMessage());
         run.ArretRecherche = true;
     }
     run.context().progress->advance();
 }
 
-void endCatalogueAmcRun(const QString& catalogue)
-{
-    finishRepeatedSaves(catalogue);
-}
 
 } // namespace filmarch
 

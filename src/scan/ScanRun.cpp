@@ -1,10 +1,10 @@
 #include "scan/ScanRun.h"
 
 #include "scan/FolderWalk.h"
+#include "scan/StoredName.h"
 #include "core/Journal.h"
 #include "core/Options.h"
 #include "core/ScanProgress.h"
-#include "scan/StoredName.h"
 #include "core/UserDialogs.h"
 #include "scan/AmcWriter.h"
 #include "catalog/MovieList.h"
@@ -15,12 +15,16 @@
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/RegularFile.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTime>
+
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace filmarch {
 
@@ -52,6 +56,15 @@ QString exactExtension(const QString& path)
     return dot < 0 ? QString() : name.mid(dot);
 }
 
+ScanRun::FileStamp ScanRun::FileStamp::of(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
+            qint64(st.st_mtim.tv_nsec)};
+}
+
 ScanRun::ScanRun(ScanContext context) : ctx(std::move(context)) {}
 ScanRun::~ScanRun() = default;
 
@@ -78,14 +91,35 @@ void ScanRun::releaseCatalogue()
 int ScanRun::validitecatalogue(const QString& path)
 {
     const QString ext = exactExtension(path);
+    if (path.isEmpty() || (ext != kXml && ext != kAmc))
+        return -1;
     // A named pipe or a device would block the load for ever.
-    if ((ext == kXml || ext == kAmc) && !isRegularFile(path)) {
+    if (!isRegularFile(path)) {
         releaseCatalogue();
         ctx.dialogs->showMessage(ext == kXml ? QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")
                                              : QStringLiteral("Chargement du catalogue à compléter impossible"));
         return -1;
     }
-    if (!path.isEmpty() && ext == kXml) {
+    // Outside a run the lock is held for the load only: a catalogue that a
+    // run is writing is not read half-way.
+    const bool ownLock = !catalogueLock.held();
+    if (ownLock && !catalogueLock.tryLock(path)) {
+        releaseCatalogue();
+        ctx.dialogs->showMessage(QStringLiteral("Le catalogue est déjà utilisé par un autre scan."));
+        return -1;
+    }
+    struct Unlock {
+        CatalogueLock& lock;
+        bool own;
+        ~Unlock()
+        {
+            if (own)
+                lock.release();
+        }
+    } unlock{catalogueLock, ownLock};
+
+    releaseCatalogue();
+    if (ext == kXml) {
         try {
             XMLDoc = XmlCatalogue::loadFile(path);
         } catch (const std::exception&) {
@@ -94,38 +128,126 @@ int ScanRun::validitecatalogue(const QString& path)
             return -1;
         }
         loadedCatalogue = path;
-        cataloguedNames.clear();
+        loadedStamp = FileStamp::of(path);
         const int n = XMLDoc->movieCount();
         for (int i = 0; i < n; ++i)
             cataloguedNames.insert(fileNamePart(XMLDoc->movieAttribute(i, QStringLiteral("URL"))));
         return n;
     }
-    if (!path.isEmpty() && ext == kAmc) {
-        try {
-            if (!MovieList)
-                MovieList = std::make_unique<TMovieList>();
-            iHeader = MovieList->LoadFromFile(path);
-            MovieList->SaveToFile(path, path + QStringLiteral(".bak"), iHeader);
-            FichierPresent.clear();
-            MovieList->GetValues(FichierPresent, 18);
-        } catch (const std::exception&) {
-            releaseCatalogue();
-            ctx.dialogs->showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
-            return -1;
+    return loadAmc(path);
+}
+
+int ScanRun::loadAmc(const QString& path)
+{
+    int version = 0;
+    try {
+        MovieList = std::make_unique<TMovieList>();
+        version = MovieList->LoadFromFile(path);
+        // What a killed run was adding is cut off; any other damage stays.
+        if (MovieList->damagedEntry() && catalogueLock.unfinishedAfter(path, MovieList->damagedOffset())) {
+            truncateFile(path, MovieList->damagedOffset());
+            version = MovieList->LoadFromFile(path);
         }
-        loadedCatalogue = path;
-        cataloguedNames.clear();
-        for (const QString& url : std::as_const(FichierPresent))
-            cataloguedNames.insert(fileNamePart(url));
-        return MovieList->Count();
+    } catch (const std::exception&) {
+        releaseCatalogue();
+        ctx.dialogs->showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
+        return -1;
     }
-    return -1;
+    if (const int damaged = MovieList->damagedEntry()) {
+        releaseCatalogue();
+        ctx.dialogs->showMessage(QStringLiteral("Le catalogue est endommagé à partir de l'entrée ")
+                                 + QString::number(damaged) + QStringLiteral(" : il n'est pas complété."));
+        return -1;
+    }
+    iHeader = version;
+    MovieList->GetValues(FichierPresent, 18);
+    loadedCatalogue = path;
+    loadedStamp = FileStamp::of(path);
+    for (const QString& url : std::as_const(FichierPresent))
+        cataloguedNames.insert(fileNamePart(url));
+    return MovieList->Count();
+}
+
+void ScanRun::reportSaveFailure(const QString& logLine, const QString& message, bool asError)
+{
+    saveFailed = true;
+    EcritureLog(logLine);
+    if (asError)
+        ctx.dialogs->showError(message);
+    else
+        ctx.dialogs->showMessage(message);
+}
+
+// The catalogue of the run, as it is on disk now: locked, cleared of what
+// killed runs left, loaded again when completed, and backed up as it is.
+// False when the run cannot go on (its message was given).
+bool ScanRun::prepareCatalogue(ScanRequest& request)
+{
+    const QString ext = exactExtension(CatalogueActif);
+    if (ext != kXml && ext != kAmc) {
+        releaseCatalogue();
+        MovieList = std::make_unique<TMovieList>();
+        return true;
+    }
+    if (!catalogueLock.tryLock(CatalogueActif)) {
+        ctx.dialogs->showMessage(QStringLiteral("Le catalogue est déjà utilisé par un autre scan."));
+        return false;
+    }
+    for (const QString& leftover : leftoverTemporaries(CatalogueActif))
+        QFile::remove(leftover);
+
+    if (completing) {
+        // Loaded when it was chosen and not changed since: that is the
+        // catalogue on the disk now.
+        const bool current = loadedCatalogue == CatalogueActif && (MovieList || XMLDoc)
+            && loadedStamp == FileStamp::of(CatalogueActif);
+        const int n = current ? (XMLDoc ? XMLDoc->movieCount() : MovieList->Count())
+                              : validitecatalogue(CatalogueActif);
+        if (n < 0) {
+            request.EdCheminCataloExistant.clear();
+            request.EdNbrFilmsExist.clear();
+            CatalogueActif.clear();
+            catalogueLock.release();
+            return false;
+        }
+        request.EdNbrFilmsExist = QString::number(n);
+        loadedCount = n;
+    } else {
+        releaseCatalogue();
+        MovieList = std::make_unique<TMovieList>();
+        loadedCount = 0;
+    }
+
+    const QString reason = cannotReplaceReason(CatalogueActif);
+    if (!reason.isEmpty()) {
+        const QString line = QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(CatalogueActif, reason);
+        reportSaveFailure(line, ext == kAmc ? amcSaveFailedMessage() : line, ext == kXml);
+        catalogueLock.release();
+        releaseCatalogue();
+        return false;
+    }
+    // The backup is the file as it was, byte for byte, on the disk before
+    // the first change.
+    if (completing && ext == kAmc) {
+        try {
+            // The file holds the bytes loaded (it is locked, and unchanged since).
+            const qint64 size = MovieList->LoadedBytes().size();
+            if (QFileInfo(CatalogueActif).size() == size)
+                copyFile(CatalogueActif, CatalogueActif + QStringLiteral(".bak"), size);
+            else
+                replaceFile(CatalogueActif + QStringLiteral(".bak"), MovieList->LoadedBytes());
+        } catch (const std::exception&) {
+            ctx.dialogs->showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
+            catalogueLock.release();
+            releaseCatalogue();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ScanRun::BtLanceScanClick(ScanRequest& request)
 {
-    if (!MovieList)
-        MovieList = std::make_unique<TMovieList>();
     FichierLog = Journal::logFilePath(ctx.appDir);
     EcritureLog(QStringLiteral("Début du scan du répertoire ") + request.EdCheminRepScan);
     const ScanOptions opts = options();
@@ -142,25 +264,17 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
             QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue"));
         return false;
     }
-    // A catalogue to complete is released at the end of every run: load it
-    // again before writing through it.
+    // One decision for the whole run: the writer, the save and the summary
+    // all follow it.
     completing = request.EdCheminCataloCree.isEmpty();
-    if (completing && loadedCatalogue != request.EdCheminCataloExistant) {
-        const int n = validitecatalogue(request.EdCheminCataloExistant);
-        if (n < 0) {
-            request.EdCheminCataloExistant.clear();
-            request.EdNbrFilmsExist.clear();
-            CatalogueActif.clear();
-            return false;
-        }
-        request.EdNbrFilmsExist = QString::number(n);
-        CatalogueActif = request.EdCheminCataloExistant;
-    }
+    CatalogueActif = completing ? request.EdCheminCataloExistant : request.EdCheminCataloCree;
+    saveFailed = false;
+    if (!prepareCatalogue(request))
+        return saveFailed;
 
     doublons = 0;
     PosTopFenAllo = 0;
     PosLeftFenAllo = 0;
-    saveFailed = false;
     if (ctx.onRunStarted)
         ctx.onRunStarted();
 
@@ -173,10 +287,10 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
     ctx.progress->setPosition(0);
     const int total = CompteTraiteFichiers(request.EdCheminRepScan, true, opts.CbExploreSousRep);
     ctx.progress->setMaximum(total);
-    compteur = toInteger(completing ? request.EdNbrFilmsExist : request.EdNbrFilmsCree);
+    compteur = loadedCount;
     CompteTraiteFichiers(request.EdCheminRepScan, false, opts.CbExploreSousRep);
 
-    logSummary(request, formatElapsed(chrono.elapsed()));
+    logSummary(formatElapsed(chrono.elapsed()));
     compteur = 0;
     if (Arret)
         EcritureLog(QStringLiteral(
@@ -185,27 +299,26 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
     return true;
 }
 
-// Saves an XML catalogue and logs what the run did.
-void ScanRun::logSummary(const ScanRequest& request, const QString& elapsed)
+// Saves an XML catalogue and logs what the run did; after a failed save the
+// log already says so, and nothing claims otherwise.
+void ScanRun::logSummary(const QString& elapsed)
 {
+    if (!saveFailed && compteur > 0 && exactExtension(CatalogueActif) == kXml)
+        saveXml(CatalogueActif, completing);
+    if (saveFailed)
+        return;
     if (compteur == 0) {
         EcritureLog(QStringLiteral("Le scan n'a détecté aucune video. Aucun catalogue crée"));
-    } else if (!request.EdNbrFilmsCree.isEmpty()) {
-        const QString path = request.EdCheminCataloCree;
-        if (exactExtension(CatalogueActif) == kXml && !saveXml(path, false))
-            return;
-        EcritureLog(QStringLiteral("Création d'un nouveau catalogue de à l'emplacement ") + path);
+    } else if (!completing) {
+        EcritureLog(QStringLiteral("Création d'un nouveau catalogue de à l'emplacement ") + CatalogueActif);
         EcritureLog(QStringLiteral("Nouvelles entrées : %1         Nombre Total : %1        Temps écoulé :%2")
                         .arg(compteur)
                         .arg(elapsed));
     } else {
-        const QString path = request.EdCheminCataloExistant;
-        if (exactExtension(CatalogueActif) == kXml && !saveXml(path, true))
-            return;
-        EcritureLog(QStringLiteral("Catalogue complété à l'emplacement ") + path);
+        EcritureLog(QStringLiteral("Catalogue complété à l'emplacement ") + CatalogueActif);
         EcritureLog(QStringLiteral("Nouvelles entrées : %1         Nombre Total : %2         Doublons détecté : "
                                    "%3        Temps écoulé :%4")
-                        .arg(compteur - toInteger(request.EdNbrFilmsExist))
+                        .arg(compteur - loadedCount)
                         .arg(compteur)
                         .arg(doublons)
                         .arg(elapsed));
@@ -222,10 +335,9 @@ bool ScanRun::saveXml(const QString& path, bool completingRun)
         XMLDoc->saveFile(path);
         return true;
     } catch (const Error& e) {
-        saveFailed = true;
-        EcritureLog(e.message());
-        ctx.dialogs->showError(completingRun ? e.message() + QStringLiteral("\nLe catalogue précédent est conservé.")
-                                             : e.message());
+        reportSaveFailure(e.message(), completingRun ? e.message() + QStringLiteral("\nLe catalogue précédent est conservé.")
+                                                     : e.message(),
+                          true);
         return false;
     }
 }
@@ -234,8 +346,9 @@ bool ScanRun::saveXml(const QString& path, bool completingRun)
 void ScanRun::finishRun(ScanRequest& request)
 {
     compteur = 0;
-    if (exactExtension(CatalogueActif) == kAmc)
-        endCatalogueAmcRun(CatalogueActif);
+    amcFile.sync();
+    amcFile.close();
+    catalogueLock.release();
     if (ctx.journal && ctx.journal->memo)
         ctx.journal->memo(QString());
     releaseCatalogue();
@@ -279,8 +392,8 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
     const ScanOptions opts = options();
     const QString name = fileNamePart(NomFichier);
     ctx.progress->startFile(name);
-    if (opts.CbEviterDoublons && completing &&
-        cataloguedNames.contains(storedFileName(NomFichier, exactExtension(CatalogueActif)))) {
+    if (opts.CbEviterDoublons && completing
+        && cataloguedNames.contains(storedFileName(NomFichier, exactExtension(CatalogueActif)))) {
         ++doublons;
         ctx.progress->advance();
         ctx.progress->setFileName(name);

@@ -2,6 +2,8 @@
 // The scan run: walks a folder, analyses every file and writes one catalogue
 // entry per film. Holds the run state that the writers and lookups share.
 #include "filmdb/InfosFilmAllo.h"
+#include "platform/AppendFile.h"
+#include "platform/CatalogueLock.h"
 
 #include <QSet>
 #include <QString>
@@ -54,14 +56,17 @@ public:
     ScanRun& operator=(const ScanRun&) = delete;
 
     // Validates and loads the catalogue to complete at `path`. Returns its
-    // number of entries, or -1 (with a message when the file was unusable;
-    // without one for an empty path or another extension).
+    // number of entries, or -1 (with a message when the file was unusable or
+    // is being written by another run; without one for an empty path or
+    // another extension). A catalogue that does not load to its end is refused.
     int validitecatalogue(const QString& path);
     // Releases the catalogue held in memory, if any.
     void releaseCatalogue();
 
     // The whole run ("Lancer le scan"). Returns false when it could not start
     // (its message was shown). Updates `request` as the run leaves the page.
+    // A catalogue that cannot be written is refused before anything is
+    // analysed, as a failed save (true, with saveFailed).
     bool BtLanceScanClick(ScanRequest& request);
 
     // Walks `Chemin`: counts its files (compte) or processes each of them.
@@ -97,16 +102,39 @@ public:
     // True while XMLDoc holds the catalogue loaded for completion (and not a
     // document a run created).
     bool holdsLoadedXml() const { return XMLDoc && !loadedCatalogue.isEmpty(); }
+    // Decided once when the run starts: it completes CatalogueActif (else it
+    // creates it).
+    bool completesCatalogue() const { return completing; }
+
+    // A save failed: said in the log and to the user; the run ends with the
+    // status of a failed save.
+    void reportSaveFailure(const QString& logLine, const QString& message, bool asError = false);
+
+    // Held by a run on its catalogue from its validation to its end.
+    CatalogueLock catalogueLock;
+    // The AMC catalogue being completed, to which each new entry is added.
+    AppendFile amcFile;
 
 private:
     void writeEntry();
-    void logSummary(const ScanRequest& request, const QString& elapsed);
+    int loadAmc(const QString& path);
+    bool prepareCatalogue(ScanRequest& request);
+    void logSummary(const QString& elapsed);
     void finishRun(ScanRequest& request);
     bool saveXml(const QString& path, bool completing);
 
     ScanContext ctx;
     bool completing = false;              // the run in progress completes a catalogue
+    int loadedCount = 0;                  // entries of that catalogue when the run started
+    // What a file was when it was read: a catalogue that kept it was not changed since.
+    struct FileStamp {
+        quint64 device = 0, inode = 0;
+        qint64 size = -1, seconds = 0, nanoseconds = 0;
+        static FileStamp of(const QString& path);
+        bool operator==(const FileStamp&) const = default;
+    };
     QString loadedCatalogue;              // path whose content is held in memory
+    FileStamp loadedStamp;
     QSet<QString> cataloguedNames;        // file-name parts of the loaded catalogue's URLs
 };
 

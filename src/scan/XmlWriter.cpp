@@ -23,7 +23,9 @@ void EcritureCatalogueXML(ScanRun& run, TTraitement& Fichier, const InfosFilmAll
     // its document at its first entry.
     if (!run.XMLDoc || (run.compteur == 0 && !run.holdsLoadedXml()))
         run.XMLDoc = XmlCatalogue::createNew();
-    const int number = run.compteur + 1;
+    // Numbers no entry has, as in an AMC catalogue: the entries of a completed
+    // catalogue need not be numbered 1 to n.
+    const int number = run.XMLDoc->firstFreeNumber();
 
     // Every value is computed before the element is added, so that a failure
     // leaves no half-filled entry in the catalogue.
@@ -86,7 +88,7 @@ void EcritureCatalogueXML(ScanRun& run, TTraitement& Fichier, const InfosFilmAll
     XmlCatalogue::Movie movie = run.XMLDoc->appendMovie();
     for (const auto& [name, value] : attrs)
         movie.setAttribute(name, value);
-    run.compteur = number;
+    ++run.compteur;
     run.context().progress->advance();
 }
 

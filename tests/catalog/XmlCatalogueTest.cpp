@@ -223,3 +223,29 @@ TEST(XmlCatalogue, SaveReplacesTheFileWholeOrNotAtAll)
 
     EXPECT_THROW(catalogue->saveFile(folder.filePath(QStringLiteral("absent/films.xml"))), Error);
 }
+
+TEST(XmlCatalogue, SavedOnlyInEncodingsThatReadBackAsWritten)
+{
+    const struct {
+        const char* declared;
+        const char* saved;
+    } cases[] = {
+        {"windows-1252", "windows-1252"}, {"windows1252", "windows-1252"}, {"x-cp1252", "windows-1252"},
+        {"Latin1", "ISO-8859-1"},         {"utf8", "UTF-8"},               {"ascii", "US-ASCII"},
+        {"UTF-7", "windows-1252"},        {"HZ-GB-2312", "windows-1252"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.declared);
+        auto doc = XmlCatalogue::fromBytes(QByteArray("<?xml version=\"1.0\" encoding=\"") + c.declared
+                                           + "\"?><AntMovieCatalog><Catalog><Contents/></Catalog></AntMovieCatalog>");
+        auto movie = doc->appendMovie();
+        movie.setAttribute(QStringLiteral("TranslatedTitle"), QStringLiteral("Amélie \"€\""));
+        movie.setAttribute(QStringLiteral("Length"), QStringLiteral("122"));
+        const QByteArray bytes = doc->toBytes();
+        EXPECT_TRUE(bytes.contains(QByteArray("encoding=\"") + c.saved + "\"")) << bytes.constData();
+        auto back = XmlCatalogue::fromBytes(bytes);
+        ASSERT_EQ(back->movieCount(), 1);
+        EXPECT_EQ(back->movieAttribute(0, QStringLiteral("TranslatedTitle")), QStringLiteral("Amélie \"€\""));
+        EXPECT_EQ(back->movieAttribute(0, QStringLiteral("Length")), QStringLiteral("122"));
+    }
+}

@@ -1,6 +1,8 @@
-// Repeated saves of one file: each leaves the target whole, the previous
-// version waits in a spare that the end of the series removes.
+// Whole-file replacement: the target is whole whatever fails, and no other
+// file stays beside it.
 #include "platform/Error.h"
+#include "platform/AppendFile.h"
+#include "platform/CatalogueLock.h"
 #include "platform/SafeFile.h"
 #include "support/FileSizeLimit.h"
 
@@ -9,6 +11,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace filmarch;
 
@@ -27,50 +32,28 @@ QStringList filesIn(const QTemporaryDir& dir)
 
 } // namespace
 
-TEST(SafeFile, RepeatedSavesSwapWithASpareThatTheEndRemoves)
+TEST(SafeFile, AFailedSaveLeavesThePreviousFileAndNothingElse)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("films.amc"));
-    replaceFile(path, "premier", SaveMode::Repeated);   // no file yet: a plain save
-    replaceFile(path, "deuxieme, plus long", SaveMode::Repeated);
-    replaceFile(path, "trois", SaveMode::Repeated);   // shorter than the spare it overwrites
-    EXPECT_EQ(readFile(path), QByteArray("trois"));
-    EXPECT_EQ(filesIn(dir), (QStringList{QStringLiteral(".films.amc.filmarch-prec"), QStringLiteral("films.amc")}));
-
-    // A write that fails half-way leaves the file as the last save made it.
+    replaceFile(path, "premier");
+    replaceFile(path, "deux");
     {
         const test::FileSizeLimit limit(100);
-        EXPECT_THROW(replaceFile(path, QByteArray(1000, 'x'), SaveMode::Repeated), Error);
+        EXPECT_THROW(replaceFile(path, QByteArray(1000, 'x')), Error);
     }
-    EXPECT_EQ(readFile(path), QByteArray("trois"));
-
-    finishRepeatedSaves(path);
+    EXPECT_EQ(readFile(path), QByteArray("deux"));
     EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("films.amc")});
-    EXPECT_EQ(readFile(path), QByteArray("trois"));
 }
 
-TEST(SafeFile, ASpareThatIsALinkIsNeverWrittenThrough)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("films.amc"));
-    const QString other = dir.filePath(QStringLiteral("autre.txt"));
-    replaceFile(path, "catalogue");
-    replaceFile(other, "intact");
-    ASSERT_TRUE(QFile::link(other, dir.filePath(QStringLiteral(".films.amc.filmarch-prec"))));
-
-    replaceFile(path, "nouveau", SaveMode::Repeated);
-    EXPECT_EQ(readFile(path), QByteArray("nouveau"));
-    EXPECT_EQ(readFile(other), QByteArray("intact"));
-}
-
-TEST(SafeFile, ReadOnlyTargetIsRefusedInBothModes)
+TEST(SafeFile, ReadOnlyTargetIsRefused)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("films.amc"));
     replaceFile(path, "avant");
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadUser);
-    for (SaveMode mode : {SaveMode::Durable, SaveMode::Repeated})
-        EXPECT_THROW(replaceFile(path, "après", mode), Error);
+    EXPECT_THROW(replaceFile(path, "après"), Error);
+    EXPECT_FALSE(cannotReplaceReason(path).isEmpty());
     EXPECT_EQ(readFile(path), QByteArray("avant"));
     EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("films.amc")});
 }
@@ -83,12 +66,64 @@ TEST(SafeFile, AFileReachedThroughALinkIsReplacedWhereTheLinkPoints)
     const QString link = dir.filePath(QStringLiteral("films.amc"));
     replaceFile(real, "avant");
     ASSERT_TRUE(QFile::link(real, link));
-    for (SaveMode mode : {SaveMode::Durable, SaveMode::Repeated, SaveMode::Repeated}) {
-        replaceFile(link, "après", mode);
-        EXPECT_TRUE(QFileInfo(link).isSymLink());
-        EXPECT_EQ(readFile(real), QByteArray("après"));
-    }
-    finishRepeatedSaves(link);
+    replaceFile(link, "après");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readFile(real), QByteArray("après"));
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("vrai"))).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("films.amc")});
+}
+
+// As the user nobody (the tests run as root, whom permissions do not stop), in
+// a folder of root's: the catalogue and its backup, writable by all, are saved
+// in place and locked through the catalogue itself.
+TEST(SafeFile, AFolderThatCannotBeWrittenIsSavedInPlace)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs to switch to the user nobody";
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString path = dir.filePath(QStringLiteral("films.amc"));
+    replaceFile(path, "avant");
+    ::chmod(QFile::encodeName(path).constData(), 0666);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(10);
+        try {
+            if (!cannotReplaceReason(path).isEmpty() || cannotReplaceReason(dir.filePath(QStringLiteral("neuf.amc"))).isEmpty())
+                ::_exit(11);
+            CatalogueLock lock;
+            if (!lock.tryLock(path))
+                ::_exit(12);
+            replaceFile(path, "remplacé en place");
+            AppendFile file;
+            file.open(path);
+            file.append(" et complété");
+        } catch (...) {
+            ::_exit(13);
+        }
+        ::_exit(0);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(path), QByteArray("remplacé en place et complété"));
+    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("films.amc")});
+}
+
+TEST(SafeFile, AReplacedFileKeepsItsOwnerAndGroup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs to give a file away";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("films.amc"));
+    replaceFile(path, "avant");
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    replaceFile(path, "après");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
 }

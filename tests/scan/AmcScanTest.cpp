@@ -50,8 +50,8 @@ TEST(AmcScan, NewCatalogueNumbersAndOrder)
     const QString cat = out.filePath(QStringLiteral("films.amc"));
     ASSERT_TRUE(h.scanNew(scanFolder(), cat));
 
-    // The entry added last is written first, the others follow by number.
-    EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{3, 1, 2}));
+    // Each entry is added at the end of the file.
+    EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2, 3}));
     EXPECT_EQ(header(cat), QByteArray(" AMC_3.5 Ant Movie Catalog 3.5.x"));
     EXPECT_EQ(h.progress.highest, kRootFiles);
 
@@ -82,12 +82,9 @@ TEST(AmcScan, CompletionFillsNumberGapsAndKeepsTheVersion)
 
     ScanHarness h;
     ASSERT_TRUE(h.scanExisting(two.path(), cat));
-    // The backup was written when the catalogue was chosen, before the run.
+    // The backup holds the catalogue as the run found it.
     EXPECT_EQ(numbersInFileOrder(cat + QStringLiteral(".bak")), (QList<int>{1, 2, 4}));
-    const QList<int> numbers = numbersInFileOrder(cat);
-    ASSERT_EQ(numbers.size(), 5);
-    EXPECT_EQ(numbers[0], 5);   // the second new entry, written first
-    EXPECT_EQ(QSet<int>(numbers.begin(), numbers.end()), (QSet<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2, 4, 3, 5}));
     EXPECT_EQ(header(cat), QByteArray(" AMC_4.1 Ant Movie Catalog 4.1.x"));
     EXPECT_EQ(h.messages().filter(QStringLiteral("Nouvelles entrées : 2         Nombre Total : 5         Doublons détecté : 0")).size(), 1);
 }
@@ -108,7 +105,7 @@ TEST(AmcScan, CompletionSkipsCataloguedNames)
     EXPECT_EQ(h.messages().filter(QStringLiteral("Doublons détecté : 1")).size(), 1);
 }
 
-TEST(AmcScan, ReadOnlyCatalogueStopsTheRunWithOneMessage)
+TEST(AmcScan, ReadOnlyCatalogueIsRefusedBeforeAnythingIsAnalysed)
 {
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.amc"));
@@ -126,7 +123,10 @@ TEST(AmcScan, ReadOnlyCatalogueStopsTheRunWithOneMessage)
     EXPECT_EQ(h.dialogs.messages,
               QStringList{QStringLiteral("Enregistrement impossible : Si le fichier est corrompue, une sauvegarde en "
                                          ".bak se trouve dans le dossier du catalogue sélectionné")});
-    EXPECT_EQ(h.progress.names.size(), 1);   // the run ended after that file
+    EXPECT_TRUE(h.run->saveFailed);
+    EXPECT_TRUE(h.progress.names.isEmpty());
+    EXPECT_EQ(h.messages().filter(QStringLiteral("Enregistrement du catalogue impossible : ")).size(), 1);
+    EXPECT_TRUE(h.messages().filter(QStringLiteral("Nouvelles entrées")).isEmpty());
     EXPECT_EQ(numbersInFileOrder(cat), QList<int>{1});
     ::chmod(QFile::encodeName(cat).constData(), 0644);
 }

@@ -140,15 +140,19 @@ TEST(XmlScan, EveryOptionOffWithSubFolders)
                                .split(u' '));
 }
 
-TEST(XmlScan, CompletionSkipsCataloguedNamesAndNumbersByCount)
+TEST(XmlScan, CompletionSkipsCataloguedNamesAndTakesNumbersNoEntryHas)
 {
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
     {
         auto doc = XmlCatalogue::createNew();
         // Same name in another folder: already catalogued. Another letter case: not.
-        doc->appendMovie().setAttribute(QStringLiteral("URL"), QStringLiteral("D:\\Films\\Le.Film.2001.mkv"));
-        doc->appendMovie().setAttribute(QStringLiteral("URL"), QStringLiteral("/ailleurs/les visiteurs (1993).mp4"));
+        auto first = doc->appendMovie();
+        first.setAttribute(QStringLiteral("Number"), QStringLiteral("7"));
+        first.setAttribute(QStringLiteral("URL"), QStringLiteral("D:\\Films\\Le.Film.2001.mkv"));
+        auto second = doc->appendMovie();
+        second.setAttribute(QStringLiteral("Number"), QStringLiteral("2"));
+        second.setAttribute(QStringLiteral("URL"), QStringLiteral("/ailleurs/les visiteurs (1993).mp4"));
         doc->saveFile(cat);
     }
     ScanHarness h;
@@ -157,8 +161,9 @@ TEST(XmlScan, CompletionSkipsCataloguedNamesAndNumbersByCount)
     WrittenXml xml(cat);
     ASSERT_EQ(xml.movies.size(), 4);
     EXPECT_EQ(xml.movies[0].values[QStringLiteral("URL")], QStringLiteral("D:\\Films\\Le.Film.2001.mkv"));
-    EXPECT_EQ(xml.movies[2].values[QStringLiteral("Number")], QStringLiteral("3"));
-    EXPECT_EQ(xml.movies[3].values[QStringLiteral("Number")], QStringLiteral("4"));
+    // Numbered 7 and 2: the new entries take 1 and 3 (by count they would be 3 and 4).
+    EXPECT_EQ(xml.movies[2].values[QStringLiteral("Number")], QStringLiteral("1"));
+    EXPECT_EQ(xml.movies[3].values[QStringLiteral("Number")], QStringLiteral("3"));
     EXPECT_EQ(h.progress.highest, kRootFiles);
     QStringList log = h.messages();
     EXPECT_TRUE(log.contains(QStringLiteral("Catalogue complété à l'emplacement ") + cat));

@@ -94,9 +94,9 @@ TEST_F(ScanWindow, CompletingAnAmcCatalogueChosenInTheOpenDialogTwice)
     click(f.BtCherchCataloExist);
     ASSERT_EQ(f.EdCheminCataloExistant->text(), cat);
     EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("1"));
-    EXPECT_TRUE(QFileInfo::exists(cat + QStringLiteral(".bak")));
 
     click(f.BtLanceScan);
+    EXPECT_TRUE(QFileInfo::exists(cat + QStringLiteral(".bak")));
     TMovieList list;
     list.LoadFromFile(cat);
     EXPECT_EQ(list.Count(), 1 + kRootVideos - 1);

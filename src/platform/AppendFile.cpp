@@ -1,0 +1,87 @@
+#include "platform/AppendFile.h"
+
+#include "platform/Error.h"
+#include "platform/SafeFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/falloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace filmarch {
+
+namespace {
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+} // namespace
+
+void AppendFile::open(const QString& path)
+{
+    close();
+    const QByteArray name = resolvedFileName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0 && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        throw Error(QStringLiteral("le fichier est en lecture seule"));
+    const int f = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+    if (f < 0)
+        throw Error(systemReason(errno));
+    if (::fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(f);
+        throw Error(QStringLiteral("n'est pas un fichier"));
+    }
+    fd = f;
+    length = st.st_size;
+    dev = st.st_dev;
+    ino = st.st_ino;
+}
+
+void AppendFile::append(const QByteArray& bytes)
+{
+    if (fd < 0)
+        throw Error(QStringLiteral("fichier non ouvert"));
+    // The room is taken first, without making the file longer: a full disk
+    // is found before a byte is added, and a kill never leaves zeros behind.
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, length, bytes.size()) != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
+        const int error = errno;
+        (void)::ftruncate(fd, length);
+        throw Error(systemReason(error));
+    }
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::pwrite(fd, bytes.constData() + written, size_t(bytes.size() - written), length + written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            (void)::ftruncate(fd, length);
+            throw Error(systemReason(error));
+        }
+        written += n;
+    }
+    length += bytes.size();
+}
+
+void AppendFile::sync()
+{
+    if (fd >= 0)
+        (void)::fdatasync(fd);
+}
+
+void AppendFile::close()
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+    length = 0;
+}
+
+void truncateFile(const QString& path, qint64 size)
+{
+    if (::truncate(resolvedFileName(path).constData(), size) != 0)
+        throw Error(systemReason(errno));
+}
+
+} // namespace filmarch

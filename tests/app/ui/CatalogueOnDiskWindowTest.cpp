@@ -1,0 +1,89 @@
+// The window completes the catalogue as it is on disk when "Lancer le scan" is
+// pressed, and one decision (complete or create) drives the whole run.
+#include "support/ScanFolder.h"
+#include "app/ui/WindowFixture.h"
+#include "catalog/MovieList.h"
+#include "catalog/XmlCatalogue.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+namespace {
+
+class CatalogueOnDisk : public WindowFixture {
+protected:
+    int entries(const QString& cat) const
+    {
+        if (cat.endsWith(QStringLiteral(".xml")))
+            return XmlCatalogue::loadFile(cat)->movieCount();
+        TMovieList list;
+        list.LoadFromFile(cat);
+        return list.Count();
+    }
+
+    // A catalogue of `n` entries, none of them a file of the scan folder.
+    static void write(const QString& cat, int n)
+    {
+        if (cat.endsWith(QStringLiteral(".xml"))) {
+            auto doc = XmlCatalogue::createNew();
+            for (int i = 1; i <= n; ++i)
+                doc->appendMovie().setAttribute(QStringLiteral("Number"), QString::number(i));
+            doc->saveFile(cat);
+            return;
+        }
+        TMovieList list;
+        for (int i = 1; i <= n; ++i)
+            list.Add().iNumber = i;
+        list.SaveToFile(cat, cat, 35);
+    }
+
+    QTemporaryDir out;
+};
+
+} // namespace
+
+TEST_F(CatalogueOnDisk, EntriesAddedSinceTheCatalogueWasChosenAreKept)
+{
+    for (const QString& name : {QStringLiteral("films.amc"), QStringLiteral("films.xml")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString cat = out.filePath(name);
+        write(cat, 4);
+        TForm1& f = openWindow();
+        dialogs.folders << scanFolder();
+        click(f.BtChoixRepScan);
+        dialogs.openChoices << CatalogueChoice{cat, 3};
+        click(f.BtCherchCataloExist);
+        ASSERT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("4"));
+
+        write(cat, 6);   // two entries added elsewhere (another run, the catalogue program)
+        click(f.BtLanceScan);
+        EXPECT_EQ(entries(cat), 6 + kRootVideos);
+        EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("6"));   // as the run found it
+        f.close();
+    }
+}
+
+TEST_F(CatalogueOnDisk, ACancelledNewCatalogueLeavesTheRunCompletingTheRememberedOne)
+{
+    const QString cat = out.filePath(QStringLiteral("films.xml"));
+    write(cat, 2);
+    TForm1& f = openWindow();
+    dialogs.folders << scanFolder();
+    click(f.BtChoixRepScan);
+    dialogs.saveChoices << CatalogueChoice{};
+    click(f.BtCherchCataloCree);   // the save dialog cancelled: the count field says "0"
+    ASSERT_EQ(f.EdNbrFilmsCree->text(), QStringLiteral("0"));
+    // The remembered catalogue comes back (as reading the settings again does).
+    f.EdCheminCataloExistant->setText(cat);
+    f.EdNbrFilmsExist->setText(QStringLiteral("2"));
+
+    click(f.BtLanceScan);
+    EXPECT_EQ(entries(cat), 2 + kRootVideos);
+    const QStringList log = f.MLog->toPlainText().split(u'\n');
+    EXPECT_EQ(log.filter(QStringLiteral("Catalogue complété à l'emplacement ") + cat).size(), 1);
+    EXPECT_TRUE(log.filter(QStringLiteral("Création d'un nouveau catalogue")).isEmpty());
+}

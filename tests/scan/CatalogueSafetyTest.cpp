@@ -1,0 +1,348 @@
+// Completing a catalogue never loses what it held: damaged files, backups,
+// linked pictures, a catalogue changed since it was chosen, two runs at once,
+// kills, full disks.
+#include "catalog/AmcBytes.h"
+#include "catalog/MovieList.h"
+#include "catalog/XmlCatalogue.h"
+#include "platform/CatalogueLock.h"
+#include "support/FileSizeLimit.h"
+#include "support/ScanFolder.h"
+#include "support/ScanHarness.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QStringList filesIn(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Entries numbered 1..n, each with a URL elsewhere and a small picture.
+QByteArray catalogueBytes(int n, int version = 35)
+{
+    TMovieList list;
+    for (int i = 1; i <= n; ++i) {
+        TMovie& m = list.Add();
+        m.iNumber = i;
+        m.strURL = QStringLiteral("D:\\Ailleurs\\film%1.avi").arg(i);
+        m.strPicture = QStringLiteral(".jpg");
+        m.Picture = QByteArray(300 + i, char('a' + i % 26));
+    }
+    return list.SaveToBytes(version);
+}
+
+struct Loaded {
+    QList<int> numbers;
+    int damaged = 0;
+};
+
+Loaded load(const QString& path)
+{
+    TMovieList list;
+    list.LoadFromFile(path);
+    Loaded l;
+    for (int i = 0; i < list.Count(); ++i)
+        l.numbers << list.GetItem(i).iNumber;
+    l.damaged = list.damagedEntry();
+    return l;
+}
+
+const QString kDamaged = QStringLiteral("Le catalogue est endommagé à partir de l'entrée %1 : il n'est pas complété.");
+
+} // namespace
+
+TEST(CatalogueSafety, ADamagedCatalogueIsRefusedAndLeftAsItIsWithItsBackup)
+{
+    const QByteArray good = catalogueBytes(7);
+    const qsizetype headerAndProperties = TMovieList().SaveToBytes(35).size();
+    TMovieList sizes;
+    sizes.LoadFromBytes(good);
+    QList<qsizetype> starts{headerAndProperties};
+    for (int i = 0; i < 7; ++i)
+        starts << starts.last() + sizes.EntryBytes(sizes.GetItem(i), 35).size();
+
+    QByteArray wrongLength = good;   // the medium label of entry 2 claims more bytes than the file has
+    qToLittleEndian<qint32>(0x7FFF0000, wrongLength.data() + starts[1] + 33);
+    QByteArray pictureOffByOne = good;   // the picture of the last entry, one byte longer than stored
+    const qsizetype lastPictureCount = starts[7] - (300 + 7) - 4;
+    qToLittleEndian<qint32>(300 + 7 + 1, pictureOffByOne.data() + lastPictureCount);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        int entry;
+    } cases[] = {
+        {"wrong length in entry 2", wrongLength, 2},
+        {"cut inside entry 5", good.left(starts[4] + 40), 5},
+        {"cut inside the picture of entry 6", good.left(starts[6] - 100), 6},
+        {"picture length off by one", pictureOffByOne, 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir out;
+        const QString cat = out.filePath(QStringLiteral("films.amc"));
+        writeFile(cat, c.bytes);
+        writeFile(cat + QStringLiteral(".bak"), good);
+        ScanHarness h;
+        EXPECT_FALSE(h.scanExisting(scanFolder(), cat));
+        EXPECT_EQ(h.dialogs.messages, QStringList{kDamaged.arg(c.entry)});
+        // Chosen in the window before, damaged since: the run refuses it too.
+        ScanRequest r;
+        r.EdCheminRepScan = scanFolder();
+        r.EdCheminCataloExistant = cat;
+        r.EdNbrFilmsExist = QStringLiteral("7");
+        EXPECT_FALSE(h.run->BtLanceScanClick(r));
+        EXPECT_EQ(h.dialogs.messages.value(1), kDamaged.arg(c.entry));
+        EXPECT_EQ(readFile(cat), c.bytes);
+        EXPECT_EQ(readFile(cat + QStringLiteral(".bak")), good);
+        EXPECT_TRUE(h.messages().filter(QStringLiteral("Nouvelles entrées")).isEmpty());
+    }
+}
+
+TEST(CatalogueSafety, TheBackupIsTheFileAsItWasAndLinkedPicturesAreLeftAlone)
+{
+    // A 3.1 catalogue whose entry 2 links films_2.jpg beside it.
+    Bytes bytes;
+    bytes.raw(header31).raw(properties(31, "Moi"));
+    Record first = numbered(1);
+    first.ints[2] = 7;
+    bytes.raw(record(31, first));
+    Record second = numbered(2);
+    second.strings[21] = "films_2.jpg";
+    bytes.raw(record(31, second));
+    const QByteArray original = bytes;
+
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.amc"));
+    writeFile(cat, original);
+    writeFile(out.filePath(QStringLiteral("films_2.jpg")), "JPEG");
+    ScanHarness h;
+    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+
+    EXPECT_EQ(readFile(cat + QStringLiteral(".bak")), original);
+    TMovieList list;
+    list.LoadFromFile(cat);
+    ASSERT_EQ(list.Count(), 2 + kRootVideos);
+    list.Sort(fieldNumber);
+    EXPECT_EQ(list.GetItem(1).strPicture, QStringLiteral("films_2.jpg"));
+    EXPECT_EQ(list.GetItem(0).iRating, 70);
+    EXPECT_EQ(filesIn(out.path()),
+              (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.amc.bak"), QStringLiteral("films_2.jpg")}));
+}
+
+TEST(CatalogueSafety, ARunCompletesTheCatalogueAsItIsOnDiskWhenItStarts)
+{
+    for (const QString& name : {QStringLiteral("films.amc"), QStringLiteral("films.xml")}) {
+        SCOPED_TRACE(name.toStdString());
+        QTemporaryDir out, one, two;
+        const QString cat = out.filePath(name);
+        QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), one.filePath(QStringLiteral("a.mkv")));
+        QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), two.filePath(QStringLiteral("b.mkv")));
+        ScanHarness first, other;
+        ASSERT_TRUE(first.scanNew(one.path(), cat));
+        // The window chose it (1 entry), then another run added one.
+        ASSERT_EQ(first.run->validitecatalogue(cat), 1);
+        ASSERT_TRUE(other.scanExisting(two.path(), cat));
+        // With the page left as it was when chosen, and the choice of a new
+        // catalogue cancelled (its count field says "0").
+        ScanRequest r;
+        r.EdCheminRepScan = two.path();
+        r.EdNbrFilmsCree = QStringLiteral("0");
+        r.EdCheminCataloExistant = cat;
+        r.EdNbrFilmsExist = QStringLiteral("1");
+        first.run->CatalogueActif.clear();
+        first.options.values.CbEviterDoublons = false;
+        ASSERT_TRUE(first.run->BtLanceScanClick(r));
+        const int total = name.endsWith(QStringLiteral(".xml")) ? XmlCatalogue::loadFile(cat)->movieCount()
+                                                                : load(cat).numbers.size();
+        EXPECT_EQ(total, 3);
+        EXPECT_EQ(r.EdNbrFilmsExist, QStringLiteral("2"));
+        EXPECT_TRUE(first.messages().contains(QStringLiteral("Catalogue complété à l'emplacement ") + cat));
+        EXPECT_EQ(first.messages().filter(QStringLiteral("Nouvelles entrées : 1         Nombre Total : 3")).size(), 1);
+    }
+}
+
+TEST(CatalogueSafety, ALockedCatalogueIsRefusedAndLeftoversOfKilledRunsGo)
+{
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.amc"));
+    writeFile(cat, catalogueBytes(2));
+    const QStringList leftovers{QStringLiteral(".films.amc.filmarch-tmp-Ab12Cd"), QStringLiteral(".films.amc.bak.filmarch-tmp-x"),
+                                QStringLiteral("films.amc.bak.tmp-Ix4aaL"), QStringLiteral("films.amc.tmp-fd79PE")};
+    for (const QString& name : leftovers)
+        writeFile(out.filePath(name), "reste");
+    writeFile(out.filePath(QStringLiteral("films.amc.notes")), "à moi");
+
+    ScanHarness h;
+    {
+        CatalogueLock other;
+        ASSERT_TRUE(other.tryLock(cat));
+        EXPECT_FALSE(h.scanExisting(scanFolder(), cat));
+        ScanRequest r;
+        r.EdCheminRepScan = scanFolder();
+        r.EdCheminCataloExistant = cat;
+        EXPECT_FALSE(h.run->BtLanceScanClick(r));
+        EXPECT_EQ(h.dialogs.messages, QStringList(2, QStringLiteral("Le catalogue est déjà utilisé par un autre scan.")));
+        EXPECT_TRUE(h.progress.names.isEmpty());
+        EXPECT_EQ(filesIn(out.path()).size(), 7);
+    }
+    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    EXPECT_EQ(load(cat).numbers.size(), 2 + kRootVideos);
+    EXPECT_EQ(filesIn(out.path()),
+              (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.amc.bak"), QStringLiteral("films.amc.notes")}));
+}
+
+TEST(CatalogueSafety, AFullDiskKeepsTheCatalogueWholeAndTheLogTruthful)
+{
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.amc"));
+    const QByteArray original = catalogueBytes(3);
+    writeFile(cat, original);
+    ScanHarness h;
+    {
+        // Room for the backup, not for a new entry.
+        const FileSizeLimit limit(original.size() + 10);
+        ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    }
+    EXPECT_TRUE(h.run->saveFailed);
+    EXPECT_EQ(readFile(cat), original);
+    EXPECT_EQ(readFile(cat + QStringLiteral(".bak")), original);
+    EXPECT_EQ(h.messages().filter(QStringLiteral("Enregistrement du catalogue impossible : ") + cat).size(), 1);
+    EXPECT_TRUE(h.messages().filter(QStringLiteral("Nouvelles entrées")).isEmpty());
+    EXPECT_TRUE(h.messages().filter(QStringLiteral("aucune video")).isEmpty());
+}
+
+// What a run killed while adding an entry leaves: the lock file saying how far
+// the file was whole, and part of a record after that.
+TEST(CatalogueSafety, TheEntryAKilledRunWasAddingIsCutByTheNextRun)
+{
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.amc"));
+    const QByteArray whole = catalogueBytes(4);
+    writeFile(cat, whole + record(35, numbered(5)).left(50));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(cat).constData(), &st), 0);
+    writeFile(out.filePath(QStringLiteral(".films.amc.filmarch-lock")),
+              QStringLiteral("filmarch %1 %2 %3\n").arg(st.st_dev).arg(st.st_ino).arg(whole.size()).toUtf8());
+
+    ScanHarness h;
+    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    EXPECT_EQ(readFile(cat + QStringLiteral(".bak")), whole);
+    const Loaded l = load(cat);
+    EXPECT_EQ(l.damaged, 0);
+    EXPECT_EQ(l.numbers, (QList<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(filesIn(out.path()), (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.amc.bak")}));
+}
+
+namespace {
+
+// filmarch-cli in its own folder, keeping every file (no duplicate check).
+struct CliFolder {
+    CliFolder()
+    {
+        QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
+        QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
+        writeFile(app.filePath(QStringLiteral("options.ini")), "[General]\nDoublons=0\n");
+    }
+    void start(QProcess& p, const QString& catalogue) const
+    {
+        p.start(app.filePath(QStringLiteral("filmarch-cli")), {QStringLiteral("-R"), scanFolder(), catalogue});
+        p.waitForStarted();
+    }
+    QTemporaryDir app;
+};
+
+} // namespace
+
+TEST(CatalogueSafety, TwoRunsAtOnceNeverLoseEntries)
+{
+    CliFolder cli;
+    for (int trial = 0; trial < 4; ++trial) {
+        QTemporaryDir out;
+        const QString cat = out.filePath(QStringLiteral("films.amc"));
+        writeFile(cat, catalogueBytes(5));
+        QProcess a, b;
+        cli.start(a, cat);
+        cli.start(b, cat);
+        a.waitForFinished(60000);
+        b.waitForFinished(60000);
+        int added = 0;
+        for (QProcess* p : {&a, &b}) {
+            if (p->exitCode() == 0)
+                added += kRootVideos;
+            else
+                EXPECT_TRUE(QString::fromUtf8(p->readAllStandardError() + p->readAllStandardOutput())
+                                .contains(QStringLiteral("déjà utilisé")));
+        }
+        EXPECT_GE(added, kRootVideos);
+        const Loaded l = load(cat);
+        EXPECT_EQ(l.damaged, 0);
+        EXPECT_EQ(l.numbers.size(), 5 + added);
+        EXPECT_EQ(QSet<int>(l.numbers.begin(), l.numbers.end()).size(), l.numbers.size());
+        EXPECT_EQ(filesIn(out.path()), (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.amc.bak")}));
+    }
+}
+
+// A completion killed at random moments, again and again: after each kill the
+// catalogue loads with every entry it held and only whole new entries, and the
+// next validation takes it (cutting what the killed run was adding).
+TEST(CatalogueSafety, KilledRunsLeaveACatalogueThatLoadsWhole)
+{
+    CliFolder cli;
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.amc"));
+    writeFile(cat, catalogueBytes(300));
+    QElapsedTimer timer;
+    timer.start();
+    {
+        QProcess p;
+        cli.start(p, cat);
+        p.waitForFinished(60000);
+        ASSERT_EQ(p.exitCode(), 0);
+    }
+    const int runMs = std::max<int>(50, int(timer.elapsed()));
+    int expected = 300 + kRootVideos;
+    for (int kill = 0; kill < 30; ++kill) {
+        QProcess p;
+        cli.start(p, cat);
+        QThread::msleep(QRandomGenerator::global()->bounded(runMs));
+        ::kill(pid_t(p.processId()), SIGKILL);
+        p.waitForFinished(10000);
+
+        TMovieList list;
+        list.LoadFromFile(cat);
+        ASSERT_GE(list.Count(), expected) << "kill " << kill;
+        for (int i = 0; i < 300; ++i)
+            ASSERT_EQ(list.GetItem(i).iNumber, i + 1);
+        for (int i = 300; i < list.Count(); ++i)
+            ASSERT_TRUE(list.GetItem(i).strURL.startsWith(scanFolder())) << "kill " << kill << " entry " << i;
+
+        ScanHarness h;
+        const int n = h.run->validitecatalogue(cat);
+        ASSERT_EQ(n, list.Count()) << "kill " << kill << ": " << h.dialogs.messages.join(u'|').toStdString();
+        expected = n;
+    }
+}
