@@ -32,6 +32,9 @@ struct ScanOptions {
     // A lookup mode is in force only when its box is both enabled and checked.
     bool CbAlloAuto = false;
     bool CbAlloManu = false;
+    // Host (optionally ":port") of the film-database service, key "Serveur" of
+    // section "Allocine"; empty when none is set, and then no lookup runs.
+    QString Serveur;
 };
 
 class OptionSource {
