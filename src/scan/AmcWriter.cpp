@@ -1,15 +1,13 @@
 #include "scan/AmcWriter.h"
 
+#include "catalog/MovieList.h"
 #include "core/Options.h"
 #include "core/ScanProgress.h"
-#include "scan/ScanRun.h"
-#include "core/UserDialogs.h"
-#include "catalog/MovieList.h"
-#include "scan/Poster.h"
-#include "scan/WriterText.h"
-#include "platform/AppendFile.h"
-#include "media/IntegerText.h"
 #include "media/Traitement.h"
+#include "platform/AppendFile.h"
+#include "scan/EntryMapping.h"
+#include "scan/Poster.h"
+#include "scan/ScanRun.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,11 +15,6 @@
 namespace filmarch {
 
 namespace {
-int integerWithoutSpaces(const QString& text)
-{
-    return toInteger(withoutSpaces(text));
-}
-
 // Reads a picture file into the entry; false when it cannot be read.
 bool storePicture(TMovie& movie, const QString& path, const QString& extension)
 {
@@ -35,58 +28,7 @@ bool storePicture(TMovie& movie, const QString& path, const QString& extension)
 
 void fillEntry(ScanRun& run, TMovie& NewMovie, TTraitement& Fichier, const InfosFilmAllo& infos)
 {
-    const ScanOptions opts = run.options();
-    NewMovie.bChecked = true;
-    if (!infos[InfoNoteSpectateurs].isEmpty())
-        NewMovie.iRating = 20 * toInteger(infos[InfoNoteSpectateurs]);
-    else if (!infos[InfoNotePresse].isEmpty())
-        NewMovie.iRating = 20 * toInteger(infos[InfoNotePresse]);
-    if (!infos[InfoAnneeProduction].isEmpty() || !infos[InfoAnneeSortie].isEmpty())
-        NewMovie.iYear = toInteger(firstNonEmpty(infos[InfoAnneeProduction], infos[InfoAnneeSortie]));
-
-    if (opts.CbGenDuree) {
-        const QString length = Fichier.Lengths();
-        if (!length.isEmpty())
-            NewMovie.iLength = integerWithoutSpaces(length);
-    }
-    if (opts.CbGenVideo) {
-        const QString rate = Fichier.VideoBitrate();
-        if (!rate.isEmpty())
-            NewMovie.iVideoBitrate = integerWithoutSpaces(rate);
-    }
-    if (opts.CbGenAudio) {
-        const QString rate = Fichier.AudioBitrate();
-        if (!rate.isEmpty())
-            NewMovie.iAudioBitrate = integerWithoutSpaces(rate);
-    }
-    if (opts.CbGenTitre) {
-        NewMovie.strOriginalTitle = firstNonEmpty(infos[InfoTitreOriginal], Fichier.TitreOriginal);
-        NewMovie.strTranslatedTitle = firstNonEmpty(infos[InfoTitre], Fichier.TitreTraduit);
-    }
-    NewMovie.strDirector = infos[InfoRealisateur];
-    NewMovie.strCountry = infos[InfoPays];
-    NewMovie.strCategory = infos[InfoGenre];
-    NewMovie.strActors = infos[InfoActeurs];
-    if (opts.CbGenUrl)
-        NewMovie.strURL = Fichier.URL;
-    NewMovie.strDescription = infos[InfoSynopsis];
-    // The Matroska tools (attachment listing, cover extraction) are not run yet.
-    if (opts.CbPieceJointe)
-        NewMovie.strComments = QString(Fichier.Comment).replace(QLatin1Char('|'), QStringLiteral("\r\n"));
-    if (opts.CbGenVideo) {
-        NewMovie.strVideoFormat = Fichier.VideoFormat();
-        NewMovie.strFramerate = Fichier.Framerate;
-        NewMovie.strResolution = Fichier.Resolution;
-    }
-    if (opts.CbGenAudio) {
-        NewMovie.strAudioFormat = Fichier.ListeFormatAudio();
-        NewMovie.strLanguages = Fichier.ListeLanguagesAudio();
-    }
-    if (opts.CbGenSousTitre)
-        NewMovie.strSubtitles = Fichier.ListeLangauagesSousTitre();
-    if (opts.CbGenTaille)
-        NewMovie.strSize = Fichier.size();
-
+    fillAmcEntry(NewMovie, Fichier, run.options(), infos);
     // An extracted cover moves into the catalogue.
     if (!Fichier.LienAffiche.isEmpty() && QFileInfo::exists(Fichier.LienAffiche)
         && storePicture(NewMovie, Fichier.LienAffiche, QLatin1Char('.') + QFileInfo(Fichier.LienAffiche).suffix()))
@@ -98,6 +40,7 @@ void fillEntry(ScanRun& run, TMovie& NewMovie, TTraitement& Fichier, const Infos
             QFile::remove(poster);
     }
 }
+
 // Each save adds the new entry's record at the end of the file, which stays
 // whole before and after: the work is that of the entry, not of the catalogue.
 // The file is written whole first when it does not hold the list in the layout
@@ -155,7 +98,6 @@ void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAll
     }
     run.context().progress->advance();
 }
-
 
 } // namespace filmarch
 

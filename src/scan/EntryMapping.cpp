@@ -1,0 +1,129 @@
+#include "scan/EntryMapping.h"
+
+#include "catalog/Movie.h"
+#include "core/Options.h"
+#include "media/IntegerText.h"
+#include "media/Traitement.h"
+#include "scan/WriterText.h"
+
+namespace filmarch {
+
+namespace {
+
+int integerWithoutSpaces(const QString& text)
+{
+    return toInteger(withoutSpaces(text));
+}
+
+// The looked-up rating on the scale of a format: spectators first, then press.
+QString scaledRating(const InfosFilmAllo& infos, int scale)
+{
+    if (!infos[InfoNoteSpectateurs].isEmpty())
+        return QString::number(scale * toInteger(infos[InfoNoteSpectateurs]));
+    if (!infos[InfoNotePresse].isEmpty())
+        return QString::number(scale * toInteger(infos[InfoNotePresse]));
+    return {};
+}
+
+} // namespace
+
+void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOptions& opts, const InfosFilmAllo& infos)
+{
+    NewMovie.bChecked = true;
+    if (const QString rating = scaledRating(infos, 20); !rating.isEmpty())
+        NewMovie.iRating = rating.toInt();
+    if (!infos[InfoAnneeProduction].isEmpty() || !infos[InfoAnneeSortie].isEmpty())
+        NewMovie.iYear = toInteger(firstNonEmpty(infos[InfoAnneeProduction], infos[InfoAnneeSortie]));
+
+    if (opts.CbGenDuree) {
+        const QString length = Fichier.Lengths();
+        if (!length.isEmpty())
+            NewMovie.iLength = integerWithoutSpaces(length);
+    }
+    if (opts.CbGenVideo) {
+        const QString rate = Fichier.VideoBitrate();
+        if (!rate.isEmpty())
+            NewMovie.iVideoBitrate = integerWithoutSpaces(rate);
+    }
+    if (opts.CbGenAudio) {
+        const QString rate = Fichier.AudioBitrate();
+        if (!rate.isEmpty())
+            NewMovie.iAudioBitrate = integerWithoutSpaces(rate);
+    }
+    if (opts.CbGenTitre) {
+        NewMovie.strOriginalTitle = firstNonEmpty(infos[InfoTitreOriginal], Fichier.TitreOriginal);
+        NewMovie.strTranslatedTitle = firstNonEmpty(infos[InfoTitre], Fichier.TitreTraduit);
+    }
+    NewMovie.strDirector = infos[InfoRealisateur];
+    NewMovie.strCountry = infos[InfoPays];
+    NewMovie.strCategory = infos[InfoGenre];
+    NewMovie.strActors = infos[InfoActeurs];
+    if (opts.CbGenUrl)
+        NewMovie.strURL = Fichier.URL;
+    NewMovie.strDescription = infos[InfoSynopsis];
+    // The attachment names, one a line.
+    if (opts.CbPieceJointe)
+        NewMovie.strComments = QString(Fichier.Comment).replace(QLatin1Char('|'), QStringLiteral("\r\n"));
+    if (opts.CbGenVideo) {
+        NewMovie.strVideoFormat = Fichier.VideoFormat();
+        NewMovie.strFramerate = Fichier.Framerate;
+        NewMovie.strResolution = Fichier.Resolution;
+    }
+    if (opts.CbGenAudio) {
+        NewMovie.strAudioFormat = Fichier.ListeFormatAudio();
+        NewMovie.strLanguages = Fichier.ListeLanguagesAudio();
+    }
+    if (opts.CbGenSousTitre)
+        NewMovie.strSubtitles = Fichier.ListeLangauagesSousTitre();
+    if (opts.CbGenTaille)
+        NewMovie.strSize = Fichier.size();
+}
+
+XmlAttributes xmlMovieAttributes(const TTraitement& Fichier, const ScanOptions& opts, const InfosFilmAllo& infos,
+                                 int number, const QString& date, const QString& picture)
+{
+    XmlAttributes attrs;
+    auto set = [&attrs](const char* name, const QString& value) { attrs.emplace_back(QLatin1String(name), value); };
+    set("Number", QString::number(number));
+    set("Checked", QStringLiteral("True"));
+    set("Date", date);
+    if (opts.CbGenTitre) {
+        set("OriginalTitle", firstNonEmpty(infos[InfoTitreOriginal], Fichier.TitreOriginal));
+        set("TranslatedTitle", firstNonEmpty(infos[InfoTitre], Fichier.TitreTraduit));
+    }
+    if (opts.CbGenDuree)
+        set("Length", Fichier.Lengths());
+    if (opts.CbGenUrl)
+        set("URL", Fichier.URL);
+    if (opts.CbPieceJointe)
+        set("Comments", Fichier.Comment);
+    if (opts.CbGenVideo) {
+        set("VideoFormat", Fichier.VideoFormat());
+        set("VideoBitrate", withoutSpaces(Fichier.VideoBitrate()));
+        set("Resolution", Fichier.Resolution);
+        set("Framerate", Fichier.Framerate);
+    }
+    if (opts.CbGenAudio) {
+        set("AudioFormat", Fichier.ListeFormatAudio());
+        set("AudioBitrate", withoutSpaces(Fichier.AudioBitrate()));
+        set("Languages", Fichier.ListeLanguagesAudio());
+    }
+    if (opts.CbGenSousTitre)
+        set("Subtitles", Fichier.ListeLangauagesSousTitre());
+    if (opts.CbGenTaille)
+        set("Size", Fichier.size());
+    if (!picture.isEmpty())
+        set("Picture", picture);
+    set("Year", firstNonEmpty(infos[InfoAnneeSortie], infos[InfoAnneeProduction]));
+    set("Director", infos[InfoRealisateur]);
+    set("Country", infos[InfoPays]);
+    set("Category", infos[InfoGenre]);
+    set("Actors", infos[InfoActeurs]);
+    set("Description", infos[InfoSynopsis]);
+    if (const QString rating = scaledRating(infos, 2); !rating.isEmpty())
+        set("Rating", rating);
+    set("Disks", QStringLiteral("1"));
+    return attrs;
+}
+
+} // namespace filmarch
