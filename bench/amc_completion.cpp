@@ -74,9 +74,9 @@ Result complete(const QString& films, const QString& catalogue)
         ::close(pipeFds[0]);
         test::ScanHarness h;
         const auto start = Clock::now();
-        const bool ran = h.scanExisting(films, catalogue);
+        const bool ran = h.scanExisting(films, catalogue) == ScanOutcome::Finished;
         const double s = std::chrono::duration<double>(Clock::now() - start).count();
-        if (!ran || h.run->saveFailed
+        if (!ran
             || h.messages().filter(QStringLiteral("Nouvelles entrées : %1 ").arg(kNewFilms)).size() != 1)
             ::_exit(2);
         (void)::write(pipeFds[1], &s, sizeof s);

@@ -93,8 +93,8 @@ void TerminalProgress::startFile(const QString& name)
 
 void TerminalProgress::processEvents()
 {
-    if (interrupted && run && !run->Arret)
-        run->Arret = true;
+    if (interrupted && run && !run->stopRequested())
+        run->requestStop();
 }
 
 void TerminalProgress::clearLine()

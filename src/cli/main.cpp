@@ -39,7 +39,8 @@ const char* const kUsage =
     "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là est conservé.\n"
     "Un second Ctrl-C arrête tout de suite ; le catalogue garde son dernier enregistrement.\n"
     "Code de sortie : 0 quand le scan a eu lieu (arrêté ou non), 1 quand il n'a pas pu commencer,\n"
-    "2 pour une ligne de commande incorrecte, 3 quand le catalogue n'a pas pu être enregistré.\n";
+    "2 pour une ligne de commande incorrecte, 3 quand le catalogue n'a pas pu être enregistré ou que le scan\n"
+    "s'est arrêté sur une erreur.\n";
 
 void printError(const QString& text)
 {
@@ -201,9 +202,14 @@ int main(int argc, char** argv)
     run.CatalogueActif = args.catalogue;
 
     TerminalProgress::installInterruptHandler(onTerminal);
-    const bool ran = run.BtLanceScanClick(request);
+    const ScanOutcome outcome = run.BtLanceScanClick(request);
     progress.clearLine();
-    if (!ran)
-        return 1;
-    return run.saveFailed ? 3 : 0;
+    switch (outcome) {
+    case ScanOutcome::NotStarted: return 1;
+    case ScanOutcome::Finished:
+    case ScanOutcome::Stopped: return 0;
+    case ScanOutcome::CatalogueNotWritten:
+    case ScanOutcome::Failed: return 3;
+    }
+    return 3;
 }

@@ -246,7 +246,19 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
     return true;
 }
 
-bool ScanRun::BtLanceScanClick(ScanRequest& request)
+ScanOutcome ScanRun::BtLanceScanClick(ScanRequest& request)
+{
+    // Failures of one file are handled where the file is processed; anything
+    // else ends the run (the window is restored by then) with a message.
+    try {
+        return runScan(request);
+    } catch (const std::exception& e) {
+        ctx.dialogs->showError(QStringLiteral("Le scan s'est arrêté sur une erreur : ") + QString::fromStdString(e.what()));
+        return ScanOutcome::Failed;
+    }
+}
+
+ScanOutcome ScanRun::runScan(ScanRequest& request)
 {
     FichierLog = Journal::logFilePath(ctx.appDir);
     EcritureLog(QStringLiteral("Début du scan du répertoire ") + request.EdCheminRepScan);
@@ -257,12 +269,12 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
 
     if (request.EdCheminRepScan.isEmpty() || !QFileInfo(request.EdCheminRepScan).isDir()) {
         ctx.dialogs->showMessage(QStringLiteral("Veuillez sélectionner en premier un répertoire valide pour le scan"));
-        return false;
+        return ScanOutcome::NotStarted;
     }
     if (request.EdCheminCataloCree.isEmpty() && request.EdCheminCataloExistant.isEmpty()) {
         ctx.dialogs->showMessage(
             QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue"));
-        return false;
+        return ScanOutcome::NotStarted;
     }
     // One decision for the whole run: the writer, the save and the summary
     // all follow it.
@@ -270,7 +282,7 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
     CatalogueActif = completing ? request.EdCheminCataloExistant : request.EdCheminCataloCree;
     saveFailed = false;
     if (!prepareCatalogue(request))
-        return saveFailed;
+        return saveFailed ? ScanOutcome::CatalogueNotWritten : ScanOutcome::NotStarted;
 
     doublons = 0;
     PosTopFenAllo = 0;
@@ -296,7 +308,10 @@ bool ScanRun::BtLanceScanClick(ScanRequest& request)
         EcritureLog(QStringLiteral(
             "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une "
             "sauveagrde en .bak se trouve dans le dossier du catalogue actuel"));
-    return true;
+    // Decided before the finisher resets the flags.
+    if (saveFailed)
+        return ScanOutcome::CatalogueNotWritten;
+    return Arret || ArretRecherche ? ScanOutcome::Stopped : ScanOutcome::Finished;
 }
 
 // Saves an XML catalogue and logs what the run did; after a failed save the

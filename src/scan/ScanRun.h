@@ -39,6 +39,15 @@ struct ScanContext {
     std::function<void()> onRunFinished;
 };
 
+// How a run ended.
+enum class ScanOutcome {
+    NotStarted,          // refused before anything was analysed (its message was shown)
+    Finished,
+    Stopped,             // by the user; what was saved stands
+    CatalogueNotWritten, // a save failed or the catalogue could not be written (the user was told)
+    Failed,              // an unexpected failure ended the run (the user was told)
+};
+
 // The fields of the Scan page that a run reads, and updates when it ends.
 struct ScanRequest {
     QString EdCheminRepScan;
@@ -63,11 +72,13 @@ public:
     // Releases the catalogue held in memory, if any.
     void releaseCatalogue();
 
-    // The whole run ("Lancer le scan"). Returns false when it could not start
-    // (its message was shown). Updates `request` as the run leaves the page.
-    // A catalogue that cannot be written is refused before anything is
-    // analysed, as a failed save (true, with saveFailed).
-    bool BtLanceScanClick(ScanRequest& request);
+    // The whole run ("Lancer le scan"). Updates `request` as the run leaves
+    // the page. A catalogue that cannot be written is refused before anything
+    // is analysed, as a failed save.
+    ScanOutcome BtLanceScanClick(ScanRequest& request);
+    // Ends the run after the file in hand (the progress window's "Stop", Ctrl-C).
+    void requestStop() { Arret = true; }
+    bool stopRequested() const { return Arret; }
 
     // Walks `Chemin`: counts its files (compte) or processes each of them.
     int CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousrep);
@@ -95,10 +106,6 @@ public:
     bool Arret = false;          // the progress window's stop flag
     bool ArretRecherche = false; // the lookup window's stop flag (also set by a failed AMC save)
 
-    // True when a catalogue could not be written during the last run (the
-    // user was told); the command line exits with its own status then.
-    bool saveFailed = false;
-
     // True while XMLDoc holds the catalogue loaded for completion (and not a
     // document a run created).
     bool holdsLoadedXml() const { return XMLDoc && !loadedCatalogue.isEmpty(); }
@@ -116,6 +123,7 @@ public:
     AppendFile amcFile;
 
 private:
+    ScanOutcome runScan(ScanRequest& request);
     void writeEntry();
     int loadAmc(const QString& path);
     bool prepareCatalogue(ScanRequest& request);
@@ -124,6 +132,7 @@ private:
     bool saveXml(const QString& path, bool completing);
 
     ScanContext ctx;
+    bool saveFailed = false;              // a save of this run failed (the user was told)
     bool completing = false;              // the run in progress completes a catalogue
     int loadedCount = 0;                  // entries of that catalogue when the run started
     // What a file was when it was read: a catalogue that kept it was not changed since.

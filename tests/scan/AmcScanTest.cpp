@@ -48,7 +48,7 @@ TEST(AmcScan, NewCatalogueNumbersAndOrder)
     ScanHarness h;
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.amc"));
-    ASSERT_TRUE(h.scanNew(scanFolder(), cat));
+    ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Finished);
 
     // Each entry is added at the end of the file.
     EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2, 3}));
@@ -81,7 +81,7 @@ TEST(AmcScan, CompletionFillsNumberGapsAndKeepsTheVersion)
     QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), two.filePath(QStringLiteral("b.mkv")));
 
     ScanHarness h;
-    ASSERT_TRUE(h.scanExisting(two.path(), cat));
+    ASSERT_EQ(h.scanExisting(two.path(), cat), ScanOutcome::Finished);
     // The backup holds the catalogue as the run found it.
     EXPECT_EQ(numbersInFileOrder(cat + QStringLiteral(".bak")), (QList<int>{1, 2, 4}));
     EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2, 4, 3, 5}));
@@ -100,7 +100,7 @@ TEST(AmcScan, CompletionSkipsCataloguedNames)
         list.SaveToFile(cat, cat, 35);
     }
     ScanHarness h;
-    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished);
     EXPECT_EQ(numbersInFileOrder(cat).size(), 1 + kRootVideos - 1);
     EXPECT_EQ(h.messages().filter(QStringLiteral("Doublons détecté : 1")).size(), 1);
 }
@@ -118,12 +118,11 @@ TEST(AmcScan, ReadOnlyCatalogueIsRefusedBeforeAnythingIsAnalysed)
     r.EdCheminCataloExistant = cat;
     r.EdNbrFilmsExist = QStringLiteral("1");
     h.run->CatalogueActif = cat;
-    ASSERT_TRUE(h.run->BtLanceScanClick(r));
+    ASSERT_EQ(h.run->BtLanceScanClick(r), ScanOutcome::CatalogueNotWritten);
 
     EXPECT_EQ(h.dialogs.messages,
               QStringList{QStringLiteral("Enregistrement impossible : Si le fichier est corrompue, une sauvegarde en "
                                          ".bak se trouve dans le dossier du catalogue sélectionné")});
-    EXPECT_TRUE(h.run->saveFailed);
     EXPECT_TRUE(h.progress.names.isEmpty());
     EXPECT_EQ(h.messages().filter(QStringLiteral("Enregistrement du catalogue impossible : ")).size(), 1);
     EXPECT_TRUE(h.messages().filter(QStringLiteral("Nouvelles entrées")).isEmpty());
@@ -155,7 +154,7 @@ TEST(AmcScan, AnEntryThatCannotBeFilledIsRemovedAgain)
     ScanHarness h;
     // A year that is not a number makes every new entry fail while it is filled.
     h.run->infosFilmAllo[InfoAnneeProduction] = QStringLiteral("mil neuf cent");
-    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished);
     EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(),
               kRootVideos);
     EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2}));

@@ -63,7 +63,7 @@ TEST(FolderWalk, FollowsLinksOnceAndLogsWhatItCannotWalk)
     opts.CbExploreSousRep = true;
     ScanHarness h(opts);
     const QString cat = target.filePath(QStringLiteral("films.xml"));
-    ASSERT_TRUE(h.scanNew(films, cat));
+    ASSERT_EQ(h.scanNew(films, cat), ScanOutcome::Finished);
     removeTree(films + QStringLiteral("/") + QString(200, u'n'));
 
     EXPECT_EQ(h.progress.max, 4);
@@ -81,7 +81,7 @@ TEST(FolderWalk, FollowsLinksOnceAndLogsWhatItCannotWalk)
     // Without sub-folders, links to folders are not entered either.
     ScanHarness flat;
     const QString cat2 = target.filePath(QStringLiteral("plat.xml"));
-    ASSERT_TRUE(flat.scanNew(films, cat2));
+    ASSERT_EQ(flat.scanNew(films, cat2), ScanOutcome::Finished);
     EXPECT_EQ(flat.progress.max, 2);
     EXPECT_TRUE(flat.messages().filter(QStringLiteral("Dossier non traité")).isEmpty());
 }

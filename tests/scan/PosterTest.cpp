@@ -40,7 +40,7 @@ protected:
         o.EdRepAffiche = posterFolder;
         ScanHarness h(o);
         h.run->infosFilmAllo[InfoAffiche] = url;
-        EXPECT_TRUE(h.scanNew(folder->path(), catalogue));
+        EXPECT_EQ(h.scanNew(folder->path(), catalogue), ScanOutcome::Finished);
         return h.messages();
     }
 

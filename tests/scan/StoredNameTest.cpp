@@ -26,8 +26,8 @@ TEST(StoredName, OddNamesAreDuplicatesAtTheNextCompletion)
         QTemporaryDir target;
         const QString catalogue = target.filePath(QStringLiteral("films") + ext);
         ScanHarness h;
-        ASSERT_TRUE(h.scanNew(videos.path(), catalogue));
-        ASSERT_TRUE(h.scanExisting(videos.path(), catalogue));
+        ASSERT_EQ(h.scanNew(videos.path(), catalogue), ScanOutcome::Finished);
+        ASSERT_EQ(h.scanExisting(videos.path(), catalogue), ScanOutcome::Finished);
         EXPECT_TRUE(h.messages().join(u'\n').contains(
             QStringLiteral("Nouvelles entrées : 0         Nombre Total : %1         Doublons détecté : %1")
                 .arg(videoCount)))

@@ -68,7 +68,7 @@ TEST(XmlScan, NewCatalogueWithDefaultOptions)
     ScanHarness h;
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
-    ASSERT_TRUE(h.scanNew(scanFolder(), cat));
+    ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Finished);
 
     EXPECT_EQ(h.progress.max, kRootFiles);       // every file counted, hidden one included
     EXPECT_EQ(h.progress.highest, kRootFiles);   // and each advanced the bar once
@@ -129,7 +129,7 @@ TEST(XmlScan, EveryOptionOffWithSubFolders)
     ScanHarness h(o);
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
-    ASSERT_TRUE(h.scanNew(scanFolder(), cat));
+    ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Finished);
 
     EXPECT_EQ(h.progress.max, kAllFiles);
     EXPECT_EQ(h.progress.highest, kAllFiles);
@@ -156,7 +156,7 @@ TEST(XmlScan, CompletionSkipsCataloguedNamesAndTakesNumbersNoEntryHas)
         doc->saveFile(cat);
     }
     ScanHarness h;
-    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished);
 
     WrittenXml xml(cat);
     ASSERT_EQ(xml.movies.size(), 4);
@@ -176,7 +176,7 @@ TEST(XmlScan, CompletionSkipsCataloguedNamesAndTakesNumbersNoEntryHas)
     again.EdCheminRepScan = scanFolder();
     again.EdCheminCataloExistant = cat;
     again.EdNbrFilmsExist = QStringLiteral("2");   // the page still shows the count of the first choice
-    ASSERT_TRUE(h.run->BtLanceScanClick(again));
+    ASSERT_EQ(h.run->BtLanceScanClick(again), ScanOutcome::Finished);
     xml = WrittenXml(cat);
     EXPECT_EQ(xml.movies.size(), 4);
     log = h.messages();
@@ -195,7 +195,7 @@ TEST(XmlScan, CatalogueWithoutMovieKeepsItsContent)
             "<Properties Owner=\"moi\"/><Contents/></Catalog></AntMovieCatalog>\n");
     f.close();
     ScanHarness h;
-    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
+    ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished);
     const WrittenXml xml(cat);
     EXPECT_EQ(xml.movies.size(), kRootVideos);
     EXPECT_EQ(xml.encoding, QStringLiteral("UTF-8"));   // a loaded document keeps its declaration
@@ -208,18 +208,18 @@ TEST(XmlScan, RunsThatCannotStartOrFindNothing)
     QTemporaryDir out, empty;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
 
-    EXPECT_FALSE(h.scanNew(out.filePath(QStringLiteral("absent")), cat));
+    EXPECT_EQ(h.scanNew(out.filePath(QStringLiteral("absent")), cat), ScanOutcome::NotStarted);
     EXPECT_EQ(h.dialogs.messages.value(0), QStringLiteral("Veuillez sélectionner en premier un répertoire valide pour le scan"));
     ScanRequest none;
     none.EdCheminRepScan = scanFolder();
-    EXPECT_FALSE(h.run->BtLanceScanClick(none));
+    EXPECT_EQ(h.run->BtLanceScanClick(none), ScanOutcome::NotStarted);
     EXPECT_EQ(h.dialogs.messages.value(1),
               QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue"));
     // Both refusals are logged after the first line only.
     EXPECT_EQ(h.messages().filter(QStringLiteral("Début du scan")).size(), 2);
 
     h.log.clear();
-    ASSERT_TRUE(h.scanNew(empty.path(), cat));
+    ASSERT_EQ(h.scanNew(empty.path(), cat), ScanOutcome::Finished);
     EXPECT_EQ(h.progress.max, 0);
     EXPECT_FALSE(QFileInfo::exists(cat));
     EXPECT_TRUE(h.messages().contains(QStringLiteral("Le scan n'a détecté aucune video. Aucun catalogue crée")));
@@ -228,15 +228,15 @@ TEST(XmlScan, RunsThatCannotStartOrFindNothing)
 TEST(XmlScan, StopEndsAfterTheCurrentFile)
 {
     ScanHarness h;
-    h.progress.onFile = [&h](const QString&) { h.run->Arret = true; };
+    h.progress.onFile = [&h](const QString&) { h.run->requestStop(); };
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
-    ASSERT_TRUE(h.scanNew(scanFolder(), cat));
+    ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Stopped);
     EXPECT_EQ(WrittenXml(cat).movies.size(), 1);
     EXPECT_EQ(h.messages().filter(QStringLiteral("Le scan a été coupé")),
               QStringList{QStringLiteral("Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet "
                                          "ou corrompu.Une sauveagrde en .bak se trouve dans le dossier du catalogue actuel")});
-    EXPECT_FALSE(h.run->Arret);   // reset for the next run
+    EXPECT_FALSE(h.run->stopRequested());   // reset for the next run
 }
 
 TEST(XmlScan, AFailingFileIsLoggedAndTheRunGoesOn)
@@ -246,7 +246,7 @@ TEST(XmlScan, AFailingFileIsLoggedAndTheRunGoesOn)
     h.run->infosFilmAllo[InfoNotePresse] = QStringLiteral("quatre");
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
-    ASSERT_TRUE(h.scanNew(scanFolder(), cat));
+    ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Finished);
     EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(),
               kRootVideos);
     EXPECT_EQ(h.progress.highest, kRootFiles);
@@ -287,8 +287,7 @@ TEST(XmlScan, ACatalogueThatCannotBeWrittenIsReportedInPlaceOfTheSummary)
     XmlCatalogue::createNew()->saveFile(cat);
     QFile::setPermissions(cat, QFileDevice::ReadOwner | QFileDevice::ReadUser);
     ScanHarness h;
-    ASSERT_TRUE(h.scanExisting(scanFolder(), cat));
-    EXPECT_TRUE(h.run->saveFailed);
+    ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::CatalogueNotWritten);
     ASSERT_EQ(h.dialogs.messages.size(), 1);
     EXPECT_TRUE(h.dialogs.messages[0].startsWith(QStringLiteral("Enregistrement du catalogue impossible : ")));
     EXPECT_TRUE(h.messages().filter(QStringLiteral("Catalogue complété")).isEmpty());
@@ -305,7 +304,7 @@ TEST(XmlScan, AFileWhoseNameIsNotUtf8IsLoggedNotSkippedSilently)
                             folder.filePath(QStringLiteral("x.mp4"))));
     ASSERT_EQ(::rename(QFile::encodeName(folder.filePath(QStringLiteral("x.mp4"))).constData(), latin1.constData()), 0);
     ScanHarness h;
-    ASSERT_TRUE(h.scanNew(folder.path(), out.filePath(QStringLiteral("films.xml"))));
+    ASSERT_EQ(h.scanNew(folder.path(), out.filePath(QStringLiteral("films.xml"))), ScanOutcome::Finished);
     EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(), 1);
     EXPECT_EQ(h.progress.highest, 1);
     ::unlink(latin1.constData());   // beyond what the temporary folder can remove

@@ -68,7 +68,7 @@ struct ScanHarness {
     }
 
     // A run into a new catalogue.
-    bool scanNew(const QString& folder, const QString& catalogue)
+    ScanOutcome scanNew(const QString& folder, const QString& catalogue)
     {
         ScanRequest r;
         r.EdCheminRepScan = folder;
@@ -79,14 +79,14 @@ struct ScanHarness {
     }
 
     // A run completing `catalogue`, chosen (validated) first like the window does.
-    bool scanExisting(const QString& folder, const QString& catalogue)
+    ScanOutcome scanExisting(const QString& folder, const QString& catalogue)
     {
         ScanRequest r;
         r.EdCheminRepScan = folder;
         r.EdCheminCataloExistant = catalogue;
         const int n = run->validitecatalogue(catalogue);
         if (n < 0)
-            return false;
+            return ScanOutcome::NotStarted;
         r.EdNbrFilmsExist = QString::number(n);
         run->CatalogueActif = catalogue;
         return run->BtLanceScanClick(r);

@@ -673,13 +673,7 @@ void TForm1::BtLanceScanClick()
 {
     ScanRequest request{EdCheminRepScan->text(), EdCheminCataloCree->text(), EdNbrFilmsCree->text(),
                         EdCheminCataloExistant->text(), EdNbrFilmsExist->text()};
-    // Failures of one file are handled by the run; anything else ends the run
-    // (the window is restored by then) with a message, never through the event loop.
-    try {
-        scanRun->BtLanceScanClick(request);
-    } catch (const std::exception& e) {
-        dialogs.showError(QStringLiteral("Le scan s'est arrêté sur une erreur : ") + QString::fromStdString(e.what()));
-    }
+    scanRun->BtLanceScanClick(request);
     EdCheminCataloCree->setText(request.EdCheminCataloCree);
     EdNbrFilmsCree->setText(request.EdNbrFilmsCree);
     EdCheminCataloExistant->setText(request.EdCheminCataloExistant);

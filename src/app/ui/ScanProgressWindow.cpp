@@ -53,7 +53,7 @@ TFormScanEnCours::TFormScanEnCours(QWidget* parent)
 void TFormScanEnCours::BtArretScanClick()
 {
     if (scanRun)
-        scanRun->Arret = true;
+        scanRun->requestStop();
     BtArretScan->setEnabled(false);
 }
 

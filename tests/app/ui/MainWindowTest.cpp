@@ -489,7 +489,7 @@ TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
     EXPECT_EQ(progress.ProgressBar1->value(), 2);
 
     QTest::mouseClick(progress.BtArretScan, Qt::LeftButton);
-    EXPECT_TRUE(f.scanRun->Arret);
+    EXPECT_TRUE(f.scanRun->stopRequested());
     EXPECT_FALSE(progress.BtArretScan->isEnabled());
     progress.hide();
 }
