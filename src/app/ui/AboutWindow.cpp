@@ -1,37 +1,18 @@
 #include "app/ui/AboutWindow.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include "ui_AboutWindow.h"
 
 namespace filmarch {
 
-TFormAPropos::TFormAPropos(QWidget* parent) : QDialog(parent)
+TFormAPropos::TFormAPropos(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFormAPropos>())
 {
-    setObjectName(QStringLiteral("FormAPropos"));
-    setWindowTitle(QStringLiteral("A propos"));
-
-    LbNom = new QLabel(QStringLiteral("<b>Filmarch</b>"), this);
-    LbVersion = new QLabel(QStringLiteral("Version ") + QStringLiteral(FILMARCH_VERSION), this);
-    LbCredits = new QLabel(QStringLiteral("Analyse des fichiers par la bibliothèque MediaInfo, "
-                                          "catalogues au format Ant Movie Catalog."),
-                           this);
-    BtFermer = new QPushButton(QStringLiteral("Fermer"), this);
-    LbNom->setObjectName(QStringLiteral("LbNom"));
-    LbVersion->setObjectName(QStringLiteral("LbVersion"));
-    LbCredits->setObjectName(QStringLiteral("LbCredits"));
-    BtFermer->setObjectName(QStringLiteral("BtFermer"));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(LbNom, 0, Qt::AlignHCenter);
-    layout->addWidget(LbVersion, 0, Qt::AlignHCenter);
-    layout->addWidget(LbCredits, 0, Qt::AlignHCenter);
-    layout->addSpacing(8);
-    layout->addWidget(BtFermer, 0, Qt::AlignHCenter);
+    ui->setupUi(this);
+    ui->LbVersion->setText(QStringLiteral("Version ") + QStringLiteral(FILMARCH_VERSION));
     setFixedSize(sizeHint());
 
-    BtFermer->setDefault(true);
-    connect(BtFermer, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->BtFermer, &QPushButton::clicked, this, &QDialog::accept);
 }
+
+TFormAPropos::~TFormAPropos() = default;
 
 } // namespace filmarch

@@ -2,9 +2,11 @@
 // "A propos": the program's name, version and credits. A dialog owned by the
 // main window, so that it stays above it; Escape and Enter close it.
 #include <QDialog>
+#include <memory>
 
-class QLabel;
-class QPushButton;
+namespace Ui {
+class TFormAPropos;
+}
 
 namespace filmarch {
 
@@ -12,11 +14,10 @@ class TFormAPropos : public QDialog {
     Q_OBJECT
 public:
     explicit TFormAPropos(QWidget* parent = nullptr);
+    ~TFormAPropos() override;
 
-    QLabel* LbNom = nullptr;
-    QLabel* LbVersion = nullptr;
-    QLabel* LbCredits = nullptr;
-    QPushButton* BtFermer = nullptr;
+private:
+    std::unique_ptr<Ui::TFormAPropos> ui;
 };
 
 } // namespace filmarch

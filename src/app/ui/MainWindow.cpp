@@ -9,6 +9,7 @@
 #include "platform/IniFile.h"
 #include "platform/ToolLocator.h"
 #include "sync/ui/SyncWindow.h"
+#include "ui_MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,10 +18,8 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -32,33 +31,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace filmarch {
 
 namespace {
-template <typename W>
-W* named(W* widget, const char16_t* name)
-{
-    widget->setObjectName(QString::fromUtf16(name));
-    return widget;
-}
-
-QLineEdit* readOnlyEdit(const char16_t* name, QWidget* parent)
-{
-    auto* edit = named(new QLineEdit(parent), name);
-    edit->setReadOnly(true);
-    return edit;
-}
-
-QPushButton* browseButton(const char16_t* name, QWidget* parent)
-{
-    auto* button = named(new QPushButton(QStringLiteral("..."), parent), name);
-    button->setToolTip(QStringLiteral("Parcourir"));
-    button->setFixedWidth(32);
-    return button;
-}
-
 // The path of a new catalogue: a name that ends with a catalogue extension
 // keeps it; any other name gets the extension of the filter chosen when the
 // dialog closed. Only the end counts: a folder named "amc" is no extension.
@@ -78,12 +54,6 @@ public:
     explicit Controls(TForm1& form) : f(form) {}
 
     bool box(OptionBox b) const override { return f.boxWidget(b)->isChecked(); }
-    bool boxEnabled(OptionBox b) const override
-    {
-        // The box's own state: the Allocine group is disabled as a whole.
-        QCheckBox* w = f.boxWidget(b);
-        return w->isEnabledTo(w->parentWidget());
-    }
     void setBox(OptionBox b, bool checked) override { f.boxWidget(b)->setChecked(checked); }
     QString text(OptionText t) const override { return edit(t)->text(); }
     void setText(OptionText t, const QString& value) override
@@ -98,31 +68,38 @@ private:
     QLineEdit* edit(OptionText t) const
     {
         switch (t) {
-        case OptionText::EdCheminRepScan: return f.EdCheminRepScan;
-        case OptionText::EdCheminCataloExistant: return f.EdCheminCataloExistant;
-        case OptionText::EFiltreTitre: return f.EFiltreTitre;
-        case OptionText::EdRepAffiche: return f.EdRepAffiche;
+        case OptionText::EdCheminRepScan: return f.ui->EdCheminRepScan;
+        case OptionText::EdCheminCataloExistant: return f.ui->EdCheminCataloExistant;
+        case OptionText::EFiltreTitre: return f.ui->EFiltreTitre;
+        case OptionText::EdRepAffiche: return f.ui->EdRepAffiche;
         }
-        return f.EFiltreTitre;
+        return f.ui->EFiltreTitre;
     }
     TForm1& f;
 };
 
 TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormScanEnCours& progressWindow,
                const ToolLocator& tools, QWidget* parent)
-    : QMainWindow(parent), FormScanEnCours(progressWindow), appDir(applicationDir), dialogs(userDialogs),
-      controls(std::make_unique<Controls>(*this))
+    : QMainWindow(parent), FormScanEnCours(progressWindow), ui(std::make_unique<Ui::TForm1>()),
+      appDir(applicationDir), dialogs(userDialogs), controls(std::make_unique<Controls>(*this))
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Filmarch"));
+    ui->setupUi(this);
+    for (int i = 0; i < OptionBoxCount; ++i)
+        boxWidgets[i] = findChild<QCheckBox*>(optionBoxName(static_cast<OptionBox>(i)));
+    ui->EdNbrFilmsCree->hide();
+    ui->Label8->setContentsMargins(22, 0, 0, 0);
 
-    buildMenu();
-    PCprincipal = named(new QTabWidget(this), u"PCprincipal");
-    PCprincipal->addTab(buildScanPage(), QStringLiteral("Scan"));
-    PCprincipal->addTab(buildOptionsPage(), QStringLiteral("Options"));
-    PCprincipal->addTab(buildLogPage(), QStringLiteral("Log"));
-    PCprincipal->setCurrentWidget(TSScan);
-    setCentralWidget(PCprincipal);
+    connect(ui->MenuNewCatalog, &QAction::triggered, this, &TForm1::MenuNewCatalogOnClick);
+    connect(ui->MenuCompleteCatalog, &QAction::triggered, this, &TForm1::MenuCompleteCatalogOnClick);
+    connect(ui->MenuSynchro, &QAction::triggered, this, &TForm1::LancementSynchro);
+    connect(ui->MenuAPropos, &QAction::triggered, this, &TForm1::MontreAPropos);
+    connect(ui->BtChoixRepScan, &QPushButton::clicked, this, &TForm1::BtChoixRepScanClick);
+    connect(ui->BtCherchCataloCree, &QPushButton::clicked, this, &TForm1::BtCherchCataloCreeClick);
+    connect(ui->BtCherchCataloExist, &QPushButton::clicked, this, &TForm1::BtCherchCataloExistClick);
+    connect(ui->BtLanceScan, &QPushButton::clicked, this, &TForm1::BtLanceScanClick);
+    connect(ui->BtRepAffiche, &QPushButton::clicked, this, &TForm1::BtRepAfficheClick);
+    connect(ui->BtSaveOptions, &QPushButton::clicked, this, &TForm1::BtSaveOptionsClick);
+    connect(ui->BtIniDefaut, &QPushButton::clicked, this, &TForm1::BtIniDefautClick);
 
     resize(sizeHint().expandedTo(QSize(780, 560)));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -130,11 +107,11 @@ TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormSca
 
     // The memo holds one empty line at start; each log line goes on a line of its own after it.
     journal.memo = [this](const QString& line) {
-        QTextCursor end(MLog->document());
+        QTextCursor end(ui->MLog->document());
         end.movePosition(QTextCursor::End);
         end.insertBlock();
         end.insertText(line);
-        MLog->verticalScrollBar()->setValue(MLog->verticalScrollBar()->maximum());
+        ui->MLog->verticalScrollBar()->setValue(ui->MLog->verticalScrollBar()->maximum());
     };
     journal.reportError = [this](const QString& message) { dialogs.showError(message); };
 
@@ -169,225 +146,6 @@ TForm1::~TForm1()
     Form1OnDestroy();
     FormScanEnCours.setRun(nullptr);
     FormScanEnCours.setParent(nullptr, FormScanEnCours.windowFlags());
-}
-
-void TForm1::buildMenu()
-{
-    MainMenu1 = menuBar();
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    MenuFichier = named(MainMenu1->addMenu(QStringLiteral("Fichier")), u"MenuFichier");
-    MenuNewCatalog = MenuFichier->addAction(QStringLiteral("Créer un nouveau catalogue"));
-    MenuCompleteCatalog = MenuFichier->addAction(QStringLiteral("Complèter un catalogue existant"));
-    MenuSynchro = MenuFichier->addAction(QStringLiteral("Synchronisation de répertoires"));
-    MenuAide = named(MainMenu1->addMenu(QStringLiteral("Aide")), u"MenuAide");
-    MenuAPropos = MenuAide->addAction(QStringLiteral("A propos"));
-    MenuNewCatalog->setObjectName(QStringLiteral("MenuNewCatalog"));
-    MenuCompleteCatalog->setObjectName(QStringLiteral("MenuCompleteCatalog"));
-    MenuSynchro->setObjectName(QStringLiteral("MenuSynchro"));
-    MenuAPropos->setObjectName(QStringLiteral("MenuAPropos"));
-    connect(MenuNewCatalog, &QAction::triggered, this, &TForm1::MenuNewCatalogOnClick);
-    connect(MenuCompleteCatalog, &QAction::triggered, this, &TForm1::MenuCompleteCatalogOnClick);
-    connect(MenuSynchro, &QAction::triggered, this, &TForm1::LancementSynchro);
-    connect(MenuAPropos, &QAction::triggered, this, &TForm1::MontreAPropos);
-}
-
-QCheckBox* TForm1::makeBox(OptionBox box, const QString& caption, QWidget* parent)
-{
-    auto* widget = new QCheckBox(caption, parent);
-    widget->setObjectName(optionBoxName(box));
-    boxWidgets[static_cast<int>(box)] = widget;
-    return widget;
-}
-
-QWidget* TForm1::buildScanPage()
-{
-    TSScan = named(new QWidget, u"TSScan");
-    using B = OptionBox;
-
-    GbRepertoireScan = named(new QGroupBox(QStringLiteral("Répertoire"), TSScan), u"GbRepertoireScan");
-    Label6 = named(new QLabel(QStringLiteral("Répertoire à scanner"), GbRepertoireScan), u"Label6");
-    EdCheminRepScan = readOnlyEdit(u"EdCheminRepScan", GbRepertoireScan);
-    BtChoixRepScan = browseButton(u"BtChoixRepScan", GbRepertoireScan);
-    auto* folderRow = new QHBoxLayout(GbRepertoireScan);
-    folderRow->addWidget(Label6);
-    folderRow->addWidget(EdCheminRepScan, 1);
-    folderRow->addWidget(BtChoixRepScan);
-
-    GbNouveauCatalogue = named(new QGroupBox(QStringLiteral("Créer un nouveau Catalogue"), TSScan), u"GbNouveauCatalogue");
-    CbNouveauCataAMC = makeBox(B::CbNouveauCataAMC, QStringLiteral("De type AMC"), GbNouveauCatalogue);
-    CbNouveauCataXML = makeBox(B::CbNouveauCataXML, QStringLiteral("De type XML"), GbNouveauCatalogue);
-    Label5 = named(new QLabel(QStringLiteral("Chemin du catalogue à créer :"), GbNouveauCatalogue), u"Label5");
-    EdCheminCataloCree = readOnlyEdit(u"EdCheminCataloCree", GbNouveauCatalogue);
-    BtCherchCataloCree = browseButton(u"BtCherchCataloCree", GbNouveauCatalogue);
-    EdNbrFilmsCree = readOnlyEdit(u"EdNbrFilmsCree", GbNouveauCatalogue);
-    EdNbrFilmsCree->hide();
-    auto* newGrid = new QGridLayout(GbNouveauCatalogue);
-    auto* typeRow = new QHBoxLayout;
-    typeRow->addWidget(CbNouveauCataAMC);
-    typeRow->addSpacing(24);
-    typeRow->addWidget(CbNouveauCataXML);
-    typeRow->addStretch();
-    newGrid->addLayout(typeRow, 0, 0, 1, 3);
-    newGrid->addWidget(Label5, 1, 0);
-    newGrid->addWidget(EdCheminCataloCree, 1, 1);
-    newGrid->addWidget(BtCherchCataloCree, 1, 2);
-    newGrid->setColumnStretch(1, 1);
-
-    GbCataloExistant = named(new QGroupBox(QStringLiteral("Compléter un catalogue existant"), TSScan), u"GbCataloExistant");
-    Label1 = named(new QLabel(QStringLiteral("Chemin du catalogue existant : "), GbCataloExistant), u"Label1");
-    EdCheminCataloExistant = readOnlyEdit(u"EdCheminCataloExistant", GbCataloExistant);
-    BtCherchCataloExist = browseButton(u"BtCherchCataloExist", GbCataloExistant);
-    Label3 = named(new QLabel(QStringLiteral("Nombres de films dans le catalogue"), GbCataloExistant), u"Label3");
-    EdNbrFilmsExist = readOnlyEdit(u"EdNbrFilmsExist", GbCataloExistant);
-    EdNbrFilmsExist->setFixedWidth(80);
-    auto* existGrid = new QGridLayout(GbCataloExistant);
-    existGrid->addWidget(Label1, 0, 0);
-    existGrid->addWidget(EdCheminCataloExistant, 0, 1);
-    existGrid->addWidget(BtCherchCataloExist, 0, 2);
-    existGrid->addWidget(Label3, 1, 0);
-    existGrid->addWidget(EdNbrFilmsExist, 1, 1, Qt::AlignLeft);
-    existGrid->setColumnStretch(1, 1);
-
-    BtLanceScan = named(new QPushButton(QStringLiteral("Lancer le scan"), TSScan), u"BtLanceScan");
-    BtLanceScan->setMinimumSize(160, 36);
-
-    auto* page = new QVBoxLayout(TSScan);
-    page->addWidget(GbRepertoireScan);
-    page->addWidget(GbNouveauCatalogue);
-    page->addWidget(GbCataloExistant);
-    page->addStretch();
-    page->addWidget(BtLanceScan, 0, Qt::AlignHCenter);
-    page->addStretch();
-
-    connect(BtChoixRepScan, &QPushButton::clicked, this, &TForm1::BtChoixRepScanClick);
-    connect(BtCherchCataloCree, &QPushButton::clicked, this, &TForm1::BtCherchCataloCreeClick);
-    connect(BtCherchCataloExist, &QPushButton::clicked, this, &TForm1::BtCherchCataloExistClick);
-    connect(BtLanceScan, &QPushButton::clicked, this, &TForm1::BtLanceScanClick);
-    return TSScan;
-}
-
-QWidget* TForm1::buildOptionsPage()
-{
-    TSOptions = named(new QWidget, u"TSOptions");
-    using B = OptionBox;
-
-    GbOptionGene = named(new QGroupBox(QStringLiteral("Général"), TSOptions), u"GbOptionGene");
-    CbExploreSousRep = makeBox(B::CbExploreSousRep, QStringLiteral("Explorer les sous repertoires lors du scan"), GbOptionGene);
-    CbEviterDoublons = makeBox(B::CbEviterDoublons, QStringLiteral("Analyser les nouvelles entrées pour éviter les doublons"), GbOptionGene);
-    Label8 = named(new QLabel(QStringLiteral("(Ce base sur les url des fichiers pour la comparaison)"), GbOptionGene), u"Label8");
-    Label4 = named(new QLabel(QStringLiteral("Choisir les informations à récupérer lors du scan"), GbOptionGene), u"Label4");
-    CbGenTitre = makeBox(B::CbGenTitre, QStringLiteral("Titre"), GbOptionGene);
-    CbGenDuree = makeBox(B::CbGenDuree, QStringLiteral("Durée"), GbOptionGene);
-    CbGenUrl = makeBox(B::CbGenUrl, QStringLiteral("Emplacement du fichier sur le disque (url)"), GbOptionGene);
-    CbGenVideo = makeBox(B::CbGenVideo, QStringLiteral("Informations vidéo (Codec, resolution, bitrate, framerate)"), GbOptionGene);
-    CbGenAudio = makeBox(B::CbGenAudio, QStringLiteral("Informations audio (codec,  bitrate, nombre de pistes, langues)"), GbOptionGene);
-    CbGenSousTitre = makeBox(B::CbGenSousTitre, QStringLiteral("Sous titres"), GbOptionGene);
-    CbGenTaille = makeBox(B::CbGenTaille, QStringLiteral("Taille"), GbOptionGene);
-    auto* general = new QVBoxLayout(GbOptionGene);
-    general->addWidget(CbExploreSousRep);
-    general->addWidget(CbEviterDoublons);
-    Label8->setContentsMargins(22, 0, 0, 0);
-    general->addWidget(Label8);
-    general->addSpacing(8);
-    general->addWidget(Label4);
-    for (QCheckBox* box : {CbGenTitre, CbGenDuree, CbGenUrl, CbGenVideo, CbGenAudio, CbGenSousTitre, CbGenTaille}) {
-        box->setContentsMargins(0, 0, 0, 0);
-        general->addWidget(box);
-    }
-    general->addStretch();
-
-    GbOptionsMkv = named(new QGroupBox(QStringLiteral("Fichiers mkv"), TSOptions), u"GbOptionsMkv");
-    GbOptionsMkv->setToolTip(QStringLiteral("MKVtoolnix doit être installé pour avoir acces à ces options"));
-    CbAffiche = makeBox(B::CbAffiche, QStringLiteral("Récupérer l'affiche d'un mkv"), GbOptionsMkv);
-    Label10 = named(new QLabel(QStringLiteral("Repertoire pour les affiches : "), GbOptionsMkv), u"Label10");
-    EdRepAffiche = readOnlyEdit(u"EdRepAffiche", GbOptionsMkv);
-    BtRepAffiche = browseButton(u"BtRepAffiche", GbOptionsMkv);
-    Label11 = named(new QLabel(QStringLiteral("Pour les fichiers xml dans dans le repertoire :"), GbOptionsMkv), u"Label11");
-    Label2 = named(new QLabel(QStringLiteral("Pour les fichiers AMC, à l'intérieur du fichier"), GbOptionsMkv), u"Label2");
-    CbPieceJointe = makeBox(B::CbPieceJointe, QStringLiteral("Liste les pièces jointes d'un mkv dans le champ comment"), GbOptionsMkv);
-    CbfichiersImages = makeBox(B::CbfichiersImages, QStringLiteral("Seulement les images"), GbOptionsMkv);
-    CbToutFichier = makeBox(B::CbToutFichier, QStringLiteral("Tous les fichiers"), GbOptionsMkv);
-    auto* mkv = new QGridLayout(GbOptionsMkv);
-    mkv->addWidget(CbAffiche, 0, 0, 1, 3);
-    mkv->addWidget(Label11, 1, 0, 1, 3);
-    mkv->addWidget(Label10, 2, 0);
-    mkv->addWidget(EdRepAffiche, 2, 1);
-    mkv->addWidget(BtRepAffiche, 2, 2);
-    mkv->addWidget(Label2, 3, 0, 1, 3);
-    mkv->addWidget(CbPieceJointe, 4, 0, 1, 3);
-    auto* attachments = new QHBoxLayout;
-    attachments->addSpacing(22);
-    attachments->addWidget(CbfichiersImages);
-    attachments->addSpacing(16);
-    attachments->addWidget(CbToutFichier);
-    attachments->addStretch();
-    mkv->addLayout(attachments, 5, 0, 1, 3);
-    mkv->setColumnStretch(1, 1);
-    for (QWidget* w : {static_cast<QWidget*>(Label10), static_cast<QWidget*>(Label11), static_cast<QWidget*>(Label2),
-                       static_cast<QWidget*>(EdRepAffiche), static_cast<QWidget*>(BtRepAffiche)})
-        w->setEnabled(false);
-
-    GbOptionAllocine = named(new QGroupBox(QStringLiteral("Allocine (désactive problème nouvelle API)"), TSOptions),
-                             u"GbOptionAllocine");
-    CbAllo = makeBox(B::CbAllo, QStringLiteral("Activer la recherche sur Allocine"), GbOptionAllocine);
-    Label9 = named(new QLabel(QStringLiteral("Mode de récupération des infos"), GbOptionAllocine), u"Label9");
-    CbAlloAuto = makeBox(B::CbAlloAuto, QStringLiteral("Automatique"), GbOptionAllocine);
-    CbAlloManu = makeBox(B::CbAlloManu, QStringLiteral("Manuel"), GbOptionAllocine);
-    auto* allocine = new QGridLayout(GbOptionAllocine);
-    allocine->addWidget(CbAllo, 0, 0, 1, 3);
-    allocine->addWidget(Label9, 1, 0);
-    allocine->addWidget(CbAlloAuto, 1, 1);
-    allocine->addWidget(CbAlloManu, 1, 2);
-    allocine->setColumnStretch(3, 1);
-    // The service's new interface is not supported: its options stay out of reach.
-    GbOptionAllocine->setEnabled(false);
-
-    Label7 = named(new QLabel(QStringLiteral("Filtre"), TSOptions), u"Label7");
-    EFiltreTitre = named(new QLineEdit(TSOptions), u"EFiltreTitre");
-    EFiltreTitre->setToolTip(QStringLiteral("Elimine du titre les suite de caractères suivantes. Vous pouvez ajouter "
-                                            "de nouvelles chaînes en les séparant par des virgules"));
-    Label7->setToolTip(EFiltreTitre->toolTip());
-    Label7->setBuddy(EFiltreTitre);
-
-    BtSaveOptions = named(new QPushButton(QStringLiteral("Enregistrer les paramètres"), TSOptions), u"BtSaveOptions");
-    BtIniDefaut = named(new QPushButton(QStringLiteral("Paramètres originaux"), TSOptions), u"BtIniDefaut");
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(GbOptionsMkv);
-    right->addWidget(GbOptionAllocine);
-    right->addStretch();
-    auto* groups = new QHBoxLayout;
-    groups->addWidget(GbOptionGene, 1);
-    groups->addLayout(right, 1);
-    auto* filter = new QHBoxLayout;
-    filter->addWidget(Label7);
-    filter->addWidget(EFiltreTitre, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BtSaveOptions);
-    buttons->addWidget(BtIniDefaut);
-    auto* page = new QVBoxLayout(TSOptions);
-    page->addLayout(groups, 1);
-    page->addLayout(filter);
-    page->addLayout(buttons);
-
-    connect(BtRepAffiche, &QPushButton::clicked, this, &TForm1::BtRepAfficheClick);
-    connect(BtSaveOptions, &QPushButton::clicked, this, &TForm1::BtSaveOptionsClick);
-    connect(BtIniDefaut, &QPushButton::clicked, this, &TForm1::BtIniDefautClick);
-    return TSOptions;
-}
-
-QWidget* TForm1::buildLogPage()
-{
-    TSLogs = named(new QWidget, u"TSLogs");
-    MLog = named(new QPlainTextEdit(TSLogs), u"MLog");
-    MLog->setReadOnly(true);
-    MLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Long lines (paths, the stop warning) wrap rather than run off the page.
-    MLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    auto* page = new QVBoxLayout(TSLogs);
-    page->addWidget(MLog);
-    return TSLogs;
 }
 
 // ---- Check-box rules ---------------------------------------------------------
@@ -445,23 +203,24 @@ void TForm1::CbNouveauCataAMCClick()
 {
     forwardBox(OptionBox::CbNouveauCataAMC);
     // A new catalogue chosen with the other type must be chosen again.
-    EdCheminCataloCree->clear();
-    EdNbrFilmsCree->clear();
+    ui->EdCheminCataloCree->clear();
+    ui->EdNbrFilmsCree->clear();
 }
 
 void TForm1::CbNouveauCataXMLClick()
 {
     forwardBox(OptionBox::CbNouveauCataXML);
-    EdCheminCataloCree->clear();
-    EdNbrFilmsCree->clear();
+    ui->EdCheminCataloCree->clear();
+    ui->EdNbrFilmsCree->clear();
 }
 
 void TForm1::CbAfficheClick()
 {
     forwardBox(OptionBox::CbAffiche);
-    const bool on = CbAffiche->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(Label10), static_cast<QWidget*>(Label11), static_cast<QWidget*>(Label2),
-                       static_cast<QWidget*>(EdRepAffiche), static_cast<QWidget*>(BtRepAffiche)})
+    const bool on = ui->CbAffiche->isChecked();
+    const std::initializer_list<QWidget*> posterControls = {ui->Label10, ui->Label11, ui->Label2, ui->EdRepAffiche,
+                                                            ui->BtRepAffiche};
+    for (QWidget* w : posterControls)
         w->setEnabled(on);
 }
 
@@ -476,7 +235,9 @@ void TForm1::CbGenUrlOnClick() { forwardBox(OptionBox::CbGenUrl); }
 
 ScanOptions TForm1::options() const
 {
-    return scanOptionsOf(*controls);
+    ScanOptions o = scanOptionsOf(*controls);
+    o.Serveur = Serveur;
+    return o;
 }
 
 // ---- Start and end -------------------------------------------------------------
@@ -486,19 +247,19 @@ void TForm1::FormCreate(const ToolLocator& tools)
     LectureIni();
 
     // The catalogue remembered from the last session is validated (and loaded) again.
-    if (!EdCheminCataloExistant->text().isEmpty()) {
+    if (!ui->EdCheminCataloExistant->text().isEmpty()) {
         validateCatalogueToComplete();
-        if (EdCheminCataloExistant->text().isEmpty())
+        if (ui->EdCheminCataloExistant->text().isEmpty())
             dialogs.showMessage(QStringLiteral("Le catalogue à compléter n'est pas conforme"));
         else
-            scanRun->CatalogueActif = EdCheminCataloExistant->text();
+            scanRun->CatalogueActif = ui->EdCheminCataloExistant->text();
     }
 
     discoverMkvToolNix(tools);
 
     // Files dropped on the existing-catalogue group (a disabled page takes no drop).
-    GbCataloExistant->setAcceptDrops(true);
-    GbCataloExistant->installEventFilter(this);
+    ui->GbCataloExistant->setAcceptDrops(true);
+    ui->GbCataloExistant->installEventFilter(this);
 }
 
 void TForm1::discoverMkvToolNix(const ToolLocator& tools)
@@ -527,8 +288,9 @@ void TForm1::Form1OnDestroy()
     AccesFonctionsMedia.reset();
     try {
         updateIniFile(iniPath(), [this](IniFile& ini) {
-            ini.setValue(QStringLiteral("General"), QStringLiteral("DernierRepScan"), EdCheminRepScan->text());
-            ini.setValue(QStringLiteral("General"), QStringLiteral("CatalogueEnCours"), EdCheminCataloExistant->text());
+            ini.setValue(QStringLiteral("General"), QStringLiteral("DernierRepScan"), ui->EdCheminRepScan->text());
+            ini.setValue(QStringLiteral("General"), QStringLiteral("CatalogueEnCours"),
+                         ui->EdCheminCataloExistant->text());
         });
     } catch (const Error& e) {
         dialogs.showError(e.message());
@@ -547,14 +309,14 @@ void TForm1::EcritureLog(const QString& FichierLog, const QString& Mes)
 
 void TForm1::removeMenuBar()
 {
-    MainMenu1->setEnabled(false);
-    MainMenu1->hide();
+    ui->MainMenu1->setEnabled(false);
+    ui->MainMenu1->hide();
 }
 
 void TForm1::restoreMenuBar()
 {
-    MainMenu1->show();
-    MainMenu1->setEnabled(true);
+    ui->MainMenu1->show();
+    ui->MainMenu1->setEnabled(true);
 }
 
 // ---- Settings -------------------------------------------------------------------
@@ -569,6 +331,12 @@ void TForm1::LectureIni()
         settingsErrorShown = true;
     }
     readOptions(ini, *controls);
+
+    // Without a server the lookup cannot run: its options stay out of reach.
+    Serveur = readServeur(ini);
+    ui->GbOptionAllocine->setEnabled(!Serveur.isEmpty());
+    ui->GbOptionAllocine->setTitle(Serveur.isEmpty() ? QStringLiteral("Allocine (désactive problème nouvelle API)")
+                                                 : QStringLiteral("Allocine"));
 }
 
 void TForm1::BtSaveOptionsClick()
@@ -597,6 +365,15 @@ void TForm1::BtIniDefautClick()
         if (QFileInfo::exists(path)) {
             dialogs.showMessage(QStringLiteral("Impossible d'initialiser, redémarrer l'aplication"));
             EcritureLog(Journal::logFilePath(appDir), QStringLiteral("Echec de l'initialisation des paramètres"));
+        } else if (!Serveur.isEmpty()) {
+            // The server belongs to the installation, not to the user's settings.
+            try {
+                updateIniFile(path, [this](IniFile& ini) {
+                    ini.setValue(QStringLiteral("Allocine"), QStringLiteral("Serveur"), Serveur);
+                });
+            } catch (const Error& e) {
+                dialogs.showError(e.message());
+            }
         }
         // The file comes back at the next save, at exit or at the next start.
         LectureIni();
@@ -607,15 +384,15 @@ void TForm1::BtIniDefautClick()
 
 void TForm1::BtChoixRepScanClick()
 {
-    EdCheminRepScan->clear();
-    EdCheminRepScan->setText(dialogs.chooseFolder(QStringLiteral("Sélection du répertoire du scan")));
+    ui->EdCheminRepScan->clear();
+    ui->EdCheminRepScan->setText(dialogs.chooseFolder(QStringLiteral("Sélection du répertoire du scan")));
 }
 
 void TForm1::BtRepAfficheClick()
 {
-    EdRepAffiche->clear();
+    ui->EdRepAffiche->clear();
     const QString folder = dialogs.chooseFolder(QStringLiteral("Sélection du répertoire pour les affiches"));
-    EdRepAffiche->setText(folder);
+    ui->EdRepAffiche->setText(folder);
     // Cancelled: every option goes back to what the file holds.
     if (folder.isEmpty())
         LectureIni();
@@ -623,11 +400,11 @@ void TForm1::BtRepAfficheClick()
 
 void TForm1::validateCatalogueToComplete()
 {
-    const int entries = scanRun->validitecatalogue(EdCheminCataloExistant->text());
+    const int entries = scanRun->validitecatalogue(ui->EdCheminCataloExistant->text());
     if (entries == -1)
-        EdCheminCataloExistant->clear();
+        ui->EdCheminCataloExistant->clear();
     else
-        EdNbrFilmsExist->setText(QString::number(entries));
+        ui->EdNbrFilmsExist->setText(QString::number(entries));
 }
 
 // Before another catalogue is chosen, the one held in memory and both choices go.
@@ -635,19 +412,19 @@ void TForm1::forgetCatalogues()
 {
     scanRun->releaseCatalogue();
     scanRun->CatalogueActif.clear();
-    EdCheminCataloExistant->clear();
-    EdNbrFilmsExist->clear();
-    EdCheminCataloCree->clear();
-    EdNbrFilmsCree->clear();
+    ui->EdCheminCataloExistant->clear();
+    ui->EdNbrFilmsExist->clear();
+    ui->EdCheminCataloCree->clear();
+    ui->EdNbrFilmsCree->clear();
 }
 
 // `path` becomes the catalogue to complete when it validates (a refused or
 // empty one leaves nothing to complete).
 void TForm1::completeCatalogue(const QString& path)
 {
-    EdCheminCataloExistant->setText(path);
+    ui->EdCheminCataloExistant->setText(path);
     validateCatalogueToComplete();
-    scanRun->CatalogueActif = EdCheminCataloExistant->text();
+    scanRun->CatalogueActif = ui->EdCheminCataloExistant->text();
 }
 
 void TForm1::BtCherchCataloExistClick()
@@ -660,29 +437,29 @@ void TForm1::BtCherchCataloExistClick()
 void TForm1::BtCherchCataloCreeClick()
 {
     forgetCatalogues();
-    EdNbrFilmsCree->setText(QStringLiteral("0"));
+    ui->EdNbrFilmsCree->setText(QStringLiteral("0"));
 
-    const CatalogueChoice choice = dialogs.saveCatalogue(CbNouveauCataAMC->isChecked() ? 2 : 1);
+    const CatalogueChoice choice = dialogs.saveCatalogue(ui->CbNouveauCataAMC->isChecked() ? 2 : 1);
     if (!choice.fileName.isEmpty())
-        EdCheminCataloCree->setText(newCataloguePath(choice.fileName, choice.filterIndex));
+        ui->EdCheminCataloCree->setText(newCataloguePath(choice.fileName, choice.filterIndex));
     // The file itself is created by the run.
-    scanRun->CatalogueActif = EdCheminCataloCree->text();
+    scanRun->CatalogueActif = ui->EdCheminCataloCree->text();
 }
 
 void TForm1::BtLanceScanClick()
 {
-    ScanRequest request{EdCheminRepScan->text(), EdCheminCataloCree->text(), EdNbrFilmsCree->text(),
-                        EdCheminCataloExistant->text(), EdNbrFilmsExist->text()};
+    ScanRequest request{ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdNbrFilmsCree->text(),
+                        ui->EdCheminCataloExistant->text(), ui->EdNbrFilmsExist->text()};
     scanRun->BtLanceScanClick(request);
-    EdCheminCataloCree->setText(request.EdCheminCataloCree);
-    EdNbrFilmsCree->setText(request.EdNbrFilmsCree);
-    EdCheminCataloExistant->setText(request.EdCheminCataloExistant);
-    EdNbrFilmsExist->setText(request.EdNbrFilmsExist);
+    ui->EdCheminCataloCree->setText(request.EdCheminCataloCree);
+    ui->EdNbrFilmsCree->setText(request.EdNbrFilmsCree);
+    ui->EdCheminCataloExistant->setText(request.EdCheminCataloExistant);
+    ui->EdNbrFilmsExist->setText(request.EdNbrFilmsExist);
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (!isEnabled() || !PCprincipal->isEnabled() || Form4 || FormAPropos) {
+    if (!isEnabled() || !ui->PCprincipal->isEnabled() || Form4 || FormAPropos) {
         event->ignore();
         return;
     }
@@ -694,24 +471,23 @@ void TForm1::lockForRun()
     FormScanEnCours.setFileName(QString());
     FormScanEnCours.move(pos());
     FormScanEnCours.show();
-    PCprincipal->setEnabled(false);
+    ui->PCprincipal->setEnabled(false);
     removeMenuBar();
 }
 
 void TForm1::unlockAfterRun()
 {
-    FormScanEnCours.hide();
-    FormScanEnCours.BtArretScan->setEnabled(true);
-    PCprincipal->setEnabled(true);
+    FormScanEnCours.hideAfterRun();
+    ui->PCprincipal->setEnabled(true);
     restoreMenuBar();
-    PCprincipal->setCurrentWidget(TSLogs);
+    ui->PCprincipal->setCurrentWidget(ui->TSLogs);
 }
 
 // ---- Drop -----------------------------------------------------------------------
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == GbCataloExistant) {
+    if (watched == ui->GbCataloExistant) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: the Scan page (folder and catalogue to work on), the
-// Options page (the settings of options.ini) and the Log page. It owns the
-// log, the scan run and the option rules; other windows and the run reach the
-// controls, the options and EcritureLog through it.
+// Options page (the settings of options.ini) and the Log page, laid out in
+// MainWindow.ui. It owns the log, the scan run and the option rules; other
+// windows and the run reach the options and EcritureLog through it.
 #include "core/Journal.h"
 #include "app/OptionRules.h"
 #include "core/Options.h"
@@ -17,16 +17,11 @@
 #include <functional>
 #include <memory>
 
-class QAction;
 class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QMenuBar;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
+
+namespace Ui {
+class TForm1;
+}
 
 namespace filmarch {
 
@@ -67,6 +62,8 @@ public:
 
     // Folder of mkvmerge and mkvextract, ending with '/'; empty when not found.
     QString CheminMkvToolNix;
+    // The film-database host read from options.ini; empty when none is set.
+    QString Serveur;
 
     Journal journal;
     OptionRules rules;
@@ -78,75 +75,6 @@ public:
     TFormScanEnCours& FormScanEnCours;
     TForm4* Form4 = nullptr;                // while a reset waits for its answer
     QPointer<TFormAPropos> FormAPropos;     // while the About window is open
-
-    QMenuBar* MainMenu1 = nullptr;
-    QMenu* MenuFichier = nullptr;
-    QMenu* MenuAide = nullptr;
-    QAction* MenuNewCatalog = nullptr;
-    QAction* MenuCompleteCatalog = nullptr;
-    QAction* MenuSynchro = nullptr;
-    QAction* MenuAPropos = nullptr;
-
-    QTabWidget* PCprincipal = nullptr;
-    QWidget* TSScan = nullptr;
-    QWidget* TSOptions = nullptr;
-    QWidget* TSLogs = nullptr;
-
-    // Scan page
-    QGroupBox* GbRepertoireScan = nullptr;
-    QLabel* Label6 = nullptr;
-    QLineEdit* EdCheminRepScan = nullptr;
-    QPushButton* BtChoixRepScan = nullptr;
-    QGroupBox* GbNouveauCatalogue = nullptr;
-    QCheckBox* CbNouveauCataAMC = nullptr;
-    QCheckBox* CbNouveauCataXML = nullptr;
-    QLabel* Label5 = nullptr;
-    QLineEdit* EdCheminCataloCree = nullptr;
-    QPushButton* BtCherchCataloCree = nullptr;
-    QLineEdit* EdNbrFilmsCree = nullptr;
-    QGroupBox* GbCataloExistant = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* EdCheminCataloExistant = nullptr;
-    QPushButton* BtCherchCataloExist = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* EdNbrFilmsExist = nullptr;
-    QPushButton* BtLanceScan = nullptr;
-
-    // Options page
-    QGroupBox* GbOptionGene = nullptr;
-    QCheckBox* CbExploreSousRep = nullptr;
-    QCheckBox* CbEviterDoublons = nullptr;
-    QLabel* Label8 = nullptr;   // "(Ce base sur les url ...)"
-    QLabel* Label4 = nullptr;   // "Choisir les informations à récupérer lors du scan"
-    QCheckBox* CbGenTitre = nullptr;
-    QCheckBox* CbGenDuree = nullptr;
-    QCheckBox* CbGenUrl = nullptr;
-    QCheckBox* CbGenVideo = nullptr;
-    QCheckBox* CbGenAudio = nullptr;
-    QCheckBox* CbGenSousTitre = nullptr;
-    QCheckBox* CbGenTaille = nullptr;
-    QLabel* Label7 = nullptr;   // "Filtre"
-    QLineEdit* EFiltreTitre = nullptr;
-    QGroupBox* GbOptionsMkv = nullptr;
-    QCheckBox* CbAffiche = nullptr;
-    QLabel* Label10 = nullptr;
-    QLineEdit* EdRepAffiche = nullptr;
-    QPushButton* BtRepAffiche = nullptr;
-    QLabel* Label11 = nullptr;
-    QLabel* Label2 = nullptr;
-    QCheckBox* CbPieceJointe = nullptr;
-    QCheckBox* CbfichiersImages = nullptr;
-    QCheckBox* CbToutFichier = nullptr;
-    QGroupBox* GbOptionAllocine = nullptr;
-    QCheckBox* CbAllo = nullptr;
-    QLabel* Label9 = nullptr;   // "Mode de récupération des infos"
-    QCheckBox* CbAlloAuto = nullptr;
-    QCheckBox* CbAlloManu = nullptr;
-    QPushButton* BtSaveOptions = nullptr;
-    QPushButton* BtIniDefaut = nullptr;
-
-    // Log page
-    QPlainTextEdit* MLog = nullptr;
 
     QCheckBox* boxWidget(OptionBox box) const { return boxWidgets[static_cast<int>(box)]; }
 
@@ -187,11 +115,6 @@ protected:
 private:
     class Controls;
 
-    void buildMenu();
-    QWidget* buildScanPage();
-    QWidget* buildOptionsPage();
-    QWidget* buildLogPage();
-    QCheckBox* makeBox(OptionBox box, const QString& caption, QWidget* parent);
     void bindRules();
     void forwardBox(OptionBox box);
     void syncBox(OptionBox box);
@@ -208,6 +131,7 @@ private:
     void unlockAfterRun();
     void showToolWindow(QWidget* window);
 
+    std::unique_ptr<Ui::TForm1> ui;
     QString appDir;
     UserDialogs& dialogs;
     std::unique_ptr<Controls> controls;

@@ -1,47 +1,22 @@
 #include "app/ui/ResetConfirmWindow.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include "ui_ResetConfirmWindow.h"
 
 namespace filmarch {
 
-TForm4::TForm4(QWidget* parent) : QDialog(parent)
+TForm4::TForm4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm4>())
 {
-    setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(QStringLiteral("Confirmation initialisation"));
-
-    Label1 = new QLabel(QStringLiteral("Attention tous les paramètres vont être remis  aux valeurs d'origines"), this);
-    Label2 = new QLabel(QStringLiteral("Notament le filtre pour les titres"), this);
-    BtConfirmer = new QPushButton(QStringLiteral("Confirmer"), this);
-    BtAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-    BtConfirmer->setObjectName(QStringLiteral("BtConfirmer"));
-    BtAnnuler->setObjectName(QStringLiteral("BtAnnuler"));
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BtConfirmer);
-    buttons->addWidget(BtAnnuler);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1, 0, Qt::AlignHCenter);
-    layout->addWidget(Label2, 0, Qt::AlignHCenter);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
+    ui->setupUi(this);
     setFixedSize(sizeHint());
 
     // Enter and the first focus go to "Annuler": Space must not reset every setting.
-    BtConfirmer->setAutoDefault(false);
-    BtAnnuler->setDefault(true);
-    setTabOrder(BtAnnuler, BtConfirmer);
-    BtAnnuler->setFocus();
+    ui->BtAnnuler->setFocus();
 
-    connect(BtConfirmer, &QPushButton::clicked, this, &TForm4::BtConfirmerClick);
-    connect(BtAnnuler, &QPushButton::clicked, this, &TForm4::BtAnnulerClick);
+    connect(ui->BtConfirmer, &QPushButton::clicked, this, &TForm4::BtConfirmerClick);
+    connect(ui->BtAnnuler, &QPushButton::clicked, this, &TForm4::BtAnnulerClick);
 }
+
+TForm4::~TForm4() = default;
 
 bool TForm4::ask()
 {

@@ -3,9 +3,11 @@
 // main window; "Annuler", Escape and the title bar all cancel, and the focus
 // starts on "Annuler" so that a stray key resets nothing.
 #include <QDialog>
+#include <memory>
 
-class QLabel;
-class QPushButton;
+namespace Ui {
+class TForm4;
+}
 
 namespace filmarch {
 
@@ -13,15 +15,11 @@ class TForm4 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm4(QWidget* parent = nullptr);
+    ~TForm4() override;
 
     // Shows the window and waits (the event loop keeps running) for an answer.
     // Returns `confirm`.
     bool ask();
-
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QPushButton* BtConfirmer = nullptr;
-    QPushButton* BtAnnuler = nullptr;
 
     bool confirm = false;   // the user confirmed
     bool appuit = false;    // an answer was given
@@ -30,6 +28,9 @@ public slots:
     void BtConfirmerClick();
     void BtAnnulerClick();
     void reject() override;
+
+private:
+    std::unique_ptr<Ui::TForm4> ui;
 };
 
 } // namespace filmarch

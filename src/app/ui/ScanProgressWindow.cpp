@@ -1,60 +1,41 @@
 #include "app/ui/ScanProgressWindow.h"
 
 #include "scan/ScanRun.h"
+#include "ui_ScanProgressWindow.h"
 
 #include <QCloseEvent>
 #include <algorithm>
 #include <QCoreApplication>
-#include <QGridLayout>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 
 namespace filmarch {
 
 TFormScanEnCours::TFormScanEnCours(QWidget* parent)
     // A dialog-type window (it stays above the window that owns it) with a
     // title bar but no close button.
-    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      ui(std::make_unique<Ui::TFormScanEnCours>())
 {
-    setObjectName(QStringLiteral("FormScanEnCours"));
-    setWindowTitle(QStringLiteral("Progression du scan"));
-
-    Label1 = new QLabel(QStringLiteral("Scan en cours"), this);
-    ProgressBar1 = new QProgressBar(this);
-    BtArretScan = new QPushButton(QStringLiteral("Stop"), this);
-    Label2 = new QLabel(QStringLiteral("Nom du film en cours de traitement :"), this);
-    LbNomFilm = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    BtArretScan->setObjectName(QStringLiteral("BtArretScan"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-    LbNomFilm->setObjectName(QStringLiteral("LbNomFilm"));
-    ProgressBar1->setRange(0, 1);
-    ProgressBar1->setValue(0);
+    ui->setupUi(this);
     // Long file names must not widen the fixed window: they are shortened in
     // the middle to the label's width, the whole name in its tooltip.
-    LbNomFilm->setMinimumWidth(1);
-    LbNomFilm->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    LbNomFilm->installEventFilter(this);
+    ui->LbNomFilm->installEventFilter(this);
 
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(Label1, 0, 0);
-    layout->addWidget(ProgressBar1, 1, 0);
-    layout->addWidget(BtArretScan, 1, 1);
-    layout->addWidget(Label2, 2, 0, 1, 2);
-    layout->addWidget(LbNomFilm, 3, 0, 1, 2);
-    layout->setColumnStretch(0, 1);
-    setFixedSize(460, 140);
-
-    connect(BtArretScan, &QPushButton::clicked, this, &TFormScanEnCours::BtArretScanClick);
+    connect(ui->BtArretScan, &QPushButton::clicked, this, &TFormScanEnCours::BtArretScanClick);
 }
+
+TFormScanEnCours::~TFormScanEnCours() = default;
 
 void TFormScanEnCours::BtArretScanClick()
 {
     if (scanRun)
         scanRun->requestStop();
-    BtArretScan->setEnabled(false);
+    ui->BtArretScan->setEnabled(false);
+}
+
+void TFormScanEnCours::hideAfterRun()
+{
+    hide();
+    ui->BtArretScan->setEnabled(true);
 }
 
 void TFormScanEnCours::closeEvent(QCloseEvent* event)
@@ -65,14 +46,14 @@ void TFormScanEnCours::closeEvent(QCloseEvent* event)
 
 void TFormScanEnCours::setMaximum(int max)
 {
-    ProgressBar1->setMaximum(max);
+    ui->ProgressBar1->setMaximum(max);
 }
 
 void TFormScanEnCours::setPosition(int position)
 {
     // The bar ignores values out of its range; the count is kept here.
     current = position;
-    ProgressBar1->setValue(std::clamp(position, ProgressBar1->minimum(), ProgressBar1->maximum()));
+    ui->ProgressBar1->setValue(std::clamp(position, ui->ProgressBar1->minimum(), ui->ProgressBar1->maximum()));
 }
 
 int TFormScanEnCours::position() const
@@ -83,18 +64,19 @@ int TFormScanEnCours::position() const
 void TFormScanEnCours::setFileName(const QString& name)
 {
     fileName = name;
-    LbNomFilm->setToolTip(name);
+    ui->LbNomFilm->setToolTip(name);
     showFileName();
 }
 
 void TFormScanEnCours::showFileName()
 {
-    LbNomFilm->setText(LbNomFilm->fontMetrics().elidedText(fileName, Qt::ElideMiddle, LbNomFilm->contentsRect().width()));
+    QLabel* name = ui->LbNomFilm;
+    name->setText(name->fontMetrics().elidedText(fileName, Qt::ElideMiddle, name->contentsRect().width()));
 }
 
 bool TFormScanEnCours::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == LbNomFilm && event->type() == QEvent::Resize)
+    if (watched == ui->LbNomFilm && event->type() == QEvent::Resize)
         showFileName();
     return QWidget::eventFilter(watched, event);
 }

@@ -4,10 +4,11 @@
 #include "core/ScanProgress.h"
 
 #include <QWidget>
+#include <memory>
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
+namespace Ui {
+class TFormScanEnCours;
+}
 
 namespace filmarch {
 
@@ -17,6 +18,7 @@ class TFormScanEnCours : public QWidget, public ScanProgress {
     Q_OBJECT
 public:
     explicit TFormScanEnCours(QWidget* parent = nullptr);
+    ~TFormScanEnCours() override;
 
     // The run whose stop flag the Stop button sets.
     void setRun(ScanRun* run) { scanRun = run; }
@@ -27,11 +29,8 @@ public:
     void setFileName(const QString& name) override;
     void processEvents() override;
 
-    QLabel* Label1 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QPushButton* BtArretScan = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* LbNomFilm = nullptr;
+    // Hidden at the end of a run, with "Stop" ready for the next one.
+    void hideAfterRun();
 
 public slots:
     void BtArretScanClick();
@@ -43,6 +42,7 @@ protected:
 private:
     void showFileName();
 
+    std::unique_ptr<Ui::TFormScanEnCours> ui;
     ScanRun* scanRun = nullptr;
     int current = 0;
     QString fileName;   // whole; LbNomFilm may show it shortened

@@ -57,17 +57,17 @@ TEST_F(CatalogueDialog, NewCatalogueTakesTheTypeOfTheFilterChosenAtClosing)
     TForm1& f = openWithRealDialogs();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        f.CbNouveauCataXML->setChecked(c.xmlBox);
-        f.CbNouveauCataAMC->setChecked(!c.xmlBox);
+        control<QCheckBox>(&f, "CbNouveauCataXML")->setChecked(c.xmlBox);
+        control<QCheckBox>(&f, "CbNouveauCataAMC")->setChecked(!c.xmlBox);
         FileDialogUser user;
         user.filter = c.pick;
         user.folder = out.filePath(c.folder);
         user.name = c.typed;
         user.answerNextDialog();
-        click(f.BtCherchCataloCree);
+        click(control(&f, "BtCherchCataloCree"));
         ASSERT_TRUE(user.answered);
         EXPECT_EQ(user.initialFilter, c.initialFilter);
-        EXPECT_EQ(f.EdCheminCataloCree->text(), out.filePath(c.expected));
+        EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), out.filePath(c.expected));
         EXPECT_EQ(f.scanRun->CatalogueActif, out.filePath(c.expected));
     }
 }
@@ -91,14 +91,14 @@ TEST_F(CatalogueDialog, OpenChooserListsBothCatalogueTypes)
     user.expectListed = 2;
     user.name = QStringLiteral("films.amc");
     user.answerNextDialog();
-    click(f.BtCherchCataloExist);
+    click(control(&f, "BtCherchCataloExist"));
 
     ASSERT_TRUE(user.answered);
     EXPECT_EQ(user.initialFilter, QStringLiteral("Catalogues compatibles"));
     user.listed.sort();
     EXPECT_EQ(user.listed, (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.xml")}));
-    EXPECT_EQ(f.EdCheminCataloExistant->text(), amc);
-    EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("1"));
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), amc);
+    EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("1"));
 }
 
 TEST_F(CatalogueDialog, FolderAndCatalogueChoosersShowTypesAndDatesInFrenchWhateverTheSystemLanguage)
@@ -117,9 +117,9 @@ TEST_F(CatalogueDialog, FolderAndCatalogueChoosersShowTypesAndDatesInFrenchWhate
     folder.expectListed = 1;
     folder.name = QStringLiteral("films");
     folder.answerNextDialog();
-    click(f.BtChoixRepScan);
+    click(control(&f, "BtChoixRepScan"));
     ASSERT_TRUE(folder.answered);
-    EXPECT_EQ(f.EdCheminRepScan->text(), out.filePath(QStringLiteral("films")));
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text(), out.filePath(QStringLiteral("films")));
     EXPECT_EQ(folder.listed, QStringList{QStringLiteral("films")});
     EXPECT_EQ(folder.typesAndDates, QStringList{QStringLiteral("dossier, ") + french(out.filePath(QStringLiteral("films")))});
 
@@ -128,9 +128,9 @@ TEST_F(CatalogueDialog, FolderAndCatalogueChoosersShowTypesAndDatesInFrenchWhate
     catalogue.expectListed = 2;
     catalogue.name = QStringLiteral("films.xml");
     catalogue.answerNextDialog();
-    click(f.BtCherchCataloExist);
+    click(control(&f, "BtCherchCataloExist"));
     ASSERT_TRUE(catalogue.answered);
-    EXPECT_EQ(f.EdCheminCataloExistant->text(), xml);
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), xml);
     const qsizetype row = catalogue.listed.indexOf(QStringLiteral("films.xml"));
     ASSERT_GE(row, 0);
     EXPECT_EQ(catalogue.typesAndDates[row], QStringLiteral("document XML, ") + french(xml));

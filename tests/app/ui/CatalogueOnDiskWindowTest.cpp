@@ -54,15 +54,15 @@ TEST_F(CatalogueOnDisk, EntriesAddedSinceTheCatalogueWasChosenAreKept)
         write(cat, 4);
         TForm1& f = openWindow();
         dialogs.folders << scanFolder();
-        click(f.BtChoixRepScan);
+        click(control(&f, "BtChoixRepScan"));
         dialogs.openChoices << CatalogueChoice{cat, 3};
-        click(f.BtCherchCataloExist);
-        ASSERT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("4"));
+        click(control(&f, "BtCherchCataloExist"));
+        ASSERT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("4"));
 
         write(cat, 6);   // two entries added elsewhere (another run, the catalogue program)
-        click(f.BtLanceScan);
+        click(control(&f, "BtLanceScan"));
         EXPECT_EQ(entries(cat), 6 + kRootVideos);
-        EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("6"));   // as the run found it
+        EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("6"));   // as the run found it
         f.close();
     }
 }
@@ -73,17 +73,17 @@ TEST_F(CatalogueOnDisk, ACancelledNewCatalogueLeavesTheRunCompletingTheRemembere
     write(cat, 2);
     TForm1& f = openWindow();
     dialogs.folders << scanFolder();
-    click(f.BtChoixRepScan);
+    click(control(&f, "BtChoixRepScan"));
     dialogs.saveChoices << CatalogueChoice{};
-    click(f.BtCherchCataloCree);   // the save dialog cancelled: the count field says "0"
-    ASSERT_EQ(f.EdNbrFilmsCree->text(), QStringLiteral("0"));
+    click(control(&f, "BtCherchCataloCree"));   // the save dialog cancelled: the count field says "0"
+    ASSERT_EQ(control<QLineEdit>(&f, "EdNbrFilmsCree")->text(), QStringLiteral("0"));
     // The remembered catalogue comes back (as reading the settings again does).
-    f.EdCheminCataloExistant->setText(cat);
-    f.EdNbrFilmsExist->setText(QStringLiteral("2"));
+    control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(cat);
+    control<QLineEdit>(&f, "EdNbrFilmsExist")->setText(QStringLiteral("2"));
 
-    click(f.BtLanceScan);
+    click(control(&f, "BtLanceScan"));
     EXPECT_EQ(entries(cat), 2 + kRootVideos);
-    const QStringList log = f.MLog->toPlainText().split(u'\n');
+    const QStringList log = control<QPlainTextEdit>(&f, "MLog")->toPlainText().split(u'\n');
     EXPECT_EQ(log.filter(QStringLiteral("Catalogue complété à l'emplacement ") + cat).size(), 1);
     EXPECT_TRUE(log.filter(QStringLiteral("Création d'un nouveau catalogue")).isEmpty());
 }

@@ -42,10 +42,11 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
 {
     TForm1& f = openWindow(false);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Filmarch"));
-    EXPECT_EQ(f.PCprincipal->currentWidget(), f.TSScan);
+    auto* PCprincipal = control<QTabWidget>(&f, "PCprincipal");
+    EXPECT_EQ(PCprincipal->currentWidget(), control(&f, "TSScan"));
     QStringList tabs;
-    for (int i = 0; i < f.PCprincipal->count(); ++i)
-        tabs << f.PCprincipal->tabText(i) + QLatin1Char('=') + f.PCprincipal->widget(i)->objectName();
+    for (int i = 0; i < PCprincipal->count(); ++i)
+        tabs << PCprincipal->tabText(i) + QLatin1Char('=') + PCprincipal->widget(i)->objectName();
     EXPECT_EQ(tabs.join(QLatin1Char(' ')), QStringLiteral("Scan=TSScan Options=TSOptions Log=TSLogs"));
 
     enum Flag { None = 0, Disabled = 1, Checked = 2, ReadOnly = 4, Hidden = 8 };
@@ -106,14 +107,14 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
         {"GbOptionAllocine", QStringLiteral("Allocine (désactive problème nouvelle API)"), Disabled},
         {"CbAllo", QStringLiteral("Activer la recherche sur Allocine")},
         {"Label9", QStringLiteral("Mode de récupération des infos")},
-        {"CbAlloAuto", QStringLiteral("Automatique")},
-        {"CbAlloManu", QStringLiteral("Manuel")},
+        {"CbAlloAuto", QStringLiteral("Automatique"), Disabled},
+        {"CbAlloManu", QStringLiteral("Manuel"), Disabled},
         {"BtSaveOptions", QStringLiteral("Enregistrer les paramètres")},
         {"BtIniDefaut", QStringLiteral("Paramètres originaux")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const auto found = f.PCprincipal->findChildren<QWidget*>(QString::fromLatin1(row.name));
+        const auto found = PCprincipal->findChildren<QWidget*>(QString::fromLatin1(row.name));
         ASSERT_EQ(found.size(), 1);
         const QWidget* w = found.first();
         EXPECT_EQ(textOf(w), row.text);
@@ -129,7 +130,7 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
     }
 
     QStringList menus;
-    for (QAction* menu : f.MainMenu1->actions()) {
+    for (QAction* menu : control<QMenuBar>(&f, "MainMenu1")->actions()) {
         menus << menu->text() + QLatin1Char(':');
         for (QAction* item : menu->menu()->actions())
             menus << item->text();
@@ -138,12 +139,12 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
               QStringLiteral("Fichier:|Créer un nouveau catalogue|Complèter un catalogue existant|"
                              "Synchronisation de répertoires|Aide:|A propos"));
 
-    EXPECT_EQ(f.MLog->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_TRUE(f.MLog->isReadOnly());
+    EXPECT_EQ(control<QPlainTextEdit>(&f, "MLog")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->isReadOnly());
     // One empty line, then the log lines.
     f.EcritureLog(QString(), QStringLiteral("première"));
-    EXPECT_TRUE(f.MLog->toPlainText().startsWith(u'\n'));
-    EXPECT_TRUE(f.MLog->toPlainText().endsWith(QStringLiteral(": première")));
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->toPlainText().startsWith(u'\n'));
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->toPlainText().endsWith(QStringLiteral(": première")));
     EXPECT_TRUE(f.CheminMkvToolNix.isEmpty());
 }
 
@@ -153,17 +154,18 @@ TEST_F(MainWindow, MkvToolNixFoundEnablesTheMatroskaOptionsOtherwiseTheyAreStore
     {
         TForm1& f = openWindow(true);
         EXPECT_EQ(f.CheminMkvToolNix, mkvToolFolder() + QLatin1Char('/'));
-        EXPECT_TRUE(ownEnabled(f.CbAffiche) && ownEnabled(f.CbPieceJointe));
-        EXPECT_TRUE(f.CbAffiche->isChecked() && f.EdRepAffiche->isEnabled() && f.BtRepAffiche->isEnabled());
-        EXPECT_TRUE(f.CbToutFichier->isEnabled() && f.CbfichiersImages->isEnabled());
+        EXPECT_TRUE(ownEnabled(box(OptionBox::CbAffiche)) && ownEnabled(box(OptionBox::CbPieceJointe)));
+        EXPECT_TRUE(box(OptionBox::CbAffiche)->isChecked());
+        EXPECT_TRUE(control(&f, "EdRepAffiche")->isEnabled() && control(&f, "BtRepAffiche")->isEnabled());
+        EXPECT_TRUE(box(OptionBox::CbToutFichier)->isEnabled() && box(OptionBox::CbfichiersImages)->isEnabled());
         EXPECT_TRUE(f.options().CbAffiche);
         form.reset();
     }
 
     // Without the tools: the boxes keep what was read, stay disabled, and read unchecked next time.
     TForm1& f = openWindow(false);
-    EXPECT_TRUE(f.CbAffiche->isChecked());
-    EXPECT_FALSE(ownEnabled(f.CbAffiche) || ownEnabled(f.CbPieceJointe));
+    EXPECT_TRUE(control<QCheckBox>(&f, "CbAffiche")->isChecked());
+    EXPECT_FALSE(ownEnabled(box(OptionBox::CbAffiche)) || ownEnabled(box(OptionBox::CbPieceJointe)));
     const QString ini = readIni();
     EXPECT_TRUE(ini.contains(QStringLiteral("Affiches=0\nPiecesJointe=0"))) << ini.toStdString();
     EXPECT_TRUE(ini.contains(QStringLiteral("DernierRepRef=/ref")));
@@ -195,14 +197,14 @@ TEST_F(MainWindow, CheckBoxRules)
         bool clearsNewCatalogue = false;
     };
     const Case cases[] = {
-        {"fresh start: nothing changed the lookup modes, duplicates need no message", {}, {},
-         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}, {B::CbGenUrl, true, true}}},
+        {"fresh start: the lookup modes wait for Activer, duplicates need no message", {}, {},
+         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, false, false}, {B::CbGenUrl, true, true}}},
         {"XML type unchecks AMC and forgets the chosen new catalogue", {}, {{B::CbNouveauCataXML, Click}},
          {{B::CbNouveauCataXML, true, true}, {B::CbNouveauCataAMC, false, true}}, {}, true},
         {"AMC set back by code", {}, {{B::CbNouveauCataXML, Click}, {B::CbNouveauCataAMC, SetOn}},
          {{B::CbNouveauCataXML, false, true}, {B::CbNouveauCataAMC, true, true}}, {}, true},
         {"Auto=1 then Manu=1 read: only Manuel", "[Allocine]\nAuto=1\nManu=1\n", {},
-         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, true, true}}},
+         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, true, false}}},
         {"Doublons=1 with ChoisirUrl=0: the message at start, url checked again",
          "[General]\nDoublons=1\nChoisirUrl=0\n", {}, {{B::CbGenUrl, true, true}}, {urlMessage}},
         {"checking duplicates checks url; unchecking url is then refused", "[General]\nDoublons=0\nChoisirUrl=0\n",
@@ -217,12 +219,14 @@ TEST_F(MainWindow, CheckBoxRules)
          {{B::CbfichiersImages, Click}}, {{B::CbfichiersImages, false, true}, {B::CbToutFichier, true, true}}},
         {"unchecking attachments disables the pair", "[Mkv]\nPiecesJointe=1\n", {{B::CbPieceJointe, Click}},
          {{B::CbfichiersImages, false, false}, {B::CbToutFichier, true, false}}},
-        {"stored Active=1 disables both modes", "[Allocine]\nAuto=1\nActive=1\n", {},
-         {{B::CbAllo, true, true}, {B::CbAlloAuto, true, false}, {B::CbAlloManu, false, false}}},
-        {"each change of Active toggles the modes' state", "[Allocine]\nActive=1\n", {{B::CbAllo, SetOff}},
-         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}}},
+        {"stored Active=1 enables both modes", "[Allocine]\nAuto=1\nActive=1\n", {},
+         {{B::CbAllo, true, true}, {B::CbAlloAuto, true, true}, {B::CbAlloManu, false, true}}},
+        {"unchecking Active disables both modes and keeps their ticks", "[Allocine]\nAuto=1\nActive=1\n",
+         {{B::CbAllo, SetOff}}, {{B::CbAlloAuto, true, false}, {B::CbAlloManu, false, false}}},
+        {"checking Active twice leaves the modes enabled", "[Allocine]\nActive=1\n",
+         {{B::CbAllo, SetOff}, {B::CbAllo, SetOn}}, {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}}},
         {"automatic and manual by code behave as a pair", {}, {{B::CbAlloAuto, SetOn}, {B::CbAlloManu, SetOn}},
-         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, true, true}}},
+         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, true, false}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -231,8 +235,8 @@ TEST_F(MainWindow, CheckBoxRules)
         if (!c.ini.isEmpty())
             writeIni(c.ini);
         TForm1& f = openWindow(true);
-        f.EdCheminCataloCree->setText(QStringLiteral("/catalogues/nouveau.amc"));
-        f.EdNbrFilmsCree->setText(QStringLiteral("0"));
+        control<QLineEdit>(&f, "EdCheminCataloCree")->setText(QStringLiteral("/catalogues/nouveau.amc"));
+        control<QLineEdit>(&f, "EdNbrFilmsCree")->setText(QStringLiteral("0"));
         for (const Step& step : c.steps) {
             if (step.how == Click)
                 click(box(step.box));
@@ -246,25 +250,49 @@ TEST_F(MainWindow, CheckBoxRules)
             EXPECT_EQ(f.rules.checked(e.box), e.checked);
         }
         EXPECT_EQ(dialogs.messages, c.messages);
-        EXPECT_EQ(f.EdCheminCataloCree->text().isEmpty(), c.clearsNewCatalogue);
-        EXPECT_EQ(f.EdNbrFilmsCree->text().isEmpty(), c.clearsNewCatalogue);
+        EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty(), c.clearsNewCatalogue);
+        EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsCree")->text().isEmpty(), c.clearsNewCatalogue);
         form.reset();
     }
 }
 
-TEST_F(MainWindow, LookupModesCountOnlyWhenTheirBoxIsEnabled)
+TEST_F(MainWindow, LookupOptionsCanBeSwitchedOnOnlyWithAServer)
 {
+    const QString disabledCaption = QStringLiteral("Allocine (désactive problème nouvelle API)");
     writeIni("[Allocine]\nAuto=1\nActive=1\n");
+    {
+        TForm1& f = openWindow();
+        EXPECT_FALSE(control<QGroupBox>(&f, "GbOptionAllocine")->isEnabled());
+        EXPECT_EQ(control<QGroupBox>(&f, "GbOptionAllocine")->title(), disabledCaption);
+        // In force as stored: the run itself says that no server is set.
+        EXPECT_TRUE(f.options().CbAlloAuto);
+        EXPECT_TRUE(f.options().Serveur.isEmpty());
+        form.reset();
+    }
+
+    writeIni("[Allocine]\nServeur=127.0.0.1:8080\n");
     TForm1& f = openWindow();
-    EXPECT_FALSE(f.options().CbAlloAuto);
-    f.CbAllo->setChecked(false);
+    EXPECT_TRUE(control<QGroupBox>(&f, "GbOptionAllocine")->isEnabled());
+    EXPECT_EQ(control<QGroupBox>(&f, "GbOptionAllocine")->title(), QStringLiteral("Allocine"));
+    EXPECT_EQ(f.options().Serveur, QStringLiteral("127.0.0.1:8080"));
+    EXPECT_FALSE(box(OptionBox::CbAlloAuto)->isEnabled() || box(OptionBox::CbAlloManu)->isEnabled());
+    click(control(&f, "CbAllo"));
+    ASSERT_TRUE(control<QCheckBox>(&f, "CbAlloAuto")->isEnabled() && control<QCheckBox>(&f, "CbAlloManu")->isEnabled());
+    EXPECT_FALSE(f.options().CbAlloAuto || f.options().CbAlloManu);
+    click(control(&f, "CbAlloAuto"));
     EXPECT_TRUE(f.options().CbAlloAuto);
-    EXPECT_FALSE(f.options().CbAlloManu);
+    click(control(&f, "CbAlloManu"));
+    EXPECT_TRUE(f.options().CbAlloManu && !f.options().CbAlloAuto);
+    click(control(&f, "CbAllo"));
+    EXPECT_FALSE(control<QCheckBox>(&f, "CbAlloManu")->isEnabled() || f.options().CbAlloManu);
+    click(control(&f, "BtSaveOptions"));
+    EXPECT_TRUE(readIni().contains(QStringLiteral("[Allocine]\nServeur=127.0.0.1:8080\n")));
     // Read live: a change in the window is seen at once.
-    click(f.CbExploreSousRep);
+    click(control(&f, "CbExploreSousRep"));
     EXPECT_TRUE(f.options().CbExploreSousRep);
-    click(f.CbAffiche);
-    EXPECT_TRUE(f.options().CbAffiche && f.EdRepAffiche->isEnabled() && f.Label2->isEnabled());
+    click(control(&f, "CbAffiche"));
+    EXPECT_TRUE(f.options().CbAffiche);
+    EXPECT_TRUE(control(&f, "EdRepAffiche")->isEnabled() && control(&f, "Label2")->isEnabled());
 }
 
 TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
@@ -290,18 +318,19 @@ TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
     TForm1& f = openWindow();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        f.CbNouveauCataXML->setChecked(c.xmlBox);
-        f.CbNouveauCataAMC->setChecked(!c.xmlBox);
-        f.EdCheminCataloExistant->setText(QStringLiteral("/d/ancien.amc"));
-        f.EdNbrFilmsExist->setText(QStringLiteral("12"));
+        control<QCheckBox>(&f, "CbNouveauCataXML")->setChecked(c.xmlBox);
+        control<QCheckBox>(&f, "CbNouveauCataAMC")->setChecked(!c.xmlBox);
+        control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(QStringLiteral("/d/ancien.amc"));
+        control<QLineEdit>(&f, "EdNbrFilmsExist")->setText(QStringLiteral("12"));
         dialogs.saveFilters.clear();
         dialogs.saveChoices = {c.answer};
-        click(f.BtCherchCataloCree);
+        click(control(&f, "BtCherchCataloCree"));
         EXPECT_EQ(dialogs.saveFilters, QList<int>{c.expectedInitialFilter});
-        EXPECT_EQ(f.EdCheminCataloCree->text(), c.expectedPath);
+        EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), c.expectedPath);
         EXPECT_EQ(f.scanRun->CatalogueActif, c.expectedPath);
-        EXPECT_EQ(f.EdNbrFilmsCree->text(), QStringLiteral("0"));
-        EXPECT_TRUE(f.EdCheminCataloExistant->text().isEmpty() && f.EdNbrFilmsExist->text().isEmpty());
+        EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsCree")->text(), QStringLiteral("0"));
+        EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
+        EXPECT_TRUE(control<QLineEdit>(&f, "EdNbrFilmsExist")->text().isEmpty());
     }
 }
 
@@ -309,31 +338,32 @@ TEST_F(MainWindow, FolderAndExistingCatalogueChoosers)
 {
     TForm1& f = openWindow();
     dialogs.folders = {QStringLiteral("/films"), QString()};
-    click(f.BtChoixRepScan);
-    EXPECT_EQ(f.EdCheminRepScan->text(), QStringLiteral("/films"));
-    click(f.BtChoixRepScan);
-    EXPECT_TRUE(f.EdCheminRepScan->text().isEmpty());
+    click(control(&f, "BtChoixRepScan"));
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text(), QStringLiteral("/films"));
+    click(control(&f, "BtChoixRepScan"));
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminRepScan")->text().isEmpty());
     EXPECT_EQ(dialogs.folderCaptions.value(0), QStringLiteral("Sélection du répertoire du scan"));
 
     // An unusable or cancelled choice leaves no catalogue, and clears the new one.
-    f.EdCheminCataloCree->setText(QStringLiteral("/d/nouveau.amc"));
-    f.EdNbrFilmsCree->setText(QStringLiteral("0"));
+    control<QLineEdit>(&f, "EdCheminCataloCree")->setText(QStringLiteral("/d/nouveau.amc"));
+    control<QLineEdit>(&f, "EdNbrFilmsCree")->setText(QStringLiteral("0"));
     f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
     dialogs.openChoices = {{QStringLiteral("/d/notes.txt"), 3}, {QString(), 3}};
-    click(f.BtCherchCataloExist);
+    click(control(&f, "BtCherchCataloExist"));
     EXPECT_EQ(dialogs.openFilters, (QList<int>{3}));
-    EXPECT_TRUE(f.EdCheminCataloExistant->text().isEmpty());
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
     EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
-    EXPECT_TRUE(f.EdCheminCataloCree->text().isEmpty() && f.EdNbrFilmsCree->text().isEmpty());
-    click(f.BtCherchCataloExist);
-    EXPECT_TRUE(f.EdCheminCataloExistant->text().isEmpty());
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdNbrFilmsCree")->text().isEmpty());
+    click(control(&f, "BtCherchCataloExist"));
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
     // The menu chooses the folder, then the catalogue.
     dialogs.folders = {QStringLiteral("/films")};
     dialogs.saveChoices = {{QStringLiteral("/d/Films"), 2}};
-    f.MenuNewCatalog->trigger();
-    EXPECT_EQ(f.EdCheminRepScan->text(), QStringLiteral("/films"));
+    control<QAction>(&f, "MenuNewCatalog")->trigger();
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text(), QStringLiteral("/films"));
     EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/Films.amc"));
 }
 
@@ -342,14 +372,14 @@ TEST_F(MainWindow, CancelledPosterFolderReloadsEveryOptionFromTheFile)
     writeIni("[Mkv]\nAffiches=1\nRepertoireAffiches=/affiches\n");
     TForm1& f = openWindow();
     dialogs.folders = {QStringLiteral("/autres"), QString()};
-    click(f.BtRepAffiche);
-    EXPECT_EQ(f.EdRepAffiche->text(), QStringLiteral("/autres"));
+    click(control(&f, "BtRepAffiche"));
+    EXPECT_EQ(control<QLineEdit>(&f, "EdRepAffiche")->text(), QStringLiteral("/autres"));
     EXPECT_EQ(dialogs.folderCaptions.value(0), QStringLiteral("Sélection du répertoire pour les affiches"));
 
-    click(f.CbGenTaille);   // an unsaved change, discarded by the reload
-    click(f.BtRepAffiche);
-    EXPECT_EQ(f.EdRepAffiche->text(), QStringLiteral("/affiches"));
-    EXPECT_TRUE(f.CbGenTaille->isChecked());
+    click(control(&f, "CbGenTaille"));   // an unsaved change, discarded by the reload
+    click(control(&f, "BtRepAffiche"));
+    EXPECT_EQ(control<QLineEdit>(&f, "EdRepAffiche")->text(), QStringLiteral("/affiches"));
+    EXPECT_TRUE(control<QCheckBox>(&f, "CbGenTaille")->isChecked());
 }
 
 TEST_F(MainWindow, DroppedFiles)
@@ -373,28 +403,28 @@ TEST_F(MainWindow, DroppedFiles)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         dialogs.messages.clear();
-        f.EdCheminCataloCree->setText(QStringLiteral("/d/nouveau.amc"));
+        control<QLineEdit>(&f, "EdCheminCataloCree")->setText(QStringLiteral("/d/nouveau.amc"));
         f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
 
         QMimeData mime;
         mime.setUrls(c.urls);
-        const QPoint at = f.GbCataloExistant->rect().center();
+        const QPoint at = control<QGroupBox>(&f, "GbCataloExistant")->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(f.GbCataloExistant, &enter);
+        QApplication::sendEvent(control<QGroupBox>(&f, "GbCataloExistant"), &enter);
         EXPECT_TRUE(enter.isAccepted());
         QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(f.GbCataloExistant, &drop);
+        QApplication::sendEvent(control<QGroupBox>(&f, "GbCataloExistant"), &drop);
 
         if (c.message.isEmpty()) {
             // Taken: the new catalogue is forgotten and the file is validated.
             EXPECT_TRUE(dialogs.messages.isEmpty());
-            EXPECT_TRUE(f.EdCheminCataloCree->text().isEmpty());
-            EXPECT_EQ(f.EdCheminCataloExistant->text(), dropped);
-            EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("0"));
+            EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
+            EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), dropped);
+            EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("0"));
             EXPECT_EQ(f.scanRun->CatalogueActif, dropped);
         } else {
             EXPECT_EQ(dialogs.messages, QStringList{c.message});
-            EXPECT_EQ(f.EdCheminCataloCree->text(), QStringLiteral("/d/nouveau.amc"));
+            EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), QStringLiteral("/d/nouveau.amc"));
             EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/nouveau.amc"));
         }
     }
@@ -405,10 +435,10 @@ TEST_F(MainWindow, AboutWindowStaysAboveTheMainWindowAndClosesFromTheKeyboard)
     TForm1& f = openWindow();
     for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
         SCOPED_TRACE(key);
-        f.MenuAPropos->trigger();
+        control<QAction>(&f, "MenuAPropos")->trigger();
         ASSERT_TRUE(f.FormAPropos);
         EXPECT_TRUE(f.FormAPropos->isVisible());
-        EXPECT_TRUE(f.FormAPropos->LbVersion->text().contains(QStringLiteral(FILMARCH_VERSION)));
+        EXPECT_TRUE(control<QLabel>(f.FormAPropos, "LbVersion")->text().contains(QStringLiteral(FILMARCH_VERSION)));
         // Owned by the main window, which takes no input (nor closes) meanwhile.
         EXPECT_EQ(f.FormAPropos->windowHandle()->transientParent(), f.windowHandle());
         EXPECT_EQ(QApplication::activeModalWidget(), f.FormAPropos);
@@ -423,23 +453,23 @@ TEST_F(MainWindow, AboutWindowStaysAboveTheMainWindowAndClosesFromTheKeyboard)
 
     // A run takes the menu away and gives it back.
     f.removeMenuBar();
-    EXPECT_FALSE(f.MainMenu1->isVisible() || f.MainMenu1->isEnabled());
+    EXPECT_FALSE(control<QMenuBar>(&f, "MainMenu1")->isVisible() || control<QMenuBar>(&f, "MainMenu1")->isEnabled());
     f.restoreMenuBar();
-    EXPECT_TRUE(f.MainMenu1->isVisible() && f.MainMenu1->isEnabled());
+    EXPECT_TRUE(control<QMenuBar>(&f, "MainMenu1")->isVisible() && control<QMenuBar>(&f, "MainMenu1")->isEnabled());
 }
 
 TEST_F(MainWindow, LogLinesWrapToThePageWidth)
 {
     TForm1& f = openWindow();
-    f.PCprincipal->setCurrentWidget(f.TSLogs);
+    control<QTabWidget>(&f, "PCprincipal")->setCurrentWidget(control(&f, "TSLogs"));
     const QString warning = QStringLiteral(
         "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une sauveagrde en "
         ".bak se trouve dans le dossier du catalogue actuel");
     f.EcritureLog(QString(), warning + warning);
     QCoreApplication::processEvents();
     // Nothing to scroll sideways: the whole warning is on the page.
-    EXPECT_EQ(f.MLog->horizontalScrollBar()->maximum(), 0);
-    EXPECT_GT(f.MLog->document()->lastBlock().layout()->lineCount(), 1);
+    EXPECT_EQ(control<QPlainTextEdit>(&f, "MLog")->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(control<QPlainTextEdit>(&f, "MLog")->document()->lastBlock().layout()->lineCount(), 1);
 }
 
 TEST_F(MainWindow, StaysOpenWhileDisabledOrRunning)
@@ -449,10 +479,10 @@ TEST_F(MainWindow, StaysOpenWhileDisabledOrRunning)
     f.close();
     EXPECT_TRUE(f.isVisible());
     f.setEnabled(true);
-    f.PCprincipal->setEnabled(false);   // a run works
+    control<QTabWidget>(&f, "PCprincipal")->setEnabled(false);   // a run works
     f.close();
     EXPECT_TRUE(f.isVisible());
-    f.PCprincipal->setEnabled(true);
+    control<QTabWidget>(&f, "PCprincipal")->setEnabled(true);
     f.close();
     EXPECT_FALSE(f.isVisible());
 }
@@ -472,24 +502,25 @@ TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
     // A long name is shortened in the middle, its ends kept, the whole of it in the tooltip.
     const QString name = QStringLiteral("Un.Tres.Long.Titre.De.Film.Avec.Beaucoup.De.Mots.Dans.Son.Nom.De.Fichier."
                                         "Qui.Ne.Tient.Pas.Dans.La.Fenetre.De.Progression.2001.1080p.mkv");
+    auto* LbNomFilm = control<QLabel>(&progress, "LbNomFilm");
     progress.setFileName(name);
-    const QString shown = progress.LbNomFilm->text();
+    const QString shown = LbNomFilm->text();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Un.Tres")) && shown.endsWith(QStringLiteral("1080p.mkv")));
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
-    EXPECT_LE(progress.LbNomFilm->fontMetrics().horizontalAdvance(shown), progress.LbNomFilm->contentsRect().width());
-    EXPECT_EQ(progress.LbNomFilm->toolTip(), name);
+    EXPECT_LE(LbNomFilm->fontMetrics().horizontalAdvance(shown), LbNomFilm->contentsRect().width());
+    EXPECT_EQ(LbNomFilm->toolTip(), name);
     progress.setFileName(QStringLiteral("Court.mkv"));
-    EXPECT_EQ(progress.LbNomFilm->text(), QStringLiteral("Court.mkv"));
+    EXPECT_EQ(LbNomFilm->text(), QStringLiteral("Court.mkv"));
 
     progress.setMaximum(2);
     progress.advance();
     progress.advance();
     progress.advance();   // past the end: the count goes on, the bar stays full
     EXPECT_EQ(progress.position(), 3);
-    EXPECT_EQ(progress.ProgressBar1->value(), 2);
+    EXPECT_EQ(control<QProgressBar>(&progress, "ProgressBar1")->value(), 2);
 
-    QTest::mouseClick(progress.BtArretScan, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(&progress, "BtArretScan"), Qt::LeftButton);
     EXPECT_TRUE(f.scanRun->stopRequested());
-    EXPECT_FALSE(progress.BtArretScan->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(&progress, "BtArretScan")->isEnabled());
     progress.hide();
 }

@@ -28,11 +28,11 @@ protected:
     void chooseScanFolder(TForm1& f, const QString& folder)
     {
         dialogs.folders << folder;
-        click(f.BtChoixRepScan);
-        ASSERT_EQ(f.EdCheminRepScan->text(), folder);
+        click(control(&f, "BtChoixRepScan"));
+        ASSERT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text(), folder);
     }
 
-    QStringList logLines(TForm1& f) const { return f.MLog->toPlainText().split(u'\n'); }
+    QStringList logLines(TForm1& f) const { return control<QPlainTextEdit>(&f, "MLog")->toPlainText().split(u'\n'); }
 
     QTemporaryDir out;
 };
@@ -44,36 +44,36 @@ TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
     TForm1& f = openWindow();
     chooseScanFolder(f, scanFolder());
     dialogs.saveChoices << CatalogueChoice{out.filePath(QStringLiteral("films")), 1};
-    click(f.BtCherchCataloCree);
-    ASSERT_EQ(f.EdCheminCataloCree->text(), out.filePath(QStringLiteral("films.xml")));
+    click(control(&f, "BtCherchCataloCree"));
+    ASSERT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), out.filePath(QStringLiteral("films.xml")));
 
     DuringRun seen;
-    QObject::connect(progress.ProgressBar1, &QProgressBar::valueChanged, &f, [&](int value) {
+    QObject::connect(control<QProgressBar>(&progress, "ProgressBar1"), &QProgressBar::valueChanged, &f, [&](int value) {
         if (value > 0) {
-            seen.pagesEnabled = f.PCprincipal->isEnabled();
-            seen.menuVisible = f.MainMenu1->isVisible();
+            seen.pagesEnabled = control<QTabWidget>(&f, "PCprincipal")->isEnabled();
+            seen.menuVisible = control<QMenuBar>(&f, "MainMenu1")->isVisible();
             seen.progressVisible = progress.isVisible();
         }
     });
-    click(f.BtLanceScan);
+    click(control(&f, "BtLanceScan"));
 
     EXPECT_EQ(XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")))->movieCount(), kRootVideos);
     // Locked while it ran, restored after.
     EXPECT_FALSE(seen.pagesEnabled);
     EXPECT_FALSE(seen.menuVisible);
     EXPECT_TRUE(seen.progressVisible);
-    EXPECT_TRUE(f.PCprincipal->isEnabled());
-    EXPECT_TRUE(f.MainMenu1->isVisible());
+    EXPECT_TRUE(control<QTabWidget>(&f, "PCprincipal")->isEnabled());
+    EXPECT_TRUE(control<QMenuBar>(&f, "MainMenu1")->isVisible());
     EXPECT_FALSE(progress.isVisible());
-    EXPECT_EQ(f.PCprincipal->currentWidget(), f.TSLogs);
-    EXPECT_TRUE(f.EdCheminCataloCree->text().isEmpty());
+    EXPECT_EQ(control<QTabWidget>(&f, "PCprincipal")->currentWidget(), control(&f, "TSLogs"));
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
     const QStringList log = logLines(f);
     EXPECT_TRUE(log.filter(QStringLiteral("Nouvelles entrées : 3         Nombre Total : 3")).size() == 1);
     EXPECT_EQ(log.last(), QString());   // the run ends with an empty line
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
     // The new catalogue was forgotten: a second run must be told where to write.
-    click(f.BtLanceScan);
+    click(control(&f, "BtLanceScan"));
     EXPECT_EQ(dialogs.messages,
               QStringList{QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue")});
 }
@@ -91,11 +91,11 @@ TEST_F(ScanWindow, CompletingAnAmcCatalogueChosenInTheOpenDialogTwice)
     TForm1& f = openWindow();
     chooseScanFolder(f, scanFolder());
     dialogs.openChoices << CatalogueChoice{cat, 3};
-    click(f.BtCherchCataloExist);
-    ASSERT_EQ(f.EdCheminCataloExistant->text(), cat);
-    EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("1"));
+    click(control(&f, "BtCherchCataloExist"));
+    ASSERT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), cat);
+    EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("1"));
 
-    click(f.BtLanceScan);
+    click(control(&f, "BtLanceScan"));
     EXPECT_TRUE(QFileInfo::exists(cat + QStringLiteral(".bak")));
     TMovieList list;
     list.LoadFromFile(cat);
@@ -104,11 +104,11 @@ TEST_F(ScanWindow, CompletingAnAmcCatalogueChosenInTheOpenDialogTwice)
 
     // The completion fields keep their values: a second run loads the
     // catalogue again and finds every film already there.
-    EXPECT_EQ(f.EdCheminCataloExistant->text(), cat);
-    click(f.BtLanceScan);
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), cat);
+    click(control(&f, "BtLanceScan"));
     list.LoadFromFile(cat);
     EXPECT_EQ(list.Count(), 1 + kRootVideos - 1);
-    EXPECT_EQ(f.EdNbrFilmsExist->text(), QString::number(kRootVideos));
+    EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QString::number(kRootVideos));
     EXPECT_TRUE(logLines(f).filter(QStringLiteral("Nouvelles entrées : 0         Nombre Total : 3         Doublons détecté : 3")).size() == 1);
 }
 
@@ -126,26 +126,26 @@ TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(cat)});
-    const QPoint at = f.GbCataloExistant->rect().center();
+    const QPoint at = control<QGroupBox>(&f, "GbCataloExistant")->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(f.GbCataloExistant, &enter);
+    QApplication::sendEvent(control<QGroupBox>(&f, "GbCataloExistant"), &enter);
     QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(f.GbCataloExistant, &drop);
-    ASSERT_EQ(f.EdCheminCataloExistant->text(), cat);
-    EXPECT_EQ(f.EdNbrFilmsExist->text(), QStringLiteral("0"));
+    QApplication::sendEvent(control<QGroupBox>(&f, "GbCataloExistant"), &drop);
+    ASSERT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), cat);
+    EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("0"));
     EXPECT_EQ(f.scanRun->CatalogueActif, cat);
 
     // Stop is pressed as soon as the first file is in hand.
     bool pressed = false;
-    QObject::connect(progress.ProgressBar1, &QProgressBar::valueChanged, &f, [&](int value) {
+    QObject::connect(control<QProgressBar>(&progress, "ProgressBar1"), &QProgressBar::valueChanged, &f, [&](int value) {
         if (value > 0 && !pressed) {
             pressed = true;
-            QTest::mouseClick(progress.BtArretScan, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(&progress, "BtArretScan"), Qt::LeftButton);
         }
     });
-    click(f.BtLanceScan);
+    click(control(&f, "BtLanceScan"));
     EXPECT_TRUE(pressed);
     EXPECT_EQ(XmlCatalogue::loadFile(cat)->movieCount(), 1);
     EXPECT_TRUE(logLines(f).filter(QStringLiteral("Le scan a été coupé par l'utilisateur")).size() == 1);
-    EXPECT_TRUE(progress.BtArretScan->isEnabled());   // ready for the next run
+    EXPECT_TRUE(control<QPushButton>(&progress, "BtArretScan")->isEnabled());   // ready for the next run
 }

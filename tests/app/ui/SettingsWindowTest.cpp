@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/ui/ResetConfirmWindow.h"
 
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,12 +20,13 @@ TEST_F(SettingsWindow, SavedOptionsReadBackTheSameAndOtherSectionsStay)
     writeIni("[Synchro]\nDernierRepRef=/reference\nDernierRepSauv=/sauvegarde\n");
     {
         TForm1& f = openWindow();
-        click(f.CbGenDuree);
-        click(f.CbExploreSousRep);
-        click(f.CbPieceJointe);
-        click(f.CbfichiersImages);
-        f.EFiltreTitre->setText(f.EFiltreTitre->text() + QStringLiteral(",pistes"));
-        click(f.BtSaveOptions);
+        click(control(&f, "CbGenDuree"));
+        click(control(&f, "CbExploreSousRep"));
+        click(control(&f, "CbPieceJointe"));
+        click(control(&f, "CbfichiersImages"));
+        auto* EFiltreTitre = control<QLineEdit>(&f, "EFiltreTitre");
+        EFiltreTitre->setText(EFiltreTitre->text() + QStringLiteral(",pistes"));
+        click(control(&f, "BtSaveOptions"));
         EXPECT_TRUE(dialogs.messages.isEmpty() && dialogs.errors.isEmpty());
         form.reset();
     }
@@ -33,12 +35,12 @@ TEST_F(SettingsWindow, SavedOptionsReadBackTheSameAndOtherSectionsStay)
     EXPECT_TRUE(ini.contains(QStringLiteral("DernierRepRef=/reference\nDernierRepSauv=/sauvegarde")));
 
     TForm1& f = openWindow();
-    EXPECT_FALSE(f.CbGenDuree->isChecked());
-    EXPECT_TRUE(f.CbExploreSousRep->isChecked());
-    EXPECT_TRUE(f.CbPieceJointe->isChecked() && f.CbfichiersImages->isChecked());
-    EXPECT_FALSE(f.CbToutFichier->isChecked());
-    EXPECT_EQ(f.EFiltreTitre->text(), defaultFiltreTitre() + QStringLiteral(",pistes"));
-    EXPECT_TRUE(f.EFiltreTitre->text().contains(QStringLiteral(",\u2122,")));
+    EXPECT_FALSE(control<QCheckBox>(&f, "CbGenDuree")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(&f, "CbExploreSousRep")->isChecked());
+    EXPECT_TRUE(box(OptionBox::CbPieceJointe)->isChecked() && box(OptionBox::CbfichiersImages)->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(&f, "CbToutFichier")->isChecked());
+    EXPECT_EQ(control<QLineEdit>(&f, "EFiltreTitre")->text(), defaultFiltreTitre() + QStringLiteral(",pistes"));
+    EXPECT_TRUE(control<QLineEdit>(&f, "EFiltreTitre")->text().contains(QStringLiteral(",\u2122,")));
 }
 
 TEST_F(SettingsWindow, ClosingSavesTheTwoPathsOnly)
@@ -46,8 +48,8 @@ TEST_F(SettingsWindow, ClosingSavesTheTwoPathsOnly)
     writeIni("[General]\nDoublons=0\n[Synchro]\nDernierRepRef=/reference\n");
     TForm1& f = openWindow();
     dialogs.folders = {QStringLiteral("/films")};
-    click(f.BtChoixRepScan);
-    click(f.CbGenTaille);   // not saved at exit
+    click(control(&f, "BtChoixRepScan"));
+    click(control(&f, "CbGenTaille"));   // not saved at exit
     form.reset();
 
     const QString ini = readIni();
@@ -63,7 +65,7 @@ TEST_F(SettingsWindow, RememberedCatalogueThatNoLongerValidatesIsCleared)
     writeIni("[General]\nCatalogueEnCours=/nulle/part/films.txt\n");
     TForm1& f = openWindow();
     EXPECT_EQ(dialogs.messages.value(dialogs.messages.size() - 1), QStringLiteral("Le catalogue à compléter n'est pas conforme"));
-    EXPECT_TRUE(f.EdCheminCataloExistant->text().isEmpty());
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
     EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
     form.reset();
     EXPECT_TRUE(readIni().contains(QStringLiteral("CatalogueEnCours=\n")));
@@ -86,11 +88,11 @@ TEST_F(SettingsWindow, Reset)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeIni("[General]\nDernierRepScan=/films\n[Allocine]\nAuto=1\n");
+        writeIni("[General]\nDernierRepScan=/films\n[Allocine]\nAuto=1\nServeur=films.test\n");
         TForm1& f = openWindow();
-        ASSERT_TRUE(f.CbAlloAuto->isChecked());
-        f.EdCheminCataloExistant->setText(QStringLiteral("/d/films.amc"));
-        click(f.CbGenTaille);   // an unsaved change
+        ASSERT_TRUE(control<QCheckBox>(&f, "CbAlloAuto")->isChecked());
+        control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(QStringLiteral("/d/films.amc"));
+        click(control(&f, "CbGenTaille"));   // an unsaved change
 
         bool waitedAbove = false;
         QTimer::singleShot(0, [&] {
@@ -102,9 +104,9 @@ TEST_F(SettingsWindow, Reset)
             EXPECT_TRUE(f.isVisible());
             EXPECT_EQ(f.Form4->windowTitle(), QStringLiteral("Confirmation initialisation"));
             if (c.answer == Confirm)
-                QTest::mouseClick(f.Form4->BtConfirmer, Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(f.Form4, "BtConfirmer"), Qt::LeftButton);
             else if (c.answer == Cancel)
-                QTest::mouseClick(f.Form4->BtAnnuler, Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(f.Form4, "BtAnnuler"), Qt::LeftButton);
             else if (c.answer == TitleBar)
                 f.Form4->close();
             else if (c.answer == Escape)
@@ -116,20 +118,23 @@ TEST_F(SettingsWindow, Reset)
                 f.Form4->reject();
             }
         });
-        click(f.BtIniDefaut);
+        click(control(&f, "BtIniDefaut"));
 
         EXPECT_TRUE(waitedAbove);
         EXPECT_TRUE(f.isEnabled());
         EXPECT_EQ(f.Form4, nullptr);
-        EXPECT_EQ(QFile::exists(iniPath()), !c.fileDeleted);
+        // The server is no user setting: it survives the reset.
+        EXPECT_EQ(readIni().contains(QStringLiteral("DernierRepScan")), !c.fileDeleted);
+        EXPECT_TRUE(readIni().contains(QStringLiteral("Serveur=films.test\n")));
+        EXPECT_TRUE(control<QGroupBox>(&f, "GbOptionAllocine")->isEnabled());
         // Confirmed: Auto read as off checks Manuel, Manu read as off checks Automatique again.
-        EXPECT_TRUE(f.CbAlloAuto->isChecked());
-        EXPECT_FALSE(f.CbAlloManu->isChecked());
-        EXPECT_EQ(f.CbGenTaille->isChecked(), c.fileDeleted);
-        EXPECT_EQ(f.EdCheminRepScan->text().isEmpty(), c.fileDeleted);
-        EXPECT_EQ(f.EdCheminCataloExistant->text().isEmpty(), c.fileDeleted);
+        EXPECT_TRUE(control<QCheckBox>(&f, "CbAlloAuto")->isChecked());
+        EXPECT_FALSE(control<QCheckBox>(&f, "CbAlloManu")->isChecked());
+        EXPECT_EQ(control<QCheckBox>(&f, "CbGenTaille")->isChecked(), c.fileDeleted);
+        EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text().isEmpty(), c.fileDeleted);
+        EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty(), c.fileDeleted);
         EXPECT_TRUE(dialogs.messages.isEmpty() && dialogs.errors.isEmpty());
-        f.EdCheminRepScan->clear();
+        control<QLineEdit>(&f, "EdCheminRepScan")->clear();
         form.reset();
     }
 }
@@ -139,11 +144,12 @@ TEST_F(SettingsWindow, ResetThatCannotDeleteTheFileSaysSoAndLogs)
     TForm1& f = openWindow();
     // A folder in the file's place: it can be neither deleted as a file nor read.
     ASSERT_TRUE(QDir(appDir.path()).mkpath(QStringLiteral("options.ini/garde")));
-    QTimer::singleShot(0, [&] { QTest::mouseClick(f.Form4->BtConfirmer, Qt::LeftButton); });
-    click(f.BtIniDefaut);
+    QTimer::singleShot(0, [&] { QTest::mouseClick(control<QPushButton>(f.Form4, "BtConfirmer"), Qt::LeftButton); });
+    click(control(&f, "BtIniDefaut"));
 
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Impossible d'initialiser, redémarrer l'aplication")});
-    EXPECT_TRUE(f.MLog->toPlainText().contains(QStringLiteral(": Echec de l'initialisation des paramètres")));
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->toPlainText().contains(
+        QStringLiteral(": Echec de l'initialisation des paramètres")));
     EXPECT_TRUE(f.isEnabled());
     QDir(iniPath()).removeRecursively();
 }
@@ -155,10 +161,11 @@ TEST_F(SettingsWindow, UnreadableFileGivesOneClearMessageAndTheDefaults)
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Impossible de lire le fichier de paramètres")));
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("Les paramètres par défaut sont utilisés")));
-    EXPECT_TRUE(f.CbEviterDoublons->isChecked() && f.CbGenUrl->isChecked() && f.CbToutFichier->isChecked());
-    EXPECT_EQ(f.EFiltreTitre->text(), defaultFiltreTitre());
+    EXPECT_TRUE(box(OptionBox::CbEviterDoublons)->isChecked() && box(OptionBox::CbGenUrl)->isChecked()
+                && box(OptionBox::CbToutFichier)->isChecked());
+    EXPECT_EQ(control<QLineEdit>(&f, "EFiltreTitre")->text(), defaultFiltreTitre());
 
-    click(f.BtSaveOptions);
+    click(control(&f, "BtSaveOptions"));
     ASSERT_EQ(dialogs.errors.size(), 2);
     EXPECT_TRUE(dialogs.errors[1].startsWith(QStringLiteral("Impossible")));
     form.reset();

@@ -76,6 +76,8 @@ TEST(Startup, LogFolderThatCannotBeMadeIsReportedAndTheProgramGoesOn)
     TForm1& f = *windows->Form1;
     f.EcritureLog(Journal::logFilePath(dir.path()), QStringLiteral("Début du scan du répertoire /films"));
     f.EcritureLog(Journal::logFilePath(dir.path()), QStringLiteral("suite"));
-    EXPECT_TRUE(f.MLog->toPlainText().contains(QStringLiteral(": Début du scan du répertoire /films")));
+    const auto* MLog = f.findChild<QPlainTextEdit*>(QStringLiteral("MLog"));
+    ASSERT_TRUE(MLog);
+    EXPECT_TRUE(MLog->toPlainText().contains(QStringLiteral(": Début du scan du répertoire /films")));
     EXPECT_EQ(dialogs.errors.size(), 2);
 }

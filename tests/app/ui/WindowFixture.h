@@ -7,9 +7,17 @@
 #include "app/ui/ScanProgressWindow.h"
 #include "platform/ToolLocator.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +25,15 @@
 #include <memory>
 
 namespace filmarch::test {
+
+// A control of `window` found by its object name (a test failure when none is).
+template <typename T = QWidget>
+T* control(const QObject* window, const char* name)
+{
+    T* found = window ? window->findChild<T*>(QString::fromUtf8(name)) : nullptr;
+    EXPECT_TRUE(found) << name;
+    return found;
+}
 
 class WindowFixture : public ::testing::Test {
 protected:
@@ -62,7 +79,9 @@ protected:
     // A user click: the box's page is brought to the front first.
     void click(QWidget* widget)
     {
-        form->PCprincipal->setCurrentWidget(form->TSScan->isAncestorOf(widget) ? form->TSScan : form->TSOptions);
+        QWidget* scanPage = control(form.get(), "TSScan");
+        control<QTabWidget>(form.get(), "PCprincipal")
+            ->setCurrentWidget(scanPage->isAncestorOf(widget) ? scanPage : control(form.get(), "TSOptions"));
         // A check box takes clicks on its indicator and caption, not on the
         // empty width its layout gives it.
         const QPoint at = qobject_cast<QCheckBox*>(widget) ? QPoint(6, widget->height() / 2) : widget->rect().center();

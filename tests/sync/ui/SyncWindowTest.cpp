@@ -21,14 +21,6 @@ using namespace filmarch::test;
 
 namespace {
 
-template <typename T>
-T* control(QWidget* window, const char* name)
-{
-    T* w = window->findChild<T*>(QString::fromUtf8(name));
-    EXPECT_TRUE(w) << name;
-    return w;
-}
-
 class SyncWindow : public ::testing::Test {
 protected:
     SyncWindow()
@@ -264,7 +256,7 @@ class SyncFromMainWindow : public WindowFixture {};
 TEST_F(SyncFromMainWindow, MenuOpensTheToolAndClosingItGivesTheMainWindowBack)
 {
     TForm1& f = openWindow();
-    f.MenuSynchro->trigger();
+    control<QAction>(&f, "MenuSynchro")->trigger();
     TSynch* tool = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* t = qobject_cast<TSynch*>(w))
@@ -278,7 +270,8 @@ TEST_F(SyncFromMainWindow, MenuOpensTheToolAndClosingItGivesTheMainWindowBack)
     control<QLineEdit>(tool, "EdCheminRepRef")->setText(appDir.filePath(QStringLiteral("ref")));
     control<QLineEdit>(tool, "EdCheminRepSauv")->setText(appDir.filePath(QStringLiteral("ref")));
     QTest::mouseClick(control<QPushButton>(tool, "BtLanceAnalyse"), Qt::LeftButton);
-    EXPECT_TRUE(f.MLog->toPlainText().contains(QStringLiteral("Début de tache de synchronisation")));
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->toPlainText().contains(
+        QStringLiteral("Début de tache de synchronisation")));
 
     QPointer<TSynch> watched(tool);
     tool->close();
