@@ -36,6 +36,7 @@ std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialog
     TFormScanEnCours* progress = windows->FormScanEnCours.get();
     windows->FormAllocine->progressTopLeft = [progress] { return progress->pos(); };
     windows->FormAllocine->enableProgressStop = [progress](bool on) { progress->BtArretScan->setEnabled(on); };
+    windows->Form1->scanRun->setManualLookup(windows->FormAllocine.get());
     return windows;
 }
 
