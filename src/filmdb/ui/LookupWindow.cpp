@@ -57,10 +57,15 @@ TFormAllocine::TFormAllocine(const QString& appDir, UserDialogs& dialogs, QWidge
     BtValidFilm = ui->BtValidFilm;
     BtArret = ui->BtArret;
 
+    // The fixed places were drawn for these faces: stand-ins of the same widths come next.
     QFont tahoma = font();
+    tahoma.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+        QStringLiteral("Nimbus Sans")});
     tahoma.setPixelSize(11);
     setFont(tahoma);
     QFont large = LbEnCours->font();
+    large.setFamilies(
+        {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
     large.setPixelSize(36);
     LbEnCours->setFont(large);
     LbEnCours->hide();
@@ -111,6 +116,7 @@ ManualLookupDecision TFormAllocine::finishLookUp()
 {
     if (isVisible())
         done(Rejected);
+    place = nullptr;
     if (enableProgressStop)
         enableProgressStop(true);
     return decision;

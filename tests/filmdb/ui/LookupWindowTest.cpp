@@ -255,6 +255,7 @@ TEST_F(LookupWindowTest, ThumbnailNamesStayInTheImagesFolder)
 TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
 {
     service.addSearch("FILM", FakeSearch {FakeFilmDatabase::numberedFilms(12)});
+    service.delayMilliseconds = 50;
     bool progressStop = true;
     window.progressTopLeft = [] { return QPoint(100, 50); };
     window.enableProgressStop = [&](bool on) { progressStop = on; };
@@ -263,8 +264,13 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
         QTimer poll;
         QPoint seen;
         bool stopOff = false;
+        bool searchLocked = false; // seen while a request ran
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (window.requesting() || !window.ListeRadioBoutons[0] || !window.isVisible())
+            if (window.requesting()) {
+                searchLocked = !window.BtRechercher->isEnabled() && !window.BtValidFilm->isEnabled();
+                return;
+            }
+            if (!window.ListeRadioBoutons[0] || !window.isVisible())
                 return;
             poll.stop();
             seen = window.pos();
@@ -276,6 +282,7 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
             window.lookUp({service.host(), QStringLiteral("Film"), QString(), &place});
         EXPECT_TRUE(stopOff) << "the progress window's Stop is off while the window is up";
         EXPECT_TRUE(progressStop);
+        EXPECT_TRUE(searchLocked) << "the window answers during requests, with no second search possible";
         return std::make_pair(decision, seen);
     };
 
