@@ -9,6 +9,7 @@
 #include "scan/AmcWriter.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "filmdb/ManualLookup.h"
 #include "scan/XmlWriter.h"
 #include "media/IntegerText.h"
 #include "media/MediaInfoDll.h"
@@ -439,9 +440,10 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
             Fichier->Titre();
             ctx.progress->setFileName(fileNamePart(Fichier->NomDuFichier));
             ctx.progress->processEvents();
-            // The film-database lookups are not available yet: with a lookup
-            // option in force the entry is written directly, like without one.
-            writeEntry();
+            if (opts.CbAlloManu && !opts.Serveur.isEmpty() && ctx.manualLookup)
+                lookUpByHand(opts);
+            else
+                writeEntry();
         }
     } catch (const std::exception&) {
         Fichier.reset();
@@ -449,6 +451,28 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
         ctx.progress->advance();
     }
     ctx.progress->processEvents();
+}
+
+// The user searches the film database for the film and decides what is written.
+void ScanRun::lookUpByHand(const ScanOptions& opts)
+{
+    QPoint place(PosLeftFenAllo, PosTopFenAllo);
+    const ManualLookupDecision decision = ctx.manualLookup->lookUp(
+        {opts.Serveur, Fichier->TitreTraduit + QLatin1Char(' ') + Fichier->TitreOriginal, Fichier->Annee, &place});
+    PosLeftFenAllo = place.x();
+    PosTopFenAllo = place.y();
+    for (const QString& line : decision.logLines)
+        EcritureLog(line);
+    if (decision.kind == ManualLookupDecision::Validate) {
+        infosFilmAllo = decision.infos;
+        writeEntry();
+        infosFilmAllo.fill(QString());
+        return;
+    }
+    if (decision.kind == ManualLookupDecision::Stop)
+        ArretRecherche = true;
+    Fichier.reset();
+    ctx.progress->advance();
 }
 
 void ScanRun::writeEntry()

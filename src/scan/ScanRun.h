@@ -19,6 +19,7 @@ class Journal;
 class ScanProgress;
 class MesFonctionMediaInfo;
 class HttpClient;
+class ManualLookup;
 class TTraitement;
 class TMovieList;
 class XmlCatalogue;
@@ -33,6 +34,8 @@ struct ScanContext {
     ScanProgress* progress = nullptr;
     MesFonctionMediaInfo* media = nullptr;
     HttpClient* http = nullptr;
+    // Asked for each film when the manual film-database lookup is in force.
+    ManualLookup* manualLookup = nullptr;
     // The window shows the progress window and locks itself when a run starts,
     // and restores everything when it ends (always called, whatever failed).
     std::function<void()> onRunStarted;
@@ -88,6 +91,7 @@ public:
     void EcritureLog(const QString& Mes);
     ScanOptions options() const;
     const ScanContext& context() const { return ctx; }
+    void setManualLookup(ManualLookup* lookup) { ctx.manualLookup = lookup; }
 
     // Run state shared with the writers and the lookups.
     int compteur = 0;
@@ -125,6 +129,7 @@ public:
 private:
     ScanOutcome runScan(ScanRequest& request);
     void writeEntry();
+    void lookUpByHand(const ScanOptions& opts);
     int loadAmc(const QString& path);
     bool prepareCatalogue(ScanRequest& request);
     void logSummary(const QString& elapsed);

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPushButton>
 #include <QTranslator>
 
 namespace filmarch {
@@ -31,7 +32,11 @@ std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialog
         dialogs.showError(QString::fromStdString(e.what()));
         return nullptr;
     }
-    windows->FormAllocine = std::make_unique<TFormAllocine>();
+    windows->FormAllocine = std::make_unique<TFormAllocine>(appDir, dialogs);
+    TFormScanEnCours* progress = windows->FormScanEnCours.get();
+    windows->FormAllocine->progressTopLeft = [progress] { return progress->pos(); };
+    windows->FormAllocine->enableProgressStop = [progress](bool on) { progress->BtArretScan->setEnabled(on); };
+    windows->Form1->scanRun->setManualLookup(windows->FormAllocine.get());
     return windows;
 }
 

@@ -1,26 +1,441 @@
 #include "filmdb/ui/LookupWindow.h"
 
+#include "core/UserDialogs.h"
+#include "filmdb/AllocineClient.h"
+#include "filmdb/AutoLookup.h"
+#include "filmdb/MovieAnswer.h"
+#include "media/IntegerText.h"
+#include "platform/Error.h"
+#include "ui_LookupWindow.h"
+
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace filmarch {
 
-TFormAllocine::TFormAllocine(QWidget* parent) : QWidget(parent, Qt::Window)
-{
-    setObjectName(QStringLiteral("FormAllocine"));
-    setWindowTitle(QStringLiteral("Script Allocine"));
-    setFixedSize(384, 693);
+namespace {
 
-    Label1 = new QLabel(QStringLiteral("Titre du film"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(16, 8, 60, 21);
-    EdNomFilm = new QLineEdit(this);
-    EdNomFilm->setObjectName(QStringLiteral("EdNomFilm"));
-    EdNomFilm->setGeometry(78, 6, 200, 21);
-    BtArret = new QPushButton(QStringLiteral("Stop"), this);
-    BtArret->setObjectName(QStringLiteral("BtArret"));
-    BtArret->setGeometry(144, 663, 65, 25);
+const int pageButtonTag = 10;
+const int mostFilms = 30;
+const int perPage = 5;
+const int windowHeight = 693;
+const QRect detailsPlace(384, 50, 329, 581);
+
+const QString validateCaption = QStringLiteral("Valider le film sélectionné");
+const QString skipCaption = QStringLiteral("Passer au suivant");
+
+// Marks the window busy for the length of a request and frees it however the request ends.
+class Requesting {
+public:
+    Requesting(const std::function<void(bool)>& set) : set(set) { set(true); }
+    ~Requesting() { set(false); }
+
+private:
+    std::function<void(bool)> set;
+};
+
+} // namespace
+
+TFormAllocine::TFormAllocine(const QString& appDir, UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TFormAllocine>()), appDir(appDir), dialogs(dialogs)
+{
+    ui->setupUi(this);
+    Label1 = ui->Label1;
+    EdNomFilm = ui->EdNomFilm;
+    BtRechercher = ui->BtRechercher;
+    CbAfficherDetails = ui->CbAfficherDetails;
+    PanelFilms = ui->PanelFilms;
+    LbEnCours = ui->LbEnCours;
+    BtValidFilm = ui->BtValidFilm;
+    BtArret = ui->BtArret;
+
+    // The fixed places were drawn for these faces: stand-ins of the same widths come next.
+    QFont tahoma = font();
+    tahoma.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+        QStringLiteral("Nimbus Sans")});
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
+    QFont large = LbEnCours->font();
+    large.setFamilies(
+        {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
+    large.setPixelSize(36);
+    LbEnCours->setFont(large);
+    LbEnCours->hide();
+    setFixedSize(narrowWidth, windowHeight);
+
+    connect(BtRechercher, &QPushButton::clicked, this, &TFormAllocine::BtRechercherClick);
+    connect(CbAfficherDetails, &QCheckBox::clicked, this, &TFormAllocine::CbAfficherDetailsClick);
+    connect(BtValidFilm, &QPushButton::clicked, this, &TFormAllocine::BtValidFilmClick);
+    connect(BtArret, &QPushButton::clicked, this, &TFormAllocine::BtArretClick);
+}
+
+TFormAllocine::~TFormAllocine() = default;
+
+ManualLookupDecision TFormAllocine::lookUp(const ManualLookupRequest& request)
+{
+    startLookUp(request);
+    // Searched once per file, when the window is up: coming back to it later keeps the pick.
+    QTimer::singleShot(0, this, &TFormAllocine::BtRechercherClick);
+    exec();
+    return finishLookUp();
+}
+
+void TFormAllocine::startLookUp(const ManualLookupRequest& request)
+{
+    // One client per service, kept between files: the session cookie goes with it.
+    if (!client || clientHost != request.host) {
+        client = std::make_unique<AllocineClient>(request.host, appDir);
+        clientHost = request.host;
+    }
+    Feed_first.reset();
+    Annee = request.Annee;
+    place = request.place;
+    decision = ManualLookupDecision();
+    infosFilmAllo.fill(QString());
+    pickedLog.clear();
+    BtArret->setEnabled(true);
+    EdNomFilm->setText(request.NomFilm);
+    if (enableProgressStop)
+        enableProgressStop(false);
+    if (place && !place->isNull())
+        move(*place);
+    else if (progressTopLeft)
+        move(progressTopLeft() + QPoint(560, 0));
+    show();
+}
+
+ManualLookupDecision TFormAllocine::finishLookUp()
+{
+    if (isVisible())
+        done(Rejected);
+    place = nullptr;
+    if (enableProgressStop)
+        enableProgressStop(true);
+    return decision;
+}
+
+void TFormAllocine::done(int result)
+{
+    // Whatever runs in a nested loop now belongs to a closed window.
+    ++session;
+    if (place)
+        *place = pos();
+    QDialog::done(result);
+}
+
+void TFormAllocine::setRequesting(bool on)
+{
+    busy = on;
+    BtRechercher->setEnabled(!on);
+    BtValidFilm->setEnabled(!on);
+    for (QPushButton* button : ListeBoutons)
+        button->setEnabled(!on);
+    for (QRadioButton* radio : ListeRadioBoutons)
+        if (radio)
+            radio->setEnabled(!on);
+}
+
+void TFormAllocine::BtRechercherClick()
+{
+    if (busy || !client)
+        return;
+    BtValidFilm->setText(validateCaption);
+    Rechercher(EdNomFilm->text());
+}
+
+void TFormAllocine::removeCandidates()
+{
+    for (QRadioButton*& radio : ListeRadioBoutons) {
+        delete radio;
+        radio = nullptr;
+    }
+    for (QLabel*& picture : ListImage) {
+        delete picture;
+        picture = nullptr;
+    }
+}
+
+void TFormAllocine::removePageButtons()
+{
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->property("tag").toInt() == pageButtonTag)
+            delete child;
+    ListeBoutons.clear();
+}
+
+void TFormAllocine::createPageButtons(int NbrPages)
+{
+    for (int k = 0; k < NbrPages; ++k) {
+        auto* button = new QPushButton(QString::number(NbrPages - k), this);
+        button->setProperty("tag", pageButtonTag);
+        button->setAutoDefault(false);
+        button->setGeometry(361 - 17 * k, 635, 17, 20);
+        button->setEnabled(!busy);
+        connect(button, &QPushButton::clicked, this, &TFormAllocine::PageButtonOnClick);
+        button->show();
+        ListeBoutons << button;
+    }
+}
+
+void TFormAllocine::Rechercher(const QString& NomFilm)
+{
+    if (!client)
+        return;
+    const int token = session;
+    const Requesting requesting([this](bool on) { setRequesting(on); });
+    client->prepareImageFolder();
+    removePageButtons();
+    removeCandidates();
+    PanelFilms->clear();
+    Feed_first.reset();
+    const QString motcle = ConstruitMotCle(NomFilm);
+    NbrFilms = 0;
+
+    QByteArray probe;
+    client->RetourBrutXml.clear();
+    try {
+        probe = client->RequeteRecherche(motcle);
+    } catch (const Error& e) {
+        if (stale(token))
+            return;
+        // An answer came but could not be stored: the user is told why.
+        if (!client->RetourBrutXml.isEmpty())
+            dialogs.showError(e.message());
+        else
+            AfficheListe(0, 0, 1);
+        return;
+    }
+    if (stale(token))
+        return;
+
+    try {
+        const SearchAnswer counts(probe);
+        for (int r = 0; r < counts.resultCount(); ++r)
+            if (counts.Type_(r) == QLatin1String("movie"))
+                NbrFilms = toInteger(counts.ValueType_(r));
+        if (NbrFilms <= 0) {
+            NbrFilms = 0;
+            AfficheListe(0, 0, 2);
+            return;
+        }
+        NbrFilms = std::min(NbrFilms, mostFilms);
+        Feed_first.emplace(client->RequeteRecherche(motcle, NbrFilms));
+        if (stale(token))
+            return;
+        // Pages for the films the list really holds, whatever the probe announced.
+        NbrFilms = std::min(NbrFilms, Feed_first->movieCount());
+        if (NbrFilms == 0) {
+            AfficheListe(0, 0, 2);
+            return;
+        }
+        createPageButtons((NbrFilms + perPage - 1) / perPage);
+        bestitem = 0;
+        if (!Annee.isEmpty() && isIntegerText(Annee)) {
+            const int year = toInteger(Annee);
+            for (int i = 0; i < NbrFilms; ++i)
+                if (Feed_first->ProductionYear(i) == year)
+                    bestitem = i;
+        }
+        AfficheListe(0, std::min(NbrFilms, perPage) - 1, 0);
+    } catch (const Error&) {
+        if (!stale(token))
+            AfficheListe(0, 0, 2);
+    }
+}
+
+// The preferred candidate and the first of the list swap places.
+int TFormAllocine::candidateAt(int Debut, int i) const
+{
+    if (Debut == 0 && i == 0)
+        return bestitem;
+    try {
+        if (Feed_first->Code(Debut + i) == Feed_first->Code(bestitem))
+            return 0;
+    } catch (const Error&) {
+    }
+    return Debut + i;
+}
+
+void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
+{
+    infosFilmAllo.fill(QString());
+    pickedLog.clear();
+    BtValidFilm->setText(skipCaption);
+    if (Code == 1) {
+        PanelFilms->setText(QStringLiteral("Eerreur de connection à la base d'Allocine"));
+        return;
+    }
+    if (Code == 2) {
+        PanelFilms->setText(QStringLiteral("Pas de correspondance trouve dans la base d'Allocine."));
+        return;
+    }
+    const int token = session;
+    for (int i = 0; i <= Fin - Debut && i < perPage; ++i) {
+        const int movie = candidateAt(Debut, i);
+        auto* radio = new QRadioButton(PanelFilms);
+        radio->setGeometry(115, 60 + 110 * i, 250, 17);
+        radio->setEnabled(!busy);
+        try {
+            radio->setText(Feed_first->OriginalTitle(movie));
+            radio->setObjectName(QStringLiteral("C%1").arg(Feed_first->Code(movie)));
+        } catch (const Error&) {
+            radio->setText(QString());
+        }
+        connect(radio, &QRadioButton::clicked, this, &TFormAllocine::InfosFilmOnCLick);
+        radio->show();
+        ListeRadioBoutons[i] = radio;
+
+        auto* picture = new QLabel(PanelFilms);
+        picture->setGeometry(8, 20 + 111 * i, 75, 105);
+        picture->setScaledContents(true);
+        picture->show();
+        ListImage[i] = picture;
+        const QString path = client->ChargeVignette(Feed_first->Href(movie), Feed_first->OriginalTitle(movie));
+        if (stale(token))
+            return;
+        QPixmap thumbnail;
+        if (!thumbnail.load(path))
+            throw Error(QStringLiteral("Image illisible : ") + path);
+        picture->setPixmap(thumbnail);
+    }
+}
+
+void TFormAllocine::PageButtonOnClick()
+{
+    auto* button = qobject_cast<QPushButton*>(sender());
+    if (!button || busy || !Feed_first)
+        return;
+    const Requesting requesting([this](bool on) { setRequesting(on); });
+    removeCandidates();
+    const int NumeroPage = button->text().toInt();
+    const int a = perPage * NumeroPage;
+    try {
+        AfficheListe(a - perPage, a - 1 < NbrFilms ? a - 1 : NbrFilms - 1, 0);
+    } catch (const Error& e) {
+        dialogs.showError(e.message());
+    }
+}
+
+void TFormAllocine::InfosFilmOnCLick()
+{
+    auto* radio = qobject_cast<QRadioButton*>(sender());
+    if (!radio || busy || !client)
+        return;
+    const int token = session;
+    CodeFilm = radio->objectName().remove(QLatin1Char('C'), Qt::CaseInsensitive);
+    InfosFilmAllo infos;
+    QStringList log;
+    try {
+        const Requesting requesting([this](bool on) { setRequesting(on); });
+        const QByteArray answer = client->RequeteFilm(CodeFilm);
+        if (stale(token))
+            return;
+        const MovieAnswer Movie(answer);
+        if (!RemplitInfosFilm(Movie, Movie.Title(), infos, log))
+            throw Error(QStringLiteral("Fiche du film illisible : ") + CodeFilm);
+    } catch (const Error& e) {
+        if (stale(token))
+            return;
+        // Half a film is never written: the entry falls back to the analysis data.
+        infosFilmAllo.fill(QString());
+        pickedLog.clear();
+        BtValidFilm->setText(skipCaption);
+        dialogs.showError(e.message());
+        return;
+    }
+    infosFilmAllo = infos;
+    pickedLog = log;
+    delete MemoFilm;
+    MemoFilm = nullptr;
+    BtValidFilm->setText(validateCaption);
+    CbAfficherDetails->setEnabled(true);
+    showDetails();
+}
+
+void TFormAllocine::showDetails()
+{
+    MemoFilm = new QPlainTextEdit(this);
+    MemoFilm->setObjectName(QStringLiteral("MemoFilm"));
+    MemoFilm->setReadOnly(true);
+    MemoFilm->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    const QStringList captions = {
+        QStringLiteral("Titre : "),
+        QStringLiteral("Titre original : "),
+        QStringLiteral("Date de sortie : "),
+        QStringLiteral("Réalisé par : "),
+        QStringLiteral("Année de production : "),
+        QStringLiteral("Pays : "),
+        QStringLiteral("Genre : "),
+        QStringLiteral("Acteurs : "),
+        QStringLiteral("Durée : "),
+        QStringLiteral("Synopsis : "),
+    };
+    QStringList lines;
+    for (int slot = 0; slot < captions.size(); ++slot)
+        lines << captions[slot] + infosFilmAllo[slot] << QString();
+    lines << QStringLiteral("Critiques presse : ") + infosFilmAllo[InfoNotePresse] + QStringLiteral("/5");
+    lines << QStringLiteral("Critiques spectateurs : ") + infosFilmAllo[InfoNoteSpectateurs] + QStringLiteral("/5");
+    MemoFilm->setPlainText(lines.join(QLatin1Char('\n')));
+    if (CbAfficherDetails->isChecked()) {
+        setFixedSize(wideWidth, windowHeight);
+        placeDetails();
+    } else {
+        setFixedSize(narrowWidth, windowHeight);
+        MemoFilm->hide();
+    }
+}
+
+void TFormAllocine::placeDetails()
+{
+    MemoFilm->setGeometry(detailsPlace);
+    MemoFilm->show();
+}
+
+void TFormAllocine::CbAfficherDetailsClick()
+{
+    if (!CbAfficherDetails->isChecked()) {
+        setFixedSize(narrowWidth, windowHeight);
+        return;
+    }
+    setFixedSize(wideWidth, windowHeight);
+    if (MemoFilm)
+        placeDetails();
+}
+
+void TFormAllocine::BtValidFilmClick()
+{
+    if (busy)
+        return;
+    PanelFilms->hide();
+    LbEnCours->show();
+    delete MemoFilm;
+    MemoFilm = nullptr;
+    setFixedSize(savingWidth, windowHeight);
+    repaint();
+    decision.kind = ManualLookupDecision::Validate;
+    decision.infos = infosFilmAllo;
+    decision.logLines = pickedLog;
+    if (client)
+        DelDir(client->CheminImage);
+    LbEnCours->hide();
+    PanelFilms->show();
+    done(Accepted);
+}
+
+void TFormAllocine::BtArretClick()
+{
+    decision = ManualLookupDecision();
+    decision.kind = ManualLookupDecision::Stop;
+    BtArret->setEnabled(false);
+    done(Rejected);
 }
 
 } // namespace filmarch

@@ -1,22 +1,117 @@
 #pragma once
 // The film-database lookup window. Created hidden at start-up; a manual
-// lookup shows it modally for each film.
-#include <QWidget>
+// lookup shows it modally for each film and hands the user's decision back.
+#include "filmdb/ManualLookup.h"
+#include "filmdb/SearchAnswer.h"
 
+#include <QDialog>
+#include <QList>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
+
+namespace Ui {
+class TFormAllocine;
+}
 
 namespace filmarch {
 
-class TFormAllocine : public QWidget {
+class AllocineClient;
+class UserDialogs;
+
+class TFormAllocine : public QDialog, public ManualLookup {
     Q_OBJECT
 public:
-    explicit TFormAllocine(QWidget* parent = nullptr);
+    // `appDir` holds the answers, the thumbnails and Vide.jpeg; `dialogs`
+    // shows the failures the user must see.
+    TFormAllocine(const QString& appDir, UserDialogs& dialogs, QWidget* parent = nullptr);
+    ~TFormAllocine() override;
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* EdNomFilm = nullptr;   // the title searched
-    QPushButton* BtArret = nullptr;   // stops the whole scan
+    // Modal: searches once when shown, returns when the window closes.
+    ManualLookupDecision lookUp(const ManualLookupRequest& request) override;
+
+    // The same steps without the modal loop, for a caller that drives the
+    // window itself: prepare and show, act, then read the decision.
+    void startLookUp(const ManualLookupRequest& request);
+    ManualLookupDecision finishLookUp();
+
+    // Set by the program: where the progress window stands (its frame's top
+    // left) and a switch for its Stop button, held off while this window is up.
+    std::function<QPoint()> progressTopLeft;
+    std::function<void(bool)> enableProgressStop;
+
+    // True while a request or a thumbnail download is under way.
+    bool requesting() const { return busy; }
+
+    QLabel* Label1;
+    QLineEdit* EdNomFilm;
+    QPushButton* BtRechercher;
+    QCheckBox* CbAfficherDetails;
+    QLabel* PanelFilms;
+    QLabel* LbEnCours;
+    QPushButton* BtValidFilm;
+    QPushButton* BtArret;
+    QPlainTextEdit* MemoFilm = nullptr;
+
+    std::array<QRadioButton*, 5> ListeRadioBoutons {};
+    std::array<QLabel*, 5> ListImage {};
+    QList<QPushButton*> ListeBoutons;
+
+    InfosFilmAllo infosFilmAllo;
+    int NbrFilms = 0;
+    int bestitem = 0;
+    QString CodeFilm;
+
+    // Client widths of the window: details hidden, shown, after a validation.
+    static constexpr int narrowWidth = 384;
+    static constexpr int wideWidth = 715;
+    static constexpr int savingWidth = 389;
+
+public slots:
+    void BtRechercherClick();
+    void Rechercher(const QString& NomFilm);
+    void PageButtonOnClick();
+    void InfosFilmOnCLick();
+    void CbAfficherDetailsClick();
+    void BtValidFilmClick();
+    void BtArretClick();
+
+    void done(int result) override;
+
+private:
+    // Shows candidates Debut .. Fin, or the message of Code 1 or 2. Throws
+    // Error when a thumbnail cannot be had; returns early for a closed window.
+    void AfficheListe(int Debut, int Fin, int Code);
+    int candidateAt(int Debut, int i) const;
+    void removeCandidates();
+    void removePageButtons();
+    void createPageButtons(int NbrPages);
+    void showDetails();
+    void placeDetails();
+    void setRequesting(bool on);
+    bool stale(int token) const { return token != session; }
+
+    std::unique_ptr<Ui::TFormAllocine> ui;
+    const QString appDir;
+    UserDialogs& dialogs;
+    std::unique_ptr<AllocineClient> client;
+    QString clientHost;
+    std::optional<SearchAnswer> Feed_first;
+    QString Annee;
+    QPoint* place = nullptr;
+    QStringList pickedLog; // log lines of the film picked last
+    ManualLookupDecision decision;
+    bool busy = false;
+    int session = 0; // moves on when the window closes: late answers are dropped
 };
 
 } // namespace filmarch

@@ -1,0 +1,308 @@
+// The lookup window against the fake film-database service: the candidate
+// pages, the details of a picked film and the decision handed back.
+#include "filmdb/ui/LookupWindow.h"
+#include "support/FakeFilmDatabase.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestPaths.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace filmarch;
+using filmarch::test::FakeFilm;
+using filmarch::test::FakeFilmDatabase;
+using filmarch::test::FakeSearch;
+
+namespace {
+
+const QString noMatch = QStringLiteral("Pas de correspondance trouve dans la base d'Allocine.");
+const QString validate = QStringLiteral("Valider le film sélectionné");
+const QString skip = QStringLiteral("Passer au suivant");
+
+QStringList originals(int first, int last)
+{
+    QStringList names;
+    for (int i = first; i <= last; ++i)
+        names << QStringLiteral("Original %1").arg(i);
+    return names;
+}
+
+// Page captions "1" .. "n".
+QStringList pages(int n)
+{
+    QStringList captions;
+    for (int i = 1; i <= n; ++i)
+        captions << QString::number(i);
+    return captions;
+}
+
+class LookupWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir app;
+    FakeFilmDatabase service;
+    test::ScriptedDialogs dialogs;
+    TFormAllocine window {app.path(), dialogs};
+    QPoint place;
+
+    void SetUp() override
+    {
+        const QString placeholder = test::binDir() + QStringLiteral("/Vide.jpeg");
+        ASSERT_TRUE(QFile::copy(placeholder, app.filePath(QStringLiteral("Vide.jpeg"))));
+        QFile picture(placeholder);
+        ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+        service.picture = picture.readAll().toStdString();
+    }
+
+    // Shows the window for "Film" (keyword FILM) holding `films`, and searches.
+    void search(std::vector<FakeFilm> films, const QString& year = QString())
+    {
+        service.addSearch("FILM", FakeSearch {std::move(films)});
+        window.startLookUp({service.host(), QStringLiteral("Film"), year, &place});
+        window.BtRechercherClick();
+    }
+
+    QStringList shown() const
+    {
+        QStringList captions;
+        for (const QRadioButton* radio : window.ListeRadioBoutons)
+            if (radio)
+                captions << radio->text();
+        return captions;
+    }
+
+    // Page buttons as they read from left to right.
+    QList<QPushButton*> pageButtons() const
+    {
+        QList<QPushButton*> buttons;
+        for (QPushButton* button : window.findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
+            if (button->property("tag").toInt() == 10)
+                buttons << button;
+        std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+        return buttons;
+    }
+
+    QStringList pageCaptions() const
+    {
+        QStringList captions;
+        for (const QPushButton* button : pageButtons())
+            captions << button->text();
+        return captions;
+    }
+
+    void showPage(int number) { pageButtons().at(number - 1)->click(); }
+    void pick(int entry) { window.ListeRadioBoutons.at(entry)->click(); }
+};
+
+} // namespace
+
+TEST_F(LookupWindowTest, PagesOfFiveWithTheirButtons)
+{
+    struct Case {
+        int films;
+        QStringList captions;
+        int lastPage;
+        QStringList lastShown;
+        const char* count; // asked of the list request
+    };
+    const std::vector<Case> cases = {
+        {12, pages(3), 3, originals(10, 11), "count=12"},
+        {3, pages(1), 1, originals(0, 2), "count=3"},
+        {45, pages(6), 6, originals(25, 29), "count=30"},
+    };
+    for (const Case& c : cases) {
+        search(FakeFilmDatabase::numberedFilms(c.films));
+        EXPECT_EQ(pageCaptions(), c.captions) << c.films;
+        EXPECT_EQ(shown(), originals(0, std::min(c.films, 5) - 1)) << c.films;
+        EXPECT_EQ(window.BtValidFilm->text(), skip) << "nothing picked yet";
+        EXPECT_EQ(pageButtons().last()->geometry(), QRect(361, 635, 17, 20));
+        showPage(c.lastPage);
+        EXPECT_EQ(shown(), c.lastShown) << c.films;
+        EXPECT_NE(service.requests().back().find(c.count), std::string::npos) << service.requests().back();
+        EXPECT_EQ(window.ListeRadioBoutons[0]->objectName(), QStringLiteral("C%1").arg(1000 + (c.lastPage - 1) * 5));
+        window.finishLookUp();
+    }
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(LookupWindowTest, PreferredCandidateSwapsWithTheFirst)
+{
+    search(FakeFilmDatabase::numberedFilms(12), QStringLiteral("1997"));
+    EXPECT_EQ(window.bestitem, 7);
+    EXPECT_EQ(shown(), originals(7, 7) + originals(1, 4));
+    showPage(2);
+    EXPECT_EQ(shown(), originals(5, 6) + originals(0, 0) + originals(8, 9));
+
+    // No year: the list as it comes.
+    search(FakeFilmDatabase::numberedFilms(12));
+    EXPECT_EQ(shown(), originals(0, 4));
+}
+
+TEST_F(LookupWindowTest, DetailsOfThePickedFilmAndItsValidation)
+{
+    std::vector<FakeFilm> films = FakeFilmDatabase::numberedFilms(3);
+    films[1].releaseDate = "1991-05-02";
+    films[1].cast = {{"Réalisatrice", 8002, ""}, {"Acteur", 8001, "Rôle"}};
+    films[1].synopsis = "Une histoire.";
+    films[1].pressRating = "3.6";
+    films[1].posterHref = service.posterUrl("affiche1.jpg").toStdString();
+    search(films);
+    EXPECT_TRUE(QFileInfo::exists(app.filePath(QStringLiteral("images/Original 1.jpeg"))));
+
+    window.CbAfficherDetails->setEnabled(true);
+    window.CbAfficherDetails->click(); // checked, no details yet: only the width
+    EXPECT_EQ(window.width(), TFormAllocine::wideWidth);
+    EXPECT_EQ(window.MemoFilm, nullptr);
+
+    pick(1);
+    EXPECT_EQ(window.BtValidFilm->text(), validate);
+    ASSERT_NE(window.MemoFilm, nullptr);
+    EXPECT_EQ(window.MemoFilm->geometry(), QRect(384, 50, 329, 581));
+    const QStringList lines = window.MemoFilm->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 22);
+    EXPECT_EQ(lines[0], QStringLiteral("Titre : Film 1"));
+    EXPECT_EQ(lines[1], QString());
+    EXPECT_EQ(lines[6], QStringLiteral("Réalisé par : Réalisatrice"));
+    EXPECT_EQ(lines[14], QStringLiteral("Acteurs : Acteur(Rôle)"));
+    EXPECT_EQ(lines[16], QStringLiteral("Durée : 1h30min"));
+    EXPECT_EQ(lines[18], QStringLiteral("Synopsis : Une histoire."));
+    EXPECT_EQ(lines[20], QStringLiteral("Critiques presse : 4/5"));
+    EXPECT_EQ(lines[21], QStringLiteral("Critiques spectateurs : /5"));
+
+    // Another film: a new box in the same place, the window stays wide.
+    const QPlainTextEdit* first = window.MemoFilm;
+    pick(2);
+    EXPECT_EQ(window.width(), TFormAllocine::wideWidth);
+    EXPECT_EQ(window.findChildren<QPlainTextEdit*>().size(), 1);
+    EXPECT_TRUE(window.MemoFilm->toPlainText().startsWith(QStringLiteral("Titre : Film 2")));
+    EXPECT_NE(first, window.MemoFilm);
+    EXPECT_EQ(window.MemoFilm->geometry(), QRect(384, 50, 329, 581));
+    window.CbAfficherDetails->click();
+    EXPECT_EQ(window.width(), TFormAllocine::narrowWidth);
+
+    pick(1);
+    window.BtValidFilm->click();
+    const ManualLookupDecision decision = window.finishLookUp();
+    EXPECT_EQ(decision.kind, ManualLookupDecision::Validate);
+    EXPECT_EQ(decision.infos[InfoTitre], QStringLiteral("Film 1"));
+    EXPECT_EQ(decision.infos[InfoAnneeSortie], QStringLiteral("1991"));
+    EXPECT_EQ(decision.infos[InfoRealisateur], QStringLiteral("Réalisatrice"));
+    EXPECT_EQ(window.width(), TFormAllocine::savingWidth);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(QFileInfo::exists(app.filePath(QStringLiteral("images")))) << "thumbnails deleted";
+    EXPECT_TRUE(window.CbAfficherDetails->isEnabled()) << "stays enabled";
+}
+
+TEST_F(LookupWindowTest, FailuresLeaveTheAnalysisDataOnly)
+{
+    // The service cannot be reached.
+    window.startLookUp({QStringLiteral("127.0.0.1:1"), QStringLiteral("Film"), QString(), &place});
+    window.BtRechercherClick();
+    EXPECT_EQ(window.PanelFilms->text(), QStringLiteral("Eerreur de connection à la base d'Allocine"));
+    EXPECT_EQ(window.BtValidFilm->text(), skip);
+    EXPECT_TRUE(pageButtons().isEmpty());
+    window.BtValidFilm->click();
+    ManualLookupDecision decision = window.finishLookUp();
+    EXPECT_EQ(decision.kind, ManualLookupDecision::Validate);
+    EXPECT_EQ(decision.infos, InfosFilmAllo());
+
+    // No film found.
+    search({});
+    EXPECT_EQ(window.PanelFilms->text(), noMatch);
+    window.finishLookUp();
+
+    // A film picked, then another whose details cannot be had: nothing of either is written.
+    search(FakeFilmDatabase::numberedFilms(3));
+    EXPECT_TRUE(window.PanelFilms->text().isEmpty());
+    pick(0);
+    EXPECT_EQ(window.infosFilmAllo[InfoTitre], QStringLiteral("Film 0"));
+    service.failMovieRequests = true;
+    pick(1);
+    EXPECT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(window.BtValidFilm->text(), skip);
+    EXPECT_TRUE(window.isVisible());
+    window.BtValidFilm->click();
+    decision = window.finishLookUp();
+    EXPECT_EQ(decision.kind, ManualLookupDecision::Validate);
+    EXPECT_EQ(decision.infos, InfosFilmAllo());
+}
+
+TEST_F(LookupWindowTest, ThumbnailNamesStayInTheImagesFolder)
+{
+    std::vector<FakeFilm> films = FakeFilmDatabase::numberedFilms(2);
+    films[0].originalTitle = "../../Évasion: 1/2?";
+    films[0].posterHref = service.posterUrl("a.jpg").toStdString();
+    search(films);
+    EXPECT_EQ(shown()[0], QStringLiteral("../../Évasion: 1/2?"));
+    EXPECT_EQ(QDir(app.filePath(QStringLiteral("images"))).entryList(QDir::Files | QDir::Hidden),
+        QStringList {QStringLiteral("..-..-Évasion- 1-2-.jpeg")});
+    EXPECT_EQ(QDir(app.path()).entryList({QStringLiteral("*.jpeg")}), QStringList {QStringLiteral("Vide.jpeg")});
+    window.finishLookUp();
+}
+
+// The real modal round: the window placed, searched once, closed by the user.
+TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
+{
+    service.addSearch("FILM", FakeSearch {FakeFilmDatabase::numberedFilms(12)});
+    service.delayMilliseconds = 50;
+    bool progressStop = true;
+    window.progressTopLeft = [] { return QPoint(100, 50); };
+    window.enableProgressStop = [&](bool on) { progressStop = on; };
+
+    const auto lookUpWhenListed = [&](const std::function<void()>& act) {
+        QTimer poll;
+        QPoint seen;
+        bool stopOff = false;
+        bool searchLocked = false; // seen while a request ran
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (window.requesting()) {
+                searchLocked = !window.BtRechercher->isEnabled() && !window.BtValidFilm->isEnabled();
+                return;
+            }
+            if (!window.ListeRadioBoutons[0] || !window.isVisible())
+                return;
+            poll.stop();
+            seen = window.pos();
+            stopOff = !progressStop;
+            act();
+        });
+        poll.start(10);
+        const ManualLookupDecision decision =
+            window.lookUp({service.host(), QStringLiteral("Film"), QString(), &place});
+        EXPECT_TRUE(stopOff) << "the progress window's Stop is off while the window is up";
+        EXPECT_TRUE(progressStop);
+        EXPECT_TRUE(searchLocked) << "the window answers during requests, with no second search possible";
+        return std::make_pair(decision, seen);
+    };
+
+    // The close box skips the file; coming back to the window does not search again.
+    auto [closed, firstPlace] = lookUpWhenListed([&] {
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&window, &activate);
+        window.close();
+    });
+    EXPECT_EQ(closed.kind, ManualLookupDecision::Skip);
+    EXPECT_EQ(firstPlace, QPoint(660, 50));
+    const std::vector<std::string> requests = service.requests();
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                  [](const std::string& t) { return t.rfind("/rest/v3/search", 0) == 0; }),
+        2);
+
+    // Next file: where the user left it; "Stop" ends the run.
+    place = QPoint(30, 40);
+    auto [stopped, secondPlace] = lookUpWhenListed([&] { window.BtArret->click(); });
+    EXPECT_EQ(stopped.kind, ManualLookupDecision::Stop);
+    EXPECT_EQ(secondPlace, QPoint(30, 40));
+    EXPECT_FALSE(window.BtArret->isEnabled());
+}

@@ -1,0 +1,106 @@
+// Scans with the manual lookup: the real window, driven as a user would,
+// against the fake film-database service; the decisions end up in the catalogue.
+#include "catalog/Movie.h"
+#include "catalog/MovieList.h"
+#include "filmdb/ui/LookupWindow.h"
+#include "support/FakeFilmDatabase.h"
+#include "support/ScanFolder.h"
+#include "support/ScanHarness.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+namespace {
+
+enum class Act { PickSecond, CloseBox, Skip, Stop };
+
+struct ManualScan {
+    FakeFilmDatabase service;
+    ScanHarness h;
+    TFormAllocine window {h.app.path(), h.dialogs};
+    QStringList titlesShown;
+
+    ManualScan()
+    {
+        std::vector<FakeFilm> films = FakeFilmDatabase::numberedFilms(6);
+        films[1].cast = {{"Realisateur", 8002, ""}};
+        service.addSearch("FILM", FakeSearch {films});
+        h.options.values.CbAlloManu = true;
+        h.options.values.Serveur = service.host();
+        h.run->setManualLookup(&window);
+        QFile::copy(binDir() + QStringLiteral("/Vide.jpeg"), h.app.filePath(QStringLiteral("Vide.jpeg")));
+    }
+
+    // Runs `scan` while a user searches "Film" for each file and then does the next act.
+    template <typename Scan>
+    void run(QList<Act> acts, Scan scan)
+    {
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            if (!window.isVisible() || window.requesting() || acts.isEmpty())
+                return;
+            if (window.EdNomFilm->text() != QLatin1String("Film")) {
+                titlesShown << window.EdNomFilm->text();
+                window.EdNomFilm->setText(QStringLiteral("Film"));
+                window.BtRechercher->click();
+                return;
+            }
+            if (!window.ListeRadioBoutons[1])
+                return;
+            switch (acts.takeFirst()) {
+            case Act::PickSecond:
+                window.ListeRadioBoutons[1]->click();
+                window.BtValidFilm->click();
+                break;
+            case Act::CloseBox: window.close(); break;
+            case Act::Skip: window.BtValidFilm->click(); break;
+            case Act::Stop: window.BtArret->click(); break;
+            }
+        });
+        user.start(10);
+        scan();
+        EXPECT_TRUE(acts.isEmpty());
+    }
+};
+
+} // namespace
+
+TEST(ManualScan, DecisionsWrittenIntoAnXmlCatalogue)
+{
+    ManualScan s;
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.xml"));
+    s.run({Act::PickSecond, Act::CloseBox, Act::Skip}, [&] { EXPECT_TRUE(s.h.scanNew(scanFolder(), cat)); });
+    EXPECT_EQ(s.titlesShown.size(), kRootVideos);
+    EXPECT_TRUE(s.titlesShown.contains(QStringLiteral("Les Visiteurs "))) << "translated title, space, original title";
+
+    QFile file(cat);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray xml = file.readAll();
+    EXPECT_EQ(xml.count("<Movie "), 2) << "the closed window wrote nothing";
+    EXPECT_EQ(xml.count("TranslatedTitle=\"Film 1\""), 1);
+    EXPECT_EQ(xml.count("Director=\"Realisateur\""), 1);
+}
+
+TEST(ManualScan, StopEndsTheRunIntoAnAmcCatalogue)
+{
+    ManualScan s;
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.amc"));
+    s.run({Act::PickSecond, Act::Stop}, [&] { EXPECT_TRUE(s.h.scanNew(scanFolder(), cat)); });
+    EXPECT_EQ(s.titlesShown.size(), 2) << "no file after the stop";
+
+    TMovieList list;
+    list.LoadFromFile(cat);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.GetItem(0).strTranslatedTitle, QStringLiteral("Film 1"));
+    EXPECT_EQ(list.GetItem(0).strDirector, QStringLiteral("Realisateur"));
+    EXPECT_FALSE(s.h.run->ArretRecherche) << "cleared when the run ended";
+}
