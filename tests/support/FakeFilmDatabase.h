@@ -46,7 +46,7 @@ struct FakeFilm {
 struct FakeSearch {
     std::vector<FakeFilm> films;
     // The probe's counts by kind, in order; empty: person 2, movie <films>, news 1.
-    std::vector<std::pair<std::string, std::string>> results;
+    std::vector<std::pair<std::string, std::string>> results = {};
     int listHolds = -1; // films a list answer holds at most (< 0: as many as asked)
 };
 

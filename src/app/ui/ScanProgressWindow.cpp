@@ -32,6 +32,11 @@ void TFormScanEnCours::BtArretScanClick()
     ui->BtArretScan->setEnabled(false);
 }
 
+void TFormScanEnCours::setStopEnabled(bool enabled)
+{
+    ui->BtArretScan->setEnabled(enabled);
+}
+
 void TFormScanEnCours::hideAfterRun()
 {
     hide();

@@ -31,6 +31,8 @@ public:
 
     // Hidden at the end of a run, with "Stop" ready for the next one.
     void hideAfterRun();
+    // The lookup window takes "Stop" away while it is shown.
+    void setStopEnabled(bool enabled);
 
 public slots:
     void BtArretScanClick();

@@ -35,7 +35,7 @@ std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialog
     windows->FormAllocine = std::make_unique<TFormAllocine>(appDir, dialogs);
     TFormScanEnCours* progress = windows->FormScanEnCours.get();
     windows->FormAllocine->progressTopLeft = [progress] { return progress->pos(); };
-    windows->FormAllocine->enableProgressStop = [progress](bool on) { progress->BtArretScan->setEnabled(on); };
+    windows->FormAllocine->enableProgressStop = [progress](bool on) { progress->setStopEnabled(on); };
     windows->Form1->scanRun->setManualLookup(windows->FormAllocine.get());
     return windows;
 }

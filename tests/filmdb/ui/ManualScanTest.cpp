@@ -77,7 +77,7 @@ TEST(ManualScan, DecisionsWrittenIntoAnXmlCatalogue)
     ManualScan s;
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
-    s.run({Act::PickSecond, Act::CloseBox, Act::Skip}, [&] { EXPECT_TRUE(s.h.scanNew(scanFolder(), cat)); });
+    s.run({Act::PickSecond, Act::CloseBox, Act::Skip}, [&] { EXPECT_EQ(s.h.scanNew(scanFolder(), cat), ScanOutcome::Finished); });
     EXPECT_EQ(s.titlesShown.size(), kRootVideos);
     EXPECT_TRUE(s.titlesShown.contains(QStringLiteral("Les Visiteurs "))) << "translated title, space, original title";
 
@@ -94,7 +94,7 @@ TEST(ManualScan, StopEndsTheRunIntoAnAmcCatalogue)
     ManualScan s;
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.amc"));
-    s.run({Act::PickSecond, Act::Stop}, [&] { EXPECT_TRUE(s.h.scanNew(scanFolder(), cat)); });
+    s.run({Act::PickSecond, Act::Stop}, [&] { EXPECT_EQ(s.h.scanNew(scanFolder(), cat), ScanOutcome::Stopped); });
     EXPECT_EQ(s.titlesShown.size(), 2) << "no file after the stop";
 
     TMovieList list;
