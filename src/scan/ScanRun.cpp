@@ -248,7 +248,7 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
 
 bool ScanRun::BtLanceScanClick(ScanRequest& request)
 {
-    FichierLog = Journal::logFilePath(ctx.appDir);
+    FichierLog = Journal::logFilePath(ctx.paths);
     EcritureLog(QStringLiteral("Début du scan du répertoire ") + request.EdCheminRepScan);
     const ScanOptions opts = options();
     ImageOnly = opts.CbPieceJointe && opts.CbfichiersImages;

@@ -3,12 +3,9 @@
 // Options page (the settings of options.ini) and the Log page. It owns the
 // log, the scan run and the option rules; other windows and the run reach the
 // controls, the options and EcritureLog through it.
-#include "core/Journal.h"
+#include "app/AppContext.h"
 #include "app/OptionRules.h"
 #include "core/Options.h"
-#include "scan/ScanRun.h"
-#include "media/MediaInfoDll.h"
-#include "platform/HttpClient.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -42,8 +39,7 @@ class TForm1 : public QMainWindow, public OptionSource {
 public:
     // Builds the window and runs FormCreate: settings, remembered catalogue,
     // MKVToolNix discovery, drop target.
-    TForm1(const QString& appDir, UserDialogs& dialogs, TFormScanEnCours& FormScanEnCours,
-           const ToolLocator& tools, QWidget* parent = nullptr);
+    TForm1(AppContext& app, TFormScanEnCours& FormScanEnCours, const ToolLocator& tools, QWidget* parent = nullptr);
     // Runs Form1OnDestroy.
     ~TForm1() override;
 
@@ -58,7 +54,6 @@ public:
     void restoreMenuBar();
 
     QString iniPath() const;
-    const QString& applicationDir() const { return appDir; }
     UserDialogs& userDialogs() { return dialogs; }
 
     // Creates the synchronisation window (set by that tool); the main window
@@ -68,12 +63,10 @@ public:
     // Folder of mkvmerge and mkvextract, ending with '/'; empty when not found.
     QString CheminMkvToolNix;
 
-    Journal journal;
+    // The program's shared parts: log, MediaInfo object, HTTP client, paths.
+    AppContext& app;
+    Journal& journal;
     OptionRules rules;
-    // The one MediaInfo object of the program (loading it loads the library).
-    std::unique_ptr<MesFonctionMediaInfo> AccesFonctionsMedia;
-    // The HTTP client the catalogue writers download posters with.
-    HttpClient IdHTTP1;
     std::unique_ptr<ScanRun> scanRun;
     TFormScanEnCours& FormScanEnCours;
     TForm4* Form4 = nullptr;                // while a reset waits for its answer
@@ -208,7 +201,6 @@ private:
     void unlockAfterRun();
     void showToolWindow(QWidget* window);
 
-    QString appDir;
     UserDialogs& dialogs;
     std::unique_ptr<Controls> controls;
     std::array<QCheckBox*, OptionBoxCount> boxWidgets{};
