@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -57,6 +58,8 @@ TEST(Startup, CreatesTheWindowsWithTheHelpersHidden)
     EXPECT_TRUE(windows->FormAllocine->isHidden());
     EXPECT_EQ(windows->FormAllocine->windowTitle(), QStringLiteral("Script Allocine"));
     EXPECT_TRUE(QDir(dir.path()).exists(QStringLiteral("Logs_Filmarch")));
+    // The program's icon is compiled in and Qt can draw it (its SVG plugin is there).
+    EXPECT_FALSE(QIcon(QStringLiteral(":/filmarch.svg")).pixmap(32).isNull());
 }
 
 TEST(Startup, LogFolderThatCannotBeMadeIsReportedAndTheProgramGoesOn)
