@@ -4,7 +4,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run cli test bench fuzz clean
+.PHONY: all deps configure build run cli test bench fuzz install deb clean
 
 all: build
 
@@ -25,6 +25,16 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# Installs under /usr/local (PREFIX=... for another place; root is needed for a system folder).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Builds filmarch_<version>_<arch>.deb in the build folder;
+# install it with: apt-get install ./build/filmarch_*.deb
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 fuzz: deps
 	cmake -S . -B build-fuzz -DFILMARCH_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

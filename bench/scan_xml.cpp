@@ -87,7 +87,7 @@ int main()
         const QStringList files = makeFolder(dir, kFiles);
         const QString folder = dir.filePath(QStringLiteral("films"));
         test::ScanHarness h;   // the real library, a temporary application folder
-        MesFonctionMediaInfo& media = *h.media;
+        MesFonctionMediaInfo& media = h.context->AccesFonctionsMedia;
 
         auto scan = [&](int round) {
             h.scanNew(folder, out.filePath(QStringLiteral("films%1.xml").arg(round)));

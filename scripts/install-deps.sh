@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev libqt6test6 libgl-dev qt6-translations-l10n
+  qt6-base-dev libqt6test6 libqt6svg6 libgl-dev qt6-translations-l10n
   libmediainfo0v5
   libxml2-dev libcurl4-openssl-dev
   libcpp-httplib-dev

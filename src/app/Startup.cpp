@@ -1,6 +1,8 @@
 #include "app/Startup.h"
 
+#include "core/AppPaths.h"
 #include "core/UserDialogs.h"
+#include "media/MediaInfoDll.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,14 +10,17 @@
 
 namespace filmarch {
 
-QString logFolderPath(const QString& appDir)
+bool makeFolders(const AppPaths& paths)
 {
-    return QDir(appDir).filePath(QStringLiteral("Logs_Filmarch"));
+    // A settings folder that cannot be made shows when the settings are saved.
+    QDir().mkpath(paths.settingsDir());
+    const QString logs = paths.logFolder();
+    return QFileInfo(logs).isDir() || QDir().mkpath(logs);
 }
 
-QString mediaInfoLibraryPath(const QString& appDir)
+bool mediaInfoPresent(const AppPaths& paths)
 {
-    return QDir(appDir).filePath(QStringLiteral("libmediainfo.so.0"));
+    return QFileInfo::exists(paths.shippedFile(mediaInfoLibraryName()));
 }
 
 QString missingMediaInfoMessage()
@@ -24,16 +29,14 @@ QString missingMediaInfoMessage()
                           "Le programme va s'arrêter");
 }
 
-bool prepareStart(const QString& appDir, UserDialogs& dialogs)
+bool prepareStart(const AppPaths& paths, UserDialogs& dialogs)
 {
-    const QString logs = logFolderPath(appDir);
-    if (!QFileInfo(logs).isDir() && !QDir().mkpath(logs))
+    if (!makeFolders(paths))
         dialogs.showError(QStringLiteral("Impossible de créer le dossier des journaux %1.\n"
                                          "Le journal ne sera affiché que dans la page Log.")
-                              .arg(QDir::toNativeSeparators(logs)));
+                              .arg(QDir::toNativeSeparators(paths.logFolder())));
 
-    // exists() follows the link that the build places there: a dangling link counts as missing.
-    if (!QFileInfo::exists(mediaInfoLibraryPath(appDir))) {
+    if (!mediaInfoPresent(paths)) {
         dialogs.showMessage(missingMediaInfoMessage());
         return false;
     }

@@ -1,5 +1,6 @@
 #include "cli/SyncCommands.h"
 
+#include "app/Startup.h"
 #include "core/Journal.h"
 #include "core/UserDialogs.h"
 #include "sync/SyncTool.h"
@@ -150,7 +151,7 @@ const char* syncUsage()
     return kSyncUsage;
 }
 
-std::optional<int> runSyncCommand(const QStringList& arguments, const QString& appDir)
+std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& paths)
 {
     const bool comparer = arguments.contains(QStringLiteral("--comparer"));
     const bool copier = arguments.contains(QStringLiteral("--copier"));
@@ -185,7 +186,7 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const QString& a
         return 2;
     }
 
-    QDir(appDir).mkpath(QStringLiteral("Logs_Filmarch"));
+    makeFolders(paths);
     TerminalSyncView view(copier && isatty(STDERR_FILENO));
     TerminalDialogs dialogs(view);
     Journal journal;
@@ -196,7 +197,7 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const QString& a
         std::fprintf(stderr, "%s\n", line.toUtf8().constData());
     };
     journal.reportError = [&dialogs](const QString& message) { dialogs.showError(message); };
-    SyncTool tool(SyncContext{appDir, &dialogs, &journal, &view});
+    SyncTool tool(SyncContext{paths, &dialogs, &journal, &view});
     view.tool = &tool;
 
     if (tool.BtLanceAnalyseClick(absoluteFolder(positional[0]), absoluteFolder(positional[1]), sousRep)

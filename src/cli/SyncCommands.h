@@ -7,9 +7,11 @@
 
 namespace filmarch {
 
+class AppPaths;
+
 // Runs the command when `arguments` (without the program's name) ask for one
 // and returns its exit status; returns nothing for any other command line.
-std::optional<int> runSyncCommand(const QStringList& arguments, const QString& appDir);
+std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& paths);
 
 // The lines of --help about these commands.
 const char* syncUsage();

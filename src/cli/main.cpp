@@ -1,15 +1,15 @@
 // filmarch-cli: scans a folder into a catalogue without a window.
-#include "core/Journal.h"
+#include "app/AppContext.h"
 #include "app/OptionRules.h"
-#include "core/Options.h"
-#include "scan/ScanRun.h"
 #include "app/Settings.h"
-#include "core/UserDialogs.h"
+#include "app/Startup.h"
 #include "cli/SyncCommands.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
-#include "media/MediaInfoDll.h"
-#include "platform/HttpClient.h"
+#include "core/AppPaths.h"
+#include "core/Options.h"
+#include "core/UserDialogs.h"
+#include "scan/ScanRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,8 +27,8 @@ const char* const kUsage =
     "\n"
     "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au catalogue CATALOGUE\n"
     "(\".xml\" ou \".amc\"). Le catalogue est complété s'il existe et créé sinon.\n"
-    "Les autres options sont celles du fichier options.ini placé à côté du programme,\n"
-    "le même que celui de la fenêtre.\n"
+    "Les autres options sont celles du fichier options.ini de la fenêtre : à côté du programme,\n"
+    "ou dans ~/.config/filmarch/ quand le programme est installé.\n"
     "\n"
     "Options :\n"
     "  -r, --sous-repertoires        explore aussi les sous-répertoires\n"
@@ -91,7 +91,8 @@ int main(int argc, char** argv)
     // A reader that goes away (| head, quitting less) must not end the run
     // half-way: lines that cannot be printed are dropped, the run goes on.
     std::signal(SIGPIPE, SIG_IGN);
-    if (const std::optional<int> status = runSyncCommand(app.arguments().mid(1), QCoreApplication::applicationDirPath()))
+    const AppPaths paths = AppPaths::forProgram(QCoreApplication::applicationDirPath());
+    if (const std::optional<int> status = runSyncCommand(app.arguments().mid(1), paths))
         return *status;
     Arguments args;
     QStringList positional;
@@ -124,7 +125,6 @@ int main(int argc, char** argv)
     args.dossier = QDir::cleanPath(QFileInfo(positional[0]).absoluteFilePath());
     args.catalogue = QFileInfo(positional[1]).absoluteFilePath();
 
-    const QString appDir = QCoreApplication::applicationDirPath();
     if (!QFileInfo::exists(args.dossier)) {
         printError(QStringLiteral("le dossier à scanner n'existe pas : %1").arg(args.dossier));
         return 1;
@@ -142,14 +142,14 @@ int main(int argc, char** argv)
         printError(QStringLiteral("le dossier du catalogue n'existe pas : %1").arg(QFileInfo(args.catalogue).absolutePath()));
         return 1;
     }
-    if (!QFileInfo::exists(QDir(appDir).filePath(QStringLiteral("libmediainfo.so.0")))) {
-        printError(QStringLiteral("La dll médiainfo n'est pas présente dans le répertoire de l'application. Le "
-                                  "programme va s'arrêter"));
+    if (!mediaInfoPresent(paths)) {
+        printError(missingMediaInfoMessage());
         return 1;
     }
-    QDir(appDir).mkpath(QStringLiteral("Logs_Filmarch"));
+    // A log folder that cannot be made is told by the log at its first line.
+    makeFolders(paths);
 
-    ScanOptions options = readScanOptions(QDir(appDir).filePath(QStringLiteral("options.ini")), printOptionMessage);
+    ScanOptions options = readScanOptions(paths.optionsIni(), printOptionMessage);
     if (args.sousRepertoires >= 0)
         options.CbExploreSousRep = args.sousRepertoires == 1;
     FixedOptions optionSource(options);
@@ -157,32 +157,19 @@ int main(int argc, char** argv)
     const bool onTerminal = isatty(STDERR_FILENO);
     TerminalProgress progress(onTerminal);
     TerminalDialogs dialogs(progress);
-    Journal journal;
-    journal.memo = [&progress](const QString& line) {
-        progress.clearLine();
-        std::fprintf(stdout, "%s\n", terminalSafe(line).toUtf8().constData());
-        std::fflush(stdout);
-    };
-    journal.reportError = [&dialogs](const QString& message) { dialogs.showError(message); };
-
-    std::unique_ptr<MesFonctionMediaInfo> media;
+    std::unique_ptr<AppContext> context;
     try {
-        media = std::make_unique<MesFonctionMediaInfo>(appDir);
+        context = std::make_unique<AppContext>(paths, dialogs);
     } catch (const std::exception& e) {
         printError(QString::fromStdString(e.what()));
         return 1;
     }
-    HttpClient http;
-
-    ScanContext ctx;
-    ctx.appDir = appDir;
-    ctx.options = &optionSource;
-    ctx.dialogs = &dialogs;
-    ctx.journal = &journal;
-    ctx.progress = &progress;
-    ctx.media = media.get();
-    ctx.http = &http;
-    ScanRun run(ctx);
+    context->journal.memo = [&progress](const QString& line) {
+        progress.clearLine();
+        std::fprintf(stdout, "%s\n", terminalSafe(line).toUtf8().constData());
+        std::fflush(stdout);
+    };
+    ScanRun run(context->scanContext(optionSource, progress));
     progress.attach(&run);
 
     ScanRequest request;

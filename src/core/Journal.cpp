@@ -1,5 +1,7 @@
 #include "core/Journal.h"
 
+#include "core/AppPaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTime>
@@ -13,10 +15,10 @@ QString formatLine(const QString& Mes)
 }
 } // namespace
 
-QString Journal::logFilePath(const QString& appDir, const QDate& day)
+QString Journal::logFilePath(const AppPaths& paths, const QDate& day)
 {
-    return QDir(appDir).filePath(QStringLiteral("Logs_Filmarch/log-") + day.toString(QStringLiteral("dd_MM_yyyy"))
-                                 + QStringLiteral(".txt"));
+    return QDir(paths.logFolder())
+        .filePath(QStringLiteral("log-") + day.toString(QStringLiteral("dd_MM_yyyy")) + QStringLiteral(".txt"));
 }
 
 void Journal::EcritureLog(const QString& FichierLog, const QString& Mes)

@@ -8,6 +8,8 @@
 
 namespace filmarch {
 
+class AppPaths;
+
 class Journal {
 public:
     // Where each line goes besides the file (the memo of the Log page).
@@ -16,8 +18,8 @@ public:
     // (at most once per Journal).
     std::function<void(const QString& message)> reportError;
 
-    // Log file of a run started on `day`: <appDir>/Logs_Filmarch/log-dd_MM_yyyy.txt
-    static QString logFilePath(const QString& appDir, const QDate& day = QDate::currentDate());
+    // Log file of a run started on `day`: <log folder>/log-dd_MM_yyyy.txt
+    static QString logFilePath(const AppPaths& paths, const QDate& day = QDate::currentDate());
 
     void EcritureLog(const QString& FichierLog, const QString& Mes);
 

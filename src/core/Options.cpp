@@ -17,9 +17,4 @@ QString defaultRepAffiche()
     return QDir::homePath() + QStringLiteral("/Affiches");
 }
 
-QString optionsIniPath(const QString& appDir)
-{
-    return QDir(appDir).filePath(QStringLiteral("options.ini"));
-}
-
 } // namespace filmarch

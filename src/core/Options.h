@@ -10,8 +10,6 @@ namespace filmarch {
 QString defaultFiltreTitre();
 // Default poster folder: "Affiches" in the user's home folder.
 QString defaultRepAffiche();
-// The settings file: options.ini in the application folder.
-QString optionsIniPath(const QString& appDir);
 
 struct ScanOptions {
     bool CbExploreSousRep = false;

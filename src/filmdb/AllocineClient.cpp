@@ -131,8 +131,8 @@ QString repairMovieAnswer(QString answer)
     return answer.replace(lineBreak, QStringLiteral("&#13;&#10;"));
 }
 
-AllocineClient::AllocineClient(const QString& host, const QString& appFolder)
-    : CheminImage(QDir(appFolder).filePath(QStringLiteral("images"))), host(host.trimmed()), appFolder(appFolder)
+AllocineClient::AllocineClient(const QString& host, const AppPaths& appPaths)
+    : CheminImage(appPaths.stateFile(QStringLiteral("images"))), host(host.trimmed()), paths(appPaths)
 {
     IdHTTP1.setLimits(connectSeconds, answerSeconds, largestAnswer);
 }
@@ -177,7 +177,7 @@ QString AllocineClient::get(const QString& url)
 QByteArray AllocineClient::store(const QString& answer, const QString& fileName)
 {
     const QByteArray bytes = toWindows1252(answer) + "\r\n";
-    const QString path = QDir(appFolder).filePath(fileName);
+    const QString path = paths.stateFile(fileName);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw Error(writeError(path, file.errorString()));
@@ -203,7 +203,7 @@ void AllocineClient::prepareImageFolder() const { QDir().mkpath(CheminImage); }
 QString AllocineClient::ChargeVignette(const QString& posterUrl, const QString& originalTitle)
 {
     if (posterUrl.isEmpty()) {
-        const QString placeholder = QDir(appFolder).filePath(QStringLiteral("Vide.jpeg"));
+        const QString placeholder = paths.shippedFile(QStringLiteral("Vide.jpeg"));
         if (!QFileInfo::exists(placeholder))
             throw Error(QStringLiteral("Image introuvable : %1").arg(placeholder));
         return placeholder;

@@ -1,6 +1,7 @@
 #pragma once
 // Client of the film-database REST service (API version 3): keyword, requests,
 // repair of the answers, the stored answer files and the thumbnails.
+#include "core/AppPaths.h"
 #include "platform/HttpClient.h"
 
 #include <QByteArray>
@@ -37,9 +38,9 @@ class AllocineClient {
 public:
     static constexpr const char* partnerKey = "Tq7bWx2LpR4nVe8";
 
-    // `host` is the service's host, optionally with ":port"; `appFolder` the
-    // folder where the answers, thumbnails and Vide.jpeg live.
-    AllocineClient(const QString& host, const QString& appFolder);
+    // `host` is the service's host, optionally with ":port"; `paths` say where
+    // the answers and thumbnails are stored and where Vide.jpeg lies.
+    AllocineClient(const QString& host, const AppPaths& paths);
 
     // The request addresses. `count` < 0 asks for the probe (no count).
     QString searchUrl(const QString& motcle, int count = -1) const;
@@ -70,7 +71,7 @@ private:
     QByteArray store(const QString& answer, const QString& fileName);
 
     const QString host;
-    const QString appFolder;
+    const AppPaths paths;
     HttpClient IdHTTP1;
     bool busy = false;
 };

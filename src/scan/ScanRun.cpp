@@ -261,7 +261,7 @@ ScanOutcome ScanRun::BtLanceScanClick(ScanRequest& request)
 
 ScanOutcome ScanRun::runScan(ScanRequest& request)
 {
-    FichierLog = Journal::logFilePath(ctx.appDir);
+    FichierLog = Journal::logFilePath(ctx.paths);
     EcritureLog(QStringLiteral("Début du scan du répertoire ") + request.EdCheminRepScan);
     const ScanOptions opts = options();
     ImageOnly = opts.CbPieceJointe && opts.CbfichiersImages;

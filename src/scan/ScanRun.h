@@ -1,6 +1,7 @@
 #pragma once
 // The scan run: walks a folder, analyses every file and writes one catalogue
 // entry per film. Holds the run state that the writers and lookups share.
+#include "core/AppPaths.h"
 #include "filmdb/InfosFilmAllo.h"
 #include "platform/AppendFile.h"
 #include "platform/CatalogueLock.h"
@@ -27,7 +28,7 @@ struct ScanOptions;
 
 // What a run needs from the program around it. Pointers are not owned.
 struct ScanContext {
-    QString appDir;
+    AppPaths paths;
     const OptionSource* options = nullptr;
     UserDialogs* dialogs = nullptr;
     Journal* journal = nullptr;

@@ -1,6 +1,6 @@
 #include "sync/SyncSettings.h"
 
-#include "core/Options.h"
+#include "core/AppPaths.h"
 #include "platform/IniFile.h"
 
 namespace filmarch {
@@ -11,15 +11,15 @@ const QString kRef = QStringLiteral("DernierRepRef");
 const QString kSauv = QStringLiteral("DernierRepSauv");
 } // namespace
 
-SyncFolders readSyncFolders(const QString& appDir)
+SyncFolders readSyncFolders(const AppPaths& paths)
 {
-    const IniFile ini = IniFile::load(optionsIniPath(appDir));
+    const IniFile ini = IniFile::load(paths.optionsIni());
     return {ini.value(kSection, kRef).value_or(QString()), ini.value(kSection, kSauv).value_or(QString())};
 }
 
-void writeSyncFolders(const QString& appDir, const SyncFolders& folders)
+void writeSyncFolders(const AppPaths& paths, const SyncFolders& folders)
 {
-    updateIniFile(optionsIniPath(appDir), [&](IniFile& ini) {
+    updateIniFile(paths.optionsIni(), [&](IniFile& ini) {
         ini.setValue(kSection, kRef, folders.DernierRepRef);
         ini.setValue(kSection, kSauv, folders.DernierRepSauv);
     });

@@ -5,13 +5,15 @@
 
 namespace filmarch {
 
+class AppPaths;
+
 struct SyncFolders {
     QString DernierRepRef;
     QString DernierRepSauv;
 };
 
-SyncFolders readSyncFolders(const QString& appDir);
+SyncFolders readSyncFolders(const AppPaths& paths);
 // Every other section and key of the file stays as it is.
-void writeSyncFolders(const QString& appDir, const SyncFolders& folders);
+void writeSyncFolders(const AppPaths& paths, const SyncFolders& folders);
 
 } // namespace filmarch

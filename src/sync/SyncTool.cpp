@@ -60,7 +60,7 @@ AnalysisOutcome SyncTool::BtLanceAnalyseClick(const QString& EdCheminRepRef, con
         return AnalysisOutcome::InvalidFolder;
     }
 
-    FichierLog = Journal::logFilePath(ctx.appDir);
+    FichierLog = Journal::logFilePath(ctx.paths);
     EcritureLog(QStringLiteral("Début de tache de synchronisation"));
     EcritureLog(kIndent + QStringLiteral("Repertoire de référence : ") + EdCheminRepRef);
     EcritureLog(kIndent + QStringLiteral("Repertoire de sauvegarde : ") + EdCheminRepSauv);

@@ -3,6 +3,7 @@
 // folder against a backup folder, then the copy of the ticked reference files
 // and the deletion of the ticked backup files, with their log lines. The
 // window and the command line show it through SyncView.
+#include "core/AppPaths.h"
 #include "sync/FileCopy.h"
 #include "sync/SyncList.h"
 
@@ -37,7 +38,7 @@ public:
 
 // What the tool needs from the program around it. Pointers are not owned.
 struct SyncContext {
-    QString appDir;
+    AppPaths paths;
     UserDialogs* dialogs = nullptr;
     Journal* journal = nullptr;
     SyncView* view = nullptr;

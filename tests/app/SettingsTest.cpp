@@ -1,4 +1,5 @@
 #include "app/Settings.h"
+#include "core/AppPaths.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 
@@ -37,7 +38,7 @@ QString describe(const ScanOptions& o)
 
 QString writeIni(const QTemporaryDir& dir, const QByteArray& content)
 {
-    const QString path = optionsIniPath(dir.path());
+    const QString path = AppPaths::beside(dir.path()).optionsIni();
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
@@ -146,7 +147,7 @@ TEST(Settings, ReadScanOptionsAppliesTheRulesInTableOrder)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
-        const QString path = c.ini.isNull() ? optionsIniPath(dir.path()) : writeIni(dir, c.ini);
+        const QString path = c.ini.isNull() ? AppPaths::beside(dir.path()).optionsIni() : writeIni(dir, c.ini);
         QStringList messages;
         const ScanOptions read = readScanOptions(path, [&](const QString& m) { messages << m; });
         ScanOptions expected;

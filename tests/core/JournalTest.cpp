@@ -1,4 +1,5 @@
 #include "core/Journal.h"
+#include "core/AppPaths.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -10,7 +11,7 @@ using filmarch::Journal;
 TEST(Journal, AppendsTimedLinesToFileAndMemo)
 {
     QTemporaryDir dir;
-    const QString path = Journal::logFilePath(dir.path(), QDate(2014, 3, 7));
+    const QString path = Journal::logFilePath(filmarch::AppPaths::beside(dir.path()), QDate(2014, 3, 7));
     EXPECT_TRUE(path.endsWith(QStringLiteral("/Logs_Filmarch/log-07_03_2014.txt")));
     QDir(dir.path()).mkdir(QStringLiteral("Logs_Filmarch"));
 

@@ -36,7 +36,7 @@ class AllocineClientTest : public ::testing::Test {
 protected:
     QTemporaryDir app;
     FakeFilmDatabase service;
-    AllocineClient client{service.host(), app.path()};
+    AllocineClient client{service.host(), AppPaths::beside(app.path())};
     QString stored(const char* name) const { return app.filePath(QLatin1String(name)); }
 };
 
@@ -66,7 +66,7 @@ TEST(traiteNomFic, ReplacesWhatAFileNameCannotHoldAndKeepsTheLength)
 
 TEST(AllocineAddresses, KeywordBetweenApostrophesAndOnlyUnsafeCharactersEscaped)
 {
-    const AllocineClient client(QStringLiteral("films.example:8080"), QDir::tempPath());
+    const AllocineClient client(QStringLiteral("films.example:8080"), AppPaths::beside(QDir::tempPath()));
     const QString prefix = QStringLiteral("http://films.example:8080/rest/v3/");
     EXPECT_EQ(client.searchUrl(QString()), prefix + QStringLiteral("search?q=''&partner=Tq7bWx2LpR4nVe8"));
     EXPECT_EQ(client.searchUrl(QStringLiteral("HOMME+ON+AIMAIT"), 30),
@@ -160,13 +160,13 @@ TEST_F(AllocineClientTest, FailedRequestKeepsTheLastAnswerAndRaises)
     EXPECT_THROW(client.RequeteFilm(QStringLiteral("999")), Error); // 404
     EXPECT_EQ(client.RetourBrutXml, last);
 
-    AllocineClient unreachable(QStringLiteral("127.0.0.1:1"), app.path());
+    AllocineClient unreachable(QStringLiteral("127.0.0.1:1"), AppPaths::beside(app.path()));
     EXPECT_THROW(unreachable.RequeteRecherche(QStringLiteral("RIEN")), Error);
     EXPECT_EQ(readFile(stored("ListeRecherche.xml")), file);
 
     // A stored file that cannot be written fails the request.
     QDir().mkdir(stored("ListeRecherche.xml.d"));
-    AllocineClient blocked(service.host(), stored("ListeRecherche.xml.d/pas-un-dossier"));
+    AllocineClient blocked(service.host(), AppPaths::beside(stored("ListeRecherche.xml.d/pas-un-dossier")));
     EXPECT_THROW(blocked.RequeteRecherche(QStringLiteral("RIEN")), Error);
 }
 
@@ -241,4 +241,19 @@ TEST_F(AllocineClientTest, EventsFlowDuringARequestAndASecondRequestWaitsItsTurn
     service.delayMilliseconds = 0;
     EXPECT_THROW(client.RequeteFilm(QStringLiteral("404")), Error) << "a failure crosses back from the worker";
     EXPECT_NO_THROW(client.RequeteRecherche(QStringLiteral("ENSUITE"))) << "and the client is free again";
+}
+
+TEST(AllocineClientFolders, AnswersAndThumbnailsAreStoredApartFromTheShippedPlaceholder)
+{
+    QTemporaryDir program, state;
+    FakeFilmDatabase service;
+    ASSERT_TRUE(QFile::copy(filmarch::test::binDir() + QStringLiteral("/Vide.jpeg"),
+                            program.filePath(QStringLiteral("Vide.jpeg"))));
+    AllocineClient client(service.host(), AppPaths(program.path(), QString(), state.path()));
+
+    client.RequeteRecherche(QStringLiteral("RIEN"));
+    EXPECT_TRUE(QFile::exists(state.filePath(QStringLiteral("ListeRecherche.xml"))));
+    EXPECT_FALSE(QFile::exists(program.filePath(QStringLiteral("ListeRecherche.xml"))));
+    EXPECT_EQ(client.CheminImage, state.filePath(QStringLiteral("images")));
+    EXPECT_EQ(client.ChargeVignette(QString(), QStringLiteral("x")), program.filePath(QStringLiteral("Vide.jpeg")));
 }

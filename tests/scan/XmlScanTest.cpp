@@ -116,7 +116,7 @@ TEST(XmlScan, NewCatalogueWithDefaultOptions)
         << summary.toStdString();
     EXPECT_TRUE(kElapsed.match(summary).hasMatch());
     EXPECT_EQ(h.log.last(), QString());   // the memo's empty line closing the run
-    const QFileInfo logFile(Journal::logFilePath(h.app.path()));
+    const QFileInfo logFile(Journal::logFilePath(AppPaths::beside(h.app.path())));
     EXPECT_TRUE(logFile.exists());
 }
 

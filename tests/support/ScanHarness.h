@@ -1,13 +1,11 @@
 #pragma once
 // A scan run wired to real parts (the MediaInfo library, files in a temporary
 // application folder, an HTTP client) with the user's side recorded.
-#include "core/Journal.h"
+#include "app/AppContext.h"
 #include "core/Options.h"
 #include "core/ScanProgress.h"
-#include "scan/ScanRun.h"
 #include "core/UserDialogs.h"
-#include "media/MediaInfoDll.h"
-#include "platform/HttpClient.h"
+#include "scan/ScanRun.h"
 #include "support/TestPaths.h"
 
 #include <QFile>
@@ -54,17 +52,9 @@ struct ScanHarness {
     {
         QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
         QDir(app.path()).mkdir(QStringLiteral("Logs_Filmarch"));
-        media = std::make_unique<MesFonctionMediaInfo>(app.path());
-        journal.memo = [this](const QString& line) { log << line; };
-        ScanContext ctx;
-        ctx.appDir = app.path();
-        ctx.options = &options;
-        ctx.dialogs = &dialogs;
-        ctx.journal = &journal;
-        ctx.progress = &progress;
-        ctx.media = media.get();
-        ctx.http = &http;
-        run = std::make_unique<ScanRun>(ctx);
+        context = std::make_unique<AppContext>(AppPaths::beside(app.path()), dialogs);
+        context->journal.memo = [this](const QString& line) { log << line; };
+        run = std::make_unique<ScanRun>(context->scanContext(options, progress));
     }
 
     // A run into a new catalogue.
@@ -105,10 +95,8 @@ struct ScanHarness {
     FixedOptions options;
     RecordingDialogs dialogs;
     RecordingProgress progress;
-    Journal journal;
     QStringList log;
-    std::unique_ptr<MesFonctionMediaInfo> media;
-    HttpClient http;
+    std::unique_ptr<AppContext> context;
     std::unique_ptr<ScanRun> run;
 };
 

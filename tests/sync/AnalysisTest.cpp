@@ -156,7 +156,7 @@ TEST_F(Analysis, MessagesAndLogLines)
     QFile file(tool->FichierLog);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().count('\n'), 3);
-    EXPECT_EQ(tool->FichierLog, Journal::logFilePath(app.path()));
+    EXPECT_EQ(tool->FichierLog, Journal::logFilePath(AppPaths::beside(app.path())));
 
     // A failed analysis after a good one leaves both lists empty.
     EXPECT_EQ(tool->BtLanceAnalyseClick(ref(), path(QStringLiteral("absent")), false), AnalysisOutcome::InvalidFolder);
@@ -185,12 +185,12 @@ TEST_F(Analysis, FoldersAreRememberedInTheSynchroSection)
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
     ini.write("[General]\nDoublons=0\n[Synchro]\nDernierRepRef=/films\n");
     ini.close();
-    SyncFolders read = readSyncFolders(app.path());
+    SyncFolders read = readSyncFolders(AppPaths::beside(app.path()));
     EXPECT_EQ(read.DernierRepRef, QStringLiteral("/films"));
     EXPECT_TRUE(read.DernierRepSauv.isEmpty());
 
-    writeSyncFolders(app.path(), {QString(), QStringLiteral("/sauvé")});
-    read = readSyncFolders(app.path());
+    writeSyncFolders(AppPaths::beside(app.path()), {QString(), QStringLiteral("/sauvé")});
+    read = readSyncFolders(AppPaths::beside(app.path()));
     EXPECT_TRUE(read.DernierRepRef.isEmpty());
     EXPECT_EQ(read.DernierRepSauv, QStringLiteral("/sauvé"));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));

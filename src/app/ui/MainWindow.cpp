@@ -78,10 +78,9 @@ private:
     TForm1& f;
 };
 
-TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormScanEnCours& progressWindow,
-               const ToolLocator& tools, QWidget* parent)
-    : QMainWindow(parent), FormScanEnCours(progressWindow), ui(std::make_unique<Ui::TForm1>()),
-      appDir(applicationDir), dialogs(userDialogs), controls(std::make_unique<Controls>(*this))
+TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const ToolLocator& tools, QWidget* parent)
+    : QMainWindow(parent), app(context), journal(context.journal), FormScanEnCours(progressWindow),
+      ui(std::make_unique<Ui::TForm1>()), dialogs(context.dialogs), controls(std::make_unique<Controls>(*this))
 {
     ui->setupUi(this);
     for (int i = 0; i < OptionBoxCount; ++i)
@@ -113,30 +112,18 @@ TForm1::TForm1(const QString& applicationDir, UserDialogs& userDialogs, TFormSca
         end.insertText(line);
         ui->MLog->verticalScrollBar()->setValue(ui->MLog->verticalScrollBar()->maximum());
     };
-    journal.reportError = [this](const QString& message) { dialogs.showError(message); };
 
-    // First step of the window's creation: the shared MediaInfo object, which
-    // loads the library (it throws when the library cannot be loaded).
-    AccesFonctionsMedia = std::make_unique<MesFonctionMediaInfo>(appDir);
-
-    ScanContext context;
-    context.appDir = appDir;
-    context.options = this;
-    context.dialogs = &dialogs;
-    context.journal = &journal;
-    context.progress = &FormScanEnCours;
-    context.media = AccesFonctionsMedia.get();
-    context.http = &IdHTTP1;
-    context.onRunStarted = [this] { lockForRun(); };
-    context.onRunFinished = [this] { unlockAfterRun(); };
-    scanRun = std::make_unique<ScanRun>(context);
+    ScanContext run = app.scanContext(*this, FormScanEnCours);
+    run.onRunStarted = [this] { lockForRun(); };
+    run.onRunFinished = [this] { unlockAfterRun(); };
+    scanRun = std::make_unique<ScanRun>(run);
     FormScanEnCours.setRun(scanRun.get());
     // Owned by this window so that it stays above it; whoever made it still
     // deletes it (see the destructor).
     FormScanEnCours.setParent(this, FormScanEnCours.windowFlags());
 
     bindRules();
-    createSynchro = [this] { return new TSynch(appDir, dialogs, journal, this); };
+    createSynchro = [this] { return new TSynch(app.paths, dialogs, journal, this); };
     FormCreate(tools);
 }
 
@@ -146,6 +133,8 @@ TForm1::~TForm1()
     Form1OnDestroy();
     FormScanEnCours.setRun(nullptr);
     FormScanEnCours.setParent(nullptr, FormScanEnCours.windowFlags());
+    // The log outlives this window.
+    journal.memo = nullptr;
 }
 
 // ---- Check-box rules ---------------------------------------------------------
@@ -285,7 +274,6 @@ void TForm1::discoverMkvToolNix(const ToolLocator& tools)
 
 void TForm1::Form1OnDestroy()
 {
-    AccesFonctionsMedia.reset();
     try {
         updateIniFile(iniPath(), [this](IniFile& ini) {
             ini.setValue(QStringLiteral("General"), QStringLiteral("DernierRepScan"), ui->EdCheminRepScan->text());
@@ -299,7 +287,7 @@ void TForm1::Form1OnDestroy()
 
 QString TForm1::iniPath() const
 {
-    return optionsIniPath(appDir);
+    return app.paths.optionsIni();
 }
 
 void TForm1::EcritureLog(const QString& FichierLog, const QString& Mes)
@@ -364,7 +352,7 @@ void TForm1::BtIniDefautClick()
         QFile::remove(path);
         if (QFileInfo::exists(path)) {
             dialogs.showMessage(QStringLiteral("Impossible d'initialiser, redémarrer l'aplication"));
-            EcritureLog(Journal::logFilePath(appDir), QStringLiteral("Echec de l'initialisation des paramètres"));
+            EcritureLog(Journal::logFilePath(app.paths), QStringLiteral("Echec de l'initialisation des paramètres"));
         } else if (!Serveur.isEmpty()) {
             // The server belongs to the installation, not to the user's settings.
             try {

@@ -3,12 +3,9 @@
 // Options page (the settings of options.ini) and the Log page, laid out in
 // MainWindow.ui. It owns the log, the scan run and the option rules; other
 // windows and the run reach the options and EcritureLog through it.
-#include "core/Journal.h"
+#include "app/AppContext.h"
 #include "app/OptionRules.h"
 #include "core/Options.h"
-#include "scan/ScanRun.h"
-#include "media/MediaInfoDll.h"
-#include "platform/HttpClient.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -37,8 +34,7 @@ class TForm1 : public QMainWindow, public OptionSource {
 public:
     // Builds the window and runs FormCreate: settings, remembered catalogue,
     // MKVToolNix discovery, drop target.
-    TForm1(const QString& appDir, UserDialogs& dialogs, TFormScanEnCours& FormScanEnCours,
-           const ToolLocator& tools, QWidget* parent = nullptr);
+    TForm1(AppContext& app, TFormScanEnCours& FormScanEnCours, const ToolLocator& tools, QWidget* parent = nullptr);
     // Runs Form1OnDestroy.
     ~TForm1() override;
 
@@ -53,7 +49,6 @@ public:
     void restoreMenuBar();
 
     QString iniPath() const;
-    const QString& applicationDir() const { return appDir; }
     UserDialogs& userDialogs() { return dialogs; }
 
     // Creates the synchronisation window (set by that tool); the main window
@@ -65,12 +60,10 @@ public:
     // The film-database host read from options.ini; empty when none is set.
     QString Serveur;
 
-    Journal journal;
+    // The program's shared parts: log, MediaInfo object, HTTP client, paths.
+    AppContext& app;
+    Journal& journal;
     OptionRules rules;
-    // The one MediaInfo object of the program (loading it loads the library).
-    std::unique_ptr<MesFonctionMediaInfo> AccesFonctionsMedia;
-    // The HTTP client the catalogue writers download posters with.
-    HttpClient IdHTTP1;
     std::unique_ptr<ScanRun> scanRun;
     TFormScanEnCours& FormScanEnCours;
     TForm4* Form4 = nullptr;                // while a reset waits for its answer
@@ -132,7 +125,6 @@ private:
     void showToolWindow(QWidget* window);
 
     std::unique_ptr<Ui::TForm1> ui;
-    QString appDir;
     UserDialogs& dialogs;
     std::unique_ptr<Controls> controls;
     std::array<QCheckBox*, OptionBoxCount> boxWidgets{};

@@ -1,5 +1,6 @@
 #include "app/ui/StartupWindows.h"
 
+#include "app/AppContext.h"
 #include "app/Startup.h"
 #include "core/UserDialogs.h"
 #include "app/ui/MainWindow.h"
@@ -17,22 +18,23 @@ namespace filmarch {
 FilmarchWindows::FilmarchWindows() = default;
 FilmarchWindows::~FilmarchWindows() = default;
 
-std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialogs& dialogs, const ToolLocator& tools)
+std::unique_ptr<FilmarchWindows> startFilmarch(const AppPaths& paths, UserDialogs& dialogs, const ToolLocator& tools)
 {
-    if (!prepareStart(appDir, dialogs))
+    if (!prepareStart(paths, dialogs))
         return nullptr;
     auto windows = std::make_unique<FilmarchWindows>();
-    // The progress window exists before the main window, which hands it to the
-    // scan run; both stay hidden until a run shows them.
-    windows->FormScanEnCours = std::make_unique<TFormScanEnCours>();
     try {
-        windows->Form1 = std::make_unique<TForm1>(appDir, dialogs, *windows->FormScanEnCours, tools);
+        windows->context = std::make_unique<AppContext>(paths, dialogs);
+        // The progress window exists before the main window, which hands it to
+        // the scan run; both stay hidden until a run shows them.
+        windows->FormScanEnCours = std::make_unique<TFormScanEnCours>();
+        windows->Form1 = std::make_unique<TForm1>(*windows->context, *windows->FormScanEnCours, tools);
     } catch (const std::exception& e) {
         // The library file is there but cannot be loaded.
         dialogs.showError(QString::fromStdString(e.what()));
         return nullptr;
     }
-    windows->FormAllocine = std::make_unique<TFormAllocine>(appDir, dialogs);
+    windows->FormAllocine = std::make_unique<TFormAllocine>(paths, dialogs);
     TFormScanEnCours* progress = windows->FormScanEnCours.get();
     windows->FormAllocine->progressTopLeft = [progress] { return progress->pos(); };
     windows->FormAllocine->enableProgressStop = [progress](bool on) { progress->setStopEnabled(on); };

@@ -8,6 +8,8 @@ class QCoreApplication;
 
 namespace filmarch {
 
+class AppContext;
+class AppPaths;
 class TForm1;
 class TFormAllocine;
 class TFormScanEnCours;
@@ -17,7 +19,9 @@ class UserDialogs;
 struct FilmarchWindows {
     FilmarchWindows();
     ~FilmarchWindows();
-    // Declared so that the main window goes first: its end saves the settings.
+    // Declared so that the main window goes first (its end saves the
+    // settings) and the parts it uses go last.
+    std::unique_ptr<AppContext> context;
     std::unique_ptr<TFormScanEnCours> FormScanEnCours;
     std::unique_ptr<TFormAllocine> FormAllocine;
     std::unique_ptr<TForm1> Form1;
@@ -25,7 +29,7 @@ struct FilmarchWindows {
 
 // Returns null when the program must end (the reason was shown through
 // `dialogs`). `dialogs` must outlive the windows. Nothing is shown yet.
-std::unique_ptr<FilmarchWindows> startFilmarch(const QString& appDir, UserDialogs& dialogs, const ToolLocator& tools);
+std::unique_ptr<FilmarchWindows> startFilmarch(const AppPaths& paths, UserDialogs& dialogs, const ToolLocator& tools);
 
 // The program speaks French whatever the system's language: Qt's own texts
 // (file dialogs, buttons) and the default locale (file types, dates).

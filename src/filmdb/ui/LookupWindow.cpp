@@ -44,8 +44,8 @@ private:
 
 } // namespace
 
-TFormAllocine::TFormAllocine(const QString& appDir, UserDialogs& dialogs, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TFormAllocine>()), appDir(appDir), dialogs(dialogs)
+TFormAllocine::TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TFormAllocine>()), paths(paths), dialogs(dialogs)
 {
     ui->setupUi(this);
     Label1 = ui->Label1;
@@ -92,7 +92,7 @@ void TFormAllocine::startLookUp(const ManualLookupRequest& request)
 {
     // One client per service, kept between files: the session cookie goes with it.
     if (!client || clientHost != request.host) {
-        client = std::make_unique<AllocineClient>(request.host, appDir);
+        client = std::make_unique<AllocineClient>(request.host, paths);
         clientHost = request.host;
     }
     Feed_first.reset();

@@ -1,6 +1,7 @@
 #pragma once
 // The film-database lookup window. Created hidden at start-up; a manual
 // lookup shows it modally for each film and hands the user's decision back.
+#include "core/AppPaths.h"
 #include "filmdb/ManualLookup.h"
 #include "filmdb/SearchAnswer.h"
 
@@ -31,9 +32,9 @@ class UserDialogs;
 class TFormAllocine : public QDialog, public ManualLookup {
     Q_OBJECT
 public:
-    // `appDir` holds the answers, the thumbnails and Vide.jpeg; `dialogs`
+    // `paths` says where the answers, the thumbnails and Vide.jpeg are; `dialogs`
     // shows the failures the user must see.
-    TFormAllocine(const QString& appDir, UserDialogs& dialogs, QWidget* parent = nullptr);
+    TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormAllocine() override;
 
     // Modal: searches once when shown, returns when the window closes.
@@ -101,7 +102,7 @@ private:
     bool stale(int token) const { return token != session; }
 
     std::unique_ptr<Ui::TFormAllocine> ui;
-    const QString appDir;
+    const AppPaths paths;
     UserDialogs& dialogs;
     std::unique_ptr<AllocineClient> client;
     QString clientHost;

@@ -17,9 +17,9 @@
 
 namespace filmarch {
 
-TSynch::TSynch(const QString& applicationDir, UserDialogs& userDialogs, Journal& journal, QWidget* mainWindow)
-    : QWidget(nullptr), ui(std::make_unique<Ui::TSynch>()), appDir(applicationDir), dialogs(userDialogs),
-      Form1(mainWindow), synchro(SyncContext{applicationDir, &userDialogs, &journal, this})
+TSynch::TSynch(const AppPaths& appPaths, UserDialogs& userDialogs, Journal& journal, QWidget* mainWindow)
+    : QWidget(nullptr), ui(std::make_unique<Ui::TSynch>()), paths(appPaths), dialogs(userDialogs),
+      Form1(mainWindow), synchro(SyncContext{appPaths, &userDialogs, &journal, this})
 {
     ui->setupUi(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -61,7 +61,7 @@ TSynch::~TSynch()
 void TSynch::FSynchOnCreate()
 {
     try {
-        const SyncFolders folders = readSyncFolders(appDir);
+        const SyncFolders folders = readSyncFolders(paths);
         ui->EdCheminRepRef->setText(folders.DernierRepRef);
         ui->EdCheminRepSauv->setText(folders.DernierRepSauv);
     } catch (const Error& e) {
@@ -72,7 +72,7 @@ void TSynch::FSynchOnCreate()
 void TSynch::FSynchOnDestroy()
 {
     try {
-        writeSyncFolders(appDir, {ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text()});
+        writeSyncFolders(paths, {ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text()});
     } catch (const Error& e) {
         dialogs.showError(e.message());
     }

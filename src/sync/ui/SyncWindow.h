@@ -28,7 +28,7 @@ class TSynch : public QWidget, private SyncView {
 public:
     // Runs FSynchOnCreate. `Form1`, when given, is brought to the front when
     // the tool closes.
-    TSynch(const QString& appDir, UserDialogs& dialogs, Journal& journal, QWidget* Form1 = nullptr);
+    TSynch(const AppPaths& paths, UserDialogs& dialogs, Journal& journal, QWidget* Form1 = nullptr);
     // Runs FSynchOnDestroy.
     ~TSynch() override;
 
@@ -67,7 +67,7 @@ private:
     void processEvents() override;
 
     std::unique_ptr<Ui::TSynch> ui;
-    QString appDir;
+    AppPaths paths;
     UserDialogs& dialogs;
     QPointer<QWidget> Form1;
     SyncTool synchro;

@@ -1,3 +1,4 @@
+#include "core/AppPaths.h"
 #include "core/Journal.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -30,7 +32,7 @@ TEST(Startup, RefusesWithoutTheMediaInfoLibraryBesideTheProgram)
 {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    EXPECT_EQ(startFilmarch(dir.path(), dialogs, noTools), nullptr);
+    EXPECT_EQ(startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools), nullptr);
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral(
         "La dll médiainfo n'est pas présente dans le répertoire de l'application. Le programme va s'arrêter")});
     EXPECT_TRUE(QDir(dir.path()).exists(QStringLiteral("Logs_Filmarch")));
@@ -39,7 +41,7 @@ TEST(Startup, RefusesWithoutTheMediaInfoLibraryBesideTheProgram)
     // A link to nothing is no library either.
     ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/libmediainfo.so.0"),
                             QDir(dir.path()).filePath(QStringLiteral("libmediainfo.so.0"))));
-    EXPECT_EQ(startFilmarch(dir.path(), dialogs, noTools), nullptr);
+    EXPECT_EQ(startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools), nullptr);
 }
 
 TEST(Startup, CreatesTheWindowsWithTheHelpersHidden)
@@ -47,7 +49,7 @@ TEST(Startup, CreatesTheWindowsWithTheHelpersHidden)
     QTemporaryDir dir;
     placeMediaInfo(dir);
     ScriptedDialogs dialogs;
-    const auto windows = startFilmarch(dir.path(), dialogs, noTools);
+    const auto windows = startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools);
     ASSERT_NE(windows, nullptr);
     EXPECT_TRUE(dialogs.messages.isEmpty() && dialogs.errors.isEmpty());
     EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Filmarch"));
@@ -56,6 +58,8 @@ TEST(Startup, CreatesTheWindowsWithTheHelpersHidden)
     EXPECT_TRUE(windows->FormAllocine->isHidden());
     EXPECT_EQ(windows->FormAllocine->windowTitle(), QStringLiteral("Script Allocine"));
     EXPECT_TRUE(QDir(dir.path()).exists(QStringLiteral("Logs_Filmarch")));
+    // The program's icon is compiled in and Qt can draw it (its SVG plugin is there).
+    EXPECT_FALSE(QIcon(QStringLiteral(":/filmarch.svg")).pixmap(32).isNull());
 }
 
 TEST(Startup, LogFolderThatCannotBeMadeIsReportedAndTheProgramGoesOn)
@@ -67,15 +71,15 @@ TEST(Startup, LogFolderThatCannotBeMadeIsReportedAndTheProgramGoesOn)
     blocker.close();
 
     ScriptedDialogs dialogs;
-    const auto windows = startFilmarch(dir.path(), dialogs, noTools);
+    const auto windows = startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools);
     ASSERT_NE(windows, nullptr);
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Impossible de créer le dossier des journaux")));
 
     // The log still reaches the Log page; the file error is told once.
     TForm1& f = *windows->Form1;
-    f.EcritureLog(Journal::logFilePath(dir.path()), QStringLiteral("Début du scan du répertoire /films"));
-    f.EcritureLog(Journal::logFilePath(dir.path()), QStringLiteral("suite"));
+    f.EcritureLog(Journal::logFilePath(AppPaths::beside(dir.path())), QStringLiteral("Début du scan du répertoire /films"));
+    f.EcritureLog(Journal::logFilePath(AppPaths::beside(dir.path())), QStringLiteral("suite"));
     const auto* MLog = f.findChild<QPlainTextEdit*>(QStringLiteral("MLog"));
     ASSERT_TRUE(MLog);
     EXPECT_TRUE(MLog->toPlainText().contains(QStringLiteral(": Début du scan du répertoire /films")));

@@ -71,7 +71,9 @@ protected:
     {
         QFile::link(mediaInfoLibrary(), QDir(appDir.path()).filePath(QStringLiteral("libmediainfo.so.0")));
         const ToolLocator tools(withMkvToolNix ? mkvToolFolder() : QString(), {});
-        form = std::make_unique<TForm1>(appDir.path(), with ? *with : dialogs, progress, tools);
+        form.reset();   // a window never outlives the context it was given
+        context = std::make_unique<AppContext>(AppPaths::beside(appDir.path()), with ? *with : dialogs);
+        form = std::make_unique<TForm1>(*context, progress, tools);
         form->show();
         return *form;
     }
@@ -94,6 +96,7 @@ protected:
     QTemporaryDir appDir;
     ScriptedDialogs dialogs;
     TFormScanEnCours progress;
+    std::unique_ptr<AppContext> context;
     std::unique_ptr<TForm1> form;
 };
 

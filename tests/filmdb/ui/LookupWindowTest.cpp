@@ -53,7 +53,7 @@ protected:
     QTemporaryDir app;
     FakeFilmDatabase service;
     test::ScriptedDialogs dialogs;
-    TFormAllocine window {app.path(), dialogs};
+    TFormAllocine window {AppPaths::beside(app.path()), dialogs};
     QPoint place;
 
     void SetUp() override

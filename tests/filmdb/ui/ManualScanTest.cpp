@@ -24,7 +24,7 @@ enum class Act { PickSecond, CloseBox, Skip, Stop };
 struct ManualScan {
     FakeFilmDatabase service;
     ScanHarness h;
-    TFormAllocine window {h.app.path(), h.dialogs};
+    TFormAllocine window {AppPaths::beside(h.app.path()), h.dialogs};
     QStringList titlesShown;
 
     ManualScan()

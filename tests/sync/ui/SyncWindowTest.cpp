@@ -31,7 +31,7 @@ protected:
 
     TSynch& open()
     {
-        window = std::make_unique<TSynch>(app.path(), dialogs, journal);
+        window = std::make_unique<TSynch>(AppPaths::beside(app.path()), dialogs, journal);
         window->show();
         return *window;
     }
