@@ -23,7 +23,7 @@ OptionRules::OptionRules()
 {
     state(OptionBox::CbNouveauCataAMC).checked = true;
     for (OptionBox box : {OptionBox::CbAffiche, OptionBox::CbPieceJointe, OptionBox::CbfichiersImages,
-                          OptionBox::CbToutFichier})
+                          OptionBox::CbToutFichier, OptionBox::CbAlloAuto, OptionBox::CbAlloManu})
         state(box).enabled = false;
 }
 
@@ -68,9 +68,9 @@ void OptionRules::applyRule(OptionBox box)
         setChecked(B::CbfichiersImages, !on);
         break;
     case B::CbAllo:
-        // Each mode box is toggled, whatever the new state of CbAllo.
-        setEnabled(B::CbAlloManu, !enabled(B::CbAlloManu));
-        setEnabled(B::CbAlloAuto, !enabled(B::CbAlloAuto));
+        // A mode can be chosen only while the lookup is switched on.
+        setEnabled(B::CbAlloManu, on);
+        setEnabled(B::CbAlloAuto, on);
         break;
     case B::CbAlloAuto:
         setChecked(B::CbAlloManu, !on);

@@ -41,7 +41,7 @@ QString urlOptionNeededMessage();
 class OptionRules {
 public:
     // The state as the window is built: every option box unchecked, "De type
-    // AMC" checked, the Matroska boxes disabled, the lookup boxes enabled.
+    // AMC" checked, the Matroska boxes and the lookup mode boxes disabled.
     OptionRules();
 
     bool checked(OptionBox box) const { return state(box).checked; }

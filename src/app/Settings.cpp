@@ -101,9 +101,14 @@ ScanOptions scanOptionsOf(const OptionControls& c)
     o.CbPieceJointe = c.box(B::CbPieceJointe);
     o.CbfichiersImages = c.box(B::CbfichiersImages);
     o.CbToutFichier = c.box(B::CbToutFichier);
-    o.CbAlloAuto = c.boxEnabled(B::CbAlloAuto) && c.box(B::CbAlloAuto);
-    o.CbAlloManu = c.boxEnabled(B::CbAlloManu) && c.box(B::CbAlloManu);
+    o.CbAlloAuto = c.box(B::CbAllo) && c.box(B::CbAlloAuto);
+    o.CbAlloManu = c.box(B::CbAllo) && c.box(B::CbAlloManu);
     return o;
+}
+
+QString readServeur(const IniFile& ini)
+{
+    return ini.value(QStringLiteral("Allocine"), QStringLiteral("Serveur")).value_or(QString()).trimmed();
 }
 
 OptionValues::OptionValues() = default;
@@ -120,7 +125,9 @@ ScanOptions readScanOptions(const QString& iniPath, const std::function<void(con
             showMessage(e.message() + QStringLiteral("\nLes paramètres par défaut sont utilisés."));
     }
     readOptions(ini, values);
-    return scanOptionsOf(values);
+    ScanOptions options = scanOptionsOf(values);
+    options.Serveur = readServeur(ini);
+    return options;
 }
 
 } // namespace filmarch

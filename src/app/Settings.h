@@ -24,7 +24,6 @@ class OptionControls {
 public:
     virtual ~OptionControls() = default;
     virtual bool box(OptionBox b) const = 0;
-    virtual bool boxEnabled(OptionBox b) const = 0;
     // Changing a box runs its rule.
     virtual void setBox(OptionBox b, bool checked) = 0;
     virtual QString text(OptionText t) const = 0;
@@ -50,16 +49,19 @@ void readOptions(const IniFile& ini, OptionControls& controls);
 // Writes every control into `ini` (Booleans as 1 or 0); other keys stay.
 void writeOptions(IniFile& ini, const OptionControls& controls);
 
-// The scan options as a run sees them; a lookup mode counts only when its
-// box is both enabled and checked.
+// The scan options as a run sees them, `Serveur` aside; a lookup mode is in
+// force when "Activer la recherche sur Allocine" and its own box are checked.
 ScanOptions scanOptionsOf(const OptionControls& controls);
+
+// The film-database host of key Serveur in section Allocine; empty when none
+// is set. Not a control: saving the options leaves it as it is.
+QString readServeur(const IniFile& ini);
 
 // The option controls without a window: the rules model and the texts.
 class OptionValues : public OptionControls {
 public:
     OptionValues();
     bool box(OptionBox b) const override { return rules.checked(b); }
-    bool boxEnabled(OptionBox b) const override { return rules.enabled(b); }
     void setBox(OptionBox b, bool checked) override { rules.setChecked(b, checked); }
     QString text(OptionText t) const override { return texts[static_cast<int>(t)]; }
     void setText(OptionText t, const QString& value) override { texts[static_cast<int>(t)] = value; }
@@ -69,7 +71,7 @@ public:
 };
 
 // What the main window's controls hold after reading `iniPath` at start-up,
-// without a window. An unreadable file gives the defaults; its message and
+// and the server, without a window. An unreadable file gives the defaults; its message and
 // the rules' messages go to `showMessage` when given.
 ScanOptions readScanOptions(const QString& iniPath,
                             const std::function<void(const QString&)>& showMessage = {});

@@ -30,7 +30,8 @@ QString describe(const ScanOptions& o)
     flag("ToutFichier", o.CbToutFichier);
     flag("AlloAuto", o.CbAlloAuto);
     flag("AlloManu", o.CbAlloManu);
-    parts << QStringLiteral("Filtre=") + o.EFiltreTitre << QStringLiteral("RepAffiche=") + o.EdRepAffiche;
+    parts << QStringLiteral("Filtre=") + o.EFiltreTitre << QStringLiteral("RepAffiche=") + o.EdRepAffiche
+          << QStringLiteral("Serveur=") + o.Serveur;
     return parts.join(QLatin1Char(' '));
 }
 
@@ -120,11 +121,14 @@ TEST(Settings, ReadScanOptionsAppliesTheRulesInTableOrder)
     };
     const Case cases[] = {
         {"no file gives the defaults", {}, [](ScanOptions&) {}},
-        {"both modes stored: the last one read wins", "[Allocine]\nAuto=1\nManu=1\n",
+        {"both modes stored: the last one read wins", "[Allocine]\nAuto=1\nManu=1\nActive=1\n",
          [](ScanOptions& o) { o.CbAlloManu = true; }},
-        {"lookup active disables both modes", "[Allocine]\nAuto=1\nActive=1\n", [](ScanOptions&) {}},
-        {"automatic mode while lookup inactive", "[Allocine]\nAuto=1\nActive=0\n",
+        {"lookup active puts the automatic mode in force", "[Allocine]\nAuto=1\nActive=1\n",
          [](ScanOptions& o) { o.CbAlloAuto = true; }},
+        {"a mode without the lookup active is not in force", "[Allocine]\nAuto=1\nActive=0\n", [](ScanOptions&) {}},
+        {"lookup active without a mode", "[Allocine]\nActive=1\n", [](ScanOptions&) {}},
+        {"the server as stored, without surrounding spaces", "[allocine]\nServeur= 127.0.0.1:8080 \nActive=1\nManu=1\n",
+         [](ScanOptions& o) { o.Serveur = QStringLiteral("127.0.0.1:8080"); o.CbAlloManu = true; }},
         {"url off while duplicates on is refused", "[General]\nDoublons=1\nChoisirUrl=0\n", [](ScanOptions&) {}, 1},
         {"url off with duplicates off", "[General]\nDoublons=0\nChoisirUrl=0\n",
          [](ScanOptions& o) { o.CbEviterDoublons = false; o.CbGenUrl = false; }},
@@ -156,8 +160,9 @@ TEST(Settings, WrittenOptionsReadBackTheSame)
 {
     OptionValues before;
     QTemporaryDir dir;
-    const QString path = writeIni(dir, "[Synchro]\nDernierRepSauv=/sauvegarde\n");
+    const QString path = writeIni(dir, "[Synchro]\nDernierRepSauv=/sauvegarde\n[Allocine]\nServeur=films.test\n");
     readOptions(IniFile::load(path), before);
+    before.setBox(OptionBox::CbAllo, true);
     before.setBox(OptionBox::CbGenDuree, false);
     before.setBox(OptionBox::CbEviterDoublons, false);
     before.setBox(OptionBox::CbGenUrl, false);
@@ -171,10 +176,14 @@ TEST(Settings, WrittenOptionsReadBackTheSame)
     EXPECT_TRUE(text.contains(QStringLiteral("\nChoisirDuree =0\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("DernierRepSauv=/sauvegarde")));
     EXPECT_TRUE(text.contains(QStringLiteral(",\u2122,")));
+    EXPECT_TRUE(text.contains(QStringLiteral("[Allocine]\nServeur=films.test\nAuto=1\nManu=0\nActive=1\n")));
 
     OptionValues after;
     readOptions(IniFile::load(path), after);
     EXPECT_EQ(describe(scanOptionsOf(after)).toStdString(), describe(scanOptionsOf(before)).toStdString());
     EXPECT_EQ(after.text(OptionText::EdCheminRepScan), QStringLiteral("/films"));
     EXPECT_EQ(after.text(OptionText::EFiltreTitre), defaultFiltreTitre());
+    const ScanOptions read = readScanOptions(path);
+    EXPECT_TRUE(read.CbAlloAuto);
+    EXPECT_EQ(read.Serveur, QStringLiteral("films.test"));
 }

@@ -78,12 +78,6 @@ public:
     explicit Controls(TForm1& form) : f(form) {}
 
     bool box(OptionBox b) const override { return f.boxWidget(b)->isChecked(); }
-    bool boxEnabled(OptionBox b) const override
-    {
-        // The box's own state: the Allocine group is disabled as a whole.
-        QCheckBox* w = f.boxWidget(b);
-        return w->isEnabledTo(w->parentWidget());
-    }
     void setBox(OptionBox b, bool checked) override { f.boxWidget(b)->setChecked(checked); }
     QString text(OptionText t) const override { return edit(t)->text(); }
     void setText(OptionText t, const QString& value) override
@@ -339,8 +333,6 @@ QWidget* TForm1::buildOptionsPage()
     allocine->addWidget(CbAlloAuto, 1, 1);
     allocine->addWidget(CbAlloManu, 1, 2);
     allocine->setColumnStretch(3, 1);
-    // The service's new interface is not supported: its options stay out of reach.
-    GbOptionAllocine->setEnabled(false);
 
     Label7 = named(new QLabel(QStringLiteral("Filtre"), TSOptions), u"Label7");
     EFiltreTitre = named(new QLineEdit(TSOptions), u"EFiltreTitre");
@@ -476,7 +468,9 @@ void TForm1::CbGenUrlOnClick() { forwardBox(OptionBox::CbGenUrl); }
 
 ScanOptions TForm1::options() const
 {
-    return scanOptionsOf(*controls);
+    ScanOptions o = scanOptionsOf(*controls);
+    o.Serveur = Serveur;
+    return o;
 }
 
 // ---- Start and end -------------------------------------------------------------
@@ -569,6 +563,12 @@ void TForm1::LectureIni()
         settingsErrorShown = true;
     }
     readOptions(ini, *controls);
+
+    // Without a server the lookup cannot run: its options stay out of reach.
+    Serveur = readServeur(ini);
+    GbOptionAllocine->setEnabled(!Serveur.isEmpty());
+    GbOptionAllocine->setTitle(Serveur.isEmpty() ? QStringLiteral("Allocine (désactive problème nouvelle API)")
+                                                 : QStringLiteral("Allocine"));
 }
 
 void TForm1::BtSaveOptionsClick()
@@ -597,6 +597,15 @@ void TForm1::BtIniDefautClick()
         if (QFileInfo::exists(path)) {
             dialogs.showMessage(QStringLiteral("Impossible d'initialiser, redémarrer l'aplication"));
             EcritureLog(Journal::logFilePath(appDir), QStringLiteral("Echec de l'initialisation des paramètres"));
+        } else if (!Serveur.isEmpty()) {
+            // The server belongs to the installation, not to the user's settings.
+            try {
+                updateIniFile(path, [this](IniFile& ini) {
+                    ini.setValue(QStringLiteral("Allocine"), QStringLiteral("Serveur"), Serveur);
+                });
+            } catch (const Error& e) {
+                dialogs.showError(e.message());
+            }
         }
         // The file comes back at the next save, at exit or at the next start.
         LectureIni();

@@ -67,6 +67,8 @@ public:
 
     // Folder of mkvmerge and mkvextract, ending with '/'; empty when not found.
     QString CheminMkvToolNix;
+    // The film-database host read from options.ini; empty when none is set.
+    QString Serveur;
 
     Journal journal;
     OptionRules rules;

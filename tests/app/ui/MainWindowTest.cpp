@@ -106,8 +106,8 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
         {"GbOptionAllocine", QStringLiteral("Allocine (désactive problème nouvelle API)"), Disabled},
         {"CbAllo", QStringLiteral("Activer la recherche sur Allocine")},
         {"Label9", QStringLiteral("Mode de récupération des infos")},
-        {"CbAlloAuto", QStringLiteral("Automatique")},
-        {"CbAlloManu", QStringLiteral("Manuel")},
+        {"CbAlloAuto", QStringLiteral("Automatique"), Disabled},
+        {"CbAlloManu", QStringLiteral("Manuel"), Disabled},
         {"BtSaveOptions", QStringLiteral("Enregistrer les paramètres")},
         {"BtIniDefaut", QStringLiteral("Paramètres originaux")},
     };
@@ -195,14 +195,14 @@ TEST_F(MainWindow, CheckBoxRules)
         bool clearsNewCatalogue = false;
     };
     const Case cases[] = {
-        {"fresh start: nothing changed the lookup modes, duplicates need no message", {}, {},
-         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}, {B::CbGenUrl, true, true}}},
+        {"fresh start: the lookup modes wait for Activer, duplicates need no message", {}, {},
+         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, false, false}, {B::CbGenUrl, true, true}}},
         {"XML type unchecks AMC and forgets the chosen new catalogue", {}, {{B::CbNouveauCataXML, Click}},
          {{B::CbNouveauCataXML, true, true}, {B::CbNouveauCataAMC, false, true}}, {}, true},
         {"AMC set back by code", {}, {{B::CbNouveauCataXML, Click}, {B::CbNouveauCataAMC, SetOn}},
          {{B::CbNouveauCataXML, false, true}, {B::CbNouveauCataAMC, true, true}}, {}, true},
         {"Auto=1 then Manu=1 read: only Manuel", "[Allocine]\nAuto=1\nManu=1\n", {},
-         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, true, true}}},
+         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, true, false}}},
         {"Doublons=1 with ChoisirUrl=0: the message at start, url checked again",
          "[General]\nDoublons=1\nChoisirUrl=0\n", {}, {{B::CbGenUrl, true, true}}, {urlMessage}},
         {"checking duplicates checks url; unchecking url is then refused", "[General]\nDoublons=0\nChoisirUrl=0\n",
@@ -217,12 +217,14 @@ TEST_F(MainWindow, CheckBoxRules)
          {{B::CbfichiersImages, Click}}, {{B::CbfichiersImages, false, true}, {B::CbToutFichier, true, true}}},
         {"unchecking attachments disables the pair", "[Mkv]\nPiecesJointe=1\n", {{B::CbPieceJointe, Click}},
          {{B::CbfichiersImages, false, false}, {B::CbToutFichier, true, false}}},
-        {"stored Active=1 disables both modes", "[Allocine]\nAuto=1\nActive=1\n", {},
-         {{B::CbAllo, true, true}, {B::CbAlloAuto, true, false}, {B::CbAlloManu, false, false}}},
-        {"each change of Active toggles the modes' state", "[Allocine]\nActive=1\n", {{B::CbAllo, SetOff}},
-         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}}},
+        {"stored Active=1 enables both modes", "[Allocine]\nAuto=1\nActive=1\n", {},
+         {{B::CbAllo, true, true}, {B::CbAlloAuto, true, true}, {B::CbAlloManu, false, true}}},
+        {"unchecking Active disables both modes and keeps their ticks", "[Allocine]\nAuto=1\nActive=1\n",
+         {{B::CbAllo, SetOff}}, {{B::CbAlloAuto, true, false}, {B::CbAlloManu, false, false}}},
+        {"checking Active twice leaves the modes enabled", "[Allocine]\nActive=1\n",
+         {{B::CbAllo, SetOff}, {B::CbAllo, SetOn}}, {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}}},
         {"automatic and manual by code behave as a pair", {}, {{B::CbAlloAuto, SetOn}, {B::CbAlloManu, SetOn}},
-         {{B::CbAlloAuto, false, true}, {B::CbAlloManu, true, true}}},
+         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, true, false}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -252,14 +254,37 @@ TEST_F(MainWindow, CheckBoxRules)
     }
 }
 
-TEST_F(MainWindow, LookupModesCountOnlyWhenTheirBoxIsEnabled)
+TEST_F(MainWindow, LookupOptionsCanBeSwitchedOnOnlyWithAServer)
 {
+    const QString disabledCaption = QStringLiteral("Allocine (désactive problème nouvelle API)");
     writeIni("[Allocine]\nAuto=1\nActive=1\n");
+    {
+        TForm1& f = openWindow();
+        EXPECT_FALSE(f.GbOptionAllocine->isEnabled());
+        EXPECT_EQ(f.GbOptionAllocine->title(), disabledCaption);
+        // In force as stored: the run itself says that no server is set.
+        EXPECT_TRUE(f.options().CbAlloAuto);
+        EXPECT_TRUE(f.options().Serveur.isEmpty());
+        form.reset();
+    }
+
+    writeIni("[Allocine]\nServeur=127.0.0.1:8080\n");
     TForm1& f = openWindow();
-    EXPECT_FALSE(f.options().CbAlloAuto);
-    f.CbAllo->setChecked(false);
+    EXPECT_TRUE(f.GbOptionAllocine->isEnabled());
+    EXPECT_EQ(f.GbOptionAllocine->title(), QStringLiteral("Allocine"));
+    EXPECT_EQ(f.options().Serveur, QStringLiteral("127.0.0.1:8080"));
+    EXPECT_FALSE(f.CbAlloAuto->isEnabled() || f.CbAlloManu->isEnabled());
+    click(f.CbAllo);
+    ASSERT_TRUE(f.CbAlloAuto->isEnabled() && f.CbAlloManu->isEnabled());
+    EXPECT_FALSE(f.options().CbAlloAuto || f.options().CbAlloManu);
+    click(f.CbAlloAuto);
     EXPECT_TRUE(f.options().CbAlloAuto);
-    EXPECT_FALSE(f.options().CbAlloManu);
+    click(f.CbAlloManu);
+    EXPECT_TRUE(f.options().CbAlloManu && !f.options().CbAlloAuto);
+    click(f.CbAllo);
+    EXPECT_FALSE(f.CbAlloManu->isEnabled() || f.options().CbAlloManu);
+    click(f.BtSaveOptions);
+    EXPECT_TRUE(readIni().contains(QStringLiteral("[Allocine]\nServeur=127.0.0.1:8080\n")));
     // Read live: a change in the window is seen at once.
     click(f.CbExploreSousRep);
     EXPECT_TRUE(f.options().CbExploreSousRep);

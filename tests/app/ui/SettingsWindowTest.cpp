@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/ui/ResetConfirmWindow.h"
 
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -86,7 +87,7 @@ TEST_F(SettingsWindow, Reset)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeIni("[General]\nDernierRepScan=/films\n[Allocine]\nAuto=1\n");
+        writeIni("[General]\nDernierRepScan=/films\n[Allocine]\nAuto=1\nServeur=films.test\n");
         TForm1& f = openWindow();
         ASSERT_TRUE(f.CbAlloAuto->isChecked());
         f.EdCheminCataloExistant->setText(QStringLiteral("/d/films.amc"));
@@ -121,7 +122,10 @@ TEST_F(SettingsWindow, Reset)
         EXPECT_TRUE(waitedAbove);
         EXPECT_TRUE(f.isEnabled());
         EXPECT_EQ(f.Form4, nullptr);
-        EXPECT_EQ(QFile::exists(iniPath()), !c.fileDeleted);
+        // The server is no user setting: it survives the reset.
+        EXPECT_EQ(readIni().contains(QStringLiteral("DernierRepScan")), !c.fileDeleted);
+        EXPECT_TRUE(readIni().contains(QStringLiteral("Serveur=films.test\n")));
+        EXPECT_TRUE(f.GbOptionAllocine->isEnabled());
         // Confirmed: Auto read as off checks Manuel, Manu read as off checks Automatique again.
         EXPECT_TRUE(f.CbAlloAuto->isChecked());
         EXPECT_FALSE(f.CbAlloManu->isChecked());
