@@ -19,6 +19,7 @@ class Journal;
 class ScanProgress;
 class MesFonctionMediaInfo;
 class HttpClient;
+class AllocineClient;
 class TTraitement;
 class TMovieList;
 class XmlCatalogue;
@@ -125,6 +126,8 @@ public:
 private:
     ScanOutcome runScan(ScanRequest& request);
     void writeEntry();
+    void lookUpAutomatically(const ScanOptions& opts);
+    void sayNoServer();
     int loadAmc(const QString& path);
     bool prepareCatalogue(ScanRequest& request);
     void logSummary(const QString& elapsed);
@@ -145,6 +148,8 @@ private:
     QString loadedCatalogue;              // path whose content is held in memory
     FileStamp loadedStamp;
     QSet<QString> cataloguedNames;        // file-name parts of the loaded catalogue's URLs
+    std::unique_ptr<AllocineClient> allocine; // the run's film-database session
+    bool noServerSaid = false;            // the run said once that no server is set
 };
 
 // File-name part of a path or URL: after the last "/" or "\" (catalogues made
