@@ -152,6 +152,13 @@ int main(int argc, char** argv)
     ScanOptions options = readScanOptions(paths.optionsIni(), printOptionMessage);
     if (args.sousRepertoires >= 0)
         options.CbExploreSousRep = args.sousRepertoires == 1;
+    // The film is chosen by hand in a window, which the command line has not.
+    if (options.CbAlloManu) {
+        printError(QStringLiteral("options.ini : le mode \"Manuel\" de la recherche Allocine demande la fenêtre du "
+                                  "programme ; les films sont catalogués sans recherche."));
+        options.CbAlloManu = false;
+        options.CbAlloAuto = false;
+    }
     FixedOptions optionSource(options);
 
     const bool onTerminal = isatty(STDERR_FILENO);

@@ -95,6 +95,11 @@ QString traiteNomFic(const QString& name)
     return safe;
 }
 
+void limitRequests(HttpClient& http)
+{
+    http.setLimits(connectSeconds, answerSeconds, largestAnswer);
+}
+
 void downloadPicture(HttpClient& http, const QString& url, const QString& path)
 {
     QByteArray picture;
@@ -134,7 +139,7 @@ QString repairMovieAnswer(QString answer)
 AllocineClient::AllocineClient(const QString& host, const AppPaths& appPaths)
     : CheminImage(appPaths.stateFile(QStringLiteral("images"))), host(host.trimmed()), paths(appPaths)
 {
-    IdHTTP1.setLimits(connectSeconds, answerSeconds, largestAnswer);
+    limitRequests(IdHTTP1);
 }
 
 QString AllocineClient::searchUrl(const QString& motcle, int count) const

@@ -21,6 +21,10 @@ QString traiteNomFic(const QString& name);
 // Deletes the folder with all its content. Returns false when something stayed.
 bool DelDir(const QString& folder);
 
+// Bounds every request to the service and its pictures: 10 s to connect, 30 s
+// for a whole answer, 8 MiB at most.
+void limitRequests(HttpClient& http);
+
 // Downloads a picture to `path` off the event loop, through a temporary file
 // beside it: the file is replaced only by a whole picture (a failed download
 // leaves the previous one). Creates the folder when missing. Throws Error.

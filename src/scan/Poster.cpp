@@ -1,6 +1,7 @@
 #include "scan/Poster.h"
 
 #include "core/Options.h"
+#include "filmdb/AllocineClient.h"
 #include "scan/ScanRun.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
@@ -23,8 +24,9 @@ QString downloadPoster(ScanRun& run, const TTraitement& Fichier, const QString& 
     try {
         if (!run.context().http)
             throw Error(QStringLiteral("aucun client HTTP"));
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        run.context().http->getToFile(url, target);
+        // Through a temporary file: a failed download leaves the poster there was.
+        limitRequests(*run.context().http);
+        downloadPicture(*run.context().http, url, target);
         return target;
     } catch (const std::exception&) {
         run.EcritureLog(QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger")

@@ -12,8 +12,9 @@ class TTraitement;
 // the file land in another folder.
 QString posterPath(const QString& folder, const QString& title);
 
-// Downloads `url` to posterPath(...) through the run's HTTP client, creating
-// the poster folder when missing. Returns the file written, or an empty text
+// Downloads `url` to posterPath(...) through the run's HTTP client, off the
+// event loop, creating the poster folder when missing; the file is replaced
+// only by a whole picture. Returns the file written, or an empty text
 // after logging "Impossible d'extraire l'affiche du fichier ou de la
 // télécharger" + the file's path.
 QString downloadPoster(ScanRun& run, const TTraitement& Fichier, const QString& url);

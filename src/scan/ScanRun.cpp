@@ -9,6 +9,8 @@
 #include "scan/AmcWriter.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "filmdb/AllocineClient.h"
+#include "filmdb/AutoLookup.h"
 #include "filmdb/ManualLookup.h"
 #include "scan/XmlWriter.h"
 #include "media/IntegerText.h"
@@ -370,6 +372,8 @@ void ScanRun::finishRun(ScanRequest& request)
     releaseCatalogue();
     Fichier.reset();
     infosFilmAllo.fill(QString());
+    allocine.reset();
+    noServerSaid = false;
     Initialisation(request);
     if (ctx.onRunFinished)
         ctx.onRunFinished();
@@ -440,8 +444,12 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
             Fichier->Titre();
             ctx.progress->setFileName(fileNamePart(Fichier->NomDuFichier));
             ctx.progress->processEvents();
+            if ((opts.CbAlloAuto || opts.CbAlloManu) && opts.Serveur.isEmpty())
+                sayNoServer();
             if (opts.CbAlloManu && !opts.Serveur.isEmpty() && ctx.manualLookup)
                 lookUpByHand(opts);
+            else if (opts.CbAlloAuto && !opts.CbAlloManu && !opts.Serveur.isEmpty())
+                lookUpAutomatically(opts);
             else
                 writeEntry();
         }
@@ -473,6 +481,44 @@ void ScanRun::lookUpByHand(const ScanOptions& opts)
         ArretRecherche = true;
     Fichier.reset();
     ctx.progress->advance();
+}
+
+void ScanRun::sayNoServer()
+{
+    if (noServerSaid)
+        return;
+    noServerSaid = true;
+    EcritureLog(QStringLiteral("Aucun serveur Allocine n'est renseigné dans options.ini (section Allocine, clé "
+                               "Serveur) : les films sont catalogués sans recherche."));
+}
+
+// The film is searched and the first fitting candidate taken; whatever the
+// lookup found (or nothing), the file is catalogued.
+void ScanRun::lookUpAutomatically(const ScanOptions& opts)
+{
+    // One session for the run, so that the service's cookie is kept.
+    if (!allocine)
+        allocine = std::make_unique<AllocineClient>(opts.Serveur, ctx.paths);
+    const LookupOutcome outcome = RechercheAuto(*allocine, Fichier->TitreTraduit, Fichier->Annee);
+    for (const QString& line : outcome.logLines)
+        EcritureLog(line);
+    // A film whose running time is far from the file's may be the wrong one.
+    qint64 fileSeconds = -1;
+    try {
+        fileSeconds = toInteger(Fichier->Lengths()) * qint64(60);
+    } catch (const std::exception&) {
+    }
+    const QString check = runningTimeCheck(fileSeconds, outcome.runtimeSeconds, Fichier->TitreTraduit);
+    if (!check.isEmpty())
+        EcritureLog(check);
+    infosFilmAllo = outcome.infos;
+    // The slots are this file's only: a later file written without a lookup
+    // must not inherit them, whatever the writer did.
+    struct ClearSlots {
+        InfosFilmAllo& infos;
+        ~ClearSlots() { infos.fill(QString()); }
+    } clear{infosFilmAllo};
+    writeEntry();
 }
 
 void ScanRun::writeEntry()

@@ -21,6 +21,7 @@ class ScanProgress;
 class MesFonctionMediaInfo;
 class HttpClient;
 class ManualLookup;
+class AllocineClient;
 class TTraitement;
 class TMovieList;
 class XmlCatalogue;
@@ -131,6 +132,8 @@ private:
     ScanOutcome runScan(ScanRequest& request);
     void writeEntry();
     void lookUpByHand(const ScanOptions& opts);
+    void lookUpAutomatically(const ScanOptions& opts);
+    void sayNoServer();
     int loadAmc(const QString& path);
     bool prepareCatalogue(ScanRequest& request);
     void logSummary(const QString& elapsed);
@@ -151,6 +154,8 @@ private:
     QString loadedCatalogue;              // path whose content is held in memory
     FileStamp loadedStamp;
     QSet<QString> cataloguedNames;        // file-name parts of the loaded catalogue's URLs
+    std::unique_ptr<AllocineClient> allocine; // the run's film-database session
+    bool noServerSaid = false;            // the run said once that no server is set
 };
 
 // File-name part of a path or URL: after the last "/" or "\" (catalogues made

@@ -25,6 +25,10 @@ protected:
         server->server.Get("/affiche.jpg", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(kJpeg.toStdString(), "image/jpeg");
         });
+        // Larger than any poster the service sends.
+        server->server.Get("/enorme.jpg", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(std::string(9 * 1024 * 1024, 'x'), "image/jpeg");
+        });
         server->start();
     }
     static void TearDownTestSuite()
@@ -104,4 +108,35 @@ TEST_F(Posters, FailedDownloadsAreLoggedAndTheEntryIsWrittenWithoutPicture)
         ASSERT_EQ(doc->movieCount(), 1);
         EXPECT_TRUE(doc->movieAttribute(0, QStringLiteral("Picture")).isEmpty());
     }
+}
+
+// A download that fails leaves the poster that was there, in either format.
+TEST_F(Posters, FailedDownloadKeepsThePreviousPoster)
+{
+    const QString posters = out.filePath(QStringLiteral("affiches"));
+    QDir().mkpath(posters);
+    QFile previous(QDir(posters).filePath(QStringLiteral("Alien.jpg")));
+    ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+    previous.write("ancienne");
+    previous.close();
+    const struct {
+        const char* name;
+        QString url;
+    } cases[] = {
+        {"404", server->url("/absente.jpg")},
+        {"larger than 8 MiB", server->url("/enorme.jpg")},
+    };
+    for (const auto& c : cases) {
+        for (const char* format : {"xml", "amc"}) {
+            SCOPED_TRACE(std::string(c.name) + " " + format);
+            const QStringList log
+                = scan(out.filePath(QStringLiteral("%1.%2").arg(QLatin1String(c.name), QLatin1String(format))), c.url,
+                       posters);
+            EXPECT_EQ(log.filter(kFailure).size(), 1);
+            ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
+            EXPECT_EQ(previous.readAll(), QByteArray("ancienne"));
+            previous.close();
+        }
+    }
+    EXPECT_EQ(QDir(posters).entryList(QDir::Files), QStringList{QStringLiteral("Alien.jpg")});
 }

@@ -1,0 +1,141 @@
+// The automatic film-database lookup inside a scan run: the server setting,
+// the log lines of a failed lookup, and the entry written whatever happened.
+#include "catalog/XmlCatalogue.h"
+#include "support/FakeFilmDatabase.h"
+#include "support/ScanHarness.h"
+#include "support/VideoFixtures.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+namespace {
+
+const QString kNoServer = QStringLiteral("Aucun serveur Allocine n'est renseigné dans options.ini (section Allocine, "
+                                         "clé Serveur) : les films sont catalogués sans recherche.");
+const QString kConnection =
+    QStringLiteral("Fichier non traité par le scan allocine, une erreur de connection est survenu : Alien");
+const QString kNoMatch = QStringLiteral("Fichier non traité par le scan allocine, aucune correspondance trouvée : ");
+
+class AutoLookupScan : public ::testing::Test {
+protected:
+    // Two films; Alien lasts 41 minutes, so that its running time can be checked.
+    static void SetUpTestSuite()
+    {
+        folder = new QTemporaryDir;
+        VideoSpec longFilm;
+        longFilm.seconds = 41 * 60;
+        longFilm.frameRate = 1;
+        makeVideo(folder->filePath(QStringLiteral("Alien (1979).mp4")), longFilm);
+        makeVideo(folder->filePath(QStringLiteral("Brazil.mp4")));
+    }
+    static void TearDownTestSuite() { delete folder; }
+
+    static ScanOptions automatic(const QString& server)
+    {
+        ScanOptions o;
+        o.CbAlloAuto = true;
+        o.Serveur = server;
+        return o;
+    }
+
+    // Scans the folder into a new XML catalogue; returns the log without times.
+    QStringList scan(ScanOptions o)
+    {
+        o.EdRepAffiche = out.filePath(QStringLiteral("affiches"));
+        ScanHarness h(o);
+        EXPECT_EQ(h.scanNew(folder->path(), catalogue()), ScanOutcome::Finished);
+        return h.messages();
+    }
+
+    QString catalogue() const { return out.filePath(QStringLiteral("films.xml")); }
+
+    // The attribute of the entry whose file name is `file`.
+    QString attribute(const QString& file, const char* name) const
+    {
+        const auto doc = XmlCatalogue::loadFile(catalogue());
+        for (int i = 0; i < doc->movieCount(); ++i)
+            if (doc->movieAttribute(i, QStringLiteral("URL")).endsWith(file))
+                return doc->movieAttribute(i, QLatin1String(name));
+        ADD_FAILURE() << "no entry for " << file.toStdString();
+        return {};
+    }
+
+    static QTemporaryDir* folder;
+    QTemporaryDir out;
+    FakeFilmDatabase service;
+};
+QTemporaryDir* AutoLookupScan::folder = nullptr;
+
+} // namespace
+
+TEST_F(AutoLookupScan, WithoutServerEveryFileIsCataloguedAndTheRunSaysSoOnce)
+{
+    for (const bool manual : {false, true}) {
+        SCOPED_TRACE(manual ? "Manuel" : "Automatique");
+        QFile::remove(catalogue());
+        ScanOptions o = automatic(QString());
+        o.CbAlloAuto = !manual;
+        o.CbAlloManu = manual;
+        const QStringList log = scan(o);
+        EXPECT_EQ(log.count(kNoServer), 1);
+        EXPECT_EQ(XmlCatalogue::loadFile(catalogue())->movieCount(), 2);
+    }
+}
+
+// A failed lookup is logged before its entry, which holds what the analysis found.
+TEST_F(AutoLookupScan, FailedLookupsAreLoggedAndTheFilesStillCatalogued)
+{
+    FakeSearch person;
+    person.films = FakeFilmDatabase::numberedFilms(1);
+    person.results = {{"movie", "1"}, {"person", "4"}};
+    service.addSearch("ALIEN", person);
+    const struct {
+        const char* name;
+        QString server;
+        QString line;
+    } cases[] = {
+        {"server unreachable", QStringLiteral("127.0.0.1:1"), kConnection},
+        {"second count not of films", service.host(), kNoMatch + QStringLiteral("Alien")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(catalogue());
+        const QStringList log = scan(automatic(c.server));
+        EXPECT_EQ(log.count(c.line), 1) << log.join(u'\n').toStdString();
+        EXPECT_LT(log.indexOf(c.line), log.indexOf(QRegularExpression(QStringLiteral("Création d'un nouveau .*"))));
+        EXPECT_EQ(XmlCatalogue::loadFile(catalogue())->movieCount(), 2);
+        EXPECT_EQ(attribute(QStringLiteral("Alien (1979).mp4"), "TranslatedTitle"), QStringLiteral("Alien"));
+        EXPECT_EQ(attribute(QStringLiteral("Alien (1979).mp4"), "Director"), QString());
+    }
+}
+
+// The year in the file name picks the film, whose data go into its entry only;
+// a film much longer than the file is pointed out.
+TEST_F(AutoLookupScan, FoundFilmFillsItsEntryOnly)
+{
+    FakeSearch alien;
+    alien.films = FakeFilmDatabase::numberedFilms(3, 1000, 1978);
+    alien.films[1].cast = {{"Ridley Scott", 8002, ""}, {"Sigourney Weaver", 8001, "Ripley"}};
+    alien.films[1].nationalities = {"U.S.A.", "Grande-Bretagne"};
+    service.addSearch("ALIEN", alien);
+
+    const QStringList log = scan(automatic(service.host()));
+    EXPECT_EQ(
+        log.count(QStringLiteral("Fiche à vérifier, durée du fichier 41 min, durée de la fiche 90 min : Alien")), 1)
+        << log.join(u'\n').toStdString();
+    EXPECT_EQ(log.count(kNoMatch + QStringLiteral("Brazil")), 1);
+
+    const QString alienFile = QStringLiteral("Alien (1979).mp4");
+    EXPECT_EQ(attribute(alienFile, "TranslatedTitle"), QStringLiteral("Film 1"));
+    EXPECT_EQ(attribute(alienFile, "OriginalTitle"), QStringLiteral("Original 1"));
+    EXPECT_EQ(attribute(alienFile, "Year"), QStringLiteral("1979"));
+    EXPECT_EQ(attribute(alienFile, "Director"), QStringLiteral("Ridley Scott"));
+    EXPECT_EQ(attribute(alienFile, "Actors"), QStringLiteral("Sigourney Weaver(Ripley)"));
+    EXPECT_EQ(attribute(alienFile, "Country"), QStringLiteral("U.S.A., Grande-Bretagne"));
+    EXPECT_EQ(attribute(QStringLiteral("Brazil.mp4"), "TranslatedTitle"), QStringLiteral("Brazil"));
+    EXPECT_EQ(attribute(QStringLiteral("Brazil.mp4"), "Director"), QString());
+}
