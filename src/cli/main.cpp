@@ -10,6 +10,7 @@
 #include "cli/TerminalText.h"
 #include "media/MediaInfoDll.h"
 #include "platform/HttpClient.h"
+#include "platform/ToolLocator.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -182,6 +183,13 @@ int main(int argc, char** argv)
     ctx.progress = &progress;
     ctx.media = media.get();
     ctx.http = &http;
+    ctx.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
+    ctx.toolFailuresOncePerRun = true;
+    // The window greys these options out; here they were asked for in options.ini.
+    if (ctx.CheminMkvToolNix.isEmpty() && (options.CbAffiche || options.CbPieceJointe))
+        printError(QStringLiteral("MKVToolNix est introuvable (mkvmerge n'est ni dans le PATH, ni dans /usr/bin, ni "
+                                  "dans /usr/local/bin) : les options \"Affiches\" et \"PiecesJointe\" de "
+                                  "options.ini sont sans effet."));
     ScanRun run(ctx);
     progress.attach(&run);
 

@@ -17,6 +17,11 @@ QString defaultRepAffiche()
     return QDir::homePath() + QStringLiteral("/Affiches");
 }
 
+QString posterFolder(const QString& EdRepAffiche)
+{
+    return EdRepAffiche.isEmpty() ? defaultRepAffiche() : EdRepAffiche;
+}
+
 QString optionsIniPath(const QString& appDir)
 {
     return QDir(appDir).filePath(QStringLiteral("options.ini"));

@@ -8,6 +8,7 @@
 #include "core/UserDialogs.h"
 #include "media/MediaInfoDll.h"
 #include "platform/HttpClient.h"
+#include "platform/ToolLocator.h"
 #include "support/TestPaths.h"
 
 #include <QFile>
@@ -50,7 +51,9 @@ public:
 };
 
 struct ScanHarness {
-    explicit ScanHarness(ScanOptions o = {}) : options(std::move(o))
+    // `adjust` changes the run's context before the run is made.
+    explicit ScanHarness(ScanOptions o = {}, const std::function<void(ScanContext&)>& adjust = {})
+        : options(std::move(o))
     {
         QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
         QDir(app.path()).mkdir(QStringLiteral("Logs_Filmarch"));
@@ -64,6 +67,9 @@ struct ScanHarness {
         ctx.progress = &progress;
         ctx.media = media.get();
         ctx.http = &http;
+        ctx.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
+        if (adjust)
+            adjust(ctx);
         run = std::make_unique<ScanRun>(ctx);
     }
 
