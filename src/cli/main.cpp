@@ -10,6 +10,7 @@
 #include "core/Options.h"
 #include "core/UserDialogs.h"
 #include "scan/ScanRun.h"
+#include "platform/ToolLocator.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -176,7 +177,15 @@ int main(int argc, char** argv)
         std::fprintf(stdout, "%s\n", terminalSafe(line).toUtf8().constData());
         std::fflush(stdout);
     };
-    ScanRun run(context->scanContext(optionSource, progress));
+    ScanContext ctx = context->scanContext(optionSource, progress);
+    ctx.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
+    ctx.toolFailuresOncePerRun = true;
+    // The window greys these options out; here they were asked for in options.ini.
+    if (ctx.CheminMkvToolNix.isEmpty() && (options.CbAffiche || options.CbPieceJointe))
+        printError(QStringLiteral("MKVToolNix est introuvable (mkvmerge n'est ni dans le PATH, ni dans /usr/bin, ni "
+                                  "dans /usr/local/bin) : les options \"Affiches\" et \"PiecesJointe\" de "
+                                  "options.ini sont sans effet."));
+    ScanRun run(ctx);
     progress.attach(&run);
 
     ScanRequest request;

@@ -17,4 +17,9 @@ QString defaultRepAffiche()
     return QDir::homePath() + QStringLiteral("/Affiches");
 }
 
+QString posterFolder(const QString& EdRepAffiche)
+{
+    return EdRepAffiche.isEmpty() ? defaultRepAffiche() : EdRepAffiche;
+}
+
 } // namespace filmarch

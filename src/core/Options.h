@@ -10,6 +10,8 @@ namespace filmarch {
 QString defaultFiltreTitre();
 // Default poster folder: "Affiches" in the user's home folder.
 QString defaultRepAffiche();
+// The folder posters are written to: EdRepAffiche, or the default folder when it is empty.
+QString posterFolder(const QString& EdRepAffiche);
 
 struct ScanOptions {
     bool CbExploreSousRep = false;

@@ -93,11 +93,18 @@ void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools)
         if (tools.EcritureLog)
             tools.EcritureLog(QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger")
                               + Fichier.NomDuFichier);
+        if (tools.extractErrorBox)
+            tools.extractErrorBox(Appli + QStringLiteral(" doesn't exist."));
         return;
     }
     // mkvextract ends with 1 after warnings, with 2 on errors.
     if (code > 1 || QFileInfo(part.fileName()).size() == 0)
         return;
+    if (!tools.replacePoster) {
+        part.setAutoRemove(false);
+        Fichier.LienAffiche = part.fileName();
+        return;
+    }
     if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(poster).constData()) != 0)
         return;
     part.setAutoRemove(false);

@@ -14,7 +14,11 @@ struct MkvToolSettings {
     QString EdRepAffiche;                               // poster folder, created when missing
     std::function<void(const QString&)> EcritureLog;    // a line of the scan log
     TErrorBox errorBox;                                 // where the runner reports a tool it cannot start
+    TErrorBox extractErrorBox;                          // where a mkvextract that cannot start is also reported
     int silenceLimit = 60;                              // seconds: a mkvmerge silent that long is ended
+    // False when the poster is only passed on (the AMC catalogue stores it): it
+    // keeps a temporary name of its own and no file of the folder is replaced.
+    bool replacePoster = true;
 };
 
 // Lists the attachments of Fichier.NomDuFichier with mkvmerge -i into Comment,
@@ -25,7 +29,7 @@ void LanceMkvmerge(TTraitement& Fichier, const MkvToolSettings& tools);
 // and sets LienAffiche to that path. The poster is written under a temporary
 // name and takes the place of an older one only once mkvextract has succeeded;
 // otherwise LienAffiche is left as it was. When mkvextract cannot be started,
-// the log says so.
+// the log says so, and extractErrorBox gets "<command line> doesn't exist.".
 void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools);
 
 // Starts a program from its name and arguments, with its standard streams on

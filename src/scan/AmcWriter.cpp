@@ -6,6 +6,7 @@
 #include "media/Traitement.h"
 #include "platform/AppendFile.h"
 #include "scan/EntryMapping.h"
+#include "scan/MatroskaSteps.h"
 #include "scan/Poster.h"
 #include "scan/ScanRun.h"
 
@@ -26,9 +27,10 @@ bool storePicture(TMovie& movie, const QString& path, const QString& extension)
     return true;
 }
 
-void fillEntry(ScanRun& run, TMovie& NewMovie, TTraitement& Fichier, const InfosFilmAllo& infos)
+void fillEntry(ScanRun& run, TMovie& NewMovie, TTraitement& Fichier, const ScanOptions& opts,
+               const InfosFilmAllo& infos)
 {
-    fillAmcEntry(NewMovie, Fichier, run.options(), infos);
+    fillAmcEntry(NewMovie, Fichier, opts, infos);
     // An extracted cover moves into the catalogue.
     if (!Fichier.LienAffiche.isEmpty() && QFileInfo::exists(Fichier.LienAffiche)
         && storePicture(NewMovie, Fichier.LienAffiche, QLatin1Char('.') + QFileInfo(Fichier.LienAffiche).suffix()))
@@ -75,14 +77,20 @@ QString amcSaveFailedMessage()
 
 void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAllo& infos)
 {
+    const ScanOptions opts = run.options();
+    // The tools run before the entry exists: their waits process events.
+    runMatroskaSteps(run, Fichier, opts, true);
     TMovieList& list = *run.MovieList;
     list.Sort(0);
     TMovie& NewMovie = list.Add();
     NewMovie.iNumber = list.FirstFreeNumber(false);
     try {
-        fillEntry(run, NewMovie, Fichier, infos);
+        fillEntry(run, NewMovie, Fichier, opts, infos);
     } catch (...) {
         list.Delete(list.IndexOf(NewMovie));
+        // The extracted poster belonged to the entry that is dropped.
+        if (!Fichier.LienAffiche.isEmpty())
+            QFile::remove(Fichier.LienAffiche);
         throw;
     }
 

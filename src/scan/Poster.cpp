@@ -3,6 +3,7 @@
 #include "core/Options.h"
 #include "filmdb/AllocineClient.h"
 #include "scan/ScanRun.h"
+#include "media/MkvTools.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
@@ -13,9 +14,7 @@ namespace filmarch {
 
 QString posterPath(const QString& folder, const QString& title)
 {
-    QString name = title;
-    name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    return QDir(folder.isEmpty() ? defaultRepAffiche() : folder).filePath(name + QStringLiteral(".jpg"));
+    return mkvPosterPath(posterFolder(folder), title);
 }
 
 QString downloadPoster(ScanRun& run, const TTraitement& Fichier, const QString& url)

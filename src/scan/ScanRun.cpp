@@ -181,6 +181,14 @@ void ScanRun::reportSaveFailure(const QString& logLine, const QString& message, 
         ctx.dialogs->showMessage(message);
 }
 
+void ScanRun::reportToolFailure(const QString& tool, const QString& message)
+{
+    const bool known = failedTools.contains(tool);
+    failedTools.insert(tool);
+    if (!known || !ctx.toolFailuresOncePerRun)
+        ctx.dialogs->showError(message);
+}
+
 // The catalogue of the run, as it is on disk now: locked, cleared of what
 // killed runs left, loaded again when completed, and backed up as it is.
 // False when the run cannot go on (its message was given).
@@ -284,6 +292,7 @@ ScanOutcome ScanRun::runScan(ScanRequest& request)
     completing = request.EdCheminCataloCree.isEmpty();
     CatalogueActif = completing ? request.EdCheminCataloExistant : request.EdCheminCataloCree;
     saveFailed = false;
+    failedTools.clear();
     if (!prepareCatalogue(request))
         return saveFailed ? ScanOutcome::CatalogueNotWritten : ScanOutcome::NotStarted;
 

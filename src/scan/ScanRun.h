@@ -38,6 +38,13 @@ struct ScanContext {
     HttpClient* http = nullptr;
     // Asked for each film when the manual film-database lookup is in force.
     ManualLookup* manualLookup = nullptr;
+    // Folder of mkvmerge and mkvextract, ending with '/'; empty when MKVToolNix
+    // was not found, and then the Matroska options have no effect.
+    QString CheminMkvToolNix;
+    // The command line says once per run that a Matroska tool cannot be
+    // started (mkvextract too, which the window only logs); the window shows
+    // mkvmerge's error box at every file.
+    bool toolFailuresOncePerRun = false;
     // The window shows the progress window and locks itself when a run starts,
     // and restores everything when it ends (always called, whatever failed).
     std::function<void()> onRunStarted;
@@ -94,6 +101,11 @@ public:
     ScanOptions options() const;
     const ScanContext& context() const { return ctx; }
     void setManualLookup(ManualLookup* lookup) { ctx.manualLookup = lookup; }
+    // MKVToolNix is looked for after the run is made (the window's start).
+    void setMkvToolFolder(const QString& folder) { ctx.CheminMkvToolNix = folder; }
+    // A Matroska tool (`tool`) could not be started: the user is told, on the
+    // command line only at the first time in the run.
+    void reportToolFailure(const QString& tool, const QString& message);
 
     // Run state shared with the writers and the lookups.
     int compteur = 0;
@@ -156,6 +168,7 @@ private:
     QSet<QString> cataloguedNames;        // file-name parts of the loaded catalogue's URLs
     std::unique_ptr<AllocineClient> allocine; // the run's film-database session
     bool noServerSaid = false;            // the run said once that no server is set
+    QSet<QString> failedTools;            // tools this run could not start
 };
 
 // File-name part of a path or URL: after the last "/" or "\" (catalogues made

@@ -5,6 +5,7 @@
 #include "core/ScanProgress.h"
 #include "media/Traitement.h"
 #include "scan/EntryMapping.h"
+#include "scan/MatroskaSteps.h"
 #include "scan/Poster.h"
 #include "scan/ScanRun.h"
 
@@ -26,9 +27,11 @@ void EcritureCatalogueXML(ScanRun& run, TTraitement& Fichier, const InfosFilmAll
 
     if (opts.CbGenTitre)
         Fichier.Titre();
+    runMatroskaSteps(run, Fichier, opts, false);
     // Every value is computed before the element is added, so that a failure
     // leaves no half-filled entry in the catalogue (and downloads nothing).
     const QString date = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+    // An extracted poster is the picture: nothing is downloaded then.
     QString picture;
     if (!Fichier.LienAffiche.isEmpty() && QFileInfo::exists(Fichier.LienAffiche))
         picture = Fichier.LienAffiche;

@@ -6,6 +6,7 @@
 #include "core/ScanProgress.h"
 #include "core/UserDialogs.h"
 #include "scan/ScanRun.h"
+#include "platform/ToolLocator.h"
 #include "support/TestPaths.h"
 
 #include <QFile>
@@ -48,13 +49,19 @@ public:
 };
 
 struct ScanHarness {
-    explicit ScanHarness(ScanOptions o = {}) : options(std::move(o))
+    // `adjust` changes the run's context before the run is made.
+    explicit ScanHarness(ScanOptions o = {}, const std::function<void(ScanContext&)>& adjust = {})
+        : options(std::move(o))
     {
         QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
         QDir(app.path()).mkdir(QStringLiteral("Logs_Filmarch"));
         context = std::make_unique<AppContext>(AppPaths::beside(app.path()), dialogs);
         context->journal.memo = [this](const QString& line) { log << line; };
-        run = std::make_unique<ScanRun>(context->scanContext(options, progress));
+        ScanContext ctx = context->scanContext(options, progress);
+        ctx.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
+        if (adjust)
+            adjust(ctx);
+        run = std::make_unique<ScanRun>(ctx);
     }
 
     // A run into a new catalogue.

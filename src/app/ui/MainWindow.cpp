@@ -254,6 +254,7 @@ void TForm1::FormCreate(const ToolLocator& tools)
 void TForm1::discoverMkvToolNix(const ToolLocator& tools)
 {
     CheminMkvToolNix = tools.findMkvToolNix();
+    scanRun->setMkvToolFolder(CheminMkvToolNix);
     if (!CheminMkvToolNix.isEmpty()) {
         rules.setEnabled(OptionBox::CbAffiche, true);
         rules.setEnabled(OptionBox::CbPieceJointe, true);

@@ -149,3 +149,24 @@ TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
     EXPECT_TRUE(logLines(f).filter(QStringLiteral("Le scan a été coupé par l'utilisateur")).size() == 1);
     EXPECT_TRUE(control<QPushButton>(&progress, "BtArretScan")->isEnabled());   // ready for the next run
 }
+
+TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
+{
+    writeIni("[Mkv]\nPiecesJointe=1\n");
+    QDir(appDir.path()).mkdir(QStringLiteral("Logs_Filmarch"));
+    QTemporaryDir films;
+    for (const char* name : {"Un.mkv", "Deux.mkv"})
+        QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
+    // The found mkvmerge is an empty file: it cannot be started.
+    TForm1& f = openWindow(true);
+    chooseScanFolder(f, films.path());
+    dialogs.saveChoices << CatalogueChoice{out.filePath(QStringLiteral("films.xml")), 1};
+    click(control<QPushButton>(&f, "BtCherchCataloCree"));
+    click(control<QPushButton>(&f, "BtLanceScan"));
+
+    EXPECT_EQ(XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")))->movieCount(), 2);
+    ASSERT_EQ(dialogs.errors.size(), 2) << dialogs.errors.join(u'\n').toStdString();
+    for (const QString& error : std::as_const(dialogs.errors))
+        EXPECT_TRUE(error.startsWith(u'"' + f.CheminMkvToolNix + QStringLiteral("mkvmerge\" -i \"") + films.path()))
+            << error.toStdString();
+}
