@@ -76,8 +76,7 @@ Result complete(const QString& films, const QString& catalogue)
         const auto start = Clock::now();
         const bool ran = h.scanExisting(films, catalogue) == ScanOutcome::Finished;
         const double s = std::chrono::duration<double>(Clock::now() - start).count();
-        if (!ran
-            || h.messages().filter(QStringLiteral("Nouvelles entrées : %1 ").arg(kNewFilms)).size() != 1)
+        if (!ran || h.messages().filter(QStringLiteral("Nouvelles entrées : %1 ").arg(kNewFilms)).size() != 1)
             ::_exit(2);
         (void)::write(pipeFds[1], &s, sizeof s);
         ::_exit(0);
@@ -87,7 +86,7 @@ Result complete(const QString& films, const QString& catalogue)
     (void)::read(pipeFds[0], &r.seconds, sizeof r.seconds);
     ::close(pipeFds[0]);
     int status = 0;
-    rusage usage{};
+    rusage usage {};
     ::wait4(child, &status, 0, &usage);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "the completion of %s failed\n", qPrintable(catalogue));
@@ -113,7 +112,8 @@ int main(int argc, char** argv)
     const QString films = dir.filePath(QStringLiteral("films"));
     test::makeVideo(films + QStringLiteral("/Film.00.mp4"));
     for (int i = 1; i < kNewFilms; ++i)
-        QFile::copy(films + QStringLiteral("/Film.00.mp4"), films + QStringLiteral("/Film.%1.mp4").arg(i, 2, 10, QLatin1Char('0')));
+        QFile::copy(films + QStringLiteral("/Film.00.mp4"),
+            films + QStringLiteral("/Film.%1.mp4").arg(i, 2, 10, QLatin1Char('0')));
 
     const int sizes[] = {10, largeEntries};
     Result results[2];
@@ -127,8 +127,9 @@ int main(int argc, char** argv)
     std::printf("%10s %12s %10s %14s %16s\n", "entries", "file (MB)", "time (s)", "peak RSS (MB)", "RSS / file size");
     for (int k = 0; k < 2; ++k)
         std::printf("%10d %12.1f %10.3f %14.1f %16.2f\n", sizes[k], results[k].fileBytes / 1e6, results[k].seconds,
-                    results[k].peakKb / 1024.0, results[k].peakKb * 1024.0 / double(results[k].fileBytes));
-    std::printf("time large / small: %.2f (goal: at most 3)   peak RSS / file size of the large one: %.2f (goal: at most 1.2)\n",
-                results[1].seconds / results[0].seconds, results[1].peakKb * 1024.0 / double(results[1].fileBytes));
+            results[k].peakKb / 1024.0, results[k].peakKb * 1024.0 / double(results[k].fileBytes));
+    std::printf("time large / small: %.2f (goal: at most 3)   peak RSS / file size of the large one: %.2f (goal: at "
+                "most 1.2)\n",
+        results[1].seconds / results[0].seconds, results[1].peakKb * 1024.0 / double(results[1].fileBytes));
     return 0;
 }

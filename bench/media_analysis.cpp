@@ -26,7 +26,7 @@ constexpr int rounds = 9;
 // Processor time of this thread: the other programs sharing the machine do not count.
 qint64 cpuNanoseconds()
 {
-    timespec t{};
+    timespec t {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
@@ -41,7 +41,8 @@ QStringList makeFolder(const QTemporaryDir& dir)
     test::makeVideo(model, spec);
     QStringList files;
     for (int i = 0; i < fileCount; ++i) {
-        const QString file = dir.filePath(QStringLiteral("Le.Film.Numero.%1.2004.1080p.BluRay.x264-TEAM.mkv").arg(i, 3, 10, QLatin1Char('0')));
+        const QString file = dir.filePath(
+            QStringLiteral("Le.Film.Numero.%1.2004.1080p.BluRay.x264-TEAM.mkv").arg(i, 3, 10, QLatin1Char('0')));
         if (!QFile::copy(model, file))
             throw Error(QStringLiteral("Copie impossible : ") + file);
         files << file;
@@ -70,16 +71,33 @@ qint64 sameQueries(MesFonctionMediaInfo& media, const QStringList& files)
         int number;
         const char* parameter;
     } queries[] = {
-        {Stream_General, 0, "VideoCount"}, {Stream_General, 0, "CompleteName"}, {Stream_Video, 0, "Width"},
-        {Stream_Video, 0, "Height"}, {Stream_Video, 0, "FrameRate"}, {Stream_Video, 0, "CodecID"},
-        {Stream_Video, 0, "Format"}, {Stream_General, 0, "AudioCount"}, {Stream_Audio, 0, "CodecID/Hint"},
-        {Stream_Audio, 0, "CodecID"}, {Stream_Audio, 0, "Channel(s)/String"}, {Stream_Audio, 1, "CodecID/Hint"},
-        {Stream_Audio, 1, "CodecID"}, {Stream_Audio, 1, "Channel(s)/String"}, {Stream_General, 0, "AudioCount"},
-        {Stream_Audio, 0, "Language/String"}, {Stream_Audio, 1, "Language/String"}, {Stream_General, 0, "TextCount"},
-        {Stream_Text, 0, "Language/String"}, {Stream_Video, 0, "Duration"}, {Stream_General, 0, "FileSize"},
-        {Stream_Video, 0, "BitRate_Nominal/String"}, {Stream_Video, 0, "BitRate/String"},
-        {Stream_Audio, 0, "BitRate_Nominal/String"}, {Stream_Audio, 0, "BitRate/String"},
-        {Stream_General, 0, "FileName"}, {Stream_General, 0, "Movie"},
+        {Stream_General, 0, "VideoCount"},
+        {Stream_General, 0, "CompleteName"},
+        {Stream_Video, 0, "Width"},
+        {Stream_Video, 0, "Height"},
+        {Stream_Video, 0, "FrameRate"},
+        {Stream_Video, 0, "CodecID"},
+        {Stream_Video, 0, "Format"},
+        {Stream_General, 0, "AudioCount"},
+        {Stream_Audio, 0, "CodecID/Hint"},
+        {Stream_Audio, 0, "CodecID"},
+        {Stream_Audio, 0, "Channel(s)/String"},
+        {Stream_Audio, 1, "CodecID/Hint"},
+        {Stream_Audio, 1, "CodecID"},
+        {Stream_Audio, 1, "Channel(s)/String"},
+        {Stream_General, 0, "AudioCount"},
+        {Stream_Audio, 0, "Language/String"},
+        {Stream_Audio, 1, "Language/String"},
+        {Stream_General, 0, "TextCount"},
+        {Stream_Text, 0, "Language/String"},
+        {Stream_Video, 0, "Duration"},
+        {Stream_General, 0, "FileSize"},
+        {Stream_Video, 0, "BitRate_Nominal/String"},
+        {Stream_Video, 0, "BitRate/String"},
+        {Stream_Audio, 0, "BitRate_Nominal/String"},
+        {Stream_Audio, 0, "BitRate/String"},
+        {Stream_General, 0, "FileName"},
+        {Stream_General, 0, "Movie"},
     };
     qint64 sink = 0;
     for (const QString& file : files) {
@@ -101,8 +119,9 @@ qint64 fullAnalysis(MesFonctionMediaInfo& media, const QStringList& files, const
         TTraitement t(file, false, media, titleFilter);
         if (!t.TestVideo)
             throw Error(QStringLiteral("Pas de vidéo : ") + file);
-        const QString values[] = {t.VideoFormat(), t.ListeFormatAudio(), t.ListeLanguagesAudio(), t.ListeLangauagesSousTitre(),
-                                  t.Lengths(), t.size(), t.VideoBitrate(), t.AudioBitrate(), t.Titre(), t.TitreOriginal, t.Annee};
+        const QString values[] = {t.VideoFormat(), t.ListeFormatAudio(), t.ListeLanguagesAudio(),
+            t.ListeLangauagesSousTitre(), t.Lengths(), t.size(), t.VideoBitrate(), t.AudioBitrate(), t.Titre(),
+            t.TitreOriginal, t.Annee};
         for (const QString& v : values)
             sink += v.size();
     }
@@ -160,7 +179,8 @@ int main()
         std::printf("%-40s %10.1f files/s\n", "library New/Open/Get/Delete", bareRate);
         std::printf("%-40s %10.1f files/s\n", "TTraitement, all values and Titre", fullRate);
         std::printf("%-40s %10.1f files/s\n", "library, the analysis's 27 queries", sameRate);
-        std::printf("%-40s %10.1f %%  (target: under 10 %%)\n", "analysis overhead (median of rounds)", median(fullOverBare));
+        std::printf(
+            "%-40s %10.1f %%  (target: under 10 %%)\n", "analysis overhead (median of rounds)", median(fullOverBare));
         std::printf("%-40s %10.1f %%\n", "  the library's extra queries", median(sameOverBare));
         std::printf("%-40s %10.1f %%\n", "  the analysis's own work", median(fullOverSame));
         std::printf("(checksum %lld)\n", static_cast<long long>(sink));

@@ -18,12 +18,12 @@ using namespace filmarch;
 
 namespace {
 
-constexpr int kFiles = 1000;    // 600 films, 400 other files
+constexpr int kFiles = 1000; // 600 films, 400 other files
 constexpr int kRounds = 5;
 
 qint64 cpuNanoseconds()
 {
-    timespec t{};
+    timespec t {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
@@ -54,8 +54,8 @@ QStringList makeFolder(const QTemporaryDir& dir, int count)
     for (int i = 0; i < count; ++i) {
         const bool isFilm = i % 5 < 3;
         const QString name = isFilm ? QStringLiteral("films/Le.Film.Numero.%1.2004.1080p.x264.mkv").arg(i)
-                           : i % 2 ? QStringLiteral("films/image%1.jpg").arg(i)
-                                   : QStringLiteral("films/notes%1.txt").arg(i);
+            : i % 2                 ? QStringLiteral("films/image%1.jpg").arg(i)
+                                    : QStringLiteral("films/notes%1.txt").arg(i);
         if (isFilm || i % 2)
             QFile::copy(isFilm ? film : picture, d.filePath(name));
         else
@@ -86,7 +86,7 @@ int main()
         QTemporaryDir dir, out;
         const QStringList files = makeFolder(dir, kFiles);
         const QString folder = dir.filePath(QStringLiteral("films"));
-        test::ScanHarness h;   // the real library, a temporary application folder
+        test::ScanHarness h; // the real library, a temporary application folder
         MesFonctionMediaInfo& media = h.context->AccesFonctionsMedia;
 
         auto scan = [&](int round) {
@@ -95,7 +95,7 @@ int main()
             h.progress.names.clear();
         };
 
-        bareLibrary(media, files);   // warm the page cache
+        bareLibrary(media, files); // warm the page cache
         qint64 bestBare = std::numeric_limits<qint64>::max(), bestRun = bestBare;
         long rssAfterFirst = 0, rssAfterLast = 0;
         for (int r = 0; r < kRounds; ++r) {
@@ -113,8 +113,9 @@ int main()
         std::printf("%-44s %8.1f us/file\n", "whole scan into a new XML catalogue", bestRun / 1e3 / kFiles);
         std::printf("%-44s %8.2f    (target: at most 1.20)\n", "ratio", double(bestRun) / bestBare);
         std::printf("%-44s %8ld KiB (catalogue file: %lld KiB)\n", "resident memory after the first run", rssAfterFirst,
-                    static_cast<long long>(catalogueBytes / 1024));
-        std::printf("%-44s %8ld KiB (%d runs later)\n", "resident memory after the last run", rssAfterLast, kRounds - 1);
+            static_cast<long long>(catalogueBytes / 1024));
+        std::printf(
+            "%-44s %8ld KiB (%d runs later)\n", "resident memory after the last run", rssAfterLast, kRounds - 1);
         return 0;
     } catch (const Error& e) {
         std::fprintf(stderr, "%s\n", e.what());

@@ -38,7 +38,7 @@ SyncList names(bool backup)
         else if (k % 50 == 7)
             n = backup ? kNames + k : k;
         const QString name = QStringLiteral("Film numéro %1 (2001).mkv").arg(n);
-        list.push_back(SyncEntry{name, QStringLiteral("/films/"), false, name.toUtf8(), "/films/", 8});
+        list.push_back(SyncEntry {name, QStringLiteral("/films/"), false, name.toUtf8(), "/films/", 8});
     }
     return list;
 }
@@ -84,7 +84,7 @@ int main()
         right = backup.size();
     }
     std::printf("Comparaison de %d noms contre %d : %.3f s (%zu à gauche, %zu à droite)\n", kNames, kNames, compare,
-                left, right);
+        left, right);
 
     QTemporaryDir work;
     const QString app = work.filePath(QStringLiteral("app"));
@@ -92,14 +92,14 @@ int main()
     QFile::copy(filmarch::test::binDir() + QStringLiteral("/filmarch-cli"), app + QStringLiteral("/filmarch-cli"));
     const QString ref = work.filePath(QStringLiteral("ref")), save = work.filePath(QStringLiteral("save"));
     makeTree(ref, 0);
-    makeTree(save, 1000);   // 1,000 names differ on each side
+    makeTree(save, 1000); // 1,000 names differ on each side
 
     const QByteArray trees = QFile::encodeName(ref) + ' ' + QFile::encodeName(save);
-    bestSeconds("find " + trees + " > /dev/null");   // the same warm cache for both
+    bestSeconds("find " + trees + " > /dev/null"); // the same warm cache for both
     const double find = bestSeconds("find " + trees + " > /dev/null");
-    const double comparer
-        = bestSeconds(QFile::encodeName(app) + "/filmarch-cli --comparer -r " + trees + " > /dev/null 2>&1");
+    const double comparer =
+        bestSeconds(QFile::encodeName(app) + "/filmarch-cli --comparer -r " + trees + " > /dev/null 2>&1");
     std::printf("Deux arbres de %d fichiers : find %.3f s, filmarch-cli --comparer -r %.3f s (%.2f fois find)\n",
-                kTreeFiles, find, comparer, comparer / find);
+        kTreeFiles, find, comparer, comparer / find);
     return 0;
 }

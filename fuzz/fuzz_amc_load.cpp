@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int version : {35, 41}) {
         const QByteArray saved = list.SaveToBytes(version);
         TMovieList again;
-        if (again.LoadFromBytes(saved) != version || again.Count() != list.Count() || again.SaveToBytes(version) != saved)
+        if (again.LoadFromBytes(saved) != version || again.Count() != list.Count()
+            || again.SaveToBytes(version) != saved)
             std::abort();
     }
     return 0;

@@ -5,10 +5,24 @@ namespace filmarch {
 QString optionBoxName(OptionBox box)
 {
     static const std::array<const char16_t*, OptionBoxCount> names = {
-        u"CbNouveauCataAMC", u"CbNouveauCataXML", u"CbExploreSousRep", u"CbEviterDoublons", u"CbGenTitre",
-        u"CbGenDuree",       u"CbGenUrl",         u"CbGenVideo",       u"CbGenAudio",       u"CbGenSousTitre",
-        u"CbGenTaille",      u"CbAffiche",        u"CbPieceJointe",    u"CbfichiersImages", u"CbToutFichier",
-        u"CbAllo",           u"CbAlloAuto",       u"CbAlloManu",
+        u"CbNouveauCataAMC",
+        u"CbNouveauCataXML",
+        u"CbExploreSousRep",
+        u"CbEviterDoublons",
+        u"CbGenTitre",
+        u"CbGenDuree",
+        u"CbGenUrl",
+        u"CbGenVideo",
+        u"CbGenAudio",
+        u"CbGenSousTitre",
+        u"CbGenTaille",
+        u"CbAffiche",
+        u"CbPieceJointe",
+        u"CbfichiersImages",
+        u"CbToutFichier",
+        u"CbAllo",
+        u"CbAlloAuto",
+        u"CbAlloManu",
     };
     return QString::fromUtf16(names[static_cast<int>(box)]);
 }
@@ -23,7 +37,7 @@ OptionRules::OptionRules()
 {
     state(OptionBox::CbNouveauCataAMC).checked = true;
     for (OptionBox box : {OptionBox::CbAffiche, OptionBox::CbPieceJointe, OptionBox::CbfichiersImages,
-                          OptionBox::CbToutFichier, OptionBox::CbAlloAuto, OptionBox::CbAlloManu})
+             OptionBox::CbToutFichier, OptionBox::CbAlloAuto, OptionBox::CbAlloManu})
         state(box).enabled = false;
 }
 
@@ -51,33 +65,21 @@ void OptionRules::applyRule(OptionBox box)
     using B = OptionBox;
     const bool on = checked(box);
     switch (box) {
-    case B::CbNouveauCataAMC:
-        setChecked(B::CbNouveauCataXML, !on);
-        break;
-    case B::CbNouveauCataXML:
-        setChecked(B::CbNouveauCataAMC, !on);
-        break;
+    case B::CbNouveauCataAMC: setChecked(B::CbNouveauCataXML, !on); break;
+    case B::CbNouveauCataXML: setChecked(B::CbNouveauCataAMC, !on); break;
     case B::CbPieceJointe:
         setEnabled(B::CbToutFichier, on);
         setEnabled(B::CbfichiersImages, on);
         break;
-    case B::CbfichiersImages:
-        setChecked(B::CbToutFichier, !on);
-        break;
-    case B::CbToutFichier:
-        setChecked(B::CbfichiersImages, !on);
-        break;
+    case B::CbfichiersImages: setChecked(B::CbToutFichier, !on); break;
+    case B::CbToutFichier: setChecked(B::CbfichiersImages, !on); break;
     case B::CbAllo:
         // A mode can be chosen only while the lookup is switched on.
         setEnabled(B::CbAlloManu, on);
         setEnabled(B::CbAlloAuto, on);
         break;
-    case B::CbAlloAuto:
-        setChecked(B::CbAlloManu, !on);
-        break;
-    case B::CbAlloManu:
-        setChecked(B::CbAlloAuto, !on);
-        break;
+    case B::CbAlloAuto: setChecked(B::CbAlloManu, !on); break;
+    case B::CbAlloManu: setChecked(B::CbAlloAuto, !on); break;
     case B::CbEviterDoublons:
         if (on)
             setChecked(B::CbGenUrl, true);
@@ -89,8 +91,7 @@ void OptionRules::applyRule(OptionBox box)
             setChecked(B::CbGenUrl, true);
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

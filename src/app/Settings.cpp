@@ -11,12 +11,13 @@ namespace filmarch {
 namespace {
 StoredOption boolOption(const char16_t* section, const char16_t* key, OptionBox box, bool def)
 {
-    return StoredOption{QString::fromUtf16(section), QString::fromUtf16(key), box, {}, def, {}};
+    return StoredOption {QString::fromUtf16(section), QString::fromUtf16(key), box, {}, def, {}};
 }
 
 StoredOption textOption(const char16_t* section, const char16_t* key, OptionText text, QString def)
 {
-    return StoredOption{QString::fromUtf16(section), QString::fromUtf16(key), std::nullopt, text, false, std::move(def)};
+    return StoredOption {
+        QString::fromUtf16(section), QString::fromUtf16(key), std::nullopt, text, false, std::move(def)};
 }
 
 // Spaces around a number are ignored, as INI readers do (a hand-edited

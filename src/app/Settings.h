@@ -5,8 +5,8 @@
 #include "app/OptionRules.h"
 #include "core/Options.h"
 
-#include <array>
 #include <QString>
+#include <array>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -34,8 +34,8 @@ public:
 struct StoredOption {
     QString section;
     QString key;
-    std::optional<OptionBox> box;   // a Boolean held by a check box...
-    OptionText text{};              // ...or else a text held by an edit field
+    std::optional<OptionBox> box; // a Boolean held by a check box...
+    OptionText text {};           // ...or else a text held by an edit field
     bool defaultChecked = false;
     QString defaultText;
 };
@@ -73,7 +73,6 @@ public:
 // What the main window's controls hold after reading `iniPath` at start-up,
 // and the server, without a window. An unreadable file gives the defaults; its message and
 // the rules' messages go to `showMessage` when given.
-ScanOptions readScanOptions(const QString& iniPath,
-                            const std::function<void(const QString&)>& showMessage = {});
+ScanOptions readScanOptions(const QString& iniPath, const std::function<void(const QString&)>& showMessage = {});
 
 } // namespace filmarch

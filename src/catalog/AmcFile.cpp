@@ -287,8 +287,8 @@ void readMovie(Reader& r, TMovie& m, int version, const QStringList& valueTags)
 
 void writeMovie(Writer& w, const TMovie& m, const TCustomFieldsProperties& defs, int layout)
 {
-    const qint32 integers[] = {m.iNumber, m.iDate, m.iRating, m.iYear, m.iLength, m.iVideoBitrate, m.iAudioBitrate,
-        m.iDisks};
+    const qint32 integers[] = {
+        m.iNumber, m.iDate, m.iRating, m.iYear, m.iLength, m.iVideoBitrate, m.iAudioBitrate, m.iDisks};
     for (qint32 v : integers)
         w.int32(v);
     if (layout >= 41)
@@ -376,9 +376,10 @@ void TMovieList::WriteTo(QByteArray& out, int Version) const
     // Room for the whole file: a windows-1252 text takes at most one byte per UTF-16 unit.
     qsizetype estimate = headerSize + 1024;
     for (const auto& m : items) {
-        estimate += 256 + 4 * qsizetype(CustomFieldsProperties.Count()) + (m->Picture ? m->Picture->size() : 0) + m->strActors.size() + m->strURL.size()
-            + m->strDescription.size() + m->strComments.size() + m->strOriginalTitle.size()
-            + m->strTranslatedTitle.size() + m->strDirector.size() + m->strCountry.size() + m->strCategory.size();
+        estimate += 256 + 4 * qsizetype(CustomFieldsProperties.Count()) + (m->Picture ? m->Picture->size() : 0)
+            + m->strActors.size() + m->strURL.size() + m->strDescription.size() + m->strComments.size()
+            + m->strOriginalTitle.size() + m->strTranslatedTitle.size() + m->strDirector.size() + m->strCountry.size()
+            + m->strCategory.size();
         for (const auto& [tag, value] : m->CustomFields.Values())
             estimate += 4 + value.size();
     }
@@ -437,8 +438,8 @@ int TMovieList::LoadFromFile(const QString& AFileName, bool OnlyReadProperties)
     }
 }
 
-void TMovieList::SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version,
-                            bool /*ConvertPictures*/)
+void TMovieList::SaveToFile(
+    const QString& FilenameSrc, const QString& FilenameDst, int Version, bool /*ConvertPictures*/)
 {
     try {
         replaceFile(FilenameDst, SaveToBytes(Version));

@@ -7,8 +7,10 @@ namespace {
 
 auto lowerBound(const std::vector<std::unique_ptr<TCustomFieldProperties>>& items, const QString& tag)
 {
-    return std::lower_bound(items.begin(), items.end(), tag,
-        [](const std::unique_ptr<TCustomFieldProperties>& item, const QString& t) { return TagLess()(item->FieldTag, t); });
+    return std::lower_bound(
+        items.begin(), items.end(), tag, [](const std::unique_ptr<TCustomFieldProperties>& item, const QString& t) {
+            return TagLess()(item->FieldTag, t);
+        });
 }
 
 } // namespace

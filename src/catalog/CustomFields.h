@@ -17,7 +17,10 @@ class TMovieList;
 
 // Order of tags: letter case ignored.
 struct TagLess {
-    bool operator()(const QString& a, const QString& b) const { return QString::compare(a, b, Qt::CaseInsensitive) < 0; }
+    bool operator()(const QString& a, const QString& b) const
+    {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    }
 };
 
 class TCustomFieldProperties {

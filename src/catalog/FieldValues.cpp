@@ -11,10 +11,9 @@
 namespace filmarch {
 namespace {
 
-const std::array<QLatin1StringView, 8> typeNames = {
-    QLatin1StringView("ftString"), QLatin1StringView("ftInteger"), QLatin1StringView("ftReal"),
-    QLatin1StringView("ftBoolean"), QLatin1StringView("ftDate"), QLatin1StringView("ftList"),
-    QLatin1StringView("ftText"), QLatin1StringView("ftUrl")};
+const std::array<QLatin1StringView, 8> typeNames = {QLatin1StringView("ftString"), QLatin1StringView("ftInteger"),
+    QLatin1StringView("ftReal"), QLatin1StringView("ftBoolean"), QLatin1StringView("ftDate"),
+    QLatin1StringView("ftList"), QLatin1StringView("ftText"), QLatin1StringView("ftUrl")};
 
 // A decimal number with "." as separator, blanks around it allowed, an exponent allowed.
 std::optional<double> readNumber(const QString& text)
@@ -159,13 +158,12 @@ QString ConvertFieldValueWithSeparator(const QString& Value, TFieldType FieldTyp
             .arg(date->month(), 2, 10, QLatin1Char('0'))
             .arg(date->day(), 2, 10, QLatin1Char('0'));
     }
-    default:
-        return Value;
+    default: return Value;
     }
 }
 
-QString ConvertFieldValue(const QString& Value, TFieldType FieldType, bool /*LocalFormatSettings*/,
-    bool ExtraDateValue, bool ReturnEmptyIfFalse)
+QString ConvertFieldValue(const QString& Value, TFieldType FieldType, bool /*LocalFormatSettings*/, bool ExtraDateValue,
+    bool ReturnEmptyIfFalse)
 {
     static const QChar separator = QLocale::system().decimalPoint().front();
     return ConvertFieldValueWithSeparator(Value, FieldType, ExtraDateValue, ReturnEmptyIfFalse, separator);

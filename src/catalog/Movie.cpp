@@ -12,10 +12,9 @@ using L = QLatin1StringView;
 
 const std::array<QLatin1StringView, fieldHigh + 1> strTagFields = {L("Number"), L("Checked"), L("MediaLabel"),
     L("MediaType"), L("Source"), L("Date"), L("Borrower"), L("Rating"), L("OriginalTitle"), L("TranslatedTitle"),
-    L("FormattedTitle"), L("Director"), L("Producer"), L("Country"), L("Category"), L("Year"), L("Length"),
-    L("Actors"), L("URL"), L("Description"), L("Comments"), L("VideoFormat"), L("VideoBitrate"), L("AudioFormat"),
-    L("AudioBitrate"), L("Resolution"), L("Framerate"), L("Languages"), L("Subtitles"), L("Size"), L("Disks"),
-    L("ColorTag")};
+    L("FormattedTitle"), L("Director"), L("Producer"), L("Country"), L("Category"), L("Year"), L("Length"), L("Actors"),
+    L("URL"), L("Description"), L("Comments"), L("VideoFormat"), L("VideoBitrate"), L("AudioFormat"), L("AudioBitrate"),
+    L("Resolution"), L("Framerate"), L("Languages"), L("Subtitles"), L("Size"), L("Disks"), L("ColorTag")};
 
 int TMovie::GetIntFieldValue(int FieldID) const
 {
@@ -72,8 +71,7 @@ QString TMovie::GetFieldValue(int FieldID) const
 
 void TMovie::CheckPicture(const QString& FilenameSrc, const QString& FilenameDst)
 {
-    if (FilenameSrc.isEmpty() || FilenameDst.isEmpty() || FilenameSrc == FilenameDst || strPicture.isEmpty()
-        || Picture)
+    if (FilenameSrc.isEmpty() || FilenameDst.isEmpty() || FilenameSrc == FilenameDst || strPicture.isEmpty() || Picture)
         return;
     if (QDir::isAbsolutePath(strPicture))
         return;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <stdexcept>
 #include <map>
+#include <stdexcept>
 
 namespace filmarch {
 

@@ -35,7 +35,11 @@ public:
     // The distinct non-empty texts of a field over all entries, sorted without
     // regard to letter case; of texts differing only by case the first met stays.
     void GetValues(QStringList& AList, int Field) const;
-    void Clear() { items.clear(); loadedBytes.clear(); }
+    void Clear()
+    {
+        items.clear();
+        loadedBytes.clear();
+    }
     // Removes and releases one entry.
     void Delete(int idx);
     // Position of the entry in the list, -1 when it is not one of its entries.

@@ -51,8 +51,9 @@ QString MakeUniqueFileName(const QString& strFileName, const QString& Separator)
     QString r = strFileName;
     while (FileOrDirExists(r)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(1, 25)));
-        const auto ticks = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now().time_since_epoch()).count();
+        const auto ticks =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
         r = withoutExtension(strFileName) + Separator + QString::number(qint32(ticks)) + ExtractFileExt(strFileName);
     }
     return r;

@@ -19,12 +19,22 @@ namespace filmarch {
 
 namespace {
 
-const xmlChar* xml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
-const xmlChar* xml(const QByteArray& text) { return reinterpret_cast<const xmlChar*>(text.constData()); }
+const xmlChar* xml(const char* text)
+{
+    return reinterpret_cast<const xmlChar*>(text);
+}
+const xmlChar* xml(const QByteArray& text)
+{
+    return reinterpret_cast<const xmlChar*>(text.constData());
+}
 
 // Parser messages go into our exceptions, never to the terminal.
-void ignoreStructuredError(void*, xmlErrorPtr) {}
-void ignoreGenericError(void*, const char*, ...) {}
+void ignoreStructuredError(void*, xmlErrorPtr)
+{
+}
+void ignoreGenericError(void*, const char*, ...)
+{
+}
 
 // libxml2 keeps its handlers and output settings per thread: set them before each use.
 void prepareLibxml()
@@ -106,8 +116,9 @@ const char* savedEncoding(const char* declared)
         {"windows-1252", {"windows1252", "cp1252", "xcp1252", "win1252", "ms1252"}},
         {"ISO-8859-1", {"iso88591", "latin1", "l1", "isoir100", "iso885911987", "cp819", "ibm819", "csisolatin1"}},
         {"UTF-8", {"utf8"}},
-        {"US-ASCII", {"usascii", "ascii", "ansix341968", "iso646us", "us", "ibm367", "cp367", "csascii",
-                      "iso646irv1991", "isoir6"}},
+        {"US-ASCII",
+            {"usascii", "ascii", "ansix341968", "iso646us", "us", "ibm367", "cp367", "csascii", "iso646irv1991",
+                "isoir6"}},
     };
     for (const Encoding& encoding : known)
         for (const char* spelling : encoding.spellings)
@@ -167,8 +178,8 @@ std::unique_ptr<XmlCatalogue> XmlCatalogue::fromBytes(const QByteArray& bytes)
     // Blank text between elements is dropped so that the saved file is indented afresh;
     // no network access and no entity substitution for a file that comes from outside.
     const int options = XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    xmlDocPtr document = xmlCtxtReadMemory(context, bytes.constData(), static_cast<int>(bytes.size()),
-                                           nullptr, nullptr, options);
+    xmlDocPtr document =
+        xmlCtxtReadMemory(context, bytes.constData(), static_cast<int>(bytes.size()), nullptr, nullptr, options);
     if (!document) {
         const QString reason = lastErrorText(context);
         xmlFreeParserCtxt(context);
@@ -239,8 +250,8 @@ QByteArray XmlCatalogue::toBytes() const
     }
     xmlSaveCtxtPtr saver = xmlSaveToIO(&appendToByteArray, nullptr, &bytes, encoding, XML_SAVE_FORMAT);
     if (!saver)
-        throw Error(QStringLiteral("Encodage du catalogue XML non pris en charge : %1")
-                        .arg(QString::fromUtf8(encoding)));
+        throw Error(
+            QStringLiteral("Encodage du catalogue XML non pris en charge : %1").arg(QString::fromUtf8(encoding)));
     const long saved = xmlSaveDoc(saver, document);
     const int closed = xmlSaveClose(saver);
     if (saved < 0 || closed < 0)
@@ -274,8 +285,9 @@ void XmlCatalogue::saveFile(const QString& path) const
         if (fromBytes(bytes)->movieCount() != movieCount())
             throw Error(QStringLiteral("des entrées manquent"));
     } catch (const Error& e) {
-        throw Error(QStringLiteral("Enregistrement du catalogue impossible : %1 (le fichier écrit ne se relit pas : %2)")
-                        .arg(path, e.message()));
+        throw Error(
+            QStringLiteral("Enregistrement du catalogue impossible : %1 (le fichier écrit ne se relit pas : %2)")
+                .arg(path, e.message()));
     }
     try {
         replaceFile(path, bytes);

@@ -79,10 +79,10 @@ public:
         percent = p;
         constexpr int width = 30;
         const int filled = p * width / 100;
-        const QString line
-            = QStringLiteral("\r\033[K[%1%2] %3 %4 %")
-                  .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char(' ')), caption)
-                  .arg(p);
+        const QString line =
+            QStringLiteral("\r\033[K[%1%2] %3 %4 %")
+                .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char(' ')), caption)
+                .arg(p);
         std::fputs(line.toUtf8().constData(), stderr);
         std::fflush(stderr);
         drawn = true;
@@ -197,7 +197,7 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& 
         std::fprintf(stderr, "%s\n", line.toUtf8().constData());
     };
     journal.reportError = [&dialogs](const QString& message) { dialogs.showError(message); };
-    SyncTool tool(SyncContext{paths, &dialogs, &journal, &view});
+    SyncTool tool(SyncContext {paths, &dialogs, &journal, &view});
     view.tool = &tool;
 
     if (tool.BtLanceAnalyseClick(absoluteFolder(positional[0]), absoluteFolder(positional[1]), sousRep)

@@ -1,7 +1,7 @@
 #include "cli/TerminalProgress.h"
 
-#include "scan/ScanRun.h"
 #include "cli/TerminalText.h"
+#include "scan/ScanRun.h"
 
 #include <algorithm>
 #include <csignal>
@@ -33,7 +33,7 @@ void onInterrupt(int)
 
 int terminalColumns()
 {
-    winsize size{};
+    winsize size {};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;
     return 80;
@@ -48,8 +48,8 @@ QString progressLine(int position, int max, const QString& fileName, int columns
     QString line;
     if (barWidth >= 5) {
         const int filled = max > 0 ? std::min(barWidth, position * barWidth / max) : 0;
-        line = QLatin1Char('[') + QString(filled, QLatin1Char('#')) + QString(barWidth - filled, QLatin1Char(' ')) +
-               QLatin1Char(']');
+        line = QLatin1Char('[') + QString(filled, QLatin1Char('#')) + QString(barWidth - filled, QLatin1Char(' '))
+            + QLatin1Char(']');
     }
     line += count;
     const int left = room - displayWidth(line) - 1;
@@ -58,7 +58,9 @@ QString progressLine(int position, int max, const QString& fileName, int columns
     return elideMiddle(line, room);
 }
 
-TerminalProgress::TerminalProgress(bool onTerminal) : terminal(onTerminal) {}
+TerminalProgress::TerminalProgress(bool onTerminal) : terminal(onTerminal)
+{
+}
 
 void TerminalProgress::installInterruptHandler(bool onTerminal)
 {

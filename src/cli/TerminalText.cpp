@@ -54,7 +54,7 @@ QString elideMiddle(const QString& text, int columns)
     if (columns <= 0)
         return {};
     const QList<uint> chars = text.toUcs4();
-    const int room = columns - 1;   // the "…"
+    const int room = columns - 1; // the "…"
     const int headRoom = (room + 1) / 2, tailRoom = room / 2;
     QString head, tail;
     int used = 0;

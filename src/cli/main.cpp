@@ -9,8 +9,8 @@
 #include "core/AppPaths.h"
 #include "core/Options.h"
 #include "core/UserDialogs.h"
-#include "scan/ScanRun.h"
 #include "platform/ToolLocator.h"
+#include "scan/ScanRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -79,7 +79,7 @@ private:
 };
 
 struct Arguments {
-    int sousRepertoires = -1;   // -1: as options.ini says
+    int sousRepertoires = -1; // -1: as options.ini says
     QString dossier;
     QString catalogue;
 };
@@ -136,11 +136,13 @@ int main(int argc, char** argv)
     }
     const QString ext = exactExtension(args.catalogue);
     if (ext != QLatin1String(".xml") && ext != QLatin1String(".amc")) {
-        printError(QStringLiteral("le catalogue doit porter l'extension \".xml\" ou \".amc\" : %1").arg(args.catalogue));
+        printError(
+            QStringLiteral("le catalogue doit porter l'extension \".xml\" ou \".amc\" : %1").arg(args.catalogue));
         return 1;
     }
     if (!QFileInfo(QFileInfo(args.catalogue).absolutePath()).isDir()) {
-        printError(QStringLiteral("le dossier du catalogue n'existe pas : %1").arg(QFileInfo(args.catalogue).absolutePath()));
+        printError(
+            QStringLiteral("le dossier du catalogue n'existe pas : %1").arg(QFileInfo(args.catalogue).absolutePath()));
         return 1;
     }
     if (!mediaInfoPresent(paths)) {

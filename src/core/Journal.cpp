@@ -26,7 +26,7 @@ void Journal::EcritureLog(const QString& FichierLog, const QString& Mes)
     if (memo)
         memo(formatLine(Mes));
     if (FichierLog.isEmpty())
-        return;   // no run has named a log file yet: the memo line is all there is
+        return; // no run has named a log file yet: the memo line is all there is
 
     QFile file(FichierLog);
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)

@@ -12,10 +12,10 @@ public:
     virtual void setPosition(int position) = 0;
     virtual int position() const = 0;
     void advance() { setPosition(position() + 1); }
-    virtual void setFileName(const QString& name) = 0;   // LbNomFilm
+    virtual void setFileName(const QString& name) = 0; // LbNomFilm
     // The file about to be examined, film or not (the window shows films only).
     virtual void startFile(const QString&) {}
-    virtual void processEvents() = 0;                    // between files
+    virtual void processEvents() = 0; // between files
 };
 
 // Progress that goes nowhere (tests, benchmarks).

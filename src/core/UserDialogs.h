@@ -8,7 +8,7 @@ namespace filmarch {
 // Result of an open or save catalogue dialog. filterIndex counts from 1:
 // 1 "Fichier xml", 2 "Fichier amc", 3 "Catalogues compatibles".
 struct CatalogueChoice {
-    QString fileName;   // empty when the dialog was cancelled
+    QString fileName; // empty when the dialog was cancelled
     int filterIndex = 0;
 };
 

@@ -117,7 +117,10 @@ bool DelDir(const QString& folder)
     return !error;
 }
 
-QString repairSearchAnswer(QString answer) { return declaredWindows1252(withoutByteOrderMark(std::move(answer))); }
+QString repairSearchAnswer(QString answer)
+{
+    return declaredWindows1252(withoutByteOrderMark(std::move(answer)));
+}
 
 QString repairMovieAnswer(QString answer)
 {
@@ -203,7 +206,10 @@ QByteArray AllocineClient::RequeteFilm(const QString& code)
     return store(RetourBrutXml, QStringLiteral("InfosFilm.xml"));
 }
 
-void AllocineClient::prepareImageFolder() const { QDir().mkpath(CheminImage); }
+void AllocineClient::prepareImageFolder() const
+{
+    QDir().mkpath(CheminImage);
+}
 
 QString AllocineClient::ChargeVignette(const QString& posterUrl, const QString& originalTitle)
 {

@@ -26,7 +26,10 @@ QString withoutTrailingDelimiter(QString name)
     return name;
 }
 
-QString joined(const QStringList& parts) { return parts.join(QStringLiteral(", ")); }
+QString joined(const QStringList& parts)
+{
+    return parts.join(QStringLiteral(", "));
+}
 
 // "1h05min": seconds are dropped, not rounded.
 QString duree(int seconds)

@@ -12,11 +12,11 @@ class AllocineClient;
 class MovieAnswer;
 
 struct LookupOutcome {
-    InfosFilmAllo infos; // the slots that could be filled
-    int code = 0; // 0 found, 1 the service unreachable, 2 no usable match
-    QStringList logLines; // to log, in order, before the entry is written
-    int NbrFilms = 0; // films announced by the probe, at most 30
-    int bestitem = 0; // position of the chosen film in the list
+    InfosFilmAllo infos;     // the slots that could be filled
+    int code = 0;            // 0 found, 1 the service unreachable, 2 no usable match
+    QStringList logLines;    // to log, in order, before the entry is written
+    int NbrFilms = 0;        // films announced by the probe, at most 30
+    int bestitem = 0;        // position of the chosen film in the list
     int runtimeSeconds = -1; // the chosen film's running time, -1 when unknown
 };
 

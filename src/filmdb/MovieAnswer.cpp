@@ -27,9 +27,15 @@ XmlAnswer::Node MovieAnswer::member(int index) const
     return cast[static_cast<size_t>(index)];
 }
 
-QString MovieAnswer::Title() const { return XmlAnswer::text(element("title")); }
+QString MovieAnswer::Title() const
+{
+    return XmlAnswer::text(element("title"));
+}
 
-QString MovieAnswer::OriginalTitle() const { return XmlAnswer::text(element("originalTitle")); }
+QString MovieAnswer::OriginalTitle() const
+{
+    return XmlAnswer::text(element("originalTitle"));
+}
 
 QString MovieAnswer::ReleaseDate() const
 {
@@ -46,17 +52,35 @@ int MovieAnswer::Activity(int index) const
     return XmlAnswer::integerAttribute(XmlAnswer::child(member(index), "activity"), "code", "activity");
 }
 
-QString MovieAnswer::Role(int index) const { return XmlAnswer::text(XmlAnswer::child(member(index), "role")); }
+QString MovieAnswer::Role(int index) const
+{
+    return XmlAnswer::text(XmlAnswer::child(member(index), "role"));
+}
 
-int MovieAnswer::ProductionYear() const { return XmlAnswer::integer(element("productionYear"), "productionYear"); }
+int MovieAnswer::ProductionYear() const
+{
+    return XmlAnswer::integer(element("productionYear"), "productionYear");
+}
 
-int MovieAnswer::Runtime() const { return XmlAnswer::integer(element("runtime"), "runtime"); }
+int MovieAnswer::Runtime() const
+{
+    return XmlAnswer::integer(element("runtime"), "runtime");
+}
 
-QStringList MovieAnswer::NationalityList() const { return ownTexts(element("nationalityList"), "nationality"); }
+QStringList MovieAnswer::NationalityList() const
+{
+    return ownTexts(element("nationalityList"), "nationality");
+}
 
-QStringList MovieAnswer::GenreList() const { return ownTexts(element("genreList"), "genre"); }
+QStringList MovieAnswer::GenreList() const
+{
+    return ownTexts(element("genreList"), "genre");
+}
 
-QString MovieAnswer::Synopsis() const { return XmlAnswer::ownText(element("synopsis"), "synopsis"); }
+QString MovieAnswer::Synopsis() const
+{
+    return XmlAnswer::ownText(element("synopsis"), "synopsis");
+}
 
 QString MovieAnswer::PressRating() const
 {
@@ -68,6 +92,9 @@ QString MovieAnswer::UserRating() const
     return XmlAnswer::text(XmlAnswer::child(element("statistics"), "userRating"));
 }
 
-QString MovieAnswer::Href() const { return XmlAnswer::attribute(element("poster"), "href"); }
+QString MovieAnswer::Href() const
+{
+    return XmlAnswer::attribute(element("poster"), "href");
+}
 
 } // namespace filmarch

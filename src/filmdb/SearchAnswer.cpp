@@ -25,7 +25,10 @@ XmlAnswer::Node SearchAnswer::movie(int index) const
     return movies[static_cast<size_t>(index)];
 }
 
-QString SearchAnswer::Type_(int index) const { return XmlAnswer::attribute(result(index), "type"); }
+QString SearchAnswer::Type_(int index) const
+{
+    return XmlAnswer::attribute(result(index), "type");
+}
 
 QString SearchAnswer::ValueType_(int index) const
 {
@@ -35,7 +38,10 @@ QString SearchAnswer::ValueType_(int index) const
     return XmlAnswer::text(node->children);
 }
 
-int SearchAnswer::Code(int index) const { return XmlAnswer::integerAttribute(movie(index), "code", "code du film"); }
+int SearchAnswer::Code(int index) const
+{
+    return XmlAnswer::integerAttribute(movie(index), "code", "code du film");
+}
 
 QString SearchAnswer::OriginalTitle(int index) const
 {

@@ -15,9 +15,14 @@ namespace filmarch {
 
 namespace {
 
-const xmlChar* xml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
+const xmlChar* xml(const char* text)
+{
+    return reinterpret_cast<const xmlChar*>(text);
+}
 
-void ignoreStructuredError(void*, xmlErrorPtr) { }
+void ignoreStructuredError(void*, xmlErrorPtr)
+{
+}
 
 bool isElement(xmlNodePtr node, const char* name)
 {
@@ -91,7 +96,10 @@ XmlAnswer::Node XmlAnswer::child(Node parent, const char* name)
     return nullptr;
 }
 
-QString XmlAnswer::text(Node node) { return node ? takeText(xmlNodeGetContent(node)) : QString(); }
+QString XmlAnswer::text(Node node)
+{
+    return node ? takeText(xmlNodeGetContent(node)) : QString();
+}
 
 QString XmlAnswer::ownText(Node node, const char* what)
 {
@@ -108,7 +116,10 @@ QString XmlAnswer::attribute(Node node, const char* name)
     return node ? takeText(xmlGetProp(node, xml(name))) : QString();
 }
 
-bool XmlAnswer::hasAttribute(Node node, const char* name) { return node && xmlHasProp(node, xml(name)); }
+bool XmlAnswer::hasAttribute(Node node, const char* name)
+{
+    return node && xmlHasProp(node, xml(name));
+}
 
 int XmlAnswer::integer(Node node, const char* what)
 {

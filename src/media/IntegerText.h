@@ -7,9 +7,9 @@
 
 namespace filmarch {
 
-bool isIntegerText(const QString& text);           // value fits a signed 32-bit integer
-bool isIntegerText64(const QString& text);         // value fits a signed 64-bit integer
-qint32 toInteger(const QString& text);             // throws ConversionError
-qint64 toInteger64(const QString& text);           // throws ConversionError
+bool isIntegerText(const QString& text);   // value fits a signed 32-bit integer
+bool isIntegerText64(const QString& text); // value fits a signed 64-bit integer
+qint32 toInteger(const QString& text);     // throws ConversionError
+qint64 toInteger64(const QString& text);   // throws ConversionError
 
 } // namespace filmarch

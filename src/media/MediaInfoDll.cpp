@@ -44,26 +44,26 @@ void* LibHandle = nullptr;
 int libraryUsers = 0; // MesFonctionMediaInfo objects that loaded the library
 
 // The twenty entry points, in the order they are resolved: the wide ones, then the 8-bit ones.
-#define FILMARCH_MEDIAINFO_ENTRY_POINTS(X) \
-    X(NewFn, MediaInfo_New) \
-    X(DeleteFn, MediaInfo_Delete) \
-    X(OpenFn, MediaInfo_Open) \
-    X(CloseFn, MediaInfo_Close) \
-    X(InformFn, MediaInfo_Inform) \
-    X(GetIFn, MediaInfo_GetI) \
-    X(GetFn, MediaInfo_Get) \
-    X(OptionFn, MediaInfo_Option) \
-    X(StateGetFn, MediaInfo_State_Get) \
-    X(CountGetFn, MediaInfo_Count_Get) \
-    X(ANewFn, MediaInfoA_New) \
-    X(ADeleteFn, MediaInfoA_Delete) \
-    X(AOpenFn, MediaInfoA_Open) \
-    X(ACloseFn, MediaInfoA_Close) \
-    X(AInformFn, MediaInfoA_Inform) \
-    X(AGetIFn, MediaInfoA_GetI) \
-    X(AGetFn, MediaInfoA_Get) \
-    X(AOptionFn, MediaInfoA_Option) \
-    X(AStateGetFn, MediaInfoA_State_Get) \
+#define FILMARCH_MEDIAINFO_ENTRY_POINTS(X)                                                                             \
+    X(NewFn, MediaInfo_New)                                                                                            \
+    X(DeleteFn, MediaInfo_Delete)                                                                                      \
+    X(OpenFn, MediaInfo_Open)                                                                                          \
+    X(CloseFn, MediaInfo_Close)                                                                                        \
+    X(InformFn, MediaInfo_Inform)                                                                                      \
+    X(GetIFn, MediaInfo_GetI)                                                                                          \
+    X(GetFn, MediaInfo_Get)                                                                                            \
+    X(OptionFn, MediaInfo_Option)                                                                                      \
+    X(StateGetFn, MediaInfo_State_Get)                                                                                 \
+    X(CountGetFn, MediaInfo_Count_Get)                                                                                 \
+    X(ANewFn, MediaInfoA_New)                                                                                          \
+    X(ADeleteFn, MediaInfoA_Delete)                                                                                    \
+    X(AOpenFn, MediaInfoA_Open)                                                                                        \
+    X(ACloseFn, MediaInfoA_Close)                                                                                      \
+    X(AInformFn, MediaInfoA_Inform)                                                                                    \
+    X(AGetIFn, MediaInfoA_GetI)                                                                                        \
+    X(AGetFn, MediaInfoA_Get)                                                                                          \
+    X(AOptionFn, MediaInfoA_Option)                                                                                    \
+    X(AStateGetFn, MediaInfoA_State_Get)                                                                               \
     X(ACountGetFn, MediaInfoA_Count_Get)
 
 #define FILMARCH_DECLARE(type, name) type name = nullptr;
@@ -98,8 +98,8 @@ void requireEntryPoint(const char* name, Fn entry)
     for (const Missing& m : missingEntryPoints)
         if (std::strcmp(m.name, name) == 0)
             reason = m.reason;
-    throw Error(QStringLiteral("Fonction %1 absente de la bibliothèque MediaInfo : %2")
-                    .arg(QLatin1String(name), reason));
+    throw Error(
+        QStringLiteral("Fonction %1 absente de la bibliothèque MediaInfo : %2").arg(QLatin1String(name), reason));
 }
 
 std::wstring toWide(const QString& text)
@@ -217,13 +217,13 @@ int MesFonctionMediaInfo::Open(const QString& AFileName)
     return MediaInfo_Open(Fhandle, toWide(AFileName).c_str()) != 0 ? 1 : 0;
 }
 
-QString MesFonctionMediaInfo::Get(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter,
-                                  TMIInfo KindOfInfo, TMIInfo KindOfSearch)
+QString MesFonctionMediaInfo::Get(
+    TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo, TMIInfo KindOfSearch)
 {
     if (!Fhandle || StreamNumber < 0)
         return {};
-    const wchar_t* answer = MediaInfo_Get(Fhandle, StreamKind, size_t(StreamNumber), toWide(Parameter).c_str(),
-                                          KindOfInfo, KindOfSearch);
+    const wchar_t* answer =
+        MediaInfo_Get(Fhandle, StreamKind, size_t(StreamNumber), toWide(Parameter).c_str(), KindOfInfo, KindOfSearch);
     // The answer lives only until the next call on this handle: copy it now.
     return answer ? QString::fromWCharArray(answer, qsizetype(std::wcslen(answer))) : QString();
 }

@@ -6,8 +6,27 @@
 namespace filmarch {
 
 // Numbered exactly as the library numbers its stream kinds and kinds of information.
-enum TMIStreamKind { Stream_General, Stream_Video, Stream_Audio, Stream_Text, Stream_Chapters, Stream_Image, Stream_Menu, Stream_Max };
-enum TMIInfo { Info_Name, Info_Text, Info_Measure, Info_Options, Info_Name_Text, Info_Measure_Text, Info_Info, Info_HowTo, Info_Max };
+enum TMIStreamKind {
+    Stream_General,
+    Stream_Video,
+    Stream_Audio,
+    Stream_Text,
+    Stream_Chapters,
+    Stream_Image,
+    Stream_Menu,
+    Stream_Max
+};
+enum TMIInfo {
+    Info_Name,
+    Info_Text,
+    Info_Measure,
+    Info_Options,
+    Info_Name_Text,
+    Info_Measure_Text,
+    Info_Info,
+    Info_HowTo,
+    Info_Max
+};
 
 // File name of the library beside the executable.
 QString mediaInfoLibraryName();
@@ -38,7 +57,7 @@ public:
     virtual int Open(const QString& AFileName);
     // Text value of a parameter of one stream; empty when the file, stream or parameter has none.
     virtual QString Get(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter,
-                        TMIInfo KindOfInfo = Info_Text, TMIInfo KindOfSearch = Info_Name);
+        TMIInfo KindOfInfo = Info_Text, TMIInfo KindOfSearch = Info_Name);
     // Releases the analysis; does nothing when none is open.
     virtual void Delete();
 

@@ -17,7 +17,7 @@ std::optional<AttachmentLine> readToolWording(const QString& text)
     for (const QRegularExpression* wording : {&english, &french}) {
         const QRegularExpressionMatch m = wording->match(text);
         if (m.hasMatch())
-            return AttachmentLine{m.captured(1), m.captured(3), m.captured(2).contains(QLatin1String("image"))};
+            return AttachmentLine {m.captured(1), m.captured(3), m.captured(2).contains(QLatin1String("image"))};
     }
     return std::nullopt;
 }

@@ -48,7 +48,7 @@ void LanceMkvmerge(TTraitement& Fichier, const MkvToolSettings& tools)
 {
     TDosCommand DosCommand;
     DosCommand.CommandLine = quoted(tools.CheminMkvToolNix + QStringLiteral("mkvmerge")) + QStringLiteral(" -i ")
-                             + quoted(Fichier.NomDuFichier);
+        + quoted(Fichier.NomDuFichier);
     DosCommand.Program = tools.CheminMkvToolNix + QStringLiteral("mkvmerge");
     DosCommand.Arguments = {QStringLiteral("-i"), fileArgument(Fichier.NomDuFichier)};
     DosCommand.Environment = mkvToolEnvironment();
@@ -73,7 +73,7 @@ void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools)
     const QString poster = mkvPosterPath(tools.EdRepAffiche, Fichier.TitreTraduit);
     const QString program = tools.CheminMkvToolNix + QStringLiteral("mkvextract");
     const QString Appli = quoted(program) + QStringLiteral(" attachments ") + quoted(Fichier.NomDuFichier) + u' '
-                          + Fichier.ID + u':' + quoted(poster);
+        + Fichier.ID + u':' + quoted(poster);
 
     // An unwritable poster folder fails like mkvextract would: silently, no poster.
     QDir().mkpath(QFileInfo(poster).absolutePath());
@@ -86,13 +86,12 @@ void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools)
     int code = 0;
     try {
         code = LanceAppliAttenteFin(Appli, program,
-                                    {QStringLiteral("attachments"), fileArgument(Fichier.NomDuFichier),
-                                     Fichier.ID + u':' + part.fileName()},
-                                    mkvToolEnvironment());
+            {QStringLiteral("attachments"), fileArgument(Fichier.NomDuFichier), Fichier.ID + u':' + part.fileName()},
+            mkvToolEnvironment());
     } catch (const std::exception&) {
         if (tools.EcritureLog)
             tools.EcritureLog(QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger")
-                              + Fichier.NomDuFichier);
+                + Fichier.NomDuFichier);
         if (tools.extractErrorBox)
             tools.extractErrorBox(Appli + QStringLiteral(" doesn't exist."));
         return;
@@ -111,8 +110,8 @@ void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools)
     Fichier.LienAffiche = poster;
 }
 
-int LanceAppliAttenteFin(const QString& Appli, const QString& program, const QStringList& arguments,
-                         const QStringList& environment)
+int LanceAppliAttenteFin(
+    const QString& Appli, const QString& program, const QStringList& arguments, const QStringList& environment)
 {
     QProcess process;
     process.setProgram(program);

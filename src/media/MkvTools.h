@@ -10,12 +10,12 @@
 namespace filmarch {
 
 struct MkvToolSettings {
-    QString CheminMkvToolNix;                           // folder of the tools, ending with '/'
-    QString EdRepAffiche;                               // poster folder, created when missing
-    std::function<void(const QString&)> EcritureLog;    // a line of the scan log
-    TErrorBox errorBox;                                 // where the runner reports a tool it cannot start
-    TErrorBox extractErrorBox;                          // where a mkvextract that cannot start is also reported
-    int silenceLimit = 60;                              // seconds: a mkvmerge silent that long is ended
+    QString CheminMkvToolNix;                        // folder of the tools, ending with '/'
+    QString EdRepAffiche;                            // poster folder, created when missing
+    std::function<void(const QString&)> EcritureLog; // a line of the scan log
+    TErrorBox errorBox;                              // where the runner reports a tool it cannot start
+    TErrorBox extractErrorBox;                       // where a mkvextract that cannot start is also reported
+    int silenceLimit = 60;                           // seconds: a mkvmerge silent that long is ended
     // False when the poster is only passed on (the AMC catalogue stores it): it
     // keeps a temporary name of its own and no file of the folder is replaced.
     bool replacePoster = true;
@@ -36,8 +36,8 @@ void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools);
 // /dev/null, and waits for its end in a nested event loop. `Appli` is the command
 // line shown to the user. Returns the exit code; throws Error when the program
 // cannot be started.
-int LanceAppliAttenteFin(const QString& Appli, const QString& program, const QStringList& arguments,
-                         const QStringList& environment = {});
+int LanceAppliAttenteFin(
+    const QString& Appli, const QString& program, const QStringList& arguments, const QStringList& environment = {});
 
 // Path of the poster of a title in a folder: a "/" in the title cannot lead out of the folder.
 QString mkvPosterPath(const QString& folder, const QString& title);

@@ -28,8 +28,8 @@ qint32 millisecondes(const QString& duree)
 
 } // namespace
 
-TTraitement::TTraitement(const QString& NomFichier, bool ImageOnly, MesFonctionMediaInfo& media,
-                         TitleFilter titleFilter)
+TTraitement::TTraitement(
+    const QString& NomFichier, bool ImageOnly, MesFonctionMediaInfo& media, TitleFilter titleFilter)
     : media(media), titleFilter(std::move(titleFilter))
 {
     TestVideo = true;
@@ -65,7 +65,8 @@ QString TTraitement::VideoFormat() const
 {
     const QString codec = get(Stream_Video, 0, QStringLiteral("CodecID"));
     const QString format = get(Stream_Video, 0, QStringLiteral("Format"));
-    return format + QStringLiteral("  ") + (codec == QLatin1String("V_MPEG4/ISO/AVC") ? QStringLiteral("MPEG_4") : codec);
+    return format + QStringLiteral("  ")
+        + (codec == QLatin1String("V_MPEG4/ISO/AVC") ? QStringLiteral("MPEG_4") : codec);
 }
 
 QString TTraitement::ListeFormatAudio() const

@@ -32,8 +32,8 @@ public:
     QString ListeFormatAudio() const;
     QString ListeLanguagesAudio() const;
     QString ListeLangauagesSousTitre() const;
-    QString Lengths() const;   // whole minutes; throws ConversionError on an unreadable duration
-    QString size() const;      // whole mebibytes; throws ConversionError on an unreadable size
+    QString Lengths() const; // whole minutes; throws ConversionError on an unreadable duration
+    QString size() const;    // whole mebibytes; throws ConversionError on an unreadable size
     QString VideoBitrate() const;
     QString AudioBitrate() const;
 

@@ -1,7 +1,7 @@
 // Title, original title and year of a film from its file name and title tag.
-#include "media/WordSplit.h"
 #include "media/IntegerText.h"
 #include "media/Traitement.h"
+#include "media/WordSplit.h"
 
 #include <QSet>
 

@@ -23,9 +23,9 @@ QByteArray lockFileName(const QByteArray& target)
 
 bool sameFile(int fd, const QByteArray& name)
 {
-    struct stat a {}, b {};
-    return ::fstat(fd, &a) == 0 && ::stat(name.constData(), &b) == 0 && a.st_dev == b.st_dev
-        && a.st_ino == b.st_ino;
+    struct stat a {
+    }, b {};
+    return ::fstat(fd, &a) == 0 && ::stat(name.constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 std::optional<CatalogueLock::Committed> readRecord(int fd)
@@ -38,7 +38,7 @@ std::optional<CatalogueLock::Committed> readRecord(int fd)
     long long size = 0;
     if (std::sscanf(text, "filmarch %llu %llu %lld", &device, &inode, &size) != 3 || size < 0)
         return std::nullopt;
-    return CatalogueLock::Committed{dev_t(device), ino_t(inode), size};
+    return CatalogueLock::Committed {dev_t(device), ino_t(inode), size};
 }
 
 } // namespace
@@ -108,7 +108,7 @@ void CatalogueLock::recordCommitted(const Committed& c)
         return;
     char text[128];
     const int n = std::snprintf(text, sizeof text, "filmarch %llu %llu %lld\n", (unsigned long long)c.device,
-                                (unsigned long long)c.inode, (long long)c.size);
+        (unsigned long long)c.inode, (long long)c.size);
     // Fixed width is not needed: a shorter record ends at its line break.
     if (::pwrite(fd, text, size_t(n), 0) == n)
         (void)::ftruncate(fd, n);

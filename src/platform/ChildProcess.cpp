@@ -51,7 +51,7 @@ CStringArray childEnvironment(const QStringList& changes)
 } // namespace
 
 pid_t startChild(const QString& program, const QStringList& arguments, const QStringList& environment,
-                 const ChildStreams& streams, int& error)
+    const ChildStreams& streams, int& error)
 {
     CStringArray argv;
     argv.add(QFile::encodeName(program));

@@ -17,7 +17,7 @@ struct ChildStreams {
 // child starts with default signal handling. Returns the child's id, or -1
 // with the reason in `error` (an errno value).
 pid_t startChild(const QString& program, const QStringList& arguments, const QStringList& environment,
-                 const ChildStreams& streams, int& error);
+    const ChildStreams& streams, int& error);
 
 // An argument for a tool that takes a file name: a name that the tool could
 // read as an option ("-x") or an option file ("@x") is given as "./-x".

@@ -56,7 +56,9 @@ int TProcessTimer::SinceLastOutput() const
     return int(msSinceLastOutput() / 1000);
 }
 
-TDosCommand::TDosCommand(QObject* AOwner) : QObject(AOwner) {}
+TDosCommand::TDosCommand(QObject* AOwner) : QObject(AOwner)
+{
+}
 
 TDosCommand::~TDosCommand()
 {

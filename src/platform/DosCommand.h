@@ -40,7 +40,7 @@ public:
 
 private:
     static qint64 now();
-    std::atomic<qint64> FBeginning{0}, FLastOutput{0}, FEnd{-1};
+    std::atomic<qint64> FBeginning {0}, FLastOutput {0}, FEnd {-1};
 };
 
 class TDosCommand : public QObject {
@@ -107,9 +107,9 @@ private:
 
     std::unique_ptr<TProcessTimer> FTimer;
     std::unique_ptr<TDosThread> FThread;
-    std::atomic<TDosThreadStatus> FThreadStatus{dtsAllocatingMemory};
-    std::atomic<int> FExitCode{0};
-    std::atomic<TReturnCode> FOutputReturnCode{rcCRLF};
+    std::atomic<TDosThreadStatus> FThreadStatus {dtsAllocatingMemory};
+    std::atomic<int> FExitCode {0};
+    std::atomic<TReturnCode> FOutputReturnCode {rcCRLF};
     QByteArrayList FLines_SHARED;
     QByteArrayList FInputLines_SHARED;
     QByteArrayList* FOutputLines_SHARED = nullptr;

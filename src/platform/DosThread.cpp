@@ -46,21 +46,29 @@ void consumeSigpipe()
     sigset_t pipeSignal;
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
-    const timespec zero{0, 0};
-    while (sigtimedwait(&pipeSignal, nullptr, &zero) > 0) {
-    }
+    const timespec zero {0, 0};
+    while (sigtimedwait(&pipeSignal, nullptr, &zero) > 0) {}
 }
 
 } // namespace
 
 TDosThread::TDosThread(TDosCommand& owner, TProcessTimer& timer)
-    : FOwner(owner), FCommandLine(owner.CommandLine), program(owner.Program), arguments(owner.Arguments),
-      environment(owner.Environment), FTimer(timer), FMaxTimeAfterBeginning(owner.MaxTimeAfterBeginning),
-      FMaxTimeAfterLastOutput(owner.MaxTimeAfterLastOutput), FOnTerminated(owner.OnTerminated),
-      FPriority(owner.Priority), FShowWindow(owner.ShowWindow), FCreationFlag(owner.CreationFlag),
-      FInputToOutput(owner.InputToOutput), FRun(std::make_shared<DosRun>()),
+    : FOwner(owner),
+      FCommandLine(owner.CommandLine),
+      program(owner.Program),
+      arguments(owner.Arguments),
+      environment(owner.Environment),
+      FTimer(timer),
+      FMaxTimeAfterBeginning(owner.MaxTimeAfterBeginning),
+      FMaxTimeAfterLastOutput(owner.MaxTimeAfterLastOutput),
+      FOnTerminated(owner.OnTerminated),
+      FPriority(owner.Priority),
+      FShowWindow(owner.ShowWindow),
+      FCreationFlag(owner.CreationFlag),
+      FInputToOutput(owner.InputToOutput),
+      FRun(std::make_shared<DosRun>()),
       cutter([this](const QByteArray& text, TOutputType type) { AddString_SHARED(text, type); },
-             [this] { return terminated.load(); })
+          [this] { return terminated.load(); })
 {
     FRun->FOnNewLine = owner.OnNewLine;
     if (program.isEmpty()) {
@@ -119,8 +127,10 @@ void TDosThread::Execute()
     std::shared_ptr<DosRun> run = FRun;
     // The error box and the end of the run reach the event-loop thread in this order.
     if (!message.isEmpty())
-        QMetaObject::invokeMethod(owner, [owner, message] { owner->showError(message); }, Qt::QueuedConnection);
-    QMetaObject::invokeMethod(owner, [owner, run] { owner->endRun(run); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner, [owner, message] { owner->showError(message); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        owner, [owner, run] { owner->endRun(run); }, Qt::QueuedConnection);
 }
 
 void TDosThread::FExecute()
@@ -133,13 +143,15 @@ void TDosThread::FExecute()
         int input[2], output[2];
         if (pipe2(input, O_CLOEXEC) != 0) {
             lastError = errno;
-            throw TCreatePipeError(QStringLiteral("Pipes for ") + FCommandLine + QStringLiteral(" could not be created."));
+            throw TCreatePipeError(
+                QStringLiteral("Pipes for ") + FCommandLine + QStringLiteral(" could not be created."));
         }
         inputRead = input[0];
         inputWrite = input[1];
         if (pipe2(output, O_CLOEXEC) != 0) {
             lastError = errno;
-            throw TCreatePipeError(QStringLiteral("Pipes for ") + FCommandLine + QStringLiteral(" could not be created."));
+            throw TCreatePipeError(
+                QStringLiteral("Pipes for ") + FCommandLine + QStringLiteral(" could not be created."));
         }
         outputRead = output[0];
         outputWrite = output[1];
@@ -281,8 +293,8 @@ void TDosThread::writeInput()
             if (inputInFlight.isEmpty())
                 continue;
         }
-        const ssize_t n = ::write(inputWrite, inputInFlight.constData() + inputWritten,
-                                  size_t(inputInFlight.size() - inputWritten));
+        const ssize_t n =
+            ::write(inputWrite, inputInFlight.constData() + inputWritten, size_t(inputInFlight.size() - inputWritten));
         if (n < 0 && (errno == EAGAIN || errno == EINTR))
             return; // the child reads slowly: the rest waits for the pipe to drain
         if (n < 0) {
@@ -330,8 +342,7 @@ void TDosThread::cleanUp()
     if (pid > 0 && !reaped) {
         ::kill(pid, SIGKILL);
         int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
         reaped = true;
     }
     FTimer.Ending();

@@ -20,7 +20,7 @@ struct DosRun {
     std::condition_variable changed;
     bool pieceHandled = false;
     bool abandoned = false;
-    std::atomic<bool> FLineBeginned{false};
+    std::atomic<bool> FLineBeginned {false};
     TNewLineEvent FOnNewLine;
 };
 
@@ -76,7 +76,7 @@ private:
     quint32 exitCode = 0;
     int lastError = 0;
 
-    std::atomic<bool> active{true}, terminated{false};
+    std::atomic<bool> active {true}, terminated {false};
     std::thread thread;
 };
 

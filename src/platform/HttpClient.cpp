@@ -24,7 +24,10 @@ void initialiseCurlOnce()
         throw Error(QStringLiteral("Initialisation de la bibliothèque HTTP impossible"));
 }
 
-CURL* curlOf(void* handle) { return static_cast<CURL*>(handle); }
+CURL* curlOf(void* handle)
+{
+    return static_cast<CURL*>(handle);
+}
 
 // What one transfer collects from libcurl's callbacks.
 struct Transfer {
@@ -87,39 +90,23 @@ QString transportMessage(CURLcode code, const QString& url, const char* detail)
     case CURLE_COULDNT_CONNECT:
         text = QStringLiteral("Connexion au serveur impossible (connexion refusée ou serveur injoignable)");
         break;
-    case CURLE_COULDNT_RESOLVE_HOST:
-        text = QStringLiteral("Serveur inconnu : le nom d'hôte est introuvable");
-        break;
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        text = QStringLiteral("Serveur mandataire inconnu");
-        break;
-    case CURLE_OPERATION_TIMEDOUT:
-        text = QStringLiteral("Le serveur ne répond pas : délai d'attente dépassé");
-        break;
-    case CURLE_URL_MALFORMAT:
-        text = QStringLiteral("Adresse invalide");
-        break;
+    case CURLE_COULDNT_RESOLVE_HOST: text = QStringLiteral("Serveur inconnu : le nom d'hôte est introuvable"); break;
+    case CURLE_COULDNT_RESOLVE_PROXY: text = QStringLiteral("Serveur mandataire inconnu"); break;
+    case CURLE_OPERATION_TIMEDOUT: text = QStringLiteral("Le serveur ne répond pas : délai d'attente dépassé"); break;
+    case CURLE_URL_MALFORMAT: text = QStringLiteral("Adresse invalide"); break;
     case CURLE_UNSUPPORTED_PROTOCOL:
         text = QStringLiteral("Protocole non pris en charge (seuls http et https le sont)");
         break;
-    case CURLE_TOO_MANY_REDIRECTS:
-        text = QStringLiteral("Trop de redirections");
-        break;
+    case CURLE_TOO_MANY_REDIRECTS: text = QStringLiteral("Trop de redirections"); break;
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
-    case CURLE_PARTIAL_FILE:
-        text = QStringLiteral("La connexion avec le serveur a été interrompue");
-        break;
+    case CURLE_PARTIAL_FILE: text = QStringLiteral("La connexion avec le serveur a été interrompue"); break;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CACERT_BADFILE:
-        text = QStringLiteral("Échec de la connexion sécurisée avec le serveur");
-        break;
-    default:
-        text = QStringLiteral("Échec de la requête HTTP");
-        break;
+    case CURLE_SSL_CACERT_BADFILE: text = QStringLiteral("Échec de la connexion sécurisée avec le serveur"); break;
+    default: text = QStringLiteral("Échec de la requête HTTP"); break;
     }
     QString reason = QString::fromUtf8(detail);
     if (reason.isEmpty())
@@ -202,9 +189,7 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink)
     }
     const long status = responseCode(curl);
     if (status >= 400)
-        throw Error(QStringLiteral("Erreur HTTP %1 : %2 (%3)")
-                        .arg(status)
-                        .arg(reasonPhrase(transfer.statusLine), url));
+        throw Error(QStringLiteral("Erreur HTTP %1 : %2 (%3)").arg(status).arg(reasonPhrase(transfer.statusLine), url));
 
     const char* contentType = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);

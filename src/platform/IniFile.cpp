@@ -45,7 +45,7 @@ IniFile IniFile::load(const QString& path)
 IniFile IniFile::parse(const QByteArray& bytes)
 {
     IniFile ini;
-    ini.sections.append(Section{});
+    ini.sections.append(Section {});
     QString text = QString::fromUtf8(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
@@ -59,10 +59,10 @@ IniFile IniFile::parse(const QByteArray& bytes)
             raw.chop(1);
         const QString trimmed = raw.trimmed();
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
-            ini.sections.append(Section{trimmed.mid(1, trimmed.size() - 2).trimmed(), {Line{raw, {}, {}}}});
+            ini.sections.append(Section {trimmed.mid(1, trimmed.size() - 2).trimmed(), {Line {raw, {}, {}}}});
             continue;
         }
-        Line line{raw, {}, {}};
+        Line line {raw, {}, {}};
         const qsizetype eq = raw.indexOf(QLatin1Char('='));
         const bool comment = trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
         if (eq > 0 && !comment && !raw.left(eq).trimmed().isEmpty()) {
@@ -118,17 +118,17 @@ std::optional<QString> IniFile::value(const QString& section, const QString& key
 void IniFile::setValue(const QString& section, const QString& key, const QString& value)
 {
     const QString clean = singleLine(value);
-    const Line entry{key + QLatin1Char('=') + clean, key.trimmed(), clean};
+    const Line entry {key + QLatin1Char('=') + clean, key.trimmed(), clean};
 
     Section* s = findSection(section);
     if (!s) {
         if (sections.isEmpty())
-            sections.append(Section{});
+            sections.append(Section {});
         // Keep a blank line between the previous section and the new one.
         const Section& last = sections.last();
         if (!last.lines.isEmpty() && !last.lines.last().text.trimmed().isEmpty())
-            sections.last().lines.append(Line{});
-        sections.append(Section{section, {Line{QLatin1Char('[') + section + QLatin1Char(']'), {}, {}}}});
+            sections.last().lines.append(Line {});
+        sections.append(Section {section, {Line {QLatin1Char('[') + section + QLatin1Char(']'), {}, {}}}});
         s = &sections.last();
     }
     for (Line& line : s->lines)

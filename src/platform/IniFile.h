@@ -30,12 +30,12 @@ public:
 
 private:
     struct Line {
-        QString text;   // the line as written
-        QString key;    // trimmed key, empty for a comment or any other line
+        QString text; // the line as written
+        QString key;  // trimmed key, empty for a comment or any other line
         QString value;
     };
     struct Section {
-        QString name;   // empty for the lines before the first header
+        QString name; // empty for the lines before the first header
         QList<Line> lines;
     };
 

@@ -2,7 +2,9 @@
 
 namespace filmarch {
 
-LineCutter::LineCutter(Deliver d, StopRequested s) : deliver(std::move(d)), stopRequested(std::move(s)) {}
+LineCutter::LineCutter(Deliver d, StopRequested s) : deliver(std::move(d)), stopRequested(std::move(s))
+{
+}
 
 void LineCutter::cut(const char* chunk, qsizetype size)
 {
@@ -39,7 +41,8 @@ void LineCutter::echo(const QByteArray& line, bool lineBeginned)
 {
     Last = lineBeginned ? Last + line : line;
     const qsizetype crlf = line.indexOf("\r\n");
-    const bool eol = (crlf >= 0 && crlf == line.size() - 2) || (line.indexOf('\n') >= 0 && line.indexOf('\n') == line.size() - 1);
+    const bool eol =
+        (crlf >= 0 && crlf == line.size() - 2) || (line.indexOf('\n') >= 0 && line.indexOf('\n') == line.size() - 1);
     if (eol) {
         // Whole lines are delivered without their line end, echoed ones too.
         Last.chop(line.endsWith("\r\n") ? 2 : 1);

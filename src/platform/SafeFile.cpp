@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <linux/falloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,7 +81,7 @@ void copyAll(int fd, const QByteArray& from, qint64 size)
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
-    } closer{source};
+    } closer {source};
     qint64 copied = 0;
     while (copied < size) {
         const ssize_t n = ::copy_file_range(source, nullptr, fd, nullptr, size_t(size - copied), 0);
@@ -118,7 +118,7 @@ void rewriteInPlace(const QByteArray& target, const Content& content, off_t oldS
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
-    } closer{fd};
+    } closer {fd};
     if (content.size > oldSize && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, content.size) != 0 && errno != EOPNOTSUPP
         && errno != ENOSYS)
         throw Error(systemReason(errno));

@@ -29,8 +29,8 @@ ToolLocator::ToolLocator(QString path, QStringList folders)
 
 ToolLocator ToolLocator::system()
 {
-    return ToolLocator(QString::fromLocal8Bit(qgetenv("PATH")),
-                       {QStringLiteral("/usr/bin/"), QStringLiteral("/usr/local/bin/")});
+    return ToolLocator(
+        QString::fromLocal8Bit(qgetenv("PATH")), {QStringLiteral("/usr/bin/"), QStringLiteral("/usr/local/bin/")});
 }
 
 QString ToolLocator::findMkvToolNix() const

@@ -11,9 +11,9 @@ namespace filmarch {
 namespace {
 
 struct Tables {
-    std::array<char16_t, 256> decode{};
+    std::array<char16_t, 256> decode {};
     // One byte per UTF-16 code unit; 0 means "not representable" except for U+0000.
-    std::unique_ptr<unsigned char[]> encode{new unsigned char[65536]()};
+    std::unique_ptr<unsigned char[]> encode {new unsigned char[65536]()};
 
     Tables()
     {
@@ -26,8 +26,7 @@ struct Tables {
             char* ip = &in;
             char* op = reinterpret_cast<char*>(out);
             size_t inLeft = 1, outLeft = sizeof out;
-            const bool ok = iconv(cd, &ip, &inLeft, &op, &outLeft) != static_cast<size_t>(-1)
-                && outLeft == 2;
+            const bool ok = iconv(cd, &ip, &inLeft, &op, &outLeft) != static_cast<size_t>(-1) && outLeft == 2;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
             decode[b] = ok ? static_cast<char16_t>(out[0] | (out[1] << 8)) : static_cast<char16_t>(b);
         }

@@ -10,7 +10,10 @@
 namespace filmarch {
 
 QString fromWindows1252(const char* data, qsizetype size);
-inline QString fromWindows1252(const QByteArray& bytes) { return fromWindows1252(bytes.constData(), bytes.size()); }
+inline QString fromWindows1252(const QByteArray& bytes)
+{
+    return fromWindows1252(bytes.constData(), bytes.size());
+}
 
 QByteArray toWindows1252(QStringView text);
 // Appends the encoded text to `out` and returns the number of bytes appended.

@@ -27,8 +27,8 @@ bool storePicture(TMovie& movie, const QString& path, const QString& extension)
     return true;
 }
 
-void fillEntry(ScanRun& run, TMovie& NewMovie, TTraitement& Fichier, const ScanOptions& opts,
-               const InfosFilmAllo& infos)
+void fillEntry(
+    ScanRun& run, TMovie& NewMovie, TTraitement& Fichier, const ScanOptions& opts, const InfosFilmAllo& infos)
 {
     fillAmcEntry(NewMovie, Fichier, opts, infos);
     // An extracted cover moves into the catalogue.
@@ -101,11 +101,10 @@ void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAll
         run.amcFile.close();
         run.reportSaveFailure(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)")
                                   .arg(run.CatalogueActif, QString::fromStdString(e.what())),
-                              amcSaveFailedMessage());
+            amcSaveFailedMessage());
         run.ArretRecherche = true;
     }
     run.context().progress->advance();
 }
 
 } // namespace filmarch
-

@@ -80,7 +80,7 @@ void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOption
 }
 
 XmlAttributes xmlMovieAttributes(const TTraitement& Fichier, const ScanOptions& opts, const InfosFilmAllo& infos,
-                                 int number, const QString& date, const QString& picture)
+    int number, const QString& date, const QString& picture)
 {
     XmlAttributes attrs;
     auto set = [&attrs](const char* name, const QString& value) { attrs.emplace_back(QLatin1String(name), value); };

@@ -25,6 +25,6 @@ void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOption
 // `picture` is the poster file for "Picture" (empty: no such attribute).
 // Throws when a value the options ask for cannot be read.
 XmlAttributes xmlMovieAttributes(const TTraitement& Fichier, const ScanOptions& opts, const InfosFilmAllo& infos,
-                                 int number, const QString& date, const QString& picture);
+    int number, const QString& date, const QString& picture);
 
 } // namespace filmarch

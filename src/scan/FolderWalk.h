@@ -23,7 +23,7 @@ public:
     void run(const QString& root);
 
 private:
-    bool walk(const QString& folder);   // false once stopped
+    bool walk(const QString& folder); // false once stopped
     void problem(const QString& message);
 
     std::set<std::pair<unsigned long long, unsigned long long>> visited;

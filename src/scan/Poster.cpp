@@ -2,11 +2,11 @@
 
 #include "core/Options.h"
 #include "filmdb/AllocineClient.h"
-#include "scan/ScanRun.h"
 #include "media/MkvTools.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
+#include "scan/ScanRun.h"
 
 #include <QDir>
 
@@ -28,8 +28,8 @@ QString downloadPoster(ScanRun& run, const TTraitement& Fichier, const QString& 
         downloadPicture(*run.context().http, url, target);
         return target;
     } catch (const std::exception&) {
-        run.EcritureLog(QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger")
-                        + Fichier.NomDuFichier);
+        run.EcritureLog(
+            QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger") + Fichier.NomDuFichier);
         return QString();
     }
 }

@@ -1,24 +1,24 @@
 #include "scan/ScanRun.h"
 
-#include "scan/FolderWalk.h"
-#include "scan/StoredName.h"
+#include "catalog/MovieList.h"
+#include "catalog/XmlCatalogue.h"
 #include "core/Journal.h"
 #include "core/Options.h"
 #include "core/ScanProgress.h"
 #include "core/UserDialogs.h"
-#include "scan/AmcWriter.h"
-#include "catalog/MovieList.h"
-#include "catalog/XmlCatalogue.h"
 #include "filmdb/AllocineClient.h"
 #include "filmdb/AutoLookup.h"
 #include "filmdb/ManualLookup.h"
-#include "scan/XmlWriter.h"
 #include "media/IntegerText.h"
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
+#include "scan/AmcWriter.h"
+#include "scan/FolderWalk.h"
+#include "scan/StoredName.h"
+#include "scan/XmlWriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -65,15 +65,17 @@ ScanRun::FileStamp ScanRun::FileStamp::of(const QString& path)
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
-            qint64(st.st_mtim.tv_nsec)};
+        qint64(st.st_mtim.tv_nsec)};
 }
 
-ScanRun::ScanRun(ScanContext context) : ctx(std::move(context)) {}
+ScanRun::ScanRun(ScanContext context) : ctx(std::move(context))
+{
+}
 ScanRun::~ScanRun() = default;
 
 ScanOptions ScanRun::options() const
 {
-    return ctx.options ? ctx.options->options() : ScanOptions{};
+    return ctx.options ? ctx.options->options() : ScanOptions {};
 }
 
 void ScanRun::EcritureLog(const QString& Mes)
@@ -119,7 +121,7 @@ int ScanRun::validitecatalogue(const QString& path)
             if (own)
                 lock.release();
         }
-    } unlock{catalogueLock, ownLock};
+    } unlock {catalogueLock, ownLock};
 
     releaseCatalogue();
     if (ext == kXml) {
@@ -159,7 +161,7 @@ int ScanRun::loadAmc(const QString& path)
     if (const int damaged = MovieList->damagedEntry()) {
         releaseCatalogue();
         ctx.dialogs->showMessage(QStringLiteral("Le catalogue est endommagé à partir de l'entrée ")
-                                 + QString::number(damaged) + QStringLiteral(" : il n'est pas complété."));
+            + QString::number(damaged) + QStringLiteral(" : il n'est pas complété."));
         return -1;
     }
     iHeader = version;
@@ -210,10 +212,10 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
     if (completing) {
         // Loaded when it was chosen and not changed since: that is the
         // catalogue on the disk now.
-        const bool current = loadedCatalogue == CatalogueActif && (MovieList || XMLDoc)
-            && loadedStamp == FileStamp::of(CatalogueActif);
-        const int n = current ? (XMLDoc ? XMLDoc->movieCount() : MovieList->Count())
-                              : validitecatalogue(CatalogueActif);
+        const bool current =
+            loadedCatalogue == CatalogueActif && (MovieList || XMLDoc) && loadedStamp == FileStamp::of(CatalogueActif);
+        const int n =
+            current ? (XMLDoc ? XMLDoc->movieCount() : MovieList->Count()) : validitecatalogue(CatalogueActif);
         if (n < 0) {
             request.EdCheminCataloExistant.clear();
             request.EdNbrFilmsExist.clear();
@@ -231,7 +233,8 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
 
     const QString reason = cannotReplaceReason(CatalogueActif);
     if (!reason.isEmpty()) {
-        const QString line = QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(CatalogueActif, reason);
+        const QString line =
+            QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(CatalogueActif, reason);
         reportSaveFailure(line, ext == kAmc ? amcSaveFailedMessage() : line, ext == kXml);
         catalogueLock.release();
         releaseCatalogue();
@@ -264,7 +267,8 @@ ScanOutcome ScanRun::BtLanceScanClick(ScanRequest& request)
     try {
         return runScan(request);
     } catch (const std::exception& e) {
-        ctx.dialogs->showError(QStringLiteral("Le scan s'est arrêté sur une erreur : ") + QString::fromStdString(e.what()));
+        ctx.dialogs->showError(
+            QStringLiteral("Le scan s'est arrêté sur une erreur : ") + QString::fromStdString(e.what()));
         return ScanOutcome::Failed;
     }
 }
@@ -306,7 +310,7 @@ ScanOutcome ScanRun::runScan(ScanRequest& request)
         ScanRun* run;
         ScanRequest& request;
         ~Finisher() { run->finishRun(request); }
-    } finisher{this, request};
+    } finisher {this, request};
 
     ctx.progress->setPosition(0);
     const int total = CompteTraiteFichiers(request.EdCheminRepScan, true, opts.CbExploreSousRep);
@@ -362,9 +366,8 @@ bool ScanRun::saveXml(const QString& path, bool completingRun)
         XMLDoc->saveFile(path);
         return true;
     } catch (const Error& e) {
-        reportSaveFailure(e.message(), completingRun ? e.message() + QStringLiteral("\nLe catalogue précédent est conservé.")
-                                                     : e.message(),
-                          true);
+        reportSaveFailure(e.message(),
+            completingRun ? e.message() + QStringLiteral("\nLe catalogue précédent est conservé.") : e.message(), true);
         return false;
     }
 }
@@ -439,8 +442,8 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
             // A file the library cannot open (no permission, a pipe...) is logged, not dropped as a non-video.
             if (!ctx.media->Open(NomFichier))
                 throw Error(QStringLiteral("lecture impossible"));
-            Fichier = std::make_unique<TTraitement>(NomFichier, ImageOnly, *ctx.media,
-                                                   [this] { return options().EFiltreTitre; });
+            Fichier = std::make_unique<TTraitement>(
+                NomFichier, ImageOnly, *ctx.media, [this] { return options().EFiltreTitre; });
         } catch (...) {
             if (!Fichier)
                 ctx.media->Delete();
@@ -526,7 +529,7 @@ void ScanRun::lookUpAutomatically(const ScanOptions& opts)
     struct ClearSlots {
         InfosFilmAllo& infos;
         ~ClearSlots() { infos.fill(QString()); }
-    } clear{infosFilmAllo};
+    } clear {infosFilmAllo};
     writeEntry();
 }
 

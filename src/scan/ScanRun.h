@@ -53,7 +53,7 @@ struct ScanContext {
 
 // How a run ended.
 enum class ScanOutcome {
-    NotStarted,          // refused before anything was analysed (its message was shown)
+    NotStarted, // refused before anything was analysed (its message was shown)
     Finished,
     Stopped,             // by the user; what was saved stands
     CatalogueNotWritten, // a save failed or the catalogue could not be written (the user was told)
@@ -64,7 +64,7 @@ enum class ScanOutcome {
 struct ScanRequest {
     QString EdCheminRepScan;
     QString EdCheminCataloCree;
-    QString EdNbrFilmsCree;          // "0" once a new catalogue was chosen
+    QString EdNbrFilmsCree; // "0" once a new catalogue was chosen
     QString EdCheminCataloExistant;
     QString EdNbrFilmsExist;
 };
@@ -153,9 +153,9 @@ private:
     bool saveXml(const QString& path, bool completing);
 
     ScanContext ctx;
-    bool saveFailed = false;              // a save of this run failed (the user was told)
-    bool completing = false;              // the run in progress completes a catalogue
-    int loadedCount = 0;                  // entries of that catalogue when the run started
+    bool saveFailed = false; // a save of this run failed (the user was told)
+    bool completing = false; // the run in progress completes a catalogue
+    int loadedCount = 0;     // entries of that catalogue when the run started
     // What a file was when it was read: a catalogue that kept it was not changed since.
     struct FileStamp {
         quint64 device = 0, inode = 0;
@@ -163,12 +163,12 @@ private:
         static FileStamp of(const QString& path);
         bool operator==(const FileStamp&) const = default;
     };
-    QString loadedCatalogue;              // path whose content is held in memory
+    QString loadedCatalogue; // path whose content is held in memory
     FileStamp loadedStamp;
-    QSet<QString> cataloguedNames;        // file-name parts of the loaded catalogue's URLs
+    QSet<QString> cataloguedNames;            // file-name parts of the loaded catalogue's URLs
     std::unique_ptr<AllocineClient> allocine; // the run's film-database session
-    bool noServerSaid = false;            // the run said once that no server is set
-    QSet<QString> failedTools;            // tools this run could not start
+    bool noServerSaid = false;                // the run said once that no server is set
+    QSet<QString> failedTools;                // tools this run could not start
 };
 
 // File-name part of a path or URL: after the last "/" or "\" (catalogues made

@@ -1,8 +1,8 @@
 #include "scan/StoredName.h"
 
-#include "scan/ScanRun.h"
 #include "catalog/XmlCatalogue.h"
 #include "platform/Windows1252.h"
+#include "scan/ScanRun.h"
 
 #include <QRegularExpression>
 

@@ -63,8 +63,8 @@ CopyOutcome failed(const QString& reason)
 
 } // namespace
 
-quint32 CopyCallBack(qint64 TotalFileSize, qint64 TotalBytesTransferred, qint64, qint64, quint32, quint32, int, int,
-                     void* ProgressBar)
+quint32 CopyCallBack(
+    qint64 TotalFileSize, qint64 TotalBytesTransferred, qint64, qint64, quint32, quint32, int, int, void* ProgressBar)
 {
     // The + 1 keeps clear of a division by zero and below 100 until the end.
     const qint64 position = TotalBytesTransferred * 100 / (TotalFileSize + 1);
@@ -75,11 +75,11 @@ quint32 CopyCallBack(qint64 TotalFileSize, qint64 TotalBytesTransferred, qint64,
     return PROGRESS_CONTINUE;
 }
 
-CopyOutcome copyFileChunked(const QByteArray& source, const QByteArray& destination, const bool& stop,
-                            CopyProgress* progress)
+CopyOutcome copyFileChunked(
+    const QByteArray& source, const QByteArray& destination, const bool& stop, CopyProgress* progress)
 {
     // Non-blocking, so that a named pipe met in a listing cannot hang the copy.
-    Fd in{::open(source.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    Fd in {::open(source.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (in.fd < 0)
         return failed(systemReason(errno));
     struct stat st {};
@@ -123,7 +123,7 @@ CopyOutcome copyFileChunked(const QByteArray& source, const QByteArray& destinat
             return failed(systemReason(errno));
         done += n;
         CopyCallBack(std::max(total, done), done, std::max(total, done), done, 1, CALLBACK_CHUNK_FINISHED, in.fd,
-                     temp.file.fd, progress);
+            temp.file.fd, progress);
     }
     if (stop)
         return {CopyOutcome::Stopped, {}};

@@ -12,8 +12,8 @@ namespace filmarch {
 class CopyProgress {
 public:
     virtual ~CopyProgress() = default;
-    virtual void setPosition(int percent) = 0;   // ProgressBar1, 0 to 100
-    virtual void processEvents() = 0;            // so that "Arrêter" can be pressed
+    virtual void setPosition(int percent) = 0; // ProgressBar1, 0 to 100
+    virtual void processEvents() = 0;          // so that "Arrêter" can be pressed
 };
 
 // The codes of the progress routine.
@@ -24,20 +24,20 @@ inline constexpr quint32 CALLBACK_STREAM_SWITCH = 1;
 // Called before the first chunk and after every chunk; `ProgressBar` is the
 // CopyProgress of the caller, or null when there is no copy window.
 quint32 CopyCallBack(qint64 TotalFileSize, qint64 TotalBytesTransferred, qint64 StreamSize,
-                     qint64 StreamBytesTransferred, quint32 dwStreamNumber, quint32 dwCallbackReason, int hSourceFile,
-                     int hDestinationFile, void* ProgressBar);
+    qint64 StreamBytesTransferred, quint32 dwStreamNumber, quint32 dwCallbackReason, int hSourceFile,
+    int hDestinationFile, void* ProgressBar);
 
 struct CopyOutcome {
     enum Status { Copied, Stopped, Failed };
     Status status = Failed;
-    QString reason;   // French, for a failure
+    QString reason; // French, for a failure
 };
 
 // Copies `source` to `destination` (overwritten when it exists; a link there
 // is replaced, never written through), keeping the permissions and times of
 // the source. `stop` is read after every chunk: once true, the copy is
 // abandoned and its temporary file removed.
-CopyOutcome copyFileChunked(const QByteArray& source, const QByteArray& destination, const bool& stop,
-                            CopyProgress* progress);
+CopyOutcome copyFileChunked(
+    const QByteArray& source, const QByteArray& destination, const bool& stop, CopyProgress* progress);
 
 } // namespace filmarch

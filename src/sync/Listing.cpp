@@ -20,7 +20,7 @@ namespace {
 struct Walk {
     bool sousRep;
     int rootLength;
-    SyncList found;   // in order of discovery
+    SyncList found; // in order of discovery
 
     void folder(const QByteArray& nativeDir, const QString& dir)
     {
@@ -43,7 +43,7 @@ struct Walk {
                     folder(nativeDir + name + '/', dir + QFile::decodeName(name) + QLatin1Char('/'));
                 continue;
             }
-            found.push_back(SyncEntry{QFile::decodeName(name), dir, false, name, nativeDir, rootLength});
+            found.push_back(SyncEntry {QFile::decodeName(name), dir, false, name, nativeDir, rootLength});
         }
         ::closedir(d);
     }
@@ -57,7 +57,7 @@ int Listing(const QString& chemin, SyncList& list, bool sousRep)
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     const QByteArray nativeDir = QFile::encodeName(dir);
-    Walk walk{sousRep, static_cast<int>(nativeDir.size()), {}};
+    Walk walk {sousRep, static_cast<int>(nativeDir.size()), {}};
     walk.folder(nativeDir, dir);
     // Each entry goes on top of the list: the last one found ends first.
     list.insert(list.begin(), std::make_move_iterator(walk.found.rbegin()), std::make_move_iterator(walk.found.rend()));
@@ -74,7 +74,7 @@ void Comparaison(SyncList& list1, SyncList& list2)
     for (int j = 0; j < static_cast<int>(list2.size()); ++j) {
         int& h = head[list2[j].nativeName];
         next[j] = h - 1;
-        h = j + 1;   // stored plus one: a new key reads 0, "none"
+        h = j + 1; // stored plus one: a new key reads 0, "none"
     }
 
     std::vector<bool> gone1(list1.size()), gone2(list2.size());

@@ -9,14 +9,14 @@
 namespace filmarch {
 
 struct SyncEntry {
-    QString name;     // the file name with its extension
-    QString folder;   // the folder that holds it, ending with '/'
+    QString name;   // the file name with its extension
+    QString folder; // the folder that holds it, ending with '/'
     bool checked = false;
     // The bytes the system gave, so that a name that is not valid text is
     // still compared exactly and reached for copies and deletions.
     QByteArray nativeName;
     QByteArray nativeFolder;
-    int rootLength = 0;   // bytes of nativeFolder that are the listed folder itself
+    int rootLength = 0; // bytes of nativeFolder that are the listed folder itself
 
     QString fullPath() const { return folder + name; }
     QByteArray nativePath() const { return nativeFolder + nativeName; }

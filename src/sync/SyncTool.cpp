@@ -26,7 +26,9 @@ void removeMarked(SyncList& list, const std::vector<bool>& gone)
 }
 } // namespace
 
-SyncTool::SyncTool(SyncContext context) : ctx(std::move(context)) {}
+SyncTool::SyncTool(SyncContext context) : ctx(std::move(context))
+{
+}
 
 void SyncTool::EcritureLog(const QString& Mes)
 {
@@ -43,8 +45,8 @@ void SyncTool::changeLists(const std::function<void()>& change)
         ctx.view->listsChanged();
 }
 
-AnalysisOutcome SyncTool::BtLanceAnalyseClick(const QString& EdCheminRepRef, const QString& EdCheminRepSauv,
-                                              bool CbAnalyseSousRep)
+AnalysisOutcome SyncTool::BtLanceAnalyseClick(
+    const QString& EdCheminRepRef, const QString& EdCheminRepSauv, bool CbAnalyseSousRep)
 {
     if (EdCheminRepRef.isEmpty() || EdCheminRepSauv.isEmpty()) {
         ctx.dialogs->showMessage(QStringLiteral("Renseigner un rep de sauv et de ref"));
@@ -182,7 +184,7 @@ void SyncTool::deletionTask()
             const QString reason = deleteEntry(entry, backup);
             if (!reason.isEmpty())
                 EcritureLog(kIndent + QStringLiteral("Echec de la suppression de ") + entry.fullPath()
-                            + QStringLiteral(" : ") + reason);
+                    + QStringLiteral(" : ") + reason);
         }
         changeLists([&] { removeMarked(LVFichiersManquants, gone); });
     }

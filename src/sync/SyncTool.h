@@ -45,20 +45,20 @@ struct SyncContext {
 };
 
 enum class AnalysisOutcome {
-    MissingField,    // a folder field is empty: nothing changed
-    InvalidFolder,   // the lists were emptied, no analysis
+    MissingField,  // a folder field is empty: nothing changed
+    InvalidFolder, // the lists were emptied, no analysis
     Done,
 };
 
 struct SyncActions {
     bool CbCopieNonSauv = false;
-    bool RbRespectArbor = false;   // otherwise "En vrac"
+    bool RbRespectArbor = false; // otherwise "En vrac"
     bool CbFichiersManquants = false;
 };
 
 struct CopyReport {
-    int count = 0;          // ticked entries, copied or not
-    QStringList failures;   // "path : reason"
+    int count = 0;        // ticked entries, copied or not
+    QStringList failures; // "path : reason"
     bool stopped = false;
 };
 
@@ -67,8 +67,8 @@ public:
     explicit SyncTool(SyncContext context);
 
     // "Lancer l'analyse des répertoires".
-    AnalysisOutcome BtLanceAnalyseClick(const QString& EdCheminRepRef, const QString& EdCheminRepSauv,
-                                        bool CbAnalyseSousRep);
+    AnalysisOutcome BtLanceAnalyseClick(
+        const QString& EdCheminRepRef, const QString& EdCheminRepSauv, bool CbAnalyseSousRep);
     // "Lancer": the copy task, then the deletion task, as ticked.
     void BtLancerActionsClick(const SyncActions& actions);
 
@@ -84,10 +84,10 @@ public:
 
     void EcritureLog(const QString& Mes);
 
-    SyncList LVFichiersNonSauv;     // reference files the backup lacks
-    SyncList LVFichiersManquants;   // backup files the reference lacks
+    SyncList LVFichiersNonSauv;   // reference files the backup lacks
+    SyncList LVFichiersManquants; // backup files the reference lacks
     QString FichierLog;
-    bool stop = false;   // "Arrêter": abandons the copy task
+    bool stop = false; // "Arrêter": abandons the copy task
     // The folders of the last analysis: the actions work on these.
     QString reference;
     QString backup;

@@ -15,7 +15,9 @@ namespace {
 QString describe(const ScanOptions& o)
 {
     QStringList parts;
-    const auto flag = [&](const char* name, bool v) { parts << QString::fromLatin1(name) + QLatin1Char('=') + QString::number(v); };
+    const auto flag = [&](const char* name, bool v) {
+        parts << QString::fromLatin1(name) + QLatin1Char('=') + QString::number(v);
+    };
     flag("ExploreSousRep", o.CbExploreSousRep);
     flag("EviterDoublons", o.CbEviterDoublons);
     flag("GenTitre", o.CbGenTitre);
@@ -48,14 +50,13 @@ QString writeIni(const QTemporaryDir& dir, const QByteArray& content)
 
 TEST(IniFile, EditsInPlaceAndKeepsEverythingElse)
 {
-    IniFile ini = IniFile::parse(
-        "\xEF\xBB\xBF; réglages\r\n"
-        "[GENERAL]\r\n"
-        "ChoisirDuree =1\r\n"
-        "Inconnue=garde\r\n"
-        "\r\n"
-        "[Synchro]\r\n"
-        "DernierRepRef=/films\r\n");
+    IniFile ini = IniFile::parse("\xEF\xBB\xBF; réglages\r\n"
+                                 "[GENERAL]\r\n"
+                                 "ChoisirDuree =1\r\n"
+                                 "Inconnue=garde\r\n"
+                                 "\r\n"
+                                 "[Synchro]\r\n"
+                                 "DernierRepRef=/films\r\n");
 
     EXPECT_EQ(ini.value(QStringLiteral("general"), QStringLiteral("ChoisirDuree ")), QStringLiteral("1"));
     EXPECT_EQ(ini.value(QStringLiteral("General"), QStringLiteral("choisirduree")), QStringLiteral("1"));
@@ -68,17 +69,17 @@ TEST(IniFile, EditsInPlaceAndKeepsEverythingElse)
     ini.setValue(QStringLiteral("Mkv"), QStringLiteral("Affiches"), QStringLiteral("ligne\ncoupée"));
 
     EXPECT_EQ(QString::fromUtf8(ini.serialize()),
-              QStringLiteral("; réglages\n"
-                             "[GENERAL]\n"
-                             "ChoisirDuree =0\n"
-                             "Inconnue=garde\n"
-                             "FiltreTitre=a,\u2122, b \n"
-                             "\n"
-                             "[Synchro]\n"
-                             "DernierRepRef=/films\n"
-                             "\n"
-                             "[Mkv]\n"
-                             "Affiches=ligne coupée\n"));
+        QStringLiteral("; réglages\n"
+                       "[GENERAL]\n"
+                       "ChoisirDuree =0\n"
+                       "Inconnue=garde\n"
+                       "FiltreTitre=a,\u2122, b \n"
+                       "\n"
+                       "[Synchro]\n"
+                       "DernierRepRef=/films\n"
+                       "\n"
+                       "[Mkv]\n"
+                       "Affiches=ligne coupée\n"));
     // Values come back exactly, spaces and non-ASCII signs included.
     const IniFile again = IniFile::parse(ini.serialize());
     EXPECT_EQ(again.value(QStringLiteral("General"), QStringLiteral("FiltreTitre")), QStringLiteral("a,\u2122, b "));
@@ -123,26 +124,47 @@ TEST(Settings, ReadScanOptionsAppliesTheRulesInTableOrder)
     const Case cases[] = {
         {"no file gives the defaults", {}, [](ScanOptions&) {}},
         {"both modes stored: the last one read wins", "[Allocine]\nAuto=1\nManu=1\nActive=1\n",
-         [](ScanOptions& o) { o.CbAlloManu = true; }},
+            [](ScanOptions& o) { o.CbAlloManu = true; }},
         {"lookup active puts the automatic mode in force", "[Allocine]\nAuto=1\nActive=1\n",
-         [](ScanOptions& o) { o.CbAlloAuto = true; }},
+            [](ScanOptions& o) { o.CbAlloAuto = true; }},
         {"a mode without the lookup active is not in force", "[Allocine]\nAuto=1\nActive=0\n", [](ScanOptions&) {}},
         {"lookup active without a mode", "[Allocine]\nActive=1\n", [](ScanOptions&) {}},
         {"the server as stored, without surrounding spaces", "[allocine]\nServeur= 127.0.0.1:8080 \nActive=1\nManu=1\n",
-         [](ScanOptions& o) { o.Serveur = QStringLiteral("127.0.0.1:8080"); o.CbAlloManu = true; }},
+            [](ScanOptions& o) {
+                o.Serveur = QStringLiteral("127.0.0.1:8080");
+                o.CbAlloManu = true;
+            }},
         {"url off while duplicates on is refused", "[General]\nDoublons=1\nChoisirUrl=0\n", [](ScanOptions&) {}, 1},
         {"url off with duplicates off", "[General]\nDoublons=0\nChoisirUrl=0\n",
-         [](ScanOptions& o) { o.CbEviterDoublons = false; o.CbGenUrl = false; }},
+            [](ScanOptions& o) {
+                o.CbEviterDoublons = false;
+                o.CbGenUrl = false;
+            }},
         {"pictures only", "[Mkv]\nPiecesJointe=1\nPieceJointeImages=1\nPieceJointeTous=0\n",
-         [](ScanOptions& o) { o.CbPieceJointe = true; o.CbfichiersImages = true; o.CbToutFichier = false; }},
+            [](ScanOptions& o) {
+                o.CbPieceJointe = true;
+                o.CbfichiersImages = true;
+                o.CbToutFichier = false;
+            }},
         {"both attachment kinds stored: all files wins", "[Mkv]\nPieceJointeImages=1\nPieceJointeTous=1\n",
-         [](ScanOptions&) {}},
-        {"integer texts and non-numbers", "[general]\nchoisirtitre=$0\nChoisirTaille= 2\nDoublons=oui\nChoisirDuree =0\n",
-         [](ScanOptions& o) { o.CbGenTitre = false; o.CbGenDuree = false; }},
+            [](ScanOptions&) {}},
+        {"integer texts and non-numbers",
+            "[general]\nchoisirtitre=$0\nChoisirTaille= 2\nDoublons=oui\nChoisirDuree =0\n",
+            [](ScanOptions& o) {
+                o.CbGenTitre = false;
+                o.CbGenDuree = false;
+            }},
         {"spaces around numbers", "[General]\r\nExplorerSousRep=1 \r\nChoisirTitre=\t0\t\r\nChoisirUrl= 1 \r\n",
-         [](ScanOptions& o) { o.CbExploreSousRep = true; o.CbGenTitre = false; }},
+            [](ScanOptions& o) {
+                o.CbExploreSousRep = true;
+                o.CbGenTitre = false;
+            }},
         {"texts as stored", "[General]\nFiltreTitre=\n[Mkv]\nAffiches=1\nRepertoireAffiches=/mes affiches \n",
-         [](ScanOptions& o) { o.EFiltreTitre.clear(); o.CbAffiche = true; o.EdRepAffiche = QStringLiteral("/mes affiches "); }},
+            [](ScanOptions& o) {
+                o.EFiltreTitre.clear();
+                o.CbAffiche = true;
+                o.EdRepAffiche = QStringLiteral("/mes affiches ");
+            }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

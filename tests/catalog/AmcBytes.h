@@ -28,7 +28,11 @@ inline const QByteArray& headerFor(int version)
 
 class Bytes {
 public:
-    Bytes& raw(const QByteArray& b) { data += b; return *this; }
+    Bytes& raw(const QByteArray& b)
+    {
+        data += b;
+        return *this;
+    }
     Bytes& i32(qint32 v)
     {
         char c[4];
@@ -36,7 +40,11 @@ public:
         data.append(c, 4);
         return *this;
     }
-    Bytes& u8(quint8 v) { data.append(char(v)); return *this; }
+    Bytes& u8(quint8 v)
+    {
+        data.append(char(v));
+        return *this;
+    }
     Bytes& str(const QByteArray& s) { return i32(qint32(s.size())).raw(s); }
     operator QByteArray() const { return data; }
     QByteArray data;
@@ -59,10 +67,10 @@ inline QByteArray properties(int version, const QByteArray& name = {}, const QBy
 // frame rate, languages, subtitles, size, picture name.
 struct Record {
     // number, date, rating, year, length, video bit rate, audio bit rate, disks
-    std::array<qint32, 8> ints{};
+    std::array<qint32, 8> ints {};
     qint32 colorTag = 0;
     bool checked = false;
-    std::array<QByteArray, 22> strings{};
+    std::array<QByteArray, 22> strings {};
     QByteArray picture;
     std::vector<QByteArray> values; // one per definition, 4.0 and 4.1
 };

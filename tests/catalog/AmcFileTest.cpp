@@ -61,8 +61,10 @@ TEST(AmcFile, SavedHeadersAreTheSixtyFiveBytesOfTheirLayout)
 {
     for (const QByteArray* h : {&header41, &header40, &header35, &header33, &header31})
         ASSERT_EQ(h->size(), 65);
-    const struct { int requested; QByteArray header; } cases[] = {
-        {41, header41}, {99, header41}, {40, header40}, {39, header35}, {35, header35}, {33, header35},
+    const struct {
+        int requested;
+        QByteArray header;
+    } cases[] = {{41, header41}, {99, header41}, {40, header40}, {39, header35}, {35, header35}, {33, header35},
         {31, header35}, {0, header35}};
     TMovieList list;
     for (const auto& c : cases)
@@ -71,8 +73,10 @@ TEST(AmcFile, SavedHeadersAreTheSixtyFiveBytesOfTheirLayout)
 
 TEST(AmcFile, LoadsEachVersionOnlyFromItsExactHeader)
 {
-    const struct { QByteArray header; int version; } cases[] = {
-        {header41, 41}, {header40, 40}, {header35, 35}, {header33, 33}, {header31, 31}};
+    const struct {
+        QByteArray header;
+        int version;
+    } cases[] = {{header41, 41}, {header40, 40}, {header35, 35}, {header33, 33}, {header31, 31}};
     for (const auto& c : cases) {
         const int version = c.version;
         const QByteArray body = properties(version) + (version >= 40 ? noDefinitions() : QByteArray());
@@ -95,7 +99,8 @@ TEST(AmcFile, EmptyEntryTakes125BytesIn35And129In41PlusFourPerDefinition)
     EXPECT_EQ(expected35.size(), 206);
     EXPECT_EQ(list.SaveToBytes(35), expected35);
 
-    const QByteArray expected41 = Bytes().raw(header41).raw(properties(41)).raw(noDefinitions()).raw(record(41, Record()));
+    const QByteArray expected41 =
+        Bytes().raw(header41).raw(properties(41)).raw(noDefinitions()).raw(record(41, Record()));
     EXPECT_EQ(expected41.size(), 65 + 16 + 12 + 129);
     EXPECT_EQ(list.SaveToBytes(41), expected41);
 
@@ -109,8 +114,10 @@ TEST(AmcFile, EmptyEntryTakes125BytesIn35And129In41PlusFourPerDefinition)
 TEST(AmcFile, WritesEveryFieldInItsPlaceAndReadsItBack)
 {
     TMovieList list;
-    list.MovieProperties = {.strName = QStringLiteral("Owner"), .strMail = QStringLiteral("o@x"),
-        .strSite = QStringLiteral("site"), .strDescription = QStringLiteral("Films été")};
+    list.MovieProperties = {.strName = QStringLiteral("Owner"),
+        .strMail = QStringLiteral("o@x"),
+        .strSite = QStringLiteral("site"),
+        .strDescription = QStringLiteral("Films été")};
     list.CustomFieldsProperties.ColumnSettings = QStringLiteral("cols");
     list.CustomFieldsProperties.GUIProperties = QStringLiteral("gui");
     TCustomFieldProperties& genre = list.CustomFieldsProperties.AddField(QStringLiteral("Genre"));
@@ -127,18 +134,38 @@ TEST(AmcFile, WritesEveryFieldInItsPlaceAndReadsItBack)
     genre.ListAutoAdd = genre.ListAutoComplete = true;
 
     TMovie& m = list.Add();
-    m.iNumber = 12; m.iDate = 41000; m.iRating = 85; m.iYear = 2011; m.iLength = 104;
-    m.iVideoBitrate = 1500; m.iAudioBitrate = 192; m.iDisks = 2; m.iColorTag = 5; m.bChecked = true;
-    m.strMedia = QStringLiteral("Media"); m.strMediaType = QStringLiteral("MediaType"); m.strSource = QStringLiteral("Source");
-    m.strBorrower = QStringLiteral("Borrower"); m.strOriginalTitle = QStringLiteral("OriginalTitle");
-    m.strTranslatedTitle = QStringLiteral("TranslatedTitle"); m.strDirector = QStringLiteral("Director");
-    m.strProducer = QStringLiteral("Producer"); m.strCountry = QStringLiteral("Country");
-    m.strCategory = QStringLiteral("Category"); m.strActors = QStringLiteral("Actors"); m.strURL = QStringLiteral("URL");
-    m.strDescription = QStringLiteral("Description"); m.strComments = QStringLiteral("Comments");
-    m.strVideoFormat = QStringLiteral("VideoFormat"); m.strAudioFormat = QStringLiteral("AudioFormat");
-    m.strResolution = QStringLiteral("Resolution"); m.strFramerate = QStringLiteral("Framerate");
-    m.strLanguages = QStringLiteral("Languages"); m.strSubtitles = QStringLiteral("Subtitles");
-    m.strSize = QStringLiteral("Size"); m.strPicture = QStringLiteral(".jpg");
+    m.iNumber = 12;
+    m.iDate = 41000;
+    m.iRating = 85;
+    m.iYear = 2011;
+    m.iLength = 104;
+    m.iVideoBitrate = 1500;
+    m.iAudioBitrate = 192;
+    m.iDisks = 2;
+    m.iColorTag = 5;
+    m.bChecked = true;
+    m.strMedia = QStringLiteral("Media");
+    m.strMediaType = QStringLiteral("MediaType");
+    m.strSource = QStringLiteral("Source");
+    m.strBorrower = QStringLiteral("Borrower");
+    m.strOriginalTitle = QStringLiteral("OriginalTitle");
+    m.strTranslatedTitle = QStringLiteral("TranslatedTitle");
+    m.strDirector = QStringLiteral("Director");
+    m.strProducer = QStringLiteral("Producer");
+    m.strCountry = QStringLiteral("Country");
+    m.strCategory = QStringLiteral("Category");
+    m.strActors = QStringLiteral("Actors");
+    m.strURL = QStringLiteral("URL");
+    m.strDescription = QStringLiteral("Description");
+    m.strComments = QStringLiteral("Comments");
+    m.strVideoFormat = QStringLiteral("VideoFormat");
+    m.strAudioFormat = QStringLiteral("AudioFormat");
+    m.strResolution = QStringLiteral("Resolution");
+    m.strFramerate = QStringLiteral("Framerate");
+    m.strLanguages = QStringLiteral("Languages");
+    m.strSubtitles = QStringLiteral("Subtitles");
+    m.strSize = QStringLiteral("Size");
+    m.strPicture = QStringLiteral(".jpg");
     m.Picture = QByteArray("\xFF\xD8jpeg", 6);
     m.CustomFields.SetFieldValue(QStringLiteral("genre"), QStringLiteral("two"));
 
@@ -154,7 +181,9 @@ TEST(AmcFile, WritesEveryFieldInItsPlaceAndReadsItBack)
     const QByteArray expected = Bytes()
                                     .raw(header41)
                                     .raw(properties(41, "Owner", "o@x", "site", "Films \xE9t\xE9"))
-                                    .str("cols").str("gui").i32(1)
+                                    .str("cols")
+                                    .str("gui")
+                                    .i32(1)
                                     .raw(definition41("Genre", "ftList", "one", ';', true, false))
                                     .raw(record(41, r));
     ASSERT_EQ(list.SaveToBytes(41), expected);
@@ -188,7 +217,8 @@ TEST(AmcFile, OldVersionsAreAdjustedAndSavedAs35)
     EXPECT_EQ(list.GetItem(0).strTranslatedTitle, QStringLiteral("Alien"));
 
     rated.ints[2] = 70;
-    EXPECT_EQ(list.SaveToBytes(31), header35 + properties(35, "n", "m", "s", "d") + record(35, rated) + record(35, unrated));
+    EXPECT_EQ(
+        list.SaveToBytes(31), header35 + properties(35, "n", "m", "s", "d") + record(35, rated) + record(35, unrated));
 
     // 4.1 colour tags are taken modulo 13, keeping the sign.
     QByteArray file41 = header41 + properties(41) + noDefinitions();
@@ -216,8 +246,8 @@ TEST(AmcFile, DamagedLastEntryIsLeftOutAndDamagedHeaderBlocksFail)
     qToLittleEndian<qint32>(0x7FFFFFFF, hugeString.data() + 33 + 4 * 5);
     QByteArray hugePicture = record(35, numbered(2));
     qToLittleEndian<qint32>(0x7FFFFFF0, hugePicture.data() + hugePicture.size() - 4);
-    for (const QByteArray& tail : {second.left(10), second.left(33 + 4 * 5 + 7), second.left(second.size() - 1), hugeString,
-             hugePicture}) {
+    for (const QByteArray& tail :
+        {second.left(10), second.left(33 + 4 * 5 + 7), second.left(second.size() - 1), hugeString, hugePicture}) {
         TMovieList list;
         ASSERT_EQ(list.LoadFromBytes(good + tail), 35);
         ASSERT_EQ(list.Count(), 1);
@@ -235,7 +265,8 @@ TEST(AmcFile, DamagedLastEntryIsLeftOutAndDamagedHeaderBlocksFail)
 
     // In the properties or definitions the same damage fails the load.
     const QByteArray cutProperties = header35 + Bytes().str("name").i32(1000).raw("short");
-    const QByteArray cutDefinitions = header41 + properties(41) + Bytes().str({}).str({}).i32(3) + definition41("A", "ftString");
+    const QByteArray cutDefinitions =
+        header41 + properties(41) + Bytes().str({}).str({}).i32(3) + definition41("A", "ftString");
     for (const QByteArray& bad : {cutProperties, cutDefinitions, header41 + properties(41)})
         EXPECT_EQ(loadError(list, bad), QStringLiteral("Stream read error"));
     EXPECT_EQ(list.Count(), 0);
@@ -248,7 +279,8 @@ TEST(AmcFile, DefinitionFlagsComeFromAfterTheSeparatorBlock)
     def.str("Tag").str("Name").str("").str("ftString").str("").str("").u8(0);
     def.u8(0).u8(0).u8(1).u8(1); // separator 0, unused copies
     def.u8(0).u8(1).u8(0).str("");
-    const QByteArray file = header41 + properties(41) + Bytes().str({}).str({}).i32(1).raw(def) + record(41, withValues({"v"}));
+    const QByteArray file =
+        header41 + properties(41) + Bytes().str({}).str({}).i32(1).raw(def) + record(41, withValues({"v"}));
     TMovieList list;
     ASSERT_EQ(list.LoadFromBytes(file), 41);
     const TCustomFieldProperties& loaded = list.CustomFieldsProperties.GetItem(0);
@@ -261,10 +293,12 @@ TEST(AmcFile, DefinitionFlagsComeFromAfterTheSeparatorBlock)
 TEST(AmcFile, ExtraFieldsOfEveryTypeSurviveLoadAndSave)
 {
     // Definitions in tag order, letter case ignored, values in the same order.
-    const struct { QByteArray tag, type, value, defaultValue; } fields[] = {
-        {"aBool", "ftBoolean", "True", "True"}, {"Date", "ftDate", "2014-03-18", "Today"},
+    const struct {
+        QByteArray tag, type, value, defaultValue;
+    } fields[] = {{"aBool", "ftBoolean", "True", "True"}, {"Date", "ftDate", "2014-03-18", "Today"},
         {"int", "ftInteger", "-12", "3"}, {"List", "ftList", "two", "one"}, {"real", "ftReal", "2.500", "0.125"},
-        {"Str", "ftString", "  spaced  ", "x"}, {"text", "ftText", "line\r\nline", ""}, {"Url", "ftUrl", "http://x/y", ""}};
+        {"Str", "ftString", "  spaced  ", "x"}, {"text", "ftText", "line\r\nline", ""},
+        {"Url", "ftUrl", "http://x/y", ""}};
     Bytes defs40, defs41;
     defs40.str("c").str("g").i32(8);
     defs41.str("c").str("g").i32(8);
@@ -281,7 +315,7 @@ TEST(AmcFile, ExtraFieldsOfEveryTypeSurviveLoadAndSave)
     empty40.values = empty41.values;
     const QByteArray file41 = header41 + properties(41) + defs41.data + record(41, r41) + record(41, empty41);
     const QByteArray file40 = header40 + properties(40) + defs40.data + record(40, r40) + record(40, empty40);
-    for (const auto& [file, version] : {std::pair{file41, 41}, std::pair{file40, 40}}) {
+    for (const auto& [file, version] : {std::pair {file41, 41}, std::pair {file40, 40}}) {
         TMovieList list;
         ASSERT_EQ(list.LoadFromBytes(file), version);
         EXPECT_EQ(list.CustomFieldsProperties.Count(), 8);
@@ -294,7 +328,8 @@ TEST(AmcFile, ExtraFieldsOfEveryTypeSurviveLoadAndSave)
 TEST(AmcFile, ValuesFollowTheDefinitionsAsTheFileListsThem)
 {
     // Definitions listed out of tag order: each value still lands on its own field.
-    const QByteArray defs = Bytes().str({}).str({}).i32(2).raw(definition41("Zeta", "ftString")).raw(definition41("alpha", "ftString"));
+    const QByteArray defs =
+        Bytes().str({}).str({}).i32(2).raw(definition41("Zeta", "ftString")).raw(definition41("alpha", "ftString"));
     const QByteArray file = header41 + properties(41) + defs + record(41, withValues({"for zeta", "for alpha"}));
     TMovieList list;
     list.LoadFromBytes(file);
@@ -317,8 +352,8 @@ TEST(AmcFile, EveryVersionLoadsAndSavesInEveryLayout)
         r.ints[2] = version < 35 ? 8 : 80;
         r.picture = "PNG";
         r.strings[21] = ".png";
-        const QByteArray file = headerFor(version) + properties(version, "n") + (version >= 40 ? noDefinitions() : QByteArray())
-            + record(version, r);
+        const QByteArray file = headerFor(version) + properties(version, "n")
+            + (version >= 40 ? noDefinitions() : QByteArray()) + record(version, r);
         TMovieList list;
         ASSERT_EQ(list.LoadFromBytes(file), version);
         for (int layout : {35, 40, 41}) {
@@ -347,7 +382,8 @@ TEST(AmcFile, FileFailuresAreWrappedWithThePath)
         list.LoadFromFile(shortFile);
         FAIL() << "loaded";
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Unable to load file \"%1\": Cannot identify file type from header").arg(shortFile));
+        EXPECT_EQ(e.message(),
+            QStringLiteral("Unable to load file \"%1\": Cannot identify file type from header").arg(shortFile));
     }
     EXPECT_EQ(list.Count(), 0);
 
@@ -380,7 +416,7 @@ TEST(AmcFile, SaveReplacesTheWholeFileAndRefusesAReadOnlyOne)
     writeFile(path, QByteArray(5000, 'x')); // longer than the catalogue: nothing of it may remain
     list.SaveToFile(path, path, 35);
     EXPECT_EQ(readFile(path), list.SaveToBytes(35));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("films.amc")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList {QStringLiteral("films.amc")});
 
     const QByteArray before = readFile(path);
     list.Add().iNumber = 2;
@@ -392,7 +428,7 @@ TEST(AmcFile, SaveReplacesTheWholeFileAndRefusesAReadOnlyOne)
         EXPECT_TRUE(e.message().startsWith(QStringLiteral("Unable to save file \"%1\": ").arg(path))) << e.what();
     }
     EXPECT_EQ(readFile(path), before);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("films.amc")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList {QStringLiteral("films.amc")});
 }
 
 TEST(AmcFile, BackupCopiesPicturesLinkedByBareNameAndKeepsFolderLinksValid)

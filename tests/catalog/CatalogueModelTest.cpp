@@ -23,8 +23,10 @@ void addNumbers(TMovieList& list, std::initializer_list<int> numbers)
 
 TEST(CatalogueModel, FirstFreeNumberFillsTheLowestGapFromOne)
 {
-    const struct { std::initializer_list<int> numbers; int expected; } cases[] = {
-        {{}, 1}, {{1, 2, 3, 5}, 4}, {{2, 3}, 1}, {{1, 1, 2}, 3}, {{7, 3, 1, 2}, 4}, {{4, 3}, 1}, {{0}, 1},
+    const struct {
+        std::initializer_list<int> numbers;
+        int expected;
+    } cases[] = {{{}, 1}, {{1, 2, 3, 5}, 4}, {{2, 3}, 1}, {{1, 1, 2}, 3}, {{7, 3, 1, 2}, 4}, {{4, 3}, 1}, {{0}, 1},
         // the writer's new entry is numbered 0 when the number is chosen
         {{0, 1, 2, 4}, 3}, {{-5, 1}, 2}, {{1, std::numeric_limits<int>::max()}, 2},
         {{std::numeric_limits<int>::min(), 2, 1}, 3}};
@@ -57,9 +59,9 @@ TEST(CatalogueModel, GetValuesKeepsTheFirstOfTextsDifferingByCase)
     TMovieList list;
     for (const char* url : {"C:\\a.avi", "", "c:\\A.avi", "C:\\b.avi"})
         list.Add().strURL = QString::fromLatin1(url);
-    QStringList values{QStringLiteral("old")};
+    QStringList values {QStringLiteral("old")};
     list.GetValues(values, fieldURL);
-    EXPECT_EQ(values, (QStringList{QStringLiteral("C:\\a.avi"), QStringLiteral("C:\\b.avi")}));
+    EXPECT_EQ(values, (QStringList {QStringLiteral("C:\\a.avi"), QStringLiteral("C:\\b.avi")}));
 }
 
 TEST(CatalogueModel, ExtraFieldValuesAreNormalisedAndEmptyOnesDropped)
@@ -114,11 +116,13 @@ TEST(CatalogueModel, PictureNamesBesideTheCatalogue)
     TMovie m;
     m.iNumber = 12;
     EXPECT_EQ(GetPictureName(catalogue, m, QStringLiteral(".jpg")), QStringLiteral("films_12.jpg"));
-    EXPECT_EQ(GetPictureName(catalogue + QStringLiteral(".bak"), m, QStringLiteral(".jpg")), QStringLiteral("films.amc_12.jpg"));
+    EXPECT_EQ(GetPictureName(catalogue + QStringLiteral(".bak"), m, QStringLiteral(".jpg")),
+        QStringLiteral("films.amc_12.jpg"));
 
     QFile(dir.filePath(QStringLiteral("films_12.jpg"))).open(QIODevice::WriteOnly);
     const QString unique = GetPictureName(catalogue, m, QStringLiteral(".jpg"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^films_12_-?\\d+\\.jpg$")).match(unique).hasMatch()) << unique.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^films_12_-?\\d+\\.jpg$")).match(unique).hasMatch())
+        << unique.toStdString();
     EXPECT_FALSE(FileOrDirExists(dir.filePath(unique)));
     EXPECT_TRUE(FileOrDirExists(dir.path()));
 

@@ -6,7 +6,13 @@ using namespace filmarch;
 
 TEST(FieldValues, NormalisedForEachType)
 {
-    const struct { const char* value; TFieldType type; bool extraDate; bool emptyIfFalse; const char* expected; } cases[] = {
+    const struct {
+        const char* value;
+        TFieldType type;
+        bool extraDate;
+        bool emptyIfFalse;
+        const char* expected;
+    } cases[] = {
         {"", ftInteger, false, false, ""},
         {"12.9", ftInteger, false, false, "12"},
         {"-2.9", ftInteger, false, false, "-2"},
@@ -42,7 +48,8 @@ TEST(FieldValues, NormalisedForEachType)
 TEST(FieldValues, SystemDecimalCommaIsReadAsPoint)
 {
     EXPECT_EQ(ConvertFieldValueWithSeparator(QStringLiteral("3,7"), ftInteger, false, true, u','), QStringLiteral("3"));
-    EXPECT_EQ(ConvertFieldValueWithSeparator(QStringLiteral("2,5"), ftReal, false, true, u','), QStringLiteral("2.500"));
+    EXPECT_EQ(
+        ConvertFieldValueWithSeparator(QStringLiteral("2,5"), ftReal, false, true, u','), QStringLiteral("2.500"));
     EXPECT_EQ(ConvertFieldValueWithSeparator(QStringLiteral("3,7"), ftInteger, false, true, u'.'), QString());
 }
 

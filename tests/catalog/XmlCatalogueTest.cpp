@@ -1,7 +1,7 @@
 // The XML catalogue document: its bytes, its reading, its saving.
 #include "catalog/XmlCatalogue.h"
-#include "support/FileSizeLimit.h"
 #include "platform/Error.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,6 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-
 
 using filmarch::Error;
 using filmarch::XmlCatalogue;
@@ -37,7 +36,7 @@ std::vector<std::pair<QString, QString>> firstMovieAttributes(const QByteArray& 
 {
     std::vector<std::pair<QString, QString>> attributes;
     xmlDocPtr document = xmlReadMemory(bytes.constData(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                                       XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!document) {
         ADD_FAILURE() << "written bytes do not read back as XML";
         return attributes;
@@ -46,30 +45,29 @@ std::vector<std::pair<QString, QString>> firstMovieAttributes(const QByteArray& 
     for (xmlAttrPtr attribute = movie->properties; attribute; attribute = attribute->next) {
         xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attribute));
         attributes.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(attribute->name)),
-                                QString::fromUtf8(reinterpret_cast<const char*>(value)));
+            QString::fromUtf8(reinterpret_cast<const char*>(value)));
         xmlFree(value);
     }
     xmlFreeDoc(document);
     return attributes;
 }
 
-const QByteArray indentedCatalogue =
-    "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
-    "<AntMovieCatalog Format=\"43\" Version=\"4.2.2\" Date=\"01/02/2020\">\r\n"
-    "    <Catalog>\r\n"
-    "        <Properties Owner=\"Andr\xE9\" Mail=\"\"/>\r\n"
-    "        <CustomFieldsProperties>\r\n"
-    "            <CustomFieldProperties Tag=\"Vu\" Type=\"Boolean\"/>\r\n"
-    "        </CustomFieldsProperties>\r\n"
-    "        <Contents>\r\n"
-    "            <!-- saisie manuelle -->\r\n"
-    "            <Movie Number=\"7\" URL=\"/films/Alien.mkv\">\r\n"
-    "                <CustomFields Vu=\"True\"/>\r\n"
-    "            </Movie>\r\n"
-    "            <Movie Number=\"9\" OriginalTitle=\"L'\xC9t\xE9\"/>\r\n"
-    "        </Contents>\r\n"
-    "    </Catalog>\r\n"
-    "</AntMovieCatalog>\r\n";
+const QByteArray indentedCatalogue = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
+                                     "<AntMovieCatalog Format=\"43\" Version=\"4.2.2\" Date=\"01/02/2020\">\r\n"
+                                     "    <Catalog>\r\n"
+                                     "        <Properties Owner=\"Andr\xE9\" Mail=\"\"/>\r\n"
+                                     "        <CustomFieldsProperties>\r\n"
+                                     "            <CustomFieldProperties Tag=\"Vu\" Type=\"Boolean\"/>\r\n"
+                                     "        </CustomFieldsProperties>\r\n"
+                                     "        <Contents>\r\n"
+                                     "            <!-- saisie manuelle -->\r\n"
+                                     "            <Movie Number=\"7\" URL=\"/films/Alien.mkv\">\r\n"
+                                     "                <CustomFields Vu=\"True\"/>\r\n"
+                                     "            </Movie>\r\n"
+                                     "            <Movie Number=\"9\" OriginalTitle=\"L'\xC9t\xE9\"/>\r\n"
+                                     "        </Contents>\r\n"
+                                     "    </Catalog>\r\n"
+                                     "</AntMovieCatalog>\r\n";
 
 } // namespace
 
@@ -135,28 +133,28 @@ TEST(XmlCatalogue, LoadedCatalogueKeepsItsContentAndDeclaration)
 
     catalogue->appendMovie().setAttribute(QStringLiteral("Number"), QStringLiteral("3"));
     EXPECT_EQ(catalogue->movieCount(), 3);
-    const QByteArray expected =
-        "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
-        "<AntMovieCatalog Format=\"43\" Version=\"4.2.2\" Date=\"01/02/2020\">\n"
-        "  <Catalog>\n"
-        "    <Properties Owner=\"Andr\xE9\" Mail=\"\"/>\n"
-        "    <CustomFieldsProperties>\n"
-        "      <CustomFieldProperties Tag=\"Vu\" Type=\"Boolean\"/>\n"
-        "    </CustomFieldsProperties>\n"
-        "    <Contents>\n"
-        "      <!-- saisie manuelle -->\n"
-        "      <Movie Number=\"7\" URL=\"/films/Alien.mkv\">\n"
-        "        <CustomFields Vu=\"True\"/>\n"
-        "      </Movie>\n"
-        "      <Movie Number=\"9\" OriginalTitle=\"L'\xC9t\xE9\"/>\n"
-        "      <Movie Number=\"3\"/>\n"
-        "    </Contents>\n"
-        "  </Catalog>\n"
-        "</AntMovieCatalog>\n";
+    const QByteArray expected = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+                                "<AntMovieCatalog Format=\"43\" Version=\"4.2.2\" Date=\"01/02/2020\">\n"
+                                "  <Catalog>\n"
+                                "    <Properties Owner=\"Andr\xE9\" Mail=\"\"/>\n"
+                                "    <CustomFieldsProperties>\n"
+                                "      <CustomFieldProperties Tag=\"Vu\" Type=\"Boolean\"/>\n"
+                                "    </CustomFieldsProperties>\n"
+                                "    <Contents>\n"
+                                "      <!-- saisie manuelle -->\n"
+                                "      <Movie Number=\"7\" URL=\"/films/Alien.mkv\">\n"
+                                "        <CustomFields Vu=\"True\"/>\n"
+                                "      </Movie>\n"
+                                "      <Movie Number=\"9\" OriginalTitle=\"L'\xC9t\xE9\"/>\n"
+                                "      <Movie Number=\"3\"/>\n"
+                                "    </Contents>\n"
+                                "  </Catalog>\n"
+                                "</AntMovieCatalog>\n";
     EXPECT_EQ(catalogue->toBytes(), expected);
 
     // A catalogue declared in UTF-8 stays in UTF-8.
-    auto utf8 = XmlCatalogue::fromBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?><A><Catalog><Contents/></Catalog></A>");
+    auto utf8 =
+        XmlCatalogue::fromBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?><A><Catalog><Contents/></Catalog></A>");
     utf8->appendMovie().setAttribute(QStringLiteral("OriginalTitle"), QStringLiteral("Été ≠"));
     const QByteArray utf8Bytes = utf8->toBytes();
     EXPECT_TRUE(utf8Bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n")) << utf8Bytes.constData();
@@ -166,13 +164,12 @@ TEST(XmlCatalogue, LoadedCatalogueKeepsItsContentAndDeclaration)
 TEST(XmlCatalogue, UnusableDocumentsAreRefusedQuietly)
 {
     const std::vector<QByteArray> cases = {
-        "",
-        "ceci n'est pas du XML",
-        "<AntMovieCatalog><Catalog><Contents></Catalog></AntMovieCatalog>", // not well-formed
-        indentedCatalogue.left(indentedCatalogue.size() / 2),               // cut short
-        "<AntMovieCatalog/>",                                               // no Catalog
-        "<AntMovieCatalog><Contents/></AntMovieCatalog>",                   // Contents not under Catalog
-        "<AntMovieCatalog><Catalog><Properties/></Catalog></AntMovieCatalog>", // no Contents
+        "", "ceci n'est pas du XML",
+        "<AntMovieCatalog><Catalog><Contents></Catalog></AntMovieCatalog>",            // not well-formed
+        indentedCatalogue.left(indentedCatalogue.size() / 2),                          // cut short
+        "<AntMovieCatalog/>",                                                          // no Catalog
+        "<AntMovieCatalog><Contents/></AntMovieCatalog>",                              // Contents not under Catalog
+        "<AntMovieCatalog><Catalog><Properties/></Catalog></AntMovieCatalog>",         // no Contents
         "<AntMovieCatalog><Catalog/><Catalog><Contents/></Catalog></AntMovieCatalog>", // first Catalog has none
     };
     for (const QByteArray& bytes : cases) {
@@ -203,7 +200,7 @@ TEST(XmlCatalogue, SaveReplacesTheFileWholeOrNotAtAll)
     EXPECT_EQ(XmlCatalogue::loadFile(path)->movieCount(), 3);
     const auto ownerGroupOther = QFileDevice::Permissions(0x7077);
     EXPECT_EQ(QFile::permissions(path) & ownerGroupOther,
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
 
     // A write that fails half-way (here the file-size limit) leaves the previous file whole.
     const QByteArray previous = readFile(path);
@@ -214,7 +211,7 @@ TEST(XmlCatalogue, SaveReplacesTheFileWholeOrNotAtAll)
         EXPECT_THROW(catalogue->saveFile(path), Error);
     }
     EXPECT_EQ(readFile(path), previous);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("films.xml")});
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("films.xml")});
 
     // A read-only catalogue is refused, even for a user the permissions do not bind.
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadUser);
@@ -230,14 +227,19 @@ TEST(XmlCatalogue, SavedOnlyInEncodingsThatReadBackAsWritten)
         const char* declared;
         const char* saved;
     } cases[] = {
-        {"windows-1252", "windows-1252"}, {"windows1252", "windows-1252"}, {"x-cp1252", "windows-1252"},
-        {"Latin1", "ISO-8859-1"},         {"utf8", "UTF-8"},               {"ascii", "US-ASCII"},
-        {"UTF-7", "windows-1252"},        {"HZ-GB-2312", "windows-1252"},
+        {"windows-1252", "windows-1252"},
+        {"windows1252", "windows-1252"},
+        {"x-cp1252", "windows-1252"},
+        {"Latin1", "ISO-8859-1"},
+        {"utf8", "UTF-8"},
+        {"ascii", "US-ASCII"},
+        {"UTF-7", "windows-1252"},
+        {"HZ-GB-2312", "windows-1252"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.declared);
         auto doc = XmlCatalogue::fromBytes(QByteArray("<?xml version=\"1.0\" encoding=\"") + c.declared
-                                           + "\"?><AntMovieCatalog><Catalog><Contents/></Catalog></AntMovieCatalog>");
+            + "\"?><AntMovieCatalog><Catalog><Contents/></Catalog></AntMovieCatalog>");
         auto movie = doc->appendMovie();
         movie.setAttribute(QStringLiteral("TranslatedTitle"), QStringLiteral("Amélie \"€\""));
         movie.setAttribute(QStringLiteral("Length"), QStringLiteral("122"));

@@ -7,12 +7,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <QThread>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,7 +30,7 @@ protected:
         QDir(videos->path()).mkdir(QStringLiteral("sous"));
         makeVideo(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")));
         QFile::copy(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
-                    videos->filePath(QStringLiteral("sous/Second.Film.mp4")));
+            videos->filePath(QStringLiteral("sous/Second.Film.mp4")));
         makeTextFile(videos->filePath(QStringLiteral("lisez-moi.txt")));
     }
     static void TearDownTestSuite() { delete videos; }
@@ -81,7 +81,8 @@ TEST_F(Cli, CreatesThenCompletesACatalogue)
 
     // Completing it with the sub-folders: the first film is a duplicate.
     ASSERT_EQ(cli({QStringLiteral("-r"), videos->path(), xml}), 0) << err.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("Nouvelles entrées : 1         Nombre Total : 2         Doublons détecté : 1")))
+    EXPECT_TRUE(
+        out.contains(QStringLiteral("Nouvelles entrées : 1         Nombre Total : 2         Doublons détecté : 1")))
         << out.toStdString();
     EXPECT_EQ(XmlCatalogue::loadFile(xml)->movieCount(), 2);
 }
@@ -94,8 +95,8 @@ TEST_F(Cli, OptionsComeFromTheSettingsFileAndFlagsOverrideSubFolders)
     ASSERT_EQ(cli({videos->path(), amc}), 0) << err.toStdString();
     TMovieList list;
     list.LoadFromFile(amc);
-    ASSERT_EQ(list.Count(), 2);   // sub-folders explored, as stored
-    EXPECT_TRUE(list.GetItem(0).strTranslatedTitle.isEmpty());   // titles off, as stored
+    ASSERT_EQ(list.Count(), 2);                                // sub-folders explored, as stored
+    EXPECT_TRUE(list.GetItem(0).strTranslatedTitle.isEmpty()); // titles off, as stored
 
     const QString amc2 = target.filePath(QStringLiteral("autre.amc"));
     ASSERT_EQ(cli({QStringLiteral("--sans-sous-repertoires"), videos->path(), amc2}), 0);
@@ -119,21 +120,21 @@ TEST_F(Cli, RefusesToStartWithAClearMessage)
         int status;
     } cases[] = {
         {"missing folder", {target.filePath(QStringLiteral("absent")), target.filePath(QStringLiteral("f.xml"))},
-         QStringLiteral("le dossier à scanner n'existe pas"), 1},
+            QStringLiteral("le dossier à scanner n'existe pas"), 1},
         {"other extension", {videos->path(), target.filePath(QStringLiteral("f.txt"))},
-         QStringLiteral("\".xml\" ou \".amc\""), 1},
+            QStringLiteral("\".xml\" ou \".amc\""), 1},
         {"unreadable catalogue", {videos->path(), broken.fileName()},
-         QStringLiteral("Chargement du catalogue à compléter impossible"), 1},
+            QStringLiteral("Chargement du catalogue à compléter impossible"), 1},
         {"folder that is a file", {broken.fileName(), target.filePath(QStringLiteral("f.xml"))},
-         QStringLiteral("n'est pas un dossier"), 1},
+            QStringLiteral("n'est pas un dossier"), 1},
         // Named pipes would block the load for ever.
         {"pipe as AMC catalogue", {videos->path(), target.filePath(QStringLiteral("tube.amc"))},
-         QStringLiteral("Chargement du catalogue à compléter impossible"), 1},
+            QStringLiteral("Chargement du catalogue à compléter impossible"), 1},
         {"pipe as XML catalogue", {videos->path(), target.filePath(QStringLiteral("tube.xml"))},
-         QStringLiteral("Le fichier catalogue renseigné n'est pas compatible"), 1},
+            QStringLiteral("Le fichier catalogue renseigné n'est pas compatible"), 1},
         {"missing argument", {videos->path()}, QStringLiteral("--help"), 2},
         {"unknown option", {QStringLiteral("-x"), videos->path(), target.filePath(QStringLiteral("f.xml"))},
-         QStringLiteral("option inconnue"), 2},
+            QStringLiteral("option inconnue"), 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -155,7 +156,8 @@ TEST_F(Cli, ArgumentsAfterADoubleDashAreNotOptions)
 {
     QTemporaryDir work;
     ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("-films")));
-    QFile::copy(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")), work.filePath(QStringLiteral("-films/F.mp4")));
+    QFile::copy(
+        videos->filePath(QStringLiteral("Premier.Film.2004.mp4")), work.filePath(QStringLiteral("-films/F.mp4")));
     ASSERT_EQ(cli({QStringLiteral("--"), QStringLiteral("-films"), QStringLiteral("-f.xml")}, work.path()), 0)
         << err.toStdString();
     EXPECT_EQ(XmlCatalogue::loadFile(work.filePath(QStringLiteral("-f.xml")))->movieCount(), 1);
@@ -207,16 +209,18 @@ TEST_F(Cli, TerminalOutputFitsAndShowsNamesSafely)
 {
     QTemporaryDir folder, target;
     const QString hostile = QStringLiteral("film\x1B]0;TITRE\x07\x1B[2J");
-    QFile::copy(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")), folder.filePath(hostile + QStringLiteral(".mkv")));
+    QFile::copy(
+        videos->filePath(QStringLiteral("Premier.Film.2004.mp4")), folder.filePath(hostile + QStringLiteral(".mkv")));
     for (int i = 0; i < 20; ++i)
         QFile::copy(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
-                    folder.filePath(QStringLiteral("Un film au nom bien trop long pour tenir sur une ligne de terminal %1.mp4").arg(i)));
+            folder.filePath(
+                QStringLiteral("Un film au nom bien trop long pour tenir sur une ligne de terminal %1.mp4").arg(i)));
     // Logged, as a file that cannot be read.
     QFile::link(QStringLiteral("/nonexistent"), folder.filePath(hostile + QStringLiteral(".avi")));
 
     const QString command = QStringLiteral("stty cols 80 rows 24; '%1' '%2' '%3'")
                                 .arg(app.filePath(QStringLiteral("filmarch-cli")), folder.path(),
-                                     target.filePath(QStringLiteral("films.amc")));
+                                    target.filePath(QStringLiteral("films.amc")));
     QProcess p;
     p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
     ASSERT_TRUE(p.waitForFinished(60000));
@@ -250,7 +254,7 @@ TEST_F(Cli, SecondInterruptLeavesAWholeCatalogue)
     QTemporaryDir folder, target;
     for (int i = 0; i < 400; ++i)
         QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
-                    folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+            folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
     const QString amc = target.filePath(QStringLiteral("films.amc"));
     QProcess p;
     p.start(app.filePath(QStringLiteral("filmarch-cli")), {folder.path(), amc});

@@ -20,7 +20,7 @@ protected:
         QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
         // reference: a.mkv b.mkv sous/d.mkv    backup: b.mkv c.mkv autre/e.mkv
         for (const char* f :
-             {"ref/a.mkv", "ref/b.mkv", "ref/sous/d.mkv", "save/b.mkv", "save/c.mkv", "save/autre/e.mkv"})
+            {"ref/a.mkv", "ref/b.mkv", "ref/sous/d.mkv", "save/b.mkv", "save/c.mkv", "save/autre/e.mkv"})
             write(QString::fromUtf8(f), f);
     }
 
@@ -90,8 +90,8 @@ TEST_F(SyncCommands, ComparerPrintsOnlyTheTwoLists)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.flag);
         ASSERT_EQ(cli({QStringLiteral("--comparer"), QString::fromUtf8(c.flag), path(QStringLiteral("ref")),
-                       path(QStringLiteral("save"))}),
-                  0)
+                      path(QStringLiteral("save"))}),
+            0)
             << err.toStdString();
         EXPECT_EQ(outLines(), c.lines);
         // The "+" lines come first.
@@ -102,11 +102,11 @@ TEST_F(SyncCommands, ComparerPrintsOnlyTheTwoLists)
     QProcess p;
     p.setWorkingDirectory(trees.path());
     p.start(app.filePath(QStringLiteral("filmarch-cli")),
-            {QStringLiteral("--comparer"), QStringLiteral("ref/"), QStringLiteral("save")});
+        {QStringLiteral("--comparer"), QStringLiteral("ref/"), QStringLiteral("save")});
     p.waitForFinished(60000);
     EXPECT_EQ(p.readAllStandardOutput(),
-              "+ " + path(QStringLiteral("ref/a.mkv")).toUtf8() + "\n- " + path(QStringLiteral("save/c.mkv")).toUtf8()
-                  + "\n");
+        "+ " + path(QStringLiteral("ref/a.mkv")).toUtf8() + "\n- " + path(QStringLiteral("save/c.mkv")).toUtf8()
+            + "\n");
     // The day's log file beside the program has the analysis.
     const QStringList logs = QDir(app.filePath(QStringLiteral("Logs_Filmarch"))).entryList(QDir::Files);
     ASSERT_EQ(logs.size(), 1);
@@ -118,22 +118,22 @@ TEST_F(SyncCommands, ComparerPrintsOnlyTheTwoLists)
 TEST_F(SyncCommands, CopierCopiesWhatTheBackupLacksKeepingTheTreeOrFlat)
 {
     ASSERT_EQ(cli({QStringLiteral("--copier"), QStringLiteral("-r"), path(QStringLiteral("ref")),
-                   path(QStringLiteral("save"))}),
-              0)
+                  path(QStringLiteral("save"))}),
+        0)
         << err.toStdString();
     EXPECT_TRUE(out.isEmpty());
     EXPECT_EQ(filesBelow(QStringLiteral("save")), L({"a.mkv", "autre/e.mkv", "b.mkv", "c.mkv", "sous/d.mkv"}));
     EXPECT_TRUE(err.contains(QStringLiteral("        2 fichiers copiès de ") + path(QStringLiteral("ref"))));
     // Nothing left to copy, nothing deleted: the backup-only files stay.
     ASSERT_EQ(cli({QStringLiteral("--comparer"), QStringLiteral("-r"), path(QStringLiteral("ref")),
-                   path(QStringLiteral("save"))}),
-              0);
+                  path(QStringLiteral("save"))}),
+        0);
     EXPECT_EQ(outLines(), L({"- save/autre/e.mkv", "- save/c.mkv"}));
 
     QDir().mkpath(path(QStringLiteral("plat")));
     ASSERT_EQ(cli({QStringLiteral("--copier"), QStringLiteral("-r"), QStringLiteral("--vrac"),
-                   path(QStringLiteral("ref")), path(QStringLiteral("plat"))}),
-              0);
+                  path(QStringLiteral("ref")), path(QStringLiteral("plat"))}),
+        0);
     EXPECT_EQ(filesBelow(QStringLiteral("plat")), L({"a.mkv", "b.mkv", "d.mkv"}));
 }
 
@@ -142,8 +142,8 @@ TEST_F(SyncCommands, FailuresAndRefusals)
     // The copy of a.mkv meets a folder of that name in the backup.
     write(QStringLiteral("save/a.mkv/occupé"), "x");
     EXPECT_EQ(cli({QStringLiteral("--copier"), path(QStringLiteral("ref")), path(QStringLiteral("save"))}), 3);
-    EXPECT_TRUE(err.contains(QStringLiteral("Echec de la copie de ") + path(QStringLiteral("ref/a.mkv"))
-                             + QStringLiteral(" : ")))
+    EXPECT_TRUE(err.contains(
+        QStringLiteral("Echec de la copie de ") + path(QStringLiteral("ref/a.mkv")) + QStringLiteral(" : ")))
         << err.toStdString();
     EXPECT_EQ(filesBelow(QStringLiteral("save")), L({"a.mkv/occupé", "autre/e.mkv", "b.mkv", "c.mkv"}));
 
@@ -153,25 +153,19 @@ TEST_F(SyncCommands, FailuresAndRefusals)
         QString message;
         int status;
     } cases[] = {
-        {"missing folder",
-         {QStringLiteral("--comparer"), path(QStringLiteral("absent")), path(QStringLiteral("save"))},
-         QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"),
-         1},
-        {"a file",
-         {QStringLiteral("--copier"), path(QStringLiteral("ref")), path(QStringLiteral("save/c.mkv"))},
-         QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"),
-         1},
+        {"missing folder", {QStringLiteral("--comparer"), path(QStringLiteral("absent")), path(QStringLiteral("save"))},
+            QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"), 1},
+        {"a file", {QStringLiteral("--copier"), path(QStringLiteral("ref")), path(QStringLiteral("save/c.mkv"))},
+            QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"), 1},
         {"flat comparison",
-         {QStringLiteral("--comparer"), QStringLiteral("--vrac"), path(QStringLiteral("ref")),
-          path(QStringLiteral("save"))},
-         QStringLiteral("option inconnue"),
-         2},
+            {QStringLiteral("--comparer"), QStringLiteral("--vrac"), path(QStringLiteral("ref")),
+                path(QStringLiteral("save"))},
+            QStringLiteral("option inconnue"), 2},
         {"one folder", {QStringLiteral("--copier"), path(QStringLiteral("ref"))}, QStringLiteral("--help"), 2},
         {"both commands",
-         {QStringLiteral("--copier"), QStringLiteral("--comparer"), path(QStringLiteral("ref")),
-          path(QStringLiteral("save"))},
-         QStringLiteral("--help"),
-         2},
+            {QStringLiteral("--copier"), QStringLiteral("--comparer"), path(QStringLiteral("ref")),
+                path(QStringLiteral("save"))},
+            QStringLiteral("--help"), 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -36,7 +36,7 @@ class AllocineClientTest : public ::testing::Test {
 protected:
     QTemporaryDir app;
     FakeFilmDatabase service;
-    AllocineClient client{service.host(), AppPaths::beside(app.path())};
+    AllocineClient client {service.host(), AppPaths::beside(app.path())};
     QString stored(const char* name) const { return app.filePath(QLatin1String(name)); }
 };
 
@@ -179,8 +179,8 @@ TEST_F(AllocineClientTest, ThumbnailsUseTheSmallCopyAndPlaceholder)
     EXPECT_EQ(client.ChargeVignette(QString(), QStringLiteral("x")), placeholder);
 
     client.prepareImageFolder();
-    const QString path
-        = client.ChargeVignette(service.posterUrl("affiche.jpg"), QStringLiteral("Face/Off: Volte-face?"));
+    const QString path =
+        client.ChargeVignette(service.posterUrl("affiche.jpg"), QStringLiteral("Face/Off: Volte-face?"));
     EXPECT_EQ(path, app.filePath(QStringLiteral("images/Face-Off- Volte-face-.jpeg")));
     EXPECT_EQ(readFile(path), QByteArray::fromStdString(service.picture));
     EXPECT_EQ(service.requests().back(), "/r_75_106/medias/nmedia/18/affiche.jpg");
@@ -247,8 +247,8 @@ TEST(AllocineClientFolders, AnswersAndThumbnailsAreStoredApartFromTheShippedPlac
 {
     QTemporaryDir program, state;
     FakeFilmDatabase service;
-    ASSERT_TRUE(QFile::copy(filmarch::test::binDir() + QStringLiteral("/Vide.jpeg"),
-                            program.filePath(QStringLiteral("Vide.jpeg"))));
+    ASSERT_TRUE(QFile::copy(
+        filmarch::test::binDir() + QStringLiteral("/Vide.jpeg"), program.filePath(QStringLiteral("Vide.jpeg"))));
     AllocineClient client(service.host(), AppPaths(program.path(), QString(), state.path()));
 
     client.RequeteRecherche(QStringLiteral("RIEN"));

@@ -32,7 +32,7 @@ QByteArray movieAnswer(const char* inside)
 
 TEST(SearchAnswer, ReadsCountsAndCandidatesByName)
 {
-    const SearchAnswer answer{QByteArray(feed)};
+    const SearchAnswer answer {QByteArray(feed)};
     ASSERT_EQ(answer.resultCount(), 3);
     EXPECT_EQ(answer.Type_(0), QStringLiteral("movie"));
     EXPECT_EQ(answer.ValueType_(0), QStringLiteral("12"));
@@ -69,21 +69,21 @@ TEST(SearchAnswer, RefusesWhatIsNotASearchAnswer)
         "<?xml version=\"1.0\"?><!DOCTYPE feed [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;\">]><feed>&b;</feed>",
     };
     for (const QByteArray& bytes : cases)
-        EXPECT_THROW(SearchAnswer{bytes}, Error) << bytes.toStdString();
+        EXPECT_THROW(SearchAnswer {bytes}, Error) << bytes.toStdString();
     EXPECT_THROW(SearchAnswer::load(secret), Error) << "missing file";
 }
 
 TEST(MovieAnswer, ReadsTheValuesOfTheLookup)
 {
-    const MovieAnswer movie{movieAnswer(R"(
+    const MovieAnswer movie {movieAnswer(R"(
         <title>Le Titre</title><originalTitle>The Title</originalTitle>
         <productionYear>1997</productionYear><runtime>6300</runtime>
         <release><releaseDate>1998-01-07</releaseDate></release>
         <nationalityList><nationality code="1">France</nationality><nationality>Belgique</nationality><nationality>Suisse</nationality></nationalityList>
         <genreList><genre>Drame</genre></genreList>
         <synopsis>Tout un r)"
-                                        "\xE9"
-                                        R"(cit.</synopsis>
+                                         "\xE9"
+                                         R"(cit.</synopsis>
         <casting>
           <castMember><person><name>Réal</name></person><activity code="8002"/></castMember>
           <castMember><person><name>Acteur</name></person><activity code="8001"/><role>Jean</role></castMember>
@@ -114,7 +114,7 @@ TEST(MovieAnswer, ReadsTheValuesOfTheLookup)
 
 TEST(MovieAnswer, FailingReads)
 {
-    const MovieAnswer bare{
+    const MovieAnswer bare {
         movieAnswer("<casting><castMember><person><name>X</name></person><activity/></castMember></casting>")};
     EXPECT_THROW(bare.Runtime(), Error) << "no runtime";
     EXPECT_THROW(bare.ProductionYear(), Error) << "no production year";
@@ -123,7 +123,7 @@ TEST(MovieAnswer, FailingReads)
     EXPECT_EQ(bare.NationalityList(), QStringList());
     EXPECT_EQ(bare.Href(), QString());
 
-    const MovieAnswer marked{
+    const MovieAnswer marked {
         movieAnswer("<runtime></runtime><synopsis>Un <b>grand</b> film</synopsis>"
                     "<nationalityList><nationality><i>France</i></nationality></nationalityList>")};
     EXPECT_THROW(marked.Runtime(), Error) << "empty runtime";

@@ -1,7 +1,7 @@
 // The automatic lookup: the filling of the looked-up slots from a movie answer,
 // the whole lookup against the fake service, and the running-time check.
-#include "filmdb/AllocineClient.h"
 #include "filmdb/AutoLookup.h"
+#include "filmdb/AllocineClient.h"
 #include "filmdb/MovieAnswer.h"
 #include "support/FakeFilmDatabase.h"
 
@@ -19,8 +19,8 @@ using filmarch::test::FakeSearch;
 
 namespace {
 
-const QString connectionLine
-    = QStringLiteral("Fichier non traité par le scan allocine, une erreur de connection est survenu : ");
+const QString connectionLine =
+    QStringLiteral("Fichier non traité par le scan allocine, une erreur de connection est survenu : ");
 const QString noMatchLine = QStringLiteral("Fichier non traité par le scan allocine, aucune correspondance trouvée : ");
 
 struct Filled {
@@ -51,7 +51,7 @@ class AutoLookupTest : public ::testing::Test {
 protected:
     QTemporaryDir app;
     FakeFilmDatabase service;
-    AllocineClient client{service.host(), AppPaths::beside(app.path())};
+    AllocineClient client {service.host(), AppPaths::beside(app.path())};
 
     std::vector<std::string> movieRequests() const
     {
@@ -130,10 +130,10 @@ TEST(RemplitInfosFilm, JoinedListsAndTheElevenMemberActorWindow)
 
 TEST(RemplitInfosFilm, WhatCannotBeReadCostsItsOwnSlotOnly)
 {
-    const Filled filled = fill(
-        "<title>T</title><originalTitle>O</originalTitle><release><releaseDate>1998-05-12</releaseDate></release>"
-        "<synopsis>Un <b>grand</b> film</synopsis><poster href=\"http://p/a.jpg\"/>"
-        "<casting><castMember><person><name>X</name></person><activity/></castMember></casting>");
+    const Filled filled =
+        fill("<title>T</title><originalTitle>O</originalTitle><release><releaseDate>1998-05-12</releaseDate></release>"
+             "<synopsis>Un <b>grand</b> film</synopsis><poster href=\"http://p/a.jpg\"/>"
+             "<casting><castMember><person><name>X</name></person><activity/></castMember></casting>");
     EXPECT_EQ(filled.infos[InfoTitre], QStringLiteral("T"));
     EXPECT_EQ(filled.infos[InfoTitreOriginal], QStringLiteral("O"));
     EXPECT_EQ(filled.infos[InfoAnneeSortie], QStringLiteral("1998"));
@@ -157,8 +157,8 @@ TEST_F(AutoLookupTest, TakesTheLastFilmOfTheYearElseTheFirst)
         films[i].productionYear = years[i];
     service.addSearch("MATRIX", {films, {}, -1});
 
-    const std::vector<std::pair<QString, int>> cases
-        = {{QString(), 0}, {QStringLiteral("1999"), 3}, {QStringLiteral("2003"), 2}, {QStringLiteral("1950"), 0}};
+    const std::vector<std::pair<QString, int>> cases = {
+        {QString(), 0}, {QStringLiteral("1999"), 3}, {QStringLiteral("2003"), 2}, {QStringLiteral("1950"), 0}};
     for (const auto& [year, chosen] : cases) {
         const LookupOutcome outcome = RechercheAuto(client, QStringLiteral("Matrix"), year);
         EXPECT_EQ(outcome.code, 0) << year.toStdString();
@@ -173,15 +173,15 @@ TEST_F(AutoLookupTest, TakesTheLastFilmOfTheYearElseTheFirst)
 
 TEST_F(AutoLookupTest, ProbeCountAndItsSecondEntry)
 {
-    FakeSearch many{FakeFilmDatabase::numberedFilms(45), {}, -1};
+    FakeSearch many {FakeFilmDatabase::numberedFilms(45), {}, -1};
     service.addSearch("BEAUCOUP", many);
-    FakeSearch personSecond{FakeFilmDatabase::numberedFilms(3), {{"movie", "3"}, {"person", "2"}}, -1};
+    FakeSearch personSecond {FakeFilmDatabase::numberedFilms(3), {{"movie", "3"}, {"person", "2"}}, -1};
     service.addSearch("PERSONNE", personSecond);
-    FakeSearch oneEntry{FakeFilmDatabase::numberedFilms(3), {{"movie", "3"}}, -1};
+    FakeSearch oneEntry {FakeFilmDatabase::numberedFilms(3), {{"movie", "3"}}, -1};
     service.addSearch("SEUL", oneEntry);
-    FakeSearch notANumber{FakeFilmDatabase::numberedFilms(3), {{"person", "1"}, {"movie", "trois"}}, -1};
+    FakeSearch notANumber {FakeFilmDatabase::numberedFilms(3), {{"person", "1"}, {"movie", "trois"}}, -1};
     service.addSearch("TROIS", notANumber);
-    FakeSearch shortList{FakeFilmDatabase::numberedFilms(12), {}, 5};
+    FakeSearch shortList {FakeFilmDatabase::numberedFilms(12), {}, 5};
     service.addSearch("COURT", shortList);
 
     struct Case {
@@ -200,8 +200,8 @@ TEST_F(AutoLookupTest, ProbeCountAndItsSecondEntry)
         {QStringLiteral("Court"), 0, 12, "/rest/v3/movie?code=1004"},
     };
     for (const Case& c : cases) {
-        const LookupOutcome outcome
-            = RechercheAuto(client, c.title, c.title == QStringLiteral("Court") ? QStringLiteral("1994") : QString());
+        const LookupOutcome outcome =
+            RechercheAuto(client, c.title, c.title == QStringLiteral("Court") ? QStringLiteral("1994") : QString());
         EXPECT_EQ(outcome.code, c.code) << c.title.toStdString();
         EXPECT_EQ(outcome.NbrFilms, c.NbrFilms) << c.title.toStdString();
         // The movie request shown by its code only.

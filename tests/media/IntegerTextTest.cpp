@@ -16,35 +16,18 @@ struct Case {
 };
 
 const Case cases[] = {
-    {u"0", 0, 0},
-    {u"42", 42, 42},
-    {u"   -17", -17, -17},
-    {u"+8", 8, 8},
-    {u"007", 7, 7},
-    {u"$1F", 31, 31},
-    {u"x1f", 31, 31},
-    {u"X10", 16, 16},
-    {u"0x7fffffff", 2147483647, 2147483647},
-    {u"-0X10", -16, -16},
-    {u"2147483647", 2147483647, 2147483647},
-    {u"-2147483648", -2147483648LL, -2147483648LL},
-    {u"2147483648", std::nullopt, 2147483648LL},
-    {u"-2147483649", std::nullopt, -2147483649LL},
+    {u"0", 0, 0}, {u"42", 42, 42}, {u"   -17", -17, -17}, {u"+8", 8, 8}, {u"007", 7, 7}, {u"$1F", 31, 31},
+    {u"x1f", 31, 31}, {u"X10", 16, 16}, {u"0x7fffffff", 2147483647, 2147483647}, {u"-0X10", -16, -16},
+    {u"2147483647", 2147483647, 2147483647}, {u"-2147483648", -2147483648LL, -2147483648LL},
+    {u"2147483648", std::nullopt, 2147483648LL}, {u"-2147483649", std::nullopt, -2147483649LL},
     {u"9223372036854775807", std::nullopt, 9223372036854775807LL},
     {u"-9223372036854775808", std::nullopt, std::numeric_limits<qint64>::min()},
-    {u"9223372036854775808", std::nullopt, std::nullopt},
-    {u"", std::nullopt, std::nullopt},
-    {u"   ", std::nullopt, std::nullopt},
-    {u"-", std::nullopt, std::nullopt},
-    {u"$", std::nullopt, std::nullopt},
-    {u"0x", std::nullopt, std::nullopt},
-    {u"12 ", std::nullopt, std::nullopt},   // nothing may follow
-    {u"\t12", std::nullopt, std::nullopt},  // only spaces may lead
-    {u"- 5", std::nullopt, std::nullopt},
-    {u"1.5", std::nullopt, std::nullopt},
-    {u"1 500", std::nullopt, std::nullopt},
-    {u"12a", std::nullopt, std::nullopt},
-    {u"$1G", std::nullopt, std::nullopt},
+    {u"9223372036854775808", std::nullopt, std::nullopt}, {u"", std::nullopt, std::nullopt},
+    {u"   ", std::nullopt, std::nullopt}, {u"-", std::nullopt, std::nullopt}, {u"$", std::nullopt, std::nullopt},
+    {u"0x", std::nullopt, std::nullopt}, {u"12 ", std::nullopt, std::nullopt}, // nothing may follow
+    {u"\t12", std::nullopt, std::nullopt},                                     // only spaces may lead
+    {u"- 5", std::nullopt, std::nullopt}, {u"1.5", std::nullopt, std::nullopt}, {u"1 500", std::nullopt, std::nullopt},
+    {u"12a", std::nullopt, std::nullopt}, {u"$1G", std::nullopt, std::nullopt},
     {u"\u0661\u0662", std::nullopt, std::nullopt}, // digits of another script are no digits
 };
 

@@ -50,7 +50,8 @@ TEST(MesFonctionMediaInfo, LoadsOnceAndGivesEmptyAnswersForAFileItCannotOpen)
 
     media.New();
     EXPECT_EQ(media.Open(dir.filePath(QStringLiteral("absent.mkv"))), 0);
-    for (const QString& parameter : {QStringLiteral("VideoCount"), QStringLiteral("CompleteName"), QStringLiteral("FileSize")})
+    for (const QString& parameter :
+        {QStringLiteral("VideoCount"), QStringLiteral("CompleteName"), QStringLiteral("FileSize")})
         EXPECT_EQ(media.Get(Stream_General, 0, parameter), QString()) << parameter.toStdString();
     EXPECT_EQ(media.Get(Stream_Video, -1, QStringLiteral("Width")), QString());
     media.Delete();
@@ -73,7 +74,7 @@ TEST(MesFonctionMediaInfo, StartsAFreshAnalysisAtEveryNew)
 TEST(MesFonctionMediaInfo, LibraryWithoutTheEntryPointsLoadsButCannotStartAnAnalysis)
 {
     // Qt's own core library: a real shared library without any MediaInfo export.
-    Dl_info info{};
+    Dl_info info {};
     ASSERT_NE(dladdr(reinterpret_cast<void*>(&qVersion), &info), 0);
     QTemporaryDir dir;
     placeLibrary(dir, QFile::decodeName(info.dli_fname));

@@ -1,10 +1,10 @@
 // mkvmerge and mkvextract run on real Matroska files made in the test.
-#include "support/FakeMedia.h"
-#include "core/Options.h"
 #include "media/MkvTools.h"
+#include "core/Options.h"
 #include "platform/Error.h"
 #include "platform/ToolLocator.h"
 #include "support/CoreApplication.h"
+#include "support/FakeMedia.h"
 #include "support/MatroskaFixtures.h"
 #include "support/VideoFixtures.h"
 
@@ -65,8 +65,8 @@ protected:
     }
 
     // The analysed file as the scan builds it, with its title.
-    std::unique_ptr<TTraitement> analysed(const QString& path, bool ImageOnly = false,
-                                          const QString& title = QStringLiteral("Film"))
+    std::unique_ptr<TTraitement> analysed(
+        const QString& path, bool ImageOnly = false, const QString& title = QStringLiteral("Film"))
     {
         media.withVideo();
         auto Fichier = std::make_unique<TTraitement>(path, ImageOnly, media, [] { return QString(); });
@@ -100,22 +100,22 @@ TEST_F(MkvTools, ListsAttachmentsAndExtractsTheChosenPicture)
         const char* Comment;
         const char* poster; // bytes of the extracted poster, none when null
     };
-    const Attachment font{QStringLiteral("font.ttf"), QStringLiteral("font/ttf"), "font bytes"};
-    const Attachment notes{QStringLiteral("notes.txt"), QStringLiteral("text/plain"), "notes"};
+    const Attachment font {QStringLiteral("font.ttf"), QStringLiteral("font/ttf"), "font bytes"};
+    const Attachment notes {QStringLiteral("notes.txt"), QStringLiteral("text/plain"), "notes"};
     const Case cases[] = {
         {"first .jpg", {picture(QStringLiteral("cover.png")), picture(QStringLiteral("front.jpg"))}, false,
-         "cover.png|front.jpg|", "bytes of front.jpg"},
+            "cover.png|front.jpg|", "bytes of front.jpg"},
         {"first AFFICHE",
-         {picture(QStringLiteral("cover.jpg")), picture(QStringLiteral("affiche.png")),
-          picture(QStringLiteral("AFFICHE2.jpg"))},
-         false, "cover.jpg|affiche.png|AFFICHE2.jpg|", "bytes of affiche.png"},
+            {picture(QStringLiteral("cover.jpg")), picture(QStringLiteral("affiche.png")),
+                picture(QStringLiteral("AFFICHE2.jpg"))},
+            false, "cover.jpg|affiche.png|AFFICHE2.jpg|", "bytes of affiche.png"},
         {"capital extension alone", {picture(QStringLiteral("COVER.JPG"))}, false, "COVER.JPG|", nullptr},
         {"AFFICHE with a capital extension", {picture(QStringLiteral("Affiche.JPG"))}, false, "Affiche.JPG|",
-         "bytes of Affiche.JPG"},
+            "bytes of Affiche.JPG"},
         {"font and text beside a picture", {font, notes, picture(QStringLiteral("cover.jpg"))}, false, "cover.jpg|",
-         "bytes of cover.jpg"},
+            "bytes of cover.jpg"},
         {"font and text beside a picture, pictures only", {font, notes, picture(QStringLiteral("cover.jpg"))}, true,
-         "cover.jpg|", "bytes of cover.jpg"},
+            "cover.jpg|", "bytes of cover.jpg"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -127,7 +127,7 @@ TEST_F(MkvTools, ListsAttachmentsAndExtractsTheChosenPicture)
         if (c.poster) {
             EXPECT_EQ(Fichier->LienAffiche, tools.EdRepAffiche + QStringLiteral("/Film.jpg"));
             EXPECT_EQ(readFile(Fichier->LienAffiche), QByteArray(c.poster));
-            EXPECT_EQ(entries(tools.EdRepAffiche), QStringList{QStringLiteral("Film.jpg")});
+            EXPECT_EQ(entries(tools.EdRepAffiche), QStringList {QStringLiteral("Film.jpg")});
         } else {
             EXPECT_EQ(Fichier->ID, QString());
             EXPECT_EQ(Fichier->LienAffiche, QString());
@@ -141,8 +141,8 @@ TEST_F(MkvTools, ListsAttachmentsAndExtractsTheChosenPicture)
 TEST_F(MkvTools, HostileNamesReachTheToolsIntactAndPostersStayInTheirFolder)
 {
     const QString trap = dir.filePath(QStringLiteral("pwned"));
-    const QString absolute = film(QStringLiteral("-x \"q\" 'a' été $(touch %1)\nnl.mkv").arg(trap),
-                                  {picture(QStringLiteral("café.jpg"))});
+    const QString absolute =
+        film(QStringLiteral("-x \"q\" 'a' été $(touch %1)\nnl.mkv").arg(trap), {picture(QStringLiteral("café.jpg"))});
     auto Fichier = analysed(absolute, false, QStringLiteral("../AC/DC \"live\""));
     listAndExtract(*Fichier);
     EXPECT_EQ(Fichier->Comment, QStringLiteral("café.jpg|"));
@@ -161,8 +161,9 @@ TEST_F(MkvTools, HostileNamesReachTheToolsIntactAndPostersStayInTheirFolder)
         listed << Fichier->Comment << QString::fromUtf8(readFile(Fichier->LienAffiche));
     }
     QDir::setCurrent(previous);
-    EXPECT_EQ(listed, (QStringList{QStringLiteral("cover.jpg|"), QStringLiteral("bytes of cover.jpg"),
-                                   QStringLiteral("cover.jpg|"), QStringLiteral("bytes of cover.jpg")}));
+    EXPECT_EQ(listed,
+        (QStringList {QStringLiteral("cover.jpg|"), QStringLiteral("bytes of cover.jpg"), QStringLiteral("cover.jpg|"),
+            QStringLiteral("bytes of cover.jpg")}));
 }
 
 TEST_F(MkvTools, OlderPosterIsReplacedOnlyByASuccessfulExtraction)
@@ -177,13 +178,13 @@ TEST_F(MkvTools, OlderPosterIsReplacedOnlyByASuccessfulExtraction)
     LanceMkvextract(*wrongNumber, tools);
     EXPECT_EQ(wrongNumber->LienAffiche, QString()) << "no poster was extracted for this film";
     EXPECT_EQ(readFile(older), QByteArray("older poster"));
-    EXPECT_EQ(entries(tools.EdRepAffiche), QStringList{QStringLiteral("Film.jpg")});
+    EXPECT_EQ(entries(tools.EdRepAffiche), QStringList {QStringLiteral("Film.jpg")});
 
     auto Fichier = analysed(path);
     listAndExtract(*Fichier);
     EXPECT_EQ(Fichier->LienAffiche, older);
     EXPECT_EQ(readFile(older), QByteArray("bytes of cover.jpg"));
-    EXPECT_EQ(entries(tools.EdRepAffiche), QStringList{QStringLiteral("Film.jpg")});
+    EXPECT_EQ(entries(tools.EdRepAffiche), QStringList {QStringLiteral("Film.jpg")});
     EXPECT_EQ(log, QStringList());
 }
 
@@ -195,14 +196,16 @@ TEST_F(MkvTools, MissingToolsAreReportedAndTheFileKeepsNoAttachments)
 
     auto Fichier = analysed(path);
     LanceMkvmerge(*Fichier, tools);
-    EXPECT_EQ(errors, QStringList{u'"' + empty.path() + QStringLiteral("/mkvmerge\" -i \"") + path
-                                  + QStringLiteral("\" doesn't exist.")});
+    EXPECT_EQ(errors,
+        QStringList {
+            u'"' + empty.path() + QStringLiteral("/mkvmerge\" -i \"") + path + QStringLiteral("\" doesn't exist.")});
     EXPECT_EQ(Fichier->Comment, QString());
     EXPECT_EQ(Fichier->ID, QString());
 
     Fichier->ID = QStringLiteral("1");
     LanceMkvextract(*Fichier, tools);
-    EXPECT_EQ(log, QStringList{QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger") + path});
+    EXPECT_EQ(
+        log, QStringList {QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger") + path});
     EXPECT_EQ(Fichier->LienAffiche, QString());
     EXPECT_EQ(entries(tools.EdRepAffiche), QStringList());
 }
@@ -211,8 +214,9 @@ TEST_F(MkvTools, HangingMkvmergeIsEndedAndListsNothing)
 {
     QTemporaryDir fakeTools;
     const QString script = fakeTools.filePath(QStringLiteral("mkvmerge"));
-    test::makeTextFile(script, "#!/bin/sh\necho \"Attachment ID 1: type 'image/jpeg', size 3 bytes, file name "
-                               "'cover.jpg'\"\nexec sleep 30\n");
+    test::makeTextFile(script,
+        "#!/bin/sh\necho \"Attachment ID 1: type 'image/jpeg', size 3 bytes, file name "
+        "'cover.jpg'\"\nexec sleep 30\n");
     QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     tools.CheminMkvToolNix = fakeTools.path() + u'/';
     tools.silenceLimit = 1;
@@ -244,8 +248,8 @@ TEST_F(MkvTools, WaitingForAProgramKeepsTheEventLoopRunning)
     bool ticked = false;
     QTimer::singleShot(20, [&ticked] { ticked = true; });
     EXPECT_EQ(LanceAppliAttenteFin(QStringLiteral("sh -c \"sleep 0.3; exit 4\""), QStringLiteral("sh"),
-                                   {QStringLiteral("-c"), QStringLiteral("sleep 0.3; exit 4")}),
-              4);
+                  {QStringLiteral("-c"), QStringLiteral("sleep 0.3; exit 4")}),
+        4);
     EXPECT_TRUE(ticked);
     EXPECT_THROW(LanceAppliAttenteFin(QStringLiteral("absent"), QStringLiteral("/nonexistent/absent"), {}), Error);
 }

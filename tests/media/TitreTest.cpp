@@ -1,7 +1,7 @@
 // Title, original title and year from the file name and the title tag.
-#include "support/FakeMedia.h"
 #include "core/Options.h"
 #include "media/Traitement.h"
+#include "support/FakeMedia.h"
 
 #include <gtest/gtest.h>
 
@@ -33,17 +33,21 @@ TEST(Titre, DerivesTitlesAndYearFromNamesAndTitleTags)
         QString fileName, movieTag;
         Titles expected;
     } cases[] = {
-        {QStringLiteral("The.Matrix.1999.1080p.BluRay.x264"), {}, {QStringLiteral("The Matrix "), {}, QStringLiteral("1999")}},
+        {QStringLiteral("The.Matrix.1999.1080p.BluRay.x264"), {},
+            {QStringLiteral("The Matrix "), {}, QStringLiteral("1999")}},
         {QStringLiteral("Les Visiteurs (1993)"), {}, {QStringLiteral("Les Visiteurs"), {}, QStringLiteral("1993")}},
         {QStringLiteral("Le Grand Bleu (The Big Blue) 1988 DVDRip"), {},
-         {QStringLiteral("Le Grand Bleu"), QStringLiteral("The Big Blue"), QStringLiteral("1988")}},
+            {QStringLiteral("Le Grand Bleu"), QStringLiteral("The Big Blue"), QStringLiteral("1988")}},
         {QStringLiteral("Movie 2 [2005]"), {}, {QStringLiteral("Movie 2 "), {}, QStringLiteral("2005")}},
-        {QStringLiteral("[Team] Some.Film.2004.FRENCH"), {}, {QStringLiteral("Some Film  FRENCH"), {}, QStringLiteral("2004")}},
+        {QStringLiteral("[Team] Some.Film.2004.FRENCH"), {},
+            {QStringLiteral("Some Film  FRENCH"), {}, QStringLiteral("2004")}},
         {QStringLiteral("Film AC3 5.1 FR"), {}, {QStringLiteral("Film"), {}, {}}},
         {QStringLiteral("Film DD5.1"), {}, {QStringLiteral("Film 1"), {}, {}}},
         {QStringLiteral("The_Movie_720p"), {}, {QStringLiteral("The Movie"), {}, {}}},
-        {QStringLiteral("Le Film"), QStringLiteral("Le Film (The Film) 2003"), {QStringLiteral("Le Film"), QStringLiteral("The Film"), QStringLiteral("2003")}},
-        {QStringLiteral("Le Film"), QStringLiteral("Le Film (2003)"), {QStringLiteral("Le Film"), {}, QStringLiteral("2003")}},
+        {QStringLiteral("Le Film"), QStringLiteral("Le Film (The Film) 2003"),
+            {QStringLiteral("Le Film"), QStringLiteral("The Film"), QStringLiteral("2003")}},
+        {QStringLiteral("Le Film"), QStringLiteral("Le Film (2003)"),
+            {QStringLiteral("Le Film"), {}, QStringLiteral("2003")}},
         {QStringLiteral("Film (2)"), {}, {QStringLiteral("Film"), {}, QStringLiteral("2")}},
         // only filter words or separators: nothing left, no failure
         {QStringLiteral("DVDRip.x264-TEAM"), {}, {{}, {}, {}}},
@@ -51,11 +55,13 @@ TEST(Titre, DerivesTitlesAndYearFromNamesAndTitleTags)
         {QString(), {}, {{}, {}, {}}},
         // "(" without ")" counts as no brackets; the tag is read then
         {QStringLiteral("Film (Director's Cut 2001"), QStringLiteral("(Tag)"),
-         {QStringLiteral("Film (Director's "), QStringLiteral("Tag"), QStringLiteral("2001")}},
+            {QStringLiteral("Film (Director's "), QStringLiteral("Tag"), QStringLiteral("2001")}},
         // the year found in the name wins over the tag's, but the tag still gives the original title
-        {QStringLiteral("Été 1985"), QStringLiteral("Summer (L'Été) 1986"), {QStringLiteral("Été "), QStringLiteral("L'Été"), QStringLiteral("1985")}},
+        {QStringLiteral("Été 1985"), QStringLiteral("Summer (L'Été) 1986"),
+            {QStringLiteral("Été "), QStringLiteral("L'Été"), QStringLiteral("1985")}},
         // the brackets of the name hide the tag
-        {QStringLiteral("Nom (Original)"), QStringLiteral("Autre (Tag) 1970"), {QStringLiteral("Nom"), QStringLiteral("Original"), {}}},
+        {QStringLiteral("Nom (Original)"), QStringLiteral("Autre (Tag) 1970"),
+            {QStringLiteral("Nom"), QStringLiteral("Original"), {}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fileName.toStdString() + " | " + c.movieTag.toStdString());

@@ -82,7 +82,8 @@ TEST_F(TraitementFichiers, MatroskaWithTwoAudioLanguagesAndASubtitle)
     EXPECT_EQ(t->ListeLanguagesAudio(), QStringLiteral("French, English"));
     EXPECT_EQ(t->ListeLangauagesSousTitre(), QStringLiteral("French"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^A_AAC\\S*  1 channel, A_AAC\\S*  1 channel$"))
-                    .match(t->ListeFormatAudio()).hasMatch())
+                    .match(t->ListeFormatAudio())
+                    .hasMatch())
         << t->ListeFormatAudio().toStdString();
     EXPECT_EQ(t->Lengths(), QStringLiteral("0")); // the library gives "1000.000000" here
     EXPECT_EQ(t->size(), QStringLiteral("0"));
@@ -123,7 +124,7 @@ TEST_F(TraitementFichiers, AviWithMp3Sound)
 TEST_F(TraitementFichiers, FilesWithoutVideoAreNoVideo)
 {
     for (const QString& name : {QStringLiteral("son.mp3"), QStringLiteral("affiche.jpg"), QStringLiteral("notes.txt"),
-                                QStringLiteral("absent.mkv"), QString() /* the folder */}) {
+             QStringLiteral("absent.mkv"), QString() /* the folder */}) {
         SCOPED_TRACE(name.toStdString());
         auto t = analyse(path(name));
         EXPECT_FALSE(t->TestVideo);

@@ -1,8 +1,8 @@
 // The catalogue texts built from the library's answers, fed exact library texts.
-#include "support/FakeMedia.h"
 #include "core/Options.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "support/FakeMedia.h"
 
 #include <gtest/gtest.h>
 
@@ -61,8 +61,9 @@ TEST(TTraitementValeurs, VideoFormatNamesAvcAsMpeg4)
     };
     for (const auto& c : cases) {
         FakeMedia media;
-    media.withVideo();
-        media.set(Stream_Video, 0, QStringLiteral("CodecID"), c.codec).set(Stream_Video, 0, QStringLiteral("Format"), c.format);
+        media.withVideo();
+        media.set(Stream_Video, 0, QStringLiteral("CodecID"), c.codec)
+            .set(Stream_Video, 0, QStringLiteral("Format"), c.format);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.VideoFormat(), c.expected);
     }
@@ -91,7 +92,7 @@ TEST(TTraitementValeurs, LanguageListsKeepOrSkipEmptyLanguages)
         QString audio, subtitles;
     } cases[] = {
         {{QStringLiteral("French"), QString(), QStringLiteral("English")}, QStringLiteral("French, , English"),
-         QStringLiteral("French, English")},
+            QStringLiteral("French, English")},
         {{QString(), QString()}, QStringLiteral(", "), QString()},
         {{QStringLiteral("French"), QString()}, QStringLiteral("French, "), QStringLiteral("French, ")},
         {{QString(), QStringLiteral("Français")}, QStringLiteral(", Français"), QStringLiteral("Français")},
@@ -100,7 +101,7 @@ TEST(TTraitementValeurs, LanguageListsKeepOrSkipEmptyLanguages)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.languages.join(u'|').toStdString());
         FakeMedia media;
-    media.withVideo();
+        media.withVideo();
         if (!c.languages.isEmpty()) {
             media.set(Stream_General, 0, QStringLiteral("AudioCount"), QString::number(c.languages.size()))
                 .set(Stream_General, 0, QStringLiteral("TextCount"), QString::number(c.languages.size()));
@@ -144,14 +145,16 @@ TEST(TTraitementValeurs, LengthsInWholeMinutesFromVideoElseGeneralDuration)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.video.toStdString() + " / " + c.general.toStdString());
         FakeMedia media;
-    media.withVideo();
-        media.set(Stream_Video, 0, QStringLiteral("Duration"), c.video).set(Stream_General, 0, QStringLiteral("Duration"), c.general);
+        media.withVideo();
+        media.set(Stream_Video, 0, QStringLiteral("Duration"), c.video)
+            .set(Stream_General, 0, QStringLiteral("Duration"), c.general);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.Lengths(), c.expected);
     }
-    for (const QString& bad : {QStringLiteral("1 h 30"), QStringLiteral("12.x"), QStringLiteral(".5"), QStringLiteral("3000000000")}) {
+    for (const QString& bad :
+        {QStringLiteral("1 h 30"), QStringLiteral("12.x"), QStringLiteral(".5"), QStringLiteral("3000000000")}) {
         FakeMedia media;
-    media.withVideo();
+        media.withVideo();
         media.set(Stream_Video, 0, QStringLiteral("Duration"), bad);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_THROW(t.Lengths(), ConversionError) << bad.toStdString();
@@ -170,7 +173,7 @@ TEST(TTraitementValeurs, SizeInWholeMebibytesOver64Bits)
     };
     for (const auto& c : cases) {
         FakeMedia media;
-    media.withVideo();
+        media.withVideo();
         media.set(Stream_General, 0, QStringLiteral("FileSize"), c.bytes);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.size(), c.expected) << c.bytes.toStdString();
@@ -205,8 +208,9 @@ TEST(TTraitementValeurs, BitRatesInWholeKilobitsOrEmptyNeverAnError)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
         FakeMedia media;
-    media.withVideo();
-        media.set(Stream_Video, 0, QStringLiteral("BitRate/String"), c.text).set(Stream_Audio, 0, QStringLiteral("BitRate/String"), c.text);
+        media.withVideo();
+        media.set(Stream_Video, 0, QStringLiteral("BitRate/String"), c.text)
+            .set(Stream_Audio, 0, QStringLiteral("BitRate/String"), c.text);
         TTraitement t(QStringLiteral("f.mkv"), false, media, defaultFilter);
         EXPECT_EQ(t.VideoBitrate(), c.expected);
         EXPECT_EQ(t.AudioBitrate(), c.expected);

@@ -31,8 +31,14 @@ void PrintTo(const Piece& p, std::ostream* os)
     *os << (p.type == otEntireLine ? "E:" : "B:") << '"' << p.text.toStdString() << '"';
 }
 
-Piece E(const char* text) { return {QByteArray(text), otEntireLine}; }
-Piece B(const char* text) { return {QByteArray(text), otBeginningOfLine}; }
+Piece E(const char* text)
+{
+    return {QByteArray(text), otEntireLine};
+}
+Piece B(const char* text)
+{
+    return {QByteArray(text), otBeginningOfLine};
+}
 
 // A runner of `sh -c script` that records what it delivers.
 class Recorder {
@@ -79,8 +85,8 @@ public:
     TDosCommand dos;
     std::vector<Piece> pieces;
     QStringList errors;
-    std::atomic<quint32> terminatedCode{12345};
-    std::atomic<int> terminations{0};
+    std::atomic<quint32> terminatedCode {12345};
+    std::atomic<int> terminations {0};
 };
 
 } // namespace
@@ -96,7 +102,8 @@ TEST(DosCommand, CutsOutputIntoLines)
     const std::vector<Case> cases = {
         {"CR LF in one chunk", "printf 'a\\r\\nb\\r\\n'", {E("a"), E("b")}, rcCRLF},
         {"LF alone", "printf 'a\\nb\\n'", {E("a"), E("b")}, rcLF},
-        {"CR ending a chunk, LF starting the next", "printf 'a\\r'; read go; printf '\\nb\\r\\n'", {E("a"), E("b")}, rcCRLF},
+        {"CR ending a chunk, LF starting the next", "printf 'a\\r'; read go; printf '\\nb\\r\\n'", {E("a"), E("b")},
+            rcCRLF},
         {"the line of a split CR LF counts as LF", "printf 'x\\r'; read go; printf '\\n'", {E("x")}, rcLF},
         {"lone CR inside a chunk", "printf '50%%\\r60%%\\r\\n'", {E("50%"), E("60%")}, rcCRLF},
         {"empty line between two LF", "printf 'a\\n\\nb\\n'", {E("a"), E(""), E("b")}, rcLF},
@@ -124,11 +131,11 @@ TEST(DosCommand, OutputLinesHoldWholeLinesOnceAndTheRunsOutcome)
 {
     Recorder r(QStringLiteral("printf abc; read go; printf 'def\\nxyz'; exit 3"));
     r.continueOnEachPiece();
-    QByteArrayList mirror{"earlier"};
+    QByteArrayList mirror {"earlier"};
     r.dos.setOutputLines(&mirror);
     EXPECT_EQ(r.dos.Execute2(), 3);
-    EXPECT_EQ(mirror, (QByteArrayList{"earlier", "abcdef", "xyz"}));
-    EXPECT_EQ(r.dos.Lines(), (QByteArrayList{"abc", "abcdef", "xyz", "xyz"}));
+    EXPECT_EQ(mirror, (QByteArrayList {"earlier", "abcdef", "xyz"}));
+    EXPECT_EQ(r.dos.Lines(), (QByteArrayList {"abc", "abcdef", "xyz", "xyz"}));
     EXPECT_EQ(r.terminatedCode, 3u);
     EXPECT_EQ(r.terminations, 1);
     EXPECT_FALSE(r.dos.Active());
@@ -151,8 +158,9 @@ TEST(DosCommand, InputLinesReachTheChildAndAreEchoed)
     r.dos.SendLine("ab", false);
     r.dos.SendLine("cd", true);
     r.waitForEnd();
-    EXPECT_EQ(r.pieces, (std::vector<Piece>{B("ab"), E("abcd"), E("[abcd]"), E("with 'quotes' & $HOME"),
-                                            E("[with 'quotes' & $HOME]")}));
+    EXPECT_EQ(r.pieces,
+        (std::vector<Piece> {
+            B("ab"), E("abcd"), E("[abcd]"), E("with 'quotes' & $HOME"), E("[with 'quotes' & $HOME]")}));
     EXPECT_EQ(r.dos.ExitCode(), 0);
 }
 
@@ -166,7 +174,7 @@ TEST(DosCommand, InputToAChildThatClosedItsInputIsDropped)
             sender->SendLine("nobody reads this", true);
     };
     r.dos.Execute2();
-    EXPECT_EQ(r.pieces, (std::vector<Piece>{E("closed"), E("done")}));
+    EXPECT_EQ(r.pieces, (std::vector<Piece> {E("closed"), E("done")}));
     EXPECT_EQ(r.dos.ThreadStatus(), dtsSuccess);
 }
 
@@ -180,7 +188,7 @@ TEST(DosCommand, ArgumentsReachTheChildAsGivenWithoutAShell)
     const QString argument = QStringLiteral("a \"b\" 'c';$(touch ") + trap + QStringLiteral(") é\n-x");
     r.dos.Arguments = {QStringLiteral("%s"), argument};
     r.dos.Execute2();
-    EXPECT_EQ(r.pieces, (std::vector<Piece>{E(argument.section(u'\n', 0, 0).toUtf8().constData()), B("-x"), B("-x")}));
+    EXPECT_EQ(r.pieces, (std::vector<Piece> {E(argument.section(u'\n', 0, 0).toUtf8().constData()), B("-x"), B("-x")}));
     EXPECT_FALSE(QFile::exists(trap));
 }
 
@@ -189,7 +197,7 @@ TEST(DosCommand, CommandLineAloneIsSplitLikeACommandLine)
     Recorder r;
     r.dos.CommandLine = QStringLiteral("printf \"%s|%s\" \"two words\" x;y");
     EXPECT_EQ(r.dos.Execute2(), 0);
-    EXPECT_EQ(r.pieces, (std::vector<Piece>{B("two words|x;y"), B("two words|x;y")}));
+    EXPECT_EQ(r.pieces, (std::vector<Piece> {B("two words|x;y"), B("two words|x;y")}));
 
     Recorder empty;
     empty.dos.CommandLine.clear();
@@ -205,7 +213,7 @@ TEST(DosCommand, MissingProgramShowsTheErrorBoxAndFails)
     r.dos.Program = QStringLiteral("/nonexistent/tool");
     r.dos.Arguments = {QStringLiteral("-i"), QStringLiteral("film.mkv")};
     const int code = r.dos.Execute2();
-    EXPECT_EQ(r.errors, QStringList{QStringLiteral("\"/nonexistent/tool\" -i \"film.mkv\" doesn't exist.")});
+    EXPECT_EQ(r.errors, QStringList {QStringLiteral("\"/nonexistent/tool\" -i \"film.mkv\" doesn't exist.")});
     EXPECT_EQ(r.dos.ThreadStatus(), dtsCreateProcessFail);
     EXPECT_EQ(code, ENOENT);
     EXPECT_EQ(r.terminatedCode, 0u);
@@ -273,5 +281,5 @@ TEST(DosCommand, RunEndsWithTheChildEvenWhenItsChildrenKeepTheOutputOpen)
     clock.start();
     EXPECT_EQ(r.dos.Execute2(), 0);
     EXPECT_LT(clock.elapsed(), 4000);
-    EXPECT_EQ(r.pieces, std::vector<Piece>{E("done")});
+    EXPECT_EQ(r.pieces, std::vector<Piece> {E("done")});
 }

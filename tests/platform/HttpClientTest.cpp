@@ -25,7 +25,10 @@ using filmarch::test::LoopbackServer;
 
 namespace {
 
-std::string bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string bytes(const char* data, size_t size)
+{
+    return std::string(data, size);
+}
 
 QByteArray readFile(const QString& path)
 {
@@ -40,7 +43,7 @@ public:
     RefusingPort()
     {
         socketFd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
+        sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
@@ -50,7 +53,10 @@ public:
         port = ntohs(address.sin_port);
     }
     ~RefusingPort() { ::close(socketFd); }
-    QString url(const char* path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path)); }
+    QString url(const char* path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path));
+    }
     int port = 0;
 
 private:
@@ -75,21 +81,23 @@ TEST_F(HttpClientTest, TextIsDecodedByItsDeclaredCharset)
     };
     const QString french = QStringLiteral("Été: œuvre à 5 € — « fin »");
     const std::vector<Case> cases = {
-        {"/cp1252", "text/html; charset=windows-1252",
-         bytes("\xC9t\xE9: \x9Cuvre \xE0 5 \x80 \x97 \xAB fin \xBB", 26), french},
+        {"/cp1252", "text/html; charset=windows-1252", bytes("\xC9t\xE9: \x9Cuvre \xE0 5 \x80 \x97 \xAB fin \xBB", 26),
+            french},
         {"/quoted", "text/xml;Charset=\"ISO-8859-1\"", bytes("caf\xE9", 4), QStringLiteral("café")},
         {"/utf8", "application/xml; charset=utf-8", french.toStdString(), french},
         {"/none", "text/plain", french.toStdString(), french},
         {"/unknown", "text/plain; charset=x-nothing-like-it", french.toStdString(), french},
-        {"/invalid", "text/plain; charset=utf-8", bytes("a\xFF" "b", 3), QStringLiteral("a\uFFFDb")},
+        {"/invalid", "text/plain; charset=utf-8",
+            bytes("a\xFF"
+                  "b",
+                3),
+            QStringLiteral("a\uFFFDb")},
     };
     for (const Case& c : cases)
-        site.server.Get(c.path, [c](const httplib::Request&, httplib::Response& answer) {
-            answer.set_content(c.body, c.contentType);
-        });
-    site.server.Get("/ancien", [](const httplib::Request&, httplib::Response& answer) {
-        answer.set_redirect("/cp1252");
-    });
+        site.server.Get(c.path,
+            [c](const httplib::Request&, httplib::Response& answer) { answer.set_content(c.body, c.contentType); });
+    site.server.Get(
+        "/ancien", [](const httplib::Request&, httplib::Response& answer) { answer.set_redirect("/cp1252"); });
     site.start();
 
     HttpClient client;
@@ -104,9 +112,8 @@ TEST_F(HttpClientTest, BinaryBodyReplacesTheFile)
     std::string picture;
     for (int i = 0; i < 70000; ++i)
         picture.push_back(static_cast<char>(i * 7 % 256)); // NULs included, larger than one chunk
-    site.server.Get("/affiche.jpg", [&](const httplib::Request&, httplib::Response& answer) {
-        answer.set_content(picture, "image/jpeg");
-    });
+    site.server.Get("/affiche.jpg",
+        [&](const httplib::Request&, httplib::Response& answer) { answer.set_content(picture, "image/jpeg"); });
     site.start();
 
     const QString path = folder.filePath(QStringLiteral("Affiche.jpg"));
@@ -153,7 +160,8 @@ TEST_F(HttpClientTest, FailuresAreReportedInFrench)
         // The target was created, holds nothing of an error page, and is closed (readable).
         EXPECT_EQ(readFile(target), QByteArray()) << c.url.toStdString();
     }
-    EXPECT_THROW(client.getToFile(site.url("/absent.jpg"), folder.filePath(QStringLiteral("pas/de/dossier.jpg"))), Error);
+    EXPECT_THROW(
+        client.getToFile(site.url("/absent.jpg"), folder.filePath(QStringLiteral("pas/de/dossier.jpg"))), Error);
 }
 
 TEST_F(HttpClientTest, SendsFixedHeadersKeepsCookiesAndIgnoresProxySettings)
@@ -192,8 +200,12 @@ TEST_F(HttpClientTest, SendsFixedHeadersKeepsCookiesAndIgnoresProxySettings)
     unsetenv("ALL_PROXY");
 
     const std::vector<std::string> expected = {
-        "text/html, */*", "Mozilla/3.0 (compatible; Indy Library)", "session=abc123",
-        "text/html, */*", "Mozilla/3.0 (compatible; Indy Library)", "",
+        "text/html, */*",
+        "Mozilla/3.0 (compatible; Indy Library)",
+        "session=abc123",
+        "text/html, */*",
+        "Mozilla/3.0 (compatible; Indy Library)",
+        "",
     };
     std::lock_guard guard(lock);
     EXPECT_EQ(received, expected);
@@ -225,14 +237,16 @@ TEST_F(HttpClientTest, LimitsRefuseLargeBodiesAndSlowAnswers)
             client.getBytes(site.url(path));
             ADD_FAILURE() << path;
         } catch (const Error& error) {
-            EXPECT_TRUE(error.message().startsWith(QStringLiteral("Réponse trop volumineuse"))) << error.message().toStdString();
+            EXPECT_TRUE(error.message().startsWith(QStringLiteral("Réponse trop volumineuse")))
+                << error.message().toStdString();
         }
     }
     try {
         client.getText(site.url("/lent"));
         ADD_FAILURE() << "no time-out";
     } catch (const Error& error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Le serveur ne répond pas"))) << error.message().toStdString();
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Le serveur ne répond pas")))
+            << error.message().toStdString();
     }
     client.setLimits(10, 0, 1000);
     EXPECT_EQ(client.getBytes(site.url("/flux")).size(), 1000);

@@ -1,9 +1,9 @@
 // Whole-file replacement: the target is whole whatever fails, and no other
 // file stays beside it.
-#include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "platform/AppendFile.h"
 #include "platform/CatalogueLock.h"
-#include "platform/SafeFile.h"
+#include "platform/Error.h"
 #include "support/FileSizeLimit.h"
 
 #include <QDir>
@@ -43,7 +43,7 @@ TEST(SafeFile, AFailedSaveLeavesThePreviousFileAndNothingElse)
         EXPECT_THROW(replaceFile(path, QByteArray(1000, 'x')), Error);
     }
     EXPECT_EQ(readFile(path), QByteArray("deux"));
-    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("films.amc")});
+    EXPECT_EQ(filesIn(dir), QStringList {QStringLiteral("films.amc")});
 }
 
 TEST(SafeFile, ReadOnlyTargetIsRefused)
@@ -55,7 +55,7 @@ TEST(SafeFile, ReadOnlyTargetIsRefused)
     EXPECT_THROW(replaceFile(path, "après"), Error);
     EXPECT_FALSE(cannotReplaceReason(path).isEmpty());
     EXPECT_EQ(readFile(path), QByteArray("avant"));
-    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("films.amc")});
+    EXPECT_EQ(filesIn(dir), QStringList {QStringLiteral("films.amc")});
 }
 
 TEST(SafeFile, AFileReachedThroughALinkIsReplacedWhereTheLinkPoints)
@@ -70,7 +70,7 @@ TEST(SafeFile, AFileReachedThroughALinkIsReplacedWhereTheLinkPoints)
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(readFile(real), QByteArray("après"));
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("vrai"))).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("films.amc")});
+        QStringList {QStringLiteral("films.amc")});
 }
 
 // As the user nobody (the tests run as root, whom permissions do not stop), in
@@ -91,7 +91,8 @@ TEST(SafeFile, AFolderThatCannotBeWrittenIsSavedInPlace)
         if (::setgid(65534) != 0 || ::setuid(65534) != 0)
             ::_exit(10);
         try {
-            if (!cannotReplaceReason(path).isEmpty() || cannotReplaceReason(dir.filePath(QStringLiteral("neuf.amc"))).isEmpty())
+            if (!cannotReplaceReason(path).isEmpty()
+                || cannotReplaceReason(dir.filePath(QStringLiteral("neuf.amc"))).isEmpty())
                 ::_exit(11);
             CatalogueLock lock;
             if (!lock.tryLock(path))
@@ -110,7 +111,7 @@ TEST(SafeFile, AFolderThatCannotBeWrittenIsSavedInPlace)
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readFile(path), QByteArray("remplacé en place et complété"));
-    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("films.amc")});
+    EXPECT_EQ(filesIn(dir), QStringList {QStringLiteral("films.amc")});
 }
 
 TEST(SafeFile, AReplacedFileKeepsItsOwnerAndGroup)

@@ -40,7 +40,8 @@ TEST(ToolLocator, PathComesFirstThenTheFixedFolders)
         QString expected;
     };
     const Case cases[] = {
-        {"found on PATH, one separator added", empty + QStringLiteral("::") + onPath, {fixed}, onPath + QLatin1Char('/')},
+        {"found on PATH, one separator added", empty + QStringLiteral("::") + onPath, {fixed},
+            onPath + QLatin1Char('/')},
         {"PATH wins over the fixed folders", onPath, {fixedWithSlash}, onPath + QLatin1Char('/')},
         {"a file that cannot run is no tool", notExecutable, {fixedWithSlash}, fixedWithSlash},
         {"fixed folder kept as written", QString(), {empty, fixedWithSlash}, fixedWithSlash},

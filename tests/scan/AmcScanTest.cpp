@@ -1,7 +1,7 @@
 // Scans of real files into AMC catalogues.
+#include "catalog/MovieList.h"
 #include "support/ScanFolder.h"
 #include "support/ScanHarness.h"
-#include "catalog/MovieList.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -51,7 +51,7 @@ TEST(AmcScan, NewCatalogueNumbersAndOrder)
     ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Finished);
 
     // Each entry is added at the end of the file.
-    EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2, 3}));
+    EXPECT_EQ(numbersInFileOrder(cat), (QList<int> {1, 2, 3}));
     EXPECT_EQ(header(cat), QByteArray(" AMC_3.5 Ant Movie Catalog 3.5.x"));
     EXPECT_EQ(h.progress.highest, kRootFiles);
 
@@ -83,10 +83,13 @@ TEST(AmcScan, CompletionFillsNumberGapsAndKeepsTheVersion)
     ScanHarness h;
     ASSERT_EQ(h.scanExisting(two.path(), cat), ScanOutcome::Finished);
     // The backup holds the catalogue as the run found it.
-    EXPECT_EQ(numbersInFileOrder(cat + QStringLiteral(".bak")), (QList<int>{1, 2, 4}));
-    EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2, 4, 3, 5}));
+    EXPECT_EQ(numbersInFileOrder(cat + QStringLiteral(".bak")), (QList<int> {1, 2, 4}));
+    EXPECT_EQ(numbersInFileOrder(cat), (QList<int> {1, 2, 4, 3, 5}));
     EXPECT_EQ(header(cat), QByteArray(" AMC_4.1 Ant Movie Catalog 4.1.x"));
-    EXPECT_EQ(h.messages().filter(QStringLiteral("Nouvelles entrées : 2         Nombre Total : 5         Doublons détecté : 0")).size(), 1);
+    EXPECT_EQ(h.messages()
+                  .filter(QStringLiteral("Nouvelles entrées : 2         Nombre Total : 5         Doublons détecté : 0"))
+                  .size(),
+        1);
 }
 
 TEST(AmcScan, CompletionSkipsCataloguedNames)
@@ -121,12 +124,12 @@ TEST(AmcScan, ReadOnlyCatalogueIsRefusedBeforeAnythingIsAnalysed)
     ASSERT_EQ(h.run->BtLanceScanClick(r), ScanOutcome::CatalogueNotWritten);
 
     EXPECT_EQ(h.dialogs.messages,
-              QStringList{QStringLiteral("Enregistrement impossible : Si le fichier est corrompue, une sauvegarde en "
-                                         ".bak se trouve dans le dossier du catalogue sélectionné")});
+        QStringList {QStringLiteral("Enregistrement impossible : Si le fichier est corrompue, une sauvegarde en "
+                                    ".bak se trouve dans le dossier du catalogue sélectionné")});
     EXPECT_TRUE(h.progress.names.isEmpty());
     EXPECT_EQ(h.messages().filter(QStringLiteral("Enregistrement du catalogue impossible : ")).size(), 1);
     EXPECT_TRUE(h.messages().filter(QStringLiteral("Nouvelles entrées")).isEmpty());
-    EXPECT_EQ(numbersInFileOrder(cat), QList<int>{1});
+    EXPECT_EQ(numbersInFileOrder(cat), QList<int> {1});
     ::chmod(QFile::encodeName(cat).constData(), 0644);
 }
 
@@ -140,8 +143,8 @@ TEST(AmcScan, UnreadableCatalogueIsRefused)
     f.close();
     ScanHarness h;
     EXPECT_EQ(h.run->validitecatalogue(cat), -1);
-    EXPECT_EQ(h.dialogs.messages, QStringList{QStringLiteral("Chargement du catalogue à compléter impossible")});
-    EXPECT_EQ(h.run->validitecatalogue(QStringLiteral("films.AMC")), -1);   // other extension: no message
+    EXPECT_EQ(h.dialogs.messages, QStringList {QStringLiteral("Chargement du catalogue à compléter impossible")});
+    EXPECT_EQ(h.run->validitecatalogue(QStringLiteral("films.AMC")), -1); // other extension: no message
     EXPECT_EQ(h.run->validitecatalogue(QString()), -1);
     EXPECT_EQ(h.dialogs.messages.size(), 1);
 }
@@ -156,8 +159,8 @@ TEST(AmcScan, AnEntryThatCannotBeFilledIsRemovedAgain)
     h.run->infosFilmAllo[InfoAnneeProduction] = QStringLiteral("mil neuf cent");
     ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished);
     EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(),
-              kRootVideos);
-    EXPECT_EQ(numbersInFileOrder(cat), (QList<int>{1, 2}));
+        kRootVideos);
+    EXPECT_EQ(numbersInFileOrder(cat), (QList<int> {1, 2}));
     EXPECT_EQ(h.progress.highest, kRootFiles);
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
 }

@@ -81,13 +81,13 @@ TEST(CatalogueSafety, ADamagedCatalogueIsRefusedAndLeftAsItIsWithItsBackup)
     const qsizetype headerAndProperties = TMovieList().SaveToBytes(35).size();
     TMovieList sizes;
     sizes.LoadFromBytes(good);
-    QList<qsizetype> starts{headerAndProperties};
+    QList<qsizetype> starts {headerAndProperties};
     for (int i = 0; i < 7; ++i)
         starts << starts.last() + sizes.EntryBytes(sizes.GetItem(i), 35).size();
 
-    QByteArray wrongLength = good;   // the medium label of entry 2 claims more bytes than the file has
+    QByteArray wrongLength = good; // the medium label of entry 2 claims more bytes than the file has
     qToLittleEndian<qint32>(0x7FFF0000, wrongLength.data() + starts[1] + 33);
-    QByteArray pictureOffByOne = good;   // the picture of the last entry, one byte longer than stored
+    QByteArray pictureOffByOne = good; // the picture of the last entry, one byte longer than stored
     const qsizetype lastPictureCount = starts[7] - (300 + 7) - 4;
     qToLittleEndian<qint32>(300 + 7 + 1, pictureOffByOne.data() + lastPictureCount);
     const struct {
@@ -108,7 +108,7 @@ TEST(CatalogueSafety, ADamagedCatalogueIsRefusedAndLeftAsItIsWithItsBackup)
         writeFile(cat + QStringLiteral(".bak"), good);
         ScanHarness h;
         EXPECT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::NotStarted);
-        EXPECT_EQ(h.dialogs.messages, QStringList{kDamaged.arg(c.entry)});
+        EXPECT_EQ(h.dialogs.messages, QStringList {kDamaged.arg(c.entry)});
         // Chosen in the window before, damaged since: the run refuses it too.
         ScanRequest r;
         r.EdCheminRepScan = scanFolder();
@@ -150,7 +150,7 @@ TEST(CatalogueSafety, TheBackupIsTheFileAsItWasAndLinkedPicturesAreLeftAlone)
     EXPECT_EQ(list.GetItem(1).strPicture, QStringLiteral("films_2.jpg"));
     EXPECT_EQ(list.GetItem(0).iRating, 70);
     EXPECT_EQ(filesIn(out.path()),
-              (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.amc.bak"), QStringLiteral("films_2.jpg")}));
+        (QStringList {QStringLiteral("films.amc"), QStringLiteral("films.amc.bak"), QStringLiteral("films_2.jpg")}));
 }
 
 TEST(CatalogueSafety, ARunCompletesTheCatalogueAsItIsOnDiskWhenItStarts)
@@ -159,8 +159,10 @@ TEST(CatalogueSafety, ARunCompletesTheCatalogueAsItIsOnDiskWhenItStarts)
         SCOPED_TRACE(name.toStdString());
         QTemporaryDir out, one, two;
         const QString cat = out.filePath(name);
-        QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), one.filePath(QStringLiteral("a.mkv")));
-        QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), two.filePath(QStringLiteral("b.mkv")));
+        QFile::copy(
+            QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), one.filePath(QStringLiteral("a.mkv")));
+        QFile::copy(
+            QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), two.filePath(QStringLiteral("b.mkv")));
         ScanHarness first, other;
         ASSERT_EQ(first.scanNew(one.path(), cat), ScanOutcome::Finished);
         // The window chose it (1 entry), then another run added one.
@@ -190,8 +192,9 @@ TEST(CatalogueSafety, ALockedCatalogueIsRefusedAndLeftoversOfKilledRunsGo)
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.amc"));
     writeFile(cat, catalogueBytes(2));
-    const QStringList leftovers{QStringLiteral(".films.amc.filmarch-tmp-Ab12Cd"), QStringLiteral(".films.amc.bak.filmarch-tmp-x"),
-                                QStringLiteral("films.amc.bak.tmp-Ix4aaL"), QStringLiteral("films.amc.tmp-fd79PE")};
+    const QStringList leftovers {QStringLiteral(".films.amc.filmarch-tmp-Ab12Cd"),
+        QStringLiteral(".films.amc.bak.filmarch-tmp-x"), QStringLiteral("films.amc.bak.tmp-Ix4aaL"),
+        QStringLiteral("films.amc.tmp-fd79PE")};
     for (const QString& name : leftovers)
         writeFile(out.filePath(name), "reste");
     writeFile(out.filePath(QStringLiteral("films.amc.notes")), "à moi");
@@ -205,14 +208,16 @@ TEST(CatalogueSafety, ALockedCatalogueIsRefusedAndLeftoversOfKilledRunsGo)
         r.EdCheminRepScan = scanFolder();
         r.EdCheminCataloExistant = cat;
         EXPECT_EQ(h.run->BtLanceScanClick(r), ScanOutcome::NotStarted);
-        EXPECT_EQ(h.dialogs.messages, QStringList(2, QStringLiteral("Le catalogue est déjà utilisé par un autre scan.")));
+        EXPECT_EQ(
+            h.dialogs.messages, QStringList(2, QStringLiteral("Le catalogue est déjà utilisé par un autre scan.")));
         EXPECT_TRUE(h.progress.names.isEmpty());
         EXPECT_EQ(filesIn(out.path()).size(), 7);
     }
     ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished);
     EXPECT_EQ(load(cat).numbers.size(), 2 + kRootVideos);
     EXPECT_EQ(filesIn(out.path()),
-              (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.amc.bak"), QStringLiteral("films.amc.notes")}));
+        (QStringList {
+            QStringLiteral("films.amc"), QStringLiteral("films.amc.bak"), QStringLiteral("films.amc.notes")}));
 }
 
 TEST(CatalogueSafety, AFullDiskKeepsTheCatalogueWholeAndTheLogTruthful)
@@ -245,15 +250,15 @@ TEST(CatalogueSafety, TheEntryAKilledRunWasAddingIsCutByTheNextRun)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(cat).constData(), &st), 0);
     writeFile(out.filePath(QStringLiteral(".films.amc.filmarch-lock")),
-              QStringLiteral("filmarch %1 %2 %3\n").arg(st.st_dev).arg(st.st_ino).arg(whole.size()).toUtf8());
+        QStringLiteral("filmarch %1 %2 %3\n").arg(st.st_dev).arg(st.st_ino).arg(whole.size()).toUtf8());
 
     ScanHarness h;
     ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished);
     EXPECT_EQ(readFile(cat + QStringLiteral(".bak")), whole);
     const Loaded l = load(cat);
     EXPECT_EQ(l.damaged, 0);
-    EXPECT_EQ(l.numbers, (QList<int>{1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(filesIn(out.path()), (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.amc.bak")}));
+    EXPECT_EQ(l.numbers, (QList<int> {1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(filesIn(out.path()), (QStringList {QStringLiteral("films.amc"), QStringLiteral("films.amc.bak")}));
 }
 
 namespace {
@@ -301,7 +306,7 @@ TEST(CatalogueSafety, TwoRunsAtOnceNeverLoseEntries)
         EXPECT_EQ(l.damaged, 0);
         EXPECT_EQ(l.numbers.size(), 5 + added);
         EXPECT_EQ(QSet<int>(l.numbers.begin(), l.numbers.end()).size(), l.numbers.size());
-        EXPECT_EQ(filesIn(out.path()), (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.amc.bak")}));
+        EXPECT_EQ(filesIn(out.path()), (QStringList {QStringLiteral("films.amc"), QStringLiteral("films.amc.bak")}));
     }
 }
 

@@ -1,10 +1,10 @@
 // What an analysed film becomes in each format, from a fake analysis: the
 // options, the looked-up data and values that cannot be read.
+#include "scan/EntryMapping.h"
 #include "catalog/Movie.h"
 #include "core/Options.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
-#include "scan/EntryMapping.h"
 #include "support/FakeMedia.h"
 
 #include <gtest/gtest.h>
@@ -68,8 +68,8 @@ struct Film {
     explicit Film(const QString& duration = QStringLiteral("7260000"))
     {
         describeFilm(media, duration);
-        Fichier = std::make_unique<TTraitement>(QStringLiteral("/films/Titre.Fichier.2004.mkv"), false, media,
-                                                [] { return defaultFiltreTitre(); });
+        Fichier = std::make_unique<TTraitement>(
+            QStringLiteral("/films/Titre.Fichier.2004.mkv"), false, media, [] { return defaultFiltreTitre(); });
         Fichier->Titre();
         Fichier->Comment = QStringLiteral("cover.jpg|notes.jpg|");
     }
@@ -103,23 +103,22 @@ TEST(EntryMapping, XmlAttributesFollowTheOptionsAndTheLookedUpData)
         QStringList attributes;
     } cases[] = {
         {"every option, no lookup", true, false, {},
-         {u"Number"_qs, u"Checked"_qs, u"Date"_qs, u"OriginalTitle"_qs, u"TranslatedTitle"_qs, u"Length"_qs,
-          u"URL"_qs, u"Comments"_qs, u"VideoFormat"_qs, u"VideoBitrate"_qs, u"Resolution"_qs, u"Framerate"_qs,
-          u"AudioFormat"_qs, u"AudioBitrate"_qs, u"Languages"_qs, u"Subtitles"_qs, u"Size"_qs, u"Year"_qs,
-          u"Director"_qs, u"Country"_qs, u"Category"_qs, u"Actors"_qs, u"Description"_qs, u"Disks"_qs}},
+            {u"Number"_qs, u"Checked"_qs, u"Date"_qs, u"OriginalTitle"_qs, u"TranslatedTitle"_qs, u"Length"_qs,
+                u"URL"_qs, u"Comments"_qs, u"VideoFormat"_qs, u"VideoBitrate"_qs, u"Resolution"_qs, u"Framerate"_qs,
+                u"AudioFormat"_qs, u"AudioBitrate"_qs, u"Languages"_qs, u"Subtitles"_qs, u"Size"_qs, u"Year"_qs,
+                u"Director"_qs, u"Country"_qs, u"Category"_qs, u"Actors"_qs, u"Description"_qs, u"Disks"_qs}},
         {"no option, no lookup", false, false, {},
-         {u"Number"_qs, u"Checked"_qs, u"Date"_qs, u"Year"_qs, u"Director"_qs, u"Country"_qs, u"Category"_qs,
-          u"Actors"_qs, u"Description"_qs, u"Disks"_qs}},
+            {u"Number"_qs, u"Checked"_qs, u"Date"_qs, u"Year"_qs, u"Director"_qs, u"Country"_qs, u"Category"_qs,
+                u"Actors"_qs, u"Description"_qs, u"Disks"_qs}},
         {"no option, looked up, with a poster", false, true, u"/affiches/Le Titre.jpg"_qs,
-         {u"Number"_qs, u"Checked"_qs, u"Date"_qs, u"Picture"_qs, u"Year"_qs, u"Director"_qs, u"Country"_qs,
-          u"Category"_qs, u"Actors"_qs, u"Description"_qs, u"Rating"_qs, u"Disks"_qs}},
+            {u"Number"_qs, u"Checked"_qs, u"Date"_qs, u"Picture"_qs, u"Year"_qs, u"Director"_qs, u"Country"_qs,
+                u"Category"_qs, u"Actors"_qs, u"Description"_qs, u"Rating"_qs, u"Disks"_qs}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Film film;
         const XmlAttributes attrs = xmlMovieAttributes(*film.Fichier, allOptions(c.options),
-                                                       c.lookup ? lookedUp() : InfosFilmAllo{}, 7,
-                                                       u"10/12/2026"_qs, c.picture);
+            c.lookup ? lookedUp() : InfosFilmAllo {}, 7, u"10/12/2026"_qs, c.picture);
         EXPECT_EQ(namesOf(attrs), c.attributes);
         EXPECT_EQ(valueOf(attrs, "Number"), u"7"_qs);
         if (c.options) {
@@ -167,13 +166,13 @@ TEST(EntryMapping, AmcEntryFollowsTheOptionsAndTheLookedUpData)
         SCOPED_TRACE("no option, no lookup");
         Film film;
         TMovie entry;
-        fillAmcEntry(entry, *film.Fichier, allOptions(false), InfosFilmAllo{});
+        fillAmcEntry(entry, *film.Fichier, allOptions(false), InfosFilmAllo {});
         EXPECT_TRUE(entry.bChecked);
         EXPECT_EQ(entry.iYear, 0);
         EXPECT_EQ(entry.iRating, 0);
         EXPECT_EQ(entry.iLength, 0);
         EXPECT_TRUE(entry.strTranslatedTitle.isEmpty() && entry.strURL.isEmpty() && entry.strSize.isEmpty()
-                    && entry.strComments.isEmpty() && entry.strVideoFormat.isEmpty());
+            && entry.strComments.isEmpty() && entry.strVideoFormat.isEmpty());
     }
 }
 

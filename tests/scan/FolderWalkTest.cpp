@@ -1,15 +1,15 @@
 // The walk of a film library as Linux users keep it: links to folders are
 // followed, loops end, and a folder that cannot be read is logged, never
 // dropped silently.
+#include "catalog/XmlCatalogue.h"
 #include "support/ScanHarness.h"
 #include "support/VideoFixtures.h"
-#include "catalog/XmlCatalogue.h"
 
 #include <QProcess>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -75,8 +75,9 @@ TEST(FolderWalk, FollowsLinksOnceAndLogsWhatItCannotWalk)
     EXPECT_EQ(count(QStringLiteral("a déjà été parcouru (lien) : ") + films + QStringLiteral("/sous/boucle")), 1);
     EXPECT_EQ(count(QStringLiteral("Dossier non traité par le scan, il ne peut pas être lu : ") + tooLong), 1)
         << log.join(u'\n').toStdString();
-    EXPECT_EQ(count(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ") + films +
-                    QStringLiteral("/tube.mp4")), 1);
+    EXPECT_EQ(count(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ") + films
+                  + QStringLiteral("/tube.mp4")),
+        1);
 
     // Without sub-folders, links to folders are not entered either.
     ScanHarness flat;

@@ -1,8 +1,8 @@
 // Posters found by a lookup are downloaded into the poster folder.
-#include "support/ScanHarness.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 #include "support/LoopbackServer.h"
+#include "support/ScanHarness.h"
 #include "support/VideoFixtures.h"
 
 #include <QFileInfo>
@@ -62,7 +62,7 @@ const QString kFailure = QStringLiteral("Impossible d'extraire l'affiche du fich
 TEST_F(Posters, XmlEntryNamesTheDownloadedFile)
 {
     const QString cat = out.filePath(QStringLiteral("films.xml"));
-    const QString posters = out.filePath(QStringLiteral("affiches"));   // made when the poster is written
+    const QString posters = out.filePath(QStringLiteral("affiches")); // made when the poster is written
     const QStringList log = scan(cat, server->url("/affiche.jpg"), posters);
     EXPECT_TRUE(log.filter(kFailure).isEmpty());
     const QString expected = QDir(posters).filePath(QStringLiteral("Alien.jpg"));
@@ -129,14 +129,14 @@ TEST_F(Posters, FailedDownloadKeepsThePreviousPoster)
     for (const auto& c : cases) {
         for (const char* format : {"xml", "amc"}) {
             SCOPED_TRACE(std::string(c.name) + " " + format);
-            const QStringList log
-                = scan(out.filePath(QStringLiteral("%1.%2").arg(QLatin1String(c.name), QLatin1String(format))), c.url,
-                       posters);
+            const QStringList log =
+                scan(out.filePath(QStringLiteral("%1.%2").arg(QLatin1String(c.name), QLatin1String(format))), c.url,
+                    posters);
             EXPECT_EQ(log.filter(kFailure).size(), 1);
             ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
             EXPECT_EQ(previous.readAll(), QByteArray("ancienne"));
             previous.close();
         }
     }
-    EXPECT_EQ(QDir(posters).entryList(QDir::Files), QStringList{QStringLiteral("Alien.jpg")});
+    EXPECT_EQ(QDir(posters).entryList(QDir::Files), QStringList {QStringLiteral("Alien.jpg")});
 }

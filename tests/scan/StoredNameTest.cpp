@@ -15,8 +15,8 @@ TEST(StoredName, OddNamesAreDuplicatesAtTheNextCompletion)
     const QString first = videos.filePath(QStringLiteral("Film\x01Controle.mp4"));
     makeVideo(first);
     const QStringList others = {QStringLiteral("Deux\nLignes.mp4"), QStringLiteral("Ligne\r\nWindows.mp4"),
-                                QStringLiteral("Retour\rChariot.mp4"), QStringLiteral("Tab\tulation.mp4"),
-                                QString::fromUtf8("Chinois 電影.mp4"), QString::fromUtf8("Œuvre €.mp4")};
+        QStringLiteral("Retour\rChariot.mp4"), QStringLiteral("Tab\tulation.mp4"),
+        QString::fromUtf8("Chinois 電影.mp4"), QString::fromUtf8("Œuvre €.mp4")};
     for (const QString& name : others)
         ASSERT_TRUE(QFile::copy(first, videos.filePath(name)));
     const int videoCount = 1 + int(others.size());

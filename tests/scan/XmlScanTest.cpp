@@ -1,15 +1,15 @@
 // Scans of real files into XML catalogues.
+#include "catalog/XmlCatalogue.h"
 #include "support/ScanFolder.h"
 #include "support/ScanHarness.h"
-#include "catalog/XmlCatalogue.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cstdio>
-#include <unistd.h>
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <unistd.h>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -70,15 +70,16 @@ TEST(XmlScan, NewCatalogueWithDefaultOptions)
     const QString cat = out.filePath(QStringLiteral("films.xml"));
     ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Finished);
 
-    EXPECT_EQ(h.progress.max, kRootFiles);       // every file counted, hidden one included
-    EXPECT_EQ(h.progress.highest, kRootFiles);   // and each advanced the bar once
-    EXPECT_EQ(h.progress.pos, 0);                // reset at the end
+    EXPECT_EQ(h.progress.max, kRootFiles);     // every file counted, hidden one included
+    EXPECT_EQ(h.progress.highest, kRootFiles); // and each advanced the bar once
+    EXPECT_EQ(h.progress.pos, 0);              // reset at the end
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join(u'|').toStdString();
 
     const WrittenXml xml(cat);
     EXPECT_EQ(xml.encoding, QStringLiteral("windows-1252"));
     EXPECT_TRUE(xml.bytes.startsWith("<?xml version=\"1.0\" encoding=\"windows-1252\"?>"));
-    EXPECT_EQ(xml.rootAttrs, (QStringList{QStringLiteral("Format"), QStringLiteral("Version"), QStringLiteral("Date")}));
+    EXPECT_EQ(
+        xml.rootAttrs, (QStringList {QStringLiteral("Format"), QStringLiteral("Version"), QStringLiteral("Date")}));
     ASSERT_EQ(xml.movies.size(), kRootVideos);
     const QStringList defaults = QStringLiteral(
         "Number Checked Date OriginalTitle TranslatedTitle Length URL VideoFormat VideoBitrate Resolution Framerate "
@@ -105,17 +106,19 @@ TEST(XmlScan, NewCatalogueWithDefaultOptions)
     }
     // The accented name of the hidden file is stored in windows-1252.
     EXPECT_TRUE(urls.contains(QDir(scanFolder()).filePath(QStringLiteral(".cachée.mp4"))));
-    EXPECT_TRUE(xml.bytes.contains(".cach\xe9" "e.mp4"));
+    EXPECT_TRUE(xml.bytes.contains(".cach\xe9"
+                                   "e.mp4"));
 
     const QStringList log = h.messages();
     ASSERT_GE(log.size(), 3);
     EXPECT_EQ(log[0], QStringLiteral("Début du scan du répertoire ") + scanFolder());
     EXPECT_TRUE(log.contains(QStringLiteral("Création d'un nouveau catalogue de à l'emplacement ") + cat));
     const QString summary = log.filter(QStringLiteral("Nouvelles entrées")).value(0);
-    EXPECT_TRUE(summary.startsWith(QStringLiteral("Nouvelles entrées : 3         Nombre Total : 3        Temps écoulé :")))
+    EXPECT_TRUE(
+        summary.startsWith(QStringLiteral("Nouvelles entrées : 3         Nombre Total : 3        Temps écoulé :")))
         << summary.toStdString();
     EXPECT_TRUE(kElapsed.match(summary).hasMatch());
-    EXPECT_EQ(h.log.last(), QString());   // the memo's empty line closing the run
+    EXPECT_EQ(h.log.last(), QString()); // the memo's empty line closing the run
     const QFileInfo logFile(Journal::logFilePath(AppPaths::beside(h.app.path())));
     EXPECT_TRUE(logFile.exists());
 }
@@ -124,8 +127,8 @@ TEST(XmlScan, EveryOptionOffWithSubFolders)
 {
     ScanOptions o;
     o.CbExploreSousRep = true;
-    o.CbEviterDoublons = o.CbGenTitre = o.CbGenDuree = o.CbGenUrl = o.CbGenVideo = o.CbGenAudio = o.CbGenSousTitre
-        = o.CbGenTaille = false;
+    o.CbEviterDoublons = o.CbGenTitre = o.CbGenDuree = o.CbGenUrl = o.CbGenVideo = o.CbGenAudio = o.CbGenSousTitre =
+        o.CbGenTaille = false;
     ScanHarness h(o);
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
@@ -136,8 +139,8 @@ TEST(XmlScan, EveryOptionOffWithSubFolders)
     const WrittenXml xml(cat);
     ASSERT_EQ(xml.movies.size(), kAllVideos);
     for (const MovieAttrs& m : xml.movies)
-        EXPECT_EQ(m.names, QStringLiteral("Number Checked Date Year Director Country Category Actors Description Disks")
-                               .split(u' '));
+        EXPECT_EQ(m.names,
+            QStringLiteral("Number Checked Date Year Director Country Category Actors Description Disks").split(u' '));
 }
 
 TEST(XmlScan, CompletionSkipsCataloguedNamesAndTakesNumbersNoEntryHas)
@@ -167,21 +170,26 @@ TEST(XmlScan, CompletionSkipsCataloguedNamesAndTakesNumbersNoEntryHas)
     EXPECT_EQ(h.progress.highest, kRootFiles);
     QStringList log = h.messages();
     EXPECT_TRUE(log.contains(QStringLiteral("Catalogue complété à l'emplacement ") + cat));
-    EXPECT_TRUE(log.filter(QStringLiteral("Nouvelles entrées")).value(0).startsWith(QStringLiteral(
-        "Nouvelles entrées : 2         Nombre Total : 4         Doublons détecté : 1        Temps écoulé :")));
+    EXPECT_TRUE(
+        log.filter(QStringLiteral("Nouvelles entrées"))
+            .value(0)
+            .startsWith(QStringLiteral(
+                "Nouvelles entrées : 2         Nombre Total : 4         Doublons détecté : 1        Temps écoulé :")));
 
     // A second run on the same catalogue loads it again: everything is now a duplicate.
     h.log.clear();
     ScanRequest again;
     again.EdCheminRepScan = scanFolder();
     again.EdCheminCataloExistant = cat;
-    again.EdNbrFilmsExist = QStringLiteral("2");   // the page still shows the count of the first choice
+    again.EdNbrFilmsExist = QStringLiteral("2"); // the page still shows the count of the first choice
     ASSERT_EQ(h.run->BtLanceScanClick(again), ScanOutcome::Finished);
     xml = WrittenXml(cat);
     EXPECT_EQ(xml.movies.size(), 4);
     log = h.messages();
-    EXPECT_TRUE(log.filter(QStringLiteral("Nouvelles entrées")).value(0).startsWith(QStringLiteral(
-        "Nouvelles entrées : 0         Nombre Total : 4         Doublons détecté : 3")));
+    EXPECT_TRUE(
+        log.filter(QStringLiteral("Nouvelles entrées"))
+            .value(0)
+            .startsWith(QStringLiteral("Nouvelles entrées : 0         Nombre Total : 4         Doublons détecté : 3")));
     EXPECT_EQ(again.EdNbrFilmsExist, QStringLiteral("4"));
 }
 
@@ -198,7 +206,7 @@ TEST(XmlScan, CatalogueWithoutMovieKeepsItsContent)
     ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished);
     const WrittenXml xml(cat);
     EXPECT_EQ(xml.movies.size(), kRootVideos);
-    EXPECT_EQ(xml.encoding, QStringLiteral("UTF-8"));   // a loaded document keeps its declaration
+    EXPECT_EQ(xml.encoding, QStringLiteral("UTF-8")); // a loaded document keeps its declaration
     EXPECT_TRUE(xml.bytes.contains("Owner=\"moi\""));
 }
 
@@ -209,12 +217,13 @@ TEST(XmlScan, RunsThatCannotStartOrFindNothing)
     const QString cat = out.filePath(QStringLiteral("films.xml"));
 
     EXPECT_EQ(h.scanNew(out.filePath(QStringLiteral("absent")), cat), ScanOutcome::NotStarted);
-    EXPECT_EQ(h.dialogs.messages.value(0), QStringLiteral("Veuillez sélectionner en premier un répertoire valide pour le scan"));
+    EXPECT_EQ(h.dialogs.messages.value(0),
+        QStringLiteral("Veuillez sélectionner en premier un répertoire valide pour le scan"));
     ScanRequest none;
     none.EdCheminRepScan = scanFolder();
     EXPECT_EQ(h.run->BtLanceScanClick(none), ScanOutcome::NotStarted);
     EXPECT_EQ(h.dialogs.messages.value(1),
-              QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue"));
+        QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue"));
     // Both refusals are logged after the first line only.
     EXPECT_EQ(h.messages().filter(QStringLiteral("Début du scan")).size(), 2);
 
@@ -234,9 +243,10 @@ TEST(XmlScan, StopEndsAfterTheCurrentFile)
     ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Stopped);
     EXPECT_EQ(WrittenXml(cat).movies.size(), 1);
     EXPECT_EQ(h.messages().filter(QStringLiteral("Le scan a été coupé")),
-              QStringList{QStringLiteral("Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet "
-                                         "ou corrompu.Une sauveagrde en .bak se trouve dans le dossier du catalogue actuel")});
-    EXPECT_FALSE(h.run->stopRequested());   // reset for the next run
+        QStringList {
+            QStringLiteral("Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet "
+                           "ou corrompu.Une sauveagrde en .bak se trouve dans le dossier du catalogue actuel")});
+    EXPECT_FALSE(h.run->stopRequested()); // reset for the next run
 }
 
 TEST(XmlScan, AFailingFileIsLoggedAndTheRunGoesOn)
@@ -248,9 +258,9 @@ TEST(XmlScan, AFailingFileIsLoggedAndTheRunGoesOn)
     const QString cat = out.filePath(QStringLiteral("films.xml"));
     ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Finished);
     EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(),
-              kRootVideos);
+        kRootVideos);
     EXPECT_EQ(h.progress.highest, kRootFiles);
-    EXPECT_FALSE(QFileInfo::exists(cat));   // no half-filled entry was kept
+    EXPECT_FALSE(QFileInfo::exists(cat)); // no half-filled entry was kept
     EXPECT_TRUE(h.run->infosFilmAllo[InfoNotePresse].isEmpty());
 }
 
@@ -275,7 +285,8 @@ TEST(XmlScan, UnusableCataloguesAreRefusedByTheValidation)
         f.write(c.content);
         f.close();
         EXPECT_EQ(h.run->validitecatalogue(path), -1);
-        EXPECT_EQ(h.dialogs.messages, QStringList{QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")});
+        EXPECT_EQ(
+            h.dialogs.messages, QStringList {QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")});
         EXPECT_FALSE(h.run->XMLDoc);
     }
 }
@@ -301,11 +312,12 @@ TEST(XmlScan, AFileWhoseNameIsNotUtf8IsLoggedNotSkippedSilently)
     // A Latin-1 name, as disks copied from other systems hold.
     const QByteArray latin1 = QFile::encodeName(folder.path()) + "/Am\xe9lie.mp4";
     ASSERT_TRUE(QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Les Visiteurs (1993).mp4")),
-                            folder.filePath(QStringLiteral("x.mp4"))));
+        folder.filePath(QStringLiteral("x.mp4"))));
     ASSERT_EQ(::rename(QFile::encodeName(folder.filePath(QStringLiteral("x.mp4"))).constData(), latin1.constData()), 0);
     ScanHarness h;
     ASSERT_EQ(h.scanNew(folder.path(), out.filePath(QStringLiteral("films.xml"))), ScanOutcome::Finished);
-    EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(), 1);
+    EXPECT_EQ(
+        h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(), 1);
     EXPECT_EQ(h.progress.highest, 1);
-    ::unlink(latin1.constData());   // beyond what the temporary folder can remove
+    ::unlink(latin1.constData()); // beyond what the temporary folder can remove
 }

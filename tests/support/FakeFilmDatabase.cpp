@@ -16,20 +16,11 @@ std::string escaped(const std::string& text)
     std::string out;
     for (const char c : text) {
         switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
         }
     }
     return out;
@@ -87,8 +78,9 @@ std::string rawParameter(const std::string& target, const std::string& name)
 FakeFilmDatabase::FakeFilmDatabase()
 {
     picture = std::string("\xFF\xD8\xFF\xE0", 4) + std::string(2000, '\x55') + std::string("\xFF\xD9", 2);
-    const auto handler
-        = [this](const httplib::Request& request, httplib::Response& response) { answer(request, response); };
+    const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
+        answer(request, response);
+    };
     site.server.Get(R"(/.*)", handler);
     site.start();
 }
@@ -114,7 +106,10 @@ std::vector<FakeFilm> FakeFilmDatabase::numberedFilms(int count, int firstCode, 
     return films;
 }
 
-QString FakeFilmDatabase::host() const { return site.url("").mid(QStringLiteral("http://").size()); }
+QString FakeFilmDatabase::host() const
+{
+    return site.url("").mid(QStringLiteral("http://").size());
+}
 
 QString FakeFilmDatabase::posterUrl(const std::string& name) const
 {
@@ -187,8 +182,8 @@ std::string FakeFilmDatabase::searchAnswer(const std::string& keyword, int count
     const auto found = searches.find(keyword);
     const FakeSearch search = found == searches.end() ? FakeSearch() : found->second;
     const int films = static_cast<int>(search.films.size());
-    std::string xml = std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<feed page=\"1\" xmlns=\"")
-        + serviceNamespace + "\">";
+    std::string xml =
+        std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<feed page=\"1\" xmlns=\"") + serviceNamespace + "\">";
     xml += "<page>1</page><count>" + std::to_string(count < 0 ? 10 : count) + "</count>";
     std::vector<std::pair<std::string, std::string>> results = search.results;
     if (results.empty())

@@ -37,8 +37,8 @@ struct FakeFilm {
     std::vector<std::string> nationalities;
     std::vector<std::string> genres;
     std::optional<int> runtime; // seconds
-    std::string synopsis; // XML content as sent: may hold <br/> or other markup
-    std::string pressRating; // empty leaves it out
+    std::string synopsis;       // XML content as sent: may hold <br/> or other markup
+    std::string pressRating;    // empty leaves it out
     std::string userRating;
     std::optional<std::string> movieAnswer; // when set, sent instead of the built answer
 };
@@ -61,15 +61,15 @@ public:
     // (a search for the year firstYear + k prefers film k), each running 1h30min.
     static std::vector<FakeFilm> numberedFilms(int count, int firstCode = 1000, int firstYear = 1990);
 
-    QString host() const; // "127.0.0.1:port"
+    QString host() const;                             // "127.0.0.1:port"
     QString posterUrl(const std::string& name) const; // a poster address under /medias/
 
     std::vector<std::string> requests() const; // request targets as received, in order
     std::vector<std::string> refusals() const;
 
-    std::atomic<int> delayMilliseconds{0}; // before each answer
-    std::atomic<bool> failMovieRequests{false}; // movie requests answer 500
-    std::string picture; // bytes served for every poster address
+    std::atomic<int> delayMilliseconds {0};      // before each answer
+    std::atomic<bool> failMovieRequests {false}; // movie requests answer 500
+    std::string picture;                         // bytes served for every poster address
 
 private:
     void answer(const httplib::Request& request, httplib::Response& response);

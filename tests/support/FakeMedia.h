@@ -9,7 +9,7 @@ namespace filmarch::test {
 
 class FakeMedia : public MesFonctionMediaInfo {
 public:
-    FakeMedia() : MesFonctionMediaInfo(WithoutLibrary{}) {}
+    FakeMedia() : MesFonctionMediaInfo(WithoutLibrary {}) {}
 
     // set(Stream_Audio, 1, "Language/String", "French")
     FakeMedia& set(TMIStreamKind kind, int number, const QString& parameter, const QString& value)

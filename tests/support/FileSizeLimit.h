@@ -25,7 +25,7 @@ public:
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
 private:
-    rlimit original{};
+    rlimit original {};
     void (*oldHandler)(int) = nullptr;
 };
 

@@ -17,7 +17,7 @@ Attachment picture(const QString& name)
 void attachFiles(const QString& video, const QString& path, const QList<Attachment>& attachments)
 {
     QTemporaryDir work;
-    QStringList args{QStringLiteral("-q"), QStringLiteral("-o"), path};
+    QStringList args {QStringLiteral("-q"), QStringLiteral("-o"), path};
     for (qsizetype i = 0; i < attachments.size(); ++i) {
         const QString source = work.filePath(QString::number(i));
         makeTextFile(source, attachments[i].content);

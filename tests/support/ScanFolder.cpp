@@ -23,7 +23,8 @@ const QString& scanFolder()
         makeTextFile(d.filePath(QStringLiteral("notes.txt")));
         makePicture(d.filePath(QStringLiteral("affiche.png")));
         makeVideo(d.filePath(QStringLiteral("sous/Été.avi")));
-        QFile::copy(d.filePath(QStringLiteral("Le.Film.2001.mkv")), d.filePath(QStringLiteral("sous/plus/Autre.Film.mkv")));
+        QFile::copy(
+            d.filePath(QStringLiteral("Le.Film.2001.mkv")), d.filePath(QStringLiteral("sous/plus/Autre.Film.mkv")));
         return dir.path();
     }();
     return root;

@@ -5,8 +5,8 @@
 #include "core/Options.h"
 #include "core/ScanProgress.h"
 #include "core/UserDialogs.h"
-#include "scan/ScanRun.h"
 #include "platform/ToolLocator.h"
+#include "scan/ScanRun.h"
 #include "support/TestPaths.h"
 
 #include <QFile>

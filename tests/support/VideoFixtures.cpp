@@ -20,7 +20,7 @@ void run(const QString& program, const QStringList& arguments)
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() > 1
         || (program == QLatin1String("ffmpeg") && process.exitCode() != 0))
         throw Error(program + QStringLiteral(" a échoué (") + arguments.join(u' ') + QStringLiteral(") : ")
-                    + QString::fromLocal8Bit(process.readAll()));
+            + QString::fromLocal8Bit(process.readAll()));
 }
 
 QString lavfi(const QString& source, int seconds)
@@ -44,10 +44,10 @@ void makeVideo(const QString& path, const VideoSpec& spec)
         throw Error(QStringLiteral("Pièces jointes seulement dans un fichier mkv"));
 
     QTemporaryDir work;
-    QStringList args{QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
-                     QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                     lavfi(QStringLiteral("testsrc=size=%1x%2:rate=%3").arg(spec.width).arg(spec.height).arg(spec.frameRate),
-                           spec.seconds)};
+    QStringList args {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+        QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        lavfi(QStringLiteral("testsrc=size=%1x%2:rate=%3").arg(spec.width).arg(spec.height).arg(spec.frameRate),
+            spec.seconds)};
     for (qsizetype a = 0; a < spec.audioLanguages.size(); ++a)
         args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
              << lavfi(QStringLiteral("sine=frequency=%1:sample_rate=8000").arg(440 + 110 * a), spec.seconds);
@@ -70,11 +70,13 @@ void makeVideo(const QString& path, const VideoSpec& spec)
         args << QStringLiteral("-map") << QStringLiteral("%1:s").arg(input++);
 
     if (avi)
-        args << QStringLiteral("-c:v") << QStringLiteral("mpeg4") << QStringLiteral("-c:a") << QStringLiteral("libmp3lame");
+        args << QStringLiteral("-c:v") << QStringLiteral("mpeg4") << QStringLiteral("-c:a")
+             << QStringLiteral("libmp3lame");
     else
-        args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset") << QStringLiteral("ultrafast")
-             << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-c:a") << QStringLiteral("aac")
-             << QStringLiteral("-c:s") << (mkv ? QStringLiteral("srt") : QStringLiteral("mov_text"));
+        args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset")
+             << QStringLiteral("ultrafast") << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
+             << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-c:s")
+             << (mkv ? QStringLiteral("srt") : QStringLiteral("mov_text"));
     if (!spec.audioLanguages.isEmpty())
         args << QStringLiteral("-ac") << QStringLiteral("1");
     for (qsizetype a = 0; a < spec.audioLanguages.size(); ++a)
@@ -82,7 +84,8 @@ void makeVideo(const QString& path, const VideoSpec& spec)
             args << QStringLiteral("-metadata:s:a:%1").arg(a) << QStringLiteral("language=") + spec.audioLanguages[a];
     for (qsizetype s = 0; s < spec.subtitleLanguages.size(); ++s)
         if (!spec.subtitleLanguages[s].isEmpty())
-            args << QStringLiteral("-metadata:s:s:%1").arg(s) << QStringLiteral("language=") + spec.subtitleLanguages[s];
+            args << QStringLiteral("-metadata:s:s:%1").arg(s)
+                 << QStringLiteral("language=") + spec.subtitleLanguages[s];
     if (!spec.titleTag.isEmpty())
         args << QStringLiteral("-metadata") << QStringLiteral("title=") + spec.titleTag;
 
@@ -92,7 +95,7 @@ void makeVideo(const QString& path, const VideoSpec& spec)
     }
     const QString plain = work.filePath(QStringLiteral("sans-pieces.mkv"));
     run(QStringLiteral("ffmpeg"), args << plain);
-    QStringList merge{QStringLiteral("-q"), QStringLiteral("-o"), path};
+    QStringList merge {QStringLiteral("-q"), QStringLiteral("-o"), path};
     for (const QString& attachment : spec.attachments)
         merge << QStringLiteral("--attach-file") << attachment;
     run(QStringLiteral("mkvmerge"), merge << plain);
@@ -100,17 +103,19 @@ void makeVideo(const QString& path, const VideoSpec& spec)
 
 void makeAudioOnly(const QString& path)
 {
-    run(QStringLiteral("ffmpeg"), {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
-                                   QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                   QStringLiteral("sine=frequency=440:sample_rate=8000:duration=1"), path});
+    run(QStringLiteral("ffmpeg"),
+        {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=440:sample_rate=8000:duration=1"), path});
 }
 
 void makePicture(const QString& path)
 {
-    run(QStringLiteral("ffmpeg"), {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
-                                   QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                   QStringLiteral("testsrc=size=64x48:rate=1:duration=1"), QStringLiteral("-frames:v"),
-                                   QStringLiteral("1"), path});
+    run(QStringLiteral("ffmpeg"),
+        {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("testsrc=size=64x48:rate=1:duration=1"), QStringLiteral("-frames:v"), QStringLiteral("1"),
+            path});
 }
 
 void makeTextFile(const QString& path, const QByteArray& content)

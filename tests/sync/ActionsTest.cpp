@@ -58,8 +58,8 @@ TEST_F(Actions, CopiesKeepPermissionsAndTimesAndLogTheSummary)
     ASSERT_EQ(::stat(path(QStringLiteral("save/a.mkv")).toUtf8().constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0440u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
-    EXPECT_EQ(view.captions, QStringList{QStringLiteral("Copie du fichier 1/1")});
-    EXPECT_EQ(view.positions.last(), 100 * 9 / 10);   // 9 bytes: 9 * 100 div 10
+    EXPECT_EQ(view.captions, QStringList {QStringLiteral("Copie du fichier 1/1")});
+    EXPECT_EQ(view.positions.last(), 100 * 9 / 10); // 9 bytes: 9 * 100 div 10
     EXPECT_TRUE(logged(QStringLiteral("Début de tache de copie")));
     EXPECT_TRUE(logged(QStringLiteral("        1 fichiers copiès de ") + ref()));
 }
@@ -71,14 +71,14 @@ TEST_F(Actions, FlatCopyOfTwoSameNamesKeepsTheOneHigherInTheList)
     ASSERT_EQ(tool->LVFichiersNonSauv.size(), 2u);
     const QString top = tool->LVFichiersNonSauv[0].fullPath();
     copyAll(false);
-    EXPECT_EQ(filesBelow(save()), QStringList{QStringLiteral("a.mkv")});
+    EXPECT_EQ(filesBelow(save()), QStringList {QStringLiteral("a.mkv")});
     EXPECT_EQ(read(path(QStringLiteral("save/a.mkv"))), read(top));
     EXPECT_TRUE(logged(QStringLiteral("        2 fichiers copiès de ") + ref()));
 }
 
 TEST_F(Actions, StopDuringTheFirstOfThreeCopiesLeavesNoPartialFile)
 {
-    makeFiles({"ref/gros.mkv"}, QByteArray(3 << 20, 'g'));   // several chunks
+    makeFiles({"ref/gros.mkv"}, QByteArray(3 << 20, 'g')); // several chunks
     makeFiles({"ref/b.mkv", "ref/c.mkv"});
     analyse();
     tickAll(tool->LVFichiersNonSauv);
@@ -88,14 +88,14 @@ TEST_F(Actions, StopDuringTheFirstOfThreeCopiesLeavesNoPartialFile)
             tool->stop = true;
     };
     std::swap(tool->LVFichiersNonSauv.back(),
-              *std::find_if(tool->LVFichiersNonSauv.begin(), tool->LVFichiersNonSauv.end(),
-                            [](const SyncEntry& e) { return e.name == QStringLiteral("gros.mkv"); }));
+        *std::find_if(tool->LVFichiersNonSauv.begin(), tool->LVFichiersNonSauv.end(),
+            [](const SyncEntry& e) { return e.name == QStringLiteral("gros.mkv"); }));
     const CopyReport report = tool->copyTask(false);
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.count, 3);
     EXPECT_TRUE(report.failures.isEmpty());
     EXPECT_TRUE(tool->LVFichiersNonSauv.empty());
-    EXPECT_TRUE(filesBelow(save()).isEmpty());   // no temporary file either
+    EXPECT_TRUE(filesBelow(save()).isEmpty()); // no temporary file either
     EXPECT_TRUE(logged(QStringLiteral("        3 fichiers copiès de ") + ref()));
 
     // The next task starts with the flag cleared.
@@ -121,12 +121,12 @@ TEST_F(Actions, FailedCopiesAreLoggedWithTheirPathAndLeaveNothingBehind)
     EXPECT_EQ(report.count, 5);
     ASSERT_EQ(report.failures.size(), 3) << report.failures.join(QLatin1Char('\n')).toStdString();
     for (const char* failed : {"ref/a.mkv", "ref/tube", "ref/SF/d.mkv"}) {
-        const QString start
-            = QStringLiteral("        Echec de la copie de ") + path(QString::fromUtf8(failed)) + QStringLiteral(" : ");
+        const QString start =
+            QStringLiteral("        Echec de la copie de ") + path(QString::fromUtf8(failed)) + QStringLiteral(" : ");
         EXPECT_EQ(log.filter(start).size(), 1) << failed;
     }
     EXPECT_EQ(filesBelow(save()), L({"a.mkv/occupé", "b.mkv", "c.mkv"}));
-    EXPECT_EQ(filesBelow(path(QStringLiteral("dehors"))), QStringList{QStringLiteral("rien")});
+    EXPECT_EQ(filesBelow(path(QStringLiteral("dehors"))), QStringList {QStringLiteral("rien")});
     EXPECT_TRUE(logged(QStringLiteral("        5 fichiers copiès de ") + ref()));
 }
 
@@ -138,7 +138,7 @@ TEST_F(Actions, ABackupFolderGoneSinceTheAnalysisIsNotMadeAgain)
     copyAll(true);
     EXPECT_FALSE(QFileInfo::exists(save()));
     EXPECT_TRUE(logged(QStringLiteral("        Echec de la copie de ") + path(QStringLiteral("ref/SF/a.mkv"))
-                       + QStringLiteral(" : le répertoire de sauvegarde n'existe plus")));
+        + QStringLiteral(" : le répertoire de sauvegarde n'existe plus")));
 }
 
 TEST_F(Actions, DeletionWaitsForTheConfirmation)
@@ -160,7 +160,7 @@ TEST_F(Actions, DeletionWaitsForTheConfirmation)
     tool->LVFichiersManquants[0].checked = false;
     const QString kept = tool->LVFichiersManquants[0].name;
     tool->BtLancerActionsClick({false, false, true});
-    EXPECT_EQ(filesBelow(save()), (QStringList{QStringLiteral("a.mkv"), kept}));
+    EXPECT_EQ(filesBelow(save()), (QStringList {QStringLiteral("a.mkv"), kept}));
     ASSERT_EQ(tool->LVFichiersManquants.size(), 1u);
     EXPECT_EQ(tool->LVFichiersManquants[0].name, kept);
     EXPECT_TRUE(logged(QStringLiteral("        1 fichiers supprimer de ") + save()));
@@ -182,7 +182,7 @@ TEST_F(Actions, DeletionRemovesLinksNeverWhatTheyLeadToNorAnythingOutside)
     EXPECT_FALSE(QFileInfo(path(QStringLiteral("save/lien"))).isSymLink());
     EXPECT_EQ(filesBelow(path(QStringLiteral("dehors"))), L({"b.mkv", "garde.mkv"}));
     EXPECT_TRUE(logged(QStringLiteral("        Echec de la suppression de ") + path(QStringLiteral("save/sous/b.mkv"))
-                       + QStringLiteral(" : le fichier n'est pas dans le répertoire de sauvegarde")));
+        + QStringLiteral(" : le fichier n'est pas dans le répertoire de sauvegarde")));
 }
 
 TEST_F(Actions, MessagesWhenNothingIsTicked)
@@ -198,7 +198,7 @@ TEST_F(Actions, MessagesWhenNothingIsTicked)
         e.checked = false;
     tool->BtLancerActionsClick({false, false, true});
     EXPECT_EQ(dialogs.messages,
-              L({"Aucune action sélentionné", "Aucun fichier n'est sélectionné pour la copie",
-                 "Aucun fichier n'est sélectionné pour la suppression"}));
+        L({"Aucune action sélentionné", "Aucun fichier n'est sélectionné pour la copie",
+            "Aucun fichier n'est sélectionné pour la suppression"}));
     EXPECT_EQ(view.confirmations, 1);
 }

@@ -16,7 +16,7 @@ class Analysis : public SyncFixture {};
 
 SyncEntry entry(const QString& name, int tag)
 {
-    return SyncEntry{name, QString::number(tag), false, name.toUtf8(), {}, 0};
+    return SyncEntry {name, QString::number(tag), false, name.toUtf8(), {}, 0};
 }
 
 // The comparison as first described: every reference entry, from the last,
@@ -50,18 +50,12 @@ TEST_F(Analysis, ListsWhatEachSideLacks)
         bool sousRep;
         std::vector<const char*> left, right;
     } cases[] = {
-        {"one file on each side",
-         {"ref/a.mkv", "ref/b.mkv", "save/b.mkv", "save/c.mkv"},
-         false,
-         {"ref/a.mkv"},
-         {"save/c.mkv"}},
+        {"one file on each side", {"ref/a.mkv", "ref/b.mkv", "save/b.mkv", "save/c.mkv"}, false, {"ref/a.mkv"},
+            {"save/c.mkv"}},
         {"letter case counts", {"ref/A.mkv", "save/a.mkv"}, false, {"ref/A.mkv"}, {"save/a.mkv"}},
         {"sub-folders ignored", {"ref/sous/a.mkv", "ref/b.mkv", "save/b.mkv", "save/autre/c.mkv"}, false, {}, {}},
-        {"sub-folders compared by name only",
-         {"ref/x/a.mkv", "ref/b.mkv", "save/y/a.mkv", "save/z/c.mkv"},
-         true,
-         {"ref/b.mkv"},
-         {"save/z/c.mkv"}},
+        {"sub-folders compared by name only", {"ref/x/a.mkv", "ref/b.mkv", "save/y/a.mkv", "save/z/c.mkv"}, true,
+            {"ref/b.mkv"}, {"save/z/c.mkv"}},
         {"hidden files", {"ref/.cachée.mkv", "save/.autre"}, false, {"ref/.cachée.mkv"}, {"save/.autre"}},
     };
     for (const auto& c : cases) {
@@ -135,23 +129,23 @@ TEST_F(Analysis, MessagesAndLogLines)
         {"empty reference field", {}, save(), QStringLiteral("Renseigner un rep de sauv et de ref")},
         {"empty backup field", ref(), {}, QStringLiteral("Renseigner un rep de sauv et de ref")},
         {"missing folder", path(QStringLiteral("absent")), save(),
-         QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide")},
+            QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide")},
         {"a file, not a folder", ref(), path(QStringLiteral("fichier")),
-         QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide")},
+            QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide")},
     };
     for (const auto& c : refusals) {
         SCOPED_TRACE(c.name);
         dialogs.messages.clear();
         EXPECT_NE(tool->BtLanceAnalyseClick(c.ref, c.save, false), AnalysisOutcome::Done);
-        EXPECT_EQ(dialogs.messages, QStringList{c.message});
+        EXPECT_EQ(dialogs.messages, QStringList {c.message});
     }
     EXPECT_TRUE(log.isEmpty());
 
     analyse();
     EXPECT_EQ(log,
-              (QStringList{QStringLiteral("Début de tache de synchronisation"),
-                           QStringLiteral("        Repertoire de référence : ") + ref(),
-                           QStringLiteral("        Repertoire de sauvegarde : ") + save(), QString()}));
+        (QStringList {QStringLiteral("Début de tache de synchronisation"),
+            QStringLiteral("        Repertoire de référence : ") + ref(),
+            QStringLiteral("        Repertoire de sauvegarde : ") + save(), QString()}));
     // The empty line goes to the Log page only; the file has the three lines.
     QFile file(tool->FichierLog);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -166,12 +160,12 @@ TEST_F(Analysis, MessagesAndLogLines)
 TEST_F(Analysis, AnEmptyReferenceDisablesTheDeletion)
 {
     makeFiles({"ref/sous/a.mkv", "save/b.mkv"});
-    analyse(false);   // the reference holds a folder, no file
+    analyse(false); // the reference holds a folder, no file
     EXPECT_FALSE(tool->deletionAllowed());
     EXPECT_TRUE(logged(QStringLiteral("Le répertoire de référence est vide : la suppression est désactivée.")));
     tickAll(tool->LVFichiersManquants);
     tool->BtLancerActionsClick({false, false, true});
-    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Aucune action sélentionné")});
+    EXPECT_EQ(dialogs.messages, QStringList {QStringLiteral("Aucune action sélentionné")});
     EXPECT_EQ(view.confirmations, 0);
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("save/b.mkv"))));
 

@@ -57,7 +57,7 @@ protected:
         QDir(root.path()).mkdir(QStringLiteral("ref"));
         QDir(root.path()).mkdir(QStringLiteral("save"));
         journal.memo = [this](const QString& line) { log << (line.isEmpty() ? line : line.mid(10)); };
-        tool = std::make_unique<SyncTool>(SyncContext{AppPaths::beside(app.path()), &dialogs, &journal, &view});
+        tool = std::make_unique<SyncTool>(SyncContext {AppPaths::beside(app.path()), &dialogs, &journal, &view});
     }
 
     QString ref() const { return root.filePath(QStringLiteral("ref")); }
@@ -126,7 +126,7 @@ protected:
     ScriptedDialogs dialogs;
     Journal journal;
     RecordingView view;
-    QStringList log;   // without the time
+    QStringList log; // without the time
     std::unique_ptr<SyncTool> tool;
 };
 

@@ -1,10 +1,10 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/Settings.h"
-#include "core/UserDialogs.h"
 #include "app/ui/AboutWindow.h"
 #include "app/ui/ResetConfirmWindow.h"
 #include "app/ui/ScanProgressWindow.h"
+#include "core/UserDialogs.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 #include "platform/ToolLocator.h"
@@ -26,11 +26,11 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextCursor>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTextCursor>
 
 namespace filmarch {
 
@@ -79,8 +79,13 @@ private:
 };
 
 TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const ToolLocator& tools, QWidget* parent)
-    : QMainWindow(parent), app(context), journal(context.journal), FormScanEnCours(progressWindow),
-      ui(std::make_unique<Ui::TForm1>()), dialogs(context.dialogs), controls(std::make_unique<Controls>(*this))
+    : QMainWindow(parent),
+      app(context),
+      journal(context.journal),
+      FormScanEnCours(progressWindow),
+      ui(std::make_unique<Ui::TForm1>()),
+      dialogs(context.dialogs),
+      controls(std::make_unique<Controls>(*this))
 {
     ui->setupUi(this);
     for (int i = 0; i < OptionBoxCount; ++i)
@@ -207,20 +212,44 @@ void TForm1::CbAfficheClick()
 {
     forwardBox(OptionBox::CbAffiche);
     const bool on = ui->CbAffiche->isChecked();
-    const std::initializer_list<QWidget*> posterControls = {ui->Label10, ui->Label11, ui->Label2, ui->EdRepAffiche,
-                                                            ui->BtRepAffiche};
+    const std::initializer_list<QWidget*> posterControls = {
+        ui->Label10, ui->Label11, ui->Label2, ui->EdRepAffiche, ui->BtRepAffiche};
     for (QWidget* w : posterControls)
         w->setEnabled(on);
 }
 
-void TForm1::CbPieceJointeOnClick() { forwardBox(OptionBox::CbPieceJointe); }
-void TForm1::CbfichiersImagesClick() { forwardBox(OptionBox::CbfichiersImages); }
-void TForm1::CbToutFichierClick() { forwardBox(OptionBox::CbToutFichier); }
-void TForm1::CbAlloClick() { forwardBox(OptionBox::CbAllo); }
-void TForm1::CbAlloAutoClick() { forwardBox(OptionBox::CbAlloAuto); }
-void TForm1::CbAlloManuClick() { forwardBox(OptionBox::CbAlloManu); }
-void TForm1::CbEviterDoublonsOnClick() { forwardBox(OptionBox::CbEviterDoublons); }
-void TForm1::CbGenUrlOnClick() { forwardBox(OptionBox::CbGenUrl); }
+void TForm1::CbPieceJointeOnClick()
+{
+    forwardBox(OptionBox::CbPieceJointe);
+}
+void TForm1::CbfichiersImagesClick()
+{
+    forwardBox(OptionBox::CbfichiersImages);
+}
+void TForm1::CbToutFichierClick()
+{
+    forwardBox(OptionBox::CbToutFichier);
+}
+void TForm1::CbAlloClick()
+{
+    forwardBox(OptionBox::CbAllo);
+}
+void TForm1::CbAlloAutoClick()
+{
+    forwardBox(OptionBox::CbAlloAuto);
+}
+void TForm1::CbAlloManuClick()
+{
+    forwardBox(OptionBox::CbAlloManu);
+}
+void TForm1::CbEviterDoublonsOnClick()
+{
+    forwardBox(OptionBox::CbEviterDoublons);
+}
+void TForm1::CbGenUrlOnClick()
+{
+    forwardBox(OptionBox::CbGenUrl);
+}
 
 ScanOptions TForm1::options() const
 {
@@ -278,8 +307,8 @@ void TForm1::Form1OnDestroy()
     try {
         updateIniFile(iniPath(), [this](IniFile& ini) {
             ini.setValue(QStringLiteral("General"), QStringLiteral("DernierRepScan"), ui->EdCheminRepScan->text());
-            ini.setValue(QStringLiteral("General"), QStringLiteral("CatalogueEnCours"),
-                         ui->EdCheminCataloExistant->text());
+            ini.setValue(
+                QStringLiteral("General"), QStringLiteral("CatalogueEnCours"), ui->EdCheminCataloExistant->text());
         });
     } catch (const Error& e) {
         dialogs.showError(e.message());
@@ -324,8 +353,8 @@ void TForm1::LectureIni()
     // Without a server the lookup cannot run: its options stay out of reach.
     Serveur = readServeur(ini);
     ui->GbOptionAllocine->setEnabled(!Serveur.isEmpty());
-    ui->GbOptionAllocine->setTitle(Serveur.isEmpty() ? QStringLiteral("Allocine (désactive problème nouvelle API)")
-                                                 : QStringLiteral("Allocine"));
+    ui->GbOptionAllocine->setTitle(
+        Serveur.isEmpty() ? QStringLiteral("Allocine (désactive problème nouvelle API)") : QStringLiteral("Allocine"));
 }
 
 void TForm1::BtSaveOptionsClick()
@@ -437,8 +466,8 @@ void TForm1::BtCherchCataloCreeClick()
 
 void TForm1::BtLanceScanClick()
 {
-    ScanRequest request{ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdNbrFilmsCree->text(),
-                        ui->EdCheminCataloExistant->text(), ui->EdNbrFilmsExist->text()};
+    ScanRequest request {ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdNbrFilmsCree->text(),
+        ui->EdCheminCataloExistant->text(), ui->EdNbrFilmsExist->text()};
     scanRun->BtLanceScanClick(request);
     ui->EdCheminCataloCree->setText(request.EdCheminCataloCree);
     ui->EdNbrFilmsCree->setText(request.EdNbrFilmsCree);
@@ -493,8 +522,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
             }
             return true;
         }
-        default:
-            break;
+        default: break;
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -66,8 +66,8 @@ public:
     OptionRules rules;
     std::unique_ptr<ScanRun> scanRun;
     TFormScanEnCours& FormScanEnCours;
-    TForm4* Form4 = nullptr;                // while a reset waits for its answer
-    QPointer<TFormAPropos> FormAPropos;     // while the About window is open
+    TForm4* Form4 = nullptr;            // while a reset waits for its answer
+    QPointer<TFormAPropos> FormAPropos; // while the About window is open
 
     QCheckBox* boxWidget(OptionBox box) const { return boxWidgets[static_cast<int>(box)]; }
 
@@ -127,7 +127,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     UserDialogs& dialogs;
     std::unique_ptr<Controls> controls;
-    std::array<QCheckBox*, OptionBoxCount> boxWidgets{};
+    std::array<QCheckBox*, OptionBoxCount> boxWidgets {};
     bool settingsErrorShown = false;
 };
 

@@ -4,8 +4,8 @@
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
 #include <QLocale>
-#include <QMimeDatabase>
 #include <QMessageBox>
+#include <QMimeDatabase>
 
 namespace filmarch {
 
@@ -56,7 +56,7 @@ QString catalogueDialogTitle()
 QStringList catalogueDialogFilters()
 {
     return {QStringLiteral("Fichier xml (*.xml)"), QStringLiteral("Fichier amc (*.amc)"),
-            QStringLiteral("Catalogues compatibles (*.xml *.amc)")};
+        QStringLiteral("Catalogues compatibles (*.xml *.amc)")};
 }
 
 void QtUserDialogs::showMessage(const QString& text)

@@ -4,8 +4,8 @@
 #include "ui_ScanProgressWindow.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace filmarch {
 

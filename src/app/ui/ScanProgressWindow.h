@@ -47,7 +47,7 @@ private:
     std::unique_ptr<Ui::TFormScanEnCours> ui;
     ScanRun* scanRun = nullptr;
     int current = 0;
-    QString fileName;   // whole; LbNomFilm may show it shortened
+    QString fileName; // whole; LbNomFilm may show it shortened
 };
 
 } // namespace filmarch

@@ -2,9 +2,9 @@
 
 #include "app/AppContext.h"
 #include "app/Startup.h"
-#include "core/UserDialogs.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
+#include "core/UserDialogs.h"
 #include "filmdb/ui/LookupWindow.h"
 
 #include <QCoreApplication>
@@ -47,7 +47,7 @@ void speakFrench(QCoreApplication& app)
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     auto* qtFrench = new QTranslator(&app);
     if (qtFrench->load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qtFrench);
     else
         delete qtFrench;

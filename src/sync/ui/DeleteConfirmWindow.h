@@ -20,8 +20,8 @@ public:
     // Returns `confirm`.
     bool ask();
 
-    bool confirm = false;   // the user confirmed
-    bool appuit = false;    // an answer was given
+    bool confirm = false; // the user confirmed
+    bool appuit = false;  // an answer was given
 
 public slots:
     void BtConfirmClick();

@@ -2,7 +2,9 @@
 
 namespace filmarch {
 
-SyncListModel::SyncListModel(SyncList& l, QObject* parent) : QAbstractTableModel(parent), list(l) {}
+SyncListModel::SyncListModel(SyncList& l, QObject* parent) : QAbstractTableModel(parent), list(l)
+{
+}
 
 int SyncListModel::rowCount(const QModelIndex& parent) const
 {

@@ -18,8 +18,12 @@
 namespace filmarch {
 
 TSynch::TSynch(const AppPaths& appPaths, UserDialogs& userDialogs, Journal& journal, QWidget* mainWindow)
-    : QWidget(nullptr), ui(std::make_unique<Ui::TSynch>()), paths(appPaths), dialogs(userDialogs),
-      Form1(mainWindow), synchro(SyncContext{appPaths, &userDialogs, &journal, this})
+    : QWidget(nullptr),
+      ui(std::make_unique<Ui::TSynch>()),
+      paths(appPaths),
+      dialogs(userDialogs),
+      Form1(mainWindow),
+      synchro(SyncContext {appPaths, &userDialogs, &journal, this})
 {
     ui->setupUi(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -29,12 +33,12 @@ TSynch::TSynch(const AppPaths& appPaths, UserDialogs& userDialogs, Journal& jour
     manquantsModel = new SyncListModel(synchro.LVFichiersManquants, this);
     const auto setUpList = [this](QTreeView* view, SyncListModel* model, QAction* tick, QAction* untick) {
         view->setModel(model);
-        view->setColumnHidden(1, true);   // "Chemin"
+        view->setColumnHidden(1, true); // "Chemin"
         auto* menu = new QMenu(view);
         menu->addAction(tick);
         menu->addAction(untick);
         connect(view, &QWidget::customContextMenuRequested, menu,
-                [view, menu](const QPoint& at) { menu->popup(view->viewport()->mapToGlobal(at)); });
+            [view, menu](const QPoint& at) { menu->popup(view->viewport()->mapToGlobal(at)); });
         connect(tick, &QAction::triggered, this, [this, tick] { CocherTout(tick); });
         connect(untick, &QAction::triggered, this, [this, untick] { DeCocherTout(untick); });
         return menu;
@@ -93,8 +97,8 @@ void TSynch::BtParcoursRepSauvClick()
 void TSynch::BtLanceAnalyseClick()
 {
     busy = true;
-    const AnalysisOutcome outcome = synchro.BtLanceAnalyseClick(ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text(),
-                                                                ui->CbAnalyseSousRep->isChecked());
+    const AnalysisOutcome outcome = synchro.BtLanceAnalyseClick(
+        ui->EdCheminRepRef->text(), ui->EdCheminRepSauv->text(), ui->CbAnalyseSousRep->isChecked());
     busy = false;
     if (outcome == AnalysisOutcome::MissingField)
         return;

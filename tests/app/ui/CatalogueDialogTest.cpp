@@ -37,7 +37,7 @@ TEST_F(CatalogueDialog, NewCatalogueTakesTheTypeOfTheFilterChosenAtClosing)
         const char* name;
         bool xmlBox;
         QString initialFilter;
-        QString pick;   // empty: the filter the dialog opened on
+        QString pick; // empty: the filter the dialog opened on
         QString typed;
         QString expected;
         QString folder = {};
@@ -47,12 +47,12 @@ TEST_F(CatalogueDialog, NewCatalogueTakesTheTypeOfTheFilterChosenAtClosing)
         {"AMC box, a bare name", false, amc, {}, QStringLiteral("Films"), QStringLiteral("Films.amc")},
         {"XML box, a bare name", true, xml, {}, QStringLiteral("Films"), QStringLiteral("Films.xml")},
         {"AMC picked by hand, the name with its extension", true, xml, amc, QStringLiteral("Films2.amc"),
-         QStringLiteral("Films2.amc")},
+            QStringLiteral("Films2.amc")},
         {"XML picked over the AMC box", false, amc, xml, QStringLiteral("Films"), QStringLiteral("Films.xml")},
         {"a name with the other type's extension keeps it", false, amc, {}, QStringLiteral("Films.xml"),
-         QStringLiteral("Films.xml")},
+            QStringLiteral("Films.xml")},
         {"a folder named amc is no extension", false, amc, {}, QStringLiteral("Films"),
-         QStringLiteral("amc/films/Films.amc"), QStringLiteral("amc/films")},
+            QStringLiteral("amc/films/Films.amc"), QStringLiteral("amc/films")},
     };
     TForm1& f = openWithRealDialogs();
     for (const Case& c : cases) {
@@ -96,7 +96,7 @@ TEST_F(CatalogueDialog, OpenChooserListsBothCatalogueTypes)
     ASSERT_TRUE(user.answered);
     EXPECT_EQ(user.initialFilter, QStringLiteral("Catalogues compatibles"));
     user.listed.sort();
-    EXPECT_EQ(user.listed, (QStringList{QStringLiteral("films.amc"), QStringLiteral("films.xml")}));
+    EXPECT_EQ(user.listed, (QStringList {QStringLiteral("films.amc"), QStringLiteral("films.xml")}));
     EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), amc);
     EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("1"));
 }
@@ -120,8 +120,9 @@ TEST_F(CatalogueDialog, FolderAndCatalogueChoosersShowTypesAndDatesInFrenchWhate
     click(control(&f, "BtChoixRepScan"));
     ASSERT_TRUE(folder.answered);
     EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text(), out.filePath(QStringLiteral("films")));
-    EXPECT_EQ(folder.listed, QStringList{QStringLiteral("films")});
-    EXPECT_EQ(folder.typesAndDates, QStringList{QStringLiteral("dossier, ") + french(out.filePath(QStringLiteral("films")))});
+    EXPECT_EQ(folder.listed, QStringList {QStringLiteral("films")});
+    EXPECT_EQ(folder.typesAndDates,
+        QStringList {QStringLiteral("dossier, ") + french(out.filePath(QStringLiteral("films")))});
 
     FileDialogUser catalogue;
     catalogue.folder = out.path();

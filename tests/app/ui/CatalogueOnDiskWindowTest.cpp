@@ -1,9 +1,9 @@
 // The window completes the catalogue as it is on disk when "Lancer le scan" is
 // pressed, and one decision (complete or create) drives the whole run.
-#include "support/ScanFolder.h"
 #include "app/ui/WindowFixture.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "support/ScanFolder.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -55,14 +55,14 @@ TEST_F(CatalogueOnDisk, EntriesAddedSinceTheCatalogueWasChosenAreKept)
         TForm1& f = openWindow();
         dialogs.folders << scanFolder();
         click(control(&f, "BtChoixRepScan"));
-        dialogs.openChoices << CatalogueChoice{cat, 3};
+        dialogs.openChoices << CatalogueChoice {cat, 3};
         click(control(&f, "BtCherchCataloExist"));
         ASSERT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("4"));
 
-        write(cat, 6);   // two entries added elsewhere (another run, the catalogue program)
+        write(cat, 6); // two entries added elsewhere (another run, the catalogue program)
         click(control(&f, "BtLanceScan"));
         EXPECT_EQ(entries(cat), 6 + kRootVideos);
-        EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("6"));   // as the run found it
+        EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("6")); // as the run found it
         f.close();
     }
 }
@@ -74,8 +74,8 @@ TEST_F(CatalogueOnDisk, ACancelledNewCatalogueLeavesTheRunCompletingTheRemembere
     TForm1& f = openWindow();
     dialogs.folders << scanFolder();
     click(control(&f, "BtChoixRepScan"));
-    dialogs.saveChoices << CatalogueChoice{};
-    click(control(&f, "BtCherchCataloCree"));   // the save dialog cancelled: the count field says "0"
+    dialogs.saveChoices << CatalogueChoice {};
+    click(control(&f, "BtCherchCataloCree")); // the save dialog cancelled: the count field says "0"
     ASSERT_EQ(control<QLineEdit>(&f, "EdNbrFilmsCree")->text(), QStringLiteral("0"));
     // The remembered catalogue comes back (as reading the settings again does).
     control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(cat);

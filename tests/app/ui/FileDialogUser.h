@@ -20,16 +20,16 @@
 namespace filmarch::test {
 
 struct FileDialogUser {
-    QString folder;   // the dialog is taken there first, when set
-    QString filter;   // picked in the file type list, when set
-    QString name;     // typed, then Open or Save
-    int expectListed = 0;   // entries to wait for in `folder`, to list them
+    QString folder;       // the dialog is taken there first, when set
+    QString filter;       // picked in the file type list, when set
+    QString name;         // typed, then Open or Save
+    int expectListed = 0; // entries to wait for in `folder`, to list them
 
     // What the user saw: the file type shown when the dialog opened and the
     // files listed in `folder` under the type then chosen.
     QString initialFilter;
     QStringList listed;
-    QStringList typesAndDates;   // of each listed file, as "type, date"
+    QStringList typesAndDates; // of each listed file, as "type, date"
     bool answered = false;
 
     // Arms a timer that answers the dialog once it runs its own event loop.
@@ -51,8 +51,8 @@ private:
     static void press(QFileDialog* dialog)
     {
         auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        QPushButton* button = buttons->button(dialog->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
-                                                                                              : QDialogButtonBox::Open);
+        QPushButton* button = buttons->button(
+            dialog->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save : QDialogButtonBox::Open);
         button->click();
     }
 

@@ -57,9 +57,9 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
         QString hint = {};
     };
     const QString parcourir = QStringLiteral("Parcourir");
-    const QString filterHint = QStringLiteral(
-        "Elimine du titre les suite de caractères suivantes. Vous pouvez ajouter de nouvelles chaînes "
-        "en les séparant par des virgules");
+    const QString filterHint =
+        QStringLiteral("Elimine du titre les suite de caractères suivantes. Vous pouvez ajouter de nouvelles chaînes "
+                       "en les séparant par des virgules");
     const Row rows[] = {
         {"GbRepertoireScan", QStringLiteral("Répertoire")},
         {"Label6", QStringLiteral("Répertoire à scanner")},
@@ -94,7 +94,7 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
         {"Label7", QStringLiteral("Filtre"), None, filterHint},
         {"EFiltreTitre", defaultFiltreTitre(), None, filterHint},
         {"GbOptionsMkv", QStringLiteral("Fichiers mkv"), None,
-         QStringLiteral("MKVtoolnix doit être installé pour avoir acces à ces options")},
+            QStringLiteral("MKVtoolnix doit être installé pour avoir acces à ces options")},
         {"CbAffiche", QStringLiteral("Récupérer l'affiche d'un mkv"), Disabled},
         {"Label10", QStringLiteral("Repertoire pour les affiches : "), Disabled},
         {"EdRepAffiche", defaultRepAffiche(), Disabled | ReadOnly},
@@ -136,8 +136,8 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
             menus << item->text();
     }
     EXPECT_EQ(menus.join(QLatin1Char('|')),
-              QStringLiteral("Fichier:|Créer un nouveau catalogue|Complèter un catalogue existant|"
-                             "Synchronisation de répertoires|Aide:|A propos"));
+        QStringLiteral("Fichier:|Créer un nouveau catalogue|Complèter un catalogue existant|"
+                       "Synchronisation de répertoires|Aide:|A propos"));
 
     EXPECT_EQ(control<QPlainTextEdit>(&f, "MLog")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->isReadOnly());
@@ -185,9 +185,9 @@ TEST_F(MainWindow, CheckBoxRules)
         bool checked;
         bool enabled;
     };
-    const QString urlMessage = QStringLiteral(
-        "Décocher cette option est incompatible avec l'option Eviter les doublons\n"
-        "Décocher préalablement l'option Eviter les doublons");
+    const QString urlMessage =
+        QStringLiteral("Décocher cette option est incompatible avec l'option Eviter les doublons\n"
+                       "Décocher préalablement l'option Eviter les doublons");
     struct Case {
         const char* name;
         QByteArray ini;
@@ -198,35 +198,35 @@ TEST_F(MainWindow, CheckBoxRules)
     };
     const Case cases[] = {
         {"fresh start: the lookup modes wait for Activer, duplicates need no message", {}, {},
-         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, false, false}, {B::CbGenUrl, true, true}}},
+            {{B::CbAlloAuto, false, false}, {B::CbAlloManu, false, false}, {B::CbGenUrl, true, true}}},
         {"XML type unchecks AMC and forgets the chosen new catalogue", {}, {{B::CbNouveauCataXML, Click}},
-         {{B::CbNouveauCataXML, true, true}, {B::CbNouveauCataAMC, false, true}}, {}, true},
+            {{B::CbNouveauCataXML, true, true}, {B::CbNouveauCataAMC, false, true}}, {}, true},
         {"AMC set back by code", {}, {{B::CbNouveauCataXML, Click}, {B::CbNouveauCataAMC, SetOn}},
-         {{B::CbNouveauCataXML, false, true}, {B::CbNouveauCataAMC, true, true}}, {}, true},
+            {{B::CbNouveauCataXML, false, true}, {B::CbNouveauCataAMC, true, true}}, {}, true},
         {"Auto=1 then Manu=1 read: only Manuel", "[Allocine]\nAuto=1\nManu=1\n", {},
-         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, true, false}}},
+            {{B::CbAlloAuto, false, false}, {B::CbAlloManu, true, false}}},
         {"Doublons=1 with ChoisirUrl=0: the message at start, url checked again",
-         "[General]\nDoublons=1\nChoisirUrl=0\n", {}, {{B::CbGenUrl, true, true}}, {urlMessage}},
+            "[General]\nDoublons=1\nChoisirUrl=0\n", {}, {{B::CbGenUrl, true, true}}, {urlMessage}},
         {"checking duplicates checks url; unchecking url is then refused", "[General]\nDoublons=0\nChoisirUrl=0\n",
-         {{B::CbEviterDoublons, Click}, {B::CbGenUrl, Click}},
-         {{B::CbEviterDoublons, true, true}, {B::CbGenUrl, true, true}}, {urlMessage}},
+            {{B::CbEviterDoublons, Click}, {B::CbGenUrl, Click}},
+            {{B::CbEviterDoublons, true, true}, {B::CbGenUrl, true, true}}, {urlMessage}},
         {"url may be unchecked once duplicates are off", {}, {{B::CbEviterDoublons, Click}, {B::CbGenUrl, Click}},
-         {{B::CbEviterDoublons, false, true}, {B::CbGenUrl, false, true}}},
+            {{B::CbEviterDoublons, false, true}, {B::CbGenUrl, false, true}}},
         {"attachments enable the pair; pictures only unchecks all files", {},
-         {{B::CbPieceJointe, Click}, {B::CbfichiersImages, Click}},
-         {{B::CbfichiersImages, true, true}, {B::CbToutFichier, false, true}}},
+            {{B::CbPieceJointe, Click}, {B::CbfichiersImages, Click}},
+            {{B::CbfichiersImages, true, true}, {B::CbToutFichier, false, true}}},
         {"unchecking pictures only checks all files", "[Mkv]\nPiecesJointe=1\nPieceJointeImages=1\nPieceJointeTous=0\n",
-         {{B::CbfichiersImages, Click}}, {{B::CbfichiersImages, false, true}, {B::CbToutFichier, true, true}}},
+            {{B::CbfichiersImages, Click}}, {{B::CbfichiersImages, false, true}, {B::CbToutFichier, true, true}}},
         {"unchecking attachments disables the pair", "[Mkv]\nPiecesJointe=1\n", {{B::CbPieceJointe, Click}},
-         {{B::CbfichiersImages, false, false}, {B::CbToutFichier, true, false}}},
+            {{B::CbfichiersImages, false, false}, {B::CbToutFichier, true, false}}},
         {"stored Active=1 enables both modes", "[Allocine]\nAuto=1\nActive=1\n", {},
-         {{B::CbAllo, true, true}, {B::CbAlloAuto, true, true}, {B::CbAlloManu, false, true}}},
+            {{B::CbAllo, true, true}, {B::CbAlloAuto, true, true}, {B::CbAlloManu, false, true}}},
         {"unchecking Active disables both modes and keeps their ticks", "[Allocine]\nAuto=1\nActive=1\n",
-         {{B::CbAllo, SetOff}}, {{B::CbAlloAuto, true, false}, {B::CbAlloManu, false, false}}},
+            {{B::CbAllo, SetOff}}, {{B::CbAlloAuto, true, false}, {B::CbAlloManu, false, false}}},
         {"checking Active twice leaves the modes enabled", "[Allocine]\nActive=1\n",
-         {{B::CbAllo, SetOff}, {B::CbAllo, SetOn}}, {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}}},
+            {{B::CbAllo, SetOff}, {B::CbAllo, SetOn}}, {{B::CbAlloAuto, false, true}, {B::CbAlloManu, false, true}}},
         {"automatic and manual by code behave as a pair", {}, {{B::CbAlloAuto, SetOn}, {B::CbAlloManu, SetOn}},
-         {{B::CbAlloAuto, false, false}, {B::CbAlloManu, true, false}}},
+            {{B::CbAlloAuto, false, false}, {B::CbAlloManu, true, false}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -307,11 +307,14 @@ TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
     const Case cases[] = {
         {"AMC filter adds .amc", false, {QStringLiteral("/d/Films"), 2}, 2, QStringLiteral("/d/Films.amc")},
         {"amc elsewhere than at the end is no extension", false, {QStringLiteral("/d/amc/Films"), 2}, 2,
-         QStringLiteral("/d/amc/Films.amc")},
-        {"the other type's extension is kept", false, {QStringLiteral("/d/Films.xml"), 2}, 2, QStringLiteral("/d/Films.xml")},
+            QStringLiteral("/d/amc/Films.amc")},
+        {"the other type's extension is kept", false, {QStringLiteral("/d/Films.xml"), 2}, 2,
+            QStringLiteral("/d/Films.xml")},
         {"XML filter wins over the AMC box", false, {QStringLiteral("/d/Films"), 1}, 2, QStringLiteral("/d/Films.xml")},
-        {"XML box opens on the XML filter", true, {QStringLiteral("/d/Films.xml"), 1}, 1, QStringLiteral("/d/Films.xml")},
-        {"upper-case extension is not the type", true, {QStringLiteral("/d/Films.XML"), 1}, 1, QStringLiteral("/d/Films.XML.xml")},
+        {"XML box opens on the XML filter", true, {QStringLiteral("/d/Films.xml"), 1}, 1,
+            QStringLiteral("/d/Films.xml")},
+        {"upper-case extension is not the type", true, {QStringLiteral("/d/Films.XML"), 1}, 1,
+            QStringLiteral("/d/Films.XML.xml")},
         {"both-types filter chooses nothing", false, {QStringLiteral("/d/Films.amc"), 3}, 2, QString()},
         {"cancelled", false, {QString(), 2}, 2, QString()},
     };
@@ -325,7 +328,7 @@ TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
         dialogs.saveFilters.clear();
         dialogs.saveChoices = {c.answer};
         click(control(&f, "BtCherchCataloCree"));
-        EXPECT_EQ(dialogs.saveFilters, QList<int>{c.expectedInitialFilter});
+        EXPECT_EQ(dialogs.saveFilters, QList<int> {c.expectedInitialFilter});
         EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), c.expectedPath);
         EXPECT_EQ(f.scanRun->CatalogueActif, c.expectedPath);
         EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsCree")->text(), QStringLiteral("0"));
@@ -350,7 +353,7 @@ TEST_F(MainWindow, FolderAndExistingCatalogueChoosers)
     f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
     dialogs.openChoices = {{QStringLiteral("/d/notes.txt"), 3}, {QString(), 3}};
     click(control(&f, "BtCherchCataloExist"));
-    EXPECT_EQ(dialogs.openFilters, (QList<int>{3}));
+    EXPECT_EQ(dialogs.openFilters, (QList<int> {3}));
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
     EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
@@ -376,7 +379,7 @@ TEST_F(MainWindow, CancelledPosterFolderReloadsEveryOptionFromTheFile)
     EXPECT_EQ(control<QLineEdit>(&f, "EdRepAffiche")->text(), QStringLiteral("/autres"));
     EXPECT_EQ(dialogs.folderCaptions.value(0), QStringLiteral("Sélection du répertoire pour les affiches"));
 
-    click(control(&f, "CbGenTaille"));   // an unsaved change, discarded by the reload
+    click(control(&f, "CbGenTaille")); // an unsaved change, discarded by the reload
     click(control(&f, "BtRepAffiche"));
     EXPECT_EQ(control<QLineEdit>(&f, "EdRepAffiche")->text(), QStringLiteral("/affiches"));
     EXPECT_TRUE(control<QCheckBox>(&f, "CbGenTaille")->isChecked());
@@ -388,14 +391,17 @@ TEST_F(MainWindow, DroppedFiles)
     struct Case {
         const char* name;
         QList<QUrl> urls;
-        QString message;   // empty: the file is taken as the catalogue to complete
+        QString message; // empty: the file is taken as the catalogue to complete
     };
     const Case cases[] = {
         {"two files", {QUrl::fromLocalFile(dropped), QUrl::fromLocalFile(QStringLiteral("/d/b.amc"))},
-         QStringLiteral("Un seul fichier catalogue est accepté")},
-        {"upper-case extension", {QUrl::fromLocalFile(QStringLiteral("/d/films.XML"))}, QStringLiteral("Fichier non compatible")},
-        {"another extension", {QUrl::fromLocalFile(QStringLiteral("/d/films.xml.txt"))}, QStringLiteral("Fichier non compatible")},
-        {"not a local file", {QUrl(QStringLiteral("http://exemple.org/films.xml"))}, QStringLiteral("Fichier non compatible")},
+            QStringLiteral("Un seul fichier catalogue est accepté")},
+        {"upper-case extension", {QUrl::fromLocalFile(QStringLiteral("/d/films.XML"))},
+            QStringLiteral("Fichier non compatible")},
+        {"another extension", {QUrl::fromLocalFile(QStringLiteral("/d/films.xml.txt"))},
+            QStringLiteral("Fichier non compatible")},
+        {"not a local file", {QUrl(QStringLiteral("http://exemple.org/films.xml"))},
+            QStringLiteral("Fichier non compatible")},
         {"one catalogue", {QUrl::fromLocalFile(dropped)}, QString()},
     };
     XmlCatalogue::createNew()->saveFile(dropped);
@@ -423,7 +429,7 @@ TEST_F(MainWindow, DroppedFiles)
             EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("0"));
             EXPECT_EQ(f.scanRun->CatalogueActif, dropped);
         } else {
-            EXPECT_EQ(dialogs.messages, QStringList{c.message});
+            EXPECT_EQ(dialogs.messages, QStringList {c.message});
             EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), QStringLiteral("/d/nouveau.amc"));
             EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/nouveau.amc"));
         }
@@ -475,11 +481,11 @@ TEST_F(MainWindow, LogLinesWrapToThePageWidth)
 TEST_F(MainWindow, StaysOpenWhileDisabledOrRunning)
 {
     TForm1& f = openWindow();
-    f.setEnabled(false);   // another window waits for an answer
+    f.setEnabled(false); // another window waits for an answer
     f.close();
     EXPECT_TRUE(f.isVisible());
     f.setEnabled(true);
-    control<QTabWidget>(&f, "PCprincipal")->setEnabled(false);   // a run works
+    control<QTabWidget>(&f, "PCprincipal")->setEnabled(false); // a run works
     f.close();
     EXPECT_TRUE(f.isVisible());
     control<QTabWidget>(&f, "PCprincipal")->setEnabled(true);
@@ -515,7 +521,7 @@ TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
     progress.setMaximum(2);
     progress.advance();
     progress.advance();
-    progress.advance();   // past the end: the count goes on, the bar stays full
+    progress.advance(); // past the end: the count goes on, the bar stays full
     EXPECT_EQ(progress.position(), 3);
     EXPECT_EQ(control<QProgressBar>(&progress, "ProgressBar1")->value(), 2);
 

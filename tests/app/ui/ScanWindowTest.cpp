@@ -1,8 +1,8 @@
 // Scans started from the main window, with scripted dialogs.
-#include "support/ScanFolder.h"
 #include "app/ui/WindowFixture.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "support/ScanFolder.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -43,7 +43,7 @@ TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
 {
     TForm1& f = openWindow();
     chooseScanFolder(f, scanFolder());
-    dialogs.saveChoices << CatalogueChoice{out.filePath(QStringLiteral("films")), 1};
+    dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films")), 1};
     click(control(&f, "BtCherchCataloCree"));
     ASSERT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), out.filePath(QStringLiteral("films.xml")));
 
@@ -69,13 +69,13 @@ TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
     const QStringList log = logLines(f);
     EXPECT_TRUE(log.filter(QStringLiteral("Nouvelles entrées : 3         Nombre Total : 3")).size() == 1);
-    EXPECT_EQ(log.last(), QString());   // the run ends with an empty line
+    EXPECT_EQ(log.last(), QString()); // the run ends with an empty line
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
     // The new catalogue was forgotten: a second run must be told where to write.
     click(control(&f, "BtLanceScan"));
     EXPECT_EQ(dialogs.messages,
-              QStringList{QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue")});
+        QStringList {QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue")});
 }
 
 TEST_F(ScanWindow, CompletingAnAmcCatalogueChosenInTheOpenDialogTwice)
@@ -90,7 +90,7 @@ TEST_F(ScanWindow, CompletingAnAmcCatalogueChosenInTheOpenDialogTwice)
     }
     TForm1& f = openWindow();
     chooseScanFolder(f, scanFolder());
-    dialogs.openChoices << CatalogueChoice{cat, 3};
+    dialogs.openChoices << CatalogueChoice {cat, 3};
     click(control(&f, "BtCherchCataloExist"));
     ASSERT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), cat);
     EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("1"));
@@ -109,7 +109,11 @@ TEST_F(ScanWindow, CompletingAnAmcCatalogueChosenInTheOpenDialogTwice)
     list.LoadFromFile(cat);
     EXPECT_EQ(list.Count(), 1 + kRootVideos - 1);
     EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QString::number(kRootVideos));
-    EXPECT_TRUE(logLines(f).filter(QStringLiteral("Nouvelles entrées : 0         Nombre Total : 3         Doublons détecté : 3")).size() == 1);
+    EXPECT_TRUE(
+        logLines(f)
+            .filter(QStringLiteral("Nouvelles entrées : 0         Nombre Total : 3         Doublons détecté : 3"))
+            .size()
+        == 1);
 }
 
 TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
@@ -120,7 +124,8 @@ TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
     // system's order, is one.
     QTemporaryDir films;
     for (const char* name : {"Un.mkv", "Deux.mkv"})
-        QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
+        QFile::copy(
+            QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
     TForm1& f = openWindow();
     chooseScanFolder(f, films.path());
 
@@ -147,7 +152,7 @@ TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
     EXPECT_TRUE(pressed);
     EXPECT_EQ(XmlCatalogue::loadFile(cat)->movieCount(), 1);
     EXPECT_TRUE(logLines(f).filter(QStringLiteral("Le scan a été coupé par l'utilisateur")).size() == 1);
-    EXPECT_TRUE(control<QPushButton>(&progress, "BtArretScan")->isEnabled());   // ready for the next run
+    EXPECT_TRUE(control<QPushButton>(&progress, "BtArretScan")->isEnabled()); // ready for the next run
 }
 
 TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
@@ -156,11 +161,12 @@ TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
     QDir(appDir.path()).mkdir(QStringLiteral("Logs_Filmarch"));
     QTemporaryDir films;
     for (const char* name : {"Un.mkv", "Deux.mkv"})
-        QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
+        QFile::copy(
+            QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
     // The found mkvmerge is an empty file: it cannot be started.
     TForm1& f = openWindow(true);
     chooseScanFolder(f, films.path());
-    dialogs.saveChoices << CatalogueChoice{out.filePath(QStringLiteral("films.xml")), 1};
+    dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films.xml")), 1};
     click(control<QPushButton>(&f, "BtCherchCataloCree"));
     click(control<QPushButton>(&f, "BtLanceScan"));
 

@@ -49,7 +49,7 @@ TEST_F(SettingsWindow, ClosingSavesTheTwoPathsOnly)
     TForm1& f = openWindow();
     dialogs.folders = {QStringLiteral("/films")};
     click(control(&f, "BtChoixRepScan"));
-    click(control(&f, "CbGenTaille"));   // not saved at exit
+    click(control(&f, "CbGenTaille")); // not saved at exit
     form.reset();
 
     const QString ini = readIni();
@@ -64,7 +64,8 @@ TEST_F(SettingsWindow, RememberedCatalogueThatNoLongerValidatesIsCleared)
 {
     writeIni("[General]\nCatalogueEnCours=/nulle/part/films.txt\n");
     TForm1& f = openWindow();
-    EXPECT_EQ(dialogs.messages.value(dialogs.messages.size() - 1), QStringLiteral("Le catalogue à compléter n'est pas conforme"));
+    EXPECT_EQ(dialogs.messages.value(dialogs.messages.size() - 1),
+        QStringLiteral("Le catalogue à compléter n'est pas conforme"));
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
     EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
     form.reset();
@@ -92,14 +93,14 @@ TEST_F(SettingsWindow, Reset)
         TForm1& f = openWindow();
         ASSERT_TRUE(control<QCheckBox>(&f, "CbAlloAuto")->isChecked());
         control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(QStringLiteral("/d/films.amc"));
-        click(control(&f, "CbGenTaille"));   // an unsaved change
+        click(control(&f, "CbGenTaille")); // an unsaved change
 
         bool waitedAbove = false;
         QTimer::singleShot(0, [&] {
             ASSERT_NE(f.Form4, nullptr);
             // Owned by the main window, which takes no input (nor closes) meanwhile.
-            waitedAbove = f.Form4->isVisible() && QApplication::activeModalWidget() == f.Form4 &&
-                          f.Form4->windowHandle()->transientParent() == f.windowHandle();
+            waitedAbove = f.Form4->isVisible() && QApplication::activeModalWidget() == f.Form4
+                && f.Form4->windowHandle()->transientParent() == f.windowHandle();
             f.close();
             EXPECT_TRUE(f.isVisible());
             EXPECT_EQ(f.Form4->windowTitle(), QStringLiteral("Confirmation initialisation"));
@@ -147,9 +148,10 @@ TEST_F(SettingsWindow, ResetThatCannotDeleteTheFileSaysSoAndLogs)
     QTimer::singleShot(0, [&] { QTest::mouseClick(control<QPushButton>(f.Form4, "BtConfirmer"), Qt::LeftButton); });
     click(control(&f, "BtIniDefaut"));
 
-    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Impossible d'initialiser, redémarrer l'aplication")});
-    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->toPlainText().contains(
-        QStringLiteral(": Echec de l'initialisation des paramètres")));
+    EXPECT_EQ(dialogs.messages, QStringList {QStringLiteral("Impossible d'initialiser, redémarrer l'aplication")});
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")
+                    ->toPlainText()
+                    .contains(QStringLiteral(": Echec de l'initialisation des paramètres")));
     EXPECT_TRUE(f.isEnabled());
     QDir(iniPath()).removeRecursively();
 }
@@ -162,7 +164,7 @@ TEST_F(SettingsWindow, UnreadableFileGivesOneClearMessageAndTheDefaults)
     EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Impossible de lire le fichier de paramètres")));
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("Les paramètres par défaut sont utilisés")));
     EXPECT_TRUE(box(OptionBox::CbEviterDoublons)->isChecked() && box(OptionBox::CbGenUrl)->isChecked()
-                && box(OptionBox::CbToutFichier)->isChecked());
+        && box(OptionBox::CbToutFichier)->isChecked());
     EXPECT_EQ(control<QLineEdit>(&f, "EFiltreTitre")->text(), defaultFiltreTitre());
 
     click(control(&f, "BtSaveOptions"));

@@ -1,8 +1,8 @@
-#include "core/AppPaths.h"
-#include "core/Journal.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "app/ui/StartupWindows.h"
+#include "core/AppPaths.h"
+#include "core/Journal.h"
 #include "filmdb/ui/LookupWindow.h"
 #include "platform/ToolLocator.h"
 #include "support/ScriptedDialogs.h"
@@ -33,14 +33,15 @@ TEST(Startup, RefusesWithoutTheMediaInfoLibraryBesideTheProgram)
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     EXPECT_EQ(startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools), nullptr);
-    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral(
-        "La dll médiainfo n'est pas présente dans le répertoire de l'application. Le programme va s'arrêter")});
+    EXPECT_EQ(dialogs.messages,
+        QStringList {QStringLiteral(
+            "La dll médiainfo n'est pas présente dans le répertoire de l'application. Le programme va s'arrêter")});
     EXPECT_TRUE(QDir(dir.path()).exists(QStringLiteral("Logs_Filmarch")));
     EXPECT_FALSE(QFile::exists(QDir(dir.path()).filePath(QStringLiteral("options.ini"))));
 
     // A link to nothing is no library either.
     ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/libmediainfo.so.0"),
-                            QDir(dir.path()).filePath(QStringLiteral("libmediainfo.so.0"))));
+        QDir(dir.path()).filePath(QStringLiteral("libmediainfo.so.0"))));
     EXPECT_EQ(startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools), nullptr);
 }
 
@@ -78,7 +79,8 @@ TEST(Startup, LogFolderThatCannotBeMadeIsReportedAndTheProgramGoesOn)
 
     // The log still reaches the Log page; the file error is told once.
     TForm1& f = *windows->Form1;
-    f.EcritureLog(Journal::logFilePath(AppPaths::beside(dir.path())), QStringLiteral("Début du scan du répertoire /films"));
+    f.EcritureLog(
+        Journal::logFilePath(AppPaths::beside(dir.path())), QStringLiteral("Début du scan du répertoire /films"));
     f.EcritureLog(Journal::logFilePath(AppPaths::beside(dir.path())), QStringLiteral("suite"));
     const auto* MLog = f.findChild<QPlainTextEdit*>(QStringLiteral("MLog"));
     ASSERT_TRUE(MLog);

@@ -1,11 +1,11 @@
 #pragma once
 // A main window in its own temporary application folder, with scripted
 // dialogs and an MKVToolNix folder that exists or not.
-#include "support/ScriptedDialogs.h"
-#include "support/TestPaths.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "platform/ToolLocator.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestPaths.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -71,7 +71,7 @@ protected:
     {
         QFile::link(mediaInfoLibrary(), QDir(appDir.path()).filePath(QStringLiteral("libmediainfo.so.0")));
         const ToolLocator tools(withMkvToolNix ? mkvToolFolder() : QString(), {});
-        form.reset();   // a window never outlives the context it was given
+        form.reset(); // a window never outlives the context it was given
         context = std::make_unique<AppContext>(AppPaths::beside(appDir.path()), with ? *with : dialogs);
         form = std::make_unique<TForm1>(*context, progress, tools);
         form->show();

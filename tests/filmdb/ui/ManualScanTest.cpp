@@ -77,7 +77,8 @@ TEST(ManualScan, DecisionsWrittenIntoAnXmlCatalogue)
     ManualScan s;
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.xml"));
-    s.run({Act::PickSecond, Act::CloseBox, Act::Skip}, [&] { EXPECT_EQ(s.h.scanNew(scanFolder(), cat), ScanOutcome::Finished); });
+    s.run({Act::PickSecond, Act::CloseBox, Act::Skip},
+        [&] { EXPECT_EQ(s.h.scanNew(scanFolder(), cat), ScanOutcome::Finished); });
     EXPECT_EQ(s.titlesShown.size(), kRootVideos);
     EXPECT_TRUE(s.titlesShown.contains(QStringLiteral("Les Visiteurs "))) << "translated title, space, original title";
 

@@ -120,7 +120,7 @@ TEST_F(SyncWindow, StartsWithTheStoredFoldersAndItsActionsDisabled)
     dialogs.folders << QString();
     click("BtParcoursRepRef");
     EXPECT_TRUE(c<QLineEdit>("EdCheminRepRef")->text().isEmpty());
-    EXPECT_EQ(dialogs.folderCaptions, QStringList{QStringLiteral("Sélection du répertoire référence")});
+    EXPECT_EQ(dialogs.folderCaptions, QStringList {QStringLiteral("Sélection du répertoire référence")});
     c<QLineEdit>("EdCheminRepSauv")->setText(QStringLiteral("/ailleurs"));
     window.reset();
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
@@ -132,8 +132,8 @@ TEST_F(SyncWindow, AnalysisFillsBothListsAndEachMenuTicksItsOwnList)
     makeFiles({"ref/a.mkv", "ref/b.mkv", "ref/sous/d.mkv", "save/b.mkv", "save/c.mkv", "save/e.mkv"});
     open();
     analyse();
-    EXPECT_EQ(names("LVFichiersNonSauv"), QStringList{QStringLiteral("a.mkv")});
-    EXPECT_EQ(names("LVFichiersManquants"), (QStringList{QStringLiteral("c.mkv"), QStringLiteral("e.mkv")}));
+    EXPECT_EQ(names("LVFichiersNonSauv"), QStringList {QStringLiteral("a.mkv")});
+    EXPECT_EQ(names("LVFichiersManquants"), (QStringList {QStringLiteral("c.mkv"), QStringLiteral("e.mkv")}));
     EXPECT_TRUE(c<QTreeView>("LVFichiersNonSauv")->isColumnHidden(1));
     EXPECT_EQ(list("LVFichiersNonSauv")->index(0, 1).data().toString(), path(QStringLiteral("ref/")));
     for (const char* name : {"CbCopieNonSauv", "RbRespectArbor", "RbVrac", "CbFichiersManquants", "BtLancerActions"})
@@ -150,7 +150,7 @@ TEST_F(SyncWindow, AnalysisFillsBothListsAndEachMenuTicksItsOwnList)
 
     // Sub-folders when ticked; a new analysis starts from empty lists.
     analyse(true);
-    EXPECT_EQ(names("LVFichiersNonSauv"), (QStringList{QStringLiteral("a.mkv"), QStringLiteral("d.mkv")}));
+    EXPECT_EQ(names("LVFichiersNonSauv"), (QStringList {QStringLiteral("a.mkv"), QStringLiteral("d.mkv")}));
     EXPECT_FALSE(checked("LVFichiersNonSauv", 0) || checked("LVFichiersNonSauv", 1));
 
     // An empty reference: the deletion box stays disabled.
@@ -223,9 +223,8 @@ TEST_F(SyncWindow, DeletionAsksFirstAndEscapeOrTheCloseBoxCancel)
         click("BtLanceAnalyse");
     }
 
-    whenShown("FConfirmSuppr", [](QWidget* w) {
-        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("BtConfirm")), Qt::LeftButton);
-    });
+    whenShown("FConfirmSuppr",
+        [](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("BtConfirm")), Qt::LeftButton); });
     c<QAction>("PopCocherManquant")->trigger();
     click("BtLancerActions");
     EXPECT_TRUE(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).isEmpty());
@@ -246,9 +245,9 @@ TEST_F(SyncWindow, MessagesOfTheWindow)
     analyse();
     click("BtLancerActions");
     EXPECT_EQ(dialogs.messages,
-              (QStringList{QStringLiteral("Renseigner un rep de sauv et de ref"),
-                           QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"),
-                           QStringLiteral("Aucune action sélentionné")}));
+        (QStringList {QStringLiteral("Renseigner un rep de sauv et de ref"),
+            QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"),
+            QStringLiteral("Aucune action sélentionné")}));
 }
 
 class SyncFromMainWindow : public WindowFixture {};
@@ -270,8 +269,9 @@ TEST_F(SyncFromMainWindow, MenuOpensTheToolAndClosingItGivesTheMainWindowBack)
     control<QLineEdit>(tool, "EdCheminRepRef")->setText(appDir.filePath(QStringLiteral("ref")));
     control<QLineEdit>(tool, "EdCheminRepSauv")->setText(appDir.filePath(QStringLiteral("ref")));
     QTest::mouseClick(control<QPushButton>(tool, "BtLanceAnalyse"), Qt::LeftButton);
-    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->toPlainText().contains(
-        QStringLiteral("Début de tache de synchronisation")));
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Début de tache de synchronisation")));
 
     QPointer<TSynch> watched(tool);
     tool->close();
