@@ -1,5 +1,7 @@
 #include "cli/SyncCommands.h"
 
+#include "cli/TerminalDialogs.h"
+
 #include "app/Startup.h"
 #include "core/Journal.h"
 #include "core/UserDialogs.h"
@@ -55,11 +57,6 @@ void onInterrupt(int sig)
     std::signal(sig, SIG_DFL);
 }
 
-void printError(const QString& text)
-{
-    std::fprintf(stderr, "filmarch-cli : %s\n", text.toUtf8().constData());
-}
-
 // The copy window on a terminal: a bar with the file count, redrawn when the
 // percentage changes; Ctrl-C is "Arrêter".
 class TerminalSyncView : public SyncView {
@@ -110,23 +107,6 @@ private:
     bool drawn = false;
     int percent = -1;
     QString caption;
-};
-
-class TerminalDialogs : public UserDialogs {
-public:
-    explicit TerminalDialogs(TerminalSyncView& v) : view(v) {}
-    void showMessage(const QString& text) override
-    {
-        view.clearLine();
-        printError(text);
-    }
-    void showError(const QString& text) override { showMessage(text); }
-    QString chooseFolder(const QString&) override { return {}; }
-    CatalogueChoice openCatalogue(int) override { return {}; }
-    CatalogueChoice saveCatalogue(int) override { return {}; }
-
-private:
-    TerminalSyncView& view;
 };
 
 QString absoluteFolder(const QString& argument)
@@ -188,7 +168,7 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& 
 
     makeFolders(paths);
     TerminalSyncView view(copier && isatty(STDERR_FILENO));
-    TerminalDialogs dialogs(view);
+    TerminalDialogs dialogs([&view] { view.clearLine(); });
     Journal journal;
     journal.memo = [&view](const QString& line) {
         if (line.isEmpty())

@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "cli/SyncCommands.h"
+#include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
 #include "core/AppPaths.h"
@@ -43,11 +44,6 @@ const char* const kUsage =
     "2 pour une ligne de commande incorrecte, 3 quand le catalogue n'a pas pu être enregistré ou que le scan\n"
     "s'est arrêté sur une erreur.\n";
 
-void printError(const QString& text)
-{
-    std::fprintf(stderr, "filmarch-cli : %s\n", terminalSafe(text, true).toUtf8().constData());
-}
-
 // The rule between the duplicate check and the URL, said for the keys of
 // options.ini: the window's message names its check boxes.
 void printOptionMessage(const QString& text)
@@ -59,24 +55,6 @@ void printOptionMessage(const QString& text)
     else
         printError(text);
 }
-
-// Messages of the scan go to the terminal; there is nothing to choose here.
-class TerminalDialogs : public UserDialogs {
-public:
-    explicit TerminalDialogs(TerminalProgress& p) : progress(p) {}
-    void showMessage(const QString& text) override
-    {
-        progress.clearLine();
-        printError(text);
-    }
-    void showError(const QString& text) override { showMessage(text); }
-    QString chooseFolder(const QString&) override { return {}; }
-    CatalogueChoice openCatalogue(int) override { return {}; }
-    CatalogueChoice saveCatalogue(int) override { return {}; }
-
-private:
-    TerminalProgress& progress;
-};
 
 struct Arguments {
     int sousRepertoires = -1; // -1: as options.ini says
@@ -166,7 +144,7 @@ int main(int argc, char** argv)
 
     const bool onTerminal = isatty(STDERR_FILENO);
     TerminalProgress progress(onTerminal);
-    TerminalDialogs dialogs(progress);
+    TerminalDialogs dialogs([&progress] { progress.clearLine(); });
     std::unique_ptr<AppContext> context;
     try {
         context = std::make_unique<AppContext>(paths, dialogs);
