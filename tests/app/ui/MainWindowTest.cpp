@@ -445,6 +445,7 @@ TEST_F(MainWindow, AboutWindowStaysAboveTheMainWindowAndClosesFromTheKeyboard)
         ASSERT_TRUE(f.FormAPropos);
         EXPECT_TRUE(f.FormAPropos->isVisible());
         EXPECT_TRUE(control<QLabel>(f.FormAPropos, "LbVersion")->text().contains(QStringLiteral(FILMARCH_VERSION)));
+        EXPECT_FALSE(control<QLabel>(f.FormAPropos, "LbIcone")->pixmap().isNull()); // the program's icon
         // Owned by the main window, which takes no input (nor closes) meanwhile.
         EXPECT_EQ(f.FormAPropos->windowHandle()->transientParent(), f.windowHandle());
         EXPECT_EQ(QApplication::activeModalWidget(), f.FormAPropos);
