@@ -1,6 +1,7 @@
 #include "AmcBytes.h"
 #include "catalog/MovieList.h"
 #include "platform/Error.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,9 @@
 
 using namespace filmarch;
 using namespace filmarch::test;
+
+using filmarch::test::readFile;
+using filmarch::test::writeFile;
 
 namespace {
 
@@ -20,19 +24,6 @@ QString loadError(TMovieList& list, const QByteArray& bytes)
         return e.message();
     }
     return QStringLiteral("(loaded)");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A 4.1 definition record with its tag.

@@ -1,6 +1,7 @@
 // The XML catalogue document: its bytes, its reading, its saving.
 #include "catalog/XmlCatalogue.h"
 #include "platform/Error.h"
+#include "support/FileBytes.h"
 #include "support/FileSizeLimit.h"
 
 #include <QDir>
@@ -15,21 +16,10 @@
 using filmarch::Error;
 using filmarch::XmlCatalogue;
 
+using filmarch::test::readFile;
+using filmarch::test::writeFile;
+
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Name="value" pairs of the first Movie element, in file order, as libxml2 itself reads them.
 std::vector<std::pair<QString, QString>> firstMovieAttributes(const QByteArray& bytes)

@@ -3,6 +3,7 @@
 #include "filmdb/AllocineClient.h"
 #include "platform/Error.h"
 #include "support/FakeFilmDatabase.h"
+#include "support/FileBytes.h"
 #include "support/TestPaths.h"
 
 #include <QCoreApplication>
@@ -17,20 +18,10 @@ using namespace filmarch;
 using filmarch::test::FakeFilm;
 using filmarch::test::FakeFilmDatabase;
 
+using filmarch::test::readFile;
+using filmarch::test::writeFile;
+
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(absent)");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 class AllocineClientTest : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include "platform/ToolLocator.h"
 #include "support/CoreApplication.h"
 #include "support/FakeMedia.h"
+#include "support/FileBytes.h"
 #include "support/MatroskaFixtures.h"
 #include "support/VideoFixtures.h"
 
@@ -22,13 +23,10 @@ using namespace filmarch;
 using test::Attachment;
 using test::picture;
 
-namespace {
+using filmarch::test::readFile;
+using filmarch::test::writeFile;
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
+namespace {
 
 QStringList entries(const QString& folder)
 {

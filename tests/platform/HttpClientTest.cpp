@@ -1,4 +1,5 @@
 // The HTTP client against a real server on the loopback interface.
+#include "support/FileBytes.h"
 #include "support/LoopbackServer.h"
 
 #include "platform/Error.h"
@@ -23,18 +24,14 @@ using filmarch::Error;
 using filmarch::HttpClient;
 using filmarch::test::LoopbackServer;
 
+using filmarch::test::readFile;
+using filmarch::test::writeFile;
+
 namespace {
 
 std::string bytes(const char* data, size_t size)
 {
     return std::string(data, size);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
 }
 
 // A loopback port that is bound but not listening: connections to it are refused.

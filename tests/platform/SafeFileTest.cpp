@@ -4,6 +4,7 @@
 #include "platform/AppendFile.h"
 #include "platform/CatalogueLock.h"
 #include "platform/Error.h"
+#include "support/FileBytes.h"
 #include "support/FileSizeLimit.h"
 
 #include <QDir>
@@ -17,13 +18,10 @@
 
 using namespace filmarch;
 
-namespace {
+using filmarch::test::readFile;
+using filmarch::test::writeFile;
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
+namespace {
 
 QStringList filesIn(const QTemporaryDir& dir)
 {

@@ -5,6 +5,7 @@
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 #include "platform/CatalogueLock.h"
+#include "support/FileBytes.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScanFolder.h"
 #include "support/ScanHarness.h"
@@ -21,20 +22,10 @@
 using namespace filmarch;
 using namespace filmarch::test;
 
+using filmarch::test::readFile;
+using filmarch::test::writeFile;
+
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QStringList filesIn(const QString& dir)
 {

@@ -3,6 +3,7 @@
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 #include "support/CoreApplication.h"
+#include "support/FileBytes.h"
 #include "support/LoopbackServer.h"
 #include "support/MatroskaFixtures.h"
 #include "support/ScanHarness.h"
@@ -17,15 +18,12 @@
 using namespace filmarch;
 using namespace filmarch::test;
 
+using filmarch::test::readFile;
+using filmarch::test::writeFile;
+
 namespace {
 
 const QString kFailure = QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger");
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
 
 QStringList entries(const QString& folder)
 {
