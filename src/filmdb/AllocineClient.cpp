@@ -102,12 +102,8 @@ void limitRequests(HttpClient& http)
 
 void downloadPicture(HttpClient& http, const QString& url, const QString& path)
 {
-    QByteArray picture;
-    runOffEventLoop([&] { picture = http.getBytes(url); });
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size() || !file.commit())
-        throw Error(writeError(path, file.errorString()));
+    runOffEventLoop([&] { http.getToFile(url, path); });
 }
 
 bool DelDir(const QString& folder)

@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <curl/curl.h>
 
@@ -218,29 +219,23 @@ QString HttpClient::getText(const QString& url)
 
 void HttpClient::getToFile(const QString& url, const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written beside the target and renamed over it only once the whole body
+    // arrived: a failed download never cuts short a file that was there.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
         throw Error(QStringLiteral("Création du fichier impossible : %1 (%2)").arg(path, file.errorString()));
     try {
         perform(url, [&file](const char* data, size_t size) {
             return file.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
         });
     } catch (const Error&) {
-        if (file.error() != QFileDevice::NoError) {
-            const QString reason = file.errorString();
-            file.close();
-            throw Error(QStringLiteral("Écriture du fichier impossible : %1 (%2)").arg(path, reason));
-        }
-        file.close();
+        if (file.error() != QFileDevice::NoError)
+            throw Error(QStringLiteral("Écriture du fichier impossible : %1 (%2)").arg(path, file.errorString()));
         throw;
     }
-    // Data still buffered by QFile reaches the disk here; a full disk shows now.
-    if (!file.flush()) {
-        const QString reason = file.errorString();
-        file.close();
-        throw Error(QStringLiteral("Écriture du fichier impossible : %1 (%2)").arg(path, reason));
-    }
-    file.close();
+    // Data still buffered reaches the disk here; a full disk shows now.
+    if (!file.commit())
+        throw Error(QStringLiteral("Écriture du fichier impossible : %1 (%2)").arg(path, file.errorString()));
 }
 
 } // namespace filmarch

@@ -19,8 +19,8 @@ public:
     QString getText(const QString& url);
     // The body as received, for callers that parse bytes themselves (XML answers).
     QByteArray getBytes(const QString& url);
-    // Creates or replaces the file at path and writes the body into it. On failure the
-    // file keeps what was written so far (nothing of an error page) and is closed.
+    // Creates or replaces the file at path with the body, once the whole body arrived.
+    // On failure a file that was there stays as it was, and none is created.
     void getToFile(const QString& url, const QString& path);
 
     // Bounds for the requests that follow: seconds to connect, seconds for a whole

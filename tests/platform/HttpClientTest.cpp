@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -132,6 +133,7 @@ TEST_F(HttpClientTest, FailuresAreReportedInFrench)
     site.start();
     RefusingPort refusing;
     const QString target = folder.filePath(QStringLiteral("cible.jpg"));
+    writeFile(target, "ancienne affiche");
 
     struct Case {
         QString url;
@@ -154,8 +156,9 @@ TEST_F(HttpClientTest, FailuresAreReportedInFrench)
             EXPECT_TRUE(error.message().contains(c.url)) << error.message().toStdString();
         }
         EXPECT_THROW(client.getToFile(c.url, target), Error) << c.url.toStdString();
-        // The target was created, holds nothing of an error page, and is closed (readable).
-        EXPECT_EQ(readFile(target), QByteArray()) << c.url.toStdString();
+        // A failed download leaves the file that was there as it was, and nothing beside it.
+        EXPECT_EQ(readFile(target), QByteArray("ancienne affiche")) << c.url.toStdString();
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("cible.jpg")});
     }
     EXPECT_THROW(
         client.getToFile(site.url("/absent.jpg"), folder.filePath(QStringLiteral("pas/de/dossier.jpg"))), Error);
