@@ -1,6 +1,7 @@
 #include "cli/SyncCommands.h"
 
 #include "cli/TerminalDialogs.h"
+#include "cli/TerminalText.h"
 
 #include "app/Startup.h"
 #include "core/Journal.h"
@@ -19,7 +20,7 @@ namespace filmarch {
 namespace {
 
 const char* const kSyncUsage = "\n"
-                               "       filmarch-cli --comparer [-r | -R] REFERENCE SAUVEGARDE\n"
+                               "       filmarch-cli --comparer [-r | -R] [-0] REFERENCE SAUVEGARDE\n"
                                "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
                                "\n"
                                "Synchronisation d'un répertoire de référence et d'un répertoire de "
@@ -29,7 +30,13 @@ const char* const kSyncUsage = "\n"
                                "chaque fichier de REFERENCE\n"
                                "               absent de SAUVEGARDE, puis une ligne \"- \" pour chaque "
                                "fichier de SAUVEGARDE absent\n"
-                               "               de REFERENCE ; rien d'autre ne va sur la sortie standard\n"
+                               "               de REFERENCE ; rien d'autre ne va sur la sortie standard.\n"
+                               "               Les caractères de contrôle des noms sont écrits échappés "
+                               "(\\n, \\e, \\x01...)\n"
+                               "  -0, --nul    avec --comparer : chaque ligne se termine par un octet nul "
+                               "au lieu d'un saut\n"
+                               "               de ligne et porte les octets du nom tels quels (comme find "
+                               "-print0)\n"
                                "  --copier     copie dans SAUVEGARDE chaque fichier de REFERENCE qui y "
                                "manque, en respectant\n"
                                "               l'arborescence de REFERENCE ; rien n'est jamais supprimé\n"
@@ -40,11 +47,16 @@ const char* const kSyncUsage = "\n"
                                "défaut)\n"
                                "Les lignes du journal vont dans le journal du jour et sur la sortie "
                                "d'erreur.\n"
+                               "Un répertoire illisible est nommé dans le journal ; l'analyse est alors "
+                               "incomplète et aucune\n"
+                               "ligne \"- \" n'est écrite.\n"
                                "Ctrl-C arrête la copie : le fichier en cours est abandonné et aucun "
                                "fichier partiel ne reste.\n"
-                               "Code de sortie : 0 quand tout a réussi, 1 quand un répertoire manque ou "
-                               "n'en est pas un,\n"
-                               "2 pour une ligne de commande incorrecte, 3 quand une copie a échoué, 130 "
+                               "Code de sortie : 0 quand tout a réussi, 1 quand un répertoire manque, "
+                               "n'en est pas un, se trouve\n"
+                               "dans l'autre ou quand --comparer n'a pas pu tout lire, 2 pour une ligne de "
+                               "commande incorrecte,\n"
+                               "3 quand une copie a échoué ou quand --copier n'a pas pu tout lire, 130 "
                                "quand la copie a été\n"
                                "arrêtée.\n";
 
@@ -114,13 +126,15 @@ QString absoluteFolder(const QString& argument)
     return argument.isEmpty() ? argument : QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
 }
 
-void printList(const char* sign, const SyncList& list)
+// One record per entry: the sign and the path, escaped and ended by a line
+// break, or (for scripts) its own bytes ended by a NUL byte.
+void printList(const char* sign, const SyncList& list, bool nul)
 {
     for (const SyncEntry& e : list) {
+        const QByteArray path = nul ? e.nativePath() : terminalSafe(e.fullPath()).toUtf8();
         std::fputs(sign, stdout);
-        const QByteArray path = e.nativePath();
         std::fwrite(path.constData(), 1, size_t(path.size()), stdout);
-        std::fputc('\n', stdout);
+        std::fputc(nul ? '\0' : '\n', stdout);
     }
 }
 
@@ -140,6 +154,7 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& 
 
     bool sousRep = false;
     bool vrac = false;
+    bool nul = false;
     QStringList positional;
     for (const QString& a : arguments) {
         if (a == QLatin1String("--comparer") || a == QLatin1String("--copier")) {
@@ -153,6 +168,8 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& 
             sousRep = false;
         } else if (a == QLatin1String("--vrac") && copier) {
             vrac = true;
+        } else if ((a == QLatin1String("-0") || a == QLatin1String("--nul")) && comparer) {
+            nul = true;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             printError(QStringLiteral("option inconnue « %1 ». Voir filmarch-cli --help.").arg(a));
             return 2;
@@ -174,7 +191,7 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& 
         if (line.isEmpty())
             return;
         view.clearLine();
-        std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+        std::fprintf(stderr, "%s\n", terminalSafe(line).toUtf8().constData());
     };
     journal.reportError = [&dialogs](const QString& message) { dialogs.showError(message); };
     SyncTool tool(SyncContext {paths, &dialogs, &journal, &view});
@@ -184,15 +201,17 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& 
         != AnalysisOutcome::Done)
         return 1;
 
+    // What could not be read may hold files of either side.
+    const int incomplete = tool.listingComplete() ? 0 : (comparer ? 1 : 3);
     if (comparer) {
-        printList("+ ", tool.LVFichiersNonSauv);
-        printList("- ", tool.LVFichiersManquants);
+        printList("+ ", tool.LVFichiersNonSauv, nul);
+        printList("- ", tool.LVFichiersManquants, nul);
         std::fflush(stdout);
-        return 0;
+        return incomplete;
     }
 
     if (tool.LVFichiersNonSauv.empty())
-        return 0;
+        return incomplete;
     for (SyncEntry& e : tool.LVFichiersNonSauv)
         e.checked = true;
     // A closed terminal or a plain kill also abandons the file in hand cleanly.
@@ -200,7 +219,7 @@ std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& 
         std::signal(sig, onInterrupt);
     const CopyReport report = tool.copyTask(!vrac);
     view.clearLine();
-    if (!report.failures.isEmpty())
+    if (!report.failures.isEmpty() || incomplete)
         return 3;
     return report.stopped ? 130 : 0;
 }

@@ -1,5 +1,7 @@
 #include "cli/TerminalText.h"
 
+#include "platform/ControlCharacters.h"
+
 #include <QList>
 
 #include <cwchar>
@@ -7,11 +9,6 @@
 namespace filmarch {
 
 namespace {
-bool needsEscape(char32_t c)
-{
-    return c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-}
-
 int width(char32_t c)
 {
     const int w = ::wcwidth(static_cast<wchar_t>(c));
@@ -21,22 +18,7 @@ int width(char32_t c)
 
 QString terminalSafe(const QString& text, bool keepLineBreaks)
 {
-    QString out;
-    out.reserve(text.size());
-    for (const char32_t c : text.toUcs4()) {
-        if (!needsEscape(c) || (keepLineBreaks && c == U'\n')) {
-            out += QString::fromUcs4(&c, 1);
-            continue;
-        }
-        switch (c) {
-        case U'\x1B': out += QStringLiteral("\\e"); break;
-        case U'\n': out += QStringLiteral("\\n"); break;
-        case U'\r': out += QStringLiteral("\\r"); break;
-        case U'\t': out += QStringLiteral("\\t"); break;
-        default: out += QString::asprintf(c < 0x80 ? "\\x%02X" : "\\u%04X", unsigned(c));
-        }
-    }
-    return out;
+    return escapeControlCharacters(text, keepLineBreaks);
 }
 
 int displayWidth(const QString& text)

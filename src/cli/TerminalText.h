@@ -6,8 +6,7 @@
 
 namespace filmarch {
 
-// Control characters (and the marks that reverse the direction of text)
-// shown escaped: "\e", "\n", "\x01", "\u009B"...
+// Control characters shown escaped, as escapeControlCharacters writes them.
 QString terminalSafe(const QString& text, bool keepLineBreaks = false);
 // Columns the text takes on a terminal: wide characters take two.
 int displayWidth(const QString& text);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -13,6 +15,8 @@ namespace filmarch {
 namespace {
 
 constexpr qint64 kChunk = 1 << 20;
+constexpr char kTemporaryPrefix[] = ".filmarch-copie-";
+constexpr qsizetype kTemporaryPrefixLength = sizeof(kTemporaryPrefix) - 1;
 
 QString systemReason(int error)
 {
@@ -63,6 +67,38 @@ CopyOutcome failed(const QString& reason)
 
 } // namespace
 
+bool isCopyTemporary(const QByteArray& name)
+{
+    return name.size() == kTemporaryPrefixLength + 6 && name.startsWith(kTemporaryPrefix);
+}
+
+int removeCopyLeftovers(const QByteArray& folder)
+{
+    Fd dir {::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    DIR* d = dir.fd >= 0 ? ::fdopendir(dir.fd) : nullptr;
+    if (!d)
+        return 0;
+    dir.fd = -1; // closedir closes it
+    int removed = 0;
+    while (const dirent* e = ::readdir(d)) {
+        if (!isCopyTemporary(QByteArray(e->d_name)))
+            continue;
+        Fd file {::openat(::dirfd(d), e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+        // The lock is free once its copy ended: killed, or renamed to its final name.
+        if (file.fd < 0 || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0)
+            continue;
+        struct stat held {
+        }, named {};
+        // Still the file we locked, not the final file of a copy that just ended.
+        if (::fstat(file.fd, &held) == 0 && S_ISREG(held.st_mode)
+            && ::fstatat(::dirfd(d), e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev
+            && named.st_ino == held.st_ino && ::unlinkat(::dirfd(d), e->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(d);
+    return removed;
+}
+
 quint32 CopyCallBack(
     qint64 TotalFileSize, qint64 TotalBytesTransferred, qint64, qint64, quint32, quint32, int, int, void* ProgressBar)
 {
@@ -97,13 +133,16 @@ CopyOutcome copyFileChunked(
 
     const qsizetype slash = destination.lastIndexOf('/');
     TemporaryFile temp;
-    temp.name = destination.left(slash + 1) + ".filmarch-copie-XXXXXX";
+    temp.name = destination.left(slash + 1) + kTemporaryPrefix + "XXXXXX";
     temp.file.fd = ::mkostemp(temp.name.data(), O_CLOEXEC);
     if (temp.file.fd < 0) {
         const int error = errno;
         temp.name.clear();
         return failed(systemReason(error));
     }
+    // Held until the file has its final name: a lock that is free marks the
+    // leftover of a killed copy.
+    ::flock(temp.file.fd, LOCK_EX);
 
     const qint64 total = st.st_size;
     qint64 done = 0;
@@ -134,13 +173,14 @@ CopyOutcome copyFileChunked(
     ::futimens(temp.file.fd, times);
     if (::fdatasync(temp.file.fd) != 0)
         return failed(systemReason(errno));
+    if (::rename(temp.name.constData(), destination.constData()) != 0)
+        return failed(systemReason(errno));
+    temp.name.clear();
+    // The data reached the disk with fdatasync; closing releases the lock.
     const int fd = temp.file.fd;
     temp.file.fd = -1;
     if (::close(fd) != 0)
         return failed(systemReason(errno));
-    if (::rename(temp.name.constData(), destination.constData()) != 0)
-        return failed(systemReason(errno));
-    temp.name.clear();
     return {CopyOutcome::Copied, {}};
 }
 

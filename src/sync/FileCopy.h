@@ -33,6 +33,14 @@ struct CopyOutcome {
     QString reason; // French, for a failure
 };
 
+// The temporary file of a copy: ".filmarch-copie-" and six characters. It
+// is locked for as long as its copy runs.
+bool isCopyTemporary(const QByteArray& name);
+
+// Removes from `folder` the temporary files that killed copies left behind;
+// those of copies still running (locked) stay. Returns how many went.
+int removeCopyLeftovers(const QByteArray& folder);
+
 // Copies `source` to `destination` (overwritten when it exists; a link there
 // is replaced, never written through), keeping the permissions and times of
 // the source. `stop` is read after every chunk: once true, the copy is

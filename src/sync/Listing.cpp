@@ -1,9 +1,13 @@
 #include "sync/Listing.h"
 
+#include "sync/FileCopy.h"
+
 #include <QFile>
 #include <QHash>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,25 +21,44 @@ int checkedCount(const SyncList& list)
 
 namespace {
 
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 struct Walk {
     bool sousRep;
     int rootLength;
     SyncList found; // in order of discovery
+    std::vector<UnreadablePath> unreadable;
 
     void folder(const QByteArray& nativeDir, const QString& dir)
     {
         DIR* d = ::opendir(nativeDir.constData());
-        if (!d)
+        if (!d) {
+            unreadable.push_back({dir, systemReason(errno)});
             return;
-        while (const dirent* e = ::readdir(d)) {
+        }
+        for (;;) {
+            errno = 0;
+            const dirent* e = ::readdir(d);
+            if (!e) {
+                // An input/output error or a mount gone stale half-way.
+                if (errno != 0)
+                    unreadable.push_back({dir, systemReason(errno)});
+                break;
+            }
             const QByteArray name(e->d_name);
-            if (name == "." || name == "..")
+            if (name == "." || name == ".." || isCopyTemporary(name))
                 continue;
             unsigned char type = e->d_type;
             if (type == DT_UNKNOWN) {
                 struct stat st {};
-                if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                    // A file or a folder: either way something is missing.
+                    unreadable.push_back({dir + QFile::decodeName(name), systemReason(errno)});
                     continue;
+                }
                 type = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
             }
             if (type == DT_DIR) {
@@ -51,17 +74,17 @@ struct Walk {
 
 } // namespace
 
-int Listing(const QString& chemin, SyncList& list, bool sousRep)
+ListingResult Listing(const QString& chemin, SyncList& list, bool sousRep)
 {
     QString dir = chemin;
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     const QByteArray nativeDir = QFile::encodeName(dir);
-    Walk walk {sousRep, static_cast<int>(nativeDir.size()), {}};
+    Walk walk {sousRep, static_cast<int>(nativeDir.size()), {}, {}};
     walk.folder(nativeDir, dir);
     // Each entry goes on top of the list: the last one found ends first.
     list.insert(list.begin(), std::make_move_iterator(walk.found.rbegin()), std::make_move_iterator(walk.found.rend()));
-    return static_cast<int>(walk.found.size());
+    return {static_cast<int>(walk.found.size()), std::move(walk.unreadable)};
 }
 
 void Comparaison(SyncList& list1, SyncList& list2)

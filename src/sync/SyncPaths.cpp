@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +38,49 @@ bool isInsideFolder(const QByteArray& folder, const QByteArray& root)
     const QByteArray realRoot = realFolder(root);
     const QByteArray real = realFolder(folder);
     return !realRoot.isEmpty() && !real.isEmpty() && real.startsWith(realRoot);
+}
+
+Nesting folderNesting(const QByteArray& reference, const QByteArray& backup)
+{
+    const QByteArray realReference = realFolder(reference);
+    const QByteArray realBackup = realFolder(backup);
+    if (realReference.isEmpty() || realBackup.isEmpty())
+        return Nesting::Apart;
+    if (realReference == realBackup)
+        return Nesting::Same;
+    if (realBackup.startsWith(realReference))
+        return Nesting::BackupInReference;
+    return realReference.startsWith(realBackup) ? Nesting::ReferenceInBackup : Nesting::Apart;
+}
+
+QString makeBackupFolder(const QByteArray& root, const QByteArray& relative)
+{
+    const auto reason = [](int error) { return QString::fromLocal8Bit(std::strerror(error)); };
+    int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return reason(errno);
+    QString failure;
+    for (const QByteArray& level : relative.split('/')) {
+        if (level.isEmpty())
+            continue;
+        const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        int next = ::openat(fd, level.constData(), flags);
+        if (next < 0 && errno == ENOENT && (::mkdirat(fd, level.constData(), 0777) == 0 || errno == EEXIST))
+            next = ::openat(fd, level.constData(), flags);
+        if (next < 0) {
+            const int error = errno;
+            struct stat st {};
+            const bool link = ::fstatat(fd, level.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+            failure = link ? QStringLiteral("le chemin de la destination passe par un lien symbolique (%1)")
+                                 .arg(QFile::decodeName(level))
+                           : reason(error);
+            break;
+        }
+        ::close(fd);
+        fd = next;
+    }
+    ::close(fd);
+    return failure;
 }
 
 QString deleteEntry(const SyncEntry& entry, const QString& root)

@@ -2,18 +2,24 @@
 
 #include "core/Journal.h"
 #include "core/UserDialogs.h"
+#include "platform/ControlCharacters.h"
 #include "sync/Listing.h"
 #include "sync/SyncPaths.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <filesystem>
+#include <QSet>
 
 namespace filmarch {
 
 namespace {
 const QString kIndent = QStringLiteral("        ");
+
+// A path in a log line or a message: a line break in a name cannot forge a line.
+QString shown(const QString& path)
+{
+    return escapeControlCharacters(path);
+}
 
 // Drops the entries marked in `gone`, keeping the order of the others.
 void removeMarked(SyncList& list, const std::vector<bool>& gone)
@@ -53,6 +59,7 @@ AnalysisOutcome SyncTool::BtLanceAnalyseClick(
         return AnalysisOutcome::MissingField;
     }
     analysed = false;
+    complete = true;
     changeLists([this] {
         LVFichiersNonSauv.clear();
         LVFichiersManquants.clear();
@@ -61,40 +68,90 @@ AnalysisOutcome SyncTool::BtLanceAnalyseClick(
         ctx.dialogs->showMessage(QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"));
         return AnalysisOutcome::InvalidFolder;
     }
+    if (refuseNestedFolders(EdCheminRepRef, EdCheminRepSauv))
+        return AnalysisOutcome::NestedFolders;
 
     FichierLog = Journal::logFilePath(ctx.paths);
     EcritureLog(QStringLiteral("Début de tache de synchronisation"));
-    EcritureLog(kIndent + QStringLiteral("Repertoire de référence : ") + EdCheminRepRef);
-    EcritureLog(kIndent + QStringLiteral("Repertoire de sauvegarde : ") + EdCheminRepSauv);
+    EcritureLog(kIndent + QStringLiteral("Repertoire de référence : ") + shown(EdCheminRepRef));
+    EcritureLog(kIndent + QStringLiteral("Repertoire de sauvegarde : ") + shown(EdCheminRepSauv));
     if (ctx.journal && ctx.journal->memo)
         ctx.journal->memo(QString());
 
     reference = EdCheminRepRef;
     backup = EdCheminRepSauv;
-    int referenceFiles = 0;
+    ListingResult referenceListing, backupListing;
     changeLists([&] {
-        referenceFiles = Listing(reference, LVFichiersNonSauv, CbAnalyseSousRep);
-        Listing(backup, LVFichiersManquants, CbAnalyseSousRep);
+        referenceListing = Listing(reference, LVFichiersNonSauv, CbAnalyseSousRep);
+        backupListing = Listing(backup, LVFichiersManquants, CbAnalyseSousRep);
         Comparaison(LVFichiersNonSauv, LVFichiersManquants);
+        // A backup file whose partner lies in an unread folder would look
+        // absent from the reference: no deletion list at all.
+        if (!referenceListing.unreadable.empty() || !backupListing.unreadable.empty())
+            LVFichiersManquants.clear();
     });
     analysed = true;
-    referenceEmpty = referenceFiles == 0;
+    std::vector<UnreadablePath> unreadable = std::move(referenceListing.unreadable);
+    unreadable.insert(unreadable.end(), backupListing.unreadable.begin(), backupListing.unreadable.end());
+    if (!unreadable.empty()) {
+        reportUnreadable(unreadable);
+        return AnalysisOutcome::Done;
+    }
+    referenceEmpty = referenceListing.files == 0;
     if (referenceEmpty)
         EcritureLog(QStringLiteral("Le répertoire de référence est vide : la "
                                    "suppression est désactivée."));
     return AnalysisOutcome::Done;
 }
 
+bool SyncTool::refuseNestedFolders(const QString& reference, const QString& backup)
+{
+    QString message;
+    switch (folderNesting(QFile::encodeName(reference), QFile::encodeName(backup))) {
+    case Nesting::Apart: return false;
+    case Nesting::Same:
+        message = QStringLiteral("Le répertoire de référence et le répertoire de sauvegarde sont un seul et même "
+                                 "répertoire : choisir deux répertoires distincts");
+        break;
+    case Nesting::BackupInReference:
+        message = QStringLiteral("Le répertoire de sauvegarde se trouve dans le répertoire de référence : choisir "
+                                 "deux répertoires dont aucun ne contient l'autre");
+        break;
+    case Nesting::ReferenceInBackup:
+        message = QStringLiteral("Le répertoire de référence se trouve dans le répertoire de sauvegarde : choisir "
+                                 "deux répertoires dont aucun ne contient l'autre");
+        break;
+    }
+    ctx.dialogs->showMessage(message);
+    return true;
+}
+
+void SyncTool::reportUnreadable(const std::vector<UnreadablePath>& unreadable)
+{
+    complete = false;
+    for (const UnreadablePath& u : unreadable)
+        EcritureLog(kIndent + QStringLiteral("Lecture impossible : ") + shown(u.path) + QStringLiteral(" (") + u.reason
+            + QLatin1Char(')'));
+    EcritureLog(kIndent
+        + QStringLiteral("Analyse incomplète : aucun fichier n'est proposé à la suppression, car un fichier de "
+                         "la sauvegarde pourrait avoir son double dans ce qui n'a pas pu être lu."));
+    const QString others = unreadable.size() > 1
+        ? QStringLiteral(" (et %1 autres, voir le journal)").arg(unreadable.size() - 1)
+        : QString();
+    ctx.dialogs->showMessage(QStringLiteral("L'analyse est incomplète : %1 n'a pas pu être lu%2. Aucun fichier "
+                                            "n'est proposé à la suppression.")
+                                 .arg(shown(unreadable.front().path), others));
+}
+
 void SyncTool::BtLancerActionsClick(const SyncActions& actions)
 {
-    const bool deletion = actions.CbFichiersManquants && deletionAllowed();
-    if (!actions.CbCopieNonSauv && !deletion) {
+    if (!actions.CbCopieNonSauv && !actions.CbFichiersManquants) {
         ctx.dialogs->showMessage(QStringLiteral("Aucune action sélentionné"));
         return;
     }
     if (actions.CbCopieNonSauv)
         copyTask(actions.RbRespectArbor);
-    if (deletion)
+    if (actions.CbFichiersManquants)
         deletionTask();
 }
 
@@ -114,6 +171,7 @@ CopyReport SyncTool::copyTask(bool keepTree)
     const QByteArray backupRoot = QFile::encodeName(backup);
     // A backup folder gone since the analysis (an unmounted disk) is not made again.
     const bool backupThere = QFileInfo(backup).isDir();
+    QSet<QByteArray> cleaned; // folders rid of the leftovers of killed copies
     std::vector<bool> gone(LVFichiersNonSauv.size());
     int k = 0;
     for (int i = static_cast<int>(LVFichiersNonSauv.size()) - 1; i >= 0; --i) {
@@ -121,74 +179,106 @@ CopyReport SyncTool::copyTask(bool keepTree)
         if (!entry.checked)
             continue;
         ++k;
-        // Copied or not, the entry leaves the list and counts in the summary.
+        // Copied or not, the entry leaves the list.
         gone[i] = true;
-        if (stop)
+        if (stop) {
+            ++report.abandoned;
             continue;
+        }
         if (ctx.view)
             ctx.view->copyCaption(QStringLiteral("Copie du fichier %1/%2").arg(k).arg(n));
 
         const QByteArray dst = copyDestination(entry, backup, keepTree);
         const QByteArray dstFolder = dst.left(dst.lastIndexOf('/') + 1);
-        std::error_code error;
-        if (backupThere)
-            std::filesystem::create_directories(dstFolder.toStdString(), error);
         CopyOutcome outcome;
         if (!backupThere)
             outcome.reason = QStringLiteral("le répertoire de sauvegarde n'existe plus");
-        else if (error)
-            outcome.reason = QString::fromStdString(error.message());
-        else if (!isInsideFolder(dstFolder, backupRoot))
+        else if (keepTree)
+            outcome.reason = makeBackupFolder(backupRoot, entry.relativeFolder());
+        if (outcome.reason.isEmpty() && !isInsideFolder(dstFolder, backupRoot))
             outcome.reason = QStringLiteral("la destination sort du répertoire de sauvegarde");
-        else
+        if (outcome.reason.isEmpty()) {
+            if (!cleaned.contains(dstFolder)) {
+                removeCopyLeftovers(dstFolder);
+                cleaned.insert(dstFolder);
+            }
             outcome = copyFileChunked(entry.nativePath(), dst, stop, ctx.view);
+        }
 
-        if (outcome.status == CopyOutcome::Stopped)
-            report.stopped = true;
-        if (outcome.status == CopyOutcome::Failed) {
+        switch (outcome.status) {
+        case CopyOutcome::Copied: ++report.copied; break;
+        case CopyOutcome::Stopped: ++report.abandoned; break;
+        case CopyOutcome::Failed: {
             const QString failure = entry.fullPath() + QStringLiteral(" : ") + outcome.reason;
             report.failures << failure;
-            EcritureLog(kIndent + QStringLiteral("Echec de la copie de ") + failure);
+            EcritureLog(kIndent + QStringLiteral("Echec de la copie de ") + shown(failure));
+            break;
+        }
         }
     }
-    report.stopped = report.stopped || stop;
+    report.stopped = stop;
     report.count = n;
     changeLists([&] { removeMarked(LVFichiersNonSauv, gone); });
 
-    EcritureLog(kIndent + QString::number(n) + QStringLiteral(" fichiers copiès de ") + reference);
-    if (ctx.journal && ctx.journal->memo)
-        ctx.journal->memo(QString());
-    if (ctx.view) {
+    EcritureLog(kIndent + QString::number(report.copied) + QStringLiteral(" fichiers copiès de ") + shown(reference));
+    if (report.abandoned > 0)
+        EcritureLog(kIndent + QStringLiteral("Copie arrêtée : %1 fichiers n'ont pas été copiés").arg(report.abandoned));
+    if (!report.failures.isEmpty())
+        EcritureLog(kIndent + QStringLiteral("%1 fichiers n'ont pas pu être copiés").arg(report.failures.size()));
+    if (ctx.view)
         ctx.view->copyFinished();
-        ctx.view->taskFinished();
-    }
+    endTask();
     return report;
 }
 
-void SyncTool::deletionTask()
+int SyncTool::deletionTask()
 {
     const int m = checkedCount(LVFichiersManquants);
     if (m == 0) {
         ctx.dialogs->showMessage(QStringLiteral("Aucun fichier n'est sélectionné pour la suppression"));
-        return;
+        return 0;
+    }
+    if (!deletionAllowed()) {
+        ctx.dialogs->showMessage(QStringLiteral("La suppression est désactivée : le répertoire de référence ne "
+                                                "contient aucun fichier"));
+        return 0;
     }
     EcritureLog(QStringLiteral("Début de tache de suppresion"));
-    const bool confirm = ctx.view && ctx.view->confirmDeletion();
-    if (confirm && deletionAllowed()) {
-        std::vector<bool> gone(LVFichiersManquants.size());
-        for (int i = static_cast<int>(LVFichiersManquants.size()) - 1; i >= 0; --i) {
-            const SyncEntry& entry = LVFichiersManquants[i];
-            if (!entry.checked)
-                continue;
-            gone[i] = true;
-            const QString reason = deleteEntry(entry, backup);
-            if (!reason.isEmpty())
-                EcritureLog(kIndent + QStringLiteral("Echec de la suppression de ") + entry.fullPath()
-                    + QStringLiteral(" : ") + reason);
-        }
-        changeLists([&] { removeMarked(LVFichiersManquants, gone); });
+    if (!ctx.view || !ctx.view->confirmDeletion()) {
+        EcritureLog(kIndent + QStringLiteral("0 fichiers supprimer de ") + shown(backup));
+        EcritureLog(kIndent + QStringLiteral("Suppression annulée : aucun fichier n'a été supprimé"));
+        if (ctx.journal && ctx.journal->memo)
+            ctx.journal->memo(QString());
+        return 0;
     }
-    EcritureLog(kIndent + QString::number(m) + QStringLiteral(" fichiers supprimer de ") + backup);
+
+    int deleted = 0, failed = 0;
+    std::vector<bool> gone(LVFichiersManquants.size());
+    for (int i = static_cast<int>(LVFichiersManquants.size()) - 1; i >= 0; --i) {
+        const SyncEntry& entry = LVFichiersManquants[i];
+        if (!entry.checked)
+            continue;
+        gone[i] = true;
+        const QString reason = deleteEntry(entry, backup);
+        if (reason.isEmpty()) {
+            ++deleted;
+            continue;
+        }
+        ++failed;
+        EcritureLog(kIndent + QStringLiteral("Echec de la suppression de ") + shown(entry.fullPath())
+            + QStringLiteral(" : ") + reason);
+    }
+    changeLists([&] { removeMarked(LVFichiersManquants, gone); });
+
+    EcritureLog(kIndent + QString::number(deleted) + QStringLiteral(" fichiers supprimer de ") + shown(backup));
+    if (failed > 0)
+        EcritureLog(kIndent + QStringLiteral("%1 fichiers n'ont pas pu être supprimés").arg(failed));
+    endTask();
+    return deleted;
+}
+
+void SyncTool::endTask()
+{
     if (ctx.journal && ctx.journal->memo)
         ctx.journal->memo(QString());
     if (ctx.view)

@@ -10,11 +10,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace filmarch {
 
 class Journal;
 class UserDialogs;
+struct UnreadablePath;
 
 // What the tool shows while it works. The progress calls are the copy
 // window's bar.
@@ -47,7 +49,8 @@ struct SyncContext {
 enum class AnalysisOutcome {
     MissingField,  // a folder field is empty: nothing changed
     InvalidFolder, // the lists were emptied, no analysis
-    Done,
+    NestedFolders, // one folder lies in the other: the lists were emptied, no analysis
+    Done,          // also when incomplete: see listingComplete()
 };
 
 struct SyncActions {
@@ -58,6 +61,8 @@ struct SyncActions {
 
 struct CopyReport {
     int count = 0;        // ticked entries, copied or not
+    int copied = 0;       // files that reached the backup
+    int abandoned = 0;    // left out by "Arrêter"
     QStringList failures; // "path : reason"
     bool stopped = false;
 };
@@ -76,11 +81,16 @@ public:
     // and takes them out of the list. Nothing ticked: its message, count 0.
     CopyReport copyTask(bool keepTree);
     // Deletes the ticked entries of LVFichiersManquants once confirmed.
-    void deletionTask();
+    // Returns the number of files deleted.
+    int deletionTask();
 
-    // False after an analysis whose reference folder held no file: every
-    // backup file then looks absent from the reference.
-    bool deletionAllowed() const { return analysed && !referenceEmpty; }
+    // False when the last analysis could not read every folder: the lists
+    // lack what those hold, and LVFichiersManquants was left empty.
+    bool listingComplete() const { return complete; }
+    // False after an analysis whose reference folder held no file (every
+    // backup file then looks absent from the reference), after an incomplete
+    // one, and after a refused one.
+    bool deletionAllowed() const { return analysed && complete && !referenceEmpty; }
 
     void EcritureLog(const QString& Mes);
 
@@ -94,9 +104,13 @@ public:
 
 private:
     void changeLists(const std::function<void()>& change);
+    bool refuseNestedFolders(const QString& reference, const QString& backup);
+    void reportUnreadable(const std::vector<UnreadablePath>& unreadable);
+    void endTask();
 
     SyncContext ctx;
     bool analysed = false;
+    bool complete = true;
     bool referenceEmpty = false;
 };
 

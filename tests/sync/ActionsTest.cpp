@@ -3,8 +3,11 @@
 #include "SyncFixture.h"
 
 #include <QFileInfo>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace filmarch;
@@ -96,7 +99,8 @@ TEST_F(Actions, StopDuringTheFirstOfThreeCopiesLeavesNoPartialFile)
     EXPECT_TRUE(report.failures.isEmpty());
     EXPECT_TRUE(tool->LVFichiersNonSauv.empty());
     EXPECT_TRUE(filesBelow(save()).isEmpty()); // no temporary file either
-    EXPECT_TRUE(logged(QStringLiteral("        3 fichiers copiès de ") + ref()));
+    EXPECT_TRUE(logged(QStringLiteral("        0 fichiers copiès de ") + ref()));
+    EXPECT_TRUE(logged(QStringLiteral("        Copie arrêtée : 3 fichiers n'ont pas été copiés")));
 
     // The next task starts with the flag cleared.
     view.onPosition = nullptr;
@@ -104,30 +108,77 @@ TEST_F(Actions, StopDuringTheFirstOfThreeCopiesLeavesNoPartialFile)
     copyAll(false);
     EXPECT_EQ(filesBelow(save()), L({"b.mkv", "c.mkv", "gros.mkv"}));
     EXPECT_EQ(QFileInfo(path(QStringLiteral("save/gros.mkv"))).size(), 3 << 20);
+    EXPECT_TRUE(logged(QStringLiteral("        3 fichiers copiès de ") + ref()));
 }
 
 TEST_F(Actions, FailedCopiesAreLoggedWithTheirPathAndLeaveNothingBehind)
 {
     makeFiles({"ref/a.mkv", "ref/b.mkv", "ref/c.mkv", "save/a.mkv/occupé", "dehors/rien"});
     ASSERT_EQ(::mkfifo(path(QStringLiteral("ref/tube")).toUtf8().constData(), 0600), 0);
-    // The backup's SF leads outside the backup folder.
-    makeFiles({"ref/SF/d.mkv"});
+    // The backup's SF leads outside the backup folder; its AUTRE is a file.
+    makeFiles({"ref/SF/d.mkv", "ref/SF/deux/trois/e.mkv", "ref/AUTRE/f.mkv", "save/AUTRE"});
     ASSERT_TRUE(QFile::link(path(QStringLiteral("dehors")), path(QStringLiteral("save/SF"))));
     analyse(true);
     const CopyReport report = [&] {
         tickAll(tool->LVFichiersNonSauv);
         return tool->copyTask(true);
     }();
-    EXPECT_EQ(report.count, 5);
-    ASSERT_EQ(report.failures.size(), 3) << report.failures.join(QLatin1Char('\n')).toStdString();
-    for (const char* failed : {"ref/a.mkv", "ref/tube", "ref/SF/d.mkv"}) {
+    EXPECT_EQ(report.count, 7);
+    EXPECT_EQ(report.copied, 2);
+    ASSERT_EQ(report.failures.size(), 5) << report.failures.join(QLatin1Char('\n')).toStdString();
+    for (const char* failed : {"ref/a.mkv", "ref/tube", "ref/SF/d.mkv", "ref/SF/deux/trois/e.mkv", "ref/AUTRE/f.mkv"}) {
         const QString start =
             QStringLiteral("        Echec de la copie de ") + path(QString::fromUtf8(failed)) + QStringLiteral(" : ");
         EXPECT_EQ(log.filter(start).size(), 1) << failed;
     }
-    EXPECT_EQ(filesBelow(save()), L({"a.mkv/occupé", "b.mkv", "c.mkv"}));
-    EXPECT_EQ(filesBelow(path(QStringLiteral("dehors"))), QStringList {QStringLiteral("rien")});
-    EXPECT_TRUE(logged(QStringLiteral("        5 fichiers copiès de ") + ref()));
+    EXPECT_EQ(filesBelow(save()), L({"AUTRE", "a.mkv/occupé", "b.mkv", "c.mkv"}));
+    // Not a folder made through the link.
+    EXPECT_EQ(QDir(path(QStringLiteral("dehors"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList {QStringLiteral("rien")});
+    EXPECT_TRUE(logged(QStringLiteral("        2 fichiers copiès de ") + ref()));
+    EXPECT_TRUE(logged(QStringLiteral("        5 fichiers n'ont pas pu être copiés")));
+}
+
+TEST_F(Actions, AKilledCopyLeavesATemporaryThatListingsSkipAndTheNextCopyRemoves)
+{
+    makeFiles({"ref/gros.mkv"}, QByteArray(3 << 20, 'g'));
+    makeFiles({"ref/SF/petit.mkv"});
+    // A copy killed once its first chunk is written.
+    struct KillAtFirstChunk : CopyProgress {
+        void setPosition(int percent) override
+        {
+            if (percent > 0)
+                ::kill(::getpid(), SIGKILL);
+        }
+        void processEvents() override {}
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        KillAtFirstChunk killer;
+        const bool stop = false;
+        copyFileChunked(QFile::encodeName(path(QStringLiteral("ref/gros.mkv"))),
+            QFile::encodeName(path(QStringLiteral("save/gros.mkv"))), stop, &killer);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    const QStringList left = filesBelow(save());
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_TRUE(left[0].startsWith(QStringLiteral(".filmarch-copie-")));
+    // The temporary of a copy still running (it holds the lock) must stay.
+    makeFiles({"save/SF/.filmarch-copie-enCour"});
+    const int running = ::open(QFile::encodeName(path(QStringLiteral("save/SF/.filmarch-copie-enCour"))), O_RDONLY);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+
+    analyse(true);
+    EXPECT_EQ(relativePaths(tool->LVFichiersNonSauv), L({"ref/SF/petit.mkv", "ref/gros.mkv"}));
+    EXPECT_TRUE(tool->LVFichiersManquants.empty());
+    copyAll(true);
+    ::close(running);
+    EXPECT_EQ(filesBelow(save()), L({"SF/.filmarch-copie-enCour", "SF/petit.mkv", "gros.mkv"}));
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("save/gros.mkv"))).size(), 3 << 20);
 }
 
 TEST_F(Actions, ABackupFolderGoneSinceTheAnalysisIsNotMadeAgain)
@@ -152,9 +203,10 @@ TEST_F(Actions, DeletionWaitsForTheConfirmation)
     EXPECT_EQ(view.confirmations, 1);
     EXPECT_EQ(filesBelow(save()), L({"a.mkv", "b.mkv", "c.mkv"}));
     EXPECT_EQ(tool->LVFichiersManquants.size(), 2u);
-    EXPECT_EQ(view.tasksFinished, 1);
+    EXPECT_EQ(view.tasksFinished, 0); // no "Terminé !": nothing was done
     EXPECT_TRUE(logged(QStringLiteral("Début de tache de suppresion")));
-    EXPECT_TRUE(logged(QStringLiteral("        2 fichiers supprimer de ") + save()));
+    EXPECT_TRUE(logged(QStringLiteral("        0 fichiers supprimer de ") + save()));
+    EXPECT_TRUE(logged(QStringLiteral("        Suppression annulée : aucun fichier n'a été supprimé")));
 
     view.confirm = true;
     tool->LVFichiersManquants[0].checked = false;
@@ -164,6 +216,7 @@ TEST_F(Actions, DeletionWaitsForTheConfirmation)
     ASSERT_EQ(tool->LVFichiersManquants.size(), 1u);
     EXPECT_EQ(tool->LVFichiersManquants[0].name, kept);
     EXPECT_TRUE(logged(QStringLiteral("        1 fichiers supprimer de ") + save()));
+    EXPECT_EQ(view.tasksFinished, 1);
 }
 
 TEST_F(Actions, DeletionRemovesLinksNeverWhatTheyLeadToNorAnythingOutside)
@@ -183,6 +236,8 @@ TEST_F(Actions, DeletionRemovesLinksNeverWhatTheyLeadToNorAnythingOutside)
     EXPECT_EQ(filesBelow(path(QStringLiteral("dehors"))), L({"b.mkv", "garde.mkv"}));
     EXPECT_TRUE(logged(QStringLiteral("        Echec de la suppression de ") + path(QStringLiteral("save/sous/b.mkv"))
         + QStringLiteral(" : le fichier n'est pas dans le répertoire de sauvegarde")));
+    EXPECT_TRUE(logged(QStringLiteral("        1 fichiers supprimer de ") + save()));
+    EXPECT_TRUE(logged(QStringLiteral("        1 fichiers n'ont pas pu être supprimés")));
 }
 
 TEST_F(Actions, MessagesWhenNothingIsTicked)

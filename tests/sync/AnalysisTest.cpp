@@ -1,6 +1,7 @@
 // The analysis on real folders: what each side lists, the pairing of names,
 // the messages and log lines, the remembered folders.
 #include "SyncFixture.h"
+#include "Unreadable.h"
 #include "sync/Listing.h"
 #include "sync/SyncSettings.h"
 
@@ -57,6 +58,9 @@ TEST_F(Analysis, ListsWhatEachSideLacks)
         {"sub-folders compared by name only", {"ref/x/a.mkv", "ref/b.mkv", "save/y/a.mkv", "save/z/c.mkv"}, true,
             {"ref/b.mkv"}, {"save/z/c.mkv"}},
         {"hidden files", {"ref/.cachée.mkv", "save/.autre"}, false, {"ref/.cachée.mkv"}, {"save/.autre"}},
+        {"temporary files of copies are never listed",
+            {"ref/.filmarch-copie-Ab12Cd", "save/.filmarch-copie-Xy34Zw", "ref/.filmarch-copie-film.mkv"}, false,
+            {"ref/.filmarch-copie-film.mkv"}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,7 +98,7 @@ TEST_F(Analysis, ListingIsTheReverseOfDiscoveryWithSubFoldersListedWhereMet)
         if (!it->is_directory())
             discovery.prepend(QString::fromStdString(it->path().string()));
     SyncList list;
-    EXPECT_EQ(Listing(ref() + QLatin1Char('/'), list, true), 5);
+    EXPECT_EQ(Listing(ref() + QLatin1Char('/'), list, true).files, 5);
     QStringList listed;
     for (const SyncEntry& e : list)
         listed << e.fullPath();
@@ -165,12 +169,95 @@ TEST_F(Analysis, AnEmptyReferenceDisablesTheDeletion)
     EXPECT_TRUE(logged(QStringLiteral("Le répertoire de référence est vide : la suppression est désactivée.")));
     tickAll(tool->LVFichiersManquants);
     tool->BtLancerActionsClick({false, false, true});
-    EXPECT_EQ(dialogs.messages, QStringList {QStringLiteral("Aucune action sélentionné")});
+    EXPECT_EQ(dialogs.messages,
+        QStringList {
+            QStringLiteral("La suppression est désactivée : le répertoire de référence ne contient aucun fichier")});
     EXPECT_EQ(view.confirmations, 0);
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("save/b.mkv"))));
 
     analyse(true);
     EXPECT_TRUE(tool->deletionAllowed());
+}
+
+TEST_F(Analysis, AFolderThatCannotBeReadLeavesNoDeletionList)
+{
+    const struct {
+        const char* name;
+        const char* unreadable;
+        std::vector<const char*> left;
+    } cases[] = {
+        // Unseen, the reference's a.mkv would have offered the backup's for deletion.
+        {"a reference sub-folder", "ref/films", {}},
+        {"the reference itself", "ref", {}},
+        {"a backup sub-folder", "save/vieux", {"ref/b.mkv"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        makeFiles({"ref/films/a.mkv", "ref/b.mkv", "save/a.mkv", "save/vieux/b.mkv", "save/c.mkv"});
+        openToEveryone(root.path());
+        openToEveryone(app.path());
+        dialogs.messages.clear();
+        log.clear();
+        const QString folder = path(QString::fromUtf8(c.unreadable)) + QLatin1Char('/');
+        {
+            UnreadableFolder unreadable(folder);
+            AsNobody nobody;
+            if (nobody.refused)
+                GTEST_SKIP() << "root may not become nobody here, and permissions do not stop root";
+            analyse(true);
+            tickAll(tool->LVFichiersManquants);
+            tool->BtLancerActionsClick({false, false, true});
+        }
+        EXPECT_FALSE(tool->listingComplete());
+        EXPECT_FALSE(tool->deletionAllowed());
+        EXPECT_EQ(relativePaths(tool->LVFichiersNonSauv), L(c.left));
+        EXPECT_TRUE(tool->LVFichiersManquants.empty());
+        EXPECT_EQ(log.filter(QStringLiteral("        Lecture impossible : ") + folder + QStringLiteral(" (")).size(), 1)
+            << log.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(
+            log.filter(QStringLiteral("Analyse incomplète : aucun fichier n'est proposé à la suppression")).size()
+            == 1);
+        EXPECT_EQ(dialogs.messages,
+            (QStringList {QStringLiteral("L'analyse est incomplète : ") + folder
+                    + QStringLiteral(" n'a pas pu être lu. Aucun fichier n'est proposé à la suppression."),
+                QStringLiteral("Aucun fichier n'est sélectionné pour la suppression")}));
+        EXPECT_EQ(view.confirmations, 0);
+        EXPECT_EQ(filesBelow(save()), L({"a.mkv", "c.mkv", "vieux/b.mkv"}));
+    }
+}
+
+TEST_F(Analysis, OneFolderInsideTheOtherIsRefused)
+{
+    makeFiles({"ref/a.mkv", "ref/dedans/b.mkv", "save/c.mkv", "ref2/d.mkv"});
+    ASSERT_TRUE(QFile::link(ref(), path(QStringLiteral("lien"))));
+    const QString backupInRef = QStringLiteral("Le répertoire de sauvegarde se trouve dans le répertoire de "
+                                               "référence : choisir deux répertoires dont aucun ne contient l'autre");
+    const QString refInBackup = QStringLiteral("Le répertoire de référence se trouve dans le répertoire de "
+                                               "sauvegarde : choisir deux répertoires dont aucun ne contient l'autre");
+    const struct {
+        const char* name;
+        QString ref, save, message;
+    } cases[] = {
+        {"backup inside the reference", ref(), path(QStringLiteral("ref/dedans")), backupInRef},
+        {"reference inside the backup", path(QStringLiteral("ref/dedans/")), ref(), refInBackup},
+        {"inside through a link", path(QStringLiteral("lien/dedans")), ref(), refInBackup},
+        {"the same folder through a link", ref(), path(QStringLiteral("lien/")),
+            QStringLiteral("Le répertoire de référence et le répertoire de sauvegarde sont un seul et même "
+                           "répertoire : choisir deux répertoires distincts")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        analyse(true);
+        log.clear();
+        dialogs.messages.clear();
+        EXPECT_EQ(tool->BtLanceAnalyseClick(c.ref, c.save, true), AnalysisOutcome::NestedFolders);
+        EXPECT_EQ(dialogs.messages, QStringList {c.message});
+        EXPECT_TRUE(tool->LVFichiersNonSauv.empty() && tool->LVFichiersManquants.empty());
+        EXPECT_FALSE(tool->deletionAllowed());
+        EXPECT_TRUE(log.isEmpty());
+    }
+    // A name that only begins like the other's is a folder apart.
+    EXPECT_EQ(tool->BtLanceAnalyseClick(ref(), path(QStringLiteral("ref2")), true), AnalysisOutcome::Done);
 }
 
 TEST_F(Analysis, FoldersAreRememberedInTheSynchroSection)

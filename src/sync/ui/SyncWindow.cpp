@@ -103,6 +103,11 @@ void TSynch::BtLanceAnalyseClick()
     if (outcome == AnalysisOutcome::MissingField)
         return;
     ui->Label5->hide();
+    // The deletion box follows the lists of this analysis, refused or not:
+    // nothing read in the reference, or not all of it, offers no deletion.
+    ui->CbFichiersManquants->setEnabled(synchro.deletionAllowed());
+    if (!synchro.deletionAllowed())
+        ui->CbFichiersManquants->setChecked(false);
     if (outcome != AnalysisOutcome::Done)
         return;
     ui->BtFermer->setEnabled(false);
@@ -112,10 +117,6 @@ void TSynch::BtLanceAnalyseClick()
     ui->CbCopieNonSauv->setEnabled(true);
     ui->RbVrac->setEnabled(true);
     ui->RbRespectArbor->setEnabled(true);
-    // With nothing in the reference, every backup file would look absent.
-    ui->CbFichiersManquants->setEnabled(synchro.deletionAllowed());
-    if (!synchro.deletionAllowed())
-        ui->CbFichiersManquants->setChecked(false);
 }
 
 void TSynch::BtLancerActionsClick()
