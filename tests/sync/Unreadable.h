@@ -53,8 +53,12 @@ inline void openToEveryone(const QString& folder)
     QDirIterator it(
         folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString p = it.next();
-        ::chmod(QFile::encodeName(p).constData(), QFileInfo(p).isDir() ? 0777 : 0666);
+        const QByteArray p = QFile::encodeName(it.next());
+        struct stat st {};
+        if (::lstat(p.constData(), &st) != 0 || S_ISLNK(st.st_mode))
+            continue;
+        const bool runnable = S_ISDIR(st.st_mode) || (st.st_mode & S_IXUSR);
+        ::chmod(p.constData(), runnable ? 0777 : 0666);
     }
 }
 

@@ -103,20 +103,20 @@ void TSynch::BtLanceAnalyseClick()
     if (outcome == AnalysisOutcome::MissingField)
         return;
     ui->Label5->hide();
-    // The deletion box follows the lists of this analysis, refused or not:
-    // nothing read in the reference, or not all of it, offers no deletion.
+    // The actions follow the lists of this analysis: a refused one leaves
+    // none, and an incomplete one (or one of an empty reference) no deletion.
+    const bool done = outcome == AnalysisOutcome::Done;
+    for (QWidget* w :
+        std::initializer_list<QWidget*> {ui->CbCopieNonSauv, ui->RbVrac, ui->RbRespectArbor, ui->BtLancerActions})
+        w->setEnabled(done);
     ui->CbFichiersManquants->setEnabled(synchro.deletionAllowed());
     if (!synchro.deletionAllowed())
         ui->CbFichiersManquants->setChecked(false);
-    if (outcome != AnalysisOutcome::Done)
+    if (!done)
         return;
     ui->BtFermer->setEnabled(false);
     ui->BtFermer->hide();
-    ui->BtLancerActions->setEnabled(true);
     ui->BtLancerActions->show();
-    ui->CbCopieNonSauv->setEnabled(true);
-    ui->RbVrac->setEnabled(true);
-    ui->RbRespectArbor->setEnabled(true);
 }
 
 void TSynch::BtLancerActionsClick()

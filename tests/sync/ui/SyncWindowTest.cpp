@@ -2,6 +2,7 @@
 // controls (found by name) with scripted dialogs, on real folders.
 #include "sync/ui/SyncWindow.h"
 #include "app/ui/WindowFixture.h"
+#include "sync/Unreadable.h"
 #include "sync/ui/CopyProgressWindow.h"
 #include "sync/ui/DeleteConfirmWindow.h"
 
@@ -181,7 +182,8 @@ TEST_F(SyncWindow, StopDuringACopyAbandonsEveryFileOfTheTask)
     EXPECT_TRUE(modal);
     EXPECT_EQ(list("LVFichiersNonSauv")->rowCount(), 0);
     EXPECT_TRUE(QDir(path(QStringLiteral("save"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
-    EXPECT_TRUE(log.contains(QStringLiteral("        3 fichiers copiès de ") + path(QStringLiteral("ref"))));
+    EXPECT_TRUE(log.contains(QStringLiteral("        0 fichiers copiès de ") + path(QStringLiteral("ref"))));
+    EXPECT_TRUE(log.contains(QStringLiteral("        Copie arrêtée : 3 fichiers n'ont pas été copiés")));
     EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("FCopieEnCours")));
     EXPECT_TRUE(c<QWidget>("Label5")->isVisible());
     EXPECT_TRUE(c<QWidget>("BtFermer")->isVisible() && c<QWidget>("BtFermer")->isEnabled());
@@ -217,10 +219,13 @@ TEST_F(SyncWindow, DeletionAsksFirstAndEscapeOrTheCloseBoxCancel)
         click("BtLancerActions");
         EXPECT_EQ(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).size(), 2);
         EXPECT_EQ(list("LVFichiersManquants")->rowCount(), 2);
-        EXPECT_TRUE(c<QWidget>("Label5")->isVisible());
-        EXPECT_TRUE(log.contains(QStringLiteral("        2 fichiers supprimer de ") + path(QStringLiteral("save"))));
-        // "Lancer" is back after a new analysis only.
-        click("BtLanceAnalyse");
+        // Nothing was done: no "Terminé !", "Lancer" stays.
+        EXPECT_FALSE(c<QWidget>("Label5")->isVisible());
+        EXPECT_TRUE(c<QWidget>("BtLancerActions")->isVisible());
+        EXPECT_EQ(
+            log.filter(QStringLiteral("        0 fichiers supprimer de ") + path(QStringLiteral("save"))).size(), 1);
+        EXPECT_EQ(log.filter(QStringLiteral("        Suppression annulée : aucun fichier n'a été supprimé")).size(), 1);
+        log.clear();
     }
 
     whenShown("FConfirmSuppr",
@@ -230,6 +235,44 @@ TEST_F(SyncWindow, DeletionAsksFirstAndEscapeOrTheCloseBoxCancel)
     EXPECT_TRUE(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(list("LVFichiersManquants")->rowCount(), 0);
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("ref/a.mkv"))));
+    EXPECT_TRUE(c<QWidget>("Label5")->isVisible());
+    EXPECT_TRUE(log.contains(QStringLiteral("        2 fichiers supprimer de ") + path(QStringLiteral("save"))));
+}
+
+TEST_F(SyncWindow, TheDeletionBoxFollowsWhatTheLastAnalysisCouldList)
+{
+    makeFiles({"ref/films/a.mkv", "ref/b.mkv", "save/a.mkv", "save/c.mkv"});
+    open();
+    analyse(true);
+    auto* deletion = c<QCheckBox>("CbFichiersManquants");
+    ASSERT_TRUE(deletion->isEnabled());
+    deletion->setChecked(true);
+
+    // Unseen, the reference's a.mkv would have offered the backup's for deletion.
+    openToEveryone(files.path());
+    openToEveryone(app.path());
+    {
+        UnreadableFolder unreadable(path(QStringLiteral("ref/films")));
+        AsNobody nobody;
+        if (nobody.refused)
+            GTEST_SKIP() << "root may not become nobody here, and permissions do not stop root";
+        click("BtLanceAnalyse");
+    }
+    EXPECT_EQ(dialogs.messages,
+        QStringList {QStringLiteral("L'analyse est incomplète : ") + path(QStringLiteral("ref/films/"))
+            + QStringLiteral(" n'a pas pu être lu. Aucun fichier n'est proposé à la suppression.")});
+    EXPECT_EQ(list("LVFichiersManquants")->rowCount(), 0);
+    EXPECT_FALSE(deletion->isEnabled() || deletion->isChecked());
+    EXPECT_TRUE(c<QWidget>("CbCopieNonSauv")->isEnabled() && c<QWidget>("BtLancerActions")->isEnabled());
+
+    // A refused analysis leaves no list to act on.
+    click("BtLanceAnalyse");
+    deletion->setChecked(true);
+    c<QLineEdit>("EdCheminRepSauv")->setText(path(QStringLiteral("absent")));
+    click("BtLanceAnalyse");
+    for (const char* name : {"CbCopieNonSauv", "RbRespectArbor", "RbVrac", "CbFichiersManquants", "BtLancerActions"})
+        EXPECT_FALSE(c<QWidget>(name)->isEnabled()) << name;
+    EXPECT_FALSE(deletion->isChecked());
 }
 
 TEST_F(SyncWindow, MessagesOfTheWindow)
@@ -266,8 +309,9 @@ TEST_F(SyncFromMainWindow, MenuOpensTheToolAndClosingItGivesTheMainWindowBack)
 
     // Its log lines reach the Log page.
     QDir().mkpath(appDir.filePath(QStringLiteral("ref")));
+    QDir().mkpath(appDir.filePath(QStringLiteral("save")));
     control<QLineEdit>(tool, "EdCheminRepRef")->setText(appDir.filePath(QStringLiteral("ref")));
-    control<QLineEdit>(tool, "EdCheminRepSauv")->setText(appDir.filePath(QStringLiteral("ref")));
+    control<QLineEdit>(tool, "EdCheminRepSauv")->setText(appDir.filePath(QStringLiteral("save")));
     QTest::mouseClick(control<QPushButton>(tool, "BtLanceAnalyse"), Qt::LeftButton);
     EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")
                     ->toPlainText()
