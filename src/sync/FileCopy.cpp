@@ -87,8 +87,8 @@ int removeCopyLeftovers(const QByteArray& folder)
         // The lock is free once its copy ended: killed, or renamed to its final name.
         if (file.fd < 0 || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0)
             continue;
-        struct stat held {
-        }, named {};
+        struct stat held {};
+        struct stat named {};
         // Still the file we locked, not the final file of a copy that just ended.
         if (::fstat(file.fd, &held) == 0 && S_ISREG(held.st_mode)
             && ::fstatat(::dirfd(d), e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev
