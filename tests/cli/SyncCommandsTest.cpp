@@ -160,7 +160,7 @@ TEST_F(SyncCommands, FailuresAndRefusals)
         {"flat comparison",
             {QStringLiteral("--comparer"), QStringLiteral("--vrac"), path(QStringLiteral("ref")),
                 path(QStringLiteral("save"))},
-            QStringLiteral("option inconnue"), 2},
+            QStringLiteral("l'option --vrac va avec --copier"), 2},
         {"one folder", {QStringLiteral("--copier"), path(QStringLiteral("ref"))}, QStringLiteral("--help"), 2},
         {"both commands",
             {QStringLiteral("--copier"), QStringLiteral("--comparer"), path(QStringLiteral("ref")),
