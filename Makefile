@@ -17,7 +17,9 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Builds the window program alone, not the tests.
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target filmarch
 	$(BUILD)/bin/filmarch
 
 test: build
@@ -29,12 +31,12 @@ bench: build
 # Installs under /usr/local (PREFIX=... for another place; root is needed for a system folder).
 PREFIX ?= /usr/local
 install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
 # Builds filmarch_<version>_<arch>.deb in the build folder;
 # install it with: apt-get install ./build/filmarch_*.deb
-deb: build
-	cd $(BUILD) && cpack -G DEB
+deb: configure
+	@bash scripts/make-deb.sh $(BUILD)
 
 fuzz: deps
 	cmake -S . -B build-fuzz -DFILMARCH_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -141,7 +141,7 @@ int main()
     try {
         QTemporaryDir dir;
         const QStringList files = makeFolder(dir);
-        MesFonctionMediaInfo media(test::binDir());
+        MesFonctionMediaInfo media(test::mediaInfoLibrary());
         const TTraitement::TitleFilter titleFilter = [] { return defaultFiltreTitre(); };
 
         // The rates are the best round of each loop (the machine's other work

@@ -12,6 +12,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   mkvtoolnix ffmpeg
   xvfb xauth
+  fonts-liberation2
+  dpkg-dev
+  lintian desktop-file-utils appstream
 )
 
 missing=()

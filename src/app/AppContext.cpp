@@ -5,7 +5,7 @@
 namespace filmarch {
 
 AppContext::AppContext(const AppPaths& appPaths, UserDialogs& userDialogs)
-    : paths(appPaths), dialogs(userDialogs), AccesFonctionsMedia(appPaths.programDir())
+    : paths(appPaths), dialogs(userDialogs), AccesFonctionsMedia(appPaths.mediaInfoLibrary())
 {
     journal.reportError = [this](const QString& message) { dialogs.showError(message); };
 }

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "core/AppPaths.h"
+#include "core/Options.h"
 #include "core/UserDialogs.h"
 #include "media/MediaInfoDll.h"
 
@@ -20,7 +21,12 @@ bool makeFolders(const AppPaths& paths)
 
 bool mediaInfoPresent(const AppPaths& paths)
 {
-    return QFileInfo::exists(paths.shippedFile(mediaInfoLibraryName()));
+    return mediaInfoLoadable(paths.mediaInfoLibrary());
+}
+
+void useDefaultFolders(const AppPaths& paths)
+{
+    setDefaultRepAffiche(paths.posterDir());
 }
 
 QString missingMediaInfoMessage()
@@ -31,6 +37,7 @@ QString missingMediaInfoMessage()
 
 bool prepareStart(const AppPaths& paths, UserDialogs& dialogs)
 {
+    useDefaultFolders(paths);
     if (!makeFolders(paths))
         dialogs.showError(QStringLiteral("Impossible de créer le dossier des journaux %1.\n"
                                          "Le journal ne sera affiché que dans la page Log.")

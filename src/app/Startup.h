@@ -11,9 +11,10 @@ class UserDialogs;
 // Creates the settings folder and the log folder when missing. Returns false
 // when the log folder could not be made.
 bool makeFolders(const AppPaths& paths);
-// The library file (or the link to it) beside the executable; a dangling
-// link counts as missing.
+// True when the dynamic loader can load the MediaInfo library.
 bool mediaInfoPresent(const AppPaths& paths);
+// The poster folder the options default to follows the program's paths.
+void useDefaultFolders(const AppPaths& paths);
 QString missingMediaInfoMessage();
 
 // Returns false when the program must end (the message was shown). A log

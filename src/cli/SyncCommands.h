@@ -2,18 +2,23 @@
 // filmarch-cli --comparer and --copier: the synchronisation tool from the
 // terminal. It compares and copies; it never deletes.
 #include <QString>
-#include <QStringList>
-#include <optional>
 
 namespace filmarch {
 
 class AppPaths;
 
-// Runs the command when `arguments` (without the program's name) ask for one
-// and returns its exit status; returns nothing for any other command line.
-std::optional<int> runSyncCommand(const QStringList& arguments, const AppPaths& paths);
+struct SyncRequest {
+    bool copier = false; // --copier, else --comparer
+    bool sousRepertoires = false;
+    bool vrac = false;
+    bool nul = false;          // --comparer -0: NUL-ended records holding the names' own bytes
+    bool quiet = false;        // errors only
+    bool drawProgress = false; // a bar on a terminal that takes cursor codes
+    QString reference;
+    QString sauvegarde;
+};
 
-// The lines of --help about these commands.
-const char* syncUsage();
+// Runs the comparison or the copy and returns the command's exit status.
+int runSyncCommand(const SyncRequest& request, const AppPaths& paths);
 
 } // namespace filmarch

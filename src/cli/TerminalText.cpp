@@ -4,7 +4,10 @@
 
 #include <QList>
 
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
+#include <unistd.h>
 
 namespace filmarch {
 
@@ -56,6 +59,12 @@ QString elideMiddle(const QString& text, int columns)
         tail.prepend(QString::fromUcs4(&c, 1));
     }
     return head + QStringLiteral("…") + tail;
+}
+
+bool cursorCodesOnStderr()
+{
+    const char* term = std::getenv("TERM");
+    return isatty(STDERR_FILENO) && !(term && std::strcmp(term, "dumb") == 0);
 }
 
 } // namespace filmarch

@@ -12,5 +12,8 @@ QString terminalSafe(const QString& text, bool keepLineBreaks = false);
 int displayWidth(const QString& text);
 // The text cut in its middle with "…" to at most `columns` columns.
 QString elideMiddle(const QString& text, int columns);
+// True when standard error is a terminal that takes cursor codes (not TERM=dumb):
+// only then is a progress line drawn and redrawn in place.
+bool cursorCodesOnStderr();
 
 } // namespace filmarch

@@ -3,6 +3,7 @@
 #include "app/OptionRules.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "cli/CommandLine.h"
 #include "cli/SyncCommands.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
@@ -18,31 +19,11 @@
 #include <QFileInfo>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
+#include <optional>
 
 using namespace filmarch;
 
 namespace {
-
-const char* const kUsage =
-    "Utilisation : filmarch-cli [-r | --sous-repertoires] [-R | --sans-sous-repertoires] DOSSIER CATALOGUE\n"
-    "\n"
-    "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au catalogue CATALOGUE\n"
-    "(\".xml\" ou \".amc\"). Le catalogue est complété s'il existe et créé sinon.\n"
-    "Les autres options sont celles du fichier options.ini de la fenêtre : à côté du programme,\n"
-    "ou dans ~/.config/filmarch/ quand le programme est installé.\n"
-    "\n"
-    "Options :\n"
-    "  -r, --sous-repertoires        explore aussi les sous-répertoires\n"
-    "  -R, --sans-sous-repertoires   n'explore pas les sous-répertoires\n"
-    "  -h, --help                    affiche cette aide\n"
-    "  --                            termine les options (pour un DOSSIER qui commence par \"-\")\n"
-    "\n"
-    "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là est conservé.\n"
-    "Un second Ctrl-C arrête tout de suite ; le catalogue garde son dernier enregistrement.\n"
-    "Code de sortie : 0 quand le scan a eu lieu (arrêté ou non), 1 quand il n'a pas pu commencer,\n"
-    "2 pour une ligne de commande incorrecte, 3 quand le catalogue n'a pas pu être enregistré ou que le scan\n"
-    "s'est arrêté sur une erreur.\n";
 
 // The rule between the duplicate check and the URL, said for the keys of
 // options.ini: the window's message names its check boxes.
@@ -56,11 +37,42 @@ void printOptionMessage(const QString& text)
         printError(text);
 }
 
-struct Arguments {
-    int sousRepertoires = -1; // -1: as options.ini says
-    QString dossier;
-    QString catalogue;
-};
+int badCommandLine(const QString& why)
+{
+    printError(why);
+    return CliBadCommandLine;
+}
+
+// The mode chosen is checked against the options given.
+std::optional<int> checkMode(const CommandLine& line)
+{
+    const bool comparer = line.isSet(QStringLiteral("comparer"));
+    const bool copier = line.isSet(QStringLiteral("copier"));
+    if (comparer && copier)
+        return badCommandLine(QStringLiteral("--comparer et --copier ne vont pas ensemble. Voir filmarch-cli --help."));
+    if (line.isSet(QStringLiteral("vrac")) && !copier)
+        return badCommandLine(QStringLiteral("l'option --vrac va avec --copier. Voir filmarch-cli --help."));
+    if (line.isSet(QStringLiteral("nul")) && !comparer)
+        return badCommandLine(QStringLiteral("l'option -0 va avec --comparer. Voir filmarch-cli --help."));
+    if (line.positional().size() != 2)
+        return badCommandLine((comparer || copier)
+                ? QStringLiteral("il faut une REFERENCE et une SAUVEGARDE. Voir filmarch-cli --help.")
+                : QStringLiteral("il faut un DOSSIER et un CATALOGUE. Voir filmarch-cli --help."));
+    return std::nullopt;
+}
+
+// -r or -R, the last one given; -1 when neither (options.ini decides).
+int sousRepertoiresOf(const CommandLine& line)
+{
+    int chosen = -1;
+    for (const QString& name : line.optionNames()) {
+        if (name == QLatin1String("r") || name == QLatin1String("sous-repertoires"))
+            chosen = 1;
+        else if (name == QLatin1String("R") || name == QLatin1String("sans-sous-repertoires"))
+            chosen = 0;
+    }
+    return chosen;
+}
 
 } // namespace
 
@@ -70,39 +82,44 @@ int main(int argc, char** argv)
     // A reader that goes away (| head, quitting less) must not end the run
     // half-way: lines that cannot be printed are dropped, the run goes on.
     std::signal(SIGPIPE, SIG_IGN);
-    const AppPaths paths = AppPaths::forProgram(QCoreApplication::applicationDirPath());
-    if (const std::optional<int> status = runSyncCommand(app.arguments().mid(1), paths))
+    CommandLine line;
+    if (!line.parse(app.arguments()))
+        return badCommandLine(line.error());
+    if (line.isSet(QStringLiteral("help"))) {
+        std::fputs(cliHelp().toUtf8().constData(), stdout);
+        return CliDone;
+    }
+    if (line.isSet(QStringLiteral("version"))) {
+        std::fputs("filmarch-cli " FILMARCH_VERSION "\n", stdout);
+        return CliDone;
+    }
+    if (const std::optional<int> status = checkMode(line))
         return *status;
-    Arguments args;
-    QStringList positional;
-    const QStringList argList = app.arguments().mid(1);
-    bool optionsEnded = false;
-    for (const QString& a : argList) {
-        if (optionsEnded) {
-            positional << a;
-        } else if (a == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-            std::fputs(kUsage, stdout);
-            std::fputs(syncUsage(), stdout);
-            return 0;
-        } else if (a == QLatin1String("-r") || a == QLatin1String("--sous-repertoires")) {
-            args.sousRepertoires = 1;
-        } else if (a == QLatin1String("-R") || a == QLatin1String("--sans-sous-repertoires")) {
-            args.sousRepertoires = 0;
-        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            printError(QStringLiteral("option inconnue « %1 ». Voir filmarch-cli --help.").arg(a));
-            return 2;
-        } else {
-            positional << a;
-        }
+    const bool quiet = line.isSet(QStringLiteral("quiet"));
+    const bool drawProgress = cursorCodesOnStderr() && !quiet;
+    const int sousRepertoires = sousRepertoiresOf(line);
+
+    const AppPaths paths = AppPaths::forProgram(QCoreApplication::applicationDirPath());
+    useDefaultFolders(paths);
+    if (line.isSet(QStringLiteral("comparer")) || line.isSet(QStringLiteral("copier"))) {
+        SyncRequest request;
+        request.copier = line.isSet(QStringLiteral("copier"));
+        request.sousRepertoires = sousRepertoires == 1;
+        request.vrac = line.isSet(QStringLiteral("vrac"));
+        request.nul = line.isSet(QStringLiteral("nul"));
+        request.quiet = quiet;
+        request.drawProgress = drawProgress;
+        request.reference = line.positional()[0];
+        request.sauvegarde = line.positional()[1];
+        return runSyncCommand(request, paths);
     }
-    if (positional.size() != 2) {
-        printError(QStringLiteral("il faut un DOSSIER et un CATALOGUE. Voir filmarch-cli --help."));
-        return 2;
-    }
-    args.dossier = QDir::cleanPath(QFileInfo(positional[0]).absoluteFilePath());
-    args.catalogue = QFileInfo(positional[1]).absoluteFilePath();
+
+    struct {
+        QString dossier;
+        QString catalogue;
+    } args;
+    args.dossier = QDir::cleanPath(QFileInfo(line.positional()[0]).absoluteFilePath());
+    args.catalogue = QFileInfo(line.positional()[1]).absoluteFilePath();
 
     if (!QFileInfo::exists(args.dossier)) {
         printError(QStringLiteral("le dossier à scanner n'existe pas : %1").arg(args.dossier));
@@ -131,8 +148,8 @@ int main(int argc, char** argv)
     makeFolders(paths);
 
     ScanOptions options = readScanOptions(paths.optionsIni(), printOptionMessage);
-    if (args.sousRepertoires >= 0)
-        options.CbExploreSousRep = args.sousRepertoires == 1;
+    if (sousRepertoires >= 0)
+        options.CbExploreSousRep = sousRepertoires == 1;
     // The film is chosen by hand in a window, which the command line has not.
     if (options.CbAlloManu) {
         printError(QStringLiteral("options.ini : le mode \"Manuel\" de la recherche Allocine demande la fenêtre du "
@@ -142,8 +159,7 @@ int main(int argc, char** argv)
     }
     FixedOptions optionSource(options);
 
-    const bool onTerminal = isatty(STDERR_FILENO);
-    TerminalProgress progress(onTerminal);
+    TerminalProgress progress(drawProgress);
     TerminalDialogs dialogs([&progress] { progress.clearLine(); });
     std::unique_ptr<AppContext> context;
     try {
@@ -152,7 +168,9 @@ int main(int argc, char** argv)
         printError(QString::fromStdString(e.what()));
         return 1;
     }
-    context->journal.memo = [&progress](const QString& line) {
+    context->journal.memo = [&progress, quiet](const QString& line) {
+        if (quiet)
+            return;
         progress.clearLine();
         std::fprintf(stdout, "%s\n", terminalSafe(line).toUtf8().constData());
         std::fflush(stdout);
@@ -184,15 +202,15 @@ int main(int argc, char** argv)
     }
     run.CatalogueActif = args.catalogue;
 
-    TerminalProgress::installInterruptHandler(onTerminal);
+    TerminalProgress::installInterruptHandler(drawProgress);
     const ScanOutcome outcome = run.BtLanceScanClick(request);
     progress.clearLine();
     switch (outcome) {
-    case ScanOutcome::NotStarted: return 1;
-    case ScanOutcome::Finished:
-    case ScanOutcome::Stopped: return 0;
+    case ScanOutcome::NotStarted: return CliNotStarted;
+    case ScanOutcome::Finished: return CliDone;
+    case ScanOutcome::Stopped: return CliInterrupted; // only Ctrl-C stops a run here
     case ScanOutcome::CatalogueNotWritten:
-    case ScanOutcome::Failed: return 3;
+    case ScanOutcome::Failed: return CliFailed;
     }
-    return 3;
+    return CliFailed;
 }

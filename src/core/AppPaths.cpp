@@ -1,15 +1,17 @@
 #include "core/AppPaths.h"
 
 #include <QDir>
-#include <QFile>
-
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
+#include <QFileInfo>
 
 namespace filmarch {
 
 namespace {
+
+QString homeOf(const QProcessEnvironment& env)
+{
+    const QString home = env.value(QStringLiteral("HOME"));
+    return home.isEmpty() ? QDir::homePath() : home;
+}
 
 // An XDG variable counts only when it holds an absolute path.
 QString xdgFolder(const QProcessEnvironment& env, const QString& variable, const QString& fallback)
@@ -17,81 +19,90 @@ QString xdgFolder(const QProcessEnvironment& env, const QString& variable, const
     const QString value = env.value(variable);
     if (!value.isEmpty() && QDir::isAbsolutePath(value))
         return QDir::cleanPath(value);
-    QString home = env.value(QStringLiteral("HOME"));
-    if (home.isEmpty())
-        home = QDir::homePath();
-    return QDir::cleanPath(home + QLatin1Char('/') + fallback);
+    return QDir::cleanPath(homeOf(env) + QLatin1Char('/') + fallback);
 }
 
-bool inGroup(gid_t gid)
+QString inXdg(const QProcessEnvironment& env, const char* variable, const char* fallback)
 {
-    if (gid == getegid())
-        return true;
-    const int count = getgroups(0, nullptr);
-    if (count <= 0)
-        return false;
-    std::vector<gid_t> groups(static_cast<size_t>(count));
-    const int got = getgroups(count, groups.data());
-    for (int i = 0; i < got; ++i)
-        if (groups[static_cast<size_t>(i)] == gid)
-            return true;
-    return false;
+    return xdgFolder(env, QLatin1String(variable), QLatin1String(fallback)) + QStringLiteral("/filmarch");
 }
 
 } // namespace
 
-bool mayWriteFolder(const QString& folder)
-{
-    const QByteArray path = QFile::encodeName(folder);
-    struct stat st {};
-    if (stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return false;
-    mode_t bit = S_IWOTH;
-    if (st.st_uid == geteuid())
-        bit = S_IWUSR;
-    else if (inGroup(st.st_gid))
-        bit = S_IWGRP;
-    // access() also sees a read-only file system.
-    return (st.st_mode & bit) != 0 && access(path.constData(), W_OK | X_OK) == 0;
-}
-
-AppPaths::AppPaths(QString programDir, QString settingsDir, QString stateDir)
-    : program(std::move(programDir)), settings(std::move(settingsDir)), state(std::move(stateDir))
-{
-}
-
 AppPaths AppPaths::beside(const QString& programDir)
 {
-    return AppPaths(programDir, programDir, programDir);
+    return AppPaths({
+        .program = programDir,
+        .shared = programDir,
+        .settings = programDir,
+        .state = programDir,
+        .cache = programDir,
+        .posters = QDir::homePath() + QStringLiteral("/Affiches"),
+    });
+}
+
+bool AppPaths::isInstalledLayout(const QString& programDir)
+{
+    const QFileInfo program(QDir::cleanPath(programDir));
+    const QFileInfo lib(program.absolutePath());
+    if (program.fileName() != QLatin1String("filmarch") || lib.fileName() != QLatin1String("lib"))
+        return false;
+    const QDir prefix(lib.absolutePath());
+    return QFileInfo(prefix.filePath(QStringLiteral("bin"))).isDir()
+        && QFileInfo(prefix.filePath(QStringLiteral("share"))).isDir();
 }
 
 AppPaths AppPaths::forProgram(const QString& programDir, const QProcessEnvironment& env)
 {
-    if (mayWriteFolder(programDir))
+    if (!isInstalledLayout(programDir))
         return beside(programDir);
-    return AppPaths(programDir,
-        xdgFolder(env, QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral(".config")) + QStringLiteral("/filmarch"),
-        xdgFolder(env, QStringLiteral("XDG_STATE_HOME"), QStringLiteral(".local/state")) + QStringLiteral("/filmarch"));
+    const QString prefix = QDir::cleanPath(programDir + QStringLiteral("/../.."));
+    return AppPaths({
+        .program = programDir,
+        .shared = prefix + QStringLiteral("/share/filmarch"),
+        .settings = inXdg(env, "XDG_CONFIG_HOME", ".config"),
+        .state = inXdg(env, "XDG_STATE_HOME", ".local/state"),
+        .cache = inXdg(env, "XDG_CACHE_HOME", ".cache"),
+        .posters = inXdg(env, "XDG_DATA_HOME", ".local/share") + QStringLiteral("/Affiches"),
+    });
 }
 
 QString AppPaths::optionsIni() const
 {
-    return QDir(settings).filePath(QStringLiteral("options.ini"));
+    return QDir(folders.settings).filePath(QStringLiteral("options.ini"));
 }
 
 QString AppPaths::logFolder() const
 {
-    return stateFile(QStringLiteral("Logs_Filmarch"));
+    return QDir(folders.state).filePath(QStringLiteral("Logs_Filmarch"));
 }
 
 QString AppPaths::shippedFile(const QString& name) const
 {
-    return QDir(program).filePath(name);
+    return QDir(folders.shared).filePath(name);
 }
 
-QString AppPaths::stateFile(const QString& name) const
+QString AppPaths::cacheFile(const QString& name) const
 {
-    return QDir(state).filePath(name);
+    return QDir(folders.cache).filePath(name);
+}
+
+bool AppPaths::besideProgram() const
+{
+    const QString& p = folders.program;
+    return folders.settings == p && folders.state == p && folders.cache == p;
+}
+
+QString AppPaths::mediaInfoLibrary() const
+{
+    return mediaInfo.isEmpty() ? QStringLiteral("libmediainfo.so.0") : mediaInfo;
+}
+
+AppPaths AppPaths::withMediaInfoLibrary(const QString& library) const
+{
+    AppPaths changed = *this;
+    changed.mediaInfo = library;
+    return changed;
 }
 
 } // namespace filmarch

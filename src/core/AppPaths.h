@@ -1,9 +1,9 @@
 #pragma once
-// Where the program keeps its files. What it ships (the MediaInfo library link,
-// Vide.jpeg) lies beside the executable. What it writes (options.ini, the log
-// folder, the stored film-database answers and thumbnails) goes there too when
-// that folder may be written (the build folder, a portable copy); an installed
-// program writes into the user's folders instead, as Linux programs do.
+// Where the program finds what it ships and keeps what it writes. Run from the
+// build folder (or a folder a user unpacked it into) everything lies beside the
+// executable. Installed (<prefix>/lib/filmarch/ with <prefix>/bin/ and
+// <prefix>/share/ beside it), it never writes under its prefix: settings, log,
+// cache and posters go to the user's XDG folders, root's included.
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -11,38 +11,45 @@ namespace filmarch {
 
 class AppPaths {
 public:
+    struct Folders {
+        QString program;  // the executable's folder
+        QString shared;   // what the program ships (Vide.jpeg)
+        QString settings; // options.ini
+        QString state;    // the log folder
+        QString cache;    // the stored film-database answers and the lookup thumbnails
+        QString posters;  // the default poster folder
+    };
+
     AppPaths() = default;
-    AppPaths(QString programDir, QString settingsDir, QString stateDir);
-    // Every file beside the program in `programDir`.
+    explicit AppPaths(Folders folders) : folders(std::move(folders)) {}
+    // Every file beside the program in `programDir`; posters in ~/Affiches.
     static AppPaths beside(const QString& programDir);
-    // Beside the program when its folder may be written by this user, else
-    // settings in $XDG_CONFIG_HOME/filmarch and the rest in
-    // $XDG_STATE_HOME/filmarch (~/.config and ~/.local/state by default).
+    // The XDG folders for an installed layout, else beside the program.
     static AppPaths forProgram(
         const QString& programDir, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+    // True when `programDir` is <prefix>/lib/filmarch and <prefix> holds bin/ and share/.
+    static bool isInstalledLayout(const QString& programDir);
 
-    // The folder of the executable: the files the program ships.
-    const QString& programDir() const { return program; }
-    // options.ini lives here.
-    const QString& settingsDir() const { return settings; }
-    // The log folder, ListeRecherche.xml, InfosFilm.xml and images/ live here.
-    const QString& stateDir() const { return state; }
+    const QString& programDir() const { return folders.program; }
+    const QString& settingsDir() const { return folders.settings; }
+    const QString& stateDir() const { return folders.state; }
+    const QString& cacheDir() const { return folders.cache; }
+    const QString& posterDir() const { return folders.posters; }
 
     QString optionsIni() const;
     QString logFolder() const;
     QString shippedFile(const QString& name) const;
-    QString stateFile(const QString& name) const;
-    bool besideProgram() const { return settings == program && state == program; }
+    QString cacheFile(const QString& name) const;
+    bool besideProgram() const;
+
+    // The MediaInfo library: the system's, found by the dynamic loader from its
+    // soname, unless another file is named (a test's broken library).
+    QString mediaInfoLibrary() const;
+    AppPaths withMediaInfoLibrary(const QString& library) const;
 
 private:
-    QString program;
-    QString settings;
-    QString state;
+    Folders folders;
+    QString mediaInfo;
 };
-
-// True when this user may create files in `folder`. The folder's own
-// permission bits decide, even for root: a folder that says it is read-only
-// is an installed one.
-bool mayWriteFolder(const QString& folder);
 
 } // namespace filmarch

@@ -12,9 +12,23 @@ QString defaultFiltreTitre()
         "x264,multi,hd-dvd,rip,bluray,1080p,720p,DD5,ac3,team,vo,vf,dts,dd,hd,dvd,v2,vostfr,truefrench");
 }
 
+namespace {
+QString& chosenRepAffiche()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
 QString defaultRepAffiche()
 {
-    return QDir::homePath() + QStringLiteral("/Affiches");
+    const QString& chosen = chosenRepAffiche();
+    return chosen.isEmpty() ? QDir::homePath() + QStringLiteral("/Affiches") : chosen;
+}
+
+void setDefaultRepAffiche(const QString& folder)
+{
+    chosenRepAffiche() = folder;
 }
 
 QString posterFolder(const QString& EdRepAffiche)

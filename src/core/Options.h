@@ -8,8 +8,11 @@ namespace filmarch {
 
 // Default title filter: 57 comma-separated words, the 22nd is the trade-mark sign.
 QString defaultFiltreTitre();
-// Default poster folder: "Affiches" in the user's home folder.
+// Default poster folder: "Affiches" in the user's home folder, or the one the
+// program's paths chose at start (an installed program keeps its data in the
+// user's data folder). Set before the options are first read.
 QString defaultRepAffiche();
+void setDefaultRepAffiche(const QString& folder);
 // The folder posters are written to: EdRepAffiche, or the default folder when it is empty.
 QString posterFolder(const QString& EdRepAffiche);
 

@@ -136,7 +136,7 @@ QString repairMovieAnswer(QString answer)
 }
 
 AllocineClient::AllocineClient(const QString& host, const AppPaths& appPaths)
-    : CheminImage(appPaths.stateFile(QStringLiteral("images"))), host(host.trimmed()), paths(appPaths)
+    : CheminImage(appPaths.cacheFile(QStringLiteral("images"))), host(host.trimmed()), paths(appPaths)
 {
     limitRequests(IdHTTP1);
 }
@@ -181,7 +181,8 @@ QString AllocineClient::get(const QString& url)
 QByteArray AllocineClient::store(const QString& answer, const QString& fileName)
 {
     const QByteArray bytes = toWindows1252(answer) + "\r\n";
-    const QString path = paths.stateFile(fileName);
+    const QString path = paths.cacheFile(fileName);
+    QDir().mkpath(paths.cacheDir()); // an installed program's cache folder comes and goes
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw Error(writeError(path, file.errorString()));

@@ -2,7 +2,6 @@
 
 #include "platform/Error.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -128,9 +127,12 @@ void useUtf8FileNames()
 
 } // namespace
 
-QString mediaInfoLibraryName()
+bool mediaInfoLoadable(const QString& library)
 {
-    return QStringLiteral("libmediainfo.so.0");
+    void* handle = dlopen(QFile::encodeName(library).constData(), RTLD_LAZY | RTLD_LOCAL);
+    if (handle)
+        dlclose(handle);
+    return handle != nullptr;
 }
 
 bool MediaInfoDLL_Load(const QString& LibPath)
@@ -167,13 +169,12 @@ bool MediaInfoDLL_HasEntryPoint(const char* name)
     return true;
 }
 
-MesFonctionMediaInfo::MesFonctionMediaInfo(const QString& appDir)
+MesFonctionMediaInfo::MesFonctionMediaInfo(const QString& library)
 {
-    const QString path = QDir(appDir).filePath(mediaInfoLibraryName());
-    if (!MediaInfoDLL_Load(path)) {
+    if (!MediaInfoDLL_Load(library)) {
         const char* why = dlerror();
         throw Error(QStringLiteral("Chargement de %1 impossible : %2")
-                        .arg(path, why ? QString::fromLocal8Bit(why) : QStringLiteral("raison inconnue")));
+                        .arg(library, why ? QString::fromLocal8Bit(why) : QStringLiteral("raison inconnue")));
     }
     ++libraryUsers;
     useUtf8FileNames();

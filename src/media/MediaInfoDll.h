@@ -1,6 +1,6 @@
 #pragma once
-// Binding to the MediaInfo library, loaded at run time from the program's folder
-// and reached through its C interface (wide text is wchar_t, UTF-32 here).
+// Binding to the MediaInfo library, loaded at run time by the dynamic loader
+// (the system's libmediainfo.so.0) and reached through its C interface (wide text is wchar_t, UTF-32 here).
 #include <QString>
 
 namespace filmarch {
@@ -28,8 +28,8 @@ enum TMIInfo {
     Info_Max
 };
 
-// File name of the library beside the executable.
-QString mediaInfoLibraryName();
+// True when the dynamic loader can load `library` (a soname or a path).
+bool mediaInfoLoadable(const QString& library);
 
 // Loads the library once (a second call keeps the loaded one) and resolves its
 // twenty entry points by name. A missing export leaves its entry empty; only a
@@ -42,8 +42,9 @@ bool MediaInfoDLL_HasEntryPoint(const char* name);
 
 class MesFonctionMediaInfo {
 public:
-    // Loads <appDir>/libmediainfo.so.0; throws Error with the system's reason.
-    explicit MesFonctionMediaInfo(const QString& appDir);
+    // Loads `library` (a soname the loader looks up, or a path); throws Error
+    // with the system's reason.
+    explicit MesFonctionMediaInfo(const QString& library);
     // Deletes a handle still open, then unloads the library once no other object uses it.
     virtual ~MesFonctionMediaInfo();
     MesFonctionMediaInfo(const MesFonctionMediaInfo&) = delete;

@@ -31,7 +31,6 @@ protected:
     void SetUp() override
     {
         QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
-        QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
         FakeSearch search;
         search.films = FakeFilmDatabase::numberedFilms(3, 500, 2003);
         FakeFilm& film = search.films[1];

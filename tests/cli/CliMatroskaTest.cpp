@@ -35,7 +35,6 @@ protected:
     void SetUp() override
     {
         QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
-        QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
         QFile ini(app.filePath(QStringLiteral("options.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[Mkv]\nAffiches=1\nRepertoireAffiches=" + posters().toUtf8() + "\nPiecesJointe=1\n");

@@ -38,7 +38,6 @@ protected:
     void SetUp() override
     {
         QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
-        QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
     }
 
     int cli(const QStringList& args, const QString& workingDir = {})
@@ -275,4 +274,57 @@ TEST_F(Cli, SecondInterruptLeavesAWholeCatalogue)
     EXPECT_NO_THROW(list.LoadFromFile(amc));
     EXPECT_GT(list.Count(), 0);
     EXPECT_LT(list.Count(), 400);
+}
+
+// One Ctrl-C: the run ends after the current file, the catalogue written so
+// far is kept, and the status says the run was interrupted.
+TEST_F(Cli, AnInterruptedScanEndsWithStatus130)
+{
+    QTemporaryDir folder, target;
+    for (int i = 0; i < 400; ++i)
+        QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
+            folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+    const QString amc = target.filePath(QStringLiteral("films.amc"));
+    QProcess p;
+    p.start(app.filePath(QStringLiteral("filmarch-cli")), {folder.path(), amc});
+    ASSERT_TRUE(p.waitForStarted());
+    while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
+        QThread::msleep(5);
+    ::kill(p.processId(), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130);
+    TMovieList list;
+    EXPECT_NO_THROW(list.LoadFromFile(amc));
+    EXPECT_GT(list.Count(), 0);
+}
+
+// Bundled short options, -q (errors only), and no cursor codes on a terminal
+// that takes none.
+TEST_F(Cli, QuietBundledOptionsAndADumbTerminal)
+{
+    QTemporaryDir target;
+    EXPECT_EQ(cli({QStringLiteral("-rq"), videos->path(), target.filePath(QStringLiteral("a.xml"))}), 0)
+        << err.toStdString();
+    EXPECT_EQ(out + err, QString());
+    EXPECT_EQ(XmlCatalogue::loadFile(target.filePath(QStringLiteral("a.xml")))->movieCount(), 2) << "-r was taken";
+    EXPECT_EQ(cli({QStringLiteral("-rqx"), videos->path(), target.filePath(QStringLiteral("b.xml"))}), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("option inconnue « -x »"))) << err.toStdString();
+
+    const QString command = QStringLiteral("TERM=dumb '%1' '%2' '%3'")
+                                .arg(app.filePath(QStringLiteral("filmarch-cli")), videos->path(),
+                                    target.filePath(QStringLiteral("c.amc")));
+    QProcess p;
+    p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(shown.contains(QStringLiteral("Nouvelles entrées : "))) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QChar(0x1B))) << shown.toStdString();
+
+    EXPECT_EQ(cli({QStringLiteral("--help")}), 0);
+    for (const char* status : {"  0 ", "  1 ", "  2 ", "  3 ", "  130 "})
+        EXPECT_TRUE(out.contains(QLatin1String(status))) << status;
+    EXPECT_EQ(cli({QStringLiteral("-V")}), 0);
+    EXPECT_EQ(out, QStringLiteral("filmarch-cli " FILMARCH_VERSION "\n"));
 }

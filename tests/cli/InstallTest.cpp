@@ -1,6 +1,7 @@
-// The installed layout: filmarch-cli run from a read-only prefix keeps its
-// settings and log in the user's folders; run from the build folder it still
-// writes beside itself.
+// The installed layout: the programs run from an installed prefix, by root or
+// by another user, keep settings, log and cache in the user's XDG folders and
+// write nothing under the prefix; run from the build folder they still write
+// beside themselves.
 #include "catalog/XmlCatalogue.h"
 #include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
@@ -12,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -74,7 +76,24 @@ protected:
 
 } // namespace
 
-TEST_F(Installed, AReadOnlyPrefixSendsSettingsAndLogToTheUsersFolders)
+// `user` runs the program through setpriv; empty for the test's own user.
+QStringList asUser(const QString& user, const QString& program, const QStringList& args)
+{
+    if (user.isEmpty())
+        return QStringList {program} + args;
+    return QStringList {QStringLiteral("setpriv"), QStringLiteral("--reuid=") + user, QStringLiteral("--regid=nogroup"),
+               QStringLiteral("--clear-groups"), QStringLiteral("--")}
+    + QStringList {program} + args;
+}
+
+int runAs(const QString& user, const QString& program, const QStringList& args, const QProcessEnvironment& env,
+    QString* output = nullptr)
+{
+    const QStringList line = asUser(user, program, args);
+    return run(line.first(), line.mid(1), env, output);
+}
+
+TEST_F(Installed, AnInstalledProgramWritesOnlyIntoTheUsersFolders)
 {
     const QString prefix = root.filePath(QStringLiteral("prefix"));
     QString output;
@@ -83,29 +102,59 @@ TEST_F(Installed, AReadOnlyPrefixSendsSettingsAndLogToTheUsersFolders)
                   QProcessEnvironment::systemEnvironment(), &output),
         0)
         << output.toStdString();
-    ASSERT_EQ(run(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a-w"), prefix}, env), 0);
     const QStringList installed = filesUnder(prefix);
-    EXPECT_TRUE(installed.contains(QStringLiteral("lib/filmarch/libmediainfo.so.0")));
-    EXPECT_TRUE(installed.contains(QStringLiteral("lib/filmarch/Vide.jpeg")));
+    for (const char* file : {"bin/filmarch", "bin/filmarch-cli", "lib/filmarch/filmarch", "share/filmarch/Vide.jpeg",
+             "share/man/man1/filmarch-cli.1.gz", "share/bash-completion/completions/filmarch-cli",
+             "share/applications/filmarch.desktop", "share/metainfo/org.example.filmarch.metainfo.xml"})
+        EXPECT_TRUE(installed.contains(QLatin1String(file))) << file;
+    EXPECT_FALSE(installed.contains(QStringLiteral("lib/filmarch/libmediainfo.so.0")));
 
-    // Sub-folders are scanned only because the user's options.ini says so.
-    QFile ini(root.filePath(QStringLiteral("config/filmarch/options.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[General]\nExplorerSousRep=1\n");
-    ini.close();
+    // Root may write anywhere: the layout alone sends it to its XDG folders.
+    // Another user is tried too when the test may become one.
+    QStringList users {QString()};
+    if (geteuid() == 0)
+        users << QStringLiteral("nobody");
+    else
+        std::puts("[ SKIPPED ] the run as another user needs root");
+    run(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a+rX"), root.path()}, env);
+    for (const QString& user : users) {
+        SCOPED_TRACE(user.isEmpty() ? "this user" : user.toStdString());
+        const QString home = root.filePath(QStringLiteral("home-") + (user.isEmpty() ? QStringLiteral("me") : user));
+        QProcessEnvironment userEnv = env;
+        userEnv.insert(QStringLiteral("HOME"), home);
+        for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
+            userEnv.remove(QLatin1String(variable));
+        userEnv.remove(QStringLiteral("DISPLAY"));
+        userEnv.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        userEnv.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        QDir().mkpath(home + QStringLiteral("/.config/filmarch"));
+        // Sub-folders are scanned only because the user's options.ini says so.
+        QFile ini(home + QStringLiteral("/.config/filmarch/options.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[General]\nExplorerSousRep=1\n");
+        ini.close();
+        const QString catalogue = home + QStringLiteral("/films.xml");
+        if (!user.isEmpty())
+            ASSERT_EQ(run(QStringLiteral("chown"), {QStringLiteral("-R"), user, home}, env), 0);
 
-    const QString catalogue = root.filePath(QStringLiteral("films.xml"));
-    EXPECT_EQ(run(prefix + QStringLiteral("/bin/filmarch-cli"), {root.filePath(QStringLiteral("films")), catalogue},
-                  env, &output),
-        0)
-        << output.toStdString();
-    EXPECT_EQ(XmlCatalogue::loadFile(catalogue)->movieCount(), 1) << output.toStdString();
-    EXPECT_TRUE(readText(root.filePath(QStringLiteral("state/filmarch/Logs_Filmarch/") + todaysLog()))
-                    .contains(QStringLiteral("Début du scan du répertoire ") + root.filePath(QStringLiteral("films"))));
-    EXPECT_EQ(filesUnder(prefix), installed);
-    EXPECT_EQ(filesUnder(root.filePath(QStringLiteral("home"))), QStringList());
-
-    run(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), prefix}, env);
+        EXPECT_EQ(runAs(user, prefix + QStringLiteral("/bin/filmarch-cli"),
+                      {QStringLiteral("-q"), root.filePath(QStringLiteral("films")), catalogue}, userEnv, &output),
+            0)
+            << output.toStdString();
+        EXPECT_EQ(output, QString()) << "quiet";
+        EXPECT_EQ(XmlCatalogue::loadFile(catalogue)->movieCount(), 1) << output.toStdString();
+        EXPECT_TRUE(
+            readText(home + QStringLiteral("/.local/state/filmarch/Logs_Filmarch/") + todaysLog())
+                .contains(QStringLiteral("Début du scan du répertoire ") + root.filePath(QStringLiteral("films"))));
+        // The window program answers without a display.
+        EXPECT_EQ(
+            runAs(user, prefix + QStringLiteral("/bin/filmarch"), {QStringLiteral("--version")}, userEnv, &output), 0);
+        EXPECT_EQ(output, QStringLiteral("filmarch " FILMARCH_VERSION "\n"));
+        EXPECT_EQ(
+            runAs(user, prefix + QStringLiteral("/bin/filmarch"), {QStringLiteral("--help")}, userEnv, &output), 0);
+        EXPECT_TRUE(output.startsWith(QStringLiteral("Utilisation : filmarch [CATALOGUE]"))) << output.toStdString();
+        EXPECT_EQ(filesUnder(prefix), installed);
+    }
 }
 
 TEST_F(Installed, TheBuildFolderProgramStillWritesBesideItself)

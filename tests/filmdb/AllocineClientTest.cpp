@@ -240,7 +240,8 @@ TEST(AllocineClientFolders, AnswersAndThumbnailsAreStoredApartFromTheShippedPlac
     FakeFilmDatabase service;
     ASSERT_TRUE(QFile::copy(
         filmarch::test::binDir() + QStringLiteral("/Vide.jpeg"), program.filePath(QStringLiteral("Vide.jpeg"))));
-    AllocineClient client(service.host(), AppPaths(program.path(), QString(), state.path()));
+    AllocineClient client(
+        service.host(), AppPaths({.program = program.path(), .shared = program.path(), .cache = state.path()}));
 
     client.RequeteRecherche(QStringLiteral("RIEN"));
     EXPECT_TRUE(QFile::exists(state.filePath(QStringLiteral("ListeRecherche.xml"))));

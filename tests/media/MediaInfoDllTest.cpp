@@ -16,12 +16,6 @@ using namespace filmarch;
 
 namespace {
 
-// A folder whose libmediainfo.so.0 is the given file.
-void placeLibrary(const QTemporaryDir& dir, const QString& target)
-{
-    ASSERT_TRUE(QFile::link(target, dir.filePath(mediaInfoLibraryName())));
-}
-
 QString errorOf(const std::function<void()>& action)
 {
     try {
@@ -37,8 +31,8 @@ QString errorOf(const std::function<void()>& action)
 TEST(MesFonctionMediaInfo, LoadsOnceAndGivesEmptyAnswersForAFileItCannotOpen)
 {
     QTemporaryDir dir;
-    placeLibrary(dir, test::mediaInfoLibrary());
-    MesFonctionMediaInfo media(dir.path());
+    // By its soname, as the program loads it.
+    MesFonctionMediaInfo media(QStringLiteral("libmediainfo.so.0"));
     EXPECT_TRUE(MediaInfoDLL_HasEntryPoint("MediaInfo_Count_Get"));
     // Loaded already: a second load keeps it, whatever the path.
     EXPECT_TRUE(MediaInfoDLL_Load(QStringLiteral("/nulle/part/libmediainfo.so.0")));
@@ -63,7 +57,7 @@ TEST(MesFonctionMediaInfo, StartsAFreshAnalysisAtEveryNew)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("notes.txt"));
     test::makeTextFile(file);
-    MesFonctionMediaInfo media(test::binDir());
+    MesFonctionMediaInfo media(test::mediaInfoLibrary());
     media.New();
     ASSERT_NE(media.Open(file), 0);
     EXPECT_EQ(media.Get(Stream_General, 0, QStringLiteral("FileName")), QStringLiteral("notes"));
@@ -76,9 +70,7 @@ TEST(MesFonctionMediaInfo, LibraryWithoutTheEntryPointsLoadsButCannotStartAnAnal
     // Qt's own core library: a real shared library without any MediaInfo export.
     Dl_info info {};
     ASSERT_NE(dladdr(reinterpret_cast<void*>(&qVersion), &info), 0);
-    QTemporaryDir dir;
-    placeLibrary(dir, QFile::decodeName(info.dli_fname));
-    MesFonctionMediaInfo media(dir.path());
+    MesFonctionMediaInfo media(QFile::decodeName(info.dli_fname));
     EXPECT_FALSE(MediaInfoDLL_HasEntryPoint("MediaInfo_New"));
     const QString message = errorOf([&] { media.New(); });
     EXPECT_TRUE(message.contains(QStringLiteral("MediaInfo_New"))) << message.toStdString();
@@ -88,14 +80,17 @@ TEST(MesFonctionMediaInfo, LibraryWithoutTheEntryPointsLoadsButCannotStartAnAnal
 
 TEST(MesFonctionMediaInfo, MissingOrBrokenLibraryFileGivesTheSystemReason)
 {
-    QTemporaryDir missing;
-    const QString noFile = errorOf([&] { MesFonctionMediaInfo media(missing.path()); });
-    EXPECT_TRUE(noFile.contains(QStringLiteral("No such file"))) << noFile.toStdString();
+    const QString noFile = errorOf([&] { MesFonctionMediaInfo media(QStringLiteral("libmediainfo-absente.so.0")); });
+    EXPECT_TRUE(noFile.contains(QStringLiteral("libmediainfo-absente.so.0: cannot open shared object file")))
+        << noFile.toStdString();
+    EXPECT_FALSE(mediaInfoLoadable(QStringLiteral("libmediainfo-absente.so.0")));
+    EXPECT_TRUE(mediaInfoLoadable(QStringLiteral("libmediainfo.so.0")));
 
     QTemporaryDir broken;
-    test::makeTextFile(broken.filePath(mediaInfoLibraryName()), QByteArray(256, 'x'));
-    const QString notALibrary = errorOf([&] { MesFonctionMediaInfo media(broken.path()); });
-    EXPECT_TRUE(notALibrary.contains(broken.filePath(mediaInfoLibraryName()))) << notALibrary.toStdString();
+    const QString brokenFile = broken.filePath(QStringLiteral("libmediainfo.so.0"));
+    test::makeTextFile(brokenFile, QByteArray(256, 'x'));
+    const QString notALibrary = errorOf([&] { MesFonctionMediaInfo media(brokenFile); });
+    EXPECT_TRUE(notALibrary.contains(brokenFile)) << notALibrary.toStdString();
     EXPECT_TRUE(notALibrary.contains(QStringLiteral("ELF"))) << notALibrary.toStdString();
     EXPECT_FALSE(MediaInfoDLL_HasEntryPoint("MediaInfo_New"));
 }

@@ -47,7 +47,7 @@ protected:
         test::makeAudioOnly(path(QStringLiteral("son.mp3")));
         test::makePicture(path(QStringLiteral("affiche.jpg")));
         test::makeTextFile(path(QStringLiteral("notes.txt")));
-        media = std::make_unique<MesFonctionMediaInfo>(test::binDir());
+        media = std::make_unique<MesFonctionMediaInfo>(test::mediaInfoLibrary());
     }
     static void TearDownTestSuite()
     {

@@ -259,7 +259,6 @@ struct CliFolder {
     CliFolder()
     {
         QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
-        QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
         writeFile(app.filePath(QStringLiteral("options.ini")), "[General]\nDoublons=0\n");
     }
     void start(QProcess& p, const QString& catalogue) const

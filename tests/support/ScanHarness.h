@@ -53,7 +53,6 @@ struct ScanHarness {
     explicit ScanHarness(ScanOptions o = {}, const std::function<void(ScanContext&)>& adjust = {})
         : options(std::move(o))
     {
-        QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
         QDir(app.path()).mkdir(QStringLiteral("Logs_Filmarch"));
         context = std::make_unique<AppContext>(AppPaths::beside(app.path()), dialogs);
         context->journal.memo = [this](const QString& line) { log << line; };

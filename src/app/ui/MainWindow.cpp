@@ -97,6 +97,8 @@ TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const Tool
     connect(ui->MenuCompleteCatalog, &QAction::triggered, this, &TForm1::MenuCompleteCatalogOnClick);
     connect(ui->MenuSynchro, &QAction::triggered, this, &TForm1::LancementSynchro);
     connect(ui->MenuAPropos, &QAction::triggered, this, &TForm1::MontreAPropos);
+    // Closing saves the settings, as the title bar's close does.
+    connect(ui->MenuQuitter, &QAction::triggered, this, &QWidget::close);
     connect(ui->BtChoixRepScan, &QPushButton::clicked, this, &TForm1::BtChoixRepScanClick);
     connect(ui->BtCherchCataloCree, &QPushButton::clicked, this, &TForm1::BtCherchCataloCreeClick);
     connect(ui->BtCherchCataloExist, &QPushButton::clicked, this, &TForm1::BtCherchCataloExistClick);

@@ -42,6 +42,19 @@ private:
     std::function<void(bool)> set;
 };
 
+// The places were drawn for Tahoma and Times New Roman; the faces of the same
+// widths on Linux may need a few pixels more, which the place then takes
+// (a centred text grows on both sides).
+void growToText(QWidget* control)
+{
+    const int extra = control->sizeHint().width() - control->width();
+    if (extra <= 0)
+        return;
+    const auto* label = qobject_cast<QLabel*>(control);
+    const int left = label && (label->alignment() & Qt::AlignHCenter) ? extra / 2 : 0;
+    control->setGeometry(control->x() - left, control->y(), control->width() + extra, control->height());
+}
+
 } // namespace
 
 TFormAllocine::TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidget* parent)
@@ -68,6 +81,11 @@ TFormAllocine::TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidge
         {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
     large.setPixelSize(36);
     LbEnCours->setFont(large);
+    for (QLabel* label : findChildren<QLabel*>())
+        if (!label->wordWrap())
+            growToText(label);
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        growToText(box);
     LbEnCours->hide();
     setFixedSize(narrowWidth, windowHeight);
 

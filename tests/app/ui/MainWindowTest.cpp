@@ -22,12 +22,18 @@ using namespace filmarch;
 using namespace filmarch::test;
 
 namespace {
+// The text as the user reads it: the mnemonic marks are not shown.
+QString shown(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
 QString textOf(const QWidget* w)
 {
     if (auto* b = qobject_cast<const QAbstractButton*>(w))
-        return b->text();
+        return shown(b->text());
     if (auto* l = qobject_cast<const QLabel*>(w))
-        return l->text();
+        return shown(l->text());
     if (auto* g = qobject_cast<const QGroupBox*>(w))
         return g->title();
     if (auto* e = qobject_cast<const QLineEdit*>(w))
@@ -46,7 +52,7 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
     EXPECT_EQ(PCprincipal->currentWidget(), control(&f, "TSScan"));
     QStringList tabs;
     for (int i = 0; i < PCprincipal->count(); ++i)
-        tabs << PCprincipal->tabText(i) + QLatin1Char('=') + PCprincipal->widget(i)->objectName();
+        tabs << shown(PCprincipal->tabText(i)) + QLatin1Char('=') + PCprincipal->widget(i)->objectName();
     EXPECT_EQ(tabs.join(QLatin1Char(' ')), QStringLiteral("Scan=TSScan Options=TSOptions Log=TSLogs"));
 
     enum Flag { None = 0, Disabled = 1, Checked = 2, ReadOnly = 4, Hidden = 8 };
@@ -133,11 +139,13 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
     for (QAction* menu : control<QMenuBar>(&f, "MainMenu1")->actions()) {
         menus << menu->text() + QLatin1Char(':');
         for (QAction* item : menu->menu()->actions())
-            menus << item->text();
+            if (!item->isSeparator())
+                menus << item->text()
+                        + (item->shortcut().isEmpty() ? QString() : QLatin1Char(' ') + item->shortcut().toString());
     }
     EXPECT_EQ(menus.join(QLatin1Char('|')),
-        QStringLiteral("Fichier:|Créer un nouveau catalogue|Complèter un catalogue existant|"
-                       "Synchronisation de répertoires|Aide:|A propos"));
+        QStringLiteral("&Fichier:|&Créer un nouveau catalogue|C&omplèter un catalogue existant|"
+                       "&Synchronisation de répertoires|&Quitter Ctrl+Q|&Aide:|&A propos"));
 
     EXPECT_EQ(control<QPlainTextEdit>(&f, "MLog")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->isReadOnly());

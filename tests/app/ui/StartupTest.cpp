@@ -21,34 +21,32 @@ using filmarch::test::ScriptedDialogs;
 
 namespace {
 const ToolLocator noTools(QString(), {});
-
-void placeMediaInfo(const QTemporaryDir& dir)
-{
-    ASSERT_TRUE(QFile::link(test::mediaInfoLibrary(), QDir(dir.path()).filePath(QStringLiteral("libmediainfo.so.0"))));
-}
 } // namespace
 
-TEST(Startup, RefusesWithoutTheMediaInfoLibraryBesideTheProgram)
+TEST(Startup, RefusesWhenTheMediaInfoLibraryCannotBeLoaded)
 {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    EXPECT_EQ(startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools), nullptr);
+    const AppPaths paths =
+        AppPaths::beside(dir.path()).withMediaInfoLibrary(QStringLiteral("libmediainfo-absente.so.0"));
+    EXPECT_EQ(startFilmarch(paths, dialogs, noTools), nullptr);
     EXPECT_EQ(dialogs.messages,
         QStringList {QStringLiteral(
             "La dll médiainfo n'est pas présente dans le répertoire de l'application. Le programme va s'arrêter")});
     EXPECT_TRUE(QDir(dir.path()).exists(QStringLiteral("Logs_Filmarch")));
     EXPECT_FALSE(QFile::exists(QDir(dir.path()).filePath(QStringLiteral("options.ini"))));
 
-    // A link to nothing is no library either.
-    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/libmediainfo.so.0"),
-        QDir(dir.path()).filePath(QStringLiteral("libmediainfo.so.0"))));
-    EXPECT_EQ(startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools), nullptr);
+    // A file that is no library either.
+    const QString notALibrary = dir.filePath(QStringLiteral("libmediainfo.so.0"));
+    QFile file(notALibrary);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("texte") == 5);
+    file.close();
+    EXPECT_EQ(startFilmarch(AppPaths::beside(dir.path()).withMediaInfoLibrary(notALibrary), dialogs, noTools), nullptr);
 }
 
 TEST(Startup, CreatesTheWindowsWithTheHelpersHidden)
 {
     QTemporaryDir dir;
-    placeMediaInfo(dir);
     ScriptedDialogs dialogs;
     const auto windows = startFilmarch(AppPaths::beside(dir.path()), dialogs, noTools);
     ASSERT_NE(windows, nullptr);
@@ -66,7 +64,6 @@ TEST(Startup, CreatesTheWindowsWithTheHelpersHidden)
 TEST(Startup, LogFolderThatCannotBeMadeIsReportedAndTheProgramGoesOn)
 {
     QTemporaryDir dir;
-    placeMediaInfo(dir);
     QFile blocker(QDir(dir.path()).filePath(QStringLiteral("Logs_Filmarch")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();

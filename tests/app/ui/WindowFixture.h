@@ -69,7 +69,6 @@ protected:
     // The window asks the user through `with`, the scripted dialogs by default.
     TForm1& openWindow(bool withMkvToolNix = true, UserDialogs* with = nullptr)
     {
-        QFile::link(mediaInfoLibrary(), QDir(appDir.path()).filePath(QStringLiteral("libmediainfo.so.0")));
         const ToolLocator tools(withMkvToolNix ? mkvToolFolder() : QString(), {});
         form.reset(); // a window never outlives the context it was given
         context = std::make_unique<AppContext>(AppPaths::beside(appDir.path()), with ? *with : dialogs);

@@ -1,0 +1,110 @@
+#include "cli/CommandLine.h"
+
+namespace filmarch {
+
+namespace {
+
+const char* const kSynopsis =
+    "Utilisation : filmarch-cli [OPTIONS] DOSSIER CATALOGUE\n"
+    "       filmarch-cli --comparer [-r | -R] [-0] REFERENCE SAUVEGARDE\n"
+    "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
+    "\n"
+    "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au catalogue CATALOGUE\n"
+    "(\".xml\" ou \".amc\"). Le catalogue est complété s'il existe et créé sinon.\n"
+    "Les autres options sont celles du fichier options.ini de la fenêtre : à côté du programme,\n"
+    "ou dans ~/.config/filmarch/ quand le programme est installé.\n"
+    "\n"
+    "--comparer et --copier synchronisent un répertoire de référence et un répertoire de\n"
+    "sauvegarde, fichiers comparés par leur nom ; rien n'est jamais supprimé.\n"
+    "\n"
+    "Options :\n";
+
+const char* const kEpilogue =
+    "  --                            termine les options (pour un DOSSIER qui commence par \"-\")\n"
+    "\n"
+    "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là est conservé.\n"
+    "Un second Ctrl-C arrête tout de suite ; le catalogue garde son dernier enregistrement.\n"
+    "Pendant --copier, Ctrl-C abandonne le fichier en cours ; aucun fichier partiel ne reste.\n"
+    "Les lignes du journal vont dans le journal du jour (~/.local/state/filmarch/Logs_Filmarch/\n"
+    "quand le programme est installé) et sur la sortie de la commande.\n"
+    "\n"
+    "Code de sortie :\n"
+    "  0    le scan, la comparaison ou la copie a eu lieu jusqu'au bout\n"
+    "  1    le scan n'a pas pu commencer, un répertoire manque, n'en est pas un ou se trouve\n"
+    "       dans l'autre, ou --comparer n'a pas pu lire tous les répertoires\n"
+    "  2    ligne de commande incorrecte\n"
+    "  3    le catalogue n'a pas pu être enregistré, le scan s'est arrêté sur une erreur,\n"
+    "       une copie a échoué, ou --copier n'a pas pu lire tous les répertoires\n"
+    "  130  arrêté par Ctrl-C (scan ou copie)\n";
+
+constexpr int kHelpColumn = 32;
+
+QString namesOf(const CliOption& option)
+{
+    QStringList shown;
+    for (const QString& name : option.names)
+        shown << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    QString text = shown.join(QStringLiteral(", "));
+    if (!option.valueName.isEmpty())
+        text += QLatin1Char(' ') + option.valueName;
+    // A long option alone lines up with the long names of the others.
+    return option.names.first().size() == 1 ? text : QStringLiteral("    ") + text;
+}
+
+} // namespace
+
+const std::vector<CliOption>& cliOptions()
+{
+    static const std::vector<CliOption> options = {
+        {{QStringLiteral("r"), QStringLiteral("sous-repertoires")}, {},
+            QStringLiteral("explore aussi les sous-répertoires")},
+        {{QStringLiteral("R"), QStringLiteral("sans-sous-repertoires")}, {},
+            QStringLiteral("n'explore pas les sous-répertoires")},
+        {{QStringLiteral("comparer")}, {},
+            QStringLiteral("écrit \"+ \" et le chemin de chaque fichier de REFERENCE absent de\n"
+                           "SAUVEGARDE, puis \"- \" et le chemin de chaque fichier de SAUVEGARDE absent\n"
+                           "de REFERENCE ; rien d'autre ne va sur la sortie standard ; les caractères\n"
+                           "de contrôle des noms sont écrits échappés (\\n, \\e, \\x01...)")},
+        {{QStringLiteral("copier")}, {},
+            QStringLiteral("copie dans SAUVEGARDE chaque fichier de REFERENCE qui y manque, en\n"
+                           "respectant l'arborescence de REFERENCE")},
+        {{QStringLiteral("0"), QStringLiteral("nul")}, {},
+            QStringLiteral("avec --comparer : chaque ligne se termine par un octet nul au lieu d'un\n"
+                           "saut de ligne et porte les octets du nom tels quels (comme find -print0)")},
+        {{QStringLiteral("vrac")}, {}, QStringLiteral("avec --copier : copie les fichiers à la base de SAUVEGARDE")},
+        {{QStringLiteral("q"), QStringLiteral("quiet")}, {},
+            QStringLiteral("n'affiche que les erreurs (ni progression, ni lignes du journal)")},
+        {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("affiche cette aide")},
+        {{QStringLiteral("V"), QStringLiteral("version")}, {}, QStringLiteral("affiche la version")},
+    };
+    return options;
+}
+
+bool CommandLine::parse(const QStringList& arguments)
+{
+    for (const CliOption& option : cliOptions())
+        parser.addOption(QCommandLineOption(option.names, option.help, option.valueName));
+    if (parser.parse(arguments))
+        return true;
+    const QStringList unknown = parser.unknownOptionNames();
+    problem = unknown.isEmpty()
+        ? parser.errorText()
+        : QStringLiteral("option inconnue « %1%2 ». Voir filmarch-cli --help.")
+              .arg(unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), unknown.first());
+    return false;
+}
+
+QString cliHelp()
+{
+    QString help = QString::fromUtf8(kSynopsis);
+    for (const CliOption& option : cliOptions()) {
+        const QString names = QStringLiteral("  ") + namesOf(option);
+        const QStringList lines = option.help.split(QLatin1Char('\n'));
+        help += names.leftJustified(kHelpColumn - 1) + QLatin1Char(' ') + lines.first() + QLatin1Char('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            help += QString(kHelpColumn, QLatin1Char(' ')) + lines[i] + QLatin1Char('\n');
+    }
+    return help + QString::fromUtf8(kEpilogue);
+}
+
+} // namespace filmarch
