@@ -110,7 +110,7 @@ int ScanRun::validitecatalogue(const QString& path)
     const bool ownLock = !catalogueLock.held();
     if (ownLock && !catalogueLock.tryLock(path)) {
         releaseCatalogue();
-        ctx.dialogs->showMessage(QStringLiteral("Le catalogue est déjà utilisé par un autre scan."));
+        ctx.dialogs->showMessage(catalogueLock.refusal());
         return -1;
     }
     struct Unlock {
@@ -203,7 +203,7 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
         return true;
     }
     if (!catalogueLock.tryLock(CatalogueActif)) {
-        ctx.dialogs->showMessage(QStringLiteral("Le catalogue est déjà utilisé par un autre scan."));
+        ctx.dialogs->showMessage(catalogueLock.refusal());
         return false;
     }
     for (const QString& leftover : leftoverTemporaries(CatalogueActif))
@@ -247,9 +247,9 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
             // The file holds the bytes loaded (it is locked, and unchanged since).
             const qint64 size = MovieList->LoadedBytes().size();
             if (QFileInfo(CatalogueActif).size() == size)
-                copyFile(CatalogueActif, CatalogueActif + QStringLiteral(".bak"), size);
+                copyFile(CatalogueActif, backupFileName(CatalogueActif), size);
             else
-                replaceFile(CatalogueActif + QStringLiteral(".bak"), MovieList->LoadedBytes());
+                replaceFile(backupFileName(CatalogueActif), MovieList->LoadedBytes());
         } catch (const std::exception&) {
             ctx.dialogs->showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
             catalogueLock.release();
