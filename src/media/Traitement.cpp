@@ -4,6 +4,8 @@
 #include "media/IntegerText.h"
 #include "platform/Error.h"
 
+#include <QRegularExpression>
+
 namespace filmarch {
 
 namespace {
@@ -43,6 +45,17 @@ TTraitement::TTraitement(
     URL = get(Stream_General, 0, QStringLiteral("CompleteName"));
     Resolution = get(Stream_Video, 0, QStringLiteral("Width")) + u'x' + get(Stream_Video, 0, QStringLiteral("Height"));
     Framerate = get(Stream_Video, 0, QStringLiteral("FrameRate"));
+}
+
+void TTraitement::readThrough(const ReadableName& name)
+{
+    readable = name;
+    if (name.link().isEmpty())
+        return;
+    // As the library gives names: every line break as " / ".
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    URL = NomDuFichier;
+    URL.replace(lineBreak, QStringLiteral(" / "));
 }
 
 TTraitement::~TTraitement()

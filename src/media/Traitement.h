@@ -3,6 +3,7 @@
 // title fields, and the ready-made catalogue texts the writers ask for. Every
 // value is read again from the file open in the shared MediaInfo object.
 #include "media/MediaInfoDll.h"
+#include "platform/ReadableName.h"
 
 #include <QString>
 #include <functional>
@@ -28,6 +29,12 @@ public:
     bool PremsAffiche = false, Image = false;
     QString TitreTraduit, TitreOriginal, Annee;
 
+    // The file's own name is not valid text: the library was given `name`'s
+    // link, which the tools are given too; URL stays the file's name.
+    void readThrough(const ReadableName& name);
+    // The name that opens the file.
+    QString readPath() const { return readable.link().isEmpty() ? NomDuFichier : readable.link(); }
+
     QString VideoFormat() const;
     QString ListeFormatAudio() const;
     QString ListeLanguagesAudio() const;
@@ -52,6 +59,7 @@ private:
 
     MesFonctionMediaInfo& media;
     TitleFilter titleFilter;
+    ReadableName readable;
 };
 
 } // namespace filmarch

@@ -13,6 +13,7 @@
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "platform/ReadableName.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
 #include "scan/AmcWriter.h"
@@ -406,11 +407,11 @@ int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousr
     FolderWalk walk;
     walk.subFolders = sousrep;
     walk.stop = [this] { return Arret || ArretRecherche; };
-    walk.onFile = [&](const QString& path) {
+    walk.onFile = [&](const QString& path, const QByteArray& nativePath) {
         if (compte)
             ++total;
         else
-            TraitementFichier(path);
+            TraitementFichier(path, nativePath);
     };
     // Logged once, by the processing pass.
     if (!compte)
@@ -419,7 +420,7 @@ int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousr
     return total;
 }
 
-void ScanRun::TraitementFichier(const QString& NomFichier)
+void ScanRun::TraitementFichier(const QString& NomFichier, const QByteArray& nativeName)
 {
     const ScanOptions opts = options();
     const QString name = fileNamePart(NomFichier);
@@ -434,16 +435,19 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
     }
 
     try {
-        // A name the system cannot give back as text (not UTF-8) cannot be opened.
-        if (!QFileInfo::exists(NomFichier))
+        // A name that is not valid text is opened through a link to the file's own bytes.
+        const ReadableName readable(NomFichier, nativeName);
+        const QString readPath = readable.link().isEmpty() ? NomFichier : readable.link();
+        if (!QFileInfo::exists(readPath))
             throw Error(QStringLiteral("fichier introuvable"));
         ctx.media->New();
         try {
             // A file the library cannot open (no permission, a pipe...) is logged, not dropped as a non-video.
-            if (!ctx.media->Open(NomFichier))
+            if (!ctx.media->Open(readPath))
                 throw Error(QStringLiteral("lecture impossible"));
             Fichier = std::make_unique<TTraitement>(
                 NomFichier, ImageOnly, *ctx.media, [this] { return options().EFiltreTitre; });
+            Fichier->readThrough(readable);
         } catch (...) {
             if (!Fichier)
                 ctx.media->Delete();
