@@ -26,7 +26,8 @@ LookupOutcome RechercheAuto(AllocineClient& client, const QString& NomFilm, cons
 
 // Fills every slot the movie answer allows. A synopsis holding markup leaves
 // its slot empty and adds a log line naming `title`; a missing production
-// year, running time or unreadable rating leaves that slot empty. Returns
+// year, running time or unreadable rating leaves that slot empty, and so does
+// a year that is not four digits. Returns
 // false when some other value could not be read (its slot stays empty).
 bool RemplitInfosFilm(const MovieAnswer& Movie, const QString& title, InfosFilmAllo& infos, QStringList& logLines);
 
