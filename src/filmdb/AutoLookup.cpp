@@ -170,16 +170,16 @@ LookupOutcome RechercheAuto(AllocineClient& client, const QString& NomFilm, cons
     }
 }
 
-QString runningTimeCheck(qint64 fileSeconds, qint64 filmSeconds, const QString& titleSearched)
+QString runningTimeCheck(double fileSeconds, double filmSeconds, const QString& titleSearched)
 {
-    if (fileSeconds <= 0 || filmSeconds <= 0 || fileSeconds < 40 * 60)
+    if (!(fileSeconds > 0) || !(filmSeconds > 0) || fileSeconds < 40 * 60)
         return {};
     // More than a fifth away from the running time the service gives.
     if (std::abs(fileSeconds - filmSeconds) * 5 <= filmSeconds)
         return {};
     return QStringLiteral("Fiche à vérifier, durée du fichier %1 min, durée de la fiche %2 min : %3")
-        .arg(fileSeconds / 60)
-        .arg(filmSeconds / 60)
+        .arg(std::llround(fileSeconds / 60))
+        .arg(std::llround(filmSeconds / 60))
         .arg(titleSearched);
 }
 

@@ -123,14 +123,28 @@ QString TTraitement::ListeLangauagesSousTitre() const
     return liste;
 }
 
+QString TTraitement::duration() const
+{
+    const QString duree = get(Stream_Video, 0, QStringLiteral("Duration"));
+    return duree.isEmpty() ? get(Stream_General, 0, QStringLiteral("Duration")) : duree;
+}
+
 QString TTraitement::Lengths() const
 {
-    QString duree = get(Stream_Video, 0, QStringLiteral("Duration"));
-    if (duree.isEmpty())
-        duree = get(Stream_General, 0, QStringLiteral("Duration"));
+    const QString duree = duration();
     if (duree.isEmpty())
         return {};
     return QString::number(millisecondes(duree) / 1000 / 60);
+}
+
+double TTraitement::lengthSeconds() const
+{
+    const QString duree = duration();
+    try {
+        return duree.isEmpty() ? -1 : millisecondes(duree) / 1000.0;
+    } catch (const ConversionError&) {
+        return -1;
+    }
 }
 
 QString TTraitement::size() const

@@ -39,8 +39,9 @@ public:
     QString ListeFormatAudio() const;
     QString ListeLanguagesAudio() const;
     QString ListeLangauagesSousTitre() const;
-    QString Lengths() const; // whole minutes; throws ConversionError on an unreadable duration
-    QString size() const;    // whole mebibytes; throws ConversionError on an unreadable size
+    QString Lengths() const;      // whole minutes; throws ConversionError on an unreadable duration
+    double lengthSeconds() const; // exact, to the millisecond; -1 when unknown or unreadable
+    QString size() const;         // whole mebibytes; throws ConversionError on an unreadable size
     QString VideoBitrate() const;
     QString AudioBitrate() const;
 
@@ -54,6 +55,7 @@ public:
 
 private:
     QString get(TMIStreamKind kind, int number, const QString& parameter) const;
+    QString duration() const; // milliseconds as the library gives them, of the video else of the file
     // Number of streams of a kind from the General stream's count (0 when empty).
     int streamCount(const QString& countParameter) const;
 

@@ -9,7 +9,6 @@
 #include "filmdb/AllocineClient.h"
 #include "filmdb/AutoLookup.h"
 #include "filmdb/ManualLookup.h"
-#include "media/IntegerText.h"
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
@@ -519,12 +518,7 @@ void ScanRun::lookUpAutomatically(const ScanOptions& opts)
     for (const QString& line : outcome.logLines)
         EcritureLog(line);
     // A film whose running time is far from the file's may be the wrong one.
-    qint64 fileSeconds = -1;
-    try {
-        fileSeconds = toInteger(Fichier->Lengths()) * qint64(60);
-    } catch (const std::exception&) {
-    }
-    const QString check = runningTimeCheck(fileSeconds, outcome.runtimeSeconds, Fichier->TitreTraduit);
+    const QString check = runningTimeCheck(Fichier->lengthSeconds(), outcome.runtimeSeconds, Fichier->TitreTraduit);
     if (!check.isEmpty())
         EcritureLog(check);
     infosFilmAllo = outcome.infos;

@@ -302,8 +302,8 @@ TEST(runningTimeCheck, FlagsAFileFarFromTheFilmsRunningTime)
 {
     const QString line = QStringLiteral("Fiche à vérifier, durée du fichier %1 min, durée de la fiche %2 min : Matrix");
     struct Case {
-        qint64 file;
-        qint64 film;
+        double file;
+        double film;
         QString expected;
     };
     const std::vector<Case> cases = {
@@ -315,6 +315,10 @@ TEST(runningTimeCheck, FlagsAFileFarFromTheFilmsRunningTime)
         {2400, 6000, line.arg(40).arg(100)},
         {0, 5400, QString()},
         {5400, -1, QString()},
+        // Exact lengths are compared, rounded minutes shown.
+        {4350.6, 5430, QString()}, // 19.9 % shorter
+        {4340.5, 5430, line.arg(72).arg(91)},
+        {8159.9, 5400, line.arg(136).arg(90)},
     };
     for (const Case& c : cases)
         EXPECT_EQ(runningTimeCheck(c.file, c.film, QStringLiteral("Matrix")), c.expected) << c.file << " " << c.film;
