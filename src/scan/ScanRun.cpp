@@ -480,12 +480,11 @@ void ScanRun::TraitementFichier(const QString& NomFichier, const QByteArray& nat
 void ScanRun::lookUpByHand(const ScanOptions& opts)
 {
     QPoint place(PosLeftFenAllo, PosTopFenAllo);
-    const ManualLookupDecision decision = ctx.manualLookup->lookUp(
-        {opts.Serveur, Fichier->TitreTraduit + QLatin1Char(' ') + Fichier->TitreOriginal, Fichier->Annee, &place});
+    const ManualLookupDecision decision =
+        ctx.manualLookup->lookUp({opts.Serveur, Fichier->TitreTraduit + QLatin1Char(' ') + Fichier->TitreOriginal,
+            Fichier->Annee, &place, [this](const QString& line) { EcritureLog(line); }});
     PosLeftFenAllo = place.x();
     PosTopFenAllo = place.y();
-    for (const QString& line : decision.logLines)
-        EcritureLog(line);
     if (decision.kind == ManualLookupDecision::Validate) {
         infosFilmAllo = decision.infos;
         writeEntry();
