@@ -81,10 +81,11 @@ bool CatalogueLock::tryLock(const QString& path)
                     f = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
                 ownFile = false;
             }
-            // Nothing to lock: no one here can write the catalogue either.
-            if (f < 0 && !cannotReplaceReason(path).isEmpty())
-                return true;
         }
+        // Nothing to lock where no one here can write the catalogue either
+        // (a folder that is missing or closed): the run refuses it for that.
+        if (f < 0 && !cannotReplaceReason(path).isEmpty())
+            return true;
         if (f < 0) {
             why = cannotLock(name, error);
             return false;

@@ -254,6 +254,14 @@ TEST(CatalogueSafety, ACatalogueThatCannotBeLockedIsNeverWritten)
             EXPECT_TRUE(h.progress.names.isEmpty());
         }
     }
+    // Where no one could write the catalogue, that is the reason given.
+    QTemporaryDir out;
+    ScanHarness h;
+    EXPECT_EQ(
+        h.scanNew(scanFolder(), out.filePath(QStringLiteral("absent/films.xml"))), ScanOutcome::CatalogueNotWritten);
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    EXPECT_TRUE(h.dialogs.messages[0].startsWith(QStringLiteral("Enregistrement du catalogue impossible")))
+        << qPrintable(h.dialogs.messages[0]);
 }
 
 // Names as long as the file system allows: the lock, the temporaries and the
