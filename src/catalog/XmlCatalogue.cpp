@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
+#include "platform/Windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -127,6 +128,55 @@ const char* savedEncoding(const char* declared)
     return "windows-1252";
 }
 
+bool writableIn(const xmlChar* text, const char* encoding)
+{
+    if (!text || !encoding || xmlStrEqual(xml(encoding), xml("UTF-8")))
+        return true;
+    const QString value = QString::fromUtf8(reinterpret_cast<const char*>(text));
+    if (xmlStrEqual(xml(encoding), xml("windows-1252")))
+        return fromWindows1252(toWindows1252(value)) == value;
+    const char16_t above = xmlStrEqual(xml(encoding), xml("US-ASCII")) ? 0x80 : 0x100;
+    for (const QChar c : value)
+        if (c.unicode() >= above)
+            return false;
+    return true;
+}
+
+// Names, comments, processing instructions and CDATA sections have no
+// character references: each of their characters must exist in the encoding.
+bool markupWritableIn(xmlNodePtr node, const char* encoding)
+{
+    for (; node; node = node->next) {
+        switch (node->type) {
+        case XML_ELEMENT_NODE:
+            if (!writableIn(node->name, encoding) || (node->ns && !writableIn(node->ns->prefix, encoding)))
+                return false;
+            for (xmlAttrPtr attribute = node->properties; attribute; attribute = attribute->next)
+                if (!writableIn(attribute->name, encoding)
+                    || (attribute->ns && !writableIn(attribute->ns->prefix, encoding)))
+                    return false;
+            for (xmlNsPtr ns = node->nsDef; ns; ns = ns->next)
+                if (!writableIn(ns->prefix, encoding) || !writableIn(ns->href, encoding))
+                    return false;
+            break;
+        case XML_PI_NODE:
+        case XML_ENTITY_REF_NODE:
+            if (!writableIn(node->name, encoding) || !writableIn(node->content, encoding))
+                return false;
+            break;
+        case XML_COMMENT_NODE:
+        case XML_CDATA_SECTION_NODE:
+            if (!writableIn(node->content, encoding))
+                return false;
+            break;
+        default: break;
+        }
+        if (node->type == XML_ELEMENT_NODE && !markupWritableIn(node->children, encoding))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString XmlCatalogue::storedText(const QString& value)
@@ -244,6 +294,9 @@ QByteArray XmlCatalogue::toBytes() const
     QByteArray bytes;
     // The declaration names the encoding the bytes are really in.
     const char* encoding = savedEncoding(reinterpret_cast<const char*>(document->encoding));
+    // Markup the encoding cannot hold would not read back: such a catalogue is written in UTF-8.
+    if (encoding && !markupWritableIn(document->children, encoding))
+        encoding = "UTF-8";
     if (encoding && !xmlStrEqual(document->encoding, xml(encoding))) {
         xmlFree(const_cast<xmlChar*>(document->encoding));
         document->encoding = xmlStrdup(xml(encoding));

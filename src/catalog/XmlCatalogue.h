@@ -54,6 +54,7 @@ public:
     // indented by two spaces; characters the encoding lacks become character references.
     // Only encodings that read back as written are kept (windows-1252, ISO-8859-1, UTF-8,
     // US-ASCII, however spelled, declared under one name); any other becomes windows-1252.
+    // A document whose names (or comments) that encoding cannot hold is written in UTF-8.
     QByteArray toBytes() const;
     // Written beside the target and renamed over it, once the bytes were read back whole:
     // a failure leaves the previous file whole. A catalogue file that is read-only is

@@ -7,6 +7,7 @@
 #include "platform/Error.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -53,6 +54,13 @@ QString note(const QString& rating)
     return QString::number(static_cast<long long>(std::round(value)));
 }
 
+// A year is four digits or nothing ("inco" of a date "inconnue" is none).
+QString year(const QString& text)
+{
+    static const QRegularExpression fourDigits(QStringLiteral("^[0-9]{4}$"));
+    return fourDigits.match(text).hasMatch() ? text : QString();
+}
+
 } // namespace
 
 bool RemplitInfosFilm(const MovieAnswer& Movie, const QString& title, InfosFilmAllo& infos, QStringList& logLines)
@@ -68,7 +76,7 @@ bool RemplitInfosFilm(const MovieAnswer& Movie, const QString& title, InfosFilmA
     };
     fill(InfoTitre, [&] { return Movie.Title(); });
     fill(InfoTitreOriginal, [&] { return Movie.OriginalTitle(); });
-    fill(InfoAnneeSortie, [&] { return Movie.ReleaseDate().left(4); });
+    fill(InfoAnneeSortie, [&] { return year(Movie.ReleaseDate().left(4)); });
     fill(InfoRealisateur, [&] {
         QStringList names;
         for (int i = 0; i < Movie.castCount(); ++i)
@@ -77,7 +85,7 @@ bool RemplitInfosFilm(const MovieAnswer& Movie, const QString& title, InfosFilmA
         return joined(names);
     });
     try {
-        infos[InfoAnneeProduction] = QString::number(Movie.ProductionYear());
+        infos[InfoAnneeProduction] = year(QString::number(Movie.ProductionYear()));
     } catch (const Error&) {
     }
     fill(InfoPays, [&] { return joined(Movie.NationalityList()); });
@@ -162,16 +170,16 @@ LookupOutcome RechercheAuto(AllocineClient& client, const QString& NomFilm, cons
     }
 }
 
-QString runningTimeCheck(qint64 fileSeconds, qint64 filmSeconds, const QString& titleSearched)
+QString runningTimeCheck(double fileSeconds, double filmSeconds, const QString& titleSearched)
 {
-    if (fileSeconds <= 0 || filmSeconds <= 0 || fileSeconds < 40 * 60)
+    if (!(fileSeconds > 0) || !(filmSeconds > 0) || fileSeconds < 40 * 60)
         return {};
     // More than a fifth away from the running time the service gives.
     if (std::abs(fileSeconds - filmSeconds) * 5 <= filmSeconds)
         return {};
     return QStringLiteral("Fiche à vérifier, durée du fichier %1 min, durée de la fiche %2 min : %3")
-        .arg(fileSeconds / 60)
-        .arg(filmSeconds / 60)
+        .arg(std::llround(fileSeconds / 60))
+        .arg(std::llround(filmSeconds / 60))
         .arg(titleSearched);
 }
 

@@ -26,13 +26,14 @@ LookupOutcome RechercheAuto(AllocineClient& client, const QString& NomFilm, cons
 
 // Fills every slot the movie answer allows. A synopsis holding markup leaves
 // its slot empty and adds a log line naming `title`; a missing production
-// year, running time or unreadable rating leaves that slot empty. Returns
+// year, running time or unreadable rating leaves that slot empty, and so does
+// a year that is not four digits. Returns
 // false when some other value could not be read (its slot stays empty).
 bool RemplitInfosFilm(const MovieAnswer& Movie, const QString& title, InfosFilmAllo& infos, QStringList& logLines);
 
-// A line for the log when the chosen film's running time and the file's length
-// (both in seconds, <= 0 when unknown) disagree by more than a fifth for a
-// file of 40 minutes or more; empty otherwise.
-QString runningTimeCheck(qint64 fileSeconds, qint64 filmSeconds, const QString& titleSearched);
+// A line for the log when the chosen film's running time and the file's exact
+// length (both in seconds, <= 0 when unknown) disagree by more than a fifth
+// for a file of 40 minutes or more; empty otherwise. Minutes are shown rounded.
+QString runningTimeCheck(double fileSeconds, double filmSeconds, const QString& titleSearched);
 
 } // namespace filmarch

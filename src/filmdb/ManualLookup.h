@@ -6,7 +6,8 @@
 
 #include <QPoint>
 #include <QString>
-#include <QStringList>
+
+#include <functional>
 
 namespace filmarch {
 
@@ -17,6 +18,9 @@ struct ManualLookupRequest {
     // Where the window stood last in this run; (0, 0) for the default place.
     // Updated to where the user left it.
     QPoint* place = nullptr;
+    // Writes a line to the run's log at once (the synopsis that could not be
+    // read, when the film is picked).
+    std::function<void(const QString&)> log = nullptr;
 };
 
 struct ManualLookupDecision {
@@ -27,7 +31,6 @@ struct ManualLookupDecision {
     };
     Kind kind = Skip;
     InfosFilmAllo infos;
-    QStringList logLines; // to log, in order, before the entry is written
 };
 
 class ManualLookup {

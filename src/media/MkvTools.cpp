@@ -50,7 +50,7 @@ void LanceMkvmerge(TTraitement& Fichier, const MkvToolSettings& tools)
     DosCommand.CommandLine = quoted(tools.CheminMkvToolNix + QStringLiteral("mkvmerge")) + QStringLiteral(" -i ")
         + quoted(Fichier.NomDuFichier);
     DosCommand.Program = tools.CheminMkvToolNix + QStringLiteral("mkvmerge");
-    DosCommand.Arguments = {QStringLiteral("-i"), fileArgument(Fichier.NomDuFichier)};
+    DosCommand.Arguments = {QStringLiteral("-i"), fileArgument(Fichier.readPath())};
     DosCommand.Environment = mkvToolEnvironment();
     DosCommand.MaxTimeAfterLastOutput = tools.silenceLimit;
     DosCommand.OnErrorBox = tools.errorBox;
@@ -86,7 +86,7 @@ void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools)
     int code = 0;
     try {
         code = LanceAppliAttenteFin(Appli, program,
-            {QStringLiteral("attachments"), fileArgument(Fichier.NomDuFichier), Fichier.ID + u':' + part.fileName()},
+            {QStringLiteral("attachments"), fileArgument(Fichier.readPath()), Fichier.ID + u':' + part.fileName()},
             mkvToolEnvironment());
     } catch (const std::exception&) {
         if (tools.EcritureLog)

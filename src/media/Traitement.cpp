@@ -4,6 +4,8 @@
 #include "media/IntegerText.h"
 #include "platform/Error.h"
 
+#include <QRegularExpression>
+
 namespace filmarch {
 
 namespace {
@@ -43,6 +45,17 @@ TTraitement::TTraitement(
     URL = get(Stream_General, 0, QStringLiteral("CompleteName"));
     Resolution = get(Stream_Video, 0, QStringLiteral("Width")) + u'x' + get(Stream_Video, 0, QStringLiteral("Height"));
     Framerate = get(Stream_Video, 0, QStringLiteral("FrameRate"));
+}
+
+void TTraitement::readThrough(const ReadableName& name)
+{
+    readable = name;
+    if (name.link().isEmpty())
+        return;
+    // As the library gives names: every line break as " / ".
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    URL = NomDuFichier;
+    URL.replace(lineBreak, QStringLiteral(" / "));
 }
 
 TTraitement::~TTraitement()
@@ -110,14 +123,28 @@ QString TTraitement::ListeLangauagesSousTitre() const
     return liste;
 }
 
+QString TTraitement::duration() const
+{
+    const QString duree = get(Stream_Video, 0, QStringLiteral("Duration"));
+    return duree.isEmpty() ? get(Stream_General, 0, QStringLiteral("Duration")) : duree;
+}
+
 QString TTraitement::Lengths() const
 {
-    QString duree = get(Stream_Video, 0, QStringLiteral("Duration"));
-    if (duree.isEmpty())
-        duree = get(Stream_General, 0, QStringLiteral("Duration"));
+    const QString duree = duration();
     if (duree.isEmpty())
         return {};
     return QString::number(millisecondes(duree) / 1000 / 60);
+}
+
+double TTraitement::lengthSeconds() const
+{
+    const QString duree = duration();
+    try {
+        return duree.isEmpty() ? -1 : millisecondes(duree) / 1000.0;
+    } catch (const ConversionError&) {
+        return -1;
+    }
 }
 
 QString TTraitement::size() const

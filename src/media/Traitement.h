@@ -3,6 +3,7 @@
 // title fields, and the ready-made catalogue texts the writers ask for. Every
 // value is read again from the file open in the shared MediaInfo object.
 #include "media/MediaInfoDll.h"
+#include "platform/ReadableName.h"
 
 #include <QString>
 #include <functional>
@@ -28,12 +29,19 @@ public:
     bool PremsAffiche = false, Image = false;
     QString TitreTraduit, TitreOriginal, Annee;
 
+    // The file's own name is not valid text: the library was given `name`'s
+    // link, which the tools are given too; URL stays the file's name.
+    void readThrough(const ReadableName& name);
+    // The name that opens the file.
+    QString readPath() const { return readable.link().isEmpty() ? NomDuFichier : readable.link(); }
+
     QString VideoFormat() const;
     QString ListeFormatAudio() const;
     QString ListeLanguagesAudio() const;
     QString ListeLangauagesSousTitre() const;
-    QString Lengths() const; // whole minutes; throws ConversionError on an unreadable duration
-    QString size() const;    // whole mebibytes; throws ConversionError on an unreadable size
+    QString Lengths() const;      // whole minutes; throws ConversionError on an unreadable duration
+    double lengthSeconds() const; // exact, to the millisecond; -1 when unknown or unreadable
+    QString size() const;         // whole mebibytes; throws ConversionError on an unreadable size
     QString VideoBitrate() const;
     QString AudioBitrate() const;
 
@@ -47,11 +55,13 @@ public:
 
 private:
     QString get(TMIStreamKind kind, int number, const QString& parameter) const;
+    QString duration() const; // milliseconds as the library gives them, of the video else of the file
     // Number of streams of a kind from the General stream's count (0 when empty).
     int streamCount(const QString& countParameter) const;
 
     MesFonctionMediaInfo& media;
     TitleFilter titleFilter;
+    ReadableName readable;
 };
 
 } // namespace filmarch

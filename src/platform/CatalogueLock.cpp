@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,8 +18,22 @@ namespace {
 
 QByteArray lockFileName(const QByteArray& target)
 {
-    const qsizetype slash = target.lastIndexOf('/');
-    return target.left(slash + 1) + '.' + target.mid(slash + 1) + ".filmarch-lock";
+    return besideName(target, ".", ".filmarch-lock");
+}
+
+QString cannotLock(const QByteArray& name, int error)
+{
+    const QString lock = QFile::decodeName(name);
+    QString reason;
+    if (error == EISDIR)
+        reason = QStringLiteral("%1 est un dossier").arg(lock);
+    else if (error == ELOOP)
+        reason = QStringLiteral("%1 est un lien symbolique").arg(lock);
+    else
+        reason = QStringLiteral("%1 : %2").arg(lock, QString::fromLocal8Bit(std::strerror(error)));
+    return QStringLiteral("Le catalogue ne peut pas être réservé pour ce scan, un autre scan pourrait l'écrire en "
+                          "même temps (")
+        + reason + QStringLiteral(").");
 }
 
 bool sameFile(int fd, const QByteArray& name)
@@ -46,27 +61,38 @@ std::optional<CatalogueLock::Committed> readRecord(int fd)
 bool CatalogueLock::tryLock(const QString& path)
 {
     release();
+    why.clear();
     const QByteArray target = resolvedFileName(path);
     const QByteArray name = lockFileName(target);
     // A lock file removed by the run that held it between our open and our
     // lock is not the lock any more: start again on the new one.
     for (int attempt = 0; attempt < 100; ++attempt) {
         int f = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        const int error = errno;
         bool canWrite = f >= 0;
         bool ownFile = true;
-        if (f < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        if (f < 0 && (error == EACCES || error == EPERM || error == EROFS)) {
             f = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
             if (f < 0) {
                 // A folder that cannot be written: the catalogue is saved in
                 // place there, so its own file stays the same one to lock.
                 f = ::open(target.constData(), O_RDONLY | O_CLOEXEC);
+                if (f < 0 && errno == EACCES)
+                    f = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
                 ownFile = false;
             }
         }
-        if (f < 0)
-            return true; // nothing to lock: the catalogue cannot be written either, which the run refuses
+        // Nothing to lock where no one here can write the catalogue either
+        // (a folder that is missing or closed): the run refuses it for that.
+        if (f < 0 && !cannotReplaceReason(path).isEmpty())
+            return true;
+        if (f < 0) {
+            why = cannotLock(name, error);
+            return false;
+        }
         if (::flock(f, LOCK_EX | LOCK_NB) != 0) {
             ::close(f);
+            why = QStringLiteral("Le catalogue est déjà utilisé par un autre scan.");
             return false;
         }
         if (ownFile && !sameFile(f, name)) {
@@ -79,6 +105,7 @@ bool CatalogueLock::tryLock(const QString& path)
         left = ownFile ? readRecord(fd) : std::nullopt;
         return true;
     }
+    why = QStringLiteral("Le catalogue est déjà utilisé par un autre scan.");
     return false;
 }
 

@@ -28,10 +28,15 @@ public:
     CatalogueLock(const CatalogueLock&) = delete;
     CatalogueLock& operator=(const CatalogueLock&) = delete;
 
-    // Takes the lock on the catalogue at `path` without waiting; false when
-    // another run holds it. What a killed run recorded is read first
-    // (previousRun()), then forgotten.
+    // Takes the lock on the catalogue at `path` without waiting. False when
+    // another run holds it, or when no lock can be had on a catalogue that
+    // this run could write (a folder or a link at the lock's name, no room):
+    // refusal() says which. True without a lock only where the catalogue can
+    // be written by no one here, which the run refuses for its own reason.
+    // What a killed run recorded is read first (previousRun()), then forgotten.
     bool tryLock(const QString& path);
+    // The message for the user after a failed tryLock().
+    QString refusal() const { return why; }
     // Removes the lock file and gives the lock back.
     void release();
     bool held() const { return fd >= 0; }
@@ -50,6 +55,7 @@ private:
     bool writable = false;
     QByteArray lockName; // empty when the catalogue itself is locked
     std::optional<Committed> left;
+    QString why;
 };
 
 } // namespace filmarch

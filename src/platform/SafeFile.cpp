@@ -2,12 +2,14 @@
 
 #include "platform/Error.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -35,8 +37,13 @@ QByteArray folderOf(const QByteArray& target)
 // and recognised by the next run on that catalogue when a kill left it.
 QByteArray temporaryTemplate(const QByteArray& target)
 {
-    const qsizetype slash = target.lastIndexOf('/');
-    return target.left(slash + 1) + '.' + target.mid(slash + 1) + ".filmarch-tmp-XXXXXX";
+    return besideName(target, ".", ".filmarch-tmp-XXXXXX");
+}
+
+qsizetype longestName(const QByteArray& folder)
+{
+    const long max = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    return max > 0 ? qsizetype(max) : qsizetype(NAME_MAX);
 }
 
 // A file descriptor that the rename has not taken yet: closed, and its file
@@ -129,6 +136,26 @@ void rewriteInPlace(const QByteArray& target, const Content& content, off_t oldS
 
 } // namespace
 
+QByteArray besideName(const QByteArray& target, const QByteArray& prefix, const QByteArray& suffix)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray name = target.mid(slash + 1);
+    const qsizetype room = longestName(folderOf(target));
+    if (prefix.size() + name.size() + suffix.size() <= room)
+        return target.left(slash + 1) + prefix + name + suffix;
+    const QByteArray digest = '~' + QCryptographicHash::hash(name, QCryptographicHash::Sha256).toHex().left(16);
+    qsizetype keep = std::max<qsizetype>(0, room - prefix.size() - digest.size() - suffix.size());
+    // Cut between characters, so that the name stays readable text.
+    while (keep > 0 && (uchar(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    return target.left(slash + 1) + prefix + name.left(keep) + digest + suffix;
+}
+
+QString backupFileName(const QString& path)
+{
+    return QFile::decodeName(besideName(QFile::encodeName(path), {}, ".bak"));
+}
+
 QByteArray resolvedFileName(const QString& path)
 {
     const QFileInfo info(path);
@@ -215,15 +242,22 @@ void copyFile(const QString& from, const QString& to, qint64 size)
 
 QStringList leftoverTemporaries(const QString& path)
 {
-    const QFileInfo target(QFile::decodeName(resolvedFileName(path)));
-    const QString name = target.fileName();
-    const QDir folder = target.absoluteDir();
+    const QByteArray target = resolvedFileName(path);
+    const QFileInfo info(QFile::decodeName(target));
+    const QString name = info.fileName();
+    const QDir folder = info.absoluteDir();
+    // What saves of the catalogue and of its backup name their temporaries.
+    QStringList prefixes;
+    for (const QByteArray& base : {target, besideName(target, {}, ".bak")}) {
+        const QByteArray temporary = temporaryTemplate(base);
+        prefixes << QFile::decodeName(temporary.mid(temporary.lastIndexOf('/') + 1).chopped(6));
+    }
     QStringList found;
     const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& entry : entries) {
-        bool ours = false;
+        bool ours = entry.startsWith(prefixes[0]) || entry.startsWith(prefixes[1]);
         for (const QString& base : {name, name + QStringLiteral(".bak")}) {
-            ours = ours || entry.startsWith(QLatin1Char('.') + base + QStringLiteral(".filmarch-tmp-"))
+            ours = ours
                 || entry == QLatin1Char('.') + base + QStringLiteral(".filmarch-prec")
                 // earlier versions of the program named them "<name>.tmp-XXXXXX"
                 || (entry.size() == base.size() + 11 && entry.startsWith(base + QStringLiteral(".tmp-")));

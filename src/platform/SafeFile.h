@@ -30,4 +30,14 @@ QStringList leftoverTemporaries(const QString& path);
 // Stable name of a file reached through links: saves go where it points.
 QByteArray resolvedFileName(const QString& path);
 
+// The name of a file kept beside `target`: `prefix` + the target's name +
+// `suffix` in the same folder. Where that is longer than the folder allows,
+// the target's name is cut and a digest of the whole name keeps files of
+// different targets apart, so that a target of the longest allowed name still
+// has its lock, temporaries and backup.
+QByteArray besideName(const QByteArray& target, const QByteArray& prefix, const QByteArray& suffix);
+
+// The backup of `path`: `path` + ".bak", shortened as above where needed.
+QString backupFileName(const QString& path);
+
 } // namespace filmarch

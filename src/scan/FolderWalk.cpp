@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 void FolderWalk::run(const QString& root)
 {
     visited.clear();
-    walk(root);
+    walk(root, QFile::encodeName(root));
 }
 
 void FolderWalk::problem(const QString& message)
@@ -21,12 +21,14 @@ void FolderWalk::problem(const QString& message)
         onProblem(message);
 }
 
-bool FolderWalk::walk(const QString& folder)
+bool FolderWalk::walk(const QString& folder, const QByteArray& nativeFolder)
 {
     QString dir = folder;
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
-    const QByteArray native = QFile::encodeName(dir);
+    QByteArray native = nativeFolder;
+    if (!native.endsWith('/'))
+        native += '/';
     struct stat st {};
     if (::stat(native.constData(), &st) != 0) {
         problem(QStringLiteral("Dossier non traité par le scan, il ne peut pas être lu : ") + folder);
@@ -46,15 +48,16 @@ bool FolderWalk::walk(const QString& folder)
         return true;
     }
     for (; it != fs::directory_iterator(); it.increment(error)) {
-        const QString name = QFile::decodeName(QByteArray::fromStdString(it->path().filename().native()));
+        const QByteArray nativeName = QByteArray::fromStdString(it->path().filename().native());
+        const QString name = QFile::decodeName(nativeName);
         std::error_code statError;
         if (it->is_directory(statError)) {
-            if (subFolders && !walk(dir + name))
+            if (subFolders && !walk(dir + name, native + nativeName))
                 return false;
         } else {
             // A broken link or a file that cannot be examined goes to the
             // processing too, which logs it.
-            onFile(dir + name);
+            onFile(dir + name, native + nativeName);
         }
         if (stop && stop())
             return false;

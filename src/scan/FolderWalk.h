@@ -2,6 +2,7 @@
 // The files of a folder, in the order the file system lists them, entering
 // sub-folders depth first when asked. Links to folders are followed, each
 // folder (by device and inode) at most once, so that a link loop ends.
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -13,7 +14,9 @@ namespace filmarch {
 class FolderWalk {
 public:
     bool subFolders = false;
-    std::function<void(const QString& path)> onFile;
+    // `path` is the file's name as text, `nativePath` its bytes on disk (they
+    // differ where a name is not valid text: only the bytes open the file).
+    std::function<void(const QString& path, const QByteArray& nativePath)> onFile;
     // A folder that could not be listed or was already visited; not called
     // when unset.
     std::function<void(const QString& message)> onProblem;
@@ -23,7 +26,7 @@ public:
     void run(const QString& root);
 
 private:
-    bool walk(const QString& folder); // false once stopped
+    bool walk(const QString& folder, const QByteArray& nativeFolder); // false once stopped
     void problem(const QString& message);
 
     std::set<std::pair<unsigned long long, unsigned long long>> visited;

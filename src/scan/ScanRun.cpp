@@ -9,10 +9,10 @@
 #include "filmdb/AllocineClient.h"
 #include "filmdb/AutoLookup.h"
 #include "filmdb/ManualLookup.h"
-#include "media/IntegerText.h"
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "platform/ReadableName.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
 #include "scan/AmcWriter.h"
@@ -110,7 +110,7 @@ int ScanRun::validitecatalogue(const QString& path)
     const bool ownLock = !catalogueLock.held();
     if (ownLock && !catalogueLock.tryLock(path)) {
         releaseCatalogue();
-        ctx.dialogs->showMessage(QStringLiteral("Le catalogue est déjà utilisé par un autre scan."));
+        ctx.dialogs->showMessage(catalogueLock.refusal());
         return -1;
     }
     struct Unlock {
@@ -203,7 +203,7 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
         return true;
     }
     if (!catalogueLock.tryLock(CatalogueActif)) {
-        ctx.dialogs->showMessage(QStringLiteral("Le catalogue est déjà utilisé par un autre scan."));
+        ctx.dialogs->showMessage(catalogueLock.refusal());
         return false;
     }
     for (const QString& leftover : leftoverTemporaries(CatalogueActif))
@@ -247,9 +247,9 @@ bool ScanRun::prepareCatalogue(ScanRequest& request)
             // The file holds the bytes loaded (it is locked, and unchanged since).
             const qint64 size = MovieList->LoadedBytes().size();
             if (QFileInfo(CatalogueActif).size() == size)
-                copyFile(CatalogueActif, CatalogueActif + QStringLiteral(".bak"), size);
+                copyFile(CatalogueActif, backupFileName(CatalogueActif), size);
             else
-                replaceFile(CatalogueActif + QStringLiteral(".bak"), MovieList->LoadedBytes());
+                replaceFile(backupFileName(CatalogueActif), MovieList->LoadedBytes());
         } catch (const std::exception&) {
             ctx.dialogs->showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
             catalogueLock.release();
@@ -406,11 +406,11 @@ int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousr
     FolderWalk walk;
     walk.subFolders = sousrep;
     walk.stop = [this] { return Arret || ArretRecherche; };
-    walk.onFile = [&](const QString& path) {
+    walk.onFile = [&](const QString& path, const QByteArray& nativePath) {
         if (compte)
             ++total;
         else
-            TraitementFichier(path);
+            TraitementFichier(path, nativePath);
     };
     // Logged once, by the processing pass.
     if (!compte)
@@ -419,7 +419,7 @@ int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousr
     return total;
 }
 
-void ScanRun::TraitementFichier(const QString& NomFichier)
+void ScanRun::TraitementFichier(const QString& NomFichier, const QByteArray& nativeName)
 {
     const ScanOptions opts = options();
     const QString name = fileNamePart(NomFichier);
@@ -434,16 +434,19 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
     }
 
     try {
-        // A name the system cannot give back as text (not UTF-8) cannot be opened.
-        if (!QFileInfo::exists(NomFichier))
+        // A name that is not valid text is opened through a link to the file's own bytes.
+        const ReadableName readable(NomFichier, nativeName);
+        const QString readPath = readable.link().isEmpty() ? NomFichier : readable.link();
+        if (!QFileInfo::exists(readPath))
             throw Error(QStringLiteral("fichier introuvable"));
         ctx.media->New();
         try {
             // A file the library cannot open (no permission, a pipe...) is logged, not dropped as a non-video.
-            if (!ctx.media->Open(NomFichier))
+            if (!ctx.media->Open(readPath))
                 throw Error(QStringLiteral("lecture impossible"));
             Fichier = std::make_unique<TTraitement>(
                 NomFichier, ImageOnly, *ctx.media, [this] { return options().EFiltreTitre; });
+            Fichier->readThrough(readable);
         } catch (...) {
             if (!Fichier)
                 ctx.media->Delete();
@@ -477,12 +480,11 @@ void ScanRun::TraitementFichier(const QString& NomFichier)
 void ScanRun::lookUpByHand(const ScanOptions& opts)
 {
     QPoint place(PosLeftFenAllo, PosTopFenAllo);
-    const ManualLookupDecision decision = ctx.manualLookup->lookUp(
-        {opts.Serveur, Fichier->TitreTraduit + QLatin1Char(' ') + Fichier->TitreOriginal, Fichier->Annee, &place});
+    const ManualLookupDecision decision =
+        ctx.manualLookup->lookUp({opts.Serveur, Fichier->TitreTraduit + QLatin1Char(' ') + Fichier->TitreOriginal,
+            Fichier->Annee, &place, [this](const QString& line) { EcritureLog(line); }});
     PosLeftFenAllo = place.x();
     PosTopFenAllo = place.y();
-    for (const QString& line : decision.logLines)
-        EcritureLog(line);
     if (decision.kind == ManualLookupDecision::Validate) {
         infosFilmAllo = decision.infos;
         writeEntry();
@@ -515,12 +517,7 @@ void ScanRun::lookUpAutomatically(const ScanOptions& opts)
     for (const QString& line : outcome.logLines)
         EcritureLog(line);
     // A film whose running time is far from the file's may be the wrong one.
-    qint64 fileSeconds = -1;
-    try {
-        fileSeconds = toInteger(Fichier->Lengths()) * qint64(60);
-    } catch (const std::exception&) {
-    }
-    const QString check = runningTimeCheck(fileSeconds, outcome.runtimeSeconds, Fichier->TitreTraduit);
+    const QString check = runningTimeCheck(Fichier->lengthSeconds(), outcome.runtimeSeconds, Fichier->TitreTraduit);
     if (!check.isEmpty())
         EcritureLog(check);
     infosFilmAllo = outcome.infos;

@@ -94,7 +94,8 @@ public:
 
     // Walks `Chemin`: counts its files (compte) or processes each of them.
     int CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousrep);
-    void TraitementFichier(const QString& NomFichier);
+    // `nativeName`: the file's name in bytes, where they are not NomFichier's.
+    void TraitementFichier(const QString& NomFichier, const QByteArray& nativeName = {});
     void Initialisation(ScanRequest& request);
 
     void EcritureLog(const QString& Mes);

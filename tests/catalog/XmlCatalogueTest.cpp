@@ -241,3 +241,33 @@ TEST(XmlCatalogue, SavedOnlyInEncodingsThatReadBackAsWritten)
         EXPECT_EQ(back->movieAttribute(0, QStringLiteral("Length")), QStringLiteral("122"));
     }
 }
+
+// Names and comments have no character references: where the encoding a
+// catalogue is saved in lacks one of their characters, it is written in UTF-8
+// and says so.
+TEST(XmlCatalogue, MarkupTheEncodingCannotHoldIsWrittenInUtf8)
+{
+    const struct {
+        const char* declared;
+        const char* body; // in the declared encoding
+        const char* saved;
+    } cases[] = {
+        {"windows-1253", "<Movie \xd4\xdf\xf4\xeb\xef\xf2=\"1\"/>", "UTF-8"},
+        {"ISO-8859-7", "<\xd4\xdf\xf4\xeb\xef\xf2/>", "UTF-8"},
+        {"KOI8-R", "<!-- \xf0\xd2\xc9\xd7\xc5\xd4 -->", "UTF-8"},
+        {"windows-1253", "<Movie Note=\"\xd4\xdf\xf4\xeb\xef\xf2\"/>", "windows-1252"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        auto doc = XmlCatalogue::fromBytes(QByteArray("<?xml version=\"1.0\" encoding=\"") + c.declared
+            + "\"?><AntMovieCatalog><Catalog><Contents>" + c.body + "</Contents></Catalog></AntMovieCatalog>");
+        doc->appendMovie().setAttribute(QStringLiteral("TranslatedTitle"), QStringLiteral("Αλφα €"));
+        const QByteArray bytes = doc->toBytes();
+        EXPECT_TRUE(bytes.startsWith(QByteArray("<?xml version=\"1.0\" encoding=\"") + c.saved + "\"?>"))
+            << bytes.constData();
+        auto back = XmlCatalogue::fromBytes(bytes);
+        EXPECT_EQ(back->toBytes(), bytes);
+        EXPECT_EQ(
+            back->movieAttribute(back->movieCount() - 1, QStringLiteral("TranslatedTitle")), QStringLiteral("Αλφα €"));
+    }
+}

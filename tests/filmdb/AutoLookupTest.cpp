@@ -144,9 +144,35 @@ TEST(RemplitInfosFilm, WhatCannotBeReadCostsItsOwnSlotOnly)
     EXPECT_EQ(filled.infos[InfoAffiche], QStringLiteral("http://p/a.jpg"));
     EXPECT_EQ(filled.log, QStringList(QStringLiteral("Erreur de récupération du synopsis : Titre")));
     EXPECT_FALSE(filled.complete) << "a cast member without activity code";
-    EXPECT_EQ(fill("<release><releaseDate>98</releaseDate></release><productionYear>1997</productionYear>")
-                  .infos[InfoAnneeSortie],
-        QStringLiteral("98"));
+}
+
+// A year is four digits or nothing.
+TEST(RemplitInfosFilm, YearsAreFourDigitsOrNothing)
+{
+    const struct {
+        const char* releaseDate;
+        const char* productionYear;
+        QString release, production;
+    } cases[] = {
+        {"1998-05-12", "1997", QStringLiteral("1998"), QStringLiteral("1997")},
+        {"inconnue", "", QString(), QString()},
+        {"98", "0", QString(), QString()},
+        {"2003", "12345", QStringLiteral("2003"), QString()},
+        {"", "-1999", QString(), QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.releaseDate);
+        QByteArray movie = QByteArray("<title>T</title><release><releaseDate>") + c.releaseDate
+            + "</releaseDate></release><runtime>5400</runtime>";
+        if (*c.productionYear)
+            movie += QByteArray("<productionYear>") + c.productionYear + "</productionYear>";
+        const Filled filled = fill(movie);
+        EXPECT_EQ(filled.infos[InfoAnneeSortie], c.release);
+        EXPECT_EQ(filled.infos[InfoAnneeProduction], c.production);
+        EXPECT_EQ(filled.infos[InfoTitre], QStringLiteral("T"));
+        EXPECT_EQ(filled.infos[InfoDuree], QStringLiteral("1h30min"));
+        EXPECT_TRUE(filled.complete);
+    }
 }
 
 TEST_F(AutoLookupTest, TakesTheLastFilmOfTheYearElseTheFirst)
@@ -276,8 +302,8 @@ TEST(runningTimeCheck, FlagsAFileFarFromTheFilmsRunningTime)
 {
     const QString line = QStringLiteral("Fiche à vérifier, durée du fichier %1 min, durée de la fiche %2 min : Matrix");
     struct Case {
-        qint64 file;
-        qint64 film;
+        double file;
+        double film;
         QString expected;
     };
     const std::vector<Case> cases = {
@@ -289,6 +315,10 @@ TEST(runningTimeCheck, FlagsAFileFarFromTheFilmsRunningTime)
         {2400, 6000, line.arg(40).arg(100)},
         {0, 5400, QString()},
         {5400, -1, QString()},
+        // Exact lengths are compared, rounded minutes shown.
+        {4350.6, 5430, QString()}, // 19.9 % shorter
+        {4340.5, 5430, line.arg(72).arg(91)},
+        {8159.9, 5400, line.arg(136).arg(90)},
     };
     for (const Case& c : cases)
         EXPECT_EQ(runningTimeCheck(c.file, c.film, QStringLiteral("Matrix")), c.expected) << c.file << " " << c.film;

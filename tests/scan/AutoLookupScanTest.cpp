@@ -1,5 +1,6 @@
 // The automatic film-database lookup inside a scan run: the server setting,
 // the log lines of a failed lookup, and the entry written whatever happened.
+#include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 #include "support/FakeFilmDatabase.h"
 #include "support/ScanHarness.h"
@@ -138,4 +139,35 @@ TEST_F(AutoLookupScan, FoundFilmFillsItsEntryOnly)
     EXPECT_EQ(attribute(alienFile, "Country"), QStringLiteral("U.S.A., Grande-Bretagne"));
     EXPECT_EQ(attribute(QStringLiteral("Brazil.mp4"), "TranslatedTitle"), QStringLiteral("Brazil"));
     EXPECT_EQ(attribute(QStringLiteral("Brazil.mp4"), "Director"), QString());
+}
+
+// A film whose answer holds no usable year ("inconnue" for a date) is written
+// in both formats with all the rest, and no year.
+TEST_F(AutoLookupScan, AFilmWithoutAUsableYearIsCataloguedWithTheRest)
+{
+    FakeSearch brazil;
+    brazil.films = FakeFilmDatabase::numberedFilms(1);
+    brazil.films[0].productionYear = 0;
+    brazil.films[0].releaseDate = "inconnue";
+    brazil.films[0].cast = {{"Terry Gilliam", 8002, ""}};
+    service.addSearch("BRAZIL", brazil);
+    scan(automatic(service.host()));
+    EXPECT_EQ(attribute(QStringLiteral("Brazil.mp4"), "TranslatedTitle"), QStringLiteral("Film 0"));
+    EXPECT_EQ(attribute(QStringLiteral("Brazil.mp4"), "Director"), QStringLiteral("Terry Gilliam"));
+    EXPECT_EQ(attribute(QStringLiteral("Brazil.mp4"), "Year"), QString());
+
+    FakeFilmDatabase other; // a service of its own for a second program's client
+    other.addSearch("BRAZIL", brazil);
+    ScanHarness h(automatic(other.host()));
+    const QString amc = out.filePath(QStringLiteral("films.amc"));
+    ASSERT_EQ(h.scanNew(folder->path(), amc), ScanOutcome::Finished);
+    EXPECT_TRUE(h.messages().filter(QStringLiteral("Brazil")).isEmpty()) << h.messages().join(u'\n').toStdString();
+    TMovieList list;
+    list.LoadFromFile(amc);
+    ASSERT_EQ(list.Count(), 2);
+    const TMovie& entry = list.GetItem(list.GetItem(0).strURL.endsWith(QStringLiteral("Brazil.mp4")) ? 0 : 1);
+    EXPECT_TRUE(entry.strURL.endsWith(QStringLiteral("Brazil.mp4")));
+    EXPECT_EQ(entry.strTranslatedTitle, QStringLiteral("Film 0"));
+    EXPECT_EQ(entry.strDirector, QStringLiteral("Terry Gilliam"));
+    EXPECT_EQ(entry.iYear, 0);
 }

@@ -5,6 +5,7 @@
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 #include "platform/CatalogueLock.h"
+#include "platform/SafeFile.h"
 #include "support/FileBytes.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScanFolder.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <sys/stat.h>
 
 using namespace filmarch;
@@ -209,6 +211,87 @@ TEST(CatalogueSafety, ALockedCatalogueIsRefusedAndLeftoversOfKilledRunsGo)
     EXPECT_EQ(filesIn(out.path()),
         (QStringList {
             QStringLiteral("films.amc"), QStringLiteral("films.amc.bak"), QStringLiteral("films.amc.notes")}));
+}
+
+// Something that is not a lock file at the lock's name: no run can hold the
+// lock there, so none writes (two would otherwise write at once).
+TEST(CatalogueSafety, ACatalogueThatCannotBeLockedIsNeverWritten)
+{
+    const struct {
+        const char* obstacle;
+        QString reason;
+    } cases[] = {
+        {"dossier", QStringLiteral("est un dossier")},
+        {"lien", QStringLiteral("est un lien symbolique")},
+        {"lien cassé", QStringLiteral("est un lien symbolique")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.obstacle);
+        QTemporaryDir out;
+        for (const QString& name : {QStringLiteral("films.amc"), QStringLiteral("films.xml")}) {
+            const QString cat = out.filePath(name);
+            const QString lock = out.filePath(QLatin1Char('.') + name + QStringLiteral(".filmarch-lock"));
+            if (std::strcmp(c.obstacle, "dossier") == 0)
+                ASSERT_TRUE(QDir().mkdir(lock));
+            else
+                ASSERT_TRUE(
+                    QFile::link(std::strcmp(c.obstacle, "lien") == 0 ? scanFolder() + QStringLiteral("/notes.txt")
+                                                                     : out.filePath(QStringLiteral("rien")),
+                        lock));
+            ScanHarness h;
+            EXPECT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::NotStarted);
+            EXPECT_FALSE(QFileInfo::exists(cat));
+            writeFile(cat, name.endsWith(QStringLiteral(".amc")) ? catalogueBytes(2) : QByteArray());
+            const QByteArray before = readFile(cat);
+            EXPECT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::NotStarted);
+            EXPECT_EQ(readFile(cat), before);
+            ASSERT_EQ(h.dialogs.messages.size(), 2);
+            for (const QString& m : std::as_const(h.dialogs.messages)) {
+                EXPECT_TRUE(m.startsWith(QStringLiteral("Le catalogue ne peut pas être réservé pour ce scan")))
+                    << qPrintable(m);
+                EXPECT_TRUE(m.contains(lock + QLatin1Char(' ') + c.reason)) << qPrintable(m);
+            }
+            EXPECT_TRUE(h.progress.names.isEmpty());
+        }
+    }
+    // Where no one could write the catalogue, that is the reason given.
+    QTemporaryDir out;
+    ScanHarness h;
+    EXPECT_EQ(
+        h.scanNew(scanFolder(), out.filePath(QStringLiteral("absent/films.xml"))), ScanOutcome::CatalogueNotWritten);
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    EXPECT_TRUE(h.dialogs.messages[0].startsWith(QStringLiteral("Enregistrement du catalogue impossible")))
+        << qPrintable(h.dialogs.messages[0]);
+}
+
+// Names as long as the file system allows: the lock, the temporaries and the
+// backup get names that fit, and the next run still finds what a killed one left.
+TEST(CatalogueSafety, ACatalogueOfTheLongestNameIsCompleted)
+{
+    for (const QString& ext : {QStringLiteral(".amc"), QStringLiteral(".xml")}) {
+        SCOPED_TRACE(qPrintable(ext));
+        QTemporaryDir out;
+        const QString cat = out.filePath(QString(243, u'f') + QStringLiteral("été") + QString(3, u'x') + ext);
+        ASSERT_EQ(QFile::encodeName(QFileInfo(cat).fileName()).size(), 255);
+        ScanOptions keepAll;
+        keepAll.CbEviterDoublons = false;
+        ScanHarness h(keepAll);
+        ASSERT_EQ(h.scanNew(scanFolder(), cat), ScanOutcome::Finished) << qPrintable(h.dialogs.messages.join(u'|'));
+        const QByteArray first = readFile(cat);
+        writeFile(QFile::decodeName(besideName(QFile::encodeName(cat), ".", ".filmarch-tmp-Ab12Cd")), "reste");
+        ASSERT_EQ(h.scanExisting(scanFolder(), cat), ScanOutcome::Finished)
+            << qPrintable(h.dialogs.messages.join(u'|'));
+        EXPECT_EQ(h.messages().filter(QStringLiteral("Nombre Total : %1 ").arg(2 * kRootVideos)).size(), 1);
+        QStringList expected {QFileInfo(cat).fileName()};
+        if (ext == QLatin1String(".amc")) {
+            const QString backup = backupFileName(cat);
+            EXPECT_TRUE(backup.endsWith(QStringLiteral(".bak")));
+            EXPECT_EQ(readFile(backup), first);
+            expected << QFileInfo(backup).fileName();
+        }
+        expected.sort();
+        EXPECT_EQ(filesIn(out.path()), expected);
+    }
 }
 
 TEST(CatalogueSafety, AFullDiskKeepsTheCatalogueWholeAndTheLogTruthful)

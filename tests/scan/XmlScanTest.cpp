@@ -305,19 +305,3 @@ TEST(XmlScan, ACatalogueThatCannotBeWrittenIsReportedInPlaceOfTheSummary)
     EXPECT_EQ(h.messages().filter(QStringLiteral("Enregistrement du catalogue impossible")).size(), 1);
     EXPECT_EQ(WrittenXml(cat).movies.size(), 0);
 }
-
-TEST(XmlScan, AFileWhoseNameIsNotUtf8IsLoggedNotSkippedSilently)
-{
-    QTemporaryDir folder, out;
-    // A Latin-1 name, as disks copied from other systems hold.
-    const QByteArray latin1 = QFile::encodeName(folder.path()) + "/Am\xe9lie.mp4";
-    ASSERT_TRUE(QFile::copy(QDir(scanFolder()).filePath(QStringLiteral("Les Visiteurs (1993).mp4")),
-        folder.filePath(QStringLiteral("x.mp4"))));
-    ASSERT_EQ(::rename(QFile::encodeName(folder.filePath(QStringLiteral("x.mp4"))).constData(), latin1.constData()), 0);
-    ScanHarness h;
-    ASSERT_EQ(h.scanNew(folder.path(), out.filePath(QStringLiteral("films.xml"))), ScanOutcome::Finished);
-    EXPECT_EQ(
-        h.messages().filter(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ")).size(), 1);
-    EXPECT_EQ(h.progress.highest, 1);
-    ::unlink(latin1.constData()); // beyond what the temporary folder can remove
-}

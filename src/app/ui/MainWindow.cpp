@@ -396,7 +396,9 @@ void TForm1::BtIniDefautClick()
             }
         }
         // The file comes back at the next save, at exit or at the next start.
+        const QString catalogue = ui->EdCheminCataloExistant->text();
         LectureIni();
+        followCatalogueToComplete(catalogue);
     }
 }
 
@@ -414,8 +416,11 @@ void TForm1::BtRepAfficheClick()
     const QString folder = dialogs.chooseFolder(QStringLiteral("Sélection du répertoire pour les affiches"));
     ui->EdRepAffiche->setText(folder);
     // Cancelled: every option goes back to what the file holds.
-    if (folder.isEmpty())
+    if (folder.isEmpty()) {
+        const QString catalogue = ui->EdCheminCataloExistant->text();
         LectureIni();
+        followCatalogueToComplete(catalogue);
+    }
 }
 
 void TForm1::validateCatalogueToComplete()
@@ -445,6 +450,22 @@ void TForm1::completeCatalogue(const QString& path)
     ui->EdCheminCataloExistant->setText(path);
     validateCatalogueToComplete();
     scanRun->CatalogueActif = ui->EdCheminCataloExistant->text();
+}
+
+// The settings read again may name another catalogue to complete (none after
+// a reset): its count, and the catalogue held, follow the path shown.
+void TForm1::followCatalogueToComplete(const QString& before)
+{
+    const QString now = ui->EdCheminCataloExistant->text();
+    if (now == before)
+        return;
+    ui->EdNbrFilmsExist->clear();
+    if (scanRun->CatalogueActif == before) {
+        scanRun->releaseCatalogue();
+        scanRun->CatalogueActif.clear();
+        if (!now.isEmpty())
+            completeCatalogue(now);
+    }
 }
 
 void TForm1::BtCherchCataloExistClick()

@@ -118,6 +118,7 @@ private:
     void validateCatalogueToComplete();
     void forgetCatalogues();
     void completeCatalogue(const QString& path);
+    void followCatalogueToComplete(const QString& before);
     // While a run works the page control is disabled, the menu bar removed
     // and the progress window shown over the main window.
     void lockForRun();

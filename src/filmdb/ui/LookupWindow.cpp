@@ -118,7 +118,7 @@ void TFormAllocine::startLookUp(const ManualLookupRequest& request)
     place = request.place;
     decision = ManualLookupDecision();
     infosFilmAllo.fill(QString());
-    pickedLog.clear();
+    log = request.log;
     BtArret->setEnabled(true);
     EdNomFilm->setText(request.NomFilm);
     if (enableProgressStop)
@@ -134,9 +134,10 @@ ManualLookupDecision TFormAllocine::finishLookUp()
 {
     if (isVisible())
         done(Rejected);
+    // The progress window's Stop stays off until the run ends: in a manual
+    // lookup, only this window's Stop ends the run.
     place = nullptr;
-    if (enableProgressStop)
-        enableProgressStop(true);
+    log = nullptr;
     return decision;
 }
 
@@ -285,7 +286,6 @@ int TFormAllocine::candidateAt(int Debut, int i) const
 void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
 {
     infosFilmAllo.fill(QString());
-    pickedLog.clear();
     BtValidFilm->setText(skipCaption);
     if (Code == 1) {
         PanelFilms->setText(QStringLiteral("Eerreur de connection à la base d'Allocine"));
@@ -350,27 +350,34 @@ void TFormAllocine::InfosFilmOnCLick()
     const int token = session;
     CodeFilm = radio->objectName().remove(QLatin1Char('C'), Qt::CaseInsensitive);
     InfosFilmAllo infos;
-    QStringList log;
+    QStringList logLines;
     try {
         const Requesting requesting([this](bool on) { setRequesting(on); });
         const QByteArray answer = client->RequeteFilm(CodeFilm);
         if (stale(token))
             return;
         const MovieAnswer Movie(answer);
-        if (!RemplitInfosFilm(Movie, Movie.Title(), infos, log))
+        const bool complete = RemplitInfosFilm(Movie, Movie.Title(), infos, logLines);
+        // Details without a production year or a running time are details
+        // that could not be read, whatever else they hold.
+        Movie.ProductionYear();
+        Movie.Runtime();
+        if (!complete)
             throw Error(QStringLiteral("Fiche du film illisible : ") + CodeFilm);
     } catch (const Error& e) {
         if (stale(token))
             return;
         // Half a film is never written: the entry falls back to the analysis data.
         infosFilmAllo.fill(QString());
-        pickedLog.clear();
         BtValidFilm->setText(skipCaption);
         dialogs.showError(e.message());
         return;
     }
     infosFilmAllo = infos;
-    pickedLog = log;
+    // Logged when the film is picked, whatever the user decides next.
+    if (log)
+        for (const QString& line : std::as_const(logLines))
+            log(line);
     delete MemoFilm;
     MemoFilm = nullptr;
     BtValidFilm->setText(validateCaption);
@@ -440,7 +447,6 @@ void TFormAllocine::BtValidFilmClick()
     repaint();
     decision.kind = ManualLookupDecision::Validate;
     decision.infos = infosFilmAllo;
-    decision.logLines = pickedLog;
     if (client)
         DelDir(client->CheminImage);
     LbEnCours->hide();

@@ -46,7 +46,8 @@ public:
     ManualLookupDecision finishLookUp();
 
     // Set by the program: where the progress window stands (its frame's top
-    // left) and a switch for its Stop button, held off while this window is up.
+    // left) and a switch for its Stop button, turned off when this window
+    // shows (the end of the run turns it on again).
     std::function<QPoint()> progressTopLeft;
     std::function<void(bool)> enableProgressStop;
 
@@ -109,7 +110,7 @@ private:
     std::optional<SearchAnswer> Feed_first;
     QString Annee;
     QPoint* place = nullptr;
-    QStringList pickedLog; // log lines of the film picked last
+    std::function<void(const QString&)> log; // the run's log
     ManualLookupDecision decision;
     bool busy = false;
     int session = 0; // moves on when the window closes: late answers are dropped

@@ -93,6 +93,8 @@ TEST_F(SettingsWindow, Reset)
         TForm1& f = openWindow();
         ASSERT_TRUE(control<QCheckBox>(&f, "CbAlloAuto")->isChecked());
         control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(QStringLiteral("/d/films.amc"));
+        control<QLineEdit>(&f, "EdNbrFilmsExist")->setText(QStringLiteral("12"));
+        f.scanRun->CatalogueActif = QStringLiteral("/d/films.amc");
         click(control(&f, "CbGenTaille")); // an unsaved change
 
         bool waitedAbove = false;
@@ -134,6 +136,9 @@ TEST_F(SettingsWindow, Reset)
         EXPECT_EQ(control<QCheckBox>(&f, "CbGenTaille")->isChecked(), c.fileDeleted);
         EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text().isEmpty(), c.fileDeleted);
         EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty(), c.fileDeleted);
+        // The count and the catalogue of the run follow the path.
+        EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text().isEmpty(), c.fileDeleted);
+        EXPECT_EQ(f.scanRun->CatalogueActif.isEmpty(), c.fileDeleted);
         EXPECT_TRUE(dialogs.messages.isEmpty() && dialogs.errors.isEmpty());
         control<QLineEdit>(&f, "EdCheminRepScan")->clear();
         form.reset();

@@ -238,6 +238,36 @@ TEST_F(LookupWindowTest, FailuresLeaveTheAnalysisDataOnly)
     EXPECT_EQ(decision.infos, InfosFilmAllo());
 }
 
+// Details without a production year or a running time could not be read: the
+// box of a failed request, and validation keeps to the analysis data. A
+// synopsis that cannot be read is logged when its film is picked.
+TEST_F(LookupWindowTest, DetailsMissingTheirYearOrRunningTimeAreRefused)
+{
+    std::vector<FakeFilm> films = FakeFilmDatabase::numberedFilms(3);
+    films[0].productionYear = 0;
+    films[1].runtime.reset();
+    films[2].synopsis = "Une <b>belle</b> histoire.";
+    service.addSearch("FILM", FakeSearch {films});
+    QStringList logged;
+    window.startLookUp(
+        {service.host(), QStringLiteral("Film"), QString(), &place, [&](const QString& line) { logged << line; }});
+    window.BtRechercherClick();
+
+    for (const int entry : {0, 1}) {
+        pick(entry);
+        EXPECT_EQ(dialogs.errors.size(), entry + 1);
+        EXPECT_EQ(window.BtValidFilm->text(), skip);
+        EXPECT_EQ(window.infosFilmAllo, InfosFilmAllo());
+    }
+    EXPECT_TRUE(logged.isEmpty());
+    pick(2);
+    EXPECT_EQ(window.BtValidFilm->text(), validate);
+    EXPECT_EQ(logged, QStringList {QStringLiteral("Erreur de récupération du synopsis : Film 2")});
+    window.close(); // the file is skipped; the line stays in the log
+    EXPECT_EQ(window.finishLookUp().kind, ManualLookupDecision::Skip);
+    EXPECT_EQ(logged.size(), 1);
+}
+
 TEST_F(LookupWindowTest, ThumbnailNamesStayInTheImagesFolder)
 {
     std::vector<FakeFilm> films = FakeFilmDatabase::numberedFilms(2);
@@ -281,7 +311,7 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
         const ManualLookupDecision decision =
             window.lookUp({service.host(), QStringLiteral("Film"), QString(), &place});
         EXPECT_TRUE(stopOff) << "the progress window's Stop is off while the window is up";
-        EXPECT_TRUE(progressStop);
+        EXPECT_FALSE(progressStop) << "and stays off until the run ends";
         EXPECT_TRUE(searchLocked) << "the window answers during requests, with no second search possible";
         return std::make_pair(decision, seen);
     };
