@@ -117,7 +117,7 @@ TEST_F(CliMatroska, AToolThatCannotStartIsSaidOnceAndTheRunGoesOn)
     ASSERT_EQ(cli(xml, tools.path()), 0) << err.toStdString();
     const QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1) << err.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("filmarch-cli : \"") + mkvmerge + QStringLiteral("\" -i \"")));
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("filmarch-cli : \"") + mkvmerge + QStringLiteral("\" -J \"")));
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral(".mkv\" doesn't exist.")));
     std::unique_ptr<XmlCatalogue> doc = XmlCatalogue::loadFile(xml);
     ASSERT_EQ(doc->movieCount(), 2);

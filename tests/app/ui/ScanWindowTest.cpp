@@ -173,6 +173,6 @@ TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
     EXPECT_EQ(XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")))->movieCount(), 2);
     ASSERT_EQ(dialogs.errors.size(), 2) << dialogs.errors.join(u'\n').toStdString();
     for (const QString& error : std::as_const(dialogs.errors))
-        EXPECT_TRUE(error.startsWith(u'"' + f.CheminMkvToolNix + QStringLiteral("mkvmerge\" -i \"") + films.path()))
+        EXPECT_TRUE(error.startsWith(u'"' + f.CheminMkvToolNix + QStringLiteral("mkvmerge\" -J \"") + films.path()))
             << error.toStdString();
 }
