@@ -14,13 +14,16 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <clocale>
 #include <locale.h>
 #include <memory>
+#include <vector>
 
 using namespace filmarch;
 using test::Attachment;
@@ -340,6 +343,57 @@ TEST_F(MkvTools, ListingReadsTheSameInTheToolsLanguagesAndKeepsHostileNamesWhole
         EXPECT_EQ(readFile(Fichier->LienAffiche), QByteArray("bytes of quoted"));
     }
     EXPECT_EQ(log, QStringList());
+}
+
+TEST_F(MkvTools, ToolsRunFromWorkerThreadsAtOnceAndTheStopFlagReachesThem)
+{
+    constexpr int kThreads = 4;
+    std::vector<std::unique_ptr<TTraitement>> films;
+    std::vector<MkvToolSettings> settings(kThreads, tools);
+    for (int i = 0; i < kThreads; ++i) {
+        const QString name = QStringLiteral("cover%1.jpg").arg(i);
+        films.push_back(analysed(film(QStringLiteral("film%1.mkv").arg(i), {picture(name)})));
+        settings[i].EdRepAffiche = dir.filePath(QStringLiteral("Affiches%1").arg(i));
+        settings[i].stopRequested = [] { return false; };
+        settings[i].EcritureLog = {}; // the fixture's list is not shared between threads
+        settings[i].errorBox = {};
+    }
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back(QThread::create([&films, &settings, i] {
+            LanceMkvmerge(*films[i], settings[i]);
+            LanceMkvextract(*films[i], settings[i]);
+        }));
+        threads.back()->start();
+    }
+    for (auto& t : threads)
+        ASSERT_TRUE(t->wait(60000));
+    for (int i = 0; i < kThreads; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(films[i]->Comment, QStringLiteral("cover%1.jpg|").arg(i));
+        EXPECT_EQ(readFile(films[i]->LienAffiche), QStringLiteral("bytes of cover%1.jpg").arg(i).toUtf8());
+    }
+
+    // The run's stop flag, set on another thread, ends a tool that a thread waits for.
+    QTemporaryDir fakeTools;
+    const QString started = fakeTools.filePath(QStringLiteral("started"));
+    test::makeTextFile(
+        fakeTools.filePath(QStringLiteral("mkvmerge")), "#!/bin/sh\ntouch '" + started.toUtf8() + "'\nexec sleep 60\n");
+    QFile::setPermissions(
+        fakeTools.filePath(QStringLiteral("mkvmerge")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    std::atomic<bool> stop {false};
+    QString logged;
+    MkvToolSettings hanging = tools;
+    hanging.CheminMkvToolNix = fakeTools.path() + u'/';
+    hanging.stopRequested = [&stop] { return stop.load(); };
+    hanging.EcritureLog = [&logged](const QString& line) { logged = line; };
+    std::unique_ptr<QThread> waiting(QThread::create([&films, &hanging] { LanceMkvmerge(*films[0], hanging); }));
+    waiting->start();
+    while (!QFile::exists(started) && !waiting->isFinished())
+        QThread::msleep(5);
+    stop = true;
+    ASSERT_TRUE(waiting->wait(30000));
+    EXPECT_TRUE(logged.startsWith(QStringLiteral("mkvmerge arrêté à la demande"))) << logged.toStdString();
 }
 
 TEST_F(MkvTools, WaitingForAProgramKeepsTheEventLoopRunning)
