@@ -138,7 +138,8 @@ bool TDosCommand::Active() const
 
 bool TDosCommand::Prompting() const
 {
-    return Active() && (FTimer->SinceLastOutput() > 3 || FThread->lineBeginned());
+    // Three seconds, whatever the length of the limits' tick.
+    return Active() && (FTimer->msSinceLastOutput() > 3000 || FThread->lineBeginned());
 }
 
 int TDosCommand::SinceBeginning() const

@@ -1,7 +1,8 @@
 #pragma once
 // Runs a console program as a child process whose standard streams are pipes.
 // A worker thread reads what the child writes, cuts it into lines and hands
-// each piece to the event-loop thread, waiting until it has been handled;
+// each piece to the thread of the TDosCommand (the event-loop thread, or any
+// thread that waits in Execute2), waiting until it has been handled;
 // lines queued with SendLine go to the child's standard input. Two optional
 // time limits end a child that runs or stays silent too long, a size limit one
 // that writes too much, and the caller's stop request one that is no longer wanted.
@@ -24,7 +25,7 @@ struct DosRun;
 
 using TNewLineEvent = std::function<void(TDosCommand* Sender, const QByteArray& NewLine, TOutputType OutputType)>;
 using TTerminateEvent = std::function<void(TDosCommand* Sender, quint32 ExitCode)>;
-// The error box: shows a message to the user, on the event-loop thread.
+// The error box: shows a message to the user; called on the thread of the TDosCommand.
 using TErrorBox = std::function<void(const QString& message)>;
 
 // Whole ticks (seconds unless told otherwise) since the start of a run and
@@ -67,6 +68,7 @@ public:
 
     bool Active() const;
     bool Prompting() const;
+    // In ticks of TickInterval, -1 when no run is active.
     int SinceBeginning() const;
     int SinceLastOutput() const;
 
