@@ -1,6 +1,6 @@
 // Cost of the writers' Matroska steps on 100 films with attachments (a scan
 // with the poster and attachment options on, less the same scan with them
-// off), beside a shell loop running mkvmerge -i and mkvextract on the same files.
+// off), beside a shell loop running mkvmerge -J and mkvextract on the same files.
 #include "platform/Error.h"
 #include "platform/ToolLocator.h"
 #include "support/CoreApplication.h"
@@ -50,7 +50,7 @@ qint64 shellLoop(const QString& tools, const QString& folder, const QString& pos
     clock.start();
     sh.start(QStringLiteral("sh"),
         {QStringLiteral("-c"),
-            QStringLiteral("for f in \"$1\"/*.mkv; do \"$2mkvmerge\" -i \"$f\"; "
+            QStringLiteral("for f in \"$1\"/*.mkv; do \"$2mkvmerge\" -J \"$f\"; "
                            "\"$2mkvextract\" attachments \"$f\" 2:\"$3/$(basename \"$f\" .mkv).jpg\"; done"),
             QStringLiteral("sh"), folder, tools, posters});
     if (!sh.waitForFinished(-1) || sh.exitCode() != 0)
@@ -101,7 +101,7 @@ int main()
             }
         }
         std::printf("%d Matroska files with 3 attachments each, best of %d rounds, wall-clock time\n", kFiles, kRounds);
-        std::printf("%-48s %8.2f ms/file\n", "shell loop: mkvmerge -i, then mkvextract", bestShell / 1e6 / kFiles);
+        std::printf("%-48s %8.2f ms/file\n", "shell loop: mkvmerge -J, then mkvextract", bestShell / 1e6 / kFiles);
         for (int f = 0; f < 2; ++f) {
             const qint64 steps = bestOn[f] - bestOff[f];
             std::printf(

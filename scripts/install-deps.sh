@@ -10,12 +10,26 @@ packages=(
   libxml2-dev libcurl4-openssl-dev
   libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  mkvtoolnix ffmpeg
+  mkvtoolnix ffmpeg locales
   xvfb xauth
   fonts-liberation2
   dpkg-dev
   lintian desktop-file-utils appstream
 )
+
+# The Matroska tests run the tools in German and French.
+test_locales=(de_DE fr_FR)
+
+ensure_locales() {
+  for l in "${test_locales[@]}"; do
+    if ! locale -a 2>/dev/null | grep -qix "$l.utf-\?8"; then
+      $SUDO localedef -i "$l" -f UTF-8 "$l.UTF-8"
+    fi
+  done
+}
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,11 +37,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installation des paquets manquants : ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installation des paquets manquants : ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+ensure_locales

@@ -3,10 +3,13 @@
 #include "cli/TerminalText.h"
 #include "scan/ScanRun.h"
 
+#include <QSocketNotifier>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -15,6 +18,8 @@ namespace filmarch {
 namespace {
 volatile std::sig_atomic_t interrupted = 0;
 bool eraseBeforeNotice = false;
+// The handler writes a byte here so that the event loop learns of Ctrl-C at once.
+int interruptPipe[2] = {-1, -1};
 
 const char kNotice[] = "Arrêt demandé : le scan s'arrête après le fichier en cours. Un second Ctrl-C l'arrête tout "
                        "de suite ; le catalogue garde alors son dernier enregistrement.\n";
@@ -22,6 +27,8 @@ const char kNotice[] = "Arrêt demandé : le scan s'arrête après le fichier en
 void onInterrupt(int)
 {
     interrupted = 1;
+    if (interruptPipe[1] >= 0)
+        (void)!::write(interruptPipe[1], "!", 1);
     // A second Ctrl-C ends the program at once: catalogues are replaced whole
     // at each save, so the last save stands.
     std::signal(SIGINT, SIG_DFL);
@@ -60,6 +67,23 @@ QString progressLine(int position, int max, const QString& fileName, int columns
 
 TerminalProgress::TerminalProgress(bool onTerminal) : terminal(onTerminal)
 {
+}
+
+TerminalProgress::~TerminalProgress() = default;
+
+void TerminalProgress::attach(ScanRun* scanRun)
+{
+    run = scanRun;
+    if (interruptPipe[0] < 0 && ::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return; // Ctrl-C is then seen between files only
+    if (!interruptNotifier) {
+        interruptNotifier = std::make_unique<QSocketNotifier>(interruptPipe[0], QSocketNotifier::Read);
+        QObject::connect(interruptNotifier.get(), &QSocketNotifier::activated, [this] {
+            char bytes[16];
+            while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) {}
+            processEvents();
+        });
+    }
 }
 
 void TerminalProgress::installInterruptHandler(bool onTerminal)

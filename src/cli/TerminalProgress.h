@@ -1,11 +1,15 @@
 #pragma once
 // Progress of a command-line scan: a bar with the file count and the file
 // being examined, as wide as the terminal, on standard error; nothing when
-// that is not a terminal. Ctrl-C asks the run to stop after the current file;
-// a second Ctrl-C ends the program at once.
+// that is not a terminal. Ctrl-C asks the run to stop after the current file
+// (a Matroska tool running then is ended); a second Ctrl-C ends the program at once.
 #include "core/ScanProgress.h"
 
 #include <QString>
+
+#include <memory>
+
+class QSocketNotifier;
 
 namespace filmarch {
 
@@ -14,7 +18,9 @@ class ScanRun;
 class TerminalProgress : public ScanProgress {
 public:
     explicit TerminalProgress(bool onTerminal);
-    void attach(ScanRun* run) { this->run = run; }
+    ~TerminalProgress() override;
+    // The run that Ctrl-C stops, as soon as the event loop runs (between files and while a tool runs).
+    void attach(ScanRun* run);
     void setMaximum(int max) override;
     void setPosition(int position) override;
     int position() const override { return pos; }
@@ -31,6 +37,7 @@ private:
 
     bool terminal;
     ScanRun* run = nullptr;
+    std::unique_ptr<QSocketNotifier> interruptNotifier;
     int max = 0;
     int pos = 0;
     QString fileName;

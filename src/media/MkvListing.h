@@ -1,30 +1,30 @@
 #pragma once
-// Reads mkvmerge's listing of a Matroska file's attachments into the analysed
-// file: the names go to Comment, the number of the picture to use as poster to ID.
+// Reads the attachments of a Matroska file from mkvmerge's identification in
+// JSON (mkvmerge -J) into the analysed file: the names go to Comment, the
+// number of the picture to use as poster to ID.
 #include "media/Traitement.h"
-#include "platform/DosTypes.h"
 
 #include <QByteArray>
-#include <optional>
+#include <QList>
 
 namespace filmarch {
 
-struct AttachmentLine {
-    QString number;
+struct MkvAttachment {
+    QString number; // as mkvextract takes it
     QString name;
-    bool picture = false;
+    bool picture = false; // its MIME type holds "image"
 };
 
-// One line of the listing, read in mkvmerge's English or French wording, or by
-// the byte positions of the older listing (number from byte 23, name after
-// "fichier", a space and a quote, up to the last byte). Empty when the line is
-// not an attachment line; a line naming `analysedFile` itself never is.
-std::optional<AttachmentLine> readAttachmentLine(const QByteArray& line, const QString& analysedFile);
+// The attachments listed by an identification, in its order. Empty when the
+// text is no identification or lists none; an attachment without a whole
+// number is left out.
+QList<MkvAttachment> readAttachments(const QByteArray& identification);
 
-// The runner's new-line event for mkvmerge -i: whole lines of pictures choose the
-// poster (the first ".jpg", replaced by the first name holding "AFFICHE") and are
-// listed in Comment, each followed by "|" (only ".jpg" and ".png" names when
-// Fichier.Image is set).
-void DosCommandNewLine(TTraitement& Fichier, const QByteArray& NewLine, TOutputType OutputType);
+// Applies the listing to Fichier: pictures only count; the first ".jpg" name
+// chooses the poster, replaced by the first name holding "AFFICHE" in any
+// case; each name is added to Comment followed by "|" (only ".jpg" and ".png"
+// names when Fichier.Image is set). When the names would add more than
+// `maxCommentText` characters, Fichier is left as it was and false returned.
+bool addAttachments(TTraitement& Fichier, const QList<MkvAttachment>& attachments, qsizetype maxCommentText);
 
 } // namespace filmarch

@@ -4,11 +4,17 @@
 
 #include <QEventLoop>
 #include <QReadLocker>
+#include <QTimer>
 #include <QWriteLocker>
 
 #include <chrono>
 
 namespace filmarch {
+
+namespace {
+// How often a waiting Execute2 asks whether the caller wants the run stopped.
+constexpr int kStopCheckMs = 50;
+} // namespace
 
 qint64 TProcessTimer::now()
 {
@@ -48,12 +54,12 @@ qint64 TProcessTimer::msSinceLastOutput() const
 
 int TProcessTimer::SinceBeginning() const
 {
-    return int(msSinceBeginning() / 1000);
+    return int(msSinceBeginning() / FTick);
 }
 
 int TProcessTimer::SinceLastOutput() const
 {
-    return int(msSinceLastOutput() / 1000);
+    return int(msSinceLastOutput() / FTick);
 }
 
 TDosCommand::TDosCommand(QObject* AOwner) : QObject(AOwner)
@@ -74,6 +80,7 @@ void TDosCommand::Execute()
         Stop();
     if (!FTimer)
         FTimer = std::make_unique<TProcessTimer>();
+    FTimer->setTick(TickInterval);
     {
         QWriteLocker lock(&FSync);
         FLines_SHARED.clear();
@@ -87,6 +94,14 @@ int TDosCommand::Execute2()
     if (FThread) {
         QEventLoop loop;
         connect(this, &TDosCommand::runEnded, &loop, &QEventLoop::quit);
+        QTimer stopCheck;
+        if (StopRequested) {
+            connect(&stopCheck, &QTimer::timeout, this, [this] {
+                if (StopRequested())
+                    Stop();
+            });
+            stopCheck.start(kStopCheckMs);
+        }
         // The run is over once its end has been handled here, after any error box it raised.
         while (FThread)
             loop.exec();
@@ -123,7 +138,8 @@ bool TDosCommand::Active() const
 
 bool TDosCommand::Prompting() const
 {
-    return Active() && (FTimer->SinceLastOutput() > 3 || FThread->lineBeginned());
+    // Three seconds, whatever the length of the limits' tick.
+    return Active() && (FTimer->msSinceLastOutput() > 3000 || FThread->lineBeginned());
 }
 
 int TDosCommand::SinceBeginning() const
@@ -176,7 +192,11 @@ void TDosCommand::AddString(DosRun& run, const QByteArray& text, TOutputType typ
         run.FLineBeginned = type == otBeginningOfLine;
         if (run.FOnNewLine)
             run.FOnNewLine(this, text, type);
+    } catch (const std::exception& e) {
+        // A failing listener loses this piece only; the run goes on.
+        qWarning("Sortie de %s ignorée : %s", qPrintable(CommandLine), e.what());
     } catch (...) {
+        qWarning("Sortie de %s ignorée : erreur inconnue", qPrintable(CommandLine));
     }
     {
         std::lock_guard lock(run.mutex);

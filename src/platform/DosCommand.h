@@ -1,9 +1,11 @@
 #pragma once
 // Runs a console program as a child process whose standard streams are pipes.
 // A worker thread reads what the child writes, cuts it into lines and hands
-// each piece to the event-loop thread, waiting until it has been handled;
+// each piece to the thread of the TDosCommand (the event-loop thread, or any
+// thread that waits in Execute2), waiting until it has been handled;
 // lines queued with SendLine go to the child's standard input. Two optional
-// limits end a child that runs or stays silent too long.
+// time limits end a child that runs or stays silent too long, a size limit one
+// that writes too much, and the caller's stop request one that is no longer wanted.
 #include "platform/DosTypes.h"
 
 #include <QByteArrayList>
@@ -23,13 +25,16 @@ struct DosRun;
 
 using TNewLineEvent = std::function<void(TDosCommand* Sender, const QByteArray& NewLine, TOutputType OutputType)>;
 using TTerminateEvent = std::function<void(TDosCommand* Sender, quint32 ExitCode)>;
-// The error box: shows a message to the user, on the event-loop thread.
+// The error box: shows a message to the user; called on the thread of the TDosCommand.
 using TErrorBox = std::function<void(const QString& message)>;
 
-// Whole seconds since the start of a run and since its last output, read from
-// a steady clock when asked.
+// Whole ticks (seconds unless told otherwise) since the start of a run and
+// since its last output, read from a steady clock when asked.
 class TProcessTimer {
 public:
+    // Length of a tick in milliseconds.
+    void setTick(qint64 ms) { FTick = ms > 0 ? ms : 1; }
+    qint64 tick() const { return FTick; }
     void Beginning();
     void NewOutput();
     void Ending();
@@ -41,6 +46,7 @@ public:
 private:
     static qint64 now();
     std::atomic<qint64> FBeginning {0}, FLastOutput {0}, FEnd {-1};
+    std::atomic<qint64> FTick {1000};
 };
 
 class TDosCommand : public QObject {
@@ -52,6 +58,7 @@ public:
     // Starts a run and returns at once; does nothing when CommandLine is empty.
     void Execute();
     // Execute, then waits in a nested event loop until the run has ended; returns ExitCode().
+    // While it waits, StopRequested is asked a few times a second: true stops the run.
     int Execute2();
     // Ends the current run: the child is killed, OnTerminated called, and the
     // worker gone when this returns.
@@ -61,6 +68,7 @@ public:
 
     bool Active() const;
     bool Prompting() const;
+    // In ticks of TickInterval, -1 when no run is active.
     int SinceBeginning() const;
     int SinceLastOutput() const;
 
@@ -83,13 +91,24 @@ public:
     QStringList Arguments;
     // "NAME=value" entries that replace or add to the child's environment.
     QStringList Environment;
+    // Called on the thread of this object, once per delivered piece, in output order.
     TNewLineEvent OnNewLine;
+    // Called once per run on the worker thread, after the child and the pipes
+    // are closed: it must not touch windows or objects of other threads.
     TTerminateEvent OnTerminated;
     // Where the start failures go; without one they are written as warnings.
     TErrorBox OnErrorBox;
     bool InputToOutput = false;
+    // Limits in ticks of TickInterval milliseconds; 0 means none. A limit of n
+    // fires when its counter reaches n + 1.
     int MaxTimeAfterBeginning = 0;
     int MaxTimeAfterLastOutput = 0;
+    int TickInterval = 1000;
+    // Bytes a run may deliver, a partial line counting each time it is
+    // delivered; past it the child is ended (dtsOutputLimit). 0 means none.
+    qint64 MaxOutputBytes = 0;
+    // Asked on this object's thread while Execute2 waits (the caller's stop flag).
+    std::function<bool()> StopRequested;
     TShowWindow ShowWindow = swHIDE;
     TCreationFlag CreationFlag = fCREATE_NEW_CONSOLE;
     TReturnCode ReturnCode = rcCRLF;

@@ -61,6 +61,7 @@ TDosThread::TDosThread(TDosCommand& owner, TProcessTimer& timer)
       FTimer(timer),
       FMaxTimeAfterBeginning(owner.MaxTimeAfterBeginning),
       FMaxTimeAfterLastOutput(owner.MaxTimeAfterLastOutput),
+      FMaxOutputBytes(owner.MaxOutputBytes),
       FOnTerminated(owner.OnTerminated),
       FPriority(owner.Priority),
       FShowWindow(owner.ShowWindow),
@@ -68,7 +69,7 @@ TDosThread::TDosThread(TDosCommand& owner, TProcessTimer& timer)
       FInputToOutput(owner.InputToOutput),
       FRun(std::make_shared<DosRun>()),
       cutter([this](const QByteArray& text, TOutputType type) { AddString_SHARED(text, type); },
-          [this] { return terminated.load(); })
+          [this] { return terminated || outputLimitPassed; })
 {
     FRun->FOnNewLine = owner.OnNewLine;
     if (program.isEmpty()) {
@@ -121,7 +122,10 @@ void TDosThread::Execute()
         message = e.message();
     } catch (const TCreateProcessError& e) {
         message = e.message();
+    } catch (const std::exception& e) {
+        qWarning("%s s'est terminé sur une erreur : %s", qPrintable(FCommandLine), e.what());
     } catch (...) {
+        qWarning("%s s'est terminé sur une erreur inconnue", qPrintable(FCommandLine));
     }
     TDosCommand* owner = &FOwner;
     std::shared_ptr<DosRun> run = FRun;
@@ -201,7 +205,7 @@ void TDosThread::runLoop()
         else
             writeInput();
 
-        if (!exited && !terminated) {
+        if (!exited && !terminated && !outputLimitPassed) {
             pollfd fds[4];
             nfds_t n = 0;
             const nfds_t wake = n++;
@@ -229,6 +233,11 @@ void TDosThread::runLoop()
             }
         }
 
+        // Output cut short is no success, even from a child that has ended.
+        if (outputLimitPassed) {
+            setStatus(dtsOutputLimit);
+            return;
+        }
         if (exited) {
             setStatus(dtsSuccess);
             FOwner.FExitCode = int(exitCode);
@@ -248,12 +257,13 @@ void TDosThread::runLoop()
 
 int TDosThread::waitTimeout() const
 {
-    // Wake when a limit is passed: a limit of n seconds fires when the counter reaches n + 1.
+    // Wake when a limit is passed: a limit of n ticks fires when the counter reaches n + 1.
     qint64 timeout = -1;
-    auto consider = [&timeout](int limit, qint64 elapsedMs) {
+    const qint64 tick = FTimer.tick();
+    auto consider = [&timeout, tick](int limit, qint64 elapsedMs) {
         if (limit <= 0)
             return;
-        const qint64 left = std::max<qint64>(0, (qint64(limit) + 1) * 1000 - elapsedMs);
+        const qint64 left = std::max<qint64>(0, (qint64(limit) + 1) * tick - elapsedMs);
         timeout = timeout < 0 ? left : std::min(timeout, left);
     };
     consider(FMaxTimeAfterBeginning, FTimer.msSinceBeginning());
@@ -315,6 +325,13 @@ void TDosThread::writeInput()
 
 void TDosThread::AddString_SHARED(const QByteArray& text, TOutputType type)
 {
+    if (outputLimitPassed)
+        return;
+    delivered += text.size();
+    if (FMaxOutputBytes > 0 && delivered > FMaxOutputBytes) {
+        outputLimitPassed = true;
+        return;
+    }
     try {
         {
             QWriteLocker lock(&FOwner.FSync);
@@ -333,7 +350,10 @@ void TDosThread::AddString_SHARED(const QByteArray& text, TOutputType type)
             owner, [owner, run, text, type] { owner->AddString(*run, text, type); }, Qt::QueuedConnection);
         std::unique_lock lock(FRun->mutex);
         FRun->changed.wait(lock, [this] { return FRun->pieceHandled || FRun->abandoned; });
+    } catch (const std::exception& e) {
+        qWarning("Sortie de %s perdue : %s", qPrintable(FCommandLine), e.what());
     } catch (...) {
+        qWarning("Sortie de %s perdue : erreur inconnue", qPrintable(FCommandLine));
     }
 }
 
@@ -359,7 +379,10 @@ void TDosThread::finish()
     if (FOnTerminated) {
         try {
             FOnTerminated(&FOwner, exitCode);
+        } catch (const std::exception& e) {
+            qWarning("Fin de %s : le gestionnaire a échoué : %s", qPrintable(FCommandLine), e.what());
         } catch (...) {
+            qWarning("Fin de %s : le gestionnaire a échoué", qPrintable(FCommandLine));
         }
     }
     switch (FOwner.FThreadStatus.load()) {

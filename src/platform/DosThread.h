@@ -58,6 +58,9 @@ private:
     QStringList arguments, environment;
     TProcessTimer& FTimer;
     int FMaxTimeAfterBeginning, FMaxTimeAfterLastOutput;
+    qint64 FMaxOutputBytes;
+    qint64 delivered = 0; // bytes of the pieces delivered so far
+    std::atomic<bool> outputLimitPassed {false};
     TTerminateEvent FOnTerminated;
     int FPriority;
     TShowWindow FShowWindow;

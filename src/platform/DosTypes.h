@@ -23,6 +23,7 @@ enum TDosThreadStatus {
     dtsSuccess,
     dtsUserAborted,
     dtsTimeOut,
+    dtsOutputLimit, // the child wrote more than the run may deliver
 };
 
 // Show-window codes and creation flags are kept as data; they have no effect here.

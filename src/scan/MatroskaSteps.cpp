@@ -18,6 +18,7 @@ void runMatroskaSteps(ScanRun& run, TTraitement& Fichier, const ScanOptions& opt
     tools.EdRepAffiche = posterFolder(opts.EdRepAffiche);
     tools.replacePoster = !passedOn;
     tools.EcritureLog = [&run](const QString& line) { run.EcritureLog(line); };
+    tools.stopRequested = [&run] { return run.stopRequested(); };
     tools.errorBox = [&run](const QString& message) { run.reportToolFailure(QStringLiteral("mkvmerge"), message); };
     if (run.context().toolFailuresOncePerRun)
         tools.extractErrorBox = [&run](const QString& message) {

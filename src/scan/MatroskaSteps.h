@@ -11,7 +11,9 @@ struct ScanOptions;
 // the poster option, mkvextract writes the chosen picture to the poster folder
 // and sets Fichier.LienAffiche. A poster that is only `passedOn` (the AMC
 // writer stores it and deletes the file) keeps a temporary name and replaces
-// no poster of the folder. Nothing runs when MKVToolNix was not found.
+// no poster of the folder. Nothing runs when MKVToolNix was not found. A tool
+// that passes its limits or runs when the run is stopped is ended, and the
+// file is catalogued without what it would have given.
 void runMatroskaSteps(ScanRun& run, TTraitement& Fichier, const ScanOptions& opts, bool passedOn);
 
 } // namespace filmarch

@@ -6,10 +6,14 @@
 #include "support/VideoFixtures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -116,10 +120,43 @@ TEST_F(CliMatroska, AToolThatCannotStartIsSaidOnceAndTheRunGoesOn)
     ASSERT_EQ(cli(xml, tools.path()), 0) << err.toStdString();
     const QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1) << err.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("filmarch-cli : \"") + mkvmerge + QStringLiteral("\" -i \"")));
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("filmarch-cli : \"") + mkvmerge + QStringLiteral("\" -J \"")));
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral(".mkv\" doesn't exist.")));
     std::unique_ptr<XmlCatalogue> doc = XmlCatalogue::loadFile(xml);
     ASSERT_EQ(doc->movieCount(), 2);
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(doc->movieAttribute(i, QStringLiteral("Comments")), QString());
+}
+
+TEST_F(CliMatroska, CtrlCEndsAToolThatHangsAndTheRunStopsAfterItsFile)
+{
+    QTemporaryDir tools;
+    const QString mkvmerge = tools.filePath(QStringLiteral("mkvmerge"));
+    const QString started = tools.filePath(QStringLiteral("started"));
+    makeTextFile(mkvmerge, "#!/bin/sh\ntouch '" + started.toUtf8() + "'\nexec sleep 60\n");
+    QFile::setPermissions(mkvmerge, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), tools.path() + u':' + env.value(QStringLiteral("PATH")));
+
+    const QString xml = out.filePath(QStringLiteral("films.xml"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(app.filePath(QStringLiteral("filmarch-cli")), {films(), xml});
+    ASSERT_TRUE(p.waitForStarted());
+    while (!QFileInfo::exists(started) && p.state() == QProcess::Running)
+        p.waitForFinished(10);
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(p.processId(), SIGINT); // the program alone, not the tool
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_LT(clock.elapsed(), 30000) << "the tool was not left to its minute";
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString printed = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(printed.count(QStringLiteral("mkvmerge arrêté à la demande, fichier catalogué sans ses pièces jointes : ")
+                  + films()),
+        1)
+        << printed.toStdString();
+    std::unique_ptr<XmlCatalogue> doc = XmlCatalogue::loadFile(xml);
+    ASSERT_EQ(doc->movieCount(), 1);
+    EXPECT_EQ(doc->movieAttribute(0, QStringLiteral("Comments")), QString());
 }

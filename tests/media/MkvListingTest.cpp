@@ -1,8 +1,12 @@
-// mkvmerge's listing lines read into the analysed file: the real English and
-// French wordings, and the byte positions of the older listing.
+// mkvmerge's identification in JSON read into the analysed file: the poster
+// choice, the comments, and what a hostile or broken document gives.
 #include "media/MkvListing.h"
 #include "core/Options.h"
 #include "support/FakeMedia.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -10,103 +14,100 @@ using namespace filmarch;
 
 namespace {
 
-QByteArray english(int id, const char* type, const char* name)
-{
-    return QStringLiteral("Attachment ID %1: type '%2', size 329 bytes, file name '%3'")
-        .arg(id)
-        .arg(QString::fromUtf8(type), QString::fromUtf8(name))
-        .toUtf8();
-}
+struct Listed {
+    QJsonValue id;
+    const char* type;
+    const char* name;
+};
 
-// As the issue quotes it, and with the non-breaking spaces of French typography.
-QByteArray french(int id, const char* type, const char* name, const char* space = " ")
+// An identification as mkvmerge -J writes it, with the attachments given.
+QByteArray identification(const QList<Listed>& attachments)
 {
-    const QString s = QString::fromUtf8(space);
-    return (QStringLiteral("Pièce jointe ID %1").arg(id) + s + QStringLiteral(": type «") + s + QString::fromUtf8(type)
-        + s + QStringLiteral("», taille 329 octets, nom de fichier «") + s + QString::fromUtf8(name) + s
-        + QStringLiteral("»"))
-        .toUtf8();
+    QJsonArray list;
+    for (const Listed& a : attachments)
+        list.append(QJsonObject {{QStringLiteral("content_type"), QString::fromUtf8(a.type)},
+            {QStringLiteral("description"), QStringLiteral("d, file name 'decoy.jpg'")},
+            {QStringLiteral("file_name"), QString::fromUtf8(a.name)}, {QStringLiteral("id"), a.id},
+            {QStringLiteral("size"), 3}});
+    return QJsonDocument(QJsonObject {{QStringLiteral("attachments"), list},
+                             {QStringLiteral("container"), QJsonObject {{QStringLiteral("recognized"), true}}}})
+        .toJson();
 }
 
 struct Listing {
     QString Comment, ID;
+    bool added;
 };
 
-Listing read(const QByteArrayList& lines, bool Image, const QString& file = QStringLiteral("/films/Film.mkv"))
+Listing read(const QByteArray& json, bool Image, qsizetype maxCommentText = 1000)
 {
     test::FakeMedia media;
     media.withVideo();
-    TTraitement Fichier(file, Image, media, [] { return QString(); });
-    for (const QByteArray& line : lines)
-        DosCommandNewLine(Fichier, line, otEntireLine);
-    return {Fichier.Comment, Fichier.ID};
+    TTraitement Fichier(QStringLiteral("/films/Film.mkv"), Image, media, [] { return QString(); });
+    const bool added = addAttachments(Fichier, readAttachments(json), maxCommentText);
+    return {Fichier.Comment, Fichier.ID, added};
 }
 
 } // namespace
 
-TEST(MkvListing, PosterChoiceAndCommentFromEveryWording)
+TEST(MkvListing, PosterChoiceAndComments)
 {
     struct Case {
         const char* name;
-        QByteArrayList lines;
+        QByteArray json;
         bool Image;
         const char* Comment;
         const char* ID;
-        const char* file = "/films/Film.mkv";
     };
-    const QByteArray fileLine = "File '/films/Film.mkv': container: Matroska";
-    const QByteArray trackLine = "Track ID 0: video (AVC/H.264/MPEG-4p10)";
     const Case cases[] = {
         {"first .jpg becomes the poster",
-            {fileLine, trackLine, english(1, "image/png", "cover.png"), english(2, "image/jpeg", "front.jpg"),
-                english(3, "image/jpeg", "back.jpg")},
-            false, "cover.png|front.jpg|back.jpg|", "2"},
+            identification({{1, "image/png", "cover.png"}, {2, "image/jpeg", "front.jpg"}, {3, "image/jpeg", "b.jpg"}}),
+            false, "cover.png|front.jpg|b.jpg|", "2"},
         {"first AFFICHE wins over the first .jpg, a later one does not",
-            {french(1, "image/jpeg", "cover.jpg"), french(2, "image/png", "affiche.png"),
-                french(3, "image/jpeg", "AFFICHE2.jpg")},
+            identification(
+                {{1, "image/jpeg", "cover.jpg"}, {2, "image/png", "affiche.png"}, {3, "image/jpeg", "AFFICHE2.jpg"}}),
             false, "cover.jpg|affiche.png|AFFICHE2.jpg|", "2"},
-        {"French with non-breaking spaces",
-            {french(4, "image/jpeg", "cover.jpg", "\u00a0"), french(5, "image/png", "Affiche.png", "\u202f")}, false,
-            "cover.jpg|Affiche.png|", "5"},
-        {"extension compared with case", {english(1, "image/jpeg", "COVER.JPG")}, false, "COVER.JPG|", ""},
-        {"AFFICHE in any case", {english(7, "image/jpeg", "Affiche.JPG")}, false, "Affiche.JPG|", "7"},
+        {"extension compared with case", identification({{1, "image/jpeg", "COVER.JPG"}}), false, "COVER.JPG|", ""},
+        {"AFFICHE in any case", identification({{7, "image/jpeg", "Affiche.JPG"}}), false, "Affiche.JPG|", "7"},
         {"pictures only: names ending in .jpg or .png",
-            {english(1, "image/jpeg", "cover.jpg"), english(2, "image/x-font", "font.ttf"),
-                english(3, "image/gif", "anim.gif")},
+            identification(
+                {{1, "image/jpeg", "cover.jpg"}, {2, "image/x-font", "font.ttf"}, {3, "image/gif", "anim.gif"}}),
             true, "cover.jpg|", "1"},
-        {"every picture line otherwise",
-            {english(1, "image/jpeg", "cover.jpg"), english(2, "image/x-font", "font.ttf")}, false,
-            "cover.jpg|font.ttf|", "1"},
+        {"every picture otherwise", identification({{1, "image/jpeg", "cover.jpg"}, {2, "image/x-font", "font.ttf"}}),
+            false, "cover.jpg|font.ttf|", "1"},
         {"only picture MIME types count, whatever the name",
-            {english(1, "font/ttf", "image.ttf"), english(2, "text/plain", "affiche.txt"),
-                french(3, "application/x-truetype-font", "image.jpg")},
+            identification({{1, "font/ttf", "image.ttf"}, {2, "text/plain", "affiche.txt"},
+                {3, "application/x-truetype-font", "image.jpg"}}),
             false, "", ""},
-        {"quotes and a description in the real line",
-            {"Attachment ID 1: type 'image/jpeg', size 3 bytes, description 'desc', file name 'it's, file name 'x.jpg'",
-                english(2, "image/png", "café é.png")},
-            false, "it's, file name 'x.jpg|café é.png|", "1"},
-        {"older listing by byte positions", {"Attachement ID numero 7 : type image/jpeg, nom de fichier 'poster.jpg'"},
-            false, "poster.jpg|", "7"},
-        {"older listing: a short line gives empty number and name", {"image x"}, false, "|", ""},
-        {"older listing without \"fichier\": partial name", {"Attachement ID numero 8 image/jpeg 'a.jpg'"}, false,
-            "ent ID numero 8 image/jpeg 'a.jpg|", "8"},
-        {"the line naming the analysed file is no attachment",
-            {"File '/films/images/affiche.mkv': container: Matroska"}, false, "", "", "/films/images/affiche.mkv"},
+        {"names are taken whole, line breaks and quotes included",
+            identification({{1, "image/jpeg", "we\"ird\nname, file name 'x.jpg"}, {2, "image/png", "café é.png"}}),
+            false, "we\"ird\nname, file name 'x.jpg|café é.png|", "1"},
+        {"an attachment without a whole number is left out",
+            identification({{1.5, "image/jpeg", "a.jpg"}, {QStringLiteral("2"), "image/jpeg", "b.jpg"},
+                {-3, "image/jpeg", "c.jpg"}, {QJsonValue(), "image/jpeg", "d.jpg"}, {4, "image/jpeg", "e.jpg"}}),
+            false, "e.jpg|", "4"},
+        {"no attachments", identification({}), false, "", ""},
+        {"not JSON (a listing in words)", "Attachment ID 1: type 'image/jpeg', size 3 bytes, file name 'a.jpg'\n",
+            false, "", ""},
+        {"JSON cut short", identification({{1, "image/jpeg", "a.jpg"}}).chopped(5), false, "", ""},
+        {"attachments of the wrong type", R"({"attachments": {"id": 1}})", false, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Listing got = read(c.lines, c.Image, QString::fromUtf8(c.file));
+        const Listing got = read(c.json, c.Image);
+        EXPECT_TRUE(got.added);
         EXPECT_EQ(got.Comment, QString::fromUtf8(c.Comment));
         EXPECT_EQ(got.ID, QString::fromUtf8(c.ID));
     }
 }
 
-TEST(MkvListing, BeginningsOfLinesAreIgnored)
+TEST(MkvListing, AListingLongerThanItsCapAddsNothing)
 {
-    test::FakeMedia media;
-    media.withVideo();
-    TTraitement Fichier(QStringLiteral("/films/Film.mkv"), false, media, [] { return QString(); });
-    DosCommandNewLine(Fichier, english(1, "image/jpeg", "cover.jpg"), otBeginningOfLine);
-    EXPECT_EQ(Fichier.Comment, QString());
-    EXPECT_EQ(Fichier.ID, QString());
+    const QByteArray json = identification({{1, "image/jpeg", "cover.jpg"}, {2, "image/png", "affiche.png"}});
+    // "cover.jpg|affiche.png|" is 22 characters.
+    EXPECT_EQ(read(json, false, 22).Comment, QStringLiteral("cover.jpg|affiche.png|"));
+    const Listing cut = read(json, false, 21);
+    EXPECT_FALSE(cut.added);
+    EXPECT_EQ(cut.Comment, QString());
+    EXPECT_EQ(cut.ID, QString());
 }

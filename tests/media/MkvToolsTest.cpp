@@ -12,12 +12,18 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <clocale>
+#include <locale.h>
 #include <memory>
+#include <vector>
 
 using namespace filmarch;
 using test::Attachment;
@@ -196,7 +202,7 @@ TEST_F(MkvTools, MissingToolsAreReportedAndTheFileKeepsNoAttachments)
     LanceMkvmerge(*Fichier, tools);
     EXPECT_EQ(errors,
         QStringList {
-            u'"' + empty.path() + QStringLiteral("/mkvmerge\" -i \"") + path + QStringLiteral("\" doesn't exist.")});
+            u'"' + empty.path() + QStringLiteral("/mkvmerge\" -J \"") + path + QStringLiteral("\" doesn't exist.")});
     EXPECT_EQ(Fichier->Comment, QString());
     EXPECT_EQ(Fichier->ID, QString());
 
@@ -208,25 +214,88 @@ TEST_F(MkvTools, MissingToolsAreReportedAndTheFileKeepsNoAttachments)
     EXPECT_EQ(entries(tools.EdRepAffiche), QStringList());
 }
 
-TEST_F(MkvTools, HangingMkvmergeIsEndedAndListsNothing)
+TEST_F(MkvTools, ToolsPastTheirBoundsOrStoppedAreEndedAndTheFileKeepsNothingFromThem)
 {
-    QTemporaryDir fakeTools;
-    const QString script = fakeTools.filePath(QStringLiteral("mkvmerge"));
-    test::makeTextFile(script,
-        "#!/bin/sh\necho \"Attachment ID 1: type 'image/jpeg', size 3 bytes, file name "
-        "'cover.jpg'\"\nexec sleep 30\n");
-    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    tools.CheminMkvToolNix = fakeTools.path() + u'/';
-    tools.silenceLimit = 1;
+    using std::chrono::milliseconds;
+    const QString path = film(QStringLiteral("film.mkv"), {picture(QStringLiteral("cover.jpg"))});
+    const QString realTools = tools.CheminMkvToolNix;
+    const QByteArray manyNames = "echo '{\"attachments\": ['; i=0; while [ $i -lt 200 ]; do echo "
+                                 "\"{\\\"id\\\": $i, \\\"content_type\\\": \\\"image/png\\\", \\\"file_name\\\": "
+                                 "\\\"$i.png\\\"},\"; i=$((i+1)); done; echo '{\"id\": 999}]}'";
+    struct Case {
+        const char* name;
+        const char* tool;    // the fake one, the other is the real one
+        QByteArray script;   // after "#!/bin/sh"
+        int total, silence;  // limits in milliseconds
+        bool stop;           // "Stop" pressed while the tool runs
+        const char* logged;  // the one log line, before ": <file>"
+        const char* Comment; // what the listing gave
+    };
+    // Says it runs, for a "Stop" pressed while it does.
+    const QByteArray kStarted = "touch \"$0.started\"; exec sleep 30";
+    const char* const kAttachments = ", fichier catalogué sans ses pièces jointes";
+    const char* const kPoster = ", fichier catalogué sans affiche";
+    const Case cases[] = {
+        {"mkvmerge silent", "mkvmerge", "echo '{\"attachments\": ['; exec sleep 30", 9000, 100, false,
+            "mkvmerge arrêté (plus aucune sortie)", ""},
+        {"mkvmerge talking for ever", "mkvmerge", "while :; do echo ' '; sleep 0.01; done", 300, 5000, false,
+            "mkvmerge arrêté (durée maximale dépassée)", ""},
+        {"mkvmerge flooding", "mkvmerge", "exec yes '{\"attachments\": []}'", 9000, 9000, false,
+            "mkvmerge : liste des pièces jointes trop longue", ""},
+        {"mkvmerge listing too many names", "mkvmerge", manyNames, 9000, 9000, false,
+            "mkvmerge : liste des pièces jointes trop longue", ""},
+        {"mkvmerge stopped", "mkvmerge", kStarted, 9000, 9000, true, "mkvmerge arrêté à la demande", ""},
+        {"mkvextract silent", "mkvextract", "exec sleep 30", 9000, 100, false, "mkvextract arrêté (plus aucune sortie)",
+            "cover.jpg|"},
+        {"mkvextract talking for ever", "mkvextract", "while :; do echo Progress; sleep 0.01; done", 300, 5000, false,
+            "mkvextract arrêté (durée maximale dépassée)", "cover.jpg|"},
+        {"mkvextract stopped", "mkvextract", kStarted, 9000, 9000, true, "mkvextract arrêté à la demande",
+            "cover.jpg|"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir fakeTools;
+        const QString tool = QLatin1String(c.tool);
+        const QString other =
+            tool == QLatin1String("mkvmerge") ? QStringLiteral("mkvextract") : QStringLiteral("mkvmerge");
+        ASSERT_TRUE(QFile::link(realTools + other, fakeTools.filePath(other)));
+        test::makeTextFile(fakeTools.filePath(tool), "#!/bin/sh\n" + c.script + '\n');
+        QFile::setPermissions(fakeTools.filePath(tool), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        tools.CheminMkvToolNix = fakeTools.path() + u'/';
+        // The small limits are the fake tool's; the real one may be slow on a busy machine.
+        const ToolLimits small {milliseconds(c.total), milliseconds(c.silence)}, ample {std::chrono::minutes(1), {}};
+        tools.mkvmergeLimits = tool == QLatin1String("mkvmerge") ? small : ample;
+        tools.mkvextractLimits = tool == QLatin1String("mkvextract") ? small : ample;
+        tools.maxListingBytes = 64 << 10;
+        tools.maxCommentText = 1000;
+        const QString started = fakeTools.filePath(tool) + QStringLiteral(".started");
+        tools.stopRequested = [&c, started] { return c.stop && QFile::exists(started); };
+        log.clear();
 
-    auto Fichier = analysed(dir.filePath(QStringLiteral("film.mkv")));
-    QElapsedTimer clock;
-    clock.start();
+        auto Fichier = analysed(path);
+        QElapsedTimer clock;
+        clock.start();
+        listAndExtract(*Fichier);
+        EXPECT_LT(clock.elapsed(), 10000);
+        EXPECT_EQ(log,
+            QStringList {QString::fromUtf8(c.logged)
+                + QString::fromUtf8(tool == QLatin1String("mkvmerge") ? kAttachments : kPoster) + QStringLiteral(" : ")
+                + path});
+        EXPECT_EQ(Fichier->Comment, QString::fromUtf8(c.Comment));
+        EXPECT_EQ(Fichier->LienAffiche, QString());
+        EXPECT_EQ(entries(tools.EdRepAffiche), QStringList()) << "no piece of a poster is left";
+    }
+    EXPECT_EQ(errors, QStringList());
+
+    // A run stopped before a tool starts starts none.
+    tools.CheminMkvToolNix = realTools;
+    tools.stopRequested = [] { return true; };
+    log.clear();
+    auto Fichier = analysed(path);
     LanceMkvmerge(*Fichier, tools);
-    EXPECT_LT(clock.elapsed(), 10000);
-    EXPECT_EQ(Fichier->Comment, QString());
-    EXPECT_EQ(Fichier->ID, QString());
-    EXPECT_TRUE(Fichier->PremsAffiche);
+    EXPECT_EQ(log,
+        QStringList {
+            QStringLiteral("mkvmerge arrêté à la demande, fichier catalogué sans ses pièces jointes : ") + path});
 }
 
 TEST_F(MkvTools, AccentedNamesSurviveALocaleThatIsNotUtf8)
@@ -241,12 +310,99 @@ TEST_F(MkvTools, AccentedNamesSurviveALocaleThatIsNotUtf8)
     EXPECT_EQ(readFile(Fichier->LienAffiche), QByteArray("bytes of café.jpg"));
 }
 
+TEST_F(MkvTools, ListingReadsTheSameInTheToolsLanguagesAndKeepsHostileNamesWhole)
+{
+    const Attachment hostile {QStringLiteral("we\"ird\nname, file name 'x.jpg"), QStringLiteral("image/jpeg"),
+        "bytes of hostile", QStringLiteral("d, file name 'decoy.png'")};
+    const Attachment quoted {QStringLiteral("Pièce jointe ID 9: «affiche».png"), QStringLiteral("image/png"),
+        "bytes of quoted", QStringLiteral("Attachment ID 3: type 'image/jpeg', file name 'z.jpg'")};
+    const QString path = film(QStringLiteral("film.mkv"), {picture(QStringLiteral("cover.png")), hostile, quoted});
+    const QByteArray saved = qgetenv("LC_ALL");
+    struct Language {
+        const char* locale;
+        const char* listingStart; // how mkvmerge -i starts in that language
+    };
+    for (const Language& language : {Language {"de_DE.UTF-8", "Datei"}, Language {"fr_FR.UTF-8", "Fichier"}}) {
+        SCOPED_TRACE(language.locale);
+        if (locale_t l = newlocale(LC_ALL_MASK, language.locale, locale_t(0)))
+            freelocale(l);
+        else
+            GTEST_SKIP() << language.locale << " is not installed (scripts/install-deps.sh generates it)";
+        qputenv("LC_ALL", language.locale);
+        QProcess words;
+        words.start(QStringLiteral("mkvmerge"), {QStringLiteral("-i"), path});
+        words.waitForFinished(60000);
+        EXPECT_TRUE(words.readAllStandardOutput().startsWith(language.listingStart)) << "the tool speaks the language";
+
+        tools.EdRepAffiche = dir.filePath(QString::fromLatin1(language.locale));
+        auto Fichier = analysed(path);
+        listAndExtract(*Fichier);
+        qputenv("LC_ALL", saved);
+        EXPECT_EQ(Fichier->Comment, QStringLiteral("cover.png|") + hostile.name + u'|' + quoted.name + u'|');
+        EXPECT_EQ(Fichier->ID, QStringLiteral("3")) << "an AFFICHE name wins";
+        EXPECT_EQ(readFile(Fichier->LienAffiche), QByteArray("bytes of quoted"));
+    }
+    EXPECT_EQ(log, QStringList());
+}
+
+TEST_F(MkvTools, ToolsRunFromWorkerThreadsAtOnceAndTheStopFlagReachesThem)
+{
+    constexpr int kThreads = 4;
+    std::vector<std::unique_ptr<TTraitement>> films;
+    std::vector<MkvToolSettings> settings(kThreads, tools);
+    for (int i = 0; i < kThreads; ++i) {
+        const QString name = QStringLiteral("cover%1.jpg").arg(i);
+        films.push_back(analysed(film(QStringLiteral("film%1.mkv").arg(i), {picture(name)})));
+        settings[i].EdRepAffiche = dir.filePath(QStringLiteral("Affiches%1").arg(i));
+        settings[i].stopRequested = [] { return false; };
+        settings[i].EcritureLog = {}; // the fixture's list is not shared between threads
+        settings[i].errorBox = {};
+    }
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back(QThread::create([&films, &settings, i] {
+            LanceMkvmerge(*films[i], settings[i]);
+            LanceMkvextract(*films[i], settings[i]);
+        }));
+        threads.back()->start();
+    }
+    for (auto& t : threads)
+        ASSERT_TRUE(t->wait(60000));
+    for (int i = 0; i < kThreads; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(films[i]->Comment, QStringLiteral("cover%1.jpg|").arg(i));
+        EXPECT_EQ(readFile(films[i]->LienAffiche), QStringLiteral("bytes of cover%1.jpg").arg(i).toUtf8());
+    }
+
+    // The run's stop flag, set on another thread, ends a tool that a thread waits for.
+    QTemporaryDir fakeTools;
+    const QString started = fakeTools.filePath(QStringLiteral("started"));
+    test::makeTextFile(
+        fakeTools.filePath(QStringLiteral("mkvmerge")), "#!/bin/sh\ntouch '" + started.toUtf8() + "'\nexec sleep 60\n");
+    QFile::setPermissions(
+        fakeTools.filePath(QStringLiteral("mkvmerge")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    std::atomic<bool> stop {false};
+    QString logged;
+    MkvToolSettings hanging = tools;
+    hanging.CheminMkvToolNix = fakeTools.path() + u'/';
+    hanging.stopRequested = [&stop] { return stop.load(); };
+    hanging.EcritureLog = [&logged](const QString& line) { logged = line; };
+    std::unique_ptr<QThread> waiting(QThread::create([&films, &hanging] { LanceMkvmerge(*films[0], hanging); }));
+    waiting->start();
+    while (!QFile::exists(started) && !waiting->isFinished())
+        QThread::msleep(5);
+    stop = true;
+    ASSERT_TRUE(waiting->wait(30000));
+    EXPECT_TRUE(logged.startsWith(QStringLiteral("mkvmerge arrêté à la demande"))) << logged.toStdString();
+}
+
 TEST_F(MkvTools, WaitingForAProgramKeepsTheEventLoopRunning)
 {
     bool ticked = false;
     QTimer::singleShot(20, [&ticked] { ticked = true; });
     EXPECT_EQ(LanceAppliAttenteFin(QStringLiteral("sh -c \"sleep 0.3; exit 4\""), QStringLiteral("sh"),
-                  {QStringLiteral("-c"), QStringLiteral("sleep 0.3; exit 4")}),
+                  {QStringLiteral("-c"), QStringLiteral("sleep 0.3; exit 4")})
+                  .exitCode,
         4);
     EXPECT_TRUE(ticked);
     EXPECT_THROW(LanceAppliAttenteFin(QStringLiteral("absent"), QStringLiteral("/nonexistent/absent"), {}), Error);

@@ -253,25 +253,65 @@ TEST(DosCommand, TimeLimitsEndTheChild)
     };
     // A child that talks all the time passes the silence limit but not the whole-run limit.
     const Case cases[] = {
-        {"silence", "echo start; sleep 30", 0, 1},
-        {"whole run", "while true; do echo tick; sleep 0.2; done", 1, 1},
+        {"silence", "echo start; exec sleep 30", 0, 1},
+        {"whole run", "while true; do echo tick; done", 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Recorder r(QStringLiteral("exit 5"));
         r.dos.Execute2();
         r.shell(QString::fromLatin1(c.script));
+        r.dos.TickInterval = 20;
         r.dos.MaxTimeAfterBeginning = c.afterBeginning;
         r.dos.MaxTimeAfterLastOutput = c.afterLastOutput;
         QElapsedTimer clock;
         clock.start();
         EXPECT_EQ(r.dos.Execute2(), 5);
-        // Strict limits: a limit of 1 s fires when the counter reaches 2.
-        EXPECT_GE(clock.elapsed(), 1900);
+        // Strict limits: a limit of 1 tick fires when the counter reaches 2.
+        EXPECT_GE(clock.elapsed(), 40);
         EXPECT_LT(clock.elapsed(), 10000);
         EXPECT_EQ(r.dos.ThreadStatus(), dtsTimeOut);
         EXPECT_EQ(r.terminatedCode, 259u);
     }
+}
+
+TEST(DosCommand, OutputLimitEndsAFloodingChild)
+{
+    // Without line ends every piece repeats the whole line so far: the limit counts what is delivered.
+    for (const char* script : {"exec yes abc", "exec tr '\\000' x < /dev/zero"}) {
+        SCOPED_TRACE(script);
+        Recorder r(QString::fromLatin1(script));
+        r.dos.MaxOutputBytes = 4000;
+        r.dos.Execute2();
+        EXPECT_EQ(r.dos.ThreadStatus(), dtsOutputLimit);
+        EXPECT_EQ(r.terminatedCode, 259u);
+        qint64 delivered = 0;
+        for (const QByteArray& piece : r.dos.Lines())
+            delivered += piece.size();
+        EXPECT_LE(delivered, 4000);
+    }
+}
+
+TEST(DosCommand, CallersStopRequestEndsAWaitingRun)
+{
+    Recorder r(QStringLiteral("echo $$; exec sleep 30"));
+    bool stop = false;
+    QByteArray pid;
+    r.dos.StopRequested = [&stop] { return stop; };
+    // As a "Stop" button pressed while the child runs.
+    r.dos.OnNewLine = [&](TDosCommand*, const QByteArray& line, TOutputType type) {
+        if (type == otEntireLine && pid.isEmpty()) {
+            pid = line;
+            stop = true;
+        }
+    };
+    QElapsedTimer clock;
+    clock.start();
+    r.dos.Execute2();
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(r.dos.ThreadStatus(), dtsUserAborted);
+    ASSERT_FALSE(pid.isEmpty());
+    EXPECT_NE(::kill(pid.toInt(), 0), 0) << "the child is gone";
 }
 
 TEST(DosCommand, RunEndsWithTheChildEvenWhenItsChildrenKeepTheOutputOpen)

@@ -21,6 +21,8 @@ void attachFiles(const QString& video, const QString& path, const QList<Attachme
     for (qsizetype i = 0; i < attachments.size(); ++i) {
         const QString source = work.filePath(QString::number(i));
         makeTextFile(source, attachments[i].content);
+        if (!attachments[i].description.isEmpty())
+            args << QStringLiteral("--attachment-description") << attachments[i].description;
         args << QStringLiteral("--attachment-name") << attachments[i].name << QStringLiteral("--attachment-mime-type")
              << attachments[i].mimeType << QStringLiteral("--attach-file") << source;
     }

@@ -12,6 +12,7 @@ struct Attachment {
     QString name;
     QString mimeType; // "image/jpeg", "font/ttf", "text/plain"...
     QByteArray content;
+    QString description = {}; // none when empty
 };
 
 // A picture attachment whose bytes name it ("bytes of cover.jpg").

@@ -5,6 +5,7 @@
 #include "support/ScanFolder.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -173,6 +175,50 @@ TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
     EXPECT_EQ(XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")))->movieCount(), 2);
     ASSERT_EQ(dialogs.errors.size(), 2) << dialogs.errors.join(u'\n').toStdString();
     for (const QString& error : std::as_const(dialogs.errors))
-        EXPECT_TRUE(error.startsWith(u'"' + f.CheminMkvToolNix + QStringLiteral("mkvmerge\" -i \"") + films.path()))
+        EXPECT_TRUE(error.startsWith(u'"' + f.CheminMkvToolNix + QStringLiteral("mkvmerge\" -J \"") + films.path()))
             << error.toStdString();
+}
+
+TEST_F(ScanWindow, StopEndsAMatroskaToolThatHangs)
+{
+    writeIni("[Mkv]\nPiecesJointe=1\n");
+    QDir(appDir.path()).mkdir(QStringLiteral("Logs_Filmarch"));
+    QTemporaryDir films;
+    for (const char* name : {"Un.mkv", "Deux.mkv"})
+        QFile::copy(
+            QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
+    // The found mkvmerge says it runs, then stays silent for a minute.
+    const QString started = QDir(appDir.path()).filePath(QStringLiteral("started"));
+    {
+        QFile tool(mkvToolFolder() + QStringLiteral("/mkvmerge"));
+        ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\ntouch '" + started.toUtf8() + "'\nexec sleep 60\n");
+    }
+    TForm1& f = openWindow(true);
+    chooseScanFolder(f, films.path());
+    dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films.xml")), 1};
+    click(control<QPushButton>(&f, "BtCherchCataloCree"));
+
+    // "Stop" is pressed once the tool runs.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &f, [&] {
+        if (QFile::exists(started)) {
+            watch.stop();
+            QTest::mouseClick(control<QPushButton>(&progress, "BtArretScan"), Qt::LeftButton);
+        }
+    });
+    watch.start(5);
+    QElapsedTimer clock;
+    clock.start();
+    click(control<QPushButton>(&f, "BtLanceScan"));
+    EXPECT_LT(clock.elapsed(), 30000) << "the tool was not left to its minute";
+    EXPECT_EQ(XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")))->movieCount(), 1);
+    EXPECT_EQ(logLines(f)
+                  .filter(QStringLiteral("mkvmerge arrêté à la demande, fichier catalogué sans ses pièces "
+                                         "jointes : ")
+                      + films.path())
+                  .size(),
+        1)
+        << logLines(f).join(u'\n').toStdString();
+    EXPECT_EQ(dialogs.errors, QStringList());
 }
