@@ -30,8 +30,9 @@ class UserDialogs;
 class TFormAllocine : public QDialog, public ManualLookup {
     Q_OBJECT
 public:
-    // `paths` says where the answers, the thumbnails and Vide.jpeg are; `dialogs`
-    // shows the failures the user must see.
+    // `paths` are the program's folders (each request names the film database
+    // to ask, which keeps its own answers and thumbnails); `dialogs` shows the
+    // failures the user must see.
     TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormAllocine() override;
 
