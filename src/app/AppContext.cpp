@@ -5,7 +5,7 @@
 namespace filmarch {
 
 AppContext::AppContext(const AppPaths& appPaths, UserDialogs& userDialogs)
-    : paths(appPaths), dialogs(userDialogs), AccesFonctionsMedia(appPaths.mediaInfoLibrary())
+    : paths(appPaths), dialogs(userDialogs), AccesFonctionsMedia(appPaths.mediaInfoLibrary()), lookup(IdHTTP1, appPaths)
 {
     journal.reportError = [this](const QString& message) { dialogs.showError(message); };
 }
@@ -20,6 +20,7 @@ ScanContext AppContext::scanContext(const OptionSource& options, ScanProgress& p
     ctx.progress = &progress;
     ctx.media = &AccesFonctionsMedia;
     ctx.http = &IdHTTP1;
+    ctx.lookup = &lookup;
     return ctx;
 }
 

@@ -3,6 +3,7 @@
 // share are made here once and tied together.
 #include "core/AppPaths.h"
 #include "core/Journal.h"
+#include "filmdb/FilmLookup.h"
 #include "media/MediaInfoDll.h"
 #include "platform/HttpClient.h"
 #include "scan/ScanRun.h"
@@ -33,8 +34,11 @@ public:
     Journal journal;
     // The one MediaInfo object of the program.
     MesFonctionMediaInfo AccesFonctionsMedia;
-    // The HTTP client the catalogue writers download posters with.
+    // The one HTTP client of the program (its cookies last as long): posters
+    // and every film-database request.
     HttpClient IdHTTP1;
+    // The film-database lookups of the runs and of the lookup window.
+    FilmLookup lookup;
 };
 
 } // namespace filmarch

@@ -112,6 +112,23 @@ QString readServeur(const IniFile& ini)
     return ini.value(QStringLiteral("Allocine"), QStringLiteral("Serveur")).value_or(QString()).trimmed();
 }
 
+void readLookupSettings(const IniFile& ini, ScanOptions& options)
+{
+    const auto read = [&ini](const char* section, const char* key) {
+        return ini.value(QLatin1String(section), QLatin1String(key)).value_or(QString()).trimmed();
+    };
+    const ScanOptions defaults;
+    options.Serveur = readServeur(ini);
+    options.Source = read("Allocine", "Source");
+    options.CleTMDb = read("TMDb", "Cle");
+    options.LangueTMDb = read("TMDb", "Langue");
+    if (options.LangueTMDb.isEmpty())
+        options.LangueTMDb = defaults.LangueTMDb;
+    options.ServeurTMDb = read("TMDb", "Serveur");
+    if (options.ServeurTMDb.isEmpty())
+        options.ServeurTMDb = defaults.ServeurTMDb;
+}
+
 OptionValues::OptionValues() = default;
 
 ScanOptions readScanOptions(const QString& iniPath, const std::function<void(const QString&)>& showMessage)
@@ -127,7 +144,7 @@ ScanOptions readScanOptions(const QString& iniPath, const std::function<void(con
     }
     readOptions(ini, values);
     ScanOptions options = scanOptionsOf(values);
-    options.Serveur = readServeur(ini);
+    readLookupSettings(ini, options);
     return options;
 }
 

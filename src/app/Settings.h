@@ -57,6 +57,10 @@ ScanOptions scanOptionsOf(const OptionControls& controls);
 // is set. Not a control: saving the options leaves it as it is.
 QString readServeur(const IniFile& ini);
 
+// The film-database settings: Serveur and Source of section Allocine, and
+// section TMDb (Cle, Langue, Serveur; an empty value gives the default).
+void readLookupSettings(const IniFile& ini, ScanOptions& options);
+
 // The option controls without a window: the rules model and the texts.
 class OptionValues : public OptionControls {
 public:

@@ -36,4 +36,16 @@ QString posterFolder(const QString& EdRepAffiche)
     return EdRepAffiche.isEmpty() ? defaultRepAffiche() : EdRepAffiche;
 }
 
+bool usesTmdb(const ScanOptions& options)
+{
+    if (options.Source.isEmpty())
+        return !options.CleTMDb.isEmpty();
+    return options.Source.compare(QLatin1String("TMDb"), Qt::CaseInsensitive) == 0;
+}
+
+bool lookupConfigured(const ScanOptions& options)
+{
+    return usesTmdb(options) ? !options.CleTMDb.isEmpty() : !options.Serveur.isEmpty();
+}
+
 } // namespace filmarch

@@ -38,7 +38,20 @@ struct ScanOptions {
     // Host (optionally ":port") of the film-database service, key "Serveur" of
     // section "Allocine"; empty when none is set, and then no lookup runs.
     QString Serveur;
+    // The film database that answers: "Allocine" or "TMDb" (key "Source" of
+    // section "Allocine"); empty: TMDb when a TMDb key is set, else Allociné.
+    QString Source;
+    // Section "TMDb": the user's API key or read access token (a secret, never
+    // shown), the answers' language and the service's address.
+    QString CleTMDb;
+    QString LangueTMDb = QStringLiteral("fr-FR");
+    QString ServeurTMDb = QStringLiteral("https://api.themoviedb.org");
 };
+
+// True when TMDb answers the lookups.
+bool usesTmdb(const ScanOptions& options);
+// True when the chosen film database can be asked: a server for Allociné, a key for TMDb.
+bool lookupConfigured(const ScanOptions& options);
 
 class OptionSource {
 public:

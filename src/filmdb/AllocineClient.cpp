@@ -1,6 +1,7 @@
 #include "filmdb/AllocineClient.h"
 
 #include "filmdb/OffThread.h"
+#include "filmdb/RequestGuard.h"
 #include "platform/Error.h"
 #include "platform/Windows1252.h"
 
@@ -135,8 +136,12 @@ QString repairMovieAnswer(QString answer)
     return answer.replace(lineBreak, QStringLiteral("&#13;&#10;"));
 }
 
-AllocineClient::AllocineClient(const QString& host, const AppPaths& appPaths)
-    : CheminImage(appPaths.cacheFile(QStringLiteral("images"))), host(host.trimmed()), paths(appPaths)
+AllocineClient::AllocineClient(const QString& host, const AppPaths& appPaths, HttpClient& http, RequestGuard* guard)
+    : CheminImage(appPaths.cacheFile(QStringLiteral("images"))),
+      host(host.trimmed()),
+      paths(appPaths),
+      IdHTTP1(http),
+      guard(guard)
 {
     limitRequests(IdHTTP1);
 }
@@ -174,7 +179,12 @@ void AllocineClient::transfer(const std::function<void()>& job)
 QString AllocineClient::get(const QString& url)
 {
     QString text;
-    transfer([&] { text = IdHTTP1.getText(url); });
+    transfer([&] {
+        if (guard)
+            guard->run(host, [&] { text = IdHTTP1.getText(url); });
+        else
+            text = IdHTTP1.getText(url);
+    });
     return text;
 }
 

@@ -11,6 +11,8 @@
 
 namespace filmarch {
 
+class RequestGuard;
+
 // The keyword searched for a title: letters a-z in capitals, the elided
 // articles and pronouns (C', D', J', L', M', N', QU', S', T') deleted, spaces as "+".
 QString ConstruitMotCle(const QString& title);
@@ -37,14 +39,16 @@ QString repairSearchAnswer(QString answer);
 QString repairMovieAnswer(QString answer);
 
 // Requests run off the event loop, one at a time, with 10 s to connect, 30 s
-// for a whole answer and 8 MiB at most; cookies last as long as the client.
+// for a whole answer and 8 MiB at most, through the program's HTTP client
+// (its cookies last as long as the program).
 class AllocineClient {
 public:
     static constexpr const char* partnerKey = "Tq7bWx2LpR4nVe8";
 
     // `host` is the service's host, optionally with ":port"; `paths` say where
-    // the answers and thumbnails are stored and where Vide.jpeg lies.
-    AllocineClient(const QString& host, const AppPaths& paths);
+    // the answers and thumbnails are stored and where Vide.jpeg lies. The
+    // requests (not the thumbnails) go through `guard` when one is given.
+    AllocineClient(const QString& host, const AppPaths& paths, HttpClient& http, RequestGuard* guard = nullptr);
 
     // The request addresses. `count` < 0 asks for the probe (no count).
     QString searchUrl(const QString& motcle, int count = -1) const;
@@ -74,9 +78,13 @@ private:
     QString get(const QString& url);
     QByteArray store(const QString& answer, const QString& fileName);
 
+public:
     const QString host;
+
+private:
     const AppPaths paths;
-    HttpClient IdHTTP1;
+    HttpClient& IdHTTP1;
+    RequestGuard* guard;
     bool busy = false;
 };
 

@@ -11,10 +11,12 @@
 
 namespace filmarch {
 
+class LookupSource;
+
 struct ManualLookupRequest {
-    QString host;    // the service's host, optionally with ":port"
-    QString NomFilm; // the title proposed for the search
-    QString Annee;   // a year read from the file name, possibly empty
+    LookupSource* source = nullptr; // the film database asked
+    QString NomFilm;                // the title proposed for the search
+    QString Annee;                  // a year read from the file name, possibly empty
     // Where the window stood last in this run; (0, 0) for the default place.
     // Updated to where the user left it.
     QPoint* place = nullptr;

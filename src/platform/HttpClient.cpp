@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QUrl>
 
 #include <curl/curl.h>
 
@@ -34,7 +35,7 @@ CURL* curlOf(void* handle)
 struct Transfer {
     CURL* curl = nullptr;
     const std::function<bool(const char*, size_t)>* sink = nullptr;
-    QByteArray statusLine; // of the last answer received (redirects replace it)
+    int retryAfterSeconds = -1; // of the last answer received (redirects replace it)
     bool sinkFailed = false;
     qint64 maxBodyBytes = 0;
     qint64 received = 0;
@@ -53,21 +54,29 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
     auto* transfer = static_cast<Transfer*>(user);
     const QByteArray line = QByteArray(data, static_cast<qsizetype>(size * count)).trimmed();
     if (line.startsWith("HTTP/"))
-        transfer->statusLine = line;
+        transfer->retryAfterSeconds = -1;
+    const QByteArray retryAfter = "retry-after:";
+    if (line.size() > retryAfter.size() && line.left(retryAfter.size()).toLower() == retryAfter) {
+        bool ok = false;
+        const int seconds = line.mid(retryAfter.size()).trimmed().toInt(&ok);
+        if (ok && seconds >= 0)
+            transfer->retryAfterSeconds = seconds;
+    }
     return size * count;
 }
 
 size_t onBody(char* data, size_t size, size_t count, void* user)
 {
     auto* transfer = static_cast<Transfer*>(user);
-    // The body of an error answer is an error page, not the resource: drop it.
-    if (responseCode(transfer->curl) >= 400)
-        return size * count;
+    // Every answer is bounded, an error page as much as the resource.
     transfer->received += static_cast<qint64>(size * count);
     if (transfer->maxBodyBytes > 0 && transfer->received > transfer->maxBodyBytes) {
         transfer->tooLarge = true;
         return 0;
     }
+    // The body of an error answer is an error page, not the resource: drop it.
+    if (responseCode(transfer->curl) >= 400)
+        return size * count;
     if (!(*transfer->sink)(data, size * count)) {
         transfer->sinkFailed = true;
         return 0; // makes libcurl stop with CURLE_WRITE_ERROR
@@ -75,16 +84,50 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     return size * count;
 }
 
-// "HTTP/1.1 404 Not Found" gives "Not Found"; HTTP/2 answers carry no reason.
-QString reasonPhrase(const QByteArray& statusLine)
+// What an error status means, in French; the service's own phrase is not shown.
+QString statusMeaning(long status)
 {
-    const QList<QByteArray> parts = statusLine.split(' ');
-    if (parts.size() < 3)
-        return QStringLiteral("réponse en erreur du serveur");
-    return QString::fromLatin1(statusLine.mid(parts[0].size() + parts[1].size() + 2)).trimmed();
+    switch (status) {
+    case 400: return QStringLiteral("requête refusée");
+    case 401: return QStringLiteral("accès non autorisé");
+    case 403: return QStringLiteral("accès interdit");
+    case 404: return QStringLiteral("page introuvable");
+    case 408: return QStringLiteral("délai d'attente dépassé");
+    case 410: return QStringLiteral("page supprimée");
+    case 429: return QStringLiteral("trop de requêtes");
+    case 500: return QStringLiteral("erreur interne du service");
+    case 502:
+    case 504: return QStringLiteral("passerelle en erreur");
+    case 503: return QStringLiteral("service indisponible");
+    default: return status < 500 ? QStringLiteral("requête refusée") : QStringLiteral("erreur du service");
+    }
 }
 
-QString transportMessage(CURLcode code, const QString& url, const char* detail)
+QString statusMessage(long status, const QString& host)
+{
+    return QStringLiteral("Échec de la requête vers %1 : le service a répondu %2 (%3)")
+        .arg(host)
+        .arg(status)
+        .arg(statusMeaning(status));
+}
+
+// No connection, a time-out or a cut answer: the service may answer later, or never.
+bool isTransportFailure(CURLcode code)
+{
+    switch (code) {
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_SSL_CONNECT_ERROR: return true;
+    default: return false;
+    }
+}
+
+QString transportMessage(CURLcode code, const QString& host)
 {
     QString text;
     switch (code) {
@@ -109,13 +152,19 @@ QString transportMessage(CURLcode code, const QString& url, const char* detail)
     case CURLE_SSL_CACERT_BADFILE: text = QStringLiteral("Échec de la connexion sécurisée avec le serveur"); break;
     default: text = QStringLiteral("Échec de la requête HTTP"); break;
     }
-    QString reason = QString::fromUtf8(detail);
-    if (reason.isEmpty())
-        reason = QString::fromUtf8(curl_easy_strerror(code));
-    return QStringLiteral("%1 : %2 (%3)").arg(text, url, reason);
+    return host.isEmpty() ? text : QStringLiteral("%1 : %2").arg(text, host);
 }
 
 } // namespace
+
+QString hostOf(const QString& url)
+{
+    const QUrl address(url);
+    const QString host = address.host();
+    if (host.isEmpty() || address.port() < 0)
+        return host;
+    return QStringLiteral("%1:%2").arg(host).arg(address.port());
+}
 
 HttpClient::HttpClient() : connectSeconds(connectTimeoutSeconds)
 {
@@ -141,17 +190,18 @@ HttpClient::~HttpClient()
     curl_easy_cleanup(curlOf(handle));
 }
 
-QByteArray HttpClient::perform(const QString& url, const BodySink& sink)
+QByteArray HttpClient::perform(const QString& url, const BodySink& sink, const QList<QByteArray>& extraHeaders)
 {
     CURL* curl = curlOf(handle);
     const QByteArray address = url.toUtf8();
-    char detail[CURL_ERROR_SIZE] = {};
     Transfer transfer;
     transfer.curl = curl;
     transfer.sink = &sink;
     transfer.maxBodyBytes = maxBodyBytes;
 
     curl_slist* headers = curl_slist_append(nullptr, acceptHeader);
+    for (const QByteArray& header : extraHeaders)
+        headers = curl_slist_append(headers, header.constData());
     curl_easy_setopt(curl, CURLOPT_URL, address.constData());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
@@ -170,7 +220,6 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink)
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stallTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody);
@@ -178,32 +227,38 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink)
 
     const CURLcode result = curl_easy_perform(curl);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
     curl_slist_free_all(headers);
 
+    // Messages name the host only: a query may carry a key.
+    const QString host = hostOf(url);
+    const long status = responseCode(curl);
     if (result != CURLE_OK) {
         if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
-            throw Error(QStringLiteral("Réponse trop volumineuse (plus de %1 octets) : %2").arg(maxBodyBytes).arg(url));
+            throw HttpError(
+                QStringLiteral("Réponse trop volumineuse (plus de %1 octets) : %2").arg(maxBodyBytes).arg(host), status,
+                false);
         if (transfer.sinkFailed)
-            throw Error(QStringLiteral("Écriture de la réponse impossible : %1").arg(url));
-        throw Error(transportMessage(result, url, detail));
+            throw Error(QStringLiteral("Écriture de la réponse impossible : %1").arg(host));
+        throw HttpError(transportMessage(result, host), 0, isTransportFailure(result));
     }
-    const long status = responseCode(curl);
     if (status >= 400)
-        throw Error(QStringLiteral("Erreur HTTP %1 : %2 (%3)").arg(status).arg(reasonPhrase(transfer.statusLine), url));
+        throw HttpError(statusMessage(status, host), status, false, transfer.retryAfterSeconds);
 
     const char* contentType = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
     return contentType ? QByteArray(contentType) : QByteArray();
 }
 
-QByteArray HttpClient::getBytes(const QString& url)
+QByteArray HttpClient::getBytes(const QString& url, const QList<QByteArray>& headers)
 {
     QByteArray body;
-    perform(url, [&body](const char* data, size_t size) {
-        body.append(data, static_cast<qsizetype>(size));
-        return true;
-    });
+    perform(
+        url,
+        [&body](const char* data, size_t size) {
+            body.append(data, static_cast<qsizetype>(size));
+            return true;
+        },
+        headers);
     return body;
 }
 

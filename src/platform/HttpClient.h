@@ -1,12 +1,30 @@
 #pragma once
 // HTTP GET over libcurl: one client is one connection handle whose cookies live
 // as long as the client. Fixed request headers, no proxy, redirects followed.
+#include "platform/Error.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
 
 namespace filmarch {
+
+// A failed request. Its message names the server's host, never the query.
+class HttpError : public Error {
+public:
+    HttpError(const QString& message, long status, bool transport, int retryAfterSeconds = -1)
+        : Error(message), status(status), transport(transport), retryAfterSeconds(retryAfterSeconds)
+    {
+    }
+    const long status;           // of an error answer; 0 when no answer came
+    const bool transport;        // no connection, time-out or a cut answer
+    const int retryAfterSeconds; // what a "Retry-After" in seconds asked; -1 when none
+};
+
+// "host" or "host:port" of an address, for messages.
+QString hostOf(const QString& url);
 
 class HttpClient {
 public:
@@ -18,20 +36,22 @@ public:
     // The body decoded by the charset of its Content-Type, UTF-8 when none is declared.
     QString getText(const QString& url);
     // The body as received, for callers that parse bytes themselves (XML answers).
-    QByteArray getBytes(const QString& url);
+    // `headers` ("Name: value") are sent with the fixed ones, for this request only.
+    QByteArray getBytes(const QString& url, const QList<QByteArray>& headers = {});
     // Creates or replaces the file at path with the body, once the whole body arrived.
     // On failure a file that was there stays as it was, and none is created.
     void getToFile(const QString& url, const QString& path);
 
     // Bounds for the requests that follow: seconds to connect, seconds for a whole
     // answer (0: no bound, only a stalled answer is given up), and the largest body
-    // taken (0: no bound). A larger body fails the request.
+    // taken (0: no bound), error answers included. A larger body fails the request.
     void setLimits(long connectSeconds, long answerSeconds, qint64 maxBodyBytes);
 
 private:
     using BodySink = std::function<bool(const char* data, size_t size)>;
-    // Runs one GET; returns the Content-Type of the final answer. Throws Error.
-    QByteArray perform(const QString& url, const BodySink& sink);
+    // Runs one GET; returns the Content-Type of the final answer. Throws HttpError,
+    // or Error when the sink failed.
+    QByteArray perform(const QString& url, const BodySink& sink, const QList<QByteArray>& headers = {});
 
     void* handle; // CURL*
     long connectSeconds;

@@ -6,6 +6,8 @@
 #include "media/Traitement.h"
 #include "scan/WriterText.h"
 
+#include <algorithm>
+
 namespace filmarch {
 
 namespace {
@@ -25,6 +27,18 @@ QString scaledRating(const InfosFilmAllo& infos, int scale)
     return {};
 }
 
+// The year of the entry: the looked-up one, else the one the file name gives.
+// A year is four digits or nothing.
+QString entryYear(const QString& lookedUp, const QString& fromFileName)
+{
+    static const auto fourDigits = [](const QString& text) {
+        return text.size() == 4 && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    };
+    if (!lookedUp.isEmpty())
+        return lookedUp;
+    return fourDigits(fromFileName) ? fromFileName : QString();
+}
+
 } // namespace
 
 void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOptions& opts, const InfosFilmAllo& infos)
@@ -32,8 +46,10 @@ void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOption
     NewMovie.bChecked = true;
     if (const QString rating = scaledRating(infos, 20); !rating.isEmpty())
         NewMovie.iRating = rating.toInt();
-    if (!infos[InfoAnneeProduction].isEmpty() || !infos[InfoAnneeSortie].isEmpty())
-        NewMovie.iYear = toInteger(firstNonEmpty(infos[InfoAnneeProduction], infos[InfoAnneeSortie]));
+    if (const QString year =
+            entryYear(firstNonEmpty(infos[InfoAnneeProduction], infos[InfoAnneeSortie]), Fichier.Annee);
+        !year.isEmpty())
+        NewMovie.iYear = toInteger(year);
 
     if (opts.CbGenDuree) {
         const QString length = Fichier.Lengths();
@@ -114,7 +130,7 @@ XmlAttributes xmlMovieAttributes(const TTraitement& Fichier, const ScanOptions& 
         set("Size", Fichier.size());
     if (!picture.isEmpty())
         set("Picture", picture);
-    set("Year", firstNonEmpty(infos[InfoAnneeSortie], infos[InfoAnneeProduction]));
+    set("Year", entryYear(firstNonEmpty(infos[InfoAnneeSortie], infos[InfoAnneeProduction]), Fichier.Annee));
     set("Director", infos[InfoRealisateur]);
     set("Country", infos[InfoPays]);
     set("Category", infos[InfoGenre]);

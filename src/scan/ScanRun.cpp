@@ -6,8 +6,8 @@
 #include "core/Options.h"
 #include "core/ScanProgress.h"
 #include "core/UserDialogs.h"
-#include "filmdb/AllocineClient.h"
 #include "filmdb/AutoLookup.h"
+#include "filmdb/FilmLookup.h"
 #include "filmdb/ManualLookup.h"
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
@@ -301,6 +301,8 @@ ScanOutcome ScanRun::runScan(ScanRequest& request)
         return saveFailed ? ScanOutcome::CatalogueNotWritten : ScanOutcome::NotStarted;
 
     doublons = 0;
+    if (ctx.lookup)
+        ctx.lookup->startRun();
     PosTopFenAllo = 0;
     PosLeftFenAllo = 0;
     if (ctx.onRunStarted)
@@ -384,7 +386,6 @@ void ScanRun::finishRun(ScanRequest& request)
     releaseCatalogue();
     Fichier.reset();
     infosFilmAllo.fill(QString());
-    allocine.reset();
     noServerSaid = false;
     Initialisation(request);
     if (ctx.onRunFinished)
@@ -459,12 +460,17 @@ void ScanRun::TraitementFichier(const QString& NomFichier, const QByteArray& nat
             Fichier->Titre();
             ctx.progress->setFileName(fileNamePart(Fichier->NomDuFichier));
             ctx.progress->processEvents();
-            if ((opts.CbAlloAuto || opts.CbAlloManu) && opts.Serveur.isEmpty())
-                sayNoServer();
-            if (opts.CbAlloManu && !opts.Serveur.isEmpty() && ctx.manualLookup)
-                lookUpByHand(opts);
-            else if (opts.CbAlloAuto && !opts.CbAlloManu && !opts.Serveur.isEmpty())
-                lookUpAutomatically(opts);
+            LookupSource* source =
+                (opts.CbAlloAuto || opts.CbAlloManu) && ctx.lookup ? ctx.lookup->source(opts) : nullptr;
+            if ((opts.CbAlloAuto || opts.CbAlloManu) && !source)
+                sayNoServer(opts);
+            // A run that gave up asking catalogues the rest without lookup.
+            if (source && ctx.lookup->stopped())
+                source = nullptr;
+            if (opts.CbAlloManu && source && ctx.manualLookup)
+                lookUpByHand(*source);
+            else if (opts.CbAlloAuto && !opts.CbAlloManu && source)
+                lookUpAutomatically(*source);
             else
                 writeEntry();
         }
@@ -477,14 +483,15 @@ void ScanRun::TraitementFichier(const QString& NomFichier, const QByteArray& nat
 }
 
 // The user searches the film database for the film and decides what is written.
-void ScanRun::lookUpByHand(const ScanOptions& opts)
+void ScanRun::lookUpByHand(LookupSource& source)
 {
     QPoint place(PosLeftFenAllo, PosTopFenAllo);
     const ManualLookupDecision decision =
-        ctx.manualLookup->lookUp({opts.Serveur, Fichier->TitreTraduit + QLatin1Char(' ') + Fichier->TitreOriginal,
+        ctx.manualLookup->lookUp({&source, Fichier->TitreTraduit + QLatin1Char(' ') + Fichier->TitreOriginal,
             Fichier->Annee, &place, [this](const QString& line) { EcritureLog(line); }});
     PosLeftFenAllo = place.x();
     PosTopFenAllo = place.y();
+    logLookupNotices();
     if (decision.kind == ManualLookupDecision::Validate) {
         infosFilmAllo = decision.infos;
         writeEntry();
@@ -497,25 +504,35 @@ void ScanRun::lookUpByHand(const ScanOptions& opts)
     ctx.progress->advance();
 }
 
-void ScanRun::sayNoServer()
+void ScanRun::sayNoServer(const ScanOptions& opts)
 {
     if (noServerSaid)
         return;
     noServerSaid = true;
-    EcritureLog(QStringLiteral("Aucun serveur Allocine n'est renseigné dans options.ini (section Allocine, clé "
-                               "Serveur) : les films sont catalogués sans recherche."));
+    if (usesTmdb(opts))
+        EcritureLog(QStringLiteral("Aucune clé TMDb n'est renseignée dans options.ini (section TMDb, clé Cle) : les "
+                                   "films sont catalogués sans recherche."));
+    else
+        EcritureLog(QStringLiteral("Aucun serveur Allocine n'est renseigné dans options.ini (section Allocine, clé "
+                                   "Serveur) : les films sont catalogués sans recherche."));
+}
+
+// What the lookups have to say once in the run (a silent service, a refused key).
+void ScanRun::logLookupNotices()
+{
+    if (ctx.lookup)
+        for (const QString& line : ctx.lookup->takeNotices())
+            EcritureLog(line);
 }
 
 // The film is searched and the first fitting candidate taken; whatever the
 // lookup found (or nothing), the file is catalogued.
-void ScanRun::lookUpAutomatically(const ScanOptions& opts)
+void ScanRun::lookUpAutomatically(LookupSource& source)
 {
-    // One session for the run, so that the service's cookie is kept.
-    if (!allocine)
-        allocine = std::make_unique<AllocineClient>(opts.Serveur, ctx.paths);
-    const LookupOutcome outcome = RechercheAuto(*allocine, Fichier->TitreTraduit, Fichier->Annee);
+    const LookupOutcome outcome = source.lookUp(Fichier->TitreTraduit, Fichier->Annee);
     for (const QString& line : outcome.logLines)
         EcritureLog(line);
+    logLookupNotices();
     // A film whose running time is far from the file's may be the wrong one.
     const QString check = runningTimeCheck(Fichier->lengthSeconds(), outcome.runtimeSeconds, Fichier->TitreTraduit);
     if (!check.isEmpty())

@@ -21,7 +21,8 @@ class ScanProgress;
 class MesFonctionMediaInfo;
 class HttpClient;
 class ManualLookup;
-class AllocineClient;
+class FilmLookup;
+class LookupSource;
 class TTraitement;
 class TMovieList;
 class XmlCatalogue;
@@ -36,6 +37,8 @@ struct ScanContext {
     ScanProgress* progress = nullptr;
     MesFonctionMediaInfo* media = nullptr;
     HttpClient* http = nullptr;
+    // The film-database lookups (shared with the lookup window).
+    FilmLookup* lookup = nullptr;
     // Asked for each film when the manual film-database lookup is in force.
     ManualLookup* manualLookup = nullptr;
     // Folder of mkvmerge and mkvextract, ending with '/'; empty when MKVToolNix
@@ -144,9 +147,10 @@ public:
 private:
     ScanOutcome runScan(ScanRequest& request);
     void writeEntry();
-    void lookUpByHand(const ScanOptions& opts);
-    void lookUpAutomatically(const ScanOptions& opts);
-    void sayNoServer();
+    void lookUpByHand(LookupSource& source);
+    void lookUpAutomatically(LookupSource& source);
+    void logLookupNotices();
+    void sayNoServer(const ScanOptions& opts);
     int loadAmc(const QString& path);
     bool prepareCatalogue(ScanRequest& request);
     void logSummary(const QString& elapsed);
@@ -166,10 +170,9 @@ private:
     };
     QString loadedCatalogue; // path whose content is held in memory
     FileStamp loadedStamp;
-    QSet<QString> cataloguedNames;            // file-name parts of the loaded catalogue's URLs
-    std::unique_ptr<AllocineClient> allocine; // the run's film-database session
-    bool noServerSaid = false;                // the run said once that no server is set
-    QSet<QString> failedTools;                // tools this run could not start
+    QSet<QString> cataloguedNames; // file-name parts of the loaded catalogue's URLs
+    bool noServerSaid = false;     // the run said once that no server is set
+    QSet<QString> failedTools;     // tools this run could not start
 };
 
 // File-name part of a path or URL: after the last "/" or "\" (catalogues made

@@ -210,3 +210,34 @@ TEST(Settings, WrittenOptionsReadBackTheSame)
     EXPECT_TRUE(read.CbAlloAuto);
     EXPECT_EQ(read.Serveur, QStringLiteral("films.test"));
 }
+
+TEST(Settings, TheFilmDatabaseSettings)
+{
+    struct Case {
+        const char* name;
+        const char* ini;
+        bool tmdb, configured;
+        QString language, server;
+    };
+    const QString tmdbServer = QStringLiteral("https://api.themoviedb.org");
+    const std::vector<Case> cases = {
+        {"nothing set: Allociné without a server", "", false, false, QStringLiteral("fr-FR"), tmdbServer},
+        {"a TMDb key and no Source: TMDb", "[TMDb]\nCle=abc\n", true, true, QStringLiteral("fr-FR"), tmdbServer},
+        {"Allociné chosen despite a key", "[Allocine]\nSource=Allocine\nServeur=films.test\n[tmdb]\nCle=abc\n", false,
+            true, QStringLiteral("fr-FR"), tmdbServer},
+        {"TMDb chosen without a key", "[Allocine]\nSource=TMDb\nServeur=films.test\n", true, false,
+            QStringLiteral("fr-FR"), tmdbServer},
+        {"language and server given", "[TMDb]\nCle=abc\nLangue=en-US\nServeur=http://127.0.0.1:8080\n", true, true,
+            QStringLiteral("en-US"), QStringLiteral("http://127.0.0.1:8080")},
+        {"empty values give the defaults", "[TMDb]\nCle=abc\nLangue=\nServeur= \n", true, true, QStringLiteral("fr-FR"),
+            tmdbServer},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const ScanOptions o = readScanOptions(writeIni(dir, c.ini));
+        EXPECT_EQ(usesTmdb(o), c.tmdb) << c.name;
+        EXPECT_EQ(lookupConfigured(o), c.configured) << c.name;
+        EXPECT_EQ(o.LangueTMDb, c.language) << c.name;
+        EXPECT_EQ(o.ServeurTMDb, c.server) << c.name;
+    }
+}

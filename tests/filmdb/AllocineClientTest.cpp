@@ -27,7 +27,8 @@ class AllocineClientTest : public ::testing::Test {
 protected:
     QTemporaryDir app;
     FakeFilmDatabase service;
-    AllocineClient client {service.host(), AppPaths::beside(app.path())};
+    HttpClient http;
+    AllocineClient client {service.host(), AppPaths::beside(app.path()), http};
     QString stored(const char* name) const { return app.filePath(QLatin1String(name)); }
 };
 
@@ -57,7 +58,8 @@ TEST(traiteNomFic, ReplacesWhatAFileNameCannotHoldAndKeepsTheLength)
 
 TEST(AllocineAddresses, KeywordBetweenApostrophesAndOnlyUnsafeCharactersEscaped)
 {
-    const AllocineClient client(QStringLiteral("films.example:8080"), AppPaths::beside(QDir::tempPath()));
+    HttpClient http;
+    const AllocineClient client(QStringLiteral("films.example:8080"), AppPaths::beside(QDir::tempPath()), http);
     const QString prefix = QStringLiteral("http://films.example:8080/rest/v3/");
     EXPECT_EQ(client.searchUrl(QString()), prefix + QStringLiteral("search?q=''&partner=Tq7bWx2LpR4nVe8"));
     EXPECT_EQ(client.searchUrl(QStringLiteral("HOMME+ON+AIMAIT"), 30),
@@ -151,13 +153,13 @@ TEST_F(AllocineClientTest, FailedRequestKeepsTheLastAnswerAndRaises)
     EXPECT_THROW(client.RequeteFilm(QStringLiteral("999")), Error); // 404
     EXPECT_EQ(client.RetourBrutXml, last);
 
-    AllocineClient unreachable(QStringLiteral("127.0.0.1:1"), AppPaths::beside(app.path()));
+    AllocineClient unreachable(QStringLiteral("127.0.0.1:1"), AppPaths::beside(app.path()), http);
     EXPECT_THROW(unreachable.RequeteRecherche(QStringLiteral("RIEN")), Error);
     EXPECT_EQ(readFile(stored("ListeRecherche.xml")), file);
 
     // A stored file that cannot be written fails the request.
-    QDir().mkdir(stored("ListeRecherche.xml.d"));
-    AllocineClient blocked(service.host(), AppPaths::beside(stored("ListeRecherche.xml.d/pas-un-dossier")));
+    QDir().mkpath(stored("bloque/ListeRecherche.xml")); // a folder where the answer would go
+    AllocineClient blocked(service.host(), AppPaths::beside(stored("bloque")), http);
     EXPECT_THROW(blocked.RequeteRecherche(QStringLiteral("RIEN")), Error);
 }
 
@@ -240,8 +242,9 @@ TEST(AllocineClientFolders, AnswersAndThumbnailsAreStoredApartFromTheShippedPlac
     FakeFilmDatabase service;
     ASSERT_TRUE(QFile::copy(
         filmarch::test::binDir() + QStringLiteral("/Vide.jpeg"), program.filePath(QStringLiteral("Vide.jpeg"))));
+    HttpClient http;
     AllocineClient client(
-        service.host(), AppPaths({.program = program.path(), .shared = program.path(), .cache = state.path()}));
+        service.host(), AppPaths({.program = program.path(), .shared = program.path(), .cache = state.path()}), http);
 
     client.RequeteRecherche(QStringLiteral("RIEN"));
     EXPECT_TRUE(QFile::exists(state.filePath(QStringLiteral("ListeRecherche.xml"))));

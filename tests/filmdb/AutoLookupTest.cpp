@@ -51,7 +51,8 @@ class AutoLookupTest : public ::testing::Test {
 protected:
     QTemporaryDir app;
     FakeFilmDatabase service;
-    AllocineClient client {service.host(), AppPaths::beside(app.path())};
+    HttpClient http;
+    AllocineClient client {service.host(), AppPaths::beside(app.path()), http};
 
     std::vector<std::string> movieRequests() const
     {
@@ -250,7 +251,7 @@ TEST_F(AutoLookupTest, FailuresNeverLoseTheFile)
     films[0].movieAnswer = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><movie code=\"700\"><title>Coupé";
     service.addSearch("CASSE", {films, {}, -1});
 
-    AllocineClient unreachable(QStringLiteral("127.0.0.1:1"), AppPaths::beside(app.path()));
+    AllocineClient unreachable(QStringLiteral("127.0.0.1:1"), AppPaths::beside(app.path()), http);
     LookupOutcome outcome = RechercheAuto(unreachable, QStringLiteral("Casse/"), QString());
     EXPECT_EQ(outcome.code, 1);
     EXPECT_EQ(outcome.logLines, QStringList(connectionLine + QStringLiteral("Casse")));

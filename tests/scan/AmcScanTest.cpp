@@ -62,9 +62,9 @@ TEST(AmcScan, NewCatalogueNumbersAndOrder)
         EXPECT_TRUE(m.bChecked);
         EXPECT_EQ(m.strResolution, QStringLiteral("64x48"));
         EXPECT_EQ(m.iDisks, 0);
-        EXPECT_EQ(m.iYear, 0);
         EXPECT_FALSE(m.Picture.has_value());
         if (m.strURL.endsWith(QStringLiteral("Le.Film.2001.mkv"))) {
+            EXPECT_EQ(m.iYear, 2001); // the file name's year, with no lookup
             EXPECT_EQ(m.strTranslatedTitle, QStringLiteral("Le Film "));
             EXPECT_EQ(m.strLanguages, QStringLiteral("French, English"));
         }

@@ -171,3 +171,46 @@ TEST_F(AutoLookupScan, AFilmWithoutAUsableYearIsCataloguedWithTheRest)
     EXPECT_EQ(entry.strDirector, QStringLiteral("Terry Gilliam"));
     EXPECT_EQ(entry.iYear, 0);
 }
+
+TEST_F(AutoLookupScan, ASilentServiceIsGivenUpAfterThreeFilmsInARow)
+{
+    QTemporaryDir films;
+    for (const char* name : {"Alien.mp4", "Brazil.mp4", "Casino.mp4", "Dune.mp4", "Eraserhead.mp4"})
+        ASSERT_TRUE(QFile::copy(folder->filePath(QStringLiteral("Brazil.mp4")), films.filePath(QLatin1String(name))));
+    ScanOptions o = automatic(QStringLiteral("127.0.0.1:1")); // nothing listens there
+    o.EdRepAffiche = out.filePath(QStringLiteral("affiches"));
+    ScanHarness h(o);
+    ASSERT_EQ(h.scanNew(films.path(), catalogue()), ScanOutcome::Finished);
+    const QStringList log = h.messages();
+    const QString giveUp =
+        QStringLiteral("Recherche abandonnée pour la suite du scan : le service ne répond pas (127.0.0.1:1)");
+    EXPECT_EQ(log.filter(QStringLiteral("une erreur de connection est survenu")).size(), 3)
+        << log.join(u'\n').toStdString();
+    EXPECT_EQ(log.count(giveUp), 1) << log.join(u'\n').toStdString();
+    int third = -1;
+    for (int i = 0, seen = 0; i < log.size() && third < 0; ++i)
+        if (log[i].contains(QStringLiteral("une erreur de connection est survenu")) && ++seen == 3)
+            third = i;
+    EXPECT_EQ(log.indexOf(giveUp), third + 1) << "said right after the third failure";
+    EXPECT_EQ(XmlCatalogue::loadFile(catalogue())->movieCount(), 5) << "every film catalogued";
+
+    // The next run asks again.
+    QFile::remove(catalogue());
+    ASSERT_EQ(h.scanNew(films.path(), catalogue()), ScanOutcome::Finished);
+    EXPECT_EQ(h.messages().filter(QStringLiteral("une erreur de connection est survenu")).size(), 6);
+}
+
+TEST_F(AutoLookupScan, OneClientWithItsCookieServesEveryRunOfTheProgram)
+{
+    FakeSearch alien;
+    alien.films = FakeFilmDatabase::numberedFilms(2, 1000, 1978);
+    service.addSearch("ALIEN", alien);
+    ScanOptions o = automatic(service.host());
+    o.EdRepAffiche = out.filePath(QStringLiteral("affiches"));
+    ScanHarness h(o);
+    for (const char* name : {"un.xml", "deux.xml"})
+        ASSERT_EQ(h.scanNew(folder->path(), out.filePath(QLatin1String(name))), ScanOutcome::Finished);
+    // The service's cookie, set by the first answer of the first run, came back with every later request.
+    EXPECT_GT(service.requests().size(), 4u);
+    EXPECT_TRUE(service.refusals().empty()) << service.refusals().front();
+}

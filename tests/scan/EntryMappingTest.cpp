@@ -134,7 +134,7 @@ TEST(EntryMapping, XmlAttributesFollowTheOptionsAndTheLookedUpData)
             EXPECT_EQ(valueOf(attrs, "Rating"), u"8"_qs);  // spectators over press, out of 10
             EXPECT_EQ(valueOf(attrs, "Picture"), c.picture);
         } else {
-            EXPECT_EQ(valueOf(attrs, "Year"), QString());
+            EXPECT_EQ(valueOf(attrs, "Year"), u"2004"_qs); // the file name's year
         }
     }
 }
@@ -168,11 +168,39 @@ TEST(EntryMapping, AmcEntryFollowsTheOptionsAndTheLookedUpData)
         TMovie entry;
         fillAmcEntry(entry, *film.Fichier, allOptions(false), InfosFilmAllo {});
         EXPECT_TRUE(entry.bChecked);
-        EXPECT_EQ(entry.iYear, 0);
+        EXPECT_EQ(entry.iYear, 2004); // the file name's year
         EXPECT_EQ(entry.iRating, 0);
         EXPECT_EQ(entry.iLength, 0);
         EXPECT_TRUE(entry.strTranslatedTitle.isEmpty() && entry.strURL.isEmpty() && entry.strSize.isEmpty()
             && entry.strComments.isEmpty() && entry.strVideoFormat.isEmpty());
+    }
+}
+
+TEST(EntryMapping, TheLookedUpYearElseTheFileNamesElseNone)
+{
+    struct Case {
+        const char* name;
+        QString release, production, fromFileName;
+        QString xmlYear;
+        int amcYear;
+    };
+    const std::vector<Case> cases = {
+        {"looked up wins", u"1999"_qs, u"1998"_qs, u"2004"_qs, u"1999"_qs, 1998},
+        {"a lookup without a year", {}, {}, u"2004"_qs, u"2004"_qs, 2004},
+        {"no year anywhere", {}, {}, {}, {}, 0},
+        {"a file name's year that is no year", {}, {}, u"20x4"_qs, {}, 0},
+    };
+    for (const Case& c : cases) {
+        Film film;
+        film.Fichier->Annee = c.fromFileName;
+        InfosFilmAllo infos;
+        infos[InfoAnneeSortie] = c.release;
+        infos[InfoAnneeProduction] = c.production;
+        const XmlAttributes attrs = xmlMovieAttributes(*film.Fichier, allOptions(false), infos, 1, {}, {});
+        EXPECT_EQ(valueOf(attrs, "Year"), c.xmlYear) << c.name;
+        TMovie entry;
+        fillAmcEntry(entry, *film.Fichier, allOptions(false), infos);
+        EXPECT_EQ(entry.iYear, c.amcYear) << c.name;
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -181,6 +182,8 @@ void TForm1::bindRules()
         else
             connect(boxWidget(box), &QCheckBox::toggled, this, [this, box] { forwardBox(box); });
     }
+    connect(ui->CbSource, &QComboBox::currentIndexChanged, this, &TForm1::updateLookupGroup);
+    connect(ui->EdCleTMDb, &QLineEdit::textChanged, this, &TForm1::updateLookupGroup);
 }
 
 void TForm1::forwardBox(OptionBox box)
@@ -257,6 +260,10 @@ ScanOptions TForm1::options() const
 {
     ScanOptions o = scanOptionsOf(*controls);
     o.Serveur = Serveur;
+    o.Source = ui->CbSource->currentIndex() == 1 ? QStringLiteral("TMDb") : QStringLiteral("Allocine");
+    o.CleTMDb = ui->EdCleTMDb->text().trimmed();
+    o.LangueTMDb = storedLookup.LangueTMDb;
+    o.ServeurTMDb = storedLookup.ServeurTMDb;
     return o;
 }
 
@@ -352,17 +359,45 @@ void TForm1::LectureIni()
     }
     readOptions(ini, *controls);
 
-    // Without a server the lookup cannot run: its options stay out of reach.
-    Serveur = readServeur(ini);
-    ui->GbOptionAllocine->setEnabled(!Serveur.isEmpty());
-    ui->GbOptionAllocine->setTitle(
-        Serveur.isEmpty() ? QStringLiteral("Allocine (désactive problème nouvelle API)") : QStringLiteral("Allocine"));
+    storedLookup = ScanOptions();
+    readLookupSettings(ini, storedLookup);
+    Serveur = storedLookup.Serveur;
+    {
+        const QSignalBlocker quiet(ui->CbSource);
+        ui->CbSource->setCurrentIndex(usesTmdb(storedLookup) ? 1 : 0);
+    }
+    {
+        const QSignalBlocker quiet(ui->EdCleTMDb);
+        ui->EdCleTMDb->setText(storedLookup.CleTMDb);
+    }
+    updateLookupGroup();
+}
+
+void TForm1::updateLookupGroup()
+{
+    // Without a server (Allociné) or a key (TMDb) the lookup cannot run: its options stay out of reach.
+    const ScanOptions o = options();
+    const bool tmdb = usesTmdb(o);
+    ui->GbOptionAllocine->setEnabled(lookupConfigured(o));
+    if (tmdb)
+        ui->GbOptionAllocine->setTitle(
+            o.CleTMDb.isEmpty() ? QStringLiteral("TMDb (clé à renseigner)") : QStringLiteral("TMDb"));
+    else
+        ui->GbOptionAllocine->setTitle(Serveur.isEmpty() ? QStringLiteral("Allocine (désactive problème nouvelle API)")
+                                                         : QStringLiteral("Allocine"));
+    ui->LbCleTMDb->setEnabled(tmdb);
+    ui->EdCleTMDb->setEnabled(tmdb);
 }
 
 void TForm1::BtSaveOptionsClick()
 {
     try {
-        updateIniFile(iniPath(), [this](IniFile& ini) { writeOptions(ini, *controls); });
+        updateIniFile(iniPath(), [this](IniFile& ini) {
+            writeOptions(ini, *controls);
+            const ScanOptions o = options();
+            ini.setValue(QStringLiteral("Allocine"), QStringLiteral("Source"), o.Source);
+            ini.setValue(QStringLiteral("TMDb"), QStringLiteral("Cle"), o.CleTMDb);
+        });
     } catch (const Error& e) {
         dialogs.showError(e.message());
     }
@@ -385,11 +420,15 @@ void TForm1::BtIniDefautClick()
         if (QFileInfo::exists(path)) {
             dialogs.showMessage(QStringLiteral("Impossible d'initialiser, redémarrer l'aplication"));
             EcritureLog(Journal::logFilePath(app.paths), QStringLiteral("Echec de l'initialisation des paramètres"));
-        } else if (!Serveur.isEmpty()) {
-            // The server belongs to the installation, not to the user's settings.
+        } else if (!Serveur.isEmpty() || !storedLookup.CleTMDb.isEmpty()) {
+            // How the services are reached belongs to the installation (the
+            // server) or to the user's account (the key), not to the settings.
             try {
                 updateIniFile(path, [this](IniFile& ini) {
-                    ini.setValue(QStringLiteral("Allocine"), QStringLiteral("Serveur"), Serveur);
+                    if (!Serveur.isEmpty())
+                        ini.setValue(QStringLiteral("Allocine"), QStringLiteral("Serveur"), Serveur);
+                    if (!storedLookup.CleTMDb.isEmpty())
+                        ini.setValue(QStringLiteral("TMDb"), QStringLiteral("Cle"), storedLookup.CleTMDb);
                 });
             } catch (const Error& e) {
                 dialogs.showError(e.message());

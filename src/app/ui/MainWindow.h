@@ -59,6 +59,9 @@ public:
     QString CheminMkvToolNix;
     // The film-database host read from options.ini; empty when none is set.
     QString Serveur;
+    // The film-database settings read from options.ini (the source and the
+    // TMDb key are then shown, and read back, in the Options page).
+    ScanOptions storedLookup;
 
     // The program's shared parts: log, MediaInfo object, HTTP client, paths.
     AppContext& app;
@@ -78,6 +81,8 @@ public slots:
     void BtRepAfficheClick();
     void BtLanceScanClick();
     void BtSaveOptionsClick();
+    // The lookup group is usable when the chosen film database can be asked.
+    void updateLookupGroup();
     void BtIniDefautClick();
 
     void CbNouveauCataAMCClick();

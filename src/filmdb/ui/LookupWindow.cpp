@@ -2,9 +2,6 @@
 
 #include "core/UserDialogs.h"
 #include "filmdb/AllocineClient.h"
-#include "filmdb/AutoLookup.h"
-#include "filmdb/MovieAnswer.h"
-#include "media/IntegerText.h"
 #include "platform/Error.h"
 #include "ui_LookupWindow.h"
 
@@ -24,7 +21,6 @@ namespace filmarch {
 namespace {
 
 const int pageButtonTag = 10;
-const int mostFilms = 30;
 const int perPage = 5;
 const int windowHeight = 693;
 const QRect detailsPlace(384, 50, 329, 581);
@@ -108,12 +104,9 @@ ManualLookupDecision TFormAllocine::lookUp(const ManualLookupRequest& request)
 
 void TFormAllocine::startLookUp(const ManualLookupRequest& request)
 {
-    // One client per service, kept between files: the session cookie goes with it.
-    if (!client || clientHost != request.host) {
-        client = std::make_unique<AllocineClient>(request.host, paths);
-        clientHost = request.host;
-    }
-    Feed_first.reset();
+    // The program's own source, kept between files: the session cookie goes with it.
+    source = request.source;
+    Feed_first.clear();
     Annee = request.Annee;
     place = request.place;
     decision = ManualLookupDecision();
@@ -164,7 +157,7 @@ void TFormAllocine::setRequesting(bool on)
 
 void TFormAllocine::BtRechercherClick()
 {
-    if (busy || !client)
+    if (busy || !source)
         return;
     BtValidFilm->setText(validateCaption);
     Rechercher(EdNomFilm->text());
@@ -206,63 +199,33 @@ void TFormAllocine::createPageButtons(int NbrPages)
 
 void TFormAllocine::Rechercher(const QString& NomFilm)
 {
-    if (!client)
+    if (!source)
         return;
     const int token = session;
     const Requesting requesting([this](bool on) { setRequesting(on); });
-    client->prepareImageFolder();
     removePageButtons();
     removeCandidates();
     PanelFilms->clear();
-    Feed_first.reset();
-    const QString motcle = ConstruitMotCle(NomFilm);
+    Feed_first.clear();
     NbrFilms = 0;
 
-    QByteArray probe;
-    client->RetourBrutXml.clear();
-    try {
-        probe = client->RequeteRecherche(motcle);
-    } catch (const Error& e) {
-        if (stale(token))
-            return;
-        // An answer came but could not be stored: the user is told why.
-        if (!client->RetourBrutXml.isEmpty())
-            dialogs.showError(e.message());
-        else
-            AfficheListe(0, 0, 1);
-        return;
-    }
+    const CandidateList list = source->search(NomFilm, Annee);
     if (stale(token))
         return;
-
+    // An answer that could not be kept, or a refused key: the user is told why.
+    if (!list.error.isEmpty())
+        dialogs.showError(list.error);
+    if (list.code != 0) {
+        AfficheListe(0, 0, list.code);
+        return;
+    }
+    if (list.films.isEmpty())
+        return;
+    Feed_first = list.films;
+    NbrFilms = static_cast<int>(Feed_first.size());
+    bestitem = list.bestitem;
+    createPageButtons((NbrFilms + perPage - 1) / perPage);
     try {
-        const SearchAnswer counts(probe);
-        for (int r = 0; r < counts.resultCount(); ++r)
-            if (counts.Type_(r) == QLatin1String("movie"))
-                NbrFilms = toInteger(counts.ValueType_(r));
-        if (NbrFilms <= 0) {
-            NbrFilms = 0;
-            AfficheListe(0, 0, 2);
-            return;
-        }
-        NbrFilms = std::min(NbrFilms, mostFilms);
-        Feed_first.emplace(client->RequeteRecherche(motcle, NbrFilms));
-        if (stale(token))
-            return;
-        // Pages for the films the list really holds, whatever the probe announced.
-        NbrFilms = std::min(NbrFilms, Feed_first->movieCount());
-        if (NbrFilms == 0) {
-            AfficheListe(0, 0, 2);
-            return;
-        }
-        createPageButtons((NbrFilms + perPage - 1) / perPage);
-        bestitem = 0;
-        if (!Annee.isEmpty() && isIntegerText(Annee)) {
-            const int year = toInteger(Annee);
-            for (int i = 0; i < NbrFilms; ++i)
-                if (Feed_first->ProductionYear(i) == year)
-                    bestitem = i;
-        }
         AfficheListe(0, std::min(NbrFilms, perPage) - 1, 0);
     } catch (const Error&) {
         if (!stale(token))
@@ -275,11 +238,9 @@ int TFormAllocine::candidateAt(int Debut, int i) const
 {
     if (Debut == 0 && i == 0)
         return bestitem;
-    try {
-        if (Feed_first->Code(Debut + i) == Feed_first->Code(bestitem))
-            return 0;
-    } catch (const Error&) {
-    }
+    const QString& code = Feed_first[Debut + i].code;
+    if (!code.isEmpty() && code == Feed_first[bestitem].code)
+        return 0;
     return Debut + i;
 }
 
@@ -287,12 +248,8 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
 {
     infosFilmAllo.fill(QString());
     BtValidFilm->setText(skipCaption);
-    if (Code == 1) {
-        PanelFilms->setText(QStringLiteral("Eerreur de connection à la base d'Allocine"));
-        return;
-    }
-    if (Code == 2) {
-        PanelFilms->setText(QStringLiteral("Pas de correspondance trouve dans la base d'Allocine."));
+    if (Code == 1 || Code == 2) {
+        PanelFilms->setText(source->failureText(Code));
         return;
     }
     const int token = session;
@@ -301,11 +258,10 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
         auto* radio = new QRadioButton(PanelFilms);
         radio->setGeometry(115, 60 + 110 * i, 250, 17);
         radio->setEnabled(!busy);
-        try {
-            radio->setText(Feed_first->OriginalTitle(movie));
-            radio->setObjectName(QStringLiteral("C%1").arg(Feed_first->Code(movie)));
-        } catch (const Error&) {
-            radio->setText(QString());
+        const Candidate& film = Feed_first[movie];
+        if (film.titleRead && !film.code.isEmpty()) {
+            radio->setText(film.originalTitle);
+            radio->setObjectName(QStringLiteral("C") + film.code);
         }
         connect(radio, &QRadioButton::clicked, this, &TFormAllocine::InfosFilmOnCLick);
         radio->show();
@@ -316,7 +272,7 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
         picture->setScaledContents(true);
         picture->show();
         ListImage[i] = picture;
-        const QString path = client->ChargeVignette(Feed_first->Href(movie), Feed_first->OriginalTitle(movie));
+        const QString path = source->thumbnail(film);
         if (stale(token))
             return;
         QPixmap thumbnail;
@@ -329,7 +285,7 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
 void TFormAllocine::PageButtonOnClick()
 {
     auto* button = qobject_cast<QPushButton*>(sender());
-    if (!button || busy || !Feed_first)
+    if (!button || busy || Feed_first.isEmpty())
         return;
     const Requesting requesting([this](bool on) { setRequesting(on); });
     removeCandidates();
@@ -345,7 +301,7 @@ void TFormAllocine::PageButtonOnClick()
 void TFormAllocine::InfosFilmOnCLick()
 {
     auto* radio = qobject_cast<QRadioButton*>(sender());
-    if (!radio || busy || !client)
+    if (!radio || busy || !source)
         return;
     const int token = session;
     CodeFilm = radio->objectName().remove(QLatin1Char('C'), Qt::CaseInsensitive);
@@ -353,17 +309,9 @@ void TFormAllocine::InfosFilmOnCLick()
     QStringList logLines;
     try {
         const Requesting requesting([this](bool on) { setRequesting(on); });
-        const QByteArray answer = client->RequeteFilm(CodeFilm);
+        source->details(CodeFilm, infos, logLines);
         if (stale(token))
             return;
-        const MovieAnswer Movie(answer);
-        const bool complete = RemplitInfosFilm(Movie, Movie.Title(), infos, logLines);
-        // Details without a production year or a running time are details
-        // that could not be read, whatever else they hold.
-        Movie.ProductionYear();
-        Movie.Runtime();
-        if (!complete)
-            throw Error(QStringLiteral("Fiche du film illisible : ") + CodeFilm);
     } catch (const Error& e) {
         if (stale(token))
             return;
@@ -447,8 +395,8 @@ void TFormAllocine::BtValidFilmClick()
     repaint();
     decision.kind = ManualLookupDecision::Validate;
     decision.infos = infosFilmAllo;
-    if (client)
-        DelDir(client->CheminImage);
+    if (source)
+        DelDir(source->imageFolder());
     LbEnCours->hide();
     PanelFilms->show();
     done(Accepted);

@@ -2,8 +2,8 @@
 // The film-database lookup window. Created hidden at start-up; a manual
 // lookup shows it modally for each film and hands the user's decision back.
 #include "core/AppPaths.h"
+#include "filmdb/LookupSource.h"
 #include "filmdb/ManualLookup.h"
-#include "filmdb/SearchAnswer.h"
 
 #include <QDialog>
 #include <QList>
@@ -11,7 +11,6 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -26,14 +25,14 @@ class TFormAllocine;
 
 namespace filmarch {
 
-class AllocineClient;
 class UserDialogs;
 
 class TFormAllocine : public QDialog, public ManualLookup {
     Q_OBJECT
 public:
-    // `paths` says where the answers, the thumbnails and Vide.jpeg are; `dialogs`
-    // shows the failures the user must see.
+    // `paths` are the program's folders (each request names the film database
+    // to ask, which keeps its own answers and thumbnails); `dialogs` shows the
+    // failures the user must see.
     TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormAllocine() override;
 
@@ -105,9 +104,8 @@ private:
     std::unique_ptr<Ui::TFormAllocine> ui;
     const AppPaths paths;
     UserDialogs& dialogs;
-    std::unique_ptr<AllocineClient> client;
-    QString clientHost;
-    std::optional<SearchAnswer> Feed_first;
+    LookupSource* source = nullptr; // the film database of the file in hand
+    QList<Candidate> Feed_first;
     QString Annee;
     QPoint* place = nullptr;
     std::function<void(const QString&)> log; // the run's log

@@ -5,6 +5,7 @@
 #include "catalog/XmlCatalogue.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -264,6 +265,41 @@ TEST_F(MainWindow, CheckBoxRules)
     }
 }
 
+TEST_F(MainWindow, TheSourceChoiceAndTheTmdbKey)
+{
+    const QString key = QStringLiteral("0123456789abcdef0123456789abcdef");
+    // Without a Source key, a TMDb key chooses TMDb.
+    writeIni(QStringLiteral("[Allocine]\nServeur=films.test\n[TMDb]\nCle=%1\n").arg(key).toUtf8());
+    TForm1& f = openWindow();
+    auto* source = control<QComboBox>(&f, "CbSource");
+    auto* keyField = control<QLineEdit>(&f, "EdCleTMDb");
+    auto* group = control<QGroupBox>(&f, "GbOptionAllocine");
+    EXPECT_EQ(source->currentText(), QStringLiteral("TMDb"));
+    EXPECT_EQ(keyField->echoMode(), QLineEdit::Password) << "the key is not shown";
+    EXPECT_TRUE(group->isEnabled());
+    EXPECT_EQ(group->title(), QStringLiteral("TMDb"));
+    EXPECT_TRUE(usesTmdb(f.options()) && f.options().CleTMDb == key);
+    EXPECT_EQ(f.options().LangueTMDb, QStringLiteral("fr-FR"));
+
+    // The group follows the source chosen and its setting, live.
+    keyField->clear();
+    EXPECT_FALSE(group->isEnabled());
+    EXPECT_EQ(group->title(), QStringLiteral("TMDb (clé à renseigner)"));
+    source->setCurrentIndex(0);
+    EXPECT_TRUE(group->isEnabled());
+    EXPECT_EQ(group->title(), QStringLiteral("Allocine"));
+    EXPECT_FALSE(keyField->isEnabled());
+    EXPECT_FALSE(usesTmdb(f.options()));
+
+    source->setCurrentIndex(1);
+    keyField->setText(key);
+    click(control(&f, "BtSaveOptions"));
+    const QString saved = readIni();
+    EXPECT_TRUE(saved.contains(QStringLiteral("Source=TMDb\n"))) << saved.toStdString();
+    EXPECT_TRUE(saved.contains(QStringLiteral("[TMDb]\nCle=%1\n").arg(key))) << saved.toStdString();
+    form.reset();
+}
+
 TEST_F(MainWindow, LookupOptionsCanBeSwitchedOnOnlyWithAServer)
 {
     const QString disabledCaption = QStringLiteral("Allocine (désactive problème nouvelle API)");
@@ -454,6 +490,8 @@ TEST_F(MainWindow, AboutWindowStaysAboveTheMainWindowAndClosesFromTheKeyboard)
         EXPECT_TRUE(f.FormAPropos->isVisible());
         EXPECT_TRUE(control<QLabel>(f.FormAPropos, "LbVersion")->text().contains(QStringLiteral(FILMARCH_VERSION)));
         EXPECT_FALSE(control<QLabel>(f.FormAPropos, "LbIcone")->pixmap().isNull()); // the program's icon
+        EXPECT_EQ(control<QLabel>(f.FormAPropos, "LbTMDb")->text(),
+            QStringLiteral("Ce produit utilise l'API TMDB mais n'est ni approuvé ni certifié par TMDB."));
         // Owned by the main window, which takes no input (nor closes) meanwhile.
         EXPECT_EQ(f.FormAPropos->windowHandle()->transientParent(), f.windowHandle());
         EXPECT_EQ(QApplication::activeModalWidget(), f.FormAPropos);

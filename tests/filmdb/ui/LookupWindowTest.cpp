@@ -1,9 +1,14 @@
 // The lookup window against the fake film-database service: the candidate
 // pages, the details of a picked film and the decision handed back.
 #include "filmdb/ui/LookupWindow.h"
+#include "core/Options.h"
+#include "filmdb/FilmLookup.h"
+#include "platform/HttpClient.h"
 #include "support/FakeFilmDatabase.h"
+#include "support/FakeTmdb.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPaths.h"
+#include "support/TmdbFilms.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -52,8 +57,18 @@ class LookupWindowTest : public ::testing::Test {
 protected:
     QTemporaryDir app;
     FakeFilmDatabase service;
+    HttpClient http;
+    FilmLookup lookup {http, AppPaths::beside(app.path())};
     test::ScriptedDialogs dialogs;
     TFormAllocine window {AppPaths::beside(app.path()), dialogs};
+
+    // The program's Allociné source, at the fake service unless told otherwise.
+    LookupSource* allocine(const QString& host = {})
+    {
+        ScanOptions options;
+        options.Serveur = host.isEmpty() ? service.host() : host;
+        return lookup.source(options);
+    }
     QPoint place;
 
     void SetUp() override
@@ -69,7 +84,7 @@ protected:
     void search(std::vector<FakeFilm> films, const QString& year = QString())
     {
         service.addSearch("FILM", FakeSearch {std::move(films)});
-        window.startLookUp({service.host(), QStringLiteral("Film"), year, &place});
+        window.startLookUp({allocine(), QStringLiteral("Film"), year, &place});
         window.BtRechercherClick();
     }
 
@@ -207,7 +222,7 @@ TEST_F(LookupWindowTest, DetailsOfThePickedFilmAndItsValidation)
 TEST_F(LookupWindowTest, FailuresLeaveTheAnalysisDataOnly)
 {
     // The service cannot be reached.
-    window.startLookUp({QStringLiteral("127.0.0.1:1"), QStringLiteral("Film"), QString(), &place});
+    window.startLookUp({allocine(QStringLiteral("127.0.0.1:1")), QStringLiteral("Film"), QString(), &place});
     window.BtRechercherClick();
     EXPECT_EQ(window.PanelFilms->text(), QStringLiteral("Eerreur de connection à la base d'Allocine"));
     EXPECT_EQ(window.BtValidFilm->text(), skip);
@@ -250,7 +265,7 @@ TEST_F(LookupWindowTest, DetailsMissingTheirYearOrRunningTimeAreRefused)
     service.addSearch("FILM", FakeSearch {films});
     QStringList logged;
     window.startLookUp(
-        {service.host(), QStringLiteral("Film"), QString(), &place, [&](const QString& line) { logged << line; }});
+        {allocine(), QStringLiteral("Film"), QString(), &place, [&](const QString& line) { logged << line; }});
     window.BtRechercherClick();
 
     for (const int entry : {0, 1}) {
@@ -308,8 +323,7 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
             act();
         });
         poll.start(10);
-        const ManualLookupDecision decision =
-            window.lookUp({service.host(), QStringLiteral("Film"), QString(), &place});
+        const ManualLookupDecision decision = window.lookUp({allocine(), QStringLiteral("Film"), QString(), &place});
         EXPECT_TRUE(stopOff) << "the progress window's Stop is off while the window is up";
         EXPECT_FALSE(progressStop) << "and stays off until the run ends";
         EXPECT_TRUE(searchLocked) << "the window answers during requests, with no second search possible";
@@ -335,4 +349,47 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
     EXPECT_EQ(stopped.kind, ManualLookupDecision::Stop);
     EXPECT_EQ(secondPlace, QPoint(30, 40));
     EXPECT_FALSE(window.BtArret->isEnabled());
+}
+
+TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
+{
+    test::FakeTmdb tmdb;
+    tmdb.addSearch("Alien", test::alienResults);
+    tmdb.addMovie(348, test::alienDetails);
+    tmdb.picture = service.picture;
+    ScanOptions options;
+    options.CleTMDb = QString::fromStdString(tmdb.key);
+    options.ServeurTMDb = tmdb.server();
+    window.startLookUp({lookup.source(options), QStringLiteral("Alien"), QStringLiteral("1979"), &place});
+    window.BtRechercherClick();
+    // The film of the file name's year comes first.
+    EXPECT_EQ(shown(), (QStringList {QStringLiteral("Alien"), QStringLiteral("Alien Again")}));
+    EXPECT_EQ(pageCaptions(), pages(1));
+    EXPECT_EQ(tmdb.count("/t/p/w92/alien.jpg"), 1) << "thumbnails at a small size";
+    ASSERT_FALSE(window.ListImage[1]->pixmap().isNull()) << "no poster: the placeholder";
+
+    window.CbAfficherDetails->setChecked(true);
+    pick(0);
+    ASSERT_NE(window.MemoFilm, nullptr);
+    EXPECT_TRUE(window.MemoFilm->toPlainText().contains(QStringLiteral("Réalisé par : Ridley Scott")));
+    EXPECT_TRUE(window.MemoFilm->toPlainText().contains(QStringLiteral("Critiques spectateurs : 4/5")));
+    EXPECT_EQ(window.BtValidFilm->text(), validate);
+    window.BtValidFilm->click();
+    const ManualLookupDecision decision = window.finishLookUp();
+    EXPECT_EQ(decision.kind, ManualLookupDecision::Validate);
+    EXPECT_EQ(decision.infos[InfoTitre], QStringLiteral("Alien, le huitième passager"));
+    EXPECT_EQ(decision.infos[InfoAffiche], QString::fromStdString(tmdb.imageBase()) + QStringLiteral("w500/alien.jpg"));
+
+    // Nothing found, then the key refused: said in the window's own words.
+    window.startLookUp({lookup.source(options), QStringLiteral("Inconnu"), QString(), &place});
+    window.BtRechercherClick();
+    EXPECT_EQ(window.PanelFilms->text(), QStringLiteral("Pas de correspondance trouvée dans la base de TMDb."));
+    window.finishLookUp();
+    options.CleTMDb = QStringLiteral("ffffffffffffffffffffffffffffffff");
+    window.startLookUp({lookup.source(options), QStringLiteral("Alien"), QString(), &place});
+    window.BtRechercherClick();
+    EXPECT_EQ(window.PanelFilms->text(), QStringLiteral("Erreur de connexion à la base de TMDb"));
+    EXPECT_EQ(dialogs.errors,
+        QStringList {QStringLiteral("La clé TMDb est refusée par le service : vérifiez-la dans les options")});
+    window.finishLookUp();
 }

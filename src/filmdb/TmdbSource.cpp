@@ -1,0 +1,184 @@
+#include "filmdb/TmdbSource.h"
+
+#include "filmdb/AllocineClient.h"
+#include "filmdb/RequestGuard.h"
+#include "platform/Error.h"
+#include "platform/HttpClient.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace filmarch {
+
+namespace {
+const int mostFilms = 30;
+
+QString withoutTrailingDelimiter(QString name)
+{
+    if (name.endsWith(QLatin1Char('/')))
+        name.chop(1);
+    return name;
+}
+} // namespace
+
+TmdbSource::TmdbSource(const QString& server, const QString& credential, const QString& language, const AppPaths& paths,
+    HttpClient& http, RequestGuard& guard, std::function<void(int)> wait)
+    : client(server, credential, language, http, guard, std::move(wait)),
+      paths(paths),
+      CheminImage(paths.cacheFile(QStringLiteral("images"))),
+      guard(guard)
+{
+}
+
+QString TmdbSource::keyRefusedLine()
+{
+    return QStringLiteral("La clé TMDb est refusée par le service : vérifiez-la dans les options");
+}
+
+template <typename Request>
+auto TmdbSource::asking(Request request)
+{
+    try {
+        return request();
+    } catch (const HttpError& e) {
+        if (e.status == 401)
+            guard.stop(keyRefusedLine());
+        throw;
+    }
+}
+
+const TmdbConfiguration& TmdbSource::configuration()
+{
+    if (!learnt) {
+        TmdbConfiguration found;
+        found.imageBase = readImageBase(asking([&] { return client.configuration(); }));
+        // Without the names in the chosen language, those of the answers (English) stand.
+        try {
+            found.countries = readCountries(asking([&] { return client.countries(); }));
+        } catch (const HttpError& e) {
+            if (e.transport || e.status == 401)
+                throw;
+        } catch (const Error&) {
+        }
+        learnt = found;
+    }
+    return *learnt;
+}
+
+LookupOutcome TmdbSource::lookUp(const QString& NomFilm, const QString& Annee)
+{
+    LookupOutcome outcome;
+    // A refused key is said once for the run, and a run that gave up asking
+    // says nothing more per file.
+    const auto failed = [&](int code, bool silent = false) -> LookupOutcome& {
+        outcome.code = code;
+        outcome.infos.fill(QString());
+        if (silent)
+            return outcome;
+        if (code == 1)
+            outcome.logLines << QStringLiteral(
+                                    "Fichier non traité par le scan allocine, une erreur de connection est survenu : ")
+                    + withoutTrailingDelimiter(NomFilm);
+        else
+            outcome.logLines << QStringLiteral(
+                                    "Fichier non traité par le scan allocine, aucune correspondance trouvée : ")
+                    + withoutTrailingDelimiter(NomFilm);
+        return outcome;
+    };
+    if (guard.stopped())
+        return failed(1, true);
+
+    QList<TmdbResult> results;
+    try {
+        configuration();
+        results = readSearch(asking([&] { return client.search(NomFilm); }));
+    } catch (const HttpError& e) {
+        return failed(e.transport || e.status == 401 || e.status == 429 ? 1 : 2, e.status == 401);
+    } catch (const Error&) {
+        return failed(2);
+    }
+    outcome.NbrFilms = static_cast<int>(std::min<qsizetype>(results.size(), mostFilms));
+    outcome.bestitem = chooseResult(results.mid(0, mostFilms), Annee);
+    if (outcome.bestitem < 0) {
+        outcome.bestitem = 0;
+        return failed(2);
+    }
+    try {
+        const TmdbFilm film =
+            readMovie(asking([&] { return client.movie(results[outcome.bestitem].id); }), configuration());
+        outcome.infos = film.infos;
+        outcome.runtimeSeconds = film.runtimeSeconds;
+    } catch (const HttpError& e) {
+        return failed(e.transport || e.status == 401 || e.status == 429 ? 1 : 2, e.status == 401);
+    } catch (const Error&) {
+        return failed(2);
+    }
+    return outcome;
+}
+
+CandidateList TmdbSource::search(const QString& NomFilm, const QString& Annee)
+{
+    CandidateList list;
+    if (guard.stopped()) {
+        list.code = 1;
+        return list;
+    }
+    QDir().mkpath(CheminImage);
+    try {
+        const TmdbConfiguration& config = configuration();
+        const QList<TmdbResult> results = readSearch(asking([&] { return client.search(NomFilm); })).mid(0, mostFilms);
+        if (results.isEmpty()) {
+            list.code = 2;
+            return list;
+        }
+        list.bestitem = chooseResult(results, Annee);
+        for (const TmdbResult& result : results)
+            list.films << Candidate {QString::number(result.id), result.originalTitle,
+                pictureUrl(config.imageBase, QStringLiteral("w92"), result.posterPath)};
+    } catch (const HttpError& e) {
+        list.code = e.transport || e.status == 401 || e.status == 429 ? 1 : 2;
+        if (e.status == 401)
+            list.error = keyRefusedLine();
+    } catch (const Error&) {
+        list.code = 2;
+    }
+    return list;
+}
+
+QString TmdbSource::thumbnail(const Candidate& film)
+{
+    if (film.posterUrl.isEmpty()) {
+        const QString placeholder = paths.shippedFile(QStringLiteral("Vide.jpeg"));
+        if (!QFileInfo::exists(placeholder))
+            throw Error(QStringLiteral("Image introuvable : %1").arg(placeholder));
+        return placeholder;
+    }
+    // Named by the film's code: two films of one title keep their own pictures.
+    const QString target = QDir(CheminImage).filePath(film.code + QStringLiteral(".jpeg"));
+    client.downloadPicture(film.posterUrl, target);
+    return target;
+}
+
+void TmdbSource::details(const QString& code, InfosFilmAllo& infos, QStringList& logLines)
+{
+    Q_UNUSED(logLines);
+    bool ok = false;
+    const qint64 id = code.toLongLong(&ok);
+    if (!ok || id <= 0)
+        throw Error(QStringLiteral("Fiche du film illisible : ") + code);
+    try {
+        infos = readMovie(asking([&] { return client.movie(id); }), configuration()).infos;
+    } catch (const HttpError& e) {
+        if (e.status == 401)
+            throw Error(keyRefusedLine());
+        throw;
+    }
+}
+
+QString TmdbSource::failureText(int code) const
+{
+    return code == 1 ? QStringLiteral("Erreur de connexion à la base de TMDb")
+                     : QStringLiteral("Pas de correspondance trouvée dans la base de TMDb.");
+}
+
+} // namespace filmarch

@@ -1,0 +1,42 @@
+#pragma once
+// TMDb as a lookup source: the configuration learnt once, the search, the
+// choice by the file name's year, the details, the thumbnails.
+#include "core/AppPaths.h"
+#include "filmdb/LookupSource.h"
+#include "filmdb/TmdbAnswers.h"
+#include "filmdb/TmdbClient.h"
+
+#include <optional>
+
+namespace filmarch {
+
+class TmdbSource : public LookupSource {
+public:
+    TmdbSource(const QString& server, const QString& credential, const QString& language, const AppPaths& paths,
+        HttpClient& http, RequestGuard& guard, std::function<void(int)> wait);
+
+    LookupOutcome lookUp(const QString& NomFilm, const QString& Annee) override;
+    CandidateList search(const QString& NomFilm, const QString& Annee) override;
+    QString thumbnail(const Candidate& film) override;
+    void details(const QString& code, InfosFilmAllo& infos, QStringList& logLines) override;
+    QString failureText(int code) const override;
+    QString imageFolder() const override { return CheminImage; }
+
+    // Said once per run when the service refuses the key.
+    static QString keyRefusedLine();
+
+private:
+    // The configuration, asked at the first lookup and kept. Throws.
+    const TmdbConfiguration& configuration();
+    // Runs `request`; a refused key stops the run's lookups. Rethrows.
+    template <typename Request>
+    auto asking(Request request);
+
+    TmdbClient client;
+    const AppPaths paths;
+    const QString CheminImage;
+    RequestGuard& guard;
+    std::optional<TmdbConfiguration> learnt;
+};
+
+} // namespace filmarch

@@ -1,0 +1,157 @@
+// TMDb as a lookup source, against a stand-in service on the loopback interface.
+#include "filmdb/TmdbSource.h"
+#include "core/Options.h"
+#include "filmdb/FilmLookup.h"
+#include "platform/HttpClient.h"
+#include "support/FakeTmdb.h"
+#include "support/TmdbFilms.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace filmarch;
+using filmarch::test::FakeTmdb;
+
+namespace {
+
+class TmdbSourceTest : public ::testing::Test {
+protected:
+    QTemporaryDir app;
+    FakeTmdb service;
+    HttpClient http;
+    FilmLookup lookup {http, AppPaths::beside(app.path())};
+    std::vector<int> waits;
+
+    void SetUp() override
+    {
+        service.addSearch("Alien", test::alienResults);
+        service.addMovie(348, test::alienDetails);
+        service.addMovie(9001, test::remakeDetails);
+        lookup.wait = [this](int seconds) { waits.push_back(seconds); };
+    }
+
+    LookupSource& tmdb(const std::string& credential)
+    {
+        ScanOptions options;
+        options.CleTMDb = QString::fromStdString(credential);
+        options.ServeurTMDb = service.server();
+        LookupSource* source = lookup.source(options);
+        EXPECT_NE(source, nullptr);
+        return *source;
+    }
+
+    // No request, answer or line shows the key.
+    void expectKeyKeptSecret(const LookupOutcome& outcome)
+    {
+        for (const QString& line : outcome.logLines + lookup.takeNotices())
+            EXPECT_FALSE(line.contains(QString::fromStdString(service.key))) << line.toStdString();
+    }
+};
+
+} // namespace
+
+TEST_F(TmdbSourceTest, TakesTheFilmOfTheYearAndLearnsTheConfigurationOnce)
+{
+    for (const std::string& credential : {service.key, service.token}) {
+        LookupSource& source = tmdb(credential);
+        const LookupOutcome outcome = source.lookUp(QStringLiteral("Alien"), QStringLiteral("1979"));
+        EXPECT_EQ(outcome.code, 0);
+        EXPECT_EQ(outcome.infos[InfoRealisateur], QStringLiteral("Ridley Scott"));
+        EXPECT_EQ(outcome.infos[InfoPays], QStringLiteral("États-Unis, United Kingdom"));
+        EXPECT_EQ(
+            outcome.infos[InfoAffiche], QString::fromStdString(service.imageBase()) + QStringLiteral("w500/alien.jpg"));
+        EXPECT_EQ(outcome.runtimeSeconds, 117 * 60);
+        EXPECT_TRUE(outcome.logLines.isEmpty());
+        expectKeyKeptSecret(outcome);
+
+        const LookupOutcome first = source.lookUp(QStringLiteral("Alien"), QString());
+        EXPECT_EQ(first.code, 0);
+        EXPECT_EQ(first.infos[InfoTitre], QStringLiteral("Alien (remake)")) << "no year: the first result";
+        EXPECT_TRUE(first.infos[InfoAnneeSortie] == QStringLiteral("2024") && first.infos[InfoDuree].isEmpty());
+    }
+    // One source per credential, each learning the configuration once.
+    EXPECT_EQ(service.count("/3/configuration/countries"), 2);
+    EXPECT_EQ(service.count("/3/search/movie"), 4);
+    for (const std::string& target : service.requests()) {
+        if (target.rfind("/3/search/movie", 0) == 0) {
+            EXPECT_NE(target.find("language=fr-FR"), std::string::npos) << target;
+        }
+    }
+
+    const LookupOutcome none = tmdb(service.key).lookUp(QStringLiteral("Film inconnu"), QString());
+    EXPECT_EQ(none.code, 2);
+    EXPECT_EQ(none.logLines,
+        QStringList {
+            QStringLiteral("Fichier non traité par le scan allocine, aucune correspondance trouvée : Film inconnu")});
+}
+
+TEST_F(TmdbSourceTest, TooManyRequestsWaitsAsAskedThenGivesUpTheFilm)
+{
+    LookupSource& source = tmdb(service.key);
+    service.tooManyRequests = 2;
+    EXPECT_EQ(source.lookUp(QStringLiteral("Alien"), QStringLiteral("1979")).code, 0);
+    EXPECT_EQ(waits, (std::vector<int> {2, 2}));
+
+    waits.clear();
+    service.retryAfterSeconds = 3600;
+    service.tooManyRequests = 4;
+    const LookupOutcome outcome = source.lookUp(QStringLiteral("Alien"), QStringLiteral("1979"));
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_EQ(outcome.logLines,
+        QStringList {
+            QStringLiteral("Fichier non traité par le scan allocine, une erreur de connection est survenu : Alien")});
+    EXPECT_EQ(waits, (std::vector<int> {10, 10, 10})) << "at most three waits of at most 10 s";
+    EXPECT_FALSE(lookup.stopped()) << "a busy service still answers";
+}
+
+TEST_F(TmdbSourceTest, ARefusedKeyIsSaidOnceAndTheRunStopsAsking)
+{
+    LookupSource& source = tmdb("ffffffffffffffffffffffffffffffff");
+    const LookupOutcome outcome = source.lookUp(QStringLiteral("Alien"), QStringLiteral("1979"));
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_TRUE(outcome.logLines.isEmpty());
+    EXPECT_EQ(lookup.takeNotices(),
+        QStringList {QStringLiteral("La clé TMDb est refusée par le service : vérifiez-la dans les options")});
+    const size_t asked = service.requests().size();
+    EXPECT_EQ(source.lookUp(QStringLiteral("Alien"), QString()).code, 1);
+    EXPECT_EQ(source.search(QStringLiteral("Alien"), QString()).code, 1);
+    EXPECT_EQ(service.requests().size(), asked) << "no request after the refusal";
+    EXPECT_TRUE(lookup.takeNotices().isEmpty());
+
+    lookup.startRun();
+    EXPECT_EQ(tmdb(service.key).lookUp(QStringLiteral("Alien"), QStringLiteral("1979")).code, 0);
+}
+
+TEST_F(TmdbSourceTest, TheWindowsStepsListThumbnailAndDetails)
+{
+    LookupSource& source = tmdb(service.key);
+    service.picture = "JPEG";
+    const CandidateList list = source.search(QStringLiteral("Alien"), QStringLiteral("1979"));
+    ASSERT_EQ(list.code, 0);
+    ASSERT_EQ(list.films.size(), 2);
+    EXPECT_EQ(list.bestitem, 1);
+    EXPECT_EQ(list.films[1].code, QStringLiteral("348"));
+    EXPECT_EQ(list.films[1].originalTitle, QStringLiteral("Alien"));
+    EXPECT_EQ(list.films[1].posterUrl, QString::fromStdString(service.imageBase()) + QStringLiteral("w92/alien.jpg"));
+    EXPECT_TRUE(list.films[0].posterUrl.isEmpty());
+
+    const QString picture = source.thumbnail(list.films[1]);
+    EXPECT_TRUE(picture.startsWith(source.imageFolder()));
+    QFile file(picture);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("JPEG"));
+
+    InfosFilmAllo infos;
+    QStringList log;
+    source.details(QStringLiteral("348"), infos, log);
+    EXPECT_EQ(infos[InfoActeurs], QStringLiteral("Sigourney Weaver(Ripley), Tom Skerritt(Dallas)"));
+    try {
+        source.details(QStringLiteral("77"), infos, log);
+        ADD_FAILURE() << "an unknown film";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(),
+            QStringLiteral("Échec de la requête vers %1 : le service a répondu 404 (page introuvable)")
+                .arg(hostOf(service.server())));
+    }
+}
