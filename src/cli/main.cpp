@@ -3,6 +3,7 @@
 #include "app/OptionRules.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "cli/ExportCommand.h"
 #include "cli/SyncCommands.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
@@ -73,6 +74,8 @@ int main(int argc, char** argv)
     const AppPaths paths = AppPaths::forProgram(QCoreApplication::applicationDirPath());
     if (const std::optional<int> status = runSyncCommand(app.arguments().mid(1), paths))
         return *status;
+    if (const std::optional<int> status = runExportCommand(app.arguments().mid(1)))
+        return *status;
     Arguments args;
     QStringList positional;
     const QStringList argList = app.arguments().mid(1);
@@ -85,6 +88,7 @@ int main(int argc, char** argv)
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(kUsage, stdout);
             std::fputs(syncUsage(), stdout);
+            std::fputs(exportUsage(), stdout);
             return 0;
         } else if (a == QLatin1String("-r") || a == QLatin1String("--sous-repertoires")) {
             args.sousRepertoires = 1;
