@@ -160,7 +160,8 @@ ExportCatalogue ExportCatalogue::fromAmcBytes(const QByteArray& bytes, const QSt
         for (const BuiltIn& field : builtIns)
             entry.values << amcValue(movie, field.id);
         if (movie.Picture && !movie.Picture->isEmpty())
-            entry.pictureBytes = *movie.Picture;
+            // A deep copy: the loaded pictures point into the list's own bytes.
+            entry.pictureBytes = QByteArray(movie.Picture->constData(), movie.Picture->size());
         else if (!movie.Picture)
             entry.picturePath = absolutePicture(movie.strPicture, folder);
         entry.values << entry.picturePath;

@@ -3,6 +3,7 @@
 #include "core/ScanProgress.h"
 #include "export/CsvExport.h"
 #include "export/ExportCatalogue.h"
+#include "export/TellicoExport.h"
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
 
@@ -45,7 +46,7 @@ void writeExport(const ExportCatalogue& catalogue, const QString& cataloguePath,
     progress.setPosition(0);
     switch (format) {
     case ExportFormat::Csv: replaceFile(destination, csvBytes(catalogue)); break;
-    case ExportFormat::Tellico:
+    case ExportFormat::Tellico: writeTellico(catalogue, destination, progress); break;
     case ExportFormat::Html: throw Error(QStringLiteral("forme d'export pas encore prise en charge"));
     }
     progress.setPosition(count);
