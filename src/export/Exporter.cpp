@@ -4,6 +4,7 @@
 #include "export/CsvExport.h"
 #include "export/ExportCatalogue.h"
 #include "export/TellicoExport.h"
+#include "export/WebPageExport.h"
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
 
@@ -47,7 +48,7 @@ void writeExport(const ExportCatalogue& catalogue, const QString& cataloguePath,
     switch (format) {
     case ExportFormat::Csv: replaceFile(destination, csvBytes(catalogue)); break;
     case ExportFormat::Tellico: writeTellico(catalogue, destination, progress); break;
-    case ExportFormat::Html: throw Error(QStringLiteral("forme d'export pas encore prise en charge"));
+    case ExportFormat::Html: writeWebPage(catalogue, destination, progress); break;
     }
     progress.setPosition(count);
 }

@@ -51,6 +51,7 @@ TEST(ExportCommand, ExitStatusesAndWhatStaysOnDisk)
         {{QStringLiteral("tellico"), path("cassé.amc"), path("x.tc")}, 1, "cassé.amc"},
         {{QStringLiteral("csv"), path("films.amc"), path("films.amc")}, 3, "le catalogue lui-même"},
         {{QStringLiteral("csv"), path("films.amc"), path("nulle part/x.csv")}, 3, "n'existe pas"},
+        {{QStringLiteral("html"), path("films.amc"), path("mes documents")}, 3, "n'est pas vide"},
         {{QStringLiteral("pdf"), path("films.amc"), path("x.pdf")}, 2, "pdf"},
         {{QStringLiteral("csv"), path("films.amc")}, 2, "SORTIE"},
     };
