@@ -5,6 +5,7 @@
 #include "app/ui/ResetConfirmWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "core/UserDialogs.h"
+#include "export/ui/ExportWindow.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 #include "platform/ToolLocator.h"
@@ -97,6 +98,11 @@ TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const Tool
     connect(ui->MenuCompleteCatalog, &QAction::triggered, this, &TForm1::MenuCompleteCatalogOnClick);
     connect(ui->MenuSynchro, &QAction::triggered, this, &TForm1::LancementSynchro);
     connect(ui->MenuAPropos, &QAction::triggered, this, &TForm1::MontreAPropos);
+    // "Exporter le catalogue…" belongs to the export layer: its item joins the menu here.
+    auto* MenuExporter = new QAction(QStringLiteral("Exporter le catalogue…"), this);
+    MenuExporter->setObjectName(QStringLiteral("MenuExporter"));
+    ui->MenuFichier->insertAction(ui->MenuSynchro, MenuExporter);
+    connect(MenuExporter, &QAction::triggered, this, &TForm1::MenuExporterOnClick);
     connect(ui->BtChoixRepScan, &QPushButton::clicked, this, &TForm1::BtChoixRepScanClick);
     connect(ui->BtCherchCataloCree, &QPushButton::clicked, this, &TForm1::BtCherchCataloCreeClick);
     connect(ui->BtCherchCataloExist, &QPushButton::clicked, this, &TForm1::BtCherchCataloExistClick);
@@ -576,6 +582,13 @@ void TForm1::LancementSynchro()
         return;
     if (QWidget* window = createSynchro())
         showToolWindow(window);
+}
+
+void TForm1::MenuExporterOnClick()
+{
+    // The catalogue being completed is proposed; the export only reads it.
+    ExportWindow window(ui->EdCheminCataloExistant->text(), this);
+    window.exec();
 }
 
 void TForm1::MontreAPropos()

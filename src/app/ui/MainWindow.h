@@ -78,6 +78,7 @@ public slots:
     void BtRepAfficheClick();
     void BtLanceScanClick();
     void BtSaveOptionsClick();
+    void MenuExporterOnClick();
     void BtIniDefautClick();
 
     void CbNouveauCataAMCClick();
