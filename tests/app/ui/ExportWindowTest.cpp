@@ -1,6 +1,7 @@
 // "Fichier" › "Exporter le catalogue…": the export window opened from the main
 // window with the catalogue being completed, run to its end, and its refusals.
 #include "export/ui/ExportWindow.h"
+#include "app/ui/FileDialogUser.h"
 #include "app/ui/WindowFixture.h"
 #include "export/ExportFixtures.h"
 
@@ -73,8 +74,9 @@ TEST_F(ExportWindowTest, SaysWhyNothingWasWritten)
 {
     openWindow();
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("abîmé.xml")), "<AntMovieCatalog><Catalog>");
+    writeFile(dir.filePath(QStringLiteral("casse.xml")), "<AntMovieCatalog><Catalog>");
     writeAmcCatalogue(dir.filePath(QStringLiteral("films.amc")), QString());
+    writeFile(dir.filePath(QStringLiteral("notes.txt")), "pas un catalogue");
     QDir().mkdir(dir.filePath(QStringLiteral("photos")));
     writeFile(dir.filePath(QStringLiteral("photos/vacances.jpg")), "à garder");
     QStringList errors;
@@ -82,7 +84,18 @@ TEST_F(ExportWindowTest, SaysWhyNothingWasWritten)
     fromMenu([&](ExportWindow& window) {
         window.showError = [&](const QString& text) { errors << text; };
         window.askOpen = [&](const QString&) { return asked = true; };
-        control<QLineEdit>(&window, "EdCatalogue")->setText(dir.filePath(QStringLiteral("abîmé.xml")));
+        // The catalogue chosen through Qt's own file dialog, as a user does.
+        FileDialogUser user;
+        user.folder = dir.path();
+        user.name = QStringLiteral("casse.xml");
+        user.expectListed = 3;
+        user.answerNextDialog();
+        QTest::mouseClick(control<QPushButton>(&window, "BtCatalogue"), Qt::LeftButton);
+        EXPECT_TRUE(user.answered);
+        EXPECT_TRUE(
+            user.listed.contains(QStringLiteral("films.amc")) && !user.listed.contains(QStringLiteral("notes.txt")))
+            << user.listed.join(u',').toStdString();
+        EXPECT_EQ(control<QLineEdit>(&window, "EdCatalogue")->text(), dir.filePath(QStringLiteral("casse.xml")));
         control<QLineEdit>(&window, "EdSortie")->setText(dir.filePath(QStringLiteral("page")));
         QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
         control<QLineEdit>(&window, "EdCatalogue")->setText(dir.filePath(QStringLiteral("films.amc")));
@@ -93,7 +106,7 @@ TEST_F(ExportWindowTest, SaysWhyNothingWasWritten)
     });
     ASSERT_EQ(errors.size(), 2);
     EXPECT_TRUE(errors[0].startsWith(
-        QStringLiteral("Lecture du catalogue impossible : ") + dir.filePath(QStringLiteral("abîmé.xml"))))
+        QStringLiteral("Lecture du catalogue impossible : ") + dir.filePath(QStringLiteral("casse.xml"))))
         << errors[0].toStdString();
     EXPECT_TRUE(errors[1].contains(QStringLiteral("n'est pas vide"))) << errors[1].toStdString();
     EXPECT_FALSE(asked);

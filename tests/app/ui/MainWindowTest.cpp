@@ -137,7 +137,7 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
     }
     EXPECT_EQ(menus.join(QLatin1Char('|')),
         QStringLiteral("Fichier:|Créer un nouveau catalogue|Complèter un catalogue existant|"
-                       "Synchronisation de répertoires|Aide:|A propos"));
+                       "Exporter le catalogue…|Synchronisation de répertoires|Aide:|A propos"));
 
     EXPECT_EQ(control<QPlainTextEdit>(&f, "MLog")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->isReadOnly());
