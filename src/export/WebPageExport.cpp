@@ -128,7 +128,10 @@ QByteArray pageData(const ExportCatalogue& catalogue, const std::function<PagePo
     QJsonObject page;
     page.insert(QStringLiteral("titre"), catalogue.name);
     page.insert(QStringLiteral("films"), films);
-    return "window.FILMARCH_CATALOGUE = " + QJsonDocument(page).toJson(QJsonDocument::Compact) + ";\n";
+    // A string handed to JSON.parse is read much faster than the same data as a script literal.
+    QByteArray json = QJsonDocument(page).toJson(QJsonDocument::Compact);
+    json.replace('\\', "\\\\").replace('\'', "\\'");
+    return "window.FILMARCH_CATALOGUE = JSON.parse('" + json + "');\n";
 }
 
 void writeWebPage(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress)

@@ -95,7 +95,7 @@ TEST(CsvExport, AmcCatalogueEveryFieldWithExtraFields)
         {"OriginalTitle", QStringLiteral("Amélie")},
         {"TranslatedTitle", QStringLiteral("Le Fabuleux Destin d'Amélie Poulain")},
         {"Actors", QStringLiteral("Audrey Tautou(Amélie Poulain), Mathieu Kassovitz(Nino \"Quincampoix\")")},
-        {"Description", QStringLiteral("Amélie, une jeune serveuse…\nÀ Montmartre.")},
+        {"Description", QStringLiteral("Amélie, une jeune serveuse…\nÀ Montmartre \\o/.")},
         {"Comments", QStringLiteral("cover.jpg\nnotes.txt")},
         {"VideoBitrate", QStringLiteral("2500")},
         {"Size", QStringLiteral("1400")},

@@ -46,7 +46,7 @@ inline void writeAmcCatalogue(const QString& path, const QString& linkedPicture)
     amelie.strCategory = QStringLiteral("Comédie, Romance");
     amelie.strActors = QStringLiteral("Audrey Tautou(Amélie Poulain), Mathieu Kassovitz(Nino \"Quincampoix\")");
     amelie.strURL = QStringLiteral("/films/Amélie (2001).mkv");
-    amelie.strDescription = QStringLiteral("Amélie, une jeune serveuse…\nÀ Montmartre.");
+    amelie.strDescription = QStringLiteral("Amélie, une jeune serveuse…\nÀ Montmartre \\o/.");
     amelie.strComments = QStringLiteral("cover.jpg\r\nnotes.txt\r\n");
     amelie.strVideoFormat = QStringLiteral("AVC  MPEG_4");
     amelie.iVideoBitrate = 2500;

@@ -99,7 +99,8 @@ TEST(TellicoExport, ValidCollectionWithAccentsCoversAndTechnicalFields)
     EXPECT_EQ(texts(amelie, "subtitle"), QStringList {QStringLiteral("English")});
     EXPECT_EQ(texts(amelie, "aspect-ratio"), QStringList {QStringLiteral("2.40:1")});
     EXPECT_EQ(texts(amelie, "url"), QStringList {QStringLiteral("file:///films/Am%C3%A9lie%20(2001).mkv")});
-    EXPECT_EQ(texts(amelie, "plot"), QStringList {QStringLiteral("Amélie, une jeune serveuse…<br/>À Montmartre.")});
+    EXPECT_EQ(
+        texts(amelie, "plot"), QStringList {QStringLiteral("Amélie, une jeune serveuse…<br/>À Montmartre \\o/.")});
     const QString comments = texts(amelie, "comments").value(0);
     for (const char* part : {"cover.jpg<br/>notes.txt<br/>", "Résolution : 1920x800", "Débit vidéo : 2500 kbit/s",
              "Débit audio : 192 kbit/s", "Taille : 1400 Mio", "Date d'ajout : 2024-03-15",

@@ -134,7 +134,7 @@ TEST(WebPageExport, SearchSortFilterAndDetailInTheBrowser)
             .toString();
     for (const char* part : {"Le Fabuleux Destin d'Amélie Poulain", "Amélie\n", "2001 · 2 h 02 min · Note 7,5/10",
              "Jean-Pierre Jeunet", "Audrey Tautou (Amélie Poulain), Mathieu Kassovitz (Nino \"Quincampoix\")",
-             "Comédie, Romance", "France, Allemagne", "15/03/2024", "Amélie, une jeune serveuse…\nÀ Montmartre.",
+             "Comédie, Romance", "France, Allemagne", "15/03/2024", "Amélie, une jeune serveuse…\nÀ Montmartre \\o/.",
              "AVC MPEG_4", "2500 kbit/s", "1920x800", "23.976 images/s", "Français, English", "1400 Mio",
              "/films/Amélie (2001).mkv", "cover.jpg\nnotes.txt", "Édition", "Collector, 2 disques"})
         EXPECT_TRUE(detail.contains(QString::fromUtf8(part))) << part << "\nin:\n" << detail.toStdString();

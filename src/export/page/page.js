@@ -3,6 +3,7 @@
 // that ignores accents and letter case, sorting, genre and country filters, and
 // a detail view per film reached by the address "#film-N".
 (function () {
+  performance.mark("filmarch-debut");
   var catalogue = window.FILMARCH_CATALOGUE || { titre: "", films: [] };
   var films = catalogue.films;
   var PAS = 120; // cards drawn at once
@@ -273,4 +274,5 @@
 
   appliquer();
   suivreAdresse();
+  performance.measure("filmarch-page", "filmarch-debut");
 })();
