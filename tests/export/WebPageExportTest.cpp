@@ -150,5 +150,13 @@ TEST(WebPageExport, SearchSortFilterAndDetailInTheBrowser)
     EXPECT_TRUE(browser.evaluate(QStringLiteral("document.documentElement.scrollWidth <= 390")).toBool())
         << "the page is wider than a phone";
     keepScreenshot(browser, "telephone.png");
+    EXPECT_TRUE(browser
+                    .evaluate(QStringLiteral(
+                        "new Promise(r => { addEventListener('hashchange', r, {once: true}); "
+                        "document.querySelector('#grille .carte').click(); })"
+                        ".then(() => document.querySelector('.fiche-panneau').getBoundingClientRect().width <= 390)"))
+                    .toBool())
+        << "the detail view is wider than a phone";
+    keepScreenshot(browser, "telephone-fiche.png");
     EXPECT_EQ(browser.errors(), QStringList());
 }
