@@ -2,11 +2,13 @@
 
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
+#include "core/ScanProgress.h"
 #include "export/ExportCatalogue.h"
 #include "export/Exporter.h"
 #include "platform/Error.h"
 
 #include <QFileInfo>
+#include <csignal>
 #include <unistd.h>
 
 namespace filmarch {
@@ -24,7 +26,38 @@ const char* const kExportUsage =
     "Une SORTIE existante n'est remplacée que par un résultat complet. Un dossier existant n'est\n"
     "remplacé que s'il est vide ou s'il contient un export web précédent.\n"
     "Code de sortie : 0 quand l'export est écrit, 1 quand le catalogue ne peut pas être lu,\n"
-    "2 pour une ligne de commande incorrecte, 3 quand le résultat ne peut pas être écrit.\n";
+    "2 pour une ligne de commande incorrecte, 3 quand le résultat ne peut pas être écrit, 130 quand\n"
+    "l'export a été arrêté par Ctrl-C (la SORTIE reste alors telle qu'elle était).\n";
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int sig)
+{
+    interrupted = 1;
+    // A second Ctrl-C ends the program at once.
+    std::signal(sig, SIG_DFL);
+}
+
+struct Interrupted {};
+
+// The terminal's bar; Ctrl-C ends the export between two entries, so that the
+// half-written result beside the destination is removed on the way out.
+class InterruptibleProgress : public ScanProgress {
+public:
+    explicit InterruptibleProgress(TerminalProgress& bar) : bar(bar) {}
+    void setMaximum(int max) override { bar.setMaximum(max); }
+    void setPosition(int position) override { bar.setPosition(position); }
+    int position() const override { return bar.position(); }
+    void setFileName(const QString& name) override { bar.setFileName(name); }
+    void processEvents() override
+    {
+        if (interrupted)
+            throw Interrupted {};
+    }
+
+private:
+    TerminalProgress& bar;
+};
 
 } // namespace
 
@@ -73,15 +106,21 @@ std::optional<int> runExportCommand(const QStringList& arguments)
         printError(e.message());
         return 1;
     }
-    TerminalProgress progress(isatty(STDERR_FILENO));
+    TerminalProgress bar(isatty(STDERR_FILENO));
+    InterruptibleProgress progress(bar);
+    std::signal(SIGINT, onInterrupt);
     try {
         writeExport(catalogue, cataloguePath, *format, destination, progress);
+    } catch (const Interrupted&) {
+        bar.clearLine();
+        printError(QStringLiteral("Export arrêté : %1 est resté tel qu'il était.").arg(destination));
+        return 130;
     } catch (const Error& e) {
-        progress.clearLine();
+        bar.clearLine();
         printError(QStringLiteral("Export impossible : %1 (%2)").arg(destination, e.message()));
         return 3;
     }
-    progress.clearLine();
+    bar.clearLine();
     return 0;
 }
 
