@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a header from a layer above its own.
-# Layers point down only: platform < core < media, catalog < filmdb < scan, sync < app < cli.
+# Layers point down only: platform < core < media, catalog < filmdb < scan, sync, export < app < cli.
 # Layers of the same rank do not include each other. A ui/ folder sits on top of its own
 # layer (it may include that layer and any lower ui/ folder); nothing outside a ui/ folder
 # includes from one.
 set -euo pipefail
 cd "$(dirname "$0")/../${1:-src}" 2>/dev/null || cd "$1"
 
-declare -A rank=([platform]=0 [core]=1 [media]=2 [catalog]=2 [filmdb]=3 [scan]=4 [sync]=4
+declare -A rank=([platform]=0 [core]=1 [media]=2 [catalog]=2 [filmdb]=3 [scan]=4 [sync]=4 [export]=4
                  [app]=5 [cli]=6)
 
 status=0

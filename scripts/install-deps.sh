@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev libqt6test6 libqt6svg6 libgl-dev qt6-translations-l10n
   libmediainfo0v5
-  libxml2-dev libcurl4-openssl-dev
+  libxml2-dev libcurl4-openssl-dev libzip-dev
   libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   mkvtoolnix ffmpeg locales
@@ -15,6 +15,7 @@ packages=(
   fonts-liberation2
   dpkg-dev
   lintian desktop-file-utils appstream
+  chromium tellico-data libxml2-utils
 )
 
 # The Matroska tests run the tools in German and French.

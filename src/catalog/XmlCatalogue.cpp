@@ -279,6 +279,25 @@ QString XmlCatalogue::movieAttribute(int index, const QString& name) const
     return text;
 }
 
+QList<std::pair<QString, QString>> XmlCatalogue::movieAttributes(int index, const QString& child) const
+{
+    QList<std::pair<QString, QString>> attributes;
+    if (index < 0 || index >= movieCount())
+        return attributes;
+    xmlNodePtr element = movies[static_cast<size_t>(index)];
+    if (!child.isEmpty())
+        element = firstChildElement(element, child.toUtf8().constData());
+    if (!element)
+        return attributes;
+    for (xmlAttrPtr attribute = element->properties; attribute; attribute = attribute->next) {
+        xmlChar* value = xmlNodeListGetString(document, attribute->children, 1);
+        attributes.append({QString::fromUtf8(reinterpret_cast<const char*>(attribute->name)),
+            QString::fromUtf8(value ? reinterpret_cast<const char*>(value) : "")});
+        xmlFree(value);
+    }
+    return attributes;
+}
+
 XmlCatalogue::Movie XmlCatalogue::appendMovie()
 {
     xmlNodePtr movie = xmlNewChild(contents, nullptr, xml("Movie"), nullptr);

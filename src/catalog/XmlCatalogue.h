@@ -2,9 +2,11 @@
 // The XML catalogue held in memory: root AntMovieCatalog > Catalog > Properties, Contents,
 // one Movie element per entry carrying all its data in attributes.
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct _xmlDoc;
@@ -43,6 +45,9 @@ public:
     int movieCount() const;
     // The attribute of the index-th Movie; empty when the Movie lacks it.
     QString movieAttribute(int index, const QString& name) const;
+    // Every attribute of the index-th Movie in document order, or of its first child
+    // element named `child` when one is given (extra fields kept in a child element).
+    QList<std::pair<QString, QString>> movieAttributes(int index, const QString& child = {}) const;
     // The lowest Number from 1 upward that no Movie carries.
     int firstFreeNumber() const;
     // A new Movie after all existing children of Contents.

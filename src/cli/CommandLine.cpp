@@ -8,6 +8,7 @@ const char* const kSynopsis =
     "Utilisation : filmarch-cli [OPTIONS] DOSSIER CATALOGUE\n"
     "       filmarch-cli --comparer [-r | -R] [-0] REFERENCE SAUVEGARDE\n"
     "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
+    "       filmarch-cli --exporter html|tellico|csv CATALOGUE SORTIE\n"
     "\n"
     "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au catalogue CATALOGUE\n"
     "(\".xml\" ou \".amc\"). Le catalogue est complété s'il existe et créé sinon.\n"
@@ -16,6 +17,10 @@ const char* const kSynopsis =
     "\n"
     "--comparer et --copier synchronisent un répertoire de référence et un répertoire de\n"
     "sauvegarde, fichiers comparés par leur nom ; rien n'est jamais supprimé.\n"
+    "\n"
+    "--exporter écrit le catalogue CATALOGUE (\".amc\" 3.1 à 4.1 ou \".xml\") sous une autre forme,\n"
+    "sans jamais le modifier. Une SORTIE existante n'est remplacée que par un résultat complet ;\n"
+    "un dossier existant ne l'est que s'il est vide ou s'il contient un export web précédent.\n"
     "\n"
     "Options :\n";
 
@@ -29,13 +34,15 @@ const char* const kEpilogue =
     "quand le programme est installé) et sur la sortie de la commande.\n"
     "\n"
     "Code de sortie :\n"
-    "  0    le scan, la comparaison ou la copie a eu lieu jusqu'au bout\n"
-    "  1    le scan n'a pas pu commencer, un répertoire manque, n'en est pas un ou se trouve\n"
+    "  0    le scan, la comparaison, la copie ou l'export a eu lieu jusqu'au bout\n"
+    "  1    le scan n'a pas pu commencer, le catalogue à exporter ne peut pas être lu,\n"
+    "       un répertoire manque, n'en est pas un ou se trouve\n"
     "       dans l'autre, ou --comparer n'a pas pu lire tous les répertoires\n"
     "  2    ligne de commande incorrecte\n"
     "  3    le catalogue n'a pas pu être enregistré, le scan s'est arrêté sur une erreur,\n"
+    "       l'export n'a pas pu être écrit,\n"
     "       une copie a échoué, ou --copier n'a pas pu lire tous les répertoires\n"
-    "  130  arrêté par Ctrl-C (scan ou copie)\n";
+    "  130  arrêté par Ctrl-C (scan, copie ou export ; un export laisse alors SORTIE telle quelle)\n";
 
 constexpr int kHelpColumn = 32;
 
@@ -72,6 +79,10 @@ const std::vector<CliOption>& cliOptions()
             QStringLiteral("avec --comparer : chaque ligne se termine par un octet nul au lieu d'un\n"
                            "saut de ligne et porte les octets du nom tels quels (comme find -print0)")},
         {{QStringLiteral("vrac")}, {}, QStringLiteral("avec --copier : copie les fichiers à la base de SAUVEGARDE")},
+        {{QStringLiteral("exporter")}, QStringLiteral("FORME"),
+            QStringLiteral("exporte CATALOGUE dans SORTIE : html (une page web dans un dossier,\n"
+                           "lisible hors ligne), tellico (une collection Tellico .tc avec les\n"
+                           "affiches) ou csv (UTF-8, une ligne d'en-tête avec les noms des champs)")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, {},
             QStringLiteral("n'affiche que les erreurs (ni progression, ni lignes du journal)")},
         {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("affiche cette aide")},

@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "cli/CommandLine.h"
+#include "cli/ExportCommand.h"
 #include "cli/SyncCommands.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
@@ -48,8 +49,10 @@ std::optional<int> checkMode(const CommandLine& line)
 {
     const bool comparer = line.isSet(QStringLiteral("comparer"));
     const bool copier = line.isSet(QStringLiteral("copier"));
-    if (comparer && copier)
-        return badCommandLine(QStringLiteral("--comparer et --copier ne vont pas ensemble. Voir filmarch-cli --help."));
+    const bool exporter = line.isSet(QStringLiteral("exporter"));
+    if (int(comparer) + int(copier) + int(exporter) > 1)
+        return badCommandLine(
+            QStringLiteral("--comparer, --copier et --exporter ne vont pas ensemble. Voir filmarch-cli --help."));
     if (line.isSet(QStringLiteral("vrac")) && !copier)
         return badCommandLine(QStringLiteral("l'option --vrac va avec --copier. Voir filmarch-cli --help."));
     if (line.isSet(QStringLiteral("nul")) && !comparer)
@@ -57,7 +60,8 @@ std::optional<int> checkMode(const CommandLine& line)
     if (line.positional().size() != 2)
         return badCommandLine((comparer || copier)
                 ? QStringLiteral("il faut une REFERENCE et une SAUVEGARDE. Voir filmarch-cli --help.")
-                : QStringLiteral("il faut un DOSSIER et un CATALOGUE. Voir filmarch-cli --help."));
+                : exporter ? QStringLiteral("il faut un CATALOGUE et une SORTIE. Voir filmarch-cli --help.")
+                           : QStringLiteral("il faut un DOSSIER et un CATALOGUE. Voir filmarch-cli --help."));
     return std::nullopt;
 }
 
@@ -112,6 +116,14 @@ int main(int argc, char** argv)
         request.reference = line.positional()[0];
         request.sauvegarde = line.positional()[1];
         return runSyncCommand(request, paths);
+    }
+    if (line.isSet(QStringLiteral("exporter"))) {
+        ExportRequest request;
+        request.forme = line.value(QStringLiteral("exporter"));
+        request.catalogue = line.positional()[0];
+        request.sortie = line.positional()[1];
+        request.drawProgress = drawProgress;
+        return runExportCommand(request);
     }
 
     struct {

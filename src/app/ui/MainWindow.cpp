@@ -5,6 +5,7 @@
 #include "app/ui/ResetConfirmWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "core/UserDialogs.h"
+#include "export/ui/ExportWindow.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 #include "platform/ToolLocator.h"
@@ -100,6 +101,7 @@ TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const Tool
     connect(ui->MenuAPropos, &QAction::triggered, this, &TForm1::MontreAPropos);
     // Closing saves the settings, as the title bar's close does.
     connect(ui->MenuQuitter, &QAction::triggered, this, &QWidget::close);
+    connect(ui->MenuExporter, &QAction::triggered, this, &TForm1::MenuExporterOnClick);
     connect(ui->BtChoixRepScan, &QPushButton::clicked, this, &TForm1::BtChoixRepScanClick);
     connect(ui->BtCherchCataloCree, &QPushButton::clicked, this, &TForm1::BtCherchCataloCreeClick);
     connect(ui->BtCherchCataloExist, &QPushButton::clicked, this, &TForm1::BtCherchCataloExistClick);
@@ -638,6 +640,13 @@ void TForm1::LancementSynchro()
         return;
     if (QWidget* window = createSynchro())
         showToolWindow(window);
+}
+
+void TForm1::MenuExporterOnClick()
+{
+    // The catalogue being completed is proposed; the export only reads it.
+    ExportWindow window(ui->EdCheminCataloExistant->text(), this);
+    window.exec();
 }
 
 void TForm1::MontreAPropos()

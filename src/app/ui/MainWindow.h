@@ -83,6 +83,7 @@ public slots:
     void BtSaveOptionsClick();
     // The lookup group is usable when the chosen film database can be asked.
     void updateLookupGroup();
+    void MenuExporterOnClick();
     void BtIniDefautClick();
 
     void CbNouveauCataAMCClick();

@@ -146,7 +146,7 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
     }
     EXPECT_EQ(menus.join(QLatin1Char('|')),
         QStringLiteral("&Fichier:|&Créer un nouveau catalogue|C&omplèter un catalogue existant|"
-                       "&Synchronisation de répertoires|&Quitter Ctrl+Q|&Aide:|&A propos"));
+                       "&Exporter le catalogue…|&Synchronisation de répertoires|&Quitter Ctrl+Q|&Aide:|&A propos"));
 
     EXPECT_EQ(control<QPlainTextEdit>(&f, "MLog")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->isReadOnly());

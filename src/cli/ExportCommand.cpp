@@ -1,0 +1,85 @@
+#include "cli/ExportCommand.h"
+
+#include "cli/CommandLine.h"
+#include "cli/TerminalDialogs.h"
+#include "cli/TerminalProgress.h"
+#include "core/ScanProgress.h"
+#include "export/ExportCatalogue.h"
+#include "export/Exporter.h"
+#include "platform/Error.h"
+
+#include <QFileInfo>
+#include <csignal>
+
+namespace filmarch {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int sig)
+{
+    interrupted = 1;
+    // A second Ctrl-C ends the program at once.
+    std::signal(sig, SIG_DFL);
+}
+
+struct Interrupted {};
+
+// The terminal's bar; Ctrl-C ends the export between two entries, so that the
+// half-written result beside the destination is removed on the way out.
+class InterruptibleProgress : public ScanProgress {
+public:
+    explicit InterruptibleProgress(TerminalProgress& bar) : bar(bar) {}
+    void setMaximum(int max) override { bar.setMaximum(max); }
+    void setPosition(int position) override { bar.setPosition(position); }
+    int position() const override { return bar.position(); }
+    void setFileName(const QString& name) override { bar.setFileName(name); }
+    void processEvents() override
+    {
+        if (interrupted)
+            throw Interrupted {};
+    }
+
+private:
+    TerminalProgress& bar;
+};
+
+} // namespace
+
+int runExportCommand(const ExportRequest& request)
+{
+    const std::optional<ExportFormat> format = exportFormatNamed(request.forme);
+    if (!format) {
+        printError(QStringLiteral("forme d'export inconnue « %1 » : html, tellico ou csv.").arg(request.forme));
+        return CliBadCommandLine;
+    }
+    const QString cataloguePath = QFileInfo(request.catalogue).absoluteFilePath();
+    const QString destination = QFileInfo(request.sortie).absoluteFilePath();
+
+    ExportCatalogue catalogue;
+    try {
+        catalogue = ExportCatalogue::read(cataloguePath);
+    } catch (const Error& e) {
+        printError(e.message());
+        return CliNotStarted;
+    }
+    TerminalProgress bar(request.drawProgress);
+    InterruptibleProgress progress(bar);
+    std::signal(SIGINT, onInterrupt);
+    try {
+        writeExport(catalogue, cataloguePath, *format, destination, progress);
+    } catch (const Interrupted&) {
+        bar.clearLine();
+        printError(QStringLiteral("Export arrêté : %1 est resté tel qu'il était.").arg(destination));
+        return CliInterrupted;
+    } catch (const Error& e) {
+        bar.clearLine();
+        printError(QStringLiteral("Export impossible : %1 (%2)").arg(destination, e.message()));
+        return CliFailed;
+    }
+    bar.clearLine();
+    return CliDone;
+}
+
+} // namespace filmarch

@@ -1,0 +1,18 @@
+#pragma once
+// filmarch-cli --exporter: a catalogue as a web page, a Tellico collection or
+// CSV, from the terminal. The catalogue is only read.
+#include <QString>
+
+namespace filmarch {
+
+struct ExportRequest {
+    QString forme; // html, tellico or csv
+    QString catalogue;
+    QString sortie;
+    bool drawProgress = false; // a bar on a terminal that takes cursor codes
+};
+
+// Runs the export and returns the command's exit status.
+int runExportCommand(const ExportRequest& request);
+
+} // namespace filmarch

@@ -1,0 +1,183 @@
+#include "export/ui/ExportWindow.h"
+
+#include "core/ScanProgress.h"
+#include "export/ExportCatalogue.h"
+#include "platform/Error.h"
+#include "ui_ExportWindow.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace filmarch {
+namespace {
+
+// The bar and the label of the window; the window repaints between entries.
+class WindowProgress : public ScanProgress {
+public:
+    explicit WindowProgress(Ui::ExportWindow& ui) : ui(ui) {}
+    void setMaximum(int max) override { ui.ProgressBar->setMaximum(max); }
+    void setPosition(int position) override { ui.ProgressBar->setValue(position); }
+    int position() const override { return ui.ProgressBar->value(); }
+    void setFileName(const QString&) override {}
+    void processEvents() override { QCoreApplication::processEvents(); }
+
+private:
+    Ui::ExportWindow& ui;
+};
+
+} // namespace
+
+ExportWindow::ExportWindow(const QString& catalogue, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::ExportWindow>())
+{
+    ui->setupUi(this);
+    ui->EdCatalogue->setText(catalogue);
+    proposeDestination();
+
+    chooseCatalogue = [this](const QString& current) {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Catalogue à exporter"), current,
+            QStringLiteral("Catalogues (*.amc *.xml);;Tous les fichiers (*)"));
+    };
+    chooseDestination = [this](ExportFormat format, const QString& current) {
+        if (format == ExportFormat::Html)
+            return QFileDialog::getExistingDirectory(
+                this, QStringLiteral("Dossier de la page web (vide, ou un export précédent)"), current);
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Fichier exporté"), current,
+            format == ExportFormat::Tellico ? QStringLiteral("Collection Tellico (*.tc)")
+                                            : QStringLiteral("Fichier CSV (*.csv)"));
+    };
+    showError = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
+    askOpen = [this](const QString& question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+    };
+    openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+    connect(ui->BtCatalogue, &QPushButton::clicked, this, &ExportWindow::BtCatalogueClick);
+    connect(ui->BtSortie, &QPushButton::clicked, this, &ExportWindow::BtSortieClick);
+    connect(ui->BtExporter, &QPushButton::clicked, this, &ExportWindow::BtExporterClick);
+    connect(ui->BtFermer, &QPushButton::clicked, this, &ExportWindow::reject);
+    for (QRadioButton* button : {ui->RbPageWeb, ui->RbTellico, ui->RbCsv})
+        connect(button, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                proposeDestination();
+        });
+    connect(ui->EdCatalogue, &QLineEdit::editingFinished, this, &ExportWindow::proposeDestination);
+}
+
+ExportWindow::~ExportWindow() = default;
+
+ExportFormat ExportWindow::format() const
+{
+    if (ui->RbTellico->isChecked())
+        return ExportFormat::Tellico;
+    if (ui->RbCsv->isChecked())
+        return ExportFormat::Csv;
+    return ExportFormat::Html;
+}
+
+QString ExportWindow::defaultDestination(const QString& catalogue, ExportFormat format)
+{
+    if (catalogue.trimmed().isEmpty())
+        return {};
+    const QFileInfo info(catalogue);
+    const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+    switch (format) {
+    case ExportFormat::Html: return base + QStringLiteral(" - page web");
+    case ExportFormat::Tellico: return base + QStringLiteral(".tc");
+    case ExportFormat::Csv: return base + QStringLiteral(".csv");
+    }
+    return {};
+}
+
+void ExportWindow::proposeDestination()
+{
+    // A destination the user typed or chose stays; one the window proposed follows the choices.
+    if (!ui->EdSortie->text().isEmpty() && ui->EdSortie->text() != proposed)
+        return;
+    proposed = defaultDestination(ui->EdCatalogue->text(), format());
+    ui->EdSortie->setText(proposed);
+}
+
+void ExportWindow::BtCatalogueClick()
+{
+    const QString chosen = chooseCatalogue(ui->EdCatalogue->text());
+    if (chosen.isEmpty())
+        return;
+    ui->EdCatalogue->setText(chosen);
+    proposeDestination();
+}
+
+void ExportWindow::BtSortieClick()
+{
+    const QString chosen = chooseDestination(format(), ui->EdSortie->text());
+    if (!chosen.isEmpty())
+        ui->EdSortie->setText(chosen);
+}
+
+void ExportWindow::setWorking(bool on)
+{
+    working = on;
+    for (QWidget* control : {static_cast<QWidget*>(ui->GbCatalogue), static_cast<QWidget*>(ui->GbForme),
+             static_cast<QWidget*>(ui->GbSortie), static_cast<QWidget*>(ui->BtExporter),
+             static_cast<QWidget*>(ui->BtFermer)})
+        control->setEnabled(!on);
+}
+
+void ExportWindow::BtExporterClick()
+{
+    const QString cataloguePath = ui->EdCatalogue->text().trimmed();
+    const QString destination = ui->EdSortie->text().trimmed();
+    if (cataloguePath.isEmpty() || destination.isEmpty()) {
+        showError(QStringLiteral("Choisissez le catalogue à exporter et la destination."));
+        return;
+    }
+    const QString catalogueFile = QFileInfo(cataloguePath).absoluteFilePath();
+    const QString target = QFileInfo(destination).absoluteFilePath();
+    const ExportFormat chosen = format();
+    setWorking(true);
+    ui->ProgressBar->setValue(0);
+    ui->LbEtat->setText(QStringLiteral("Lecture du catalogue…"));
+    QCoreApplication::processEvents();
+    ExportCatalogue catalogue;
+    try {
+        catalogue = ExportCatalogue::read(catalogueFile);
+    } catch (const Error& e) {
+        setWorking(false);
+        ui->LbEtat->setText(QStringLiteral("Le catalogue n'a pas pu être lu."));
+        showError(e.message());
+        return;
+    }
+    ui->LbEtat->setText(QStringLiteral("Export de %1 film(s)…").arg(catalogue.entries.size()));
+    WindowProgress progress(*ui);
+    try {
+        writeExport(catalogue, catalogueFile, chosen, target, progress);
+    } catch (const Error& e) {
+        setWorking(false);
+        ui->LbEtat->setText(QStringLiteral("L'export n'a pas pu être écrit."));
+        showError(QStringLiteral("Export impossible : %1 (%2)").arg(target, e.message()));
+        return;
+    }
+    setWorking(false);
+    const int count = int(catalogue.entries.size());
+    ui->LbEtat->setText(count > 1 ? QStringLiteral("Export terminé : %1 films.").arg(count)
+                                  : QStringLiteral("Export terminé : %1 film.").arg(count));
+    const QString result = chosen == ExportFormat::Html ? QDir(target).filePath(QStringLiteral("index.html")) : target;
+    const QString question = chosen == ExportFormat::Html
+        ? QStringLiteral("La page est écrite. L'ouvrir dans le navigateur ?")
+        : QStringLiteral("Le fichier est écrit. L'ouvrir avec le programme associé ?");
+    if (askOpen(question))
+        openUrl(QUrl::fromLocalFile(result));
+}
+
+void ExportWindow::reject()
+{
+    // No way out while the result is being written: the export ends first.
+    if (!working)
+        QDialog::reject();
+}
+
+} // namespace filmarch

@@ -1,0 +1,117 @@
+// "Fichier" › "Exporter le catalogue…": the export window opened from the main
+// window with the catalogue being completed, run to its end, and its refusals.
+#include "export/ui/ExportWindow.h"
+#include "app/ui/FileDialogUser.h"
+#include "app/ui/WindowFixture.h"
+#include "export/ExportFixtures.h"
+
+#include <QApplication>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace filmarch;
+using namespace filmarch::test;
+
+namespace {
+
+class ExportWindowTest : public WindowFixture {
+protected:
+    // Opens the window from the menu and hands it to `use` while it is shown.
+    void fromMenu(const std::function<void(ExportWindow&)>& use)
+    {
+        bool used = false;
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<ExportWindow*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(window) << "no export window";
+            use(*window);
+            used = true;
+            window->reject();
+        });
+        control<QAction>(form.get(), "MenuExporter")->trigger();
+        EXPECT_TRUE(used);
+    }
+};
+
+} // namespace
+
+TEST_F(ExportWindowTest, ExportsTheCatalogueBeingCompletedAndOffersToOpenThePage)
+{
+    openWindow();
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("films.amc"));
+    writeAmcCatalogue(catalogue, QString());
+    control<QLineEdit>(form.get(), "EdCheminCataloExistant")->setText(catalogue);
+    EXPECT_EQ(
+        control<QMenu>(form.get(), "MenuFichier")->actions().indexOf(control<QAction>(form.get(), "MenuExporter")), 2);
+
+    QStringList questions;
+    QList<QUrl> opened;
+    fromMenu([&](ExportWindow& window) {
+        EXPECT_EQ(control<QLineEdit>(&window, "EdCatalogue")->text(), catalogue);
+        EXPECT_EQ(control<QLineEdit>(&window, "EdSortie")->text(), dir.filePath(QStringLiteral("films - page web")));
+        QTest::mouseClick(control<QRadioButton>(&window, "RbCsv"), Qt::LeftButton, {}, QPoint(6, 6));
+        EXPECT_EQ(control<QLineEdit>(&window, "EdSortie")->text(), dir.filePath(QStringLiteral("films.csv")));
+        QTest::mouseClick(control<QRadioButton>(&window, "RbPageWeb"), Qt::LeftButton, {}, QPoint(6, 6));
+        window.askOpen = [&](const QString& question) {
+            questions << question;
+            return true;
+        };
+        window.openUrl = [&](const QUrl& url) { opened << url; };
+        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        EXPECT_EQ(control<QProgressBar>(&window, "ProgressBar")->value(), 3);
+        EXPECT_EQ(control<QLabel>(&window, "LbEtat")->text(), QStringLiteral("Export terminé : 3 films."));
+        // For a look by hand when FILMARCH_SCREENSHOTS names a folder.
+        if (const QString folder = qEnvironmentVariable("FILMARCH_SCREENSHOTS"); !folder.isEmpty())
+            window.grab().save(QDir(folder).filePath(QStringLiteral("fenetre-export.png")));
+    });
+    EXPECT_EQ(questions, QStringList {QStringLiteral("La page est écrite. L'ouvrir dans le navigateur ?")});
+    EXPECT_EQ(opened, QList<QUrl> {QUrl::fromLocalFile(dir.filePath(QStringLiteral("films - page web/index.html")))});
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("films - page web/affiches/1.jpg"))));
+}
+
+TEST_F(ExportWindowTest, SaysWhyNothingWasWritten)
+{
+    openWindow();
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("casse.xml")), "<AntMovieCatalog><Catalog>");
+    writeAmcCatalogue(dir.filePath(QStringLiteral("films.amc")), QString());
+    writeFile(dir.filePath(QStringLiteral("notes.txt")), "pas un catalogue");
+    QDir().mkdir(dir.filePath(QStringLiteral("photos")));
+    writeFile(dir.filePath(QStringLiteral("photos/vacances.jpg")), "à garder");
+    QStringList errors;
+    bool asked = false;
+    fromMenu([&](ExportWindow& window) {
+        window.showError = [&](const QString& text) { errors << text; };
+        window.askOpen = [&](const QString&) { return asked = true; };
+        // The catalogue chosen through Qt's own file dialog, as a user does.
+        FileDialogUser user;
+        user.folder = dir.path();
+        user.name = QStringLiteral("casse.xml");
+        user.expectListed = 3;
+        user.answerNextDialog();
+        QTest::mouseClick(control<QPushButton>(&window, "BtCatalogue"), Qt::LeftButton);
+        EXPECT_TRUE(user.answered);
+        EXPECT_TRUE(
+            user.listed.contains(QStringLiteral("films.amc")) && !user.listed.contains(QStringLiteral("notes.txt")))
+            << user.listed.join(u',').toStdString();
+        EXPECT_EQ(control<QLineEdit>(&window, "EdCatalogue")->text(), dir.filePath(QStringLiteral("casse.xml")));
+        control<QLineEdit>(&window, "EdSortie")->setText(dir.filePath(QStringLiteral("page")));
+        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        control<QLineEdit>(&window, "EdCatalogue")->setText(dir.filePath(QStringLiteral("films.amc")));
+        control<QLineEdit>(&window, "EdSortie")->setText(dir.filePath(QStringLiteral("photos")));
+        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        EXPECT_EQ(control<QLabel>(&window, "LbEtat")->text(), QStringLiteral("L'export n'a pas pu être écrit."));
+        EXPECT_TRUE(control<QPushButton>(&window, "BtExporter")->isEnabled());
+    });
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_TRUE(errors[0].startsWith(
+        QStringLiteral("Lecture du catalogue impossible : ") + dir.filePath(QStringLiteral("casse.xml"))))
+        << errors[0].toStdString();
+    EXPECT_TRUE(errors[1].contains(QStringLiteral("n'est pas vide"))) << errors[1].toStdString();
+    EXPECT_FALSE(asked);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("page"))));
+    EXPECT_EQ(
+        QDir(dir.filePath(QStringLiteral("photos"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList {QStringLiteral("vacances.jpg")});
+}

@@ -1,0 +1,69 @@
+// filmarch-cli --exporter: what each outcome leaves on disk and the exit status it gives.
+#include "export/ExportFixtures.h"
+#include "support/TestPaths.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace filmarch::test;
+
+namespace {
+
+struct CliRun {
+    int status;
+    QString err;
+};
+
+CliRun exporter(const QStringList& args)
+{
+    QProcess p;
+    p.start(binDir() + QStringLiteral("/filmarch-cli"), QStringList {QStringLiteral("--exporter")} + args);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(ExportCommand, ExitStatusesAndWhatStaysOnDisk)
+{
+    QTemporaryDir dir;
+    const auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+    writeAmcCatalogue(path("films.amc"), QString());
+    writeFile(
+        path("cassé.amc"), QByteArray(" AMC_4.1 Ant Movie Catalog 4.1.x   antp/soulsnake    www.antp.be ") + "\x05");
+    writeFile(path("ancien.csv"), "ancien");
+    QDir().mkdir(path("mes documents"));
+    writeFile(path("mes documents/lettre.txt"), "à garder");
+    const QByteArray catalogue = readFile(path("films.amc"));
+
+    CliRun run = exporter({QStringLiteral("csv"), path("films.amc"), path("ancien.csv")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(readFile(path("ancien.csv")).startsWith("Number,Checked,"));
+
+    const struct {
+        QStringList args;
+        int status;
+        const char* says;
+    } failures[] = {
+        {{QStringLiteral("csv"), path("absent.amc"), path("x.csv")}, 1, "absent.amc"},
+        {{QStringLiteral("tellico"), path("cassé.amc"), path("x.tc")}, 1, "cassé.amc"},
+        {{QStringLiteral("csv"), path("films.amc"), path("films.amc")}, 3, "le catalogue lui-même"},
+        {{QStringLiteral("csv"), path("films.amc"), path("nulle part/x.csv")}, 3, "n'existe pas"},
+        {{QStringLiteral("html"), path("films.amc"), path("mes documents")}, 3, "n'est pas vide"},
+        {{QStringLiteral("pdf"), path("films.amc"), path("x.pdf")}, 2, "pdf"},
+        {{QStringLiteral("csv"), path("films.amc")}, 2, "SORTIE"},
+    };
+    for (const auto& [args, status, says] : failures) {
+        run = exporter(args);
+        EXPECT_EQ(run.status, status) << args.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(says))) << run.err.toStdString();
+    }
+    EXPECT_EQ(readFile(path("films.amc")), catalogue);
+    EXPECT_EQ(readFile(path("mes documents/lettre.txt")), "à garder");
+    EXPECT_EQ(QDir(path("mes documents")).count(), 3u); // ., .. and the letter
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList({QStringLiteral("ancien.csv"), QStringLiteral("cassé.amc"), QStringLiteral("films.amc"),
+            QStringLiteral("mes documents")}));
+}
