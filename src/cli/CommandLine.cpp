@@ -4,47 +4,74 @@ namespace filmarch {
 
 namespace {
 
+// Paragraphs are wrapped to the terminal's usual 80 columns when --help is
+// written; a line break here ends a paragraph or a line of the exit statuses.
 const char* const kSynopsis =
     "Utilisation : filmarch-cli [OPTIONS] DOSSIER CATALOGUE\n"
     "       filmarch-cli --comparer [-r | -R] [-0] REFERENCE SAUVEGARDE\n"
     "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
     "       filmarch-cli --exporter html|tellico|csv CATALOGUE SORTIE\n"
     "\n"
-    "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au catalogue CATALOGUE\n"
-    "(\".xml\" ou \".amc\"). Le catalogue est complété s'il existe et créé sinon.\n"
-    "Les autres options sont celles du fichier options.ini de la fenêtre : à côté du programme,\n"
-    "ou dans ~/.config/filmarch/ quand le programme est installé.\n"
+    "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au\n"
+    "catalogue CATALOGUE (\".xml\" ou \".amc\"). Le catalogue est complété s'il existe\n"
+    "et créé sinon. Les autres options sont celles du fichier options.ini de la\n"
+    "fenêtre : à côté du programme, ou dans ~/.config/filmarch/ quand le programme\n"
+    "est installé.\n"
     "\n"
-    "--comparer et --copier synchronisent un répertoire de référence et un répertoire de\n"
-    "sauvegarde, fichiers comparés par leur nom ; rien n'est jamais supprimé.\n"
+    "--comparer et --copier synchronisent un répertoire de référence et un\n"
+    "répertoire de sauvegarde, fichiers comparés par leur nom ; rien n'est jamais\n"
+    "supprimé.\n"
     "\n"
-    "--exporter écrit le catalogue CATALOGUE (\".amc\" 3.1 à 4.1 ou \".xml\") sous une autre forme,\n"
-    "sans jamais le modifier. Une SORTIE existante n'est remplacée que par un résultat complet ;\n"
-    "un dossier existant ne l'est que s'il est vide ou s'il contient un export web précédent.\n"
+    "--exporter écrit le catalogue CATALOGUE (\".amc\" 3.1 à 4.1 ou \".xml\") sous une\n"
+    "autre forme, sans jamais le modifier. Une SORTIE existante n'est remplacée que\n"
+    "par un résultat complet ; un dossier existant ne l'est que s'il est vide ou\n"
+    "s'il contient un export web précédent.\n"
     "\n"
     "Options :\n";
 
 const char* const kEpilogue =
-    "  --                            termine les options (pour un DOSSIER qui commence par \"-\")\n"
+    "  --                            termine les options (pour un DOSSIER qui\n"
+    "                                commence par \"-\")\n"
     "\n"
-    "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là est conservé.\n"
-    "Un second Ctrl-C arrête tout de suite ; le catalogue garde son dernier enregistrement.\n"
-    "Pendant --copier, Ctrl-C abandonne le fichier en cours ; aucun fichier partiel ne reste.\n"
-    "Les lignes du journal vont dans le journal du jour (~/.local/state/filmarch/Logs_Filmarch/\n"
-    "quand le programme est installé) et sur la sortie de la commande.\n"
+    "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là\n"
+    "est conservé. Un second Ctrl-C arrête tout de suite ; le catalogue garde son\n"
+    "dernier enregistrement. Pendant --copier, Ctrl-C abandonne le fichier en\n"
+    "cours ; aucun fichier partiel ne reste.\n"
+    "Les lignes du journal vont dans le journal du jour\n"
+    "(~/.local/state/filmarch/Logs_Filmarch/ quand le programme est installé) et\n"
+    "sur la sortie de la commande.\n"
     "\n"
     "Code de sortie :\n"
     "  0    le scan, la comparaison, la copie ou l'export a eu lieu jusqu'au bout\n"
-    "  1    le scan n'a pas pu commencer, le catalogue à exporter ne peut pas être lu,\n"
-    "       un répertoire manque, n'en est pas un ou se trouve\n"
-    "       dans l'autre, ou --comparer n'a pas pu lire tous les répertoires\n"
+    "  1    le scan n'a pas pu commencer, le catalogue à exporter ne peut pas être\n"
+    "       lu, un répertoire manque, n'en est pas un ou se trouve dans l'autre,\n"
+    "       ou --comparer n'a pas pu lire tous les répertoires\n"
     "  2    ligne de commande incorrecte\n"
-    "  3    le catalogue n'a pas pu être enregistré, le scan s'est arrêté sur une erreur,\n"
-    "       l'export n'a pas pu être écrit,\n"
-    "       une copie a échoué, ou --copier n'a pas pu lire tous les répertoires\n"
-    "  130  arrêté par Ctrl-C (scan, copie ou export ; un export laisse alors SORTIE telle quelle)\n";
+    "  3    le catalogue n'a pas pu être enregistré, le scan s'est arrêté sur une\n"
+    "       erreur, l'export n'a pas pu être écrit, une copie a échoué, ou\n"
+    "       --copier n'a pas pu lire tous les répertoires\n"
+    "  130  arrêté par Ctrl-C (scan, copie ou export ; un export laisse alors SORTIE\n"
+    "       telle quelle)\n";
 
 constexpr int kHelpColumn = 32;
+constexpr int kTerminalWidth = 80;
+
+// `text` in lines of at most `width` characters, cut between words.
+QStringList wrapped(const QString& text, int width)
+{
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+            lines << line;
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
 
 QString namesOf(const CliOption& option)
 {
@@ -110,7 +137,8 @@ QString cliHelp()
     QString help = QString::fromUtf8(kSynopsis);
     for (const CliOption& option : cliOptions()) {
         const QString names = QStringLiteral("  ") + namesOf(option);
-        const QStringList lines = option.help.split(QLatin1Char('\n'));
+        const QStringList lines =
+            wrapped(QString(option.help).replace(QLatin1Char('\n'), QLatin1Char(' ')), kTerminalWidth - kHelpColumn);
         help += names.leftJustified(kHelpColumn - 1) + QLatin1Char(' ') + lines.first() + QLatin1Char('\n');
         for (qsizetype i = 1; i < lines.size(); ++i)
             help += QString(kHelpColumn, QLatin1Char(' ')) + lines[i] + QLatin1Char('\n');

@@ -12,7 +12,7 @@ namespace filmarch {
 struct CliOption {
     QStringList names; // short name first, without dashes
     QString valueName; // empty for a switch
-    QString help;      // lines after the first are indented under it
+    QString help;      // wrapped under the column of help texts
 };
 
 // Every option, in the order --help lists them.
