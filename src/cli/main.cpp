@@ -35,6 +35,8 @@ const char* const kUsage =
     "Options :\n"
     "  -r, --sous-repertoires        explore aussi les sous-répertoires\n"
     "  -R, --sans-sous-repertoires   n'explore pas les sous-répertoires\n"
+    "  -j, --taches N                analyse N fichiers à la fois (par défaut : deux par cœur) ;\n"
+    "                                le catalogue écrit est le même quel que soit N\n"
     "  -h, --help                    affiche cette aide\n"
     "  --                            termine les options (pour un DOSSIER qui commence par \"-\")\n"
     "\n"
@@ -58,6 +60,7 @@ void printOptionMessage(const QString& text)
 
 struct Arguments {
     int sousRepertoires = -1; // -1: as options.ini says
+    int taches = 0;           // 0: the default
     QString dossier;
     QString catalogue;
 };
@@ -77,7 +80,8 @@ int main(int argc, char** argv)
     QStringList positional;
     const QStringList argList = app.arguments().mid(1);
     bool optionsEnded = false;
-    for (const QString& a : argList) {
+    for (qsizetype i = 0; i < argList.size(); ++i) {
+        const QString& a = argList[i];
         if (optionsEnded) {
             positional << a;
         } else if (a == QLatin1String("--")) {
@@ -90,6 +94,13 @@ int main(int argc, char** argv)
             args.sousRepertoires = 1;
         } else if (a == QLatin1String("-R") || a == QLatin1String("--sans-sous-repertoires")) {
             args.sousRepertoires = 0;
+        } else if (a == QLatin1String("-j") || a == QLatin1String("--taches")) {
+            bool ok = false;
+            args.taches = i + 1 < argList.size() ? argList[++i].toInt(&ok) : 0;
+            if (!ok || args.taches < 1 || args.taches > 256) {
+                printError(QStringLiteral("%1 demande un nombre de 1 à 256. Voir filmarch-cli --help.").arg(a));
+                return 2;
+            }
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             printError(QStringLiteral("option inconnue « %1 ». Voir filmarch-cli --help.").arg(a));
             return 2;
@@ -157,15 +168,19 @@ int main(int argc, char** argv)
         std::fprintf(stdout, "%s\n", terminalSafe(line).toUtf8().constData());
         std::fflush(stdout);
     };
-    ScanContext ctx = context->scanContext(optionSource, progress);
-    ctx.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
-    ctx.toolFailuresOncePerRun = true;
+    ScanFrontEnd frontEnd;
+    frontEnd.options = &optionSource;
+    frontEnd.progress = &progress;
+    frontEnd.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
+    frontEnd.toolFailuresOncePerRun = true;
+    frontEnd.taches = args.taches;
     // The window greys these options out; here they were asked for in options.ini.
-    if (ctx.CheminMkvToolNix.isEmpty() && (options.CbAffiche || options.CbPieceJointe))
+    if (frontEnd.CheminMkvToolNix.isEmpty() && (options.CbAffiche || options.CbPieceJointe))
         printError(QStringLiteral("MKVToolNix est introuvable (mkvmerge n'est ni dans le PATH, ni dans /usr/bin, ni "
                                   "dans /usr/local/bin) : les options \"Affiches\" et \"PiecesJointe\" de "
                                   "options.ini sont sans effet."));
-    ScanRun run(ctx);
+    const std::unique_ptr<ScanRun> scanRun = context->newScanRun(frontEnd);
+    ScanRun& run = *scanRun;
     progress.attach(&run);
 
     ScanRequest request;
@@ -177,15 +192,12 @@ int main(int argc, char** argv)
             return 1;
         }
         request.EdCheminCataloExistant = args.catalogue;
-        request.EdNbrFilmsExist = QString::number(n);
     } else {
         request.EdCheminCataloCree = args.catalogue;
-        request.EdNbrFilmsCree = QStringLiteral("0");
     }
-    run.CatalogueActif = args.catalogue;
 
     TerminalProgress::installInterruptHandler(onTerminal);
-    const ScanOutcome outcome = run.BtLanceScanClick(request);
+    const ScanOutcome outcome = run.BtLanceScanClick(request).outcome;
     progress.clearLine();
     switch (outcome) {
     case ScanOutcome::NotStarted: return 1;

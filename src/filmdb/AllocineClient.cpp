@@ -11,6 +11,7 @@
 #include <QSaveFile>
 
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 namespace filmarch {
@@ -136,7 +137,17 @@ QString repairMovieAnswer(QString answer)
 }
 
 AllocineClient::AllocineClient(const QString& host, const AppPaths& appPaths)
-    : CheminImage(appPaths.stateFile(QStringLiteral("images"))), host(host.trimmed()), paths(appPaths)
+    : CheminImage(appPaths.stateFile(QStringLiteral("images"))),
+      host(host.trimmed()),
+      paths(appPaths),
+      ownClient(std::make_unique<HttpClient>()),
+      IdHTTP1(*ownClient)
+{
+    limitRequests(IdHTTP1);
+}
+
+AllocineClient::AllocineClient(const QString& host, const AppPaths& appPaths, HttpClient& http)
+    : CheminImage(appPaths.stateFile(QStringLiteral("images"))), host(host.trimmed()), paths(appPaths), IdHTTP1(http)
 {
     limitRequests(IdHTTP1);
 }
@@ -182,6 +193,9 @@ QByteArray AllocineClient::store(const QString& answer, const QString& fileName)
 {
     const QByteArray bytes = toWindows1252(answer) + "\r\n";
     const QString path = paths.stateFile(fileName);
+    // Clients looking up at once keep the stored answer whole.
+    static std::mutex storing;
+    std::lock_guard lock(storing);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw Error(writeError(path, file.errorString()));

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace filmarch {
 
@@ -45,6 +46,8 @@ public:
     // `host` is the service's host, optionally with ":port"; `paths` say where
     // the answers and thumbnails are stored and where Vide.jpeg lies.
     AllocineClient(const QString& host, const AppPaths& paths);
+    // The same, sending its requests through `http` (shared, with its cookies).
+    AllocineClient(const QString& host, const AppPaths& paths, HttpClient& http);
 
     // The request addresses. `count` < 0 asks for the probe (no count).
     QString searchUrl(const QString& motcle, int count = -1) const;
@@ -76,7 +79,8 @@ private:
 
     const QString host;
     const AppPaths paths;
-    HttpClient IdHTTP1;
+    std::unique_ptr<HttpClient> ownClient; // when no client was given
+    HttpClient& IdHTTP1;
     bool busy = false;
 };
 

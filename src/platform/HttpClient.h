@@ -1,10 +1,12 @@
 #pragma once
-// HTTP GET over libcurl: one client is one connection handle whose cookies live
-// as long as the client. Fixed request headers, no proxy, redirects followed.
+// HTTP GET over libcurl: cookies live as long as the client. Fixed request
+// headers, no proxy, redirects followed. Requests may run from several threads
+// at once: each gets a connection handle of its own, and all share the cookies.
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace filmarch {
 
@@ -33,7 +35,8 @@ private:
     // Runs one GET; returns the Content-Type of the final answer. Throws Error.
     QByteArray perform(const QString& url, const BodySink& sink);
 
-    void* handle; // CURL*
+    struct Handles; // the shared cookies and the connection handles not in use
+    std::unique_ptr<Handles> handles;
     long connectSeconds;
     long answerSeconds = 0;
     qint64 maxBodyBytes = 0;

@@ -1,17 +1,29 @@
 #pragma once
-// The writers' Matroska steps, run before an entry's values are mapped.
+// The Matroska steps of one analysed film, run before its entry is made.
+#include <QString>
+#include <functional>
+
 namespace filmarch {
 
-class ScanRun;
 class TTraitement;
 struct ScanOptions;
+
+// Where the steps report: log lines, and a tool that could not be started.
+struct MatroskaReports {
+    std::function<void(const QString& line)> log;
+    std::function<void(const QString& tool, const QString& message)> toolFailure;
+    // The command line also reports a mkvextract that cannot start (the
+    // window only logs it).
+    bool extractFailures = false;
+};
 
 // On a file whose extension is exactly ".mkv": mkvmerge lists its attachments
 // into Fichier when the poster or the attachment option is set, then, with
 // the poster option, mkvextract writes the chosen picture to the poster folder
-// and sets Fichier.LienAffiche. A poster that is only `passedOn` (the AMC
-// writer stores it and deletes the file) keeps a temporary name and replaces
-// no poster of the folder. Nothing runs when MKVToolNix was not found.
-void runMatroskaSteps(ScanRun& run, TTraitement& Fichier, const ScanOptions& opts, bool passedOn);
+// and sets Fichier.LienAffiche. A poster that is only `passedOn` keeps a
+// temporary name of its own and replaces no poster of the folder. Nothing runs
+// when `toolFolder` (MKVToolNix's folder) is empty.
+void runMatroskaSteps(const QString& toolFolder, TTraitement& Fichier, const ScanOptions& opts, bool passedOn,
+    const MatroskaReports& reports);
 
 } // namespace filmarch

@@ -118,10 +118,12 @@ TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const Tool
         ui->MLog->verticalScrollBar()->setValue(ui->MLog->verticalScrollBar()->maximum());
     };
 
-    ScanContext run = app.scanContext(*this, FormScanEnCours);
-    run.onRunStarted = [this] { lockForRun(); };
-    run.onRunFinished = [this] { unlockAfterRun(); };
-    scanRun = std::make_unique<ScanRun>(run);
+    ScanFrontEnd frontEnd;
+    frontEnd.options = this;
+    frontEnd.progress = &FormScanEnCours;
+    frontEnd.onRunStarted = [this] { lockForRun(); };
+    frontEnd.onRunFinished = [this] { unlockAfterRun(); };
+    scanRun = app.newScanRun(frontEnd);
     FormScanEnCours.setRun(scanRun.get());
     // Owned by this window so that it stays above it; whoever made it still
     // deletes it (see the destructor).
@@ -269,8 +271,6 @@ void TForm1::FormCreate(const ToolLocator& tools)
         validateCatalogueToComplete();
         if (ui->EdCheminCataloExistant->text().isEmpty())
             dialogs.showMessage(QStringLiteral("Le catalogue à compléter n'est pas conforme"));
-        else
-            scanRun->CatalogueActif = ui->EdCheminCataloExistant->text();
     }
 
     discoverMkvToolNix(tools);
@@ -429,7 +429,6 @@ void TForm1::validateCatalogueToComplete()
 void TForm1::forgetCatalogues()
 {
     scanRun->releaseCatalogue();
-    scanRun->CatalogueActif.clear();
     ui->EdCheminCataloExistant->clear();
     ui->EdNbrFilmsExist->clear();
     ui->EdCheminCataloCree->clear();
@@ -442,7 +441,6 @@ void TForm1::completeCatalogue(const QString& path)
 {
     ui->EdCheminCataloExistant->setText(path);
     validateCatalogueToComplete();
-    scanRun->CatalogueActif = ui->EdCheminCataloExistant->text();
 }
 
 void TForm1::BtCherchCataloExistClick()
@@ -461,18 +459,23 @@ void TForm1::BtCherchCataloCreeClick()
     if (!choice.fileName.isEmpty())
         ui->EdCheminCataloCree->setText(newCataloguePath(choice.fileName, choice.filterIndex));
     // The file itself is created by the run.
-    scanRun->CatalogueActif = ui->EdCheminCataloCree->text();
 }
 
 void TForm1::BtLanceScanClick()
 {
-    ScanRequest request {ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdNbrFilmsCree->text(),
-        ui->EdCheminCataloExistant->text(), ui->EdNbrFilmsExist->text()};
-    scanRun->BtLanceScanClick(request);
-    ui->EdCheminCataloCree->setText(request.EdCheminCataloCree);
-    ui->EdNbrFilmsCree->setText(request.EdNbrFilmsCree);
-    ui->EdCheminCataloExistant->setText(request.EdCheminCataloExistant);
-    ui->EdNbrFilmsExist->setText(request.EdNbrFilmsExist);
+    const ScanResult result = scanRun->BtLanceScanClick(
+        {ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdCheminCataloExistant->text()});
+    if (result.catalogueRefused) {
+        ui->EdCheminCataloExistant->clear();
+        ui->EdNbrFilmsExist->clear();
+    }
+    if (result.entriesAtStart >= 0)
+        ui->EdNbrFilmsExist->setText(QString::number(result.entriesAtStart));
+    // A new catalogue is made once.
+    if (result.ran) {
+        ui->EdCheminCataloCree->clear();
+        ui->EdNbrFilmsCree->clear();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

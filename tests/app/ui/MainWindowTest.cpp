@@ -330,7 +330,6 @@ TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
         click(control(&f, "BtCherchCataloCree"));
         EXPECT_EQ(dialogs.saveFilters, QList<int> {c.expectedInitialFilter});
         EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), c.expectedPath);
-        EXPECT_EQ(f.scanRun->CatalogueActif, c.expectedPath);
         EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsCree")->text(), QStringLiteral("0"));
         EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
         EXPECT_TRUE(control<QLineEdit>(&f, "EdNbrFilmsExist")->text().isEmpty());
@@ -350,12 +349,10 @@ TEST_F(MainWindow, FolderAndExistingCatalogueChoosers)
     // An unusable or cancelled choice leaves no catalogue, and clears the new one.
     control<QLineEdit>(&f, "EdCheminCataloCree")->setText(QStringLiteral("/d/nouveau.amc"));
     control<QLineEdit>(&f, "EdNbrFilmsCree")->setText(QStringLiteral("0"));
-    f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
     dialogs.openChoices = {{QStringLiteral("/d/notes.txt"), 3}, {QString(), 3}};
     click(control(&f, "BtCherchCataloExist"));
     EXPECT_EQ(dialogs.openFilters, (QList<int> {3}));
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
-    EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
     EXPECT_TRUE(control<QLineEdit>(&f, "EdNbrFilmsCree")->text().isEmpty());
     click(control(&f, "BtCherchCataloExist"));
@@ -367,7 +364,7 @@ TEST_F(MainWindow, FolderAndExistingCatalogueChoosers)
     dialogs.saveChoices = {{QStringLiteral("/d/Films"), 2}};
     control<QAction>(&f, "MenuNewCatalog")->trigger();
     EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text(), QStringLiteral("/films"));
-    EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/Films.amc"));
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), QStringLiteral("/d/Films.amc"));
 }
 
 TEST_F(MainWindow, CancelledPosterFolderReloadsEveryOptionFromTheFile)
@@ -410,7 +407,6 @@ TEST_F(MainWindow, DroppedFiles)
         SCOPED_TRACE(c.name);
         dialogs.messages.clear();
         control<QLineEdit>(&f, "EdCheminCataloCree")->setText(QStringLiteral("/d/nouveau.amc"));
-        f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
 
         QMimeData mime;
         mime.setUrls(c.urls);
@@ -427,11 +423,9 @@ TEST_F(MainWindow, DroppedFiles)
             EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
             EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), dropped);
             EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("0"));
-            EXPECT_EQ(f.scanRun->CatalogueActif, dropped);
         } else {
             EXPECT_EQ(dialogs.messages, QStringList {c.message});
             EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), QStringLiteral("/d/nouveau.amc"));
-            EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/nouveau.amc"));
         }
     }
 }

@@ -1,0 +1,104 @@
+#include "scan/FileAnalysis.h"
+
+#include "filmdb/FilmLookup.h"
+#include "media/IntegerText.h"
+#include "media/MediaInfoDll.h"
+#include "media/Traitement.h"
+#include "platform/Error.h"
+#include "scan/MatroskaSteps.h"
+#include "scan/StoredName.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace filmarch {
+
+AnalysedFile::AnalysedFile() = default;
+AnalysedFile::~AnalysedFile() = default;
+AnalysedFile::AnalysedFile(AnalysedFile&&) noexcept = default;
+AnalysedFile& AnalysedFile::operator=(AnalysedFile&&) noexcept = default;
+
+void AnalysedFile::discard()
+{
+    if (Fichier && !Fichier->LienAffiche.isEmpty())
+        QFile::remove(Fichier->LienAffiche);
+    Fichier.reset();
+}
+
+namespace {
+
+std::unique_ptr<TTraitement> openFile(const AnalysisJob& job)
+{
+    MesFonctionMediaInfo& media = *job.media;
+    // A name the system cannot give back as text (not UTF-8) cannot be opened.
+    if (!QFileInfo::exists(job.path))
+        throw Error(QStringLiteral("fichier introuvable"));
+    media.New();
+    std::unique_ptr<TTraitement> Fichier;
+    try {
+        // A file the library cannot open (no permission, a pipe...) is logged, not dropped as a non-video.
+        if (!media.Open(job.path))
+            throw Error(QStringLiteral("lecture impossible"));
+        // The filter as it was when the file's turn came.
+        Fichier = std::make_unique<TTraitement>(
+            job.path, job.ImageOnly, media, [filter = job.opts.EFiltreTitre] { return filter; });
+    } catch (...) {
+        if (!Fichier)
+            media.Delete();
+        throw;
+    }
+    return Fichier;
+}
+
+// The film is searched and the first fitting candidate taken; whatever the
+// lookup found (or nothing), the file is catalogued.
+void lookUpAutomatically(const AnalysisJob& job, AnalysedFile& result)
+{
+    const TTraitement& Fichier = *result.Fichier;
+    const LookupOutcome outcome = job.lookup->lookUp(job.opts.Serveur, Fichier.TitreTraduit, Fichier.Annee);
+    for (const QString& line : outcome.logLines)
+        result.lookupReports.push_back({{}, line});
+    // A film whose running time is far from the file's may be the wrong one.
+    qint64 fileSeconds = -1;
+    try {
+        fileSeconds = toInteger(Fichier.Lengths()) * qint64(60);
+    } catch (const std::exception&) {
+    }
+    const QString check = runningTimeCheck(fileSeconds, outcome.runtimeSeconds, Fichier.TitreTraduit);
+    if (!check.isEmpty())
+        result.lookupReports.push_back({{}, check});
+    result.infos = outcome.infos;
+    result.looked = true;
+}
+
+} // namespace
+
+AnalysedFile analyseFile(const AnalysisJob& job)
+{
+    AnalysedFile result;
+    try {
+        result.Fichier = openFile(job);
+        if (!result.Fichier->TestVideo) {
+            result.Fichier.reset();
+            return result;
+        }
+        result.Fichier->Titre();
+        result.filmName = fileNamePart(result.Fichier->NomDuFichier);
+        if (job.lookUp && job.lookup)
+            lookUpAutomatically(job, result);
+        // The picture keeps a name of its own until its entry is written.
+        MatroskaReports reports;
+        reports.log = [&result](const QString& line) { result.toolReports.push_back({{}, line}); };
+        reports.toolFailure = [&result](const QString& tool, const QString& message) {
+            result.toolReports.push_back({tool, message});
+        };
+        reports.extractFailures = job.extractFailures;
+        runMatroskaSteps(job.toolFolder, *result.Fichier, job.opts, true, reports);
+    } catch (const std::exception&) {
+        result.discard();
+        result.failed = true;
+    }
+    return result;
+}
+
+} // namespace filmarch
