@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <limits>
 #include <sys/stat.h>
 
 namespace filmarch {
@@ -37,6 +38,11 @@ CatalogueSession::~CatalogueSession() = default;
 void CatalogueSession::release()
 {
     MovieList.reset();
+    amcEntries = 0;
+    loadedSize = 0;
+    loadedWhole = false;
+    usedNumbers.clear();
+    freeFrom = 1;
     FichierPresent.clear();
     XMLDoc.reset();
     loadedCatalogue.clear();
@@ -95,13 +101,22 @@ int CatalogueSession::validate(const QString& path)
 int CatalogueSession::loadAmc(const QString& path)
 {
     int version = 0;
+    TMovieList::Outline outline;
     try {
+        // Completion reads the numbers and the names, not the pictures.
         MovieList = std::make_unique<TMovieList>();
-        version = MovieList->LoadFromFile(path);
+        outline = MovieList->LoadOutline(path);
         // What a killed run was adding is cut off; any other damage stays.
         if (MovieList->damagedEntry() && catalogueLock.unfinishedAfter(path, MovieList->damagedOffset())) {
             truncateFile(path, MovieList->damagedOffset());
-            version = MovieList->LoadFromFile(path);
+            outline = MovieList->LoadOutline(path);
+        }
+        version = outline.version;
+        loadedWhole = !TMovieList::WrittenAsRead(version);
+        if (loadedWhole && !MovieList->damagedEntry()) {
+            // An older version is written whole again at the first entry.
+            MovieList->LoadFromFile(path);
+            loadedSize = MovieList->LoadedBytes().size();
         }
     } catch (const std::exception&) {
         release();
@@ -115,12 +130,17 @@ int CatalogueSession::loadAmc(const QString& path)
         return -1;
     }
     iHeader = version;
-    MovieList->GetValues(FichierPresent, 18);
+    if (!loadedWhole)
+        loadedSize = outline.size;
+    amcEntries = int(outline.numbers.size());
+    usedNumbers = std::set<int>(outline.numbers.begin(), outline.numbers.end());
+    freeFrom = 1;
+    FichierPresent = outline.urls;
     loadedCatalogue = path;
     loadedStamp = FileStamp::of(path);
     for (const QString& url : std::as_const(FichierPresent))
         cataloguedNames.insert(fileNamePart(url));
-    return MovieList->Count();
+    return amcEntries;
 }
 
 CatalogueSession::Preparation CatalogueSession::prepare(const QString& catalogue, bool completingRun)
@@ -145,7 +165,7 @@ CatalogueSession::Preparation CatalogueSession::prepare(const QString& catalogue
         // Loaded when it was chosen and not changed since: that is the
         // catalogue on the disk now.
         const bool current = loadedCatalogue == path && (MovieList || XMLDoc) && loadedStamp == FileStamp::of(path);
-        const int n = current ? (XMLDoc ? XMLDoc->movieCount() : MovieList->Count()) : validate(path);
+        const int n = current ? (XMLDoc ? XMLDoc->movieCount() : amcEntries) : validate(path);
         if (n < 0) {
             catalogueLock.release();
             return Preparation::Unusable;
@@ -167,12 +187,10 @@ CatalogueSession::Preparation CatalogueSession::prepare(const QString& catalogue
     // the first change.
     if (completing && ext == kAmc) {
         try {
-            // The file holds the bytes loaded (it is locked, and unchanged since).
-            const qint64 size = MovieList->LoadedBytes().size();
-            if (QFileInfo(path).size() == size)
-                copyFile(path, path + QStringLiteral(".bak"), size);
-            else
-                replaceFile(path + QStringLiteral(".bak"), MovieList->LoadedBytes());
+            // The file is as it was loaded (it is locked, and unchanged since).
+            if (QFileInfo(path).size() != loadedSize)
+                throw Error(QStringLiteral("le catalogue a changé"));
+            copyFile(path, path + QStringLiteral(".bak"), loadedSize);
         } catch (const std::exception&) {
             dialogs.showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
             catalogueLock.release();
@@ -188,13 +206,14 @@ std::optional<QString> CatalogueSession::addAmcEntry(const std::function<void(TM
     TMovieList& list = *MovieList;
     list.Sort(0);
     TMovie& NewMovie = list.Add();
-    NewMovie.iNumber = list.FirstFreeNumber(false);
+    NewMovie.iNumber = firstFreeNumber();
     try {
         fill(NewMovie);
     } catch (...) {
         list.Delete(list.IndexOf(NewMovie));
         throw;
     }
+    usedNumbers.insert(NewMovie.iNumber);
     try {
         saveAmcEntry(NewMovie);
         return std::nullopt;
@@ -212,11 +231,13 @@ void CatalogueSession::saveAmcEntry(const TMovie& NewMovie)
 {
     TMovieList& list = *MovieList;
     if (!amcFile.isOpen()) {
-        const QByteArray& loaded = list.LoadedBytes();
-        if (completing && !loaded.isEmpty() && TMovieList::WrittenAsRead(iHeader)) {
+        if (completing && loadedSize > 0 && !loadedWhole) {
             amcFile.open(path);
-            if (amcFile.size() != loaded.size())
+            // Only the list's new entries are in memory: the file cannot be written whole.
+            if (amcFile.size() != loadedSize) {
                 amcFile.close();
+                throw Error(QStringLiteral("le catalogue a changé depuis son chargement"));
+            }
         }
         if (!amcFile.isOpen()) {
             list.SaveToFile(path, path, iHeader);
@@ -227,6 +248,15 @@ void CatalogueSession::saveAmcEntry(const TMovie& NewMovie)
     // Should the run be killed while adding, the next one cuts back to here.
     catalogueLock.recordCommitted({amcFile.device(), amcFile.inode(), amcFile.size()});
     amcFile.append(list.EntryBytes(NewMovie, iHeader));
+}
+
+// The lowest number from 1 upward that no entry uses: numbers are only ever
+// added during a run, so it never goes down.
+int CatalogueSession::firstFreeNumber()
+{
+    while (freeFrom < std::numeric_limits<int>::max() && usedNumbers.count(freeFrom))
+        ++freeFrom;
+    return freeFrom;
 }
 
 int CatalogueSession::nextXmlNumber()

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace filmarch {
 
@@ -76,6 +77,7 @@ public:
 private:
     int loadAmc(const QString& path);
     void saveAmcEntry(const TMovie& NewMovie);
+    int firstFreeNumber();
 
     // What a file was when it was read: a catalogue that kept it was not changed since.
     struct FileStamp {
@@ -88,9 +90,17 @@ private:
     UserDialogs& dialogs;
     CatalogueLock catalogueLock; // held from the preparation to the end of the run
     AppendFile amcFile;          // the AMC catalogue, to which each new entry is added
+    // The AMC catalogue: a list loaded whole only when it must be written whole
+    // again (an older version); else its properties and the new entries, the
+    // loaded entries being known by their numbers and names.
     std::unique_ptr<TMovieList> MovieList;
     std::unique_ptr<XmlCatalogue> XMLDoc;
     int iHeader = 0;
+    int amcEntries = 0;       // entries of the loaded AMC file
+    qint64 loadedSize = 0;    // its length, 0 when no file was loaded
+    bool loadedWhole = false; // the list holds its entries (and pictures)
+    std::set<int> usedNumbers;
+    int freeFrom = 1; // no number below it is free
     QStringList FichierPresent;
     QString loadedCatalogue; // path whose content is held in memory
     FileStamp loadedStamp;
