@@ -78,11 +78,11 @@ private:
     TForm1& f;
 };
 
-TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const ToolLocator& tools, QWidget* parent)
+TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
     : QMainWindow(parent),
       app(context),
       journal(context.journal),
-      FormScanEnCours(progressWindow),
+      FormScanEnCours(*new TFormScanEnCours(this)),
       ui(std::make_unique<Ui::TForm1>()),
       dialogs(context.dialogs),
       controls(std::make_unique<Controls>(*this))
@@ -125,9 +125,6 @@ TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const Tool
     frontEnd.onRunFinished = [this] { unlockAfterRun(); };
     scanRun = app.newScanRun(frontEnd);
     FormScanEnCours.setRun(scanRun.get());
-    // Owned by this window so that it stays above it; whoever made it still
-    // deletes it (see the destructor).
-    FormScanEnCours.setParent(this, FormScanEnCours.windowFlags());
 
     bindRules();
     createSynchro = [this] { return new TSynch(app.paths, dialogs, journal, this); };
@@ -139,7 +136,6 @@ TForm1::~TForm1()
     delete FormAPropos;
     Form1OnDestroy();
     FormScanEnCours.setRun(nullptr);
-    FormScanEnCours.setParent(nullptr, FormScanEnCours.windowFlags());
     // The log outlives this window.
     journal.memo = nullptr;
 }

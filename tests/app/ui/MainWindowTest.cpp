@@ -491,37 +491,37 @@ TEST_F(MainWindow, StaysOpenWhileDisabledOrRunning)
 TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
 {
     TForm1& f = openWindow();
-    EXPECT_EQ(progress.windowTitle(), QStringLiteral("Progression du scan"));
-    EXPECT_FALSE(progress.windowFlags() & Qt::WindowCloseButtonHint);
-    progress.show();
-    progress.close();
-    EXPECT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress().windowTitle(), QStringLiteral("Progression du scan"));
+    EXPECT_FALSE(progress().windowFlags() & Qt::WindowCloseButtonHint);
+    progress().show();
+    progress().close();
+    EXPECT_TRUE(progress().isVisible());
     // Owned by the main window, so that a click there does not bury it.
-    EXPECT_EQ(progress.windowType(), Qt::Dialog);
-    EXPECT_EQ(progress.windowHandle()->transientParent(), f.windowHandle());
+    EXPECT_EQ(progress().windowType(), Qt::Dialog);
+    EXPECT_EQ(progress().windowHandle()->transientParent(), f.windowHandle());
 
     // A long name is shortened in the middle, its ends kept, the whole of it in the tooltip.
     const QString name = QStringLiteral("Un.Tres.Long.Titre.De.Film.Avec.Beaucoup.De.Mots.Dans.Son.Nom.De.Fichier."
                                         "Qui.Ne.Tient.Pas.Dans.La.Fenetre.De.Progression.2001.1080p.mkv");
-    auto* LbNomFilm = control<QLabel>(&progress, "LbNomFilm");
-    progress.setFileName(name);
+    auto* LbNomFilm = control<QLabel>(&progress(), "LbNomFilm");
+    progress().setFileName(name);
     const QString shown = LbNomFilm->text();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Un.Tres")) && shown.endsWith(QStringLiteral("1080p.mkv")));
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
     EXPECT_LE(LbNomFilm->fontMetrics().horizontalAdvance(shown), LbNomFilm->contentsRect().width());
     EXPECT_EQ(LbNomFilm->toolTip(), name);
-    progress.setFileName(QStringLiteral("Court.mkv"));
+    progress().setFileName(QStringLiteral("Court.mkv"));
     EXPECT_EQ(LbNomFilm->text(), QStringLiteral("Court.mkv"));
 
-    progress.setMaximum(2);
-    progress.advance();
-    progress.advance();
-    progress.advance(); // past the end: the count goes on, the bar stays full
-    EXPECT_EQ(progress.position(), 3);
-    EXPECT_EQ(control<QProgressBar>(&progress, "ProgressBar1")->value(), 2);
+    progress().setMaximum(2);
+    progress().advance();
+    progress().advance();
+    progress().advance(); // past the end: the count goes on, the bar stays full
+    EXPECT_EQ(progress().position(), 3);
+    EXPECT_EQ(control<QProgressBar>(&progress(), "ProgressBar1")->value(), 2);
 
-    QTest::mouseClick(control<QPushButton>(&progress, "BtArretScan"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(&progress(), "BtArretScan"), Qt::LeftButton);
     EXPECT_TRUE(f.scanRun->stopRequested());
-    EXPECT_FALSE(control<QPushButton>(&progress, "BtArretScan")->isEnabled());
-    progress.hide();
+    EXPECT_FALSE(control<QPushButton>(&progress(), "BtArretScan")->isEnabled());
+    progress().hide();
 }

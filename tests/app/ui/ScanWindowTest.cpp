@@ -48,13 +48,14 @@ TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
     ASSERT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), out.filePath(QStringLiteral("films.xml")));
 
     DuringRun seen;
-    QObject::connect(control<QProgressBar>(&progress, "ProgressBar1"), &QProgressBar::valueChanged, &f, [&](int value) {
-        if (value > 0) {
-            seen.pagesEnabled = control<QTabWidget>(&f, "PCprincipal")->isEnabled();
-            seen.menuVisible = control<QMenuBar>(&f, "MainMenu1")->isVisible();
-            seen.progressVisible = progress.isVisible();
-        }
-    });
+    QObject::connect(
+        control<QProgressBar>(&progress(), "ProgressBar1"), &QProgressBar::valueChanged, &f, [&](int value) {
+            if (value > 0) {
+                seen.pagesEnabled = control<QTabWidget>(&f, "PCprincipal")->isEnabled();
+                seen.menuVisible = control<QMenuBar>(&f, "MainMenu1")->isVisible();
+                seen.progressVisible = progress().isVisible();
+            }
+        });
     click(control(&f, "BtLanceScan"));
 
     EXPECT_EQ(XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")))->movieCount(), kRootVideos);
@@ -64,7 +65,7 @@ TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
     EXPECT_TRUE(seen.progressVisible);
     EXPECT_TRUE(control<QTabWidget>(&f, "PCprincipal")->isEnabled());
     EXPECT_TRUE(control<QMenuBar>(&f, "MainMenu1")->isVisible());
-    EXPECT_FALSE(progress.isVisible());
+    EXPECT_FALSE(progress().isVisible());
     EXPECT_EQ(control<QTabWidget>(&f, "PCprincipal")->currentWidget(), control(&f, "TSLogs"));
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
     const QStringList log = logLines(f);
@@ -141,17 +142,18 @@ TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
 
     // Stop is pressed as soon as the first file is in hand.
     bool pressed = false;
-    QObject::connect(control<QProgressBar>(&progress, "ProgressBar1"), &QProgressBar::valueChanged, &f, [&](int value) {
-        if (value > 0 && !pressed) {
-            pressed = true;
-            QTest::mouseClick(control<QPushButton>(&progress, "BtArretScan"), Qt::LeftButton);
-        }
-    });
+    QObject::connect(
+        control<QProgressBar>(&progress(), "ProgressBar1"), &QProgressBar::valueChanged, &f, [&](int value) {
+            if (value > 0 && !pressed) {
+                pressed = true;
+                QTest::mouseClick(control<QPushButton>(&progress(), "BtArretScan"), Qt::LeftButton);
+            }
+        });
     click(control(&f, "BtLanceScan"));
     EXPECT_TRUE(pressed);
     EXPECT_EQ(XmlCatalogue::loadFile(cat)->movieCount(), 1);
     EXPECT_TRUE(logLines(f).filter(QStringLiteral("Le scan a été coupé par l'utilisateur")).size() == 1);
-    EXPECT_TRUE(control<QPushButton>(&progress, "BtArretScan")->isEnabled()); // ready for the next run
+    EXPECT_TRUE(control<QPushButton>(&progress(), "BtArretScan")->isEnabled()); // ready for the next run
 }
 
 TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
