@@ -4,6 +4,7 @@
 // value is read again from the file open in the shared MediaInfo object.
 #include "media/MediaInfoDll.h"
 
+#include <QHash>
 #include <QString>
 #include <functional>
 
@@ -52,6 +53,10 @@ private:
 
     MesFonctionMediaInfo& media;
     TitleFilter titleFilter;
+    // What the library answered, asked once per value: the file does not change
+    // while it is catalogued, and the values may be read on another thread
+    // after the analysis.
+    mutable QHash<QString, QString> answers;
 };
 
 } // namespace filmarch

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
+
 namespace filmarch {
 
 AnalysedFile::AnalysedFile() = default;
@@ -71,6 +73,23 @@ void lookUpAutomatically(const AnalysisJob& job, AnalysedFile& result)
     result.looked = true;
 }
 
+// Every value an entry may take is asked of the library here, on the worker:
+// the writer then reads them without waiting for the file.
+void readEveryValue(const TTraitement& Fichier)
+{
+    const std::function<QString()> values[] = {[&] { return Fichier.VideoFormat(); },
+        [&] { return Fichier.ListeFormatAudio(); }, [&] { return Fichier.ListeLanguagesAudio(); },
+        [&] { return Fichier.ListeLangauagesSousTitre(); }, [&] { return Fichier.Lengths(); },
+        [&] { return Fichier.size(); }, [&] { return Fichier.VideoBitrate(); }, [&] { return Fichier.AudioBitrate(); }};
+    for (const auto& value : values) {
+        try {
+            value();
+        } catch (const std::exception&) {
+            // Said again, and handled, when the entry asks for it.
+        }
+    }
+}
+
 } // namespace
 
 AnalysedFile analyseFile(const AnalysisJob& job)
@@ -94,6 +113,7 @@ AnalysedFile analyseFile(const AnalysisJob& job)
         };
         reports.extractFailures = job.extractFailures;
         runMatroskaSteps(job.toolFolder, *result.Fichier, job.opts, true, reports);
+        readEveryValue(*result.Fichier);
     } catch (const std::exception&) {
         result.discard();
         result.failed = true;
