@@ -26,6 +26,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
+	@bash scripts/install-bench-deps.sh
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 # Installs under /usr/local (PREFIX=... for another place; root is needed for a system folder).

@@ -10,18 +10,26 @@ AppContext::AppContext(const AppPaths& appPaths, UserDialogs& userDialogs)
     journal.reportError = [this](const QString& message) { dialogs.showError(message); };
 }
 
-ScanContext AppContext::scanContext(const OptionSource& options, ScanProgress& progress)
+std::unique_ptr<ScanRun> AppContext::newScanRun(const ScanFrontEnd& frontEnd)
 {
     ScanContext ctx;
     ctx.paths = paths;
-    ctx.options = &options;
+    ctx.options = frontEnd.options;
     ctx.dialogs = &dialogs;
     ctx.journal = &journal;
-    ctx.progress = &progress;
-    ctx.media = &AccesFonctionsMedia;
+    ctx.progress = frontEnd.progress;
+    // The library is loaded already: a handle costs no load.
+    const QString library = paths.mediaInfoLibrary();
+    ctx.newMediaInfo = [library] { return std::make_unique<MesFonctionMediaInfo>(library); };
     ctx.http = &IdHTTP1;
     ctx.lookup = &lookup;
-    return ctx;
+    ctx.manualLookup = frontEnd.manualLookup;
+    ctx.CheminMkvToolNix = frontEnd.CheminMkvToolNix;
+    ctx.toolFailuresOncePerRun = frontEnd.toolFailuresOncePerRun;
+    ctx.taches = frontEnd.taches;
+    ctx.onRunStarted = frontEnd.onRunStarted;
+    ctx.onRunFinished = frontEnd.onRunFinished;
+    return std::make_unique<ScanRun>(std::move(ctx));
 }
 
 } // namespace filmarch

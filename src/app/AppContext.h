@@ -1,6 +1,6 @@
 #pragma once
 // The one wiring point: the parts that the window, filmarch-cli and the tests
-// share are made here once and tied together.
+// share are made here once and tied together, and scan runs are built here.
 #include "core/AppPaths.h"
 #include "core/Journal.h"
 #include "filmdb/FilmLookup.h"
@@ -8,11 +8,27 @@
 #include "platform/HttpClient.h"
 #include "scan/ScanRun.h"
 
+#include <functional>
+#include <memory>
+
 namespace filmarch {
 
+class ManualLookup;
 class OptionSource;
 class ScanProgress;
 class UserDialogs;
+
+// What a front end brings to its scan runs.
+struct ScanFrontEnd {
+    const OptionSource* options = nullptr;
+    ScanProgress* progress = nullptr;
+    ManualLookup* manualLookup = nullptr; // none: the manual lookup is not offered
+    QString CheminMkvToolNix;             // empty: MKVToolNix was not found
+    bool toolFailuresOncePerRun = false;  // see ScanContext
+    int taches = 0;                       // files analysed at once; 0: the default
+    std::function<void()> onRunStarted;
+    std::function<void()> onRunFinished;
+};
 
 class AppContext {
 public:
@@ -23,16 +39,15 @@ public:
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
-    // What a scan run needs: these parts, with the options and the progress
-    // of the front end.
-    ScanContext scanContext(const OptionSource& options, ScanProgress& progress);
+    // A scan run of the front end, tied to these parts.
+    std::unique_ptr<ScanRun> newScanRun(const ScanFrontEnd& frontEnd);
 
     // Where the settings, the log and the stored answers go.
     const AppPaths paths;
     UserDialogs& dialogs;
     // Each front end shows the log lines its own way (Journal::memo).
     Journal journal;
-    // The one MediaInfo object of the program.
+    // The MediaInfo object of the program; runs make handles of their own beside it.
     MesFonctionMediaInfo AccesFonctionsMedia;
     // The one HTTP client of the program (its cookies last as long): posters
     // and every film-database request.

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <map>
@@ -52,20 +53,23 @@ struct ReadError {};
 class Reader {
 public:
     Reader(const QByteArray& bytes, qsizetype start) : data(bytes.constData()), size(bytes.size()), pos(start) {}
+    // Reads the file a window at a time: what is skipped is never read. A
+    // file that cannot be read throws Error (not a damaged entry).
+    Reader(QFile& f, qsizetype start) : file(&f), size(f.size()), pos(start) {}
 
     bool atEnd() const { return pos >= size; }
 
     qint32 int32()
     {
-        need(4);
-        const qint32 v = qFromLittleEndian<qint32>(data + pos);
+        const qint32 v = qFromLittleEndian<qint32>(need(4));
         pos += 4;
         return v;
     }
     quint8 byte()
     {
-        need(1);
-        return quint8(data[pos++]);
+        const quint8 v = quint8(*need(1));
+        pos += 1;
+        return v;
     }
     bool boolean() { return byte() != 0; }
     QString string()
@@ -73,33 +77,45 @@ public:
         const qint32 n = int32();
         if (n <= 0)
             return QString();
-        need(n);
-        const QString text = fromWindows1252(data + pos, n);
+        const QString text = fromWindows1252(need(n), n);
         pos += n;
         return text;
     }
-    // Shares the bytes being read: they must outlive what is made of them.
+    // Shares the bytes being read (from memory): they must outlive what is made of them.
     QByteArray sharedBytes(qint32 n)
     {
-        need(n);
-        const QByteArray b = QByteArray::fromRawData(data + pos, n);
+        const char* at = need(n);
+        const QByteArray b = file ? QByteArray(at, n) : QByteArray::fromRawData(at, n);
         pos += n;
         return b;
     }
     qsizetype position() const { return pos; }
     void skip(qsizetype n)
     {
-        need(n);
+        if (n < 0 || n > size - pos)
+            throw ReadError();
         pos += n;
     }
 
 private:
-    void need(qsizetype n) const
+    const char* need(qsizetype n)
     {
-        if (n > size - pos)
+        if (n < 0 || n > size - pos)
             throw ReadError();
+        if (!file)
+            return data + pos;
+        if (pos < windowStart || pos + n > windowStart + window.size()) {
+            windowStart = pos;
+            window = file->seek(pos) ? file->read(std::max<qsizetype>(n, 1 << 20)) : QByteArray();
+            if (window.size() < n)
+                throw Error(file->errorString());
+        }
+        return window.constData() + (pos - windowStart);
     }
-    const char* data;
+    const char* data = nullptr;
+    QFile* file = nullptr;
+    QByteArray window;
+    qsizetype windowStart = 0;
     qsizetype size;
     qsizetype pos;
 };
@@ -237,7 +253,7 @@ void writeDefinitions(Writer& w, const TCustomFieldsProperties& defs, int layout
     }
 }
 
-void readMovie(Reader& r, TMovie& m, int version, const QStringList& valueTags)
+void readMovie(Reader& r, TMovie& m, int version, const QStringList& valueTags, bool withPicture = true)
 {
     m.iNumber = r.int32();
     m.iDate = r.int32();
@@ -275,8 +291,10 @@ void readMovie(Reader& r, TMovie& m, int version, const QStringList& valueTags)
     m.strSize = r.string();
     m.strPicture = r.string();
     const qint32 pictureSize = r.int32();
-    if (pictureSize > 0)
+    if (pictureSize > 0 && withPicture)
         m.Picture = r.sharedBytes(pictureSize);
+    else if (pictureSize > 0)
+        r.skip(pictureSize);
     if (version >= 40)
         for (const QString& tag : valueTags)
             m.CustomFields.SetFieldValue(tag, r.string(), true);
@@ -448,6 +466,64 @@ void TMovieList::SaveToFile(
     }
     for (const auto& m : items)
         m->CheckPicture(FilenameSrc, FilenameDst);
+}
+
+TMovieList::Outline TMovieList::LoadOutline(const QString& AFileName)
+{
+    const auto fail = [&](const QString& reason) {
+        return Error(QStringLiteral("Unable to load file ") + quoted(AFileName) + QStringLiteral(": ") + reason);
+    };
+    QFile file(AFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw fail(file.errorString());
+    if (file.isSequential())
+        throw fail(QStringLiteral("Not a regular file"));
+    const QByteArray head = file.read(headerSize);
+    Outline outline;
+    outline.size = file.size();
+    for (const Header& h : headers)
+        if (head.size() == headerSize && std::memcmp(head.constData(), h.text, headerSize) == 0)
+            outline.version = h.version;
+    Clear();
+    damaged = 0;
+    if (!outline.version)
+        throw fail(QStringLiteral("Cannot identify file type from header"));
+
+    try {
+        Reader r(file, headerSize);
+        TCustomFieldsProperties definitions(this);
+        definitions.OtherProperties = CustomFieldsProperties.OtherProperties;
+        QStringList valueTags;
+        try {
+            MovieProperties.strName = r.string();
+            MovieProperties.strMail = r.string();
+            if (outline.version < 35)
+                r.string();
+            MovieProperties.strSite = r.string();
+            MovieProperties.strDescription = r.string();
+            if (outline.version >= 40)
+                valueTags = readDefinitions(r, definitions, outline.version);
+        } catch (const ReadError&) {
+            throw Error(QStringLiteral("Stream read error"));
+        }
+        CustomFieldsProperties = std::move(definitions);
+        while (!r.atEnd()) {
+            TMovie movie(&CustomFieldsProperties);
+            const qsizetype start = r.position();
+            try {
+                readMovie(r, movie, outline.version, valueTags, false);
+            } catch (const ReadError&) {
+                damaged = int(outline.numbers.size()) + 1;
+                damagedAt = start;
+                break;
+            }
+            outline.numbers.push_back(movie.iNumber);
+            outline.urls << movie.strURL;
+        }
+    } catch (const Error& e) {
+        throw fail(e.message());
+    }
+    return outline;
 }
 
 } // namespace filmarch

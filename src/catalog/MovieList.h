@@ -57,6 +57,18 @@ public:
     // Throws Error "Unable to save file "<path>": <reason>".
     void SaveToFile(const QString& FilenameSrc, const QString& FilenameDst, int Version, bool ConvertPictures = false);
 
+    // What adding entries to the catalogue in a file needs of it, read without
+    // holding its pictures: the list gets the file's properties and field
+    // definitions but no entry; damagedEntry() and damagedOffset() tell where
+    // the entries stop being readable, as after LoadFromFile.
+    struct Outline {
+        int version = 0;
+        qint64 size = 0;             // bytes of the file
+        std::vector<qint32> numbers; // of its entries, in file order
+        QStringList urls;            // of the same entries
+    };
+    Outline LoadOutline(const QString& AFileName);
+
     // The same on bytes; failures carry the bare reason.
     int LoadFromBytes(const QByteArray& data, bool OnlyReadProperties = false);
     QByteArray SaveToBytes(int Version) const;

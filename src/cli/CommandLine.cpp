@@ -7,7 +7,7 @@ namespace {
 // Paragraphs are wrapped to the terminal's usual 80 columns when --help is
 // written; a line break here ends a paragraph or a line of the exit statuses.
 const char* const kSynopsis =
-    "Utilisation : filmarch-cli [OPTIONS] DOSSIER CATALOGUE\n"
+    "Utilisation : filmarch-cli [-r | -R] [-j N] [-q] DOSSIER CATALOGUE\n"
     "       filmarch-cli --comparer [-r | -R] [-0] REFERENCE SAUVEGARDE\n"
     "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
     "       filmarch-cli --exporter html|tellico|csv CATALOGUE SORTIE\n"
@@ -94,6 +94,9 @@ const std::vector<CliOption>& cliOptions()
             QStringLiteral("explore aussi les sous-répertoires")},
         {{QStringLiteral("R"), QStringLiteral("sans-sous-repertoires")}, {},
             QStringLiteral("n'explore pas les sous-répertoires")},
+        {{QStringLiteral("j"), QStringLiteral("taches")}, QStringLiteral("N"),
+            QStringLiteral("analyse N fichiers à la fois (par défaut : deux par cœur) ; le catalogue écrit est le "
+                           "même quel que soit N")},
         {{QStringLiteral("comparer")}, {},
             QStringLiteral("écrit \"+ \" et le chemin de chaque fichier de REFERENCE absent de\n"
                            "SAUVEGARDE, puis \"- \" et le chemin de chaque fichier de SAUVEGARDE absent\n"

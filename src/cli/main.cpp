@@ -127,9 +127,16 @@ int main(int argc, char** argv)
     }
 
     struct {
+        int taches = 0; // 0: the default
         QString dossier;
         QString catalogue;
     } args;
+    if (line.isSet(QStringLiteral("taches"))) {
+        bool ok = false;
+        args.taches = line.value(QStringLiteral("taches")).toInt(&ok);
+        if (!ok || args.taches < 1 || args.taches > 256)
+            return badCommandLine(QStringLiteral("-j demande un nombre de 1 à 256. Voir filmarch-cli --help."));
+    }
     args.dossier = QDir::cleanPath(QFileInfo(line.positional()[0]).absoluteFilePath());
     args.catalogue = QFileInfo(line.positional()[1]).absoluteFilePath();
 
@@ -187,15 +194,19 @@ int main(int argc, char** argv)
         std::fprintf(stdout, "%s\n", terminalSafe(line).toUtf8().constData());
         std::fflush(stdout);
     };
-    ScanContext ctx = context->scanContext(optionSource, progress);
-    ctx.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
-    ctx.toolFailuresOncePerRun = true;
+    ScanFrontEnd frontEnd;
+    frontEnd.options = &optionSource;
+    frontEnd.progress = &progress;
+    frontEnd.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
+    frontEnd.toolFailuresOncePerRun = true;
+    frontEnd.taches = args.taches;
     // The window greys these options out; here they were asked for in options.ini.
-    if (ctx.CheminMkvToolNix.isEmpty() && (options.CbAffiche || options.CbPieceJointe))
+    if (frontEnd.CheminMkvToolNix.isEmpty() && (options.CbAffiche || options.CbPieceJointe))
         printError(QStringLiteral("MKVToolNix est introuvable (mkvmerge n'est ni dans le PATH, ni dans /usr/bin, ni "
                                   "dans /usr/local/bin) : les options \"Affiches\" et \"PiecesJointe\" de "
                                   "options.ini sont sans effet."));
-    ScanRun run(ctx);
+    const std::unique_ptr<ScanRun> scanRun = context->newScanRun(frontEnd);
+    ScanRun& run = *scanRun;
     progress.attach(&run);
 
     ScanRequest request;
@@ -207,15 +218,12 @@ int main(int argc, char** argv)
             return 1;
         }
         request.EdCheminCataloExistant = args.catalogue;
-        request.EdNbrFilmsExist = QString::number(n);
     } else {
         request.EdCheminCataloCree = args.catalogue;
-        request.EdNbrFilmsCree = QStringLiteral("0");
     }
-    run.CatalogueActif = args.catalogue;
 
     TerminalProgress::installInterruptHandler(drawProgress);
-    const ScanOutcome outcome = run.BtLanceScanClick(request);
+    const ScanOutcome outcome = run.BtLanceScanClick(request).outcome;
     progress.clearLine();
     switch (outcome) {
     case ScanOutcome::NotStarted: return CliNotStarted;

@@ -11,7 +11,10 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <mutex>
+
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 namespace filmarch {
@@ -193,6 +196,9 @@ QByteArray AllocineClient::store(const QString& answer, const QString& fileName)
     const QByteArray bytes = toWindows1252(answer) + "\r\n";
     const QString path = paths.cacheFile(fileName);
     QDir().mkpath(paths.cacheDir()); // an installed program's cache folder comes and goes
+    // Clients looking up at once keep the stored answer whole.
+    static std::mutex storing;
+    std::lock_guard lock(storing);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw Error(writeError(path, file.errorString()));

@@ -15,8 +15,17 @@ const int mostFilms = 30;
 }
 
 AllocineSource::AllocineSource(const QString& host, const AppPaths& paths, HttpClient& http, RequestGuard& guard)
-    : client(host, paths, http, &guard), guard(guard)
+    : client(host, paths, http, &guard), host(host), paths(paths), http(http), guard(guard)
 {
+}
+
+AllocineClient& AllocineSource::sessionOfThisThread()
+{
+    std::lock_guard hold(mutex);
+    std::unique_ptr<AllocineClient>& session = sessions[std::this_thread::get_id()];
+    if (!session)
+        session = std::make_unique<AllocineClient>(host, paths, http, &guard);
+    return *session;
 }
 
 LookupOutcome AllocineSource::lookUp(const QString& NomFilm, const QString& Annee)
@@ -26,7 +35,16 @@ LookupOutcome AllocineSource::lookUp(const QString& NomFilm, const QString& Anne
         outcome.code = 1;
         return outcome;
     }
-    return RechercheAuto(client, NomFilm, Annee);
+    AllocineClient& session = sessionOfThisThread();
+    if (!opened) {
+        std::lock_guard first(opening);
+        if (!opened) {
+            LookupOutcome outcome = RechercheAuto(session, NomFilm, Annee);
+            opened = true;
+            return outcome;
+        }
+    }
+    return RechercheAuto(session, NomFilm, Annee);
 }
 
 CandidateList AllocineSource::search(const QString& NomFilm, const QString& Annee)

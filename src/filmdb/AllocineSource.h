@@ -4,6 +4,12 @@
 #include "filmdb/AllocineClient.h"
 #include "filmdb/LookupSource.h"
 
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 namespace filmarch {
 
 class AllocineSource : public LookupSource {
@@ -20,7 +26,20 @@ public:
     AllocineClient client;
 
 private:
+    // A session of this thread with the service: a scan's workers look films up
+    // at once, each with its client (their cookies are the HTTP client's).
+    AllocineClient& sessionOfThisThread();
+
+    const QString host;
+    const AppPaths paths;
+    HttpClient& http;
     RequestGuard& guard;
+    std::mutex mutex;
+    // The service gives its session cookie with its first answer: the first
+    // automatic lookup runs alone, the others wait for it.
+    std::mutex opening;
+    std::atomic<bool> opened {false};
+    std::map<std::thread::id, std::unique_ptr<AllocineClient>> sessions;
 };
 
 } // namespace filmarch

@@ -26,6 +26,8 @@ LookupSource* FilmLookup::source(const ScanOptions& options)
         : QStringList {QStringLiteral("Allocine"), options.Serveur.trimmed()};
     std::lock_guard hold(lock);
     if (!current || settings != currentSettings) {
+        if (current)
+            replaced.push_back(std::move(current));
         if (tmdb)
             current = std::make_unique<TmdbSource>(
                 settings[1], settings[2], settings[3], paths, http, guard, [this](int seconds) { wait(seconds); });

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace filmarch {
 
@@ -42,6 +43,9 @@ private:
     RequestGuard guard;
     std::mutex lock;
     std::unique_ptr<LookupSource> current;
+    // Sources replaced after a change of settings stay alive: a run's workers
+    // may still be asking them.
+    std::vector<std::unique_ptr<LookupSource>> replaced;
     QStringList currentSettings; // what `current` was made from
 };
 

@@ -6,6 +6,8 @@
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <QStringList>
 #include <QUrl>
 
@@ -43,6 +45,12 @@ QString TmdbClient::host() const
 
 void TmdbClient::transfer(const std::function<void()>& job)
 {
+    // A scan's workers ask at once, each from its own thread.
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread()) {
+        job();
+        return;
+    }
     // The nested event loop lets a window start another request: one at a time.
     if (busy)
         throw Error(QStringLiteral("Une requête vers la base de films est déjà en cours"));

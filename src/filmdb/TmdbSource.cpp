@@ -49,6 +49,7 @@ auto TmdbSource::asking(Request request)
 
 const TmdbConfiguration& TmdbSource::configuration()
 {
+    std::lock_guard hold(learning);
     if (!learnt) {
         TmdbConfiguration found;
         found.imageBase = readImageBase(asking([&] { return client.configuration(); }));

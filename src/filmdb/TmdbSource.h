@@ -6,6 +6,7 @@
 #include "filmdb/TmdbAnswers.h"
 #include "filmdb/TmdbClient.h"
 
+#include <mutex>
 #include <optional>
 
 namespace filmarch {
@@ -36,6 +37,7 @@ private:
     const AppPaths paths;
     const QString CheminImage;
     RequestGuard& guard;
+    std::mutex learning; // a scan's workers ask at once
     std::optional<TmdbConfiguration> learnt;
 };
 

@@ -65,7 +65,11 @@ TTraitement::~TTraitement()
 
 QString TTraitement::get(TMIStreamKind kind, int number, const QString& parameter) const
 {
-    return media.Get(kind, number, parameter, Info_Text, Info_Name);
+    const QString key = QString::number(kind) + u':' + QString::number(number) + u':' + parameter;
+    const auto known = answers.constFind(key);
+    if (known != answers.constEnd())
+        return *known;
+    return answers[key] = media.Get(kind, number, parameter, Info_Text, Info_Name);
 }
 
 int TTraitement::streamCount(const QString& countParameter) const

@@ -5,6 +5,7 @@
 #include "media/MediaInfoDll.h"
 #include "platform/ReadableName.h"
 
+#include <QHash>
 #include <QString>
 #include <functional>
 
@@ -62,6 +63,10 @@ private:
     MesFonctionMediaInfo& media;
     TitleFilter titleFilter;
     ReadableName readable;
+    // What the library answered, asked once per value: the file does not change
+    // while it is catalogued, and the values may be read on another thread
+    // after the analysis.
+    mutable QHash<QString, QString> answers;
 };
 
 } // namespace filmarch

@@ -9,6 +9,10 @@
 
 #include <curl/curl.h>
 
+#include <array>
+#include <mutex>
+#include <vector>
+
 namespace filmarch {
 
 namespace {
@@ -24,11 +28,6 @@ void initialiseCurlOnce()
     static const bool initialised = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
     if (!initialised)
         throw Error(QStringLiteral("Initialisation de la bibliothèque HTTP impossible"));
-}
-
-CURL* curlOf(void* handle)
-{
-    return static_cast<CURL*>(handle);
 }
 
 // What one transfer collects from libcurl's callbacks.
@@ -166,20 +165,68 @@ QString hostOf(const QString& url)
     return QStringLiteral("%1:%2").arg(host).arg(address.port());
 }
 
-HttpClient::HttpClient() : connectSeconds(connectTimeoutSeconds)
+// One connection handle per request in flight; handles are kept for the next
+// requests (their connections stay open). The cookies (and names resolved) are
+// one store, locked while a handle reads or changes it.
+struct HttpClient::Handles {
+    CURLSH* share = nullptr;
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> storeLocks;
+    std::mutex mutex; // the idle handles and the limits
+    std::vector<CURL*> idle;
+
+    static void lock(CURL*, curl_lock_data data, curl_lock_access, void* user)
+    {
+        static_cast<Handles*>(user)->storeLocks[size_t(data)].lock();
+    }
+    static void unlock(CURL*, curl_lock_data data, void* user)
+    {
+        static_cast<Handles*>(user)->storeLocks[size_t(data)].unlock();
+    }
+
+    CURL* take()
+    {
+        {
+            std::lock_guard guard(mutex);
+            if (!idle.empty()) {
+                CURL* curl = idle.back();
+                idle.pop_back();
+                return curl;
+            }
+        }
+        CURL* curl = curl_easy_init();
+        if (!curl)
+            throw Error(QStringLiteral("Création du client HTTP impossible"));
+        curl_easy_setopt(curl, CURLOPT_SHARE, share);
+        // An empty cookie file switches the cookie engine on without reading any file:
+        // cookies live in memory for the life of the client.
+        curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+        return curl;
+    }
+    void giveBack(CURL* curl)
+    {
+        std::lock_guard guard(mutex);
+        idle.push_back(curl);
+    }
+};
+
+HttpClient::HttpClient() : handles(std::make_unique<Handles>()), connectSeconds(connectTimeoutSeconds)
 {
     initialiseCurlOnce();
-    handle = curl_easy_init();
-    if (!handle)
+    handles->share = curl_share_init();
+    if (!handles->share)
         throw Error(QStringLiteral("Création du client HTTP impossible"));
-    CURL* curl = curlOf(handle);
-    // An empty cookie file switches the cookie engine on without reading any file:
-    // cookies live in memory for the life of the handle.
-    curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+    curl_share_setopt(handles->share, CURLSHOPT_LOCKFUNC, &Handles::lock);
+    curl_share_setopt(handles->share, CURLSHOPT_UNLOCKFUNC, &Handles::unlock);
+    curl_share_setopt(handles->share, CURLSHOPT_USERDATA, handles.get());
+    curl_share_setopt(handles->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curl_share_setopt(handles->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    // The store exists from the start: the first request's cookies go into it.
+    handles->giveBack(handles->take());
 }
 
 void HttpClient::setLimits(long connect, long answer, qint64 maxBody)
 {
+    std::lock_guard guard(handles->mutex);
     connectSeconds = connect;
     answerSeconds = answer;
     maxBodyBytes = maxBody;
@@ -187,12 +234,28 @@ void HttpClient::setLimits(long connect, long answer, qint64 maxBody)
 
 HttpClient::~HttpClient()
 {
-    curl_easy_cleanup(curlOf(handle));
+    for (CURL* curl : handles->idle)
+        curl_easy_cleanup(curl);
+    if (handles->share)
+        curl_share_cleanup(handles->share);
 }
 
 QByteArray HttpClient::perform(const QString& url, const BodySink& sink, const QList<QByteArray>& extraHeaders)
 {
-    CURL* curl = curlOf(handle);
+    long connectLimit = 0, answerLimit = 0;
+    qint64 maxBodyBytes = 0;
+    {
+        std::lock_guard guard(handles->mutex);
+        connectLimit = connectSeconds;
+        answerLimit = answerSeconds;
+        maxBodyBytes = this->maxBodyBytes;
+    }
+    CURL* curl = handles->take();
+    struct GiveBack {
+        Handles& handles;
+        CURL* curl;
+        ~GiveBack() { handles.giveBack(curl); }
+    } giveBack {*handles, curl};
     const QByteArray address = url.toUtf8();
     Transfer transfer;
     transfer.curl = curl;
@@ -213,8 +276,8 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink, const Q
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, answerSeconds);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectLimit);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, answerLimit);
     // A body announced larger than the bound is refused before it is read.
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBodyBytes));
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);

@@ -1,6 +1,7 @@
 #pragma once
-// HTTP GET over libcurl: one client is one connection handle whose cookies live
-// as long as the client. Fixed request headers, no proxy, redirects followed.
+// HTTP GET over libcurl: cookies live as long as the client. Fixed request
+// headers, no proxy, redirects followed. Requests may run from several threads
+// at once: each gets a connection handle of its own, and all share the cookies.
 #include "platform/Error.h"
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace filmarch {
 
@@ -53,7 +55,8 @@ private:
     // or Error when the sink failed.
     QByteArray perform(const QString& url, const BodySink& sink, const QList<QByteArray>& headers = {});
 
-    void* handle; // CURL*
+    struct Handles; // the shared cookies and the connection handles not in use
+    std::unique_ptr<Handles> handles;
     long connectSeconds;
     long answerSeconds = 0;
     qint64 maxBodyBytes = 0;

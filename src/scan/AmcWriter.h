@@ -1,21 +1,22 @@
 #pragma once
-// Adds one film to the AMC catalogue held by the run and saves the catalogue.
+// Adds one film to the AMC catalogue being written and saves it.
 #include "filmdb/InfosFilmAllo.h"
 
 #include <QString>
+#include <optional>
 
 namespace filmarch {
 
-class ScanRun;
+class CatalogueSession;
 class TTraitement;
+struct EntrySources;
 
-// Adds a new entry for `Fichier` to run.MovieList under the lowest free
-// number and adds it to the file run.CatalogueActif in version run.iHeader
-// (the whole catalogue is written once, when the file does not hold the
-// list as it is in that version). A successful save counts the entry in run.compteur; a failed
-// one shows its message and stops the run after this file. When filling the
-// entry fails, the entry is removed again and the failure leaves the writer.
-void EcritureCatalogueAmc(ScanRun& run, TTraitement& Fichier, const InfosFilmAllo& InfosFilmAllo);
+// Adds a new entry for `Fichier` under the lowest free number and appends it
+// to the catalogue file. Returns the reason of a failed save (nothing once the
+// entry was added). When filling the entry fails, the entry is removed again
+// and the failure leaves the writer.
+std::optional<QString> EcritureCatalogueAmc(
+    CatalogueSession& catalogue, const EntrySources& sources, TTraitement& Fichier, const InfosFilmAllo& InfosFilmAllo);
 
 // What the user is told when the AMC catalogue cannot be written.
 QString amcSaveFailedMessage();

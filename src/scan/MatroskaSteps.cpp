@@ -3,26 +3,26 @@
 #include "core/Options.h"
 #include "media/MkvTools.h"
 #include "media/Traitement.h"
-#include "scan/ScanRun.h"
+#include "scan/StoredName.h"
 
 namespace filmarch {
 
-void runMatroskaSteps(ScanRun& run, TTraitement& Fichier, const ScanOptions& opts, bool passedOn)
+void runMatroskaSteps(const QString& toolFolder, TTraitement& Fichier, const ScanOptions& opts, bool passedOn,
+    const MatroskaReports& reports)
 {
-    const QString folder = run.context().CheminMkvToolNix;
-    if (folder.isEmpty() || !(opts.CbAffiche || opts.CbPieceJointe)
+    if (toolFolder.isEmpty() || !(opts.CbAffiche || opts.CbPieceJointe)
         || exactExtension(Fichier.NomDuFichier) != QLatin1String(".mkv"))
         return;
     MkvToolSettings tools;
-    tools.CheminMkvToolNix = folder;
+    tools.CheminMkvToolNix = toolFolder;
     tools.EdRepAffiche = posterFolder(opts.EdRepAffiche);
     tools.replacePoster = !passedOn;
-    tools.EcritureLog = [&run](const QString& line) { run.EcritureLog(line); };
-    tools.stopRequested = [&run] { return run.stopRequested(); };
-    tools.errorBox = [&run](const QString& message) { run.reportToolFailure(QStringLiteral("mkvmerge"), message); };
-    if (run.context().toolFailuresOncePerRun)
-        tools.extractErrorBox = [&run](const QString& message) {
-            run.reportToolFailure(QStringLiteral("mkvextract"), message);
+    tools.EcritureLog = reports.log;
+    tools.stopRequested = reports.stopRequested;
+    tools.errorBox = [&reports](const QString& message) { reports.toolFailure(QStringLiteral("mkvmerge"), message); };
+    if (reports.extractFailures)
+        tools.extractErrorBox = [&reports](const QString& message) {
+            reports.toolFailure(QStringLiteral("mkvextract"), message);
         };
 
     LanceMkvmerge(Fichier, tools);

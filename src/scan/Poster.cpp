@@ -6,7 +6,7 @@
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
-#include "scan/ScanRun.h"
+#include "scan/EntrySources.h"
 
 #include <QDir>
 
@@ -17,19 +17,20 @@ QString posterPath(const QString& folder, const QString& title)
     return mkvPosterPath(posterFolder(folder), title);
 }
 
-QString downloadPoster(ScanRun& run, const TTraitement& Fichier, const QString& url)
+QString downloadPoster(const EntrySources& sources, const TTraitement& Fichier, const QString& url)
 {
-    const QString target = posterPath(run.options().EdRepAffiche, Fichier.TitreTraduit);
+    const QString target = posterPath(sources.opts.EdRepAffiche, Fichier.TitreTraduit);
     try {
-        if (!run.context().http)
+        if (!sources.http)
             throw Error(QStringLiteral("aucun client HTTP"));
         // Through a temporary file: a failed download leaves the poster there was.
-        limitRequests(*run.context().http);
-        downloadPicture(*run.context().http, url, target);
+        limitRequests(*sources.http);
+        downloadPicture(*sources.http, url, target);
         return target;
     } catch (const std::exception&) {
-        run.EcritureLog(
-            QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger") + Fichier.NomDuFichier);
+        if (sources.log)
+            sources.log(QStringLiteral("Impossible d'extraire l'affiche du fichier ou de la télécharger")
+                + Fichier.NomDuFichier);
         return QString();
     }
 }

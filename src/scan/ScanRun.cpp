@@ -1,33 +1,27 @@
 #include "scan/ScanRun.h"
 
-#include "catalog/MovieList.h"
-#include "catalog/XmlCatalogue.h"
 #include "core/Journal.h"
 #include "core/Options.h"
 #include "core/ScanProgress.h"
 #include "core/UserDialogs.h"
-#include "filmdb/AutoLookup.h"
 #include "filmdb/FilmLookup.h"
 #include "filmdb/ManualLookup.h"
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
-#include "platform/ReadableName.h"
-#include "platform/RegularFile.h"
-#include "platform/SafeFile.h"
 #include "scan/AmcWriter.h"
+#include "scan/EntrySources.h"
+#include "scan/FileAnalysis.h"
 #include "scan/FolderWalk.h"
-#include "scan/StoredName.h"
+#include "scan/ScanPipeline.h"
 #include "scan/XmlWriter.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QTime>
+#include <QPoint>
 
-#include <filesystem>
-#include <sys/stat.h>
+#include <algorithm>
+#include <thread>
 
 namespace filmarch {
 
@@ -46,29 +40,30 @@ QString formatElapsed(qint64 ms)
 }
 } // namespace
 
-QString fileNamePart(const QString& path)
+int defaultTaches()
 {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(cut + 1);
+    return 2 * int(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-QString exactExtension(const QString& path)
-{
-    const QString name = fileNamePart(path);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot);
-}
+// One entry of the walk: a file, or a folder problem to log in its place.
+struct ScanRun::WalkItem {
+    QString path;
+    QByteArray nativePath; // the name's bytes, where they are not `path`'s
+    bool problem = false; // `path` is the message
+};
 
-ScanRun::FileStamp ScanRun::FileStamp::of(const QString& path)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return {};
-    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
-        qint64(st.st_mtim.tv_nsec)};
-}
+// A file in hand: what was asked of its analysis and what it gave.
+struct ScanRun::Slot {
+    std::unique_ptr<MesFonctionMediaInfo> media;
+    const WalkItem* item = nullptr;
+    bool duplicate = false;
+    bool lookupAsked = false;       // a lookup mode is ticked
+    LookupSource* source = nullptr; // the film database asked, when it can be
+    AnalysisJob job;
+    AnalysedFile result;
+};
 
-ScanRun::ScanRun(ScanContext context) : ctx(std::move(context))
+ScanRun::ScanRun(ScanContext context) : ctx(std::move(context)), catalogue(*ctx.dialogs)
 {
 }
 ScanRun::~ScanRun() = default;
@@ -84,93 +79,11 @@ void ScanRun::EcritureLog(const QString& Mes)
         ctx.journal->EcritureLog(FichierLog, Mes);
 }
 
-void ScanRun::releaseCatalogue()
+void ScanRun::requestStop()
 {
-    MovieList.reset();
-    FichierPresent.clear();
-    XMLDoc.reset();
-    loadedCatalogue.clear();
-    cataloguedNames.clear();
-}
-
-int ScanRun::validitecatalogue(const QString& path)
-{
-    const QString ext = exactExtension(path);
-    if (path.isEmpty() || (ext != kXml && ext != kAmc))
-        return -1;
-    // A named pipe or a device would block the load for ever.
-    if (!isRegularFile(path)) {
-        releaseCatalogue();
-        ctx.dialogs->showMessage(ext == kXml ? QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")
-                                             : QStringLiteral("Chargement du catalogue à compléter impossible"));
-        return -1;
-    }
-    // Outside a run the lock is held for the load only: a catalogue that a
-    // run is writing is not read half-way.
-    const bool ownLock = !catalogueLock.held();
-    if (ownLock && !catalogueLock.tryLock(path)) {
-        releaseCatalogue();
-        ctx.dialogs->showMessage(catalogueLock.refusal());
-        return -1;
-    }
-    struct Unlock {
-        CatalogueLock& lock;
-        bool own;
-        ~Unlock()
-        {
-            if (own)
-                lock.release();
-        }
-    } unlock {catalogueLock, ownLock};
-
-    releaseCatalogue();
-    if (ext == kXml) {
-        try {
-            XMLDoc = XmlCatalogue::loadFile(path);
-        } catch (const std::exception&) {
-            releaseCatalogue();
-            ctx.dialogs->showMessage(QStringLiteral("Le fichier catalogue renseigné n'est pas compatible"));
-            return -1;
-        }
-        loadedCatalogue = path;
-        loadedStamp = FileStamp::of(path);
-        const int n = XMLDoc->movieCount();
-        for (int i = 0; i < n; ++i)
-            cataloguedNames.insert(fileNamePart(XMLDoc->movieAttribute(i, QStringLiteral("URL"))));
-        return n;
-    }
-    return loadAmc(path);
-}
-
-int ScanRun::loadAmc(const QString& path)
-{
-    int version = 0;
-    try {
-        MovieList = std::make_unique<TMovieList>();
-        version = MovieList->LoadFromFile(path);
-        // What a killed run was adding is cut off; any other damage stays.
-        if (MovieList->damagedEntry() && catalogueLock.unfinishedAfter(path, MovieList->damagedOffset())) {
-            truncateFile(path, MovieList->damagedOffset());
-            version = MovieList->LoadFromFile(path);
-        }
-    } catch (const std::exception&) {
-        releaseCatalogue();
-        ctx.dialogs->showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
-        return -1;
-    }
-    if (const int damaged = MovieList->damagedEntry()) {
-        releaseCatalogue();
-        ctx.dialogs->showMessage(QStringLiteral("Le catalogue est endommagé à partir de l'entrée ")
-            + QString::number(damaged) + QStringLiteral(" : il n'est pas complété."));
-        return -1;
-    }
-    iHeader = version;
-    MovieList->GetValues(FichierPresent, 18);
-    loadedCatalogue = path;
-    loadedStamp = FileStamp::of(path);
-    for (const QString& url : std::as_const(FichierPresent))
-        cataloguedNames.insert(fileNamePart(url));
-    return MovieList->Count();
+    Arret = true;
+    if (pipeline)
+        pipeline->interrupt();
 }
 
 void ScanRun::reportSaveFailure(const QString& logLine, const QString& message, bool asError)
@@ -191,89 +104,22 @@ void ScanRun::reportToolFailure(const QString& tool, const QString& message)
         ctx.dialogs->showError(message);
 }
 
-// The catalogue of the run, as it is on disk now: locked, cleared of what
-// killed runs left, loaded again when completed, and backed up as it is.
-// False when the run cannot go on (its message was given).
-bool ScanRun::prepareCatalogue(ScanRequest& request)
-{
-    const QString ext = exactExtension(CatalogueActif);
-    if (ext != kXml && ext != kAmc) {
-        releaseCatalogue();
-        MovieList = std::make_unique<TMovieList>();
-        return true;
-    }
-    if (!catalogueLock.tryLock(CatalogueActif)) {
-        ctx.dialogs->showMessage(catalogueLock.refusal());
-        return false;
-    }
-    for (const QString& leftover : leftoverTemporaries(CatalogueActif))
-        QFile::remove(leftover);
-
-    if (completing) {
-        // Loaded when it was chosen and not changed since: that is the
-        // catalogue on the disk now.
-        const bool current =
-            loadedCatalogue == CatalogueActif && (MovieList || XMLDoc) && loadedStamp == FileStamp::of(CatalogueActif);
-        const int n =
-            current ? (XMLDoc ? XMLDoc->movieCount() : MovieList->Count()) : validitecatalogue(CatalogueActif);
-        if (n < 0) {
-            request.EdCheminCataloExistant.clear();
-            request.EdNbrFilmsExist.clear();
-            CatalogueActif.clear();
-            catalogueLock.release();
-            return false;
-        }
-        request.EdNbrFilmsExist = QString::number(n);
-        loadedCount = n;
-    } else {
-        releaseCatalogue();
-        MovieList = std::make_unique<TMovieList>();
-        loadedCount = 0;
-    }
-
-    const QString reason = cannotReplaceReason(CatalogueActif);
-    if (!reason.isEmpty()) {
-        const QString line =
-            QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(CatalogueActif, reason);
-        reportSaveFailure(line, ext == kAmc ? amcSaveFailedMessage() : line, ext == kXml);
-        catalogueLock.release();
-        releaseCatalogue();
-        return false;
-    }
-    // The backup is the file as it was, byte for byte, on the disk before
-    // the first change.
-    if (completing && ext == kAmc) {
-        try {
-            // The file holds the bytes loaded (it is locked, and unchanged since).
-            const qint64 size = MovieList->LoadedBytes().size();
-            if (QFileInfo(CatalogueActif).size() == size)
-                copyFile(CatalogueActif, backupFileName(CatalogueActif), size);
-            else
-                replaceFile(backupFileName(CatalogueActif), MovieList->LoadedBytes());
-        } catch (const std::exception&) {
-            ctx.dialogs->showMessage(QStringLiteral("Chargement du catalogue à compléter impossible"));
-            catalogueLock.release();
-            releaseCatalogue();
-            return false;
-        }
-    }
-    return true;
-}
-
-ScanOutcome ScanRun::BtLanceScanClick(ScanRequest& request)
+ScanResult ScanRun::BtLanceScanClick(const ScanRequest& request)
 {
     // Failures of one file are handled where the file is processed; anything
     // else ends the run (the window is restored by then) with a message.
+    ScanResult result;
     try {
-        return runScan(request);
+        result.outcome = runScan(request, result);
     } catch (const std::exception& e) {
         ctx.dialogs->showError(
             QStringLiteral("Le scan s'est arrêté sur une erreur : ") + QString::fromStdString(e.what()));
-        return ScanOutcome::Failed;
+        result.outcome = ScanOutcome::Failed;
     }
+    return result;
 }
 
-ScanOutcome ScanRun::runScan(ScanRequest& request)
+ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
 {
     FichierLog = Journal::logFilePath(ctx.paths);
     EcritureLog(QStringLiteral("Début du scan du répertoire ") + request.EdCheminRepScan);
@@ -297,8 +143,24 @@ ScanOutcome ScanRun::runScan(ScanRequest& request)
     CatalogueActif = completing ? request.EdCheminCataloExistant : request.EdCheminCataloCree;
     saveFailed = false;
     failedTools.clear();
-    if (!prepareCatalogue(request))
-        return saveFailed ? ScanOutcome::CatalogueNotWritten : ScanOutcome::NotStarted;
+    switch (catalogue.prepare(CatalogueActif, completing)) {
+    case CatalogueSession::Preparation::Ready: break;
+    case CatalogueSession::Preparation::Unusable:
+        result.catalogueRefused = true;
+        CatalogueActif.clear();
+        return ScanOutcome::NotStarted;
+    case CatalogueSession::Preparation::Refused: return ScanOutcome::NotStarted;
+    case CatalogueSession::Preparation::NotWritable: {
+        const QString line = QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)")
+                                 .arg(CatalogueActif, catalogue.notWritableReason());
+        const bool xml = exactExtension(CatalogueActif) == kXml;
+        reportSaveFailure(line, xml ? line : amcSaveFailedMessage(), xml);
+        return ScanOutcome::CatalogueNotWritten;
+    }
+    }
+    loadedCount = catalogue.loadedCount();
+    if (completing)
+        result.entriesAtStart = loadedCount;
 
     doublons = 0;
     if (ctx.lookup)
@@ -310,15 +172,16 @@ ScanOutcome ScanRun::runScan(ScanRequest& request)
 
     struct Finisher {
         ScanRun* run;
-        ScanRequest& request;
-        ~Finisher() { run->finishRun(request); }
-    } finisher {this, request};
+        ~Finisher() { run->finishRun(); }
+    } finisher {this};
+    result.ran = true;
 
     ctx.progress->setPosition(0);
-    const int total = CompteTraiteFichiers(request.EdCheminRepScan, true, opts.CbExploreSousRep);
+    int total = 0;
+    const std::vector<WalkItem> items = walkFolder(request.EdCheminRepScan, opts.CbExploreSousRep, total);
     ctx.progress->setMaximum(total);
     compteur = loadedCount;
-    CompteTraiteFichiers(request.EdCheminRepScan, false, opts.CbExploreSousRep);
+    processFiles(items);
 
     logSummary(formatElapsed(chrono.elapsed()));
     compteur = 0;
@@ -336,8 +199,17 @@ ScanOutcome ScanRun::runScan(ScanRequest& request)
 // log already says so, and nothing claims otherwise.
 void ScanRun::logSummary(const QString& elapsed)
 {
-    if (!saveFailed && compteur > 0 && exactExtension(CatalogueActif) == kXml)
-        saveXml(CatalogueActif, completing);
+    // The XML catalogue is written once, at the end of the run. A failure is
+    // logged and shown in place of the summary: nothing of this run was kept.
+    if (!saveFailed && compteur > 0 && exactExtension(CatalogueActif) == kXml) {
+        try {
+            catalogue.saveXml();
+        } catch (const Error& e) {
+            reportSaveFailure(e.message(),
+                completing ? e.message() + QStringLiteral("\nLe catalogue précédent est conservé.") : e.message(),
+                true);
+        }
+    }
     if (saveFailed)
         return;
     if (compteur == 0) {
@@ -358,75 +230,121 @@ void ScanRun::logSummary(const QString& elapsed)
     }
 }
 
-// The XML catalogue is written once, at the end of the run. A failure is
-// logged and shown in place of the summary: nothing of this run was kept.
-bool ScanRun::saveXml(const QString& path, bool completingRun)
-{
-    if (!XMLDoc)
-        return true;
-    try {
-        XMLDoc->saveFile(path);
-        return true;
-    } catch (const Error& e) {
-        reportSaveFailure(e.message(),
-            completingRun ? e.message() + QStringLiteral("\nLe catalogue précédent est conservé.") : e.message(), true);
-        return false;
-    }
-}
-
 // Everything after the walk that must happen however the run ended.
-void ScanRun::finishRun(ScanRequest& request)
+void ScanRun::finishRun()
 {
     compteur = 0;
-    amcFile.sync();
-    amcFile.close();
-    catalogueLock.release();
+    catalogue.finish();
     if (ctx.journal && ctx.journal->memo)
         ctx.journal->memo(QString());
-    releaseCatalogue();
-    Fichier.reset();
     infosFilmAllo.fill(QString());
     noServerSaid = false;
-    Initialisation(request);
+    Arret = false;
+    ArretRecherche = false;
+    ctx.progress->setPosition(0);
     if (ctx.onRunFinished)
         ctx.onRunFinished();
 }
 
-void ScanRun::Initialisation(ScanRequest& request)
+// The files of the folder in walk order, with the folder problems in their
+// place; `files` counts the files.
+std::vector<ScanRun::WalkItem> ScanRun::walkFolder(const QString& folder, bool subFolders, int& files)
 {
-    request.EdCheminCataloCree.clear();
-    request.EdNbrFilmsCree.clear();
-    Arret = false;
-    ArretRecherche = false;
-    ctx.progress->setPosition(0);
-}
-
-int ScanRun::CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousrep)
-{
-    int total = 0;
+    std::vector<WalkItem> items;
     FolderWalk walk;
-    walk.subFolders = sousrep;
+    walk.subFolders = subFolders;
     walk.stop = [this] { return Arret || ArretRecherche; };
     walk.onFile = [&](const QString& path, const QByteArray& nativePath) {
-        if (compte)
-            ++total;
-        else
-            TraitementFichier(path, nativePath);
+        ++files;
+        items.push_back({path, nativePath, false});
     };
-    // Logged once, by the processing pass.
-    if (!compte)
-        walk.onProblem = [this](const QString& message) { EcritureLog(message); };
-    walk.run(Chemin);
-    return total;
+    walk.onProblem = [&](const QString& message) { items.push_back({message, {}, true}); };
+    walk.run(folder);
+    return items;
 }
 
-void ScanRun::TraitementFichier(const QString& NomFichier, const QByteArray& nativeName)
+// What is asked of a file's analysis, decided when its turn is given, with
+// the options as they are then.
+void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
 {
-    const ScanOptions opts = options();
+    slot.item = &item;
+    slot.result = AnalysedFile();
+    slot.duplicate = false;
+    slot.lookupAsked = false;
+    slot.source = nullptr;
+    if (item.problem)
+        return;
+    AnalysisJob& job = slot.job;
+    job.path = item.path;
+    job.nativePath = item.nativePath;
+    job.opts = options();
+    slot.duplicate = job.opts.CbEviterDoublons && completing
+        && catalogue.isCatalogued(storedFileName(item.path, exactExtension(CatalogueActif)));
+    job.ImageOnly = ImageOnly;
+    slot.lookupAsked = job.opts.CbAlloAuto || job.opts.CbAlloManu;
+    slot.source = slot.lookupAsked && ctx.lookup ? ctx.lookup->source(job.opts) : nullptr;
+    // A run that gave up asking catalogues the rest without lookup.
+    job.lookUp = job.opts.CbAlloAuto && !job.opts.CbAlloManu && slot.source && !ctx.lookup->stopped();
+    job.source = slot.source;
+    job.lookup = ctx.lookup;
+    job.stopRequested = [this] { return stopRequested(); };
+    job.toolFolder = ctx.CheminMkvToolNix;
+    job.extractFailures = ctx.toolFailuresOncePerRun;
+    job.media = slot.media.get();
+}
+
+// The files are analysed ahead on worker threads and written here, one after
+// the other in walk order: what is written does not depend on how many are
+// analysed at once.
+void ScanRun::processFiles(const std::vector<WalkItem>& items)
+{
+    const int count = int(items.size());
+    const int taches = ctx.taches > 0 ? ctx.taches : defaultTaches();
+    const int ahead = taches == 1 ? 0 : taches;
+    std::vector<Slot> inHand(size_t(ahead + 1));
+    for (Slot& slot : inHand)
+        slot.media = ctx.newMediaInfo();
+    for (int i = 0; i < std::min(count, ahead + 1); ++i)
+        prepareSlot(inHand[size_t(i)], items[size_t(i)]);
+
+    {
+        ScanPipeline work(taches, ahead, count, [&inHand](int, int slot) {
+            Slot& s = inHand[size_t(slot)];
+            if (!s.item->problem && !s.duplicate)
+                s.result = analyseFile(s.job);
+        });
+        pipeline = &work;
+        struct Detach {
+            ScanPipeline*& pipeline;
+            ~Detach() { pipeline = nullptr; }
+        } detach {pipeline};
+        for (int i = 0; i < count; ++i) {
+            if (Arret || ArretRecherche || saveFailed || !work.waitFor(i))
+                break;
+            Slot& slot = inHand[size_t(work.slotOf(i))];
+            TraitementFichier(slot);
+            slot.result.discard();
+            if (i + ahead + 1 < count)
+                prepareSlot(slot, items[size_t(i + ahead + 1)]);
+            work.done(i);
+        }
+    }
+    // Work done ahead of a stop is dropped.
+    for (Slot& slot : inHand)
+        slot.result.discard();
+}
+
+void ScanRun::TraitementFichier(Slot& slot)
+{
+    if (slot.item->problem) {
+        EcritureLog(slot.item->path);
+        return;
+    }
+    const QString& NomFichier = slot.item->path;
+    const ScanOptions& opts = slot.job.opts;
     const QString name = fileNamePart(NomFichier);
     ctx.progress->startFile(name);
-    if (opts.CbEviterDoublons && completing
-        && cataloguedNames.contains(storedFileName(NomFichier, exactExtension(CatalogueActif)))) {
+    if (slot.duplicate) {
         ++doublons;
         ctx.progress->advance();
         ctx.progress->setFileName(name);
@@ -434,48 +352,26 @@ void ScanRun::TraitementFichier(const QString& NomFichier, const QByteArray& nat
         return;
     }
 
+    AnalysedFile& file = slot.result;
     try {
-        // A name that is not valid text is opened through a link to the file's own bytes.
-        const ReadableName readable(NomFichier, nativeName);
-        const QString readPath = readable.link().isEmpty() ? NomFichier : readable.link();
-        if (!QFileInfo::exists(readPath))
-            throw Error(QStringLiteral("fichier introuvable"));
-        ctx.media->New();
-        try {
-            // A file the library cannot open (no permission, a pipe...) is logged, not dropped as a non-video.
-            if (!ctx.media->Open(readPath))
-                throw Error(QStringLiteral("lecture impossible"));
-            Fichier = std::make_unique<TTraitement>(
-                NomFichier, ImageOnly, *ctx.media, [this] { return options().EFiltreTitre; });
-            Fichier->readThrough(readable);
-        } catch (...) {
-            if (!Fichier)
-                ctx.media->Delete();
-            throw;
-        }
-        if (!Fichier->TestVideo) {
-            Fichier.reset();
-            ctx.progress->advance();
-        } else {
-            Fichier->Titre();
-            ctx.progress->setFileName(fileNamePart(Fichier->NomDuFichier));
+        if (!file.filmName.isEmpty()) {
+            ctx.progress->setFileName(file.filmName);
             ctx.progress->processEvents();
-            LookupSource* source =
-                (opts.CbAlloAuto || opts.CbAlloManu) && ctx.lookup ? ctx.lookup->source(opts) : nullptr;
-            if ((opts.CbAlloAuto || opts.CbAlloManu) && !source)
+            if (slot.lookupAsked && !slot.source)
                 sayNoServer(opts);
-            // A run that gave up asking catalogues the rest without lookup.
-            if (source && ctx.lookup->stopped())
-                source = nullptr;
-            if (opts.CbAlloManu && source && ctx.manualLookup)
-                lookUpByHand(*source);
-            else if (opts.CbAlloAuto && !opts.CbAlloManu && source)
-                lookUpAutomatically(*source);
-            else
-                writeEntry();
         }
+        for (const ScanReport& report : file.lookupReports)
+            EcritureLog(report.text);
+        if (file.failed)
+            throw Error(QStringLiteral("analyse impossible"));
+        if (!file.Fichier)
+            ctx.progress->advance();
+        else if (opts.CbAlloManu && slot.source && ctx.manualLookup && !ctx.lookup->stopped())
+            lookUpByHand(opts, *slot.source, file);
+        else
+            writeEntry(opts, file, file.looked ? file.infos : infosFilmAllo);
     } catch (const std::exception&) {
-        Fichier.reset();
+        file.discard();
         EcritureLog(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ") + NomFichier);
         ctx.progress->advance();
     }
@@ -483,24 +379,23 @@ void ScanRun::TraitementFichier(const QString& NomFichier, const QByteArray& nat
 }
 
 // The user searches the film database for the film and decides what is written.
-void ScanRun::lookUpByHand(LookupSource& source)
+void ScanRun::lookUpByHand(const ScanOptions& opts, LookupSource& source, AnalysedFile& file)
 {
+    const TTraitement& Fichier = *file.Fichier;
     QPoint place(PosLeftFenAllo, PosTopFenAllo);
     const ManualLookupDecision decision =
-        ctx.manualLookup->lookUp({&source, Fichier->TitreTraduit + QLatin1Char(' ') + Fichier->TitreOriginal,
-            Fichier->Annee, &place, [this](const QString& line) { EcritureLog(line); }});
+        ctx.manualLookup->lookUp({&source, Fichier.TitreTraduit + QLatin1Char(' ') + Fichier.TitreOriginal,
+            Fichier.Annee, &place, [this](const QString& line) { EcritureLog(line); }});
     PosLeftFenAllo = place.x();
     PosTopFenAllo = place.y();
     logLookupNotices();
     if (decision.kind == ManualLookupDecision::Validate) {
-        infosFilmAllo = decision.infos;
-        writeEntry();
-        infosFilmAllo.fill(QString());
+        writeEntry(opts, file, decision.infos);
         return;
     }
     if (decision.kind == ManualLookupDecision::Stop)
         ArretRecherche = true;
-    Fichier.reset();
+    file.discard();
     ctx.progress->advance();
 }
 
@@ -525,38 +420,30 @@ void ScanRun::logLookupNotices()
             EcritureLog(line);
 }
 
-// The film is searched and the first fitting candidate taken; whatever the
-// lookup found (or nothing), the file is catalogued.
-void ScanRun::lookUpAutomatically(LookupSource& source)
+void ScanRun::writeEntry(const ScanOptions& opts, AnalysedFile& file, const InfosFilmAllo& infos)
 {
-    const LookupOutcome outcome = source.lookUp(Fichier->TitreTraduit, Fichier->Annee);
-    for (const QString& line : outcome.logLines)
-        EcritureLog(line);
-    logLookupNotices();
-    // A film whose running time is far from the file's may be the wrong one.
-    const QString check = runningTimeCheck(Fichier->lengthSeconds(), outcome.runtimeSeconds, Fichier->TitreTraduit);
-    if (!check.isEmpty())
-        EcritureLog(check);
-    infosFilmAllo = outcome.infos;
-    // The slots are this file's only: a later file written without a lookup
-    // must not inherit them, whatever the writer did.
-    struct ClearSlots {
-        InfosFilmAllo& infos;
-        ~ClearSlots() { infos.fill(QString()); }
-    } clear {infosFilmAllo};
-    writeEntry();
-}
-
-void ScanRun::writeEntry()
-{
+    for (const ScanReport& report : file.toolReports) {
+        if (report.tool.isEmpty())
+            EcritureLog(report.text);
+        else
+            reportToolFailure(report.tool, report.text);
+    }
+    const EntrySources sources {opts, ctx.http, [this](const QString& line) { EcritureLog(line); }};
     const QString ext = exactExtension(CatalogueActif);
-    if (ext == kXml)
-        EcritureCatalogueXML(*this, *Fichier, infosFilmAllo);
-    else if (ext == kAmc)
-        EcritureCatalogueAmc(*this, *Fichier, infosFilmAllo);
-    else
-        ctx.progress->advance();
-    Fichier.reset();
+    if (ext == kXml) {
+        EcritureCatalogueXML(catalogue, sources, *file.Fichier, infos);
+        ++compteur;
+    } else if (ext == kAmc) {
+        if (const std::optional<QString> failure = EcritureCatalogueAmc(catalogue, sources, *file.Fichier, infos))
+            reportSaveFailure(
+                QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(CatalogueActif, *failure),
+                amcSaveFailedMessage());
+        else
+            ++compteur;
+    }
+    // What the entry did not take of the analysis goes.
+    file.discard();
+    ctx.progress->advance();
 }
 
 } // namespace filmarch

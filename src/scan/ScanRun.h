@@ -1,14 +1,14 @@
 #pragma once
-// The scan run: walks a folder, analyses every file and writes one catalogue
-// entry per film. Holds the run state that the writers and lookups share.
+// The scan run: walks a folder, has every file analysed (several at once) and
+// writes one catalogue entry per film, in walk order.
 #include "core/AppPaths.h"
 #include "filmdb/InfosFilmAllo.h"
-#include "platform/AppendFile.h"
-#include "platform/CatalogueLock.h"
+#include "scan/CatalogueSession.h"
+#include "scan/StoredName.h"
 
 #include <QSet>
 #include <QString>
-#include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -21,11 +21,10 @@ class ScanProgress;
 class MesFonctionMediaInfo;
 class HttpClient;
 class ManualLookup;
+class ScanPipeline;
 class FilmLookup;
 class LookupSource;
-class TTraitement;
-class TMovieList;
-class XmlCatalogue;
+struct AnalysedFile;
 struct ScanOptions;
 
 // What a run needs from the program around it. Pointers are not owned.
@@ -35,7 +34,8 @@ struct ScanContext {
     UserDialogs* dialogs = nullptr;
     Journal* journal = nullptr;
     ScanProgress* progress = nullptr;
-    MesFonctionMediaInfo* media = nullptr;
+    // Makes one analysis handle of the MediaInfo library (one per file in hand).
+    std::function<std::unique_ptr<MesFonctionMediaInfo>()> newMediaInfo;
     HttpClient* http = nullptr;
     // The film-database lookups (shared with the lookup window).
     FilmLookup* lookup = nullptr;
@@ -48,6 +48,9 @@ struct ScanContext {
     // started (mkvextract too, which the window only logs); the window shows
     // mkvmerge's error box at every file.
     bool toolFailuresOncePerRun = false;
+    // Files analysed at once ahead of the one being written; 1 takes one file
+    // after the other, 0 twice the number of processor cores.
+    int taches = 0;
     // The window shows the progress window and locks itself when a run starts,
     // and restores everything when it ends (always called, whatever failed).
     std::function<void()> onRunStarted;
@@ -63,13 +66,22 @@ enum class ScanOutcome {
     Failed,              // an unexpected failure ended the run (the user was told)
 };
 
-// The fields of the Scan page that a run reads, and updates when it ends.
+// The fields of the Scan page that a run reads.
 struct ScanRequest {
     QString EdCheminRepScan;
     QString EdCheminCataloCree;
-    QString EdNbrFilmsCree; // "0" once a new catalogue was chosen
     QString EdCheminCataloExistant;
-    QString EdNbrFilmsExist;
+};
+
+// What the Scan page shows after a run.
+struct ScanResult {
+    ScanOutcome outcome = ScanOutcome::NotStarted;
+    // The run went through the folder: the new catalogue's choice is used up.
+    bool ran = false;
+    // The catalogue to complete no longer validates: the page forgets it.
+    bool catalogueRefused = false;
+    // Entries of the catalogue completed when the run started; -1 when none.
+    int entriesAtStart = -1;
 };
 
 class ScanRun {
@@ -80,26 +92,18 @@ public:
     ScanRun& operator=(const ScanRun&) = delete;
 
     // Validates and loads the catalogue to complete at `path`. Returns its
-    // number of entries, or -1 (with a message when the file was unusable or
-    // is being written by another run; without one for an empty path or
-    // another extension). A catalogue that does not load to its end is refused.
-    int validitecatalogue(const QString& path);
+    // number of entries, or -1 (see CatalogueSession::validate).
+    int validitecatalogue(const QString& path) { return catalogue.validate(path); }
     // Releases the catalogue held in memory, if any.
-    void releaseCatalogue();
+    void releaseCatalogue() { catalogue.release(); }
+    bool holdsCatalogue() const { return catalogue.holdsCatalogue(); }
 
-    // The whole run ("Lancer le scan"). Updates `request` as the run leaves
-    // the page. A catalogue that cannot be written is refused before anything
-    // is analysed, as a failed save.
-    ScanOutcome BtLanceScanClick(ScanRequest& request);
-    // Ends the run after the file in hand (the progress window's "Stop", Ctrl-C).
-    void requestStop() { Arret = true; }
+    // The whole run ("Lancer le scan"). A catalogue that cannot be written is
+    // refused before anything is analysed, as a failed save.
+    ScanResult BtLanceScanClick(const ScanRequest& request);
+    // Ends the run after the file being written (the progress window's "Stop", Ctrl-C).
+    void requestStop();
     bool stopRequested() const { return Arret; }
-
-    // Walks `Chemin`: counts its files (compte) or processes each of them.
-    int CompteTraiteFichiers(const QString& Chemin, bool compte, bool sousrep);
-    // `nativeName`: the file's name in bytes, where they are not NomFichier's.
-    void TraitementFichier(const QString& NomFichier, const QByteArray& nativeName = {});
-    void Initialisation(ScanRequest& request);
 
     void EcritureLog(const QString& Mes);
     ScanOptions options() const;
@@ -107,78 +111,49 @@ public:
     void setManualLookup(ManualLookup* lookup) { ctx.manualLookup = lookup; }
     // MKVToolNix is looked for after the run is made (the window's start).
     void setMkvToolFolder(const QString& folder) { ctx.CheminMkvToolNix = folder; }
-    // A Matroska tool (`tool`) could not be started: the user is told, on the
-    // command line only at the first time in the run.
-    void reportToolFailure(const QString& tool, const QString& message);
 
-    // Run state shared with the writers and the lookups.
-    int compteur = 0;
-    int doublons = 0;
+    // Decided by the run when it starts: the catalogue it completes or creates.
     QString CatalogueActif;
-    QString FichierLog;
-    std::unique_ptr<TTraitement> Fichier;
-    bool ImageOnly = false;
-    std::unique_ptr<TMovieList> MovieList;
-    QStringList FichierPresent;
-    int iHeader = 0;
-    std::unique_ptr<XmlCatalogue> XMLDoc;
-    int PosTopFenAllo = 0;
-    int PosLeftFenAllo = 0;
+    // Looked-up values for the films written without a lookup (empty but in tests).
     InfosFilmAllo infosFilmAllo;
-    bool Arret = false;          // the progress window's stop flag
-    bool ArretRecherche = false; // the lookup window's stop flag (also set by a failed AMC save)
-
-    // True while XMLDoc holds the catalogue loaded for completion (and not a
-    // document a run created).
-    bool holdsLoadedXml() const { return XMLDoc && !loadedCatalogue.isEmpty(); }
-    // Decided once when the run starts: it completes CatalogueActif (else it
-    // creates it).
-    bool completesCatalogue() const { return completing; }
-
-    // A save failed: said in the log and to the user; the run ends with the
-    // status of a failed save.
-    void reportSaveFailure(const QString& logLine, const QString& message, bool asError = false);
-
-    // Held by a run on its catalogue from its validation to its end.
-    CatalogueLock catalogueLock;
-    // The AMC catalogue being completed, to which each new entry is added.
-    AppendFile amcFile;
+    bool ArretRecherche = false; // the lookup window's stop flag
 
 private:
-    ScanOutcome runScan(ScanRequest& request);
-    void writeEntry();
-    void lookUpByHand(LookupSource& source);
-    void lookUpAutomatically(LookupSource& source);
-    void logLookupNotices();
+    struct WalkItem;
+    struct Slot;
+
+    ScanOutcome runScan(const ScanRequest& request, ScanResult& result);
+    std::vector<WalkItem> walkFolder(const QString& folder, bool subFolders, int& files);
+    void processFiles(const std::vector<WalkItem>& items);
+    void prepareSlot(Slot& slot, const WalkItem& item);
+    void TraitementFichier(Slot& slot);
+    void writeEntry(const ScanOptions& opts, AnalysedFile& file, const InfosFilmAllo& infos);
+    void lookUpByHand(const ScanOptions& opts, LookupSource& source, AnalysedFile& file);
     void sayNoServer(const ScanOptions& opts);
-    int loadAmc(const QString& path);
-    bool prepareCatalogue(ScanRequest& request);
+    void logLookupNotices();
+    void reportSaveFailure(const QString& logLine, const QString& message, bool asError = false);
+    void reportToolFailure(const QString& tool, const QString& message);
     void logSummary(const QString& elapsed);
-    void finishRun(ScanRequest& request);
-    bool saveXml(const QString& path, bool completing);
+    void finishRun();
 
     ScanContext ctx;
-    bool saveFailed = false; // a save of this run failed (the user was told)
+    CatalogueSession catalogue; // the catalogue being written, from its validation to the run's end
+    QString FichierLog;
+    int compteur = 0;
+    int doublons = 0;
+    bool ImageOnly = false;
+    int PosTopFenAllo = 0;
+    int PosLeftFenAllo = 0;
+    std::atomic<bool> Arret = false; // the progress window's stop flag (workers read it)
+    bool saveFailed = false; // a save of this run failed (the user was told); the run ends
     bool completing = false; // the run in progress completes a catalogue
     int loadedCount = 0;     // entries of that catalogue when the run started
-    // What a file was when it was read: a catalogue that kept it was not changed since.
-    struct FileStamp {
-        quint64 device = 0, inode = 0;
-        qint64 size = -1, seconds = 0, nanoseconds = 0;
-        static FileStamp of(const QString& path);
-        bool operator==(const FileStamp&) const = default;
-    };
-    QString loadedCatalogue; // path whose content is held in memory
-    FileStamp loadedStamp;
-    QSet<QString> cataloguedNames; // file-name parts of the loaded catalogue's URLs
-    bool noServerSaid = false;     // the run said once that no server is set
-    QSet<QString> failedTools;     // tools this run could not start
+    bool noServerSaid = false;
+    QSet<QString> failedTools;          // tools this run could not start
+    ScanPipeline* pipeline = nullptr; // while files are processed
 };
 
-// File-name part of a path or URL: after the last "/" or "\" (catalogues made
-// on Windows store backslashes).
-QString fileNamePart(const QString& path);
-// Lower-case extension with its dot compared exactly: ".xml", ".amc", ".mkv"...
-QString exactExtension(const QString& path);
+// How many files a run has in hand at once by default: twice the processor cores.
+int defaultTaches();
 
 } // namespace filmarch

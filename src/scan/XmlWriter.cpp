@@ -1,51 +1,48 @@
 #include "scan/XmlWriter.h"
 
-#include "catalog/XmlCatalogue.h"
-#include "core/Options.h"
-#include "core/ScanProgress.h"
 #include "media/Traitement.h"
+#include "scan/CatalogueSession.h"
 #include "scan/EntryMapping.h"
-#include "scan/MatroskaSteps.h"
+#include "scan/EntrySources.h"
 #include "scan/Poster.h"
-#include "scan/ScanRun.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cstdio>
 
 namespace filmarch {
 
-void EcritureCatalogueXML(ScanRun& run, TTraitement& Fichier, const InfosFilmAllo& infos)
+void EcritureCatalogueXML(
+    CatalogueSession& catalogue, const EntrySources& sources, TTraitement& Fichier, const InfosFilmAllo& infos)
 {
-    const ScanOptions opts = run.options();
-    // A loaded catalogue is kept even when it has no entry yet; a new one gets
-    // its document at its first entry.
-    if (!run.XMLDoc || (run.compteur == 0 && !run.holdsLoadedXml()))
-        run.XMLDoc = XmlCatalogue::createNew();
-    // Numbers no entry has, as in an AMC catalogue: the entries of a completed
-    // catalogue need not be numbered 1 to n.
-    const int number = run.XMLDoc->firstFreeNumber();
-
-    if (opts.CbGenTitre)
-        Fichier.Titre();
-    runMatroskaSteps(run, Fichier, opts, false);
+    const ScanOptions& opts = sources.opts;
+    const int number = catalogue.nextXmlNumber();
     // Every value is computed before the element is added, so that a failure
     // leaves no half-filled entry in the catalogue (and downloads nothing).
     const QString date = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
-    // An extracted poster is the picture: nothing is downloaded then.
+    // An extracted poster is the picture: nothing is downloaded then. It
+    // takes its place in the poster folder once the entry's values are known.
+    const QString extracted = Fichier.LienAffiche;
     QString picture;
-    if (!Fichier.LienAffiche.isEmpty() && QFileInfo::exists(Fichier.LienAffiche))
-        picture = Fichier.LienAffiche;
+    if (!extracted.isEmpty() && QFileInfo::exists(extracted))
+        picture = posterPath(opts.EdRepAffiche, Fichier.TitreTraduit);
     XmlAttributes attrs = xmlMovieAttributes(Fichier, opts, infos, number, date, picture);
+    if (!picture.isEmpty()) {
+        Fichier.LienAffiche.clear();
+        if (std::rename(QFile::encodeName(extracted).constData(), QFile::encodeName(picture).constData()) != 0) {
+            QFile::remove(extracted);
+            picture.clear();
+            attrs = xmlMovieAttributes(Fichier, opts, infos, number, date, picture);
+        }
+    }
     if (picture.isEmpty() && !infos[InfoAffiche].isEmpty()) {
-        picture = downloadPoster(run, Fichier, infos[InfoAffiche]);
+        picture = downloadPoster(sources, Fichier, infos[InfoAffiche]);
         if (!picture.isEmpty())
             attrs = xmlMovieAttributes(Fichier, opts, infos, number, date, picture);
     }
-    XmlCatalogue::Movie movie = run.XMLDoc->appendMovie();
-    for (const auto& [name, value] : attrs)
-        movie.setAttribute(name, value);
-    ++run.compteur;
-    run.context().progress->advance();
+    catalogue.appendXmlMovie(attrs);
 }
 
 } // namespace filmarch

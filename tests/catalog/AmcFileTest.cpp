@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -458,4 +459,41 @@ TEST(AmcFile, BackupCopiesPicturesLinkedByBareNameAndKeepsFolderLinksValid)
     list.GetItem(0).strPicture = QStringLiteral("films_12.jpg");
     list.SaveToFile(catalogue, catalogue, 35);
     EXPECT_EQ(list.GetItem(0).strPicture, QStringLiteral("films_12.jpg"));
+}
+
+// The outline of a file holds what a full load holds of its entries (numbers,
+// names, where it stops being readable) without their pictures, whatever their size.
+TEST(AmcFile, OutlineReadsNumbersAndNamesAsAFullLoadDoes)
+{
+    QTemporaryDir dir;
+    for (int version : {31, 35, 40, 41}) {
+        SCOPED_TRACE(version);
+        QByteArray file =
+            headerFor(version) + properties(version, "n") + (version >= 40 ? noDefinitions() : QByteArray());
+        for (int i : {7, 2, 9}) {
+            Record r = numbered(i);
+            r.strings[11] = "/films/Film " + QByteArray::number(i) + ".mkv";
+            r.picture = QByteArray(i == 2 ? 3 << 20 : 100, 'p'); // larger than what is read at once
+            file += record(version, r);
+        }
+        const QString path = dir.filePath(QStringLiteral("f%1.amc").arg(version));
+        for (const bool cut : {false, true}) {
+            writeFile(path, cut ? file + record(version, numbered(4)).left(20) : file);
+            TMovieList full, outlined;
+            ASSERT_EQ(full.LoadFromFile(path), version);
+            const TMovieList::Outline o = outlined.LoadOutline(path);
+            EXPECT_EQ(o.version, version);
+            EXPECT_EQ(o.size, QFileInfo(path).size());
+            ASSERT_EQ(int(o.numbers.size()), full.Count());
+            for (int i = 0; i < full.Count(); ++i) {
+                EXPECT_EQ(o.numbers[size_t(i)], full.GetItem(i).iNumber);
+                EXPECT_EQ(o.urls.value(i), full.GetItem(i).strURL);
+            }
+            EXPECT_EQ(outlined.Count(), 0);
+            EXPECT_EQ(outlined.MovieProperties.strName, QStringLiteral("n"));
+            EXPECT_EQ(outlined.damagedEntry(), full.damagedEntry());
+            EXPECT_EQ(outlined.damagedOffset(), full.damagedOffset());
+            EXPECT_EQ(full.damagedEntry(), cut ? 4 : 0);
+        }
+    }
 }

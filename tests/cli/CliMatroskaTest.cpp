@@ -128,7 +128,7 @@ TEST_F(CliMatroska, AToolThatCannotStartIsSaidOnceAndTheRunGoesOn)
         EXPECT_EQ(doc->movieAttribute(i, QStringLiteral("Comments")), QString());
 }
 
-TEST_F(CliMatroska, CtrlCEndsAToolThatHangsAndTheRunStopsAfterItsFile)
+TEST_F(CliMatroska, CtrlCEndsAToolThatHangsAndNothingIsWrittenForItsFile)
 {
     QTemporaryDir tools;
     const QString mkvmerge = tools.filePath(QStringLiteral("mkvmerge"));
@@ -151,12 +151,8 @@ TEST_F(CliMatroska, CtrlCEndsAToolThatHangsAndTheRunStopsAfterItsFile)
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_LT(clock.elapsed(), 30000) << "the tool was not left to its minute";
     EXPECT_EQ(p.exitCode(), 130);
+    // The file was still being analysed: nothing is written for it after the stop.
     const QString printed = QString::fromUtf8(p.readAllStandardOutput());
-    EXPECT_EQ(printed.count(QStringLiteral("mkvmerge arrêté à la demande, fichier catalogué sans ses pièces jointes : ")
-                  + films()),
-        1)
-        << printed.toStdString();
-    std::unique_ptr<XmlCatalogue> doc = XmlCatalogue::loadFile(xml);
-    ASSERT_EQ(doc->movieCount(), 1);
-    EXPECT_EQ(doc->movieAttribute(0, QStringLiteral("Comments")), QString());
+    EXPECT_TRUE(printed.contains(QStringLiteral("Le scan a été coupé par l'utilisateur"))) << printed.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(xml));
 }

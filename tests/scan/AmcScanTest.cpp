@@ -119,9 +119,7 @@ TEST(AmcScan, ReadOnlyCatalogueIsRefusedBeforeAnythingIsAnalysed)
     ScanRequest r;
     r.EdCheminRepScan = scanFolder();
     r.EdCheminCataloExistant = cat;
-    r.EdNbrFilmsExist = QStringLiteral("1");
-    h.run->CatalogueActif = cat;
-    ASSERT_EQ(h.run->BtLanceScanClick(r), ScanOutcome::CatalogueNotWritten);
+    ASSERT_EQ(h.run->BtLanceScanClick(r).outcome, ScanOutcome::CatalogueNotWritten);
 
     EXPECT_EQ(h.dialogs.messages,
         QStringList {QStringLiteral("Enregistrement impossible : Si le fichier est corrompue, une sauvegarde en "

@@ -184,20 +184,30 @@ TEST_F(AutoLookupScan, ASilentServiceIsGivenUpAfterThreeFilmsInARow)
     const QStringList log = h.messages();
     const QString giveUp =
         QStringLiteral("Recherche abandonnée pour la suite du scan : le service ne répond pas (127.0.0.1:1)");
-    EXPECT_EQ(log.filter(QStringLiteral("une erreur de connection est survenu")).size(), 3)
-        << log.join(u'\n').toStdString();
+    // Files analysed at once may have their request in flight when the third
+    // failure comes: they say their own failure, and nothing more is asked.
+    const auto failures = [](const QStringList& lines) {
+        return int(lines.filter(QStringLiteral("une erreur de connection est survenu")).size());
+    };
+    const int inFlight = taches() - 1;
+    EXPECT_GE(failures(log), 3) << log.join(u'\n').toStdString();
+    EXPECT_LE(failures(log), 3 + inFlight) << log.join(u'\n').toStdString();
     EXPECT_EQ(log.count(giveUp), 1) << log.join(u'\n').toStdString();
     int third = -1;
     for (int i = 0, seen = 0; i < log.size() && third < 0; ++i)
         if (log[i].contains(QStringLiteral("une erreur de connection est survenu")) && ++seen == 3)
             third = i;
-    EXPECT_EQ(log.indexOf(giveUp), third + 1) << "said right after the third failure";
+    if (inFlight == 0)
+        EXPECT_EQ(log.indexOf(giveUp), third + 1) << "said right after the third failure";
+    else
+        EXPECT_GT(log.indexOf(giveUp), third) << "said after the third failure";
     EXPECT_EQ(XmlCatalogue::loadFile(catalogue())->movieCount(), 5) << "every film catalogued";
 
     // The next run asks again.
     QFile::remove(catalogue());
     ASSERT_EQ(h.scanNew(films.path(), catalogue()), ScanOutcome::Finished);
-    EXPECT_EQ(h.messages().filter(QStringLiteral("une erreur de connection est survenu")).size(), 6);
+    EXPECT_GE(failures(h.messages()) - failures(log), 3);
+    EXPECT_LE(failures(h.messages()) - failures(log), 3 + inFlight);
 }
 
 TEST_F(AutoLookupScan, OneClientWithItsCookieServesEveryRunOfTheProgram)

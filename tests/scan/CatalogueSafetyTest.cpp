@@ -106,8 +106,7 @@ TEST(CatalogueSafety, ADamagedCatalogueIsRefusedAndLeftAsItIsWithItsBackup)
         ScanRequest r;
         r.EdCheminRepScan = scanFolder();
         r.EdCheminCataloExistant = cat;
-        r.EdNbrFilmsExist = QStringLiteral("7");
-        EXPECT_EQ(h.run->BtLanceScanClick(r), ScanOutcome::NotStarted);
+        EXPECT_EQ(h.run->BtLanceScanClick(r).outcome, ScanOutcome::NotStarted);
         EXPECT_EQ(h.dialogs.messages.value(1), kDamaged.arg(c.entry));
         EXPECT_EQ(readFile(cat), c.bytes);
         EXPECT_EQ(readFile(cat + QStringLiteral(".bak")), good);
@@ -161,20 +160,17 @@ TEST(CatalogueSafety, ARunCompletesTheCatalogueAsItIsOnDiskWhenItStarts)
         // The window chose it (1 entry), then another run added one.
         ASSERT_EQ(first.run->validitecatalogue(cat), 1);
         ASSERT_EQ(other.scanExisting(two.path(), cat), ScanOutcome::Finished);
-        // With the page left as it was when chosen, and the choice of a new
-        // catalogue cancelled (its count field says "0").
+        // With the page left as it was when chosen.
         ScanRequest r;
         r.EdCheminRepScan = two.path();
-        r.EdNbrFilmsCree = QStringLiteral("0");
         r.EdCheminCataloExistant = cat;
-        r.EdNbrFilmsExist = QStringLiteral("1");
-        first.run->CatalogueActif.clear();
         first.options.values.CbEviterDoublons = false;
-        ASSERT_EQ(first.run->BtLanceScanClick(r), ScanOutcome::Finished);
+        const ScanResult result = first.run->BtLanceScanClick(r);
+        ASSERT_EQ(result.outcome, ScanOutcome::Finished);
         const int total = name.endsWith(QStringLiteral(".xml")) ? XmlCatalogue::loadFile(cat)->movieCount()
                                                                 : load(cat).numbers.size();
         EXPECT_EQ(total, 3);
-        EXPECT_EQ(r.EdNbrFilmsExist, QStringLiteral("2"));
+        EXPECT_EQ(result.entriesAtStart, 2);
         EXPECT_TRUE(first.messages().contains(QStringLiteral("Catalogue complété à l'emplacement ") + cat));
         EXPECT_EQ(first.messages().filter(QStringLiteral("Nouvelles entrées : 1         Nombre Total : 3")).size(), 1);
     }
@@ -200,7 +196,7 @@ TEST(CatalogueSafety, ALockedCatalogueIsRefusedAndLeftoversOfKilledRunsGo)
         ScanRequest r;
         r.EdCheminRepScan = scanFolder();
         r.EdCheminCataloExistant = cat;
-        EXPECT_EQ(h.run->BtLanceScanClick(r), ScanOutcome::NotStarted);
+        EXPECT_EQ(h.run->BtLanceScanClick(r).outcome, ScanOutcome::NotStarted);
         EXPECT_EQ(
             h.dialogs.messages, QStringList(2, QStringLiteral("Le catalogue est déjà utilisé par un autre scan.")));
         EXPECT_TRUE(h.progress.names.isEmpty());
@@ -346,7 +342,10 @@ struct CliFolder {
     }
     void start(QProcess& p, const QString& catalogue) const
     {
-        p.start(app.filePath(QStringLiteral("filmarch-cli")), {QStringLiteral("-R"), scanFolder(), catalogue});
+        QStringList arguments {QStringLiteral("-R"), scanFolder(), catalogue};
+        if (const int taches = qEnvironmentVariableIntValue("FILMARCH_TACHES"); taches > 0)
+            arguments << QStringLiteral("-j") << QString::number(taches);
+        p.start(app.filePath(QStringLiteral("filmarch-cli")), arguments);
         p.waitForStarted();
     }
     QTemporaryDir app;

@@ -234,7 +234,7 @@ TEST_F(MatroskaScan, ToolsThatCannotStartAreReportedAndTheRunGoesOn)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString posters = out.filePath(QLatin1String(c.name));
-        ScanHarness h(mkvOptions(posters, false), [&c](ScanContext& ctx) {
+        ScanHarness h(mkvOptions(posters, false), [&c](ScanFrontEnd& ctx) {
             ctx.CheminMkvToolNix = c.tools;
             ctx.toolFailuresOncePerRun = c.oncePerRun;
         });

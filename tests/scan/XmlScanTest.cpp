@@ -181,8 +181,8 @@ TEST(XmlScan, CompletionSkipsCataloguedNamesAndTakesNumbersNoEntryHas)
     ScanRequest again;
     again.EdCheminRepScan = scanFolder();
     again.EdCheminCataloExistant = cat;
-    again.EdNbrFilmsExist = QStringLiteral("2"); // the page still shows the count of the first choice
-    ASSERT_EQ(h.run->BtLanceScanClick(again), ScanOutcome::Finished);
+    const ScanResult result = h.run->BtLanceScanClick(again);
+    ASSERT_EQ(result.outcome, ScanOutcome::Finished);
     xml = WrittenXml(cat);
     EXPECT_EQ(xml.movies.size(), 4);
     log = h.messages();
@@ -190,7 +190,7 @@ TEST(XmlScan, CompletionSkipsCataloguedNamesAndTakesNumbersNoEntryHas)
         log.filter(QStringLiteral("Nouvelles entrées"))
             .value(0)
             .startsWith(QStringLiteral("Nouvelles entrées : 0         Nombre Total : 4         Doublons détecté : 3")));
-    EXPECT_EQ(again.EdNbrFilmsExist, QStringLiteral("4"));
+    EXPECT_EQ(result.entriesAtStart, 4);
 }
 
 TEST(XmlScan, CatalogueWithoutMovieKeepsItsContent)
@@ -221,7 +221,7 @@ TEST(XmlScan, RunsThatCannotStartOrFindNothing)
         QStringLiteral("Veuillez sélectionner en premier un répertoire valide pour le scan"));
     ScanRequest none;
     none.EdCheminRepScan = scanFolder();
-    EXPECT_EQ(h.run->BtLanceScanClick(none), ScanOutcome::NotStarted);
+    EXPECT_EQ(h.run->BtLanceScanClick(none).outcome, ScanOutcome::NotStarted);
     EXPECT_EQ(h.dialogs.messages.value(1),
         QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue"));
     // Both refusals are logged after the first line only.
@@ -287,7 +287,7 @@ TEST(XmlScan, UnusableCataloguesAreRefusedByTheValidation)
         EXPECT_EQ(h.run->validitecatalogue(path), -1);
         EXPECT_EQ(
             h.dialogs.messages, QStringList {QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")});
-        EXPECT_FALSE(h.run->XMLDoc);
+        EXPECT_FALSE(h.run->holdsCatalogue());
     }
 }
 

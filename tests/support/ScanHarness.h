@@ -48,19 +48,30 @@ public:
     std::function<void(const QString&)> onFile;
 };
 
+// Files analysed at once by the harness's runs: FILMARCH_TACHES when set (the
+// suite runs the catalogue tests with several), else one after the other.
+inline int taches()
+{
+    const int n = qEnvironmentVariableIntValue("FILMARCH_TACHES");
+    return n > 0 ? n : 1;
+}
+
 struct ScanHarness {
     // `adjust` changes the run's context before the run is made.
-    explicit ScanHarness(ScanOptions o = {}, const std::function<void(ScanContext&)>& adjust = {})
+    explicit ScanHarness(ScanOptions o = {}, const std::function<void(ScanFrontEnd&)>& adjust = {})
         : options(std::move(o))
     {
         QDir(app.path()).mkdir(QStringLiteral("Logs_Filmarch"));
         context = std::make_unique<AppContext>(AppPaths::beside(app.path()), dialogs);
         context->journal.memo = [this](const QString& line) { log << line; };
-        ScanContext ctx = context->scanContext(options, progress);
-        ctx.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
+        ScanFrontEnd frontEnd;
+        frontEnd.options = &options;
+        frontEnd.progress = &progress;
+        frontEnd.CheminMkvToolNix = ToolLocator::system().findMkvToolNix();
+        frontEnd.taches = taches();
         if (adjust)
-            adjust(ctx);
-        run = std::make_unique<ScanRun>(ctx);
+            adjust(frontEnd);
+        run = context->newScanRun(frontEnd);
     }
 
     // A run into a new catalogue.
@@ -69,9 +80,7 @@ struct ScanHarness {
         ScanRequest r;
         r.EdCheminRepScan = folder;
         r.EdCheminCataloCree = catalogue;
-        r.EdNbrFilmsCree = QStringLiteral("0");
-        run->CatalogueActif = catalogue;
-        return run->BtLanceScanClick(r);
+        return run->BtLanceScanClick(r).outcome;
     }
 
     // A run completing `catalogue`, chosen (validated) first like the window does.
@@ -80,12 +89,9 @@ struct ScanHarness {
         ScanRequest r;
         r.EdCheminRepScan = folder;
         r.EdCheminCataloExistant = catalogue;
-        const int n = run->validitecatalogue(catalogue);
-        if (n < 0)
+        if (run->validitecatalogue(catalogue) < 0)
             return ScanOutcome::NotStarted;
-        r.EdNbrFilmsExist = QString::number(n);
-        run->CatalogueActif = catalogue;
-        return run->BtLanceScanClick(r);
+        return run->BtLanceScanClick(r).outcome;
     }
 
     // Log lines without their time.

@@ -80,11 +80,11 @@ private:
     TForm1& f;
 };
 
-TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const ToolLocator& tools, QWidget* parent)
+TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
     : QMainWindow(parent),
       app(context),
       journal(context.journal),
-      FormScanEnCours(progressWindow),
+      FormScanEnCours(*new TFormScanEnCours(this)),
       ui(std::make_unique<Ui::TForm1>()),
       dialogs(context.dialogs),
       controls(std::make_unique<Controls>(*this))
@@ -123,14 +123,13 @@ TForm1::TForm1(AppContext& context, TFormScanEnCours& progressWindow, const Tool
         ui->MLog->verticalScrollBar()->setValue(ui->MLog->verticalScrollBar()->maximum());
     };
 
-    ScanContext run = app.scanContext(*this, FormScanEnCours);
-    run.onRunStarted = [this] { lockForRun(); };
-    run.onRunFinished = [this] { unlockAfterRun(); };
-    scanRun = std::make_unique<ScanRun>(run);
+    ScanFrontEnd frontEnd;
+    frontEnd.options = this;
+    frontEnd.progress = &FormScanEnCours;
+    frontEnd.onRunStarted = [this] { lockForRun(); };
+    frontEnd.onRunFinished = [this] { unlockAfterRun(); };
+    scanRun = app.newScanRun(frontEnd);
     FormScanEnCours.setRun(scanRun.get());
-    // Owned by this window so that it stays above it; whoever made it still
-    // deletes it (see the destructor).
-    FormScanEnCours.setParent(this, FormScanEnCours.windowFlags());
 
     bindRules();
     createSynchro = [this] { return new TSynch(app.paths, dialogs, journal, this); };
@@ -142,7 +141,6 @@ TForm1::~TForm1()
     delete FormAPropos;
     Form1OnDestroy();
     FormScanEnCours.setRun(nullptr);
-    FormScanEnCours.setParent(nullptr, FormScanEnCours.windowFlags());
     // The log outlives this window.
     journal.memo = nullptr;
 }
@@ -280,8 +278,6 @@ void TForm1::FormCreate(const ToolLocator& tools)
         validateCatalogueToComplete();
         if (ui->EdCheminCataloExistant->text().isEmpty())
             dialogs.showMessage(QStringLiteral("Le catalogue à compléter n'est pas conforme"));
-        else
-            scanRun->CatalogueActif = ui->EdCheminCataloExistant->text();
     }
 
     discoverMkvToolNix(tools);
@@ -477,7 +473,6 @@ void TForm1::validateCatalogueToComplete()
 void TForm1::forgetCatalogues()
 {
     scanRun->releaseCatalogue();
-    scanRun->CatalogueActif.clear();
     ui->EdCheminCataloExistant->clear();
     ui->EdNbrFilmsExist->clear();
     ui->EdCheminCataloCree->clear();
@@ -490,7 +485,6 @@ void TForm1::completeCatalogue(const QString& path)
 {
     ui->EdCheminCataloExistant->setText(path);
     validateCatalogueToComplete();
-    scanRun->CatalogueActif = ui->EdCheminCataloExistant->text();
 }
 
 // The settings read again may name another catalogue to complete (none after
@@ -525,18 +519,23 @@ void TForm1::BtCherchCataloCreeClick()
     if (!choice.fileName.isEmpty())
         ui->EdCheminCataloCree->setText(newCataloguePath(choice.fileName, choice.filterIndex));
     // The file itself is created by the run.
-    scanRun->CatalogueActif = ui->EdCheminCataloCree->text();
 }
 
 void TForm1::BtLanceScanClick()
 {
-    ScanRequest request {ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdNbrFilmsCree->text(),
-        ui->EdCheminCataloExistant->text(), ui->EdNbrFilmsExist->text()};
-    scanRun->BtLanceScanClick(request);
-    ui->EdCheminCataloCree->setText(request.EdCheminCataloCree);
-    ui->EdNbrFilmsCree->setText(request.EdNbrFilmsCree);
-    ui->EdCheminCataloExistant->setText(request.EdCheminCataloExistant);
-    ui->EdNbrFilmsExist->setText(request.EdNbrFilmsExist);
+    const ScanResult result = scanRun->BtLanceScanClick(
+        {ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdCheminCataloExistant->text()});
+    if (result.catalogueRefused) {
+        ui->EdCheminCataloExistant->clear();
+        ui->EdNbrFilmsExist->clear();
+    }
+    if (result.entriesAtStart >= 0)
+        ui->EdNbrFilmsExist->setText(QString::number(result.entriesAtStart));
+    // A new catalogue is made once.
+    if (result.ran) {
+        ui->EdCheminCataloCree->clear();
+        ui->EdNbrFilmsCree->clear();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

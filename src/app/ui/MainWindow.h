@@ -34,7 +34,7 @@ class TForm1 : public QMainWindow, public OptionSource {
 public:
     // Builds the window and runs FormCreate: settings, remembered catalogue,
     // MKVToolNix discovery, drop target.
-    TForm1(AppContext& app, TFormScanEnCours& FormScanEnCours, const ToolLocator& tools, QWidget* parent = nullptr);
+    TForm1(AppContext& app, const ToolLocator& tools, QWidget* parent = nullptr);
     // Runs Form1OnDestroy.
     ~TForm1() override;
 
@@ -68,6 +68,7 @@ public:
     Journal& journal;
     OptionRules rules;
     std::unique_ptr<ScanRun> scanRun;
+    // The progress window, a child of this window so that it stays above it.
     TFormScanEnCours& FormScanEnCours;
     TForm4* Form4 = nullptr;            // while a reset waits for its answer
     QPointer<TFormAPropos> FormAPropos; // while the About window is open

@@ -25,17 +25,15 @@ std::unique_ptr<FilmarchWindows> startFilmarch(const AppPaths& paths, UserDialog
     auto windows = std::make_unique<FilmarchWindows>();
     try {
         windows->context = std::make_unique<AppContext>(paths, dialogs);
-        // The progress window exists before the main window, which hands it to
-        // the scan run; both stay hidden until a run shows them.
-        windows->FormScanEnCours = std::make_unique<TFormScanEnCours>();
-        windows->Form1 = std::make_unique<TForm1>(*windows->context, *windows->FormScanEnCours, tools);
+        // The main window makes its progress window; it stays hidden until a run shows it.
+        windows->Form1 = std::make_unique<TForm1>(*windows->context, tools);
     } catch (const std::exception& e) {
         // The library file is there but cannot be loaded.
         dialogs.showError(QString::fromStdString(e.what()));
         return nullptr;
     }
     windows->FormAllocine = std::make_unique<TFormAllocine>(paths, dialogs);
-    TFormScanEnCours* progress = windows->FormScanEnCours.get();
+    TFormScanEnCours* progress = &windows->Form1->FormScanEnCours;
     windows->FormAllocine->progressTopLeft = [progress] { return progress->pos(); };
     windows->FormAllocine->enableProgressStop = [progress](bool on) { progress->setStopEnabled(on); };
     windows->Form1->scanRun->setManualLookup(windows->FormAllocine.get());

@@ -22,7 +22,6 @@ struct FilmarchWindows {
     // Declared so that the main window goes first (its end saves the
     // settings) and the parts it uses go last.
     std::unique_ptr<AppContext> context;
-    std::unique_ptr<TFormScanEnCours> FormScanEnCours;
     std::unique_ptr<TFormAllocine> FormAllocine;
     std::unique_ptr<TForm1> Form1;
 };

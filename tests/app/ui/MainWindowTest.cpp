@@ -374,7 +374,6 @@ TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
         click(control(&f, "BtCherchCataloCree"));
         EXPECT_EQ(dialogs.saveFilters, QList<int> {c.expectedInitialFilter});
         EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), c.expectedPath);
-        EXPECT_EQ(f.scanRun->CatalogueActif, c.expectedPath);
         EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsCree")->text(), QStringLiteral("0"));
         EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
         EXPECT_TRUE(control<QLineEdit>(&f, "EdNbrFilmsExist")->text().isEmpty());
@@ -394,12 +393,10 @@ TEST_F(MainWindow, FolderAndExistingCatalogueChoosers)
     // An unusable or cancelled choice leaves no catalogue, and clears the new one.
     control<QLineEdit>(&f, "EdCheminCataloCree")->setText(QStringLiteral("/d/nouveau.amc"));
     control<QLineEdit>(&f, "EdNbrFilmsCree")->setText(QStringLiteral("0"));
-    f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
     dialogs.openChoices = {{QStringLiteral("/d/notes.txt"), 3}, {QString(), 3}};
     click(control(&f, "BtCherchCataloExist"));
     EXPECT_EQ(dialogs.openFilters, (QList<int> {3}));
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
-    EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
     EXPECT_TRUE(control<QLineEdit>(&f, "EdNbrFilmsCree")->text().isEmpty());
     click(control(&f, "BtCherchCataloExist"));
@@ -411,7 +408,7 @@ TEST_F(MainWindow, FolderAndExistingCatalogueChoosers)
     dialogs.saveChoices = {{QStringLiteral("/d/Films"), 2}};
     control<QAction>(&f, "MenuNewCatalog")->trigger();
     EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text(), QStringLiteral("/films"));
-    EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/Films.amc"));
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), QStringLiteral("/d/Films.amc"));
 }
 
 TEST_F(MainWindow, CancelledPosterFolderReloadsEveryOptionFromTheFile)
@@ -454,7 +451,6 @@ TEST_F(MainWindow, DroppedFiles)
         SCOPED_TRACE(c.name);
         dialogs.messages.clear();
         control<QLineEdit>(&f, "EdCheminCataloCree")->setText(QStringLiteral("/d/nouveau.amc"));
-        f.scanRun->CatalogueActif = QStringLiteral("/d/nouveau.amc");
 
         QMimeData mime;
         mime.setUrls(c.urls);
@@ -471,11 +467,9 @@ TEST_F(MainWindow, DroppedFiles)
             EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty());
             EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), dropped);
             EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("0"));
-            EXPECT_EQ(f.scanRun->CatalogueActif, dropped);
         } else {
             EXPECT_EQ(dialogs.messages, QStringList {c.message});
             EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloCree")->text(), QStringLiteral("/d/nouveau.amc"));
-            EXPECT_EQ(f.scanRun->CatalogueActif, QStringLiteral("/d/nouveau.amc"));
         }
     }
 }
@@ -543,37 +537,37 @@ TEST_F(MainWindow, StaysOpenWhileDisabledOrRunning)
 TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
 {
     TForm1& f = openWindow();
-    EXPECT_EQ(progress.windowTitle(), QStringLiteral("Progression du scan"));
-    EXPECT_FALSE(progress.windowFlags() & Qt::WindowCloseButtonHint);
-    progress.show();
-    progress.close();
-    EXPECT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress().windowTitle(), QStringLiteral("Progression du scan"));
+    EXPECT_FALSE(progress().windowFlags() & Qt::WindowCloseButtonHint);
+    progress().show();
+    progress().close();
+    EXPECT_TRUE(progress().isVisible());
     // Owned by the main window, so that a click there does not bury it.
-    EXPECT_EQ(progress.windowType(), Qt::Dialog);
-    EXPECT_EQ(progress.windowHandle()->transientParent(), f.windowHandle());
+    EXPECT_EQ(progress().windowType(), Qt::Dialog);
+    EXPECT_EQ(progress().windowHandle()->transientParent(), f.windowHandle());
 
     // A long name is shortened in the middle, its ends kept, the whole of it in the tooltip.
     const QString name = QStringLiteral("Un.Tres.Long.Titre.De.Film.Avec.Beaucoup.De.Mots.Dans.Son.Nom.De.Fichier."
                                         "Qui.Ne.Tient.Pas.Dans.La.Fenetre.De.Progression.2001.1080p.mkv");
-    auto* LbNomFilm = control<QLabel>(&progress, "LbNomFilm");
-    progress.setFileName(name);
+    auto* LbNomFilm = control<QLabel>(&progress(), "LbNomFilm");
+    progress().setFileName(name);
     const QString shown = LbNomFilm->text();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Un.Tres")) && shown.endsWith(QStringLiteral("1080p.mkv")));
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
     EXPECT_LE(LbNomFilm->fontMetrics().horizontalAdvance(shown), LbNomFilm->contentsRect().width());
     EXPECT_EQ(LbNomFilm->toolTip(), name);
-    progress.setFileName(QStringLiteral("Court.mkv"));
+    progress().setFileName(QStringLiteral("Court.mkv"));
     EXPECT_EQ(LbNomFilm->text(), QStringLiteral("Court.mkv"));
 
-    progress.setMaximum(2);
-    progress.advance();
-    progress.advance();
-    progress.advance(); // past the end: the count goes on, the bar stays full
-    EXPECT_EQ(progress.position(), 3);
-    EXPECT_EQ(control<QProgressBar>(&progress, "ProgressBar1")->value(), 2);
+    progress().setMaximum(2);
+    progress().advance();
+    progress().advance();
+    progress().advance(); // past the end: the count goes on, the bar stays full
+    EXPECT_EQ(progress().position(), 3);
+    EXPECT_EQ(control<QProgressBar>(&progress(), "ProgressBar1")->value(), 2);
 
-    QTest::mouseClick(control<QPushButton>(&progress, "BtArretScan"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(&progress(), "BtArretScan"), Qt::LeftButton);
     EXPECT_TRUE(f.scanRun->stopRequested());
-    EXPECT_FALSE(control<QPushButton>(&progress, "BtArretScan")->isEnabled());
-    progress.hide();
+    EXPECT_FALSE(control<QPushButton>(&progress(), "BtArretScan")->isEnabled());
+    progress().hide();
 }

@@ -67,7 +67,6 @@ TEST_F(SettingsWindow, RememberedCatalogueThatNoLongerValidatesIsCleared)
     EXPECT_EQ(dialogs.messages.value(dialogs.messages.size() - 1),
         QStringLiteral("Le catalogue à compléter n'est pas conforme"));
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
-    EXPECT_TRUE(f.scanRun->CatalogueActif.isEmpty());
     form.reset();
     EXPECT_TRUE(readIni().contains(QStringLiteral("CatalogueEnCours=\n")));
 }

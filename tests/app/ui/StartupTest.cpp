@@ -53,7 +53,7 @@ TEST(Startup, CreatesTheWindowsWithTheHelpersHidden)
     EXPECT_TRUE(dialogs.messages.isEmpty() && dialogs.errors.isEmpty());
     EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Filmarch"));
     EXPECT_EQ(windows->Form1->windowTitle(), QStringLiteral("Filmarch"));
-    EXPECT_TRUE(windows->FormScanEnCours->isHidden());
+    EXPECT_TRUE(windows->Form1->FormScanEnCours.isHidden());
     EXPECT_TRUE(windows->FormAllocine->isHidden());
     EXPECT_EQ(windows->FormAllocine->windowTitle(), QStringLiteral("Script Allocine"));
     EXPECT_TRUE(QDir(dir.path()).exists(QStringLiteral("Logs_Filmarch")));

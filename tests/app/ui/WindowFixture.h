@@ -72,7 +72,7 @@ protected:
         const ToolLocator tools(withMkvToolNix ? mkvToolFolder() : QString(), {});
         form.reset(); // a window never outlives the context it was given
         context = std::make_unique<AppContext>(AppPaths::beside(appDir.path()), with ? *with : dialogs);
-        form = std::make_unique<TForm1>(*context, progress, tools);
+        form = std::make_unique<TForm1>(*context, tools);
         form->show();
         return *form;
     }
@@ -89,12 +89,14 @@ protected:
         QTest::mouseClick(widget, Qt::LeftButton, {}, at);
     }
 
+    // The progress window of the window open.
+    TFormScanEnCours& progress() const { return form->FormScanEnCours; }
+
     QCheckBox* box(OptionBox b) const { return form->boxWidget(b); }
     static bool ownEnabled(const QWidget* w) { return w->isEnabledTo(w->parentWidget()); }
 
     QTemporaryDir appDir;
     ScriptedDialogs dialogs;
-    TFormScanEnCours progress;
     std::unique_ptr<AppContext> context;
     std::unique_ptr<TForm1> form;
 };

@@ -1,0 +1,114 @@
+#pragma once
+// The catalogue a run writes, with one owner: its lock, the open AMC file, the
+// list or document in memory, and the names it already holds. Writers add
+// through it; the run decides when it is prepared, saved and released.
+#include "platform/AppendFile.h"
+#include "platform/CatalogueLock.h"
+#include "scan/EntryMapping.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+
+namespace filmarch {
+
+class UserDialogs;
+class TMovie;
+class TMovieList;
+class XmlCatalogue;
+
+class CatalogueSession {
+public:
+    // Refusals are told to the user through `dialogs`.
+    explicit CatalogueSession(UserDialogs& dialogs);
+    ~CatalogueSession();
+    CatalogueSession(const CatalogueSession&) = delete;
+    CatalogueSession& operator=(const CatalogueSession&) = delete;
+
+    // Validates and loads the catalogue to complete at `path`. Returns its
+    // number of entries, or -1 (with a message when the file was unusable or
+    // is being written by another run; without one for an empty path or
+    // another extension). A catalogue that does not load to its end is refused.
+    int validate(const QString& path);
+
+    enum class Preparation {
+        Ready,
+        Refused,     // the user was told; nothing changed
+        Unusable,    // the catalogue to complete no longer validates (the user was told)
+        NotWritable, // the catalogue cannot be replaced: notWritableReason() says why
+    };
+    // Makes `path` the catalogue being written, as it is on disk now: locked,
+    // cleared of what killed runs left, loaded again when `completing` and
+    // changed since its validation, and backed up when it is an AMC file.
+    Preparation prepare(const QString& path, bool completing);
+    QString notWritableReason() const { return reason; }
+    // Entries held when the run started.
+    int loadedCount() const { return startCount; }
+    // True when the loaded catalogue holds a file of that stored name.
+    bool isCatalogued(const QString& storedName) const { return cataloguedNames.contains(storedName); }
+
+    // Adds a new AMC entry under the lowest free number, filled by `fill`, and
+    // appends it to the file. When `fill` throws, the entry is removed again
+    // and the failure goes on to the caller. Returns the reason of a failed
+    // save (the entry then stays in memory only), nothing once saved.
+    std::optional<QString> addAmcEntry(const std::function<void(TMovie&)>& fill);
+
+    // The number of the next XML entry: one no entry has (the entries of a
+    // completed catalogue need not be numbered 1 to n). A new catalogue gets
+    // its document here, at its first entry.
+    int nextXmlNumber();
+    // Appends one Movie element with these attributes.
+    void appendXmlMovie(const XmlAttributes& attributes);
+    // Writes the XML document to the catalogue (nothing for an AMC file, whose
+    // entries are saved one by one). Throws Error.
+    void saveXml();
+
+    // Ends the writing: the AMC file forced to disk and closed, the lock given
+    // back, and what was held in memory dropped.
+    void finish();
+    // Drops the catalogue held in memory, if any.
+    void release();
+    bool holdsCatalogue() const { return MovieList || XMLDoc; }
+
+private:
+    int loadAmc(const QString& path);
+    void saveAmcEntry(const TMovie& NewMovie);
+    int firstFreeNumber();
+
+    // What a file was when it was read: a catalogue that kept it was not changed since.
+    struct FileStamp {
+        quint64 device = 0, inode = 0;
+        qint64 size = -1, seconds = 0, nanoseconds = 0;
+        static FileStamp of(const QString& path);
+        bool operator==(const FileStamp&) const = default;
+    };
+
+    UserDialogs& dialogs;
+    CatalogueLock catalogueLock; // held from the preparation to the end of the run
+    AppendFile amcFile;          // the AMC catalogue, to which each new entry is added
+    // The AMC catalogue: a list loaded whole only when it must be written whole
+    // again (an older version); else its properties and the new entries, the
+    // loaded entries being known by their numbers and names.
+    std::unique_ptr<TMovieList> MovieList;
+    std::unique_ptr<XmlCatalogue> XMLDoc;
+    int iHeader = 0;
+    int amcEntries = 0;       // entries of the loaded AMC file
+    qint64 loadedSize = 0;    // its length, 0 when no file was loaded
+    bool loadedWhole = false; // the list holds its entries (and pictures)
+    std::set<int> usedNumbers;
+    int freeFrom = 1; // no number below it is free
+    QStringList FichierPresent;
+    QString loadedCatalogue; // path whose content is held in memory
+    FileStamp loadedStamp;
+    QSet<QString> cataloguedNames; // file-name parts of the loaded catalogue's URLs
+    QString path;                  // the catalogue being written
+    bool completing = false;
+    int startCount = 0;
+    QString reason;
+};
+
+} // namespace filmarch

@@ -1,0 +1,128 @@
+#include "scan/FileAnalysis.h"
+
+#include "filmdb/FilmLookup.h"
+#include "filmdb/LookupSource.h"
+#include "media/MediaInfoDll.h"
+#include "media/Traitement.h"
+#include "platform/Error.h"
+#include "platform/ReadableName.h"
+#include "scan/MatroskaSteps.h"
+#include "scan/StoredName.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <functional>
+
+namespace filmarch {
+
+AnalysedFile::AnalysedFile() = default;
+AnalysedFile::~AnalysedFile() = default;
+AnalysedFile::AnalysedFile(AnalysedFile&&) noexcept = default;
+AnalysedFile& AnalysedFile::operator=(AnalysedFile&&) noexcept = default;
+
+void AnalysedFile::discard()
+{
+    if (Fichier && !Fichier->LienAffiche.isEmpty())
+        QFile::remove(Fichier->LienAffiche);
+    Fichier.reset();
+}
+
+namespace {
+
+std::unique_ptr<TTraitement> openFile(const AnalysisJob& job)
+{
+    MesFonctionMediaInfo& media = *job.media;
+    // A name that is not valid text is opened through a link to the file's own bytes.
+    const ReadableName readable(job.path, job.nativePath);
+    const QString readPath = readable.link().isEmpty() ? job.path : readable.link();
+    if (!QFileInfo::exists(readPath))
+        throw Error(QStringLiteral("fichier introuvable"));
+    media.New();
+    std::unique_ptr<TTraitement> Fichier;
+    try {
+        // A file the library cannot open (no permission, a pipe...) is logged, not dropped as a non-video.
+        if (!media.Open(readPath))
+            throw Error(QStringLiteral("lecture impossible"));
+        // The filter as it was when the file's turn came.
+        Fichier = std::make_unique<TTraitement>(
+            job.path, job.ImageOnly, media, [filter = job.opts.EFiltreTitre] { return filter; });
+        Fichier->readThrough(readable);
+    } catch (...) {
+        if (!Fichier)
+            media.Delete();
+        throw;
+    }
+    return Fichier;
+}
+
+// The film is searched and the first fitting candidate taken; whatever the
+// lookup found (or nothing), the file is catalogued.
+void lookUpAutomatically(const AnalysisJob& job, AnalysedFile& result)
+{
+    const TTraitement& Fichier = *result.Fichier;
+    const LookupOutcome outcome = job.source->lookUp(Fichier.TitreTraduit, Fichier.Annee);
+    for (const QString& line : outcome.logLines)
+        result.lookupReports.push_back({{}, line});
+    // A silent service or a refused key is said once, after the file that found it out.
+    if (job.lookup)
+        for (const QString& line : job.lookup->takeNotices())
+            result.lookupReports.push_back({{}, line});
+    // A film whose running time is far from the file's may be the wrong one.
+    const QString check = runningTimeCheck(Fichier.lengthSeconds(), outcome.runtimeSeconds, Fichier.TitreTraduit);
+    if (!check.isEmpty())
+        result.lookupReports.push_back({{}, check});
+    result.infos = outcome.infos;
+    result.looked = true;
+}
+
+// Every value an entry may take is asked of the library here, on the worker:
+// the writer then reads them without waiting for the file.
+void readEveryValue(const TTraitement& Fichier)
+{
+    const std::function<QString()> values[] = {[&] { return Fichier.VideoFormat(); },
+        [&] { return Fichier.ListeFormatAudio(); }, [&] { return Fichier.ListeLanguagesAudio(); },
+        [&] { return Fichier.ListeLangauagesSousTitre(); }, [&] { return Fichier.Lengths(); },
+        [&] { return Fichier.size(); }, [&] { return Fichier.VideoBitrate(); }, [&] { return Fichier.AudioBitrate(); }};
+    for (const auto& value : values) {
+        try {
+            value();
+        } catch (const std::exception&) {
+            // Said again, and handled, when the entry asks for it.
+        }
+    }
+}
+
+} // namespace
+
+AnalysedFile analyseFile(const AnalysisJob& job)
+{
+    AnalysedFile result;
+    try {
+        result.Fichier = openFile(job);
+        if (!result.Fichier->TestVideo) {
+            result.Fichier.reset();
+            return result;
+        }
+        result.Fichier->Titre();
+        result.filmName = fileNamePart(result.Fichier->NomDuFichier);
+        if (job.lookUp && job.source)
+            lookUpAutomatically(job, result);
+        // The picture keeps a name of its own until its entry is written.
+        MatroskaReports reports;
+        reports.log = [&result](const QString& line) { result.toolReports.push_back({{}, line}); };
+        reports.toolFailure = [&result](const QString& tool, const QString& message) {
+            result.toolReports.push_back({tool, message});
+        };
+        reports.extractFailures = job.extractFailures;
+        reports.stopRequested = job.stopRequested;
+        runMatroskaSteps(job.toolFolder, *result.Fichier, job.opts, true, reports);
+        readEveryValue(*result.Fichier);
+    } catch (const std::exception&) {
+        result.discard();
+        result.failed = true;
+    }
+    return result;
+}
+
+} // namespace filmarch

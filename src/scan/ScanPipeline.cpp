@@ -1,0 +1,103 @@
+#include "scan/ScanPipeline.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+
+#include <algorithm>
+
+namespace filmarch {
+
+ScanPipeline::ScanPipeline(int workers, int aheadCount, int jobCount, std::function<void(int, int)> work)
+    : ahead(std::max(aheadCount, 0)), count(jobCount), job(std::move(work)), ended(size_t(std::max(jobCount, 0)), 0)
+{
+    allowed = std::min(count, ahead + 1);
+    for (int i = 0; i < std::max(workers, 1); ++i)
+        threads.emplace_back([this] { workerLoop(); });
+}
+
+ScanPipeline::~ScanPipeline()
+{
+    {
+        std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    changed.notify_all();
+    for (std::thread& t : threads)
+        t.join();
+}
+
+void ScanPipeline::workerLoop()
+{
+    std::unique_lock lock(mutex);
+    for (;;) {
+        changed.wait(lock, [this] { return stopping || next < allowed; });
+        if (stopping)
+            return;
+        const int index = next++;
+        lock.unlock();
+        try {
+            job(index, slotOf(index));
+        } catch (...) {
+            // A job records its own failures; nothing may leave a worker.
+        }
+        lock.lock();
+        ended[size_t(index)] = 1;
+        changed.notify_all();
+        wake();
+    }
+}
+
+void ScanPipeline::wake()
+{
+    // Queued: a wake posted before the caller's loop runs is still delivered to it.
+    QMetaObject::invokeMethod(
+        &waker,
+        [this] {
+            if (waiting)
+                waiting->quit();
+        },
+        Qt::QueuedConnection);
+}
+
+bool ScanPipeline::waitFor(int index)
+{
+    const QCoreApplication* application = QCoreApplication::instance();
+    const bool eventLoopThread = application && QThread::currentThread() == application->thread();
+    std::unique_lock lock(mutex);
+    while (!ended[size_t(index)] && !interrupted) {
+        if (!eventLoopThread) {
+            changed.wait(lock);
+            continue;
+        }
+        lock.unlock();
+        QEventLoop loop;
+        waiting = &loop;
+        loop.exec();
+        waiting = nullptr;
+        lock.lock();
+    }
+    return ended[size_t(index)] && !interrupted;
+}
+
+void ScanPipeline::done(int index)
+{
+    {
+        std::lock_guard lock(mutex);
+        allowed = std::min(count, std::max(allowed, index + ahead + 2));
+    }
+    changed.notify_all();
+}
+
+void ScanPipeline::interrupt()
+{
+    {
+        std::lock_guard lock(mutex);
+        interrupted = true;
+    }
+    changed.notify_all();
+    if (waiting)
+        waiting->quit();
+}
+
+} // namespace filmarch

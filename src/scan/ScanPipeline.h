@@ -1,0 +1,58 @@
+#pragma once
+// Work done ahead in walk order: jobs 0..count-1 run on worker threads, at
+// most `ahead` of them beyond the one the caller takes next, and the caller
+// takes them one by one, in order, on its own thread.
+#include <QObject>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class QEventLoop;
+
+namespace filmarch {
+
+class ScanPipeline {
+public:
+    // `job(index, slot)` runs on a worker; `slot` (0..ahead) is free for the
+    // job's results until the caller calls done(index).
+    ScanPipeline(int workers, int ahead, int count, std::function<void(int index, int slot)> job);
+    // Jobs not started are dropped; the running ones are waited for.
+    ~ScanPipeline();
+    ScanPipeline(const ScanPipeline&) = delete;
+    ScanPipeline& operator=(const ScanPipeline&) = delete;
+
+    int places() const { return ahead + 1; }
+    int slotOf(int index) const { return index % places(); }
+
+    // Waits until job `index` has ended, or until interrupt() was called
+    // (false then). On the event-loop thread the wait is a nested event loop.
+    bool waitFor(int index);
+    // The caller is done with job `index`: its slot goes to a later job.
+    void done(int index);
+    // Ends a waitFor() in progress (from the caller's thread).
+    void interrupt();
+
+private:
+    void workerLoop();
+    void wake();
+
+    const int ahead;
+    const int count;
+    const std::function<void(int, int)> job;
+    std::mutex mutex;
+    std::condition_variable changed;
+    int given = 0;   // jobs handed to the workers so far
+    int next = 0;    // next job a worker takes
+    int allowed = 0; // jobs below this may be handed out
+    std::vector<char> ended;
+    bool stopping = false;
+    bool interrupted = false;
+    QObject waker; // lives on the caller's thread
+    QEventLoop* waiting = nullptr;
+    std::vector<std::thread> threads;
+};
+
+} // namespace filmarch
