@@ -259,7 +259,7 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
         radio->setGeometry(115, 60 + 110 * i, 250, 17);
         radio->setEnabled(!busy);
         const Candidate& film = Feed_first[movie];
-        if (film.titleRead && !film.code.isEmpty()) {
+        if (!film.code.isEmpty()) {
             radio->setText(film.originalTitle);
             radio->setObjectName(QStringLiteral("C") + film.code);
         }
