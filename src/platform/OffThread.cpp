@@ -1,7 +1,10 @@
-#include "filmdb/OffThread.h"
+#include "platform/OffThread.h"
+
+#include "platform/Error.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <exception>
@@ -31,6 +34,15 @@ void runOffEventLoop(const std::function<void()>& job)
     worker.join();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void OneRequestAtATime::run(const std::function<void()>& job)
+{
+    if (busy)
+        throw Error(QStringLiteral("Une requête vers la base de films est déjà en cours"));
+    busy = true;
+    const auto done = qScopeGuard([this] { busy = false; });
+    runOffEventLoop(job);
 }
 
 } // namespace filmarch
