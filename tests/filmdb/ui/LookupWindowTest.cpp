@@ -304,7 +304,6 @@ TEST_F(LookupWindowTest, ThumbnailNamesStayInTheImagesFolder)
 TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
 {
     service.addSearch("FILM", FakeSearch {FakeFilmDatabase::numberedFilms(12)});
-    service.delayMilliseconds = 50;
     bool progressStop = true;
     window.progressTopLeft = [] { return QPoint(100, 50); };
     window.enableProgressStop = [&](bool on) { progressStop = on; };
@@ -314,10 +313,13 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
         QPoint seen;
         bool stopOff = false;
         bool searchLocked = false; // seen while a request ran
+        // The search waits for the answer until the window has been seen busy.
+        service.answers.close();
         QObject::connect(&poll, &QTimer::timeout, [&] {
             if (window.requesting()) {
                 searchLocked = !control<QPushButton>(&window, "BtRechercher")->isEnabled()
                     && !control<QPushButton>(&window, "BtValidFilm")->isEnabled();
+                service.answers.open();
                 return;
             }
             if (!window.ListeRadioBoutons[0] || !window.isVisible())
