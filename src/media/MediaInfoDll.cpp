@@ -203,9 +203,8 @@ void MesFonctionMediaInfo::New()
     Fhandle = MediaInfo_New();
     if (!Fhandle) {
         const int code = errno;
-        throw Error(QStringLiteral("MediaInfo_New n'a pas créé d'analyse : erreur %1, %2")
-                        .arg(code)
-                        .arg(QString::fromLocal8Bit(std::strerror(code))));
+        throw Error(
+            QStringLiteral("MediaInfo_New n'a pas créé d'analyse : erreur %1, %2").arg(code).arg(systemReason(code)));
     }
 }
 

@@ -13,10 +13,6 @@
 namespace filmarch {
 
 namespace {
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 } // namespace
 
 void AppendFile::open(const QString& path)

@@ -1,5 +1,6 @@
 #include "platform/CatalogueLock.h"
 
+#include "platform/Error.h"
 #include "platform/SafeFile.h"
 
 #include <QFile>
@@ -30,7 +31,7 @@ QString cannotLock(const QByteArray& name, int error)
     else if (error == ELOOP)
         reason = QStringLiteral("%1 est un lien symbolique").arg(lock);
     else
-        reason = QStringLiteral("%1 : %2").arg(lock, QString::fromLocal8Bit(std::strerror(error)));
+        reason = QStringLiteral("%1 : %2").arg(lock, systemReason(error));
     return QStringLiteral("Le catalogue ne peut pas être réservé pour ce scan, un autre scan pourrait l'écrire en "
                           "même temps (")
         + reason + QStringLiteral(").");

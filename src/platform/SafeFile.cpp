@@ -24,11 +24,6 @@ namespace filmarch {
 
 namespace {
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 QByteArray folderOf(const QByteArray& target)
 {
     const qsizetype slash = target.lastIndexOf('/');

@@ -1,5 +1,6 @@
 #include "sync/FileCopy.h"
 
+#include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 
 #include <QScopeGuard>
@@ -21,11 +22,6 @@ namespace {
 constexpr qint64 kChunk = 1 << 20;
 constexpr char kTemporaryPrefix[] = ".filmarch-copie-";
 constexpr qsizetype kTemporaryPrefixLength = sizeof(kTemporaryPrefix) - 1;
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 bool writeAll(int fd, const char* data, ssize_t size)
 {
