@@ -79,12 +79,14 @@ Result complete(const QString& films, const QString& catalogue)
         const double s = std::chrono::duration<double>(Clock::now() - start).count();
         if (!ran || h.messages().filter(QStringLiteral("Nouvelles entrées : %1 ").arg(kNewFilms)).size() != 1)
             ::_exit(2);
-        (void)::write(pipeFds[1], &s, sizeof s);
+        if (::write(pipeFds[1], &s, sizeof s) != ssize_t(sizeof s))
+            ::_exit(3);
         ::_exit(0);
     }
     ::close(pipeFds[1]);
     Result r;
-    (void)::read(pipeFds[0], &r.seconds, sizeof r.seconds);
+    if (::read(pipeFds[0], &r.seconds, sizeof r.seconds) != ssize_t(sizeof r.seconds))
+        r.seconds = -1;
     ::close(pipeFds[0]);
     int status = 0;
     rusage usage {};

@@ -110,7 +110,7 @@ void lookupBench()
         return best([&] {
             // A service that meets this client for the first time.
             test::FakeFilmDatabase service;
-            service.delayMilliseconds = 200;
+            service.latencyMilliseconds = 200;
             for (int i = 0; i < 40; ++i) {
                 test::FakeSearch search;
                 search.films = test::FakeFilmDatabase::numberedFilms(2, 1000 + 10 * i);

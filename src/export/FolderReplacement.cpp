@@ -31,7 +31,7 @@ void removeTree(const QString& path)
 
 QString systemError()
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return systemReason(errno);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "filmdb/AllocineClient.h"
 
-#include "filmdb/OffThread.h"
 #include "filmdb/RequestGuard.h"
 #include "platform/Error.h"
 #include "platform/Windows1252.h"
@@ -166,17 +165,7 @@ QString AllocineClient::movieUrl(const QString& code) const
 
 void AllocineClient::transfer(const std::function<void()>& job)
 {
-    // The nested event loop lets a window start another request: one at a time.
-    if (busy)
-        throw Error(QStringLiteral("Une requête vers la base de films est déjà en cours"));
-    busy = true;
-    try {
-        runOffEventLoop(job);
-    } catch (...) {
-        busy = false;
-        throw;
-    }
-    busy = false;
+    requests.run(job);
 }
 
 QString AllocineClient::get(const QString& url)

@@ -3,6 +3,7 @@
 // repair of the answers, the stored answer files and the thumbnails.
 #include "core/AppPaths.h"
 #include "platform/HttpClient.h"
+#include "platform/OffThread.h"
 
 #include <QByteArray>
 #include <QString>
@@ -86,7 +87,7 @@ private:
     const AppPaths paths;
     HttpClient& IdHTTP1;
     RequestGuard* guard;
-    bool busy = false;
+    OneRequestAtATime requests;
 };
 
 } // namespace filmarch

@@ -95,20 +95,10 @@ CandidateList AllocineSource::search(const QString& NomFilm, const QString& Anne
         }
         for (int i = 0; i < NbrFilms; ++i) {
             Candidate film;
-            try {
-                film.originalTitle = Feed_first.OriginalTitle(i);
-            } catch (const Error&) {
-                film.titleRead = false;
-            }
-            try {
-                film.code = QString::number(Feed_first.Code(i));
-            } catch (const Error&) {
-            }
-            try {
-                film.posterUrl = Feed_first.Href(i);
-            } catch (const Error&) {
-                film.posterRead = false;
-            }
+            film.originalTitle = Feed_first.OriginalTitle(i);
+            if (const std::optional<int> code = Feed_first.codeIfAny(i))
+                film.code = QString::number(*code);
+            film.posterUrl = Feed_first.Href(i);
             list.films << film;
         }
     } catch (const Error&) {
@@ -120,8 +110,6 @@ CandidateList AllocineSource::search(const QString& NomFilm, const QString& Anne
 
 QString AllocineSource::thumbnail(const Candidate& film)
 {
-    if (!film.titleRead || !film.posterRead)
-        throw Error(QStringLiteral("Fiche du film illisible : ") + film.code);
     return client.ChargeVignette(film.posterUrl, film.originalTitle);
 }
 

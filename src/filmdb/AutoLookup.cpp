@@ -84,10 +84,8 @@ bool RemplitInfosFilm(const MovieAnswer& Movie, const QString& title, InfosFilmA
                 names << Movie.Name(i);
         return joined(names);
     });
-    try {
-        infos[InfoAnneeProduction] = year(QString::number(Movie.ProductionYear()));
-    } catch (const Error&) {
-    }
+    if (const std::optional<int> production = Movie.productionYearIfAny())
+        infos[InfoAnneeProduction] = year(QString::number(*production));
     fill(InfoPays, [&] { return joined(Movie.NationalityList()); });
     fill(InfoGenre, [&] { return joined(Movie.GenreList()); });
     fill(InfoActeurs, [&] {
@@ -97,10 +95,8 @@ bool RemplitInfosFilm(const MovieAnswer& Movie, const QString& title, InfosFilmA
                 actors << Movie.Name(i) + QLatin1Char('(') + Movie.Role(i) + QLatin1Char(')');
         return joined(actors);
     });
-    try {
-        infos[InfoDuree] = duree(Movie.Runtime());
-    } catch (const Error&) {
-    }
+    if (const std::optional<int> runtime = Movie.runtimeIfAny())
+        infos[InfoDuree] = duree(*runtime);
     try {
         infos[InfoSynopsis] = Movie.Synopsis();
     } catch (const Error&) {
@@ -160,10 +156,8 @@ LookupOutcome RechercheAuto(AllocineClient& client, const QString& NomFilm, cons
         }
         const MovieAnswer Movie(client.RequeteFilm(QString::number(Feed.Code(outcome.bestitem))));
         const bool complete = RemplitInfosFilm(Movie, NomFilm, outcome.infos, outcome.logLines);
-        try {
-            outcome.runtimeSeconds = Movie.Runtime();
-        } catch (const Error&) {
-        }
+        if (const std::optional<int> runtime = Movie.runtimeIfAny())
+            outcome.runtimeSeconds = *runtime;
         return LanceSauvCatalog(complete ? 0 : 2);
     } catch (const Error&) {
         return LanceSauvCatalog(2);

@@ -15,8 +15,6 @@ struct Candidate {
     QString code;          // the service's film code; empty when it could not be read
     QString originalTitle; // the caption
     QString posterUrl;     // empty: no poster
-    bool titleRead = true; // false: the entry has no caption and no thumbnail
-    bool posterRead = true;
 };
 
 // The candidates of a search for the lookup window.

@@ -67,6 +67,16 @@ int MovieAnswer::Runtime() const
     return XmlAnswer::integer(element("runtime"), "runtime");
 }
 
+std::optional<int> MovieAnswer::productionYearIfAny() const
+{
+    return XmlAnswer::optionalInteger(element("productionYear"));
+}
+
+std::optional<int> MovieAnswer::runtimeIfAny() const
+{
+    return XmlAnswer::optionalInteger(element("runtime"));
+}
+
 QStringList MovieAnswer::NationalityList() const
 {
     return ownTexts(element("nationalityList"), "nationality");

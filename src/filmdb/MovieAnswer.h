@@ -26,9 +26,12 @@ public:
     int Activity(int member) const;
     QString Role(int member) const;
 
-    // Both throw when missing, empty or not a number.
+    // Both throw when missing, empty or not a number...
     int ProductionYear() const;
     int Runtime() const;
+    // ...and these read as none then.
+    std::optional<int> productionYearIfAny() const;
+    std::optional<int> runtimeIfAny() const;
 
     // Plain texts: each throws when its element holds markup.
     QStringList NationalityList() const;

@@ -43,6 +43,11 @@ int SearchAnswer::Code(int index) const
     return XmlAnswer::integerAttribute(movie(index), "code", "code du film");
 }
 
+std::optional<int> SearchAnswer::codeIfAny(int index) const
+{
+    return XmlAnswer::optionalIntegerAttribute(movie(index), "code");
+}
+
 QString SearchAnswer::OriginalTitle(int index) const
 {
     return XmlAnswer::text(XmlAnswer::child(movie(index), "originalTitle"));

@@ -17,8 +17,9 @@ public:
     QString ValueType_(int result) const;
 
     int movieCount() const { return static_cast<int>(movies.size()); }
-    // Throws when the film has no readable `code`.
+    // Throws when the film has no readable `code`; codeIfAny() reads none then.
     int Code(int movie) const;
+    std::optional<int> codeIfAny(int movie) const;
     QString OriginalTitle(int movie) const;
     // 0 when missing or empty.
     int ProductionYear(int movie) const;

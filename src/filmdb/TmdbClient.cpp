@@ -1,13 +1,10 @@
 #include "filmdb/TmdbClient.h"
 
 #include "filmdb/AllocineClient.h"
-#include "filmdb/OffThread.h"
 #include "filmdb/RequestGuard.h"
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
 
-#include <QCoreApplication>
-#include <QThread>
 #include <QStringList>
 #include <QUrl>
 
@@ -45,23 +42,7 @@ QString TmdbClient::host() const
 
 void TmdbClient::transfer(const std::function<void()>& job)
 {
-    // A scan's workers ask at once, each from its own thread.
-    const QCoreApplication* application = QCoreApplication::instance();
-    if (!application || QThread::currentThread() != application->thread()) {
-        job();
-        return;
-    }
-    // The nested event loop lets a window start another request: one at a time.
-    if (busy)
-        throw Error(QStringLiteral("Une requête vers la base de films est déjà en cours"));
-    busy = true;
-    try {
-        runOffEventLoop(job);
-    } catch (...) {
-        busy = false;
-        throw;
-    }
-    busy = false;
+    requests.run(job);
 }
 
 QByteArray TmdbClient::get(const QString& path, const QList<std::pair<QString, QString>>& parameters)

@@ -3,6 +3,8 @@
 // event loop, one at a time, bounded in time and size. The user's credential
 // goes as an "api_key" parameter (a key) or a bearer header (a read access
 // token); it never appears in a message, since errors name the host only.
+#include "platform/OffThread.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -45,7 +47,7 @@ private:
     HttpClient& http;
     RequestGuard& guard;
     std::function<void(int)> wait;
-    bool busy = false;
+    OneRequestAtATime requests;
 };
 
 } // namespace filmarch

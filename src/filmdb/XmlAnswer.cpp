@@ -123,17 +123,33 @@ bool XmlAnswer::hasAttribute(Node node, const char* name)
 
 int XmlAnswer::integer(Node node, const char* what)
 {
-    const QString value = text(node);
-    if (!isIntegerText(value))
+    const std::optional<int> value = optionalInteger(node);
+    if (!value)
         throw Error(unreadable(what));
-    return toInteger(value);
+    return *value;
 }
 
 int XmlAnswer::integerAttribute(Node node, const char* name, const char* what)
 {
+    const std::optional<int> value = optionalIntegerAttribute(node, name);
+    if (!value)
+        throw Error(unreadable(what));
+    return *value;
+}
+
+std::optional<int> XmlAnswer::optionalInteger(Node node)
+{
+    const QString value = text(node);
+    if (!isIntegerText(value))
+        return std::nullopt;
+    return toInteger(value);
+}
+
+std::optional<int> XmlAnswer::optionalIntegerAttribute(Node node, const char* name)
+{
     const QString value = attribute(node, name);
     if (!hasAttribute(node, name) || !isIntegerText(value))
-        throw Error(unreadable(what));
+        return std::nullopt;
     return toInteger(value);
 }
 

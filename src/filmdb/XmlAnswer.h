@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct _xmlDoc;
@@ -38,6 +39,10 @@ public:
     // The element's text read as a whole number; throws Error naming `what`.
     static int integer(Node node, const char* what);
     static int integerAttribute(Node node, const char* name, const char* what);
+    // The same reads for a value that may be absent: none when the node, the
+    // attribute or a whole number is missing.
+    static std::optional<int> optionalInteger(Node node);
+    static std::optional<int> optionalIntegerAttribute(Node node, const char* name);
     // Throws Error when `index` is not a position of a list of `count` items.
     static void checkPosition(int index, size_t count, const char* what);
 

@@ -114,9 +114,8 @@ bool characterSetIsUtf8()
     return codeset && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
 }
 
-// The library turns wide file names into bytes with the C library's character
-// set, while file names on disk (and in Qt) are UTF-8: under the bare "C" set a
-// name with an accent would never open.
+} // namespace
+
 void useUtf8FileNames()
 {
     if (characterSetIsUtf8())
@@ -124,8 +123,6 @@ void useUtf8FileNames()
     if (!std::setlocale(LC_CTYPE, "") || !characterSetIsUtf8())
         std::setlocale(LC_CTYPE, "C.UTF-8");
 }
-
-} // namespace
 
 bool mediaInfoLoadable(const QString& library)
 {
@@ -177,6 +174,7 @@ MesFonctionMediaInfo::MesFonctionMediaInfo(const QString& library)
                         .arg(library, why ? QString::fromLocal8Bit(why) : QStringLiteral("raison inconnue")));
     }
     ++libraryUsers;
+    // For a program whose main has not done it.
     useUtf8FileNames();
 }
 
@@ -205,9 +203,8 @@ void MesFonctionMediaInfo::New()
     Fhandle = MediaInfo_New();
     if (!Fhandle) {
         const int code = errno;
-        throw Error(QStringLiteral("MediaInfo_New n'a pas créé d'analyse : erreur %1, %2")
-                        .arg(code)
-                        .arg(QString::fromLocal8Bit(std::strerror(code))));
+        throw Error(
+            QStringLiteral("MediaInfo_New n'a pas créé d'analyse : erreur %1, %2").arg(code).arg(systemReason(code)));
     }
 }
 

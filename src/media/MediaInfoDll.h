@@ -28,6 +28,12 @@ enum TMIInfo {
     Info_Max
 };
 
+// The library turns wide file names into bytes with the C library's character
+// set, while file names on disk (and in Qt) are UTF-8: under the bare "C" set a
+// name with an accent would never open. Sets LC_CTYPE to a UTF-8 set unless
+// it is one already.
+void useUtf8FileNames();
+
 // True when the dynamic loader can load `library` (a soname or a path).
 bool mediaInfoLoadable(const QString& library);
 

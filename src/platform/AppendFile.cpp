@@ -13,10 +13,6 @@
 namespace filmarch {
 
 namespace {
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 } // namespace
 
 void AppendFile::open(const QString& path)
@@ -26,14 +22,12 @@ void AppendFile::open(const QString& path)
     struct stat st {};
     if (::stat(name.constData(), &st) == 0 && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
         throw Error(QStringLiteral("le fichier est en lecture seule"));
-    const int f = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
-    if (f < 0)
+    FileDescriptor f(::open(name.constData(), O_WRONLY | O_CLOEXEC));
+    if (!f.isOpen())
         throw Error(systemReason(errno));
-    if (::fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(f);
+    if (::fstat(f.get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw Error(QStringLiteral("n'est pas un fichier"));
-    }
-    fd = f;
+    fd = std::move(f);
     length = st.st_size;
     dev = st.st_dev;
     ino = st.st_ino;
@@ -41,22 +35,28 @@ void AppendFile::open(const QString& path)
 
 void AppendFile::append(const QByteArray& bytes)
 {
-    if (fd < 0)
+    if (!fd.isOpen())
         throw Error(QStringLiteral("fichier non ouvert"));
     // The room is taken first, without making the file longer: a full disk
     // is found before a byte is added, and a kill never leaves zeros behind.
-    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, length, bytes.size()) != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
+    if (::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, length, bytes.size()) != 0 && errno != EOPNOTSUPP
+        && errno != ENOSYS) {
         const int error = errno;
-        (void)::ftruncate(fd, length);
+        if (::ftruncate(fd.get(), length) != 0) {
+            // The failure said is the first one.
+        }
         throw Error(systemReason(error));
     }
     for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + written, size_t(bytes.size() - written), length + written);
+        const ssize_t n =
+            ::pwrite(fd.get(), bytes.constData() + written, size_t(bytes.size() - written), length + written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             const int error = n < 0 ? errno : ENOSPC;
-            (void)::ftruncate(fd, length);
+            if (::ftruncate(fd.get(), length) != 0) {
+                // The failure said is the first one.
+            }
             throw Error(systemReason(error));
         }
         written += n;
@@ -66,15 +66,13 @@ void AppendFile::append(const QByteArray& bytes)
 
 void AppendFile::sync()
 {
-    if (fd >= 0)
-        (void)::fdatasync(fd);
+    if (fd.isOpen())
+        (void)::fdatasync(fd.get());
 }
 
 void AppendFile::close()
 {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
+    fd.reset();
     length = 0;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Adds records at the end of a file that stays whole between additions: a
 // failed addition (a full disk) takes the file back to its last whole length.
+#include "platform/FileDescriptor.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,7 +20,7 @@ public:
     // Opens `path` (through links) to add to it; its present length is whole.
     // Throws Error.
     void open(const QString& path);
-    bool isOpen() const { return fd >= 0; }
+    bool isOpen() const { return fd.isOpen(); }
     // Adds `bytes` at the end. Throws Error, the file cut back to what it was.
     void append(const QByteArray& bytes);
     // Forces what was added to the disk (failures ignored: the file is whole).
@@ -30,7 +32,7 @@ public:
     ino_t inode() const { return ino; }
 
 private:
-    int fd = -1;
+    FileDescriptor fd;
     qint64 length = 0;
     dev_t dev = 0;
     ino_t ino = 0;

@@ -1,5 +1,6 @@
 #include "platform/CatalogueLock.h"
 
+#include "platform/Error.h"
 #include "platform/SafeFile.h"
 
 #include <QFile>
@@ -30,7 +31,7 @@ QString cannotLock(const QByteArray& name, int error)
     else if (error == ELOOP)
         reason = QStringLiteral("%1 est un lien symbolique").arg(lock);
     else
-        reason = QStringLiteral("%1 : %2").arg(lock, QString::fromLocal8Bit(std::strerror(error)));
+        reason = QStringLiteral("%1 : %2").arg(lock, systemReason(error));
     return QStringLiteral("Le catalogue ne peut pas être réservé pour ce scan, un autre scan pourrait l'écrire en "
                           "même temps (")
         + reason + QStringLiteral(").");
@@ -67,42 +68,39 @@ bool CatalogueLock::tryLock(const QString& path)
     // A lock file removed by the run that held it between our open and our
     // lock is not the lock any more: start again on the new one.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        int f = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        FileDescriptor f(::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
         const int error = errno;
-        bool canWrite = f >= 0;
+        bool canWrite = f.isOpen();
         bool ownFile = true;
-        if (f < 0 && (error == EACCES || error == EPERM || error == EROFS)) {
-            f = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-            if (f < 0) {
+        if (!f.isOpen() && (error == EACCES || error == EPERM || error == EROFS)) {
+            f.reset(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            if (!f.isOpen()) {
                 // A folder that cannot be written: the catalogue is saved in
                 // place there, so its own file stays the same one to lock.
-                f = ::open(target.constData(), O_RDONLY | O_CLOEXEC);
-                if (f < 0 && errno == EACCES)
-                    f = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+                f.reset(::open(target.constData(), O_RDONLY | O_CLOEXEC));
+                if (!f.isOpen() && errno == EACCES)
+                    f.reset(::open(target.constData(), O_WRONLY | O_CLOEXEC));
                 ownFile = false;
             }
         }
         // Nothing to lock where no one here can write the catalogue either
         // (a folder that is missing or closed): the run refuses it for that.
-        if (f < 0 && !cannotReplaceReason(path).isEmpty())
+        if (!f.isOpen() && !cannotReplaceReason(path).isEmpty())
             return true;
-        if (f < 0) {
+        if (!f.isOpen()) {
             why = cannotLock(name, error);
             return false;
         }
-        if (::flock(f, LOCK_EX | LOCK_NB) != 0) {
-            ::close(f);
+        if (::flock(f.get(), LOCK_EX | LOCK_NB) != 0) {
             why = QStringLiteral("Le catalogue est déjà utilisé par un autre scan.");
             return false;
         }
-        if (ownFile && !sameFile(f, name)) {
-            ::close(f);
+        if (ownFile && !sameFile(f.get(), name))
             continue;
-        }
-        fd = f;
+        fd = std::move(f);
         writable = canWrite;
         lockName = ownFile ? name : QByteArray();
-        left = ownFile ? readRecord(fd) : std::nullopt;
+        left = ownFile ? readRecord(fd.get()) : std::nullopt;
         return true;
     }
     why = QStringLiteral("Le catalogue est déjà utilisé par un autre scan.");
@@ -119,32 +117,33 @@ bool CatalogueLock::unfinishedAfter(const QString& path, qint64 offset) const
 
 void CatalogueLock::release()
 {
-    if (fd < 0)
+    if (!fd.isOpen())
         return;
     if (!lockName.isEmpty() && writable)
         ::unlink(lockName.constData());
-    ::close(fd);
-    fd = -1;
+    fd.reset();
     lockName.clear();
     left.reset();
 }
 
 void CatalogueLock::recordCommitted(const Committed& c)
 {
-    if (fd < 0 || !writable)
+    if (!fd.isOpen() || !writable)
         return;
     char text[128];
     const int n = std::snprintf(text, sizeof text, "filmarch %llu %llu %lld\n", (unsigned long long)c.device,
         (unsigned long long)c.inode, (long long)c.size);
     // Fixed width is not needed: a shorter record ends at its line break.
-    if (::pwrite(fd, text, size_t(n), 0) == n)
-        (void)::ftruncate(fd, n);
+    // A record not cut to its length still ends at its line break.
+    if (::pwrite(fd.get(), text, size_t(n), 0) == n && ::ftruncate(fd.get(), n) != 0)
+        return;
 }
 
 void CatalogueLock::clearCommitted()
 {
-    if (fd >= 0 && writable)
-        (void)::ftruncate(fd, 0);
+    // An empty record only spares the next run a check; nothing depends on it.
+    if (fd.isOpen() && writable && ::ftruncate(fd.get(), 0) != 0)
+        return;
 }
 
 } // namespace filmarch

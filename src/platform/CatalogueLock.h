@@ -5,6 +5,8 @@
 // (".<name>.filmarch-lock"), which also remembers how far the catalogue is
 // whole while a run appends to it; in a folder that cannot be written, the
 // catalogue file itself is locked.
+#include "platform/FileDescriptor.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -39,7 +41,7 @@ public:
     QString refusal() const { return why; }
     // Removes the lock file and gives the lock back.
     void release();
-    bool held() const { return fd >= 0; }
+    bool held() const { return fd.isOpen(); }
 
     std::optional<Committed> previousRun() const { return left; }
     // True when a killed run left the file at `path` whole up to a length at
@@ -51,7 +53,7 @@ public:
     void clearCommitted();
 
 private:
-    int fd = -1;
+    FileDescriptor fd;
     bool writable = false;
     QByteArray lockName; // empty when the catalogue itself is locked
     std::optional<Committed> left;

@@ -24,13 +24,6 @@ namespace {
 
 constexpr quint32 stillActive = 259;
 
-void closeFd(int& fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
-
 quint32 decodeStatus(int status)
 {
     if (WIFEXITED(status))
@@ -76,7 +69,7 @@ TDosThread::TDosThread(TDosCommand& owner, TProcessTimer& timer)
         arguments = QProcess::splitCommand(FCommandLine);
         program = arguments.isEmpty() ? QString() : arguments.takeFirst();
     }
-    wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    wakeFd.reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     thread = std::thread([this] { Execute(); });
 }
 
@@ -85,7 +78,7 @@ TDosThread::~TDosThread()
     Terminate();
     if (thread.joinable())
         thread.join();
-    closeFd(wakeFd);
+    wakeFd.reset();
 }
 
 void TDosThread::Terminate()
@@ -101,9 +94,9 @@ void TDosThread::Terminate()
 
 void TDosThread::wake()
 {
-    if (wakeFd >= 0) {
+    if (wakeFd.isOpen()) {
         const quint64 one = 1;
-        [[maybe_unused]] ssize_t n = ::write(wakeFd, &one, sizeof one);
+        [[maybe_unused]] ssize_t n = ::write(wakeFd.get(), &one, sizeof one);
     }
 }
 
@@ -144,31 +137,22 @@ void TDosThread::FExecute()
         buffer = QByteArray(1024, '\0');
 
         setStatus(dtsCreatingPipes);
-        int input[2], output[2];
-        if (pipe2(input, O_CLOEXEC) != 0) {
+        if (!openPipe(inputRead, inputWrite) || !openPipe(outputRead, outputWrite)) {
             lastError = errno;
             throw TCreatePipeError(
                 QStringLiteral("Pipes for ") + FCommandLine + QStringLiteral(" could not be created."));
         }
-        inputRead = input[0];
-        inputWrite = input[1];
-        if (pipe2(output, O_CLOEXEC) != 0) {
-            lastError = errno;
-            throw TCreatePipeError(
-                QStringLiteral("Pipes for ") + FCommandLine + QStringLiteral(" could not be created."));
-        }
-        outputRead = output[0];
-        outputWrite = output[1];
-        fcntl(inputWrite, F_SETFL, O_NONBLOCK);
+        fcntl(inputWrite.get(), F_SETFL, O_NONBLOCK);
 
         setStatus(dtsCreatingProcess);
-        pid = startChild(program, arguments, environment, {inputRead, outputWrite, outputWrite}, lastError);
+        pid = startChild(
+            program, arguments, environment, {inputRead.get(), outputWrite.get(), outputWrite.get()}, lastError);
         if (pid < 0)
             throw TCreateProcessError(FCommandLine + QStringLiteral(" doesn't exist."));
         // Only the child holds these ends now: the output pipe ends when the child's copies close.
-        closeFd(inputRead);
-        closeFd(outputWrite);
-        pidFd = int(syscall(SYS_pidfd_open, pid, 0));
+        inputRead.reset();
+        outputWrite.reset();
+        pidFd.reset(int(syscall(SYS_pidfd_open, pid, 0)));
 
         FTimer.Beginning();
         exitCode = stillActive;
@@ -198,7 +182,7 @@ void TDosThread::runLoop()
             }
         }
         int available = 0;
-        if (outputOpen && ioctl(outputRead, FIONREAD, &available) != 0)
+        if (outputOpen && ioctl(outputRead.get(), FIONREAD, &available) != 0)
             available = 0;
         if (available > 0 || (outputOpen && outputReadable))
             readOutput(available);
@@ -209,25 +193,25 @@ void TDosThread::runLoop()
             pollfd fds[4];
             nfds_t n = 0;
             const nfds_t wake = n++;
-            fds[wake] = {wakeFd, POLLIN, 0};
+            fds[wake] = {wakeFd.get(), POLLIN, 0};
             nfds_t out = nfds_t(-1);
             if (outputOpen) {
                 out = n++;
-                fds[out] = {outputRead, POLLIN, 0};
+                fds[out] = {outputRead.get(), POLLIN, 0};
             }
-            if (pidFd >= 0)
-                fds[n++] = {pidFd, POLLIN, 0}; // readable once the child has ended
+            if (pidFd.isOpen())
+                fds[n++] = {pidFd.get(), POLLIN, 0}; // readable once the child has ended
             bool inputQueued = !inputInFlight.isEmpty();
             if (!inputQueued) {
                 QReadLocker lock(&FOwner.FSync);
                 inputQueued = !FOwner.FInputLines_SHARED.isEmpty();
             }
-            if (inputWrite >= 0 && inputQueued)
-                fds[n++] = {inputWrite, POLLOUT, 0};
+            if (inputWrite.isOpen() && inputQueued)
+                fds[n++] = {inputWrite.get(), POLLOUT, 0};
             if (::poll(fds, n, waitTimeout()) > 0) {
                 if (fds[wake].revents) {
                     quint64 count;
-                    [[maybe_unused]] ssize_t r = ::read(wakeFd, &count, sizeof count);
+                    [[maybe_unused]] ssize_t r = ::read(wakeFd.get(), &count, sizeof count);
                 }
                 outputReadable = out != nfds_t(-1) && fds[out].revents != 0;
             }
@@ -269,7 +253,7 @@ int TDosThread::waitTimeout() const
     consider(FMaxTimeAfterBeginning, FTimer.msSinceBeginning());
     consider(FMaxTimeAfterLastOutput, FTimer.msSinceLastOutput());
     // Without a process descriptor the exit is only seen by asking again.
-    if (pidFd < 0)
+    if (!pidFd.isOpen())
         timeout = timeout < 0 ? 10 : std::min<qint64>(timeout, 10);
     return int(timeout);
 }
@@ -280,7 +264,7 @@ void TDosThread::readOutput(int available)
     if (buffer.size() < available)
         buffer.resize(available);
     buffer.fill('\0');
-    const ssize_t n = ::read(outputRead, buffer.data(), size_t(buffer.size()));
+    const ssize_t n = ::read(outputRead.get(), buffer.data(), size_t(buffer.size()));
     if (n == 0) {
         outputOpen = false; // every writer has closed its end
         return;
@@ -293,7 +277,7 @@ void TDosThread::readOutput(int available)
 
 void TDosThread::writeInput()
 {
-    while (!terminated && inputWrite >= 0) {
+    while (!terminated && inputWrite.isOpen()) {
         if (inputInFlight.isEmpty()) {
             QWriteLocker lock(&FOwner.FSync);
             if (FOwner.FInputLines_SHARED.isEmpty())
@@ -303,14 +287,14 @@ void TDosThread::writeInput()
             if (inputInFlight.isEmpty())
                 continue;
         }
-        const ssize_t n =
-            ::write(inputWrite, inputInFlight.constData() + inputWritten, size_t(inputInFlight.size() - inputWritten));
+        const ssize_t n = ::write(
+            inputWrite.get(), inputInFlight.constData() + inputWritten, size_t(inputInFlight.size() - inputWritten));
         if (n < 0 && (errno == EAGAIN || errno == EINTR))
             return; // the child reads slowly: the rest waits for the pipe to drain
         if (n < 0) {
             // The child closed its input: nothing more can reach it.
             consumeSigpipe();
-            closeFd(inputWrite);
+            inputWrite.reset();
             inputInFlight.clear();
             return;
         }
@@ -366,11 +350,11 @@ void TDosThread::cleanUp()
         reaped = true;
     }
     FTimer.Ending();
-    closeFd(pidFd);
-    closeFd(inputRead);
-    closeFd(inputWrite);
-    closeFd(outputRead);
-    closeFd(outputWrite);
+    pidFd.reset();
+    inputRead.reset();
+    inputWrite.reset();
+    outputRead.reset();
+    outputWrite.reset();
     buffer = QByteArray();
 }
 

@@ -3,6 +3,7 @@
 // output pipe, cuts the output into lines, writes the queued input, watches
 // the time limits, and ends the child when asked to.
 #include "platform/DosCommand.h"
+#include "platform/FileDescriptor.h"
 #include "platform/LineCutter.h"
 
 #include <condition_variable>
@@ -72,8 +73,8 @@ private:
     QByteArray buffer;
     QByteArray inputInFlight; // the queued line being written
     qsizetype inputWritten = 0;
-    int inputRead = -1, inputWrite = -1, outputRead = -1, outputWrite = -1;
-    int wakeFd = -1, pidFd = -1;
+    FileDescriptor inputRead, inputWrite, outputRead, outputWrite;
+    FileDescriptor wakeFd, pidFd;
     pid_t pid = -1;
     bool reaped = false, outputOpen = true, outputReadable = false;
     quint32 exitCode = 0;

@@ -2,6 +2,8 @@
 // The one exception type of the program: a failure with a French (or library)
 // message that callers may show or log.
 #include <QString>
+
+#include <cstring>
 #include <stdexcept>
 
 namespace filmarch {
@@ -20,5 +22,11 @@ class ConversionError : public Error {
 public:
     using Error::Error;
 };
+
+// The system's words for an errno value.
+inline QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 } // namespace filmarch

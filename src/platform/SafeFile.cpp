@@ -1,11 +1,13 @@
 #include "platform/SafeFile.h"
 
 #include "platform/Error.h"
+#include "platform/FileDescriptor.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,11 +23,6 @@
 namespace filmarch {
 
 namespace {
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 QByteArray folderOf(const QByteArray& target)
 {
@@ -45,20 +42,6 @@ qsizetype longestName(const QByteArray& folder)
     const long max = ::pathconf(folder.constData(), _PC_NAME_MAX);
     return max > 0 ? qsizetype(max) : qsizetype(NAME_MAX);
 }
-
-// A file descriptor that the rename has not taken yet: closed, and its file
-// removed, when the save fails.
-struct PendingFile {
-    QByteArray name;
-    int fd = -1;
-    ~PendingFile()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        if (!name.isEmpty())
-            ::unlink(name.constData());
-    }
-};
 
 void writeAll(int fd, const QByteArray& bytes)
 {
@@ -82,13 +65,10 @@ struct Content {
 // bytes through this process).
 void copyAll(int fd, const QByteArray& from, qint64 size)
 {
-    const int source = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
-    if (source < 0)
+    const FileDescriptor file(::open(from.constData(), O_RDONLY | O_CLOEXEC));
+    if (!file.isOpen())
         throw Error(systemReason(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer {source};
+    const int source = file.get();
     qint64 copied = 0;
     while (copied < size) {
         const ssize_t n = ::copy_file_range(source, nullptr, fd, nullptr, size_t(size - copied), 0);
@@ -115,17 +95,14 @@ void copyAll(int fd, const QByteArray& from, qint64 size)
     }
 }
 
-// The way the original program saved: over the file itself. The room is
-// taken first, so that a full disk is found before anything is overwritten.
+// Writes over the file itself, where no file can be made beside it. The room
+// is taken first, so that a full disk is found before anything is overwritten.
 void rewriteInPlace(const QByteArray& target, const Content& content, off_t oldSize)
 {
-    const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
+    const FileDescriptor file(::open(target.constData(), O_WRONLY | O_CLOEXEC));
+    if (!file.isOpen())
         throw Error(systemReason(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer {fd};
+    const int fd = file.get();
     if (content.size > oldSize && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, content.size) != 0 && errno != EOPNOTSUPP
         && errno != ENOSYS)
         throw Error(systemReason(errno));
@@ -203,29 +180,29 @@ void replaceWith(const QString& path, const Content& content)
         permissions = 0666 & ~mask;
     }
 
-    PendingFile pending;
-    pending.name = temporaryTemplate(target);
-    pending.fd = ::mkostemp(pending.name.data(), O_CLOEXEC);
-    if (pending.fd < 0) {
+    QByteArray temporary = temporaryTemplate(target);
+    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!file.isOpen()) {
         const int error = errno;
-        pending.name.clear();
         if (exists && (error == EACCES || error == EPERM || error == EROFS))
             return rewriteInPlace(target, content, existing.st_size);
         throw Error(systemReason(error));
     }
+    // The temporary goes on every way out but the rename.
+    auto removeTemporary = qScopeGuard([&temporary] { ::unlink(temporary.constData()); });
     if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
-        (void)::fchown(pending.fd, existing.st_uid, existing.st_gid); // kept where the system allows it
-    ::fchmod(pending.fd, permissions);
-    content.write(pending.fd);
-    if (::fdatasync(pending.fd) != 0)
+        if (::fchown(file.get(), existing.st_uid, existing.st_gid) != 0) {
+            // The owner is kept where the system allows it.
+        }
+    ::fchmod(file.get(), permissions);
+    content.write(file.get());
+    if (::fdatasync(file.get()) != 0)
         throw Error(systemReason(errno));
-    const int fd = pending.fd;
-    pending.fd = -1;
-    if (::close(fd) != 0)
+    if (file.close() != 0)
         throw Error(systemReason(errno));
-    if (::rename(pending.name.constData(), target.constData()) != 0)
+    if (::rename(temporary.constData(), target.constData()) != 0)
         throw Error(systemReason(errno));
-    pending.name.clear();
+    removeTemporary.dismiss();
 }
 } // namespace
 

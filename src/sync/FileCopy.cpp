@@ -1,5 +1,10 @@
 #include "sync/FileCopy.h"
 
+#include "platform/Error.h"
+#include "platform/FileDescriptor.h"
+
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -17,31 +22,6 @@ namespace {
 constexpr qint64 kChunk = 1 << 20;
 constexpr char kTemporaryPrefix[] = ".filmarch-copie-";
 constexpr qsizetype kTemporaryPrefixLength = sizeof(kTemporaryPrefix) - 1;
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-struct Fd {
-    int fd = -1;
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// The temporary file until the rename takes it: removed on every other way out.
-struct TemporaryFile {
-    QByteArray name;
-    Fd file;
-    ~TemporaryFile()
-    {
-        if (!name.isEmpty())
-            ::unlink(name.constData());
-    }
-};
 
 bool writeAll(int fd, const char* data, ssize_t size)
 {
@@ -74,23 +54,23 @@ bool isCopyTemporary(const QByteArray& name)
 
 int removeCopyLeftovers(const QByteArray& folder)
 {
-    Fd dir {::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    DIR* d = dir.fd >= 0 ? ::fdopendir(dir.fd) : nullptr;
+    FileDescriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* d = dir.isOpen() ? ::fdopendir(dir.get()) : nullptr;
     if (!d)
         return 0;
-    dir.fd = -1; // closedir closes it
+    dir.release(); // closedir closes it
     int removed = 0;
     while (const dirent* e = ::readdir(d)) {
         if (!isCopyTemporary(QByteArray(e->d_name)))
             continue;
-        Fd file {::openat(::dirfd(d), e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+        const FileDescriptor file(::openat(::dirfd(d), e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         // The lock is free once its copy ended: killed, or renamed to its final name.
-        if (file.fd < 0 || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0)
+        if (!file.isOpen() || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
             continue;
         struct stat held {};
         struct stat named {};
         // Still the file we locked, not the final file of a copy that just ended.
-        if (::fstat(file.fd, &held) == 0 && S_ISREG(held.st_mode)
+        if (::fstat(file.get(), &held) == 0 && S_ISREG(held.st_mode)
             && ::fstatat(::dirfd(d), e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev
             && named.st_ino == held.st_ino && ::unlinkat(::dirfd(d), e->d_name, 0) == 0)
             ++removed;
@@ -115,15 +95,15 @@ CopyOutcome copyFileChunked(
     const QByteArray& source, const QByteArray& destination, const bool& stop, CopyProgress* progress)
 {
     // Non-blocking, so that a named pipe met in a listing cannot hang the copy.
-    Fd in {::open(source.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-    if (in.fd < 0)
+    const FileDescriptor in(::open(source.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!in.isOpen())
         return failed(systemReason(errno));
     struct stat st {};
-    if (::fstat(in.fd, &st) != 0)
+    if (::fstat(in.get(), &st) != 0)
         return failed(systemReason(errno));
     if (!S_ISREG(st.st_mode))
         return failed(QStringLiteral("ce n'est pas un fichier ordinaire"));
-    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
 
     // Copying a file onto itself leaves it as it is.
     struct stat existing {};
@@ -132,54 +112,50 @@ CopyOutcome copyFileChunked(
         return {CopyOutcome::Copied, {}};
 
     const qsizetype slash = destination.lastIndexOf('/');
-    TemporaryFile temp;
-    temp.name = destination.left(slash + 1) + kTemporaryPrefix + "XXXXXX";
-    temp.file.fd = ::mkostemp(temp.name.data(), O_CLOEXEC);
-    if (temp.file.fd < 0) {
-        const int error = errno;
-        temp.name.clear();
-        return failed(systemReason(error));
-    }
+    QByteArray temporary = destination.left(slash + 1) + kTemporaryPrefix + "XXXXXX";
+    FileDescriptor temp(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!temp.isOpen())
+        return failed(systemReason(errno));
+    // The temporary goes on every way out but the rename.
+    auto removeTemporary = qScopeGuard([&temporary] { ::unlink(temporary.constData()); });
     // Held until the file has its final name: a lock that is free marks the
     // leftover of a killed copy.
-    ::flock(temp.file.fd, LOCK_EX);
+    ::flock(temp.get(), LOCK_EX);
 
     const qint64 total = st.st_size;
     qint64 done = 0;
-    CopyCallBack(total, 0, total, 0, 1, CALLBACK_STREAM_SWITCH, in.fd, temp.file.fd, progress);
+    CopyCallBack(total, 0, total, 0, 1, CALLBACK_STREAM_SWITCH, in.get(), temp.get(), progress);
     std::vector<char> buffer(kChunk);
     for (;;) {
         if (stop)
             return {CopyOutcome::Stopped, {}};
-        const ssize_t n = ::read(in.fd, buffer.data(), buffer.size());
+        const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return failed(systemReason(errno));
         if (n == 0)
             break;
-        if (!writeAll(temp.file.fd, buffer.data(), n))
+        if (!writeAll(temp.get(), buffer.data(), n))
             return failed(systemReason(errno));
         done += n;
-        CopyCallBack(std::max(total, done), done, std::max(total, done), done, 1, CALLBACK_CHUNK_FINISHED, in.fd,
-            temp.file.fd, progress);
+        CopyCallBack(std::max(total, done), done, std::max(total, done), done, 1, CALLBACK_CHUNK_FINISHED, in.get(),
+            temp.get(), progress);
     }
     if (stop)
         return {CopyOutcome::Stopped, {}};
 
     // A backup keeps the permissions and the times of its source.
-    ::fchmod(temp.file.fd, st.st_mode & 07777);
+    ::fchmod(temp.get(), st.st_mode & 07777);
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    ::futimens(temp.file.fd, times);
-    if (::fdatasync(temp.file.fd) != 0)
+    ::futimens(temp.get(), times);
+    if (::fdatasync(temp.get()) != 0)
         return failed(systemReason(errno));
-    if (::rename(temp.name.constData(), destination.constData()) != 0)
+    if (::rename(temporary.constData(), destination.constData()) != 0)
         return failed(systemReason(errno));
-    temp.name.clear();
+    removeTemporary.dismiss();
     // The data reached the disk with fdatasync; closing releases the lock.
-    const int fd = temp.file.fd;
-    temp.file.fd = -1;
-    if (::close(fd) != 0)
+    if (temp.close() != 0)
         return failed(systemReason(errno));
     return {CopyOutcome::Copied, {}};
 }

@@ -1,5 +1,6 @@
 #include "sync/Listing.h"
 
+#include "platform/Error.h"
 #include "sync/FileCopy.h"
 
 #include <QFile>
@@ -20,11 +21,6 @@ int checkedCount(const SyncList& list)
 }
 
 namespace {
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 struct Walk {
     bool sousRep;

@@ -1,5 +1,7 @@
 #include "sync/SyncPaths.h"
 
+#include "platform/Error.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -55,10 +57,9 @@ Nesting folderNesting(const QByteArray& reference, const QByteArray& backup)
 
 QString makeBackupFolder(const QByteArray& root, const QByteArray& relative)
 {
-    const auto reason = [](int error) { return QString::fromLocal8Bit(std::strerror(error)); };
     int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return reason(errno);
+        return systemReason(errno);
     QString failure;
     for (const QByteArray& level : relative.split('/')) {
         if (level.isEmpty())
@@ -73,7 +74,7 @@ QString makeBackupFolder(const QByteArray& root, const QByteArray& relative)
             const bool link = ::fstatat(fd, level.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
             failure = link ? QStringLiteral("le chemin de la destination passe par un lien symbolique (%1)")
                                  .arg(QFile::decodeName(level))
-                           : reason(error);
+                           : systemReason(error);
             break;
         }
         ::close(fd);
@@ -90,11 +91,11 @@ QString deleteEntry(const SyncEntry& entry, const QString& root)
     const QByteArray path = entry.nativePath();
     struct stat st {};
     if (::lstat(path.constData(), &st) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return systemReason(errno);
     if (S_ISDIR(st.st_mode))
         return QStringLiteral("c'est un dossier");
     if (::unlink(path.constData()) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return systemReason(errno);
     return {};
 }
 

@@ -134,8 +134,9 @@ TEST_F(Installed, AnInstalledProgramWritesOnlyIntoTheUsersFolders)
         ini.write("[General]\nExplorerSousRep=1\n");
         ini.close();
         const QString catalogue = home + QStringLiteral("/films.xml");
-        if (!user.isEmpty())
+        if (!user.isEmpty()) {
             ASSERT_EQ(run(QStringLiteral("chown"), {QStringLiteral("-R"), user, home}, env), 0);
+        }
 
         EXPECT_EQ(runAs(user, prefix + QStringLiteral("/bin/filmarch-cli"),
                       {QStringLiteral("-q"), root.filePath(QStringLiteral("films")), catalogue}, userEnv, &output),

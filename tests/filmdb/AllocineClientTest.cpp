@@ -212,7 +212,7 @@ TEST_F(AllocineClientTest, EventsFlowDuringARequestAndASecondRequestWaitsItsTurn
     char name[] = "test";
     char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
-    service.delayMilliseconds = 400;
+    service.answers.close();
     int ticks = 0;
     QString refusal;
     QTimer timer;
@@ -223,6 +223,7 @@ TEST_F(AllocineClientTest, EventsFlowDuringARequestAndASecondRequestWaitsItsTurn
             } catch (const Error& error) {
                 refusal = error.message();
             }
+            service.answers.open();
         }
     });
     timer.start(10);
@@ -231,7 +232,6 @@ TEST_F(AllocineClientTest, EventsFlowDuringARequestAndASecondRequestWaitsItsTurn
     EXPECT_EQ(refusal, QStringLiteral("Une requête vers la base de films est déjà en cours"));
     EXPECT_EQ(service.requests().size(), 1u);
 
-    service.delayMilliseconds = 0;
     EXPECT_THROW(client.RequeteFilm(QStringLiteral("404")), Error) << "a failure crosses back from the worker";
     EXPECT_NO_THROW(client.RequeteRecherche(QStringLiteral("ENSUITE"))) << "and the client is free again";
 }
@@ -244,7 +244,12 @@ TEST(AllocineClientFolders, AnswersAndThumbnailsAreStoredApartFromTheShippedPlac
         filmarch::test::binDir() + QStringLiteral("/Vide.jpeg"), program.filePath(QStringLiteral("Vide.jpeg"))));
     HttpClient http;
     AllocineClient client(
-        service.host(), AppPaths({.program = program.path(), .shared = program.path(), .cache = state.path()}), http);
+        service.host(), AppPaths({.program = program.path(),
+            .shared = program.path(),
+            .settings = program.path(),
+            .state = program.path(),
+            .cache = state.path(),
+            .posters = program.path()}), http);
 
     client.RequeteRecherche(QStringLiteral("RIEN"));
     EXPECT_TRUE(QFile::exists(state.filePath(QStringLiteral("ListeRecherche.xml"))));

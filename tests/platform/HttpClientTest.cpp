@@ -1,5 +1,6 @@
 // The HTTP client against a real server on the loopback interface.
 #include "support/FileBytes.h"
+#include "support/Gate.h"
 #include "support/LoopbackServer.h"
 
 #include "platform/Error.h"
@@ -16,13 +17,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <mutex>
-#include <thread>
 
 using filmarch::Error;
 using filmarch::HttpClient;
+using filmarch::test::Gate;
 using filmarch::test::LoopbackServer;
 
 using filmarch::test::readFile;
@@ -63,6 +63,7 @@ private:
 
 class HttpClientTest : public ::testing::Test {
 protected:
+    Gate slowAnswer; // outlives the server, whose answer may wait behind it
     LoopbackServer site;
     QTemporaryDir folder;
 };
@@ -237,8 +238,9 @@ TEST_F(HttpClientTest, LimitsRefuseLargeBodiesAndSlowAnswers)
         answer.set_chunked_content_provider(
             "text/html", [&](size_t, httplib::DataSink& sink) { return sink.write(body.data(), body.size()); });
     });
-    site.server.Get("/lent", [](const httplib::Request&, httplib::Response& answer) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    slowAnswer.close();
+    site.server.Get("/lent", [&](const httplib::Request&, httplib::Response& answer) {
+        slowAnswer.pass();
         answer.set_content("tard", "text/plain");
     });
     site.start();
@@ -261,6 +263,7 @@ TEST_F(HttpClientTest, LimitsRefuseLargeBodiesAndSlowAnswers)
         EXPECT_TRUE(error.message().startsWith(QStringLiteral("Le serveur ne répond pas")))
             << error.message().toStdString();
     }
+    slowAnswer.open();
     client.setLimits(10, 0, 1000);
     EXPECT_EQ(client.getBytes(site.url("/flux")).size(), 1000);
 }

@@ -85,6 +85,12 @@ FakeFilmDatabase::FakeFilmDatabase()
     site.start();
 }
 
+// A server stops only once its answers have gone.
+FakeFilmDatabase::~FakeFilmDatabase()
+{
+    answers.open();
+}
+
 void FakeFilmDatabase::addSearch(const std::string& keyword, FakeSearch search)
 {
     std::lock_guard guard(lock);
@@ -130,8 +136,9 @@ std::vector<std::string> FakeFilmDatabase::refusals() const
 
 void FakeFilmDatabase::answer(const httplib::Request& request, httplib::Response& response)
 {
-    if (const int delay = delayMilliseconds.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    answers.pass();
+    if (const int latency = latencyMilliseconds)
+        std::this_thread::sleep_for(std::chrono::milliseconds(latency));
     std::lock_guard guard(lock);
     received.push_back(request.target);
     const auto refuse = [&](int status, const std::string& reason) {

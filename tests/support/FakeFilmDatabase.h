@@ -5,6 +5,7 @@
 // not for pictures), and
 // the client's Accept and User-Agent headers and partner key checked (a request
 // that fails a check gets 400 or 403 and is listed in refusals()).
+#include "support/Gate.h"
 #include "support/LoopbackServer.h"
 
 #include <QString>
@@ -53,6 +54,7 @@ struct FakeSearch {
 class FakeFilmDatabase {
 public:
     FakeFilmDatabase();
+    ~FakeFilmDatabase();
 
     // `keyword` as the client builds it ("HOMME+ON+AIMAIT"), UTF-8. An unknown
     // keyword finds nothing (probe: no film).
@@ -67,7 +69,9 @@ public:
     std::vector<std::string> requests() const; // request targets as received, in order
     std::vector<std::string> refusals() const;
 
-    std::atomic<int> delayMilliseconds {0};      // before each answer
+    Gate answers;                                // every answer passes it first
+    // A slow service for the benchmarks; tests hold answers at the gate instead.
+    std::atomic<int> latencyMilliseconds {0};
     std::atomic<bool> failMovieRequests {false}; // movie requests answer 500
     std::string picture;                         // bytes served for every poster address
 

@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QString>
+#include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,17 +23,16 @@ public:
         const passwd* nobody = ::getpwnam("nobody");
         switched = nobody && ::setegid(nobody->pw_gid) == 0;
         if (switched && ::seteuid(nobody->pw_uid) != 0) {
-            ::setegid(0);
             switched = false;
+            if (::setegid(0) != 0)
+                std::abort(); // the tests would go on under another group
         }
         refused = !switched;
     }
     ~AsNobody()
     {
-        if (switched) {
-            ::seteuid(0);
-            ::setegid(0);
-        }
+        if (switched && (::seteuid(0) != 0 || ::setegid(0) != 0))
+            std::abort(); // the tests would go on as nobody
     }
     AsNobody(const AsNobody&) = delete;
     AsNobody& operator=(const AsNobody&) = delete;

@@ -407,10 +407,8 @@ void TForm1::BtIniDefautClick()
     // no input until it is answered.
     TForm4 confirmation(this);
     Form4 = &confirmation;
-    const bool confirmed = confirmation.ask();
+    const bool confirmed = confirmation.askOverOwner();
     Form4 = nullptr;
-    raise();
-    activateWindow();
 
     if (confirmed) {
         const QString path = iniPath();

@@ -4,7 +4,7 @@
 
 namespace filmarch {
 
-TForm4::TForm4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm4>())
+TForm4::TForm4(QWidget* parent) : ConfirmDialog(parent), ui(std::make_unique<Ui::TForm4>())
 {
     ui->setupUi(this);
     setFixedSize(sizeHint());
@@ -18,31 +18,14 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
 
 TForm4::~TForm4() = default;
 
-bool TForm4::ask()
-{
-    appuit = false;
-    confirm = false;
-    exec();
-    return confirm;
-}
-
 void TForm4::BtConfirmerClick()
 {
-    confirm = true;
-    appuit = true;
-    accept();
+    confirmClicked();
 }
 
 void TForm4::BtAnnulerClick()
 {
     reject();
-}
-
-void TForm4::reject()
-{
-    confirm = false;
-    appuit = true;
-    QDialog::reject();
 }
 
 } // namespace filmarch

@@ -4,6 +4,7 @@
 #include "app/ui/QtUserDialogs.h"
 #include "app/ui/StartupWindows.h"
 #include "core/AppPaths.h"
+#include "media/MediaInfoDll.h"
 #include "platform/ToolLocator.h"
 
 #include <QApplication>
@@ -59,6 +60,8 @@ int main(int argc, char** argv)
     if (answeredWithoutDisplay(argc, argv))
         return 0;
     QApplication app(argc, argv);
+    // After QApplication, which sets the locale from the environment.
+    filmarch::useUtf8FileNames();
     // What Qt left of the line once it took its own options.
     QCommandLineParser parser;
     parser.addOptions({{{QStringLiteral("h"), QStringLiteral("help")}, QString()},

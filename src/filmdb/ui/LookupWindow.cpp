@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "ui_LookupWindow.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <algorithm>
@@ -20,23 +22,12 @@ namespace filmarch {
 
 namespace {
 
-const int pageButtonTag = 10;
 const int perPage = 5;
 const int windowHeight = 693;
 const QRect detailsPlace(384, 50, 329, 581);
 
 const QString validateCaption = QStringLiteral("Valider le film sélectionné");
 const QString skipCaption = QStringLiteral("Passer au suivant");
-
-// Marks the window busy for the length of a request and frees it however the request ends.
-class Requesting {
-public:
-    Requesting(const std::function<void(bool)>& set) : set(set) { set(true); }
-    ~Requesting() { set(false); }
-
-private:
-    std::function<void(bool)> set;
-};
 
 // The places were drawn for Tahoma and Times New Roman; the faces of the same
 // widths on Linux may need a few pixels more, which the place then takes
@@ -57,14 +48,8 @@ TFormAllocine::TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidge
     : QDialog(parent), ui(std::make_unique<Ui::TFormAllocine>()), paths(paths), dialogs(dialogs)
 {
     ui->setupUi(this);
-    Label1 = ui->Label1;
-    EdNomFilm = ui->EdNomFilm;
-    BtRechercher = ui->BtRechercher;
-    CbAfficherDetails = ui->CbAfficherDetails;
-    PanelFilms = ui->PanelFilms;
-    LbEnCours = ui->LbEnCours;
-    BtValidFilm = ui->BtValidFilm;
-    BtArret = ui->BtArret;
+    ListeBoutons = new QButtonGroup(this);
+    ListeBoutons->setObjectName(QStringLiteral("ListeBoutons"));
 
     // The fixed places were drawn for these faces: stand-ins of the same widths come next.
     QFont tahoma = font();
@@ -72,23 +57,24 @@ TFormAllocine::TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidge
         QStringLiteral("Nimbus Sans")});
     tahoma.setPixelSize(11);
     setFont(tahoma);
-    QFont large = LbEnCours->font();
+    QFont large = ui->LbEnCours->font();
     large.setFamilies(
         {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
     large.setPixelSize(36);
-    LbEnCours->setFont(large);
+    ui->LbEnCours->setFont(large);
     for (QLabel* label : findChildren<QLabel*>())
         if (!label->wordWrap())
             growToText(label);
     for (QCheckBox* box : findChildren<QCheckBox*>())
         growToText(box);
-    LbEnCours->hide();
+    ui->LbEnCours->hide();
     setFixedSize(narrowWidth, windowHeight);
 
-    connect(BtRechercher, &QPushButton::clicked, this, &TFormAllocine::BtRechercherClick);
-    connect(CbAfficherDetails, &QCheckBox::clicked, this, &TFormAllocine::CbAfficherDetailsClick);
-    connect(BtValidFilm, &QPushButton::clicked, this, &TFormAllocine::BtValidFilmClick);
-    connect(BtArret, &QPushButton::clicked, this, &TFormAllocine::BtArretClick);
+    connect(ui->BtRechercher, &QPushButton::clicked, this, &TFormAllocine::BtRechercherClick);
+    connect(ui->CbAfficherDetails, &QCheckBox::clicked, this, &TFormAllocine::CbAfficherDetailsClick);
+    connect(ui->BtValidFilm, &QPushButton::clicked, this, &TFormAllocine::BtValidFilmClick);
+    connect(ui->BtArret, &QPushButton::clicked, this, &TFormAllocine::BtArretClick);
+    connect(ListeBoutons, &QButtonGroup::idClicked, this, &TFormAllocine::PageButtonOnClick);
 }
 
 TFormAllocine::~TFormAllocine() = default;
@@ -112,8 +98,8 @@ void TFormAllocine::startLookUp(const ManualLookupRequest& request)
     decision = ManualLookupDecision();
     infosFilmAllo.fill(QString());
     log = request.log;
-    BtArret->setEnabled(true);
-    EdNomFilm->setText(request.NomFilm);
+    ui->BtArret->setEnabled(true);
+    ui->EdNomFilm->setText(request.NomFilm);
     if (enableProgressStop)
         enableProgressStop(false);
     if (place && !place->isNull())
@@ -146,9 +132,9 @@ void TFormAllocine::done(int result)
 void TFormAllocine::setRequesting(bool on)
 {
     busy = on;
-    BtRechercher->setEnabled(!on);
-    BtValidFilm->setEnabled(!on);
-    for (QPushButton* button : ListeBoutons)
+    ui->BtRechercher->setEnabled(!on);
+    ui->BtValidFilm->setEnabled(!on);
+    for (QAbstractButton* button : ListeBoutons->buttons())
         button->setEnabled(!on);
     for (QRadioButton* radio : ListeRadioBoutons)
         if (radio)
@@ -159,8 +145,8 @@ void TFormAllocine::BtRechercherClick()
 {
     if (busy || !source)
         return;
-    BtValidFilm->setText(validateCaption);
-    Rechercher(EdNomFilm->text());
+    ui->BtValidFilm->setText(validateCaption);
+    Rechercher(ui->EdNomFilm->text());
 }
 
 void TFormAllocine::removeCandidates()
@@ -177,23 +163,19 @@ void TFormAllocine::removeCandidates()
 
 void TFormAllocine::removePageButtons()
 {
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (child->property("tag").toInt() == pageButtonTag)
-            delete child;
-    ListeBoutons.clear();
+    // A button leaves its group when it is deleted.
+    qDeleteAll(ListeBoutons->buttons());
 }
 
 void TFormAllocine::createPageButtons(int NbrPages)
 {
     for (int k = 0; k < NbrPages; ++k) {
         auto* button = new QPushButton(QString::number(NbrPages - k), this);
-        button->setProperty("tag", pageButtonTag);
         button->setAutoDefault(false);
         button->setGeometry(361 - 17 * k, 635, 17, 20);
         button->setEnabled(!busy);
-        connect(button, &QPushButton::clicked, this, &TFormAllocine::PageButtonOnClick);
+        ListeBoutons->addButton(button, NbrPages - k);
         button->show();
-        ListeBoutons << button;
     }
 }
 
@@ -202,10 +184,11 @@ void TFormAllocine::Rechercher(const QString& NomFilm)
     if (!source)
         return;
     const int token = session;
-    const Requesting requesting([this](bool on) { setRequesting(on); });
+    setRequesting(true);
+    const auto requestEnds = qScopeGuard([this] { setRequesting(false); });
     removePageButtons();
     removeCandidates();
-    PanelFilms->clear();
+    ui->PanelFilms->clear();
     Feed_first.clear();
     NbrFilms = 0;
 
@@ -247,19 +230,19 @@ int TFormAllocine::candidateAt(int Debut, int i) const
 void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
 {
     infosFilmAllo.fill(QString());
-    BtValidFilm->setText(skipCaption);
+    ui->BtValidFilm->setText(skipCaption);
     if (Code == 1 || Code == 2) {
-        PanelFilms->setText(source->failureText(Code));
+        ui->PanelFilms->setText(source->failureText(Code));
         return;
     }
     const int token = session;
     for (int i = 0; i <= Fin - Debut && i < perPage; ++i) {
         const int movie = candidateAt(Debut, i);
-        auto* radio = new QRadioButton(PanelFilms);
+        auto* radio = new QRadioButton(ui->PanelFilms);
         radio->setGeometry(115, 60 + 110 * i, 250, 17);
         radio->setEnabled(!busy);
         const Candidate& film = Feed_first[movie];
-        if (film.titleRead && !film.code.isEmpty()) {
+        if (!film.code.isEmpty()) {
             radio->setText(film.originalTitle);
             radio->setObjectName(QStringLiteral("C") + film.code);
         }
@@ -267,7 +250,7 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
         radio->show();
         ListeRadioBoutons[i] = radio;
 
-        auto* picture = new QLabel(PanelFilms);
+        auto* picture = new QLabel(ui->PanelFilms);
         picture->setGeometry(8, 20 + 111 * i, 75, 105);
         picture->setScaledContents(true);
         picture->show();
@@ -282,14 +265,13 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
     }
 }
 
-void TFormAllocine::PageButtonOnClick()
+void TFormAllocine::PageButtonOnClick(int NumeroPage)
 {
-    auto* button = qobject_cast<QPushButton*>(sender());
-    if (!button || busy || Feed_first.isEmpty())
+    if (busy || Feed_first.isEmpty())
         return;
-    const Requesting requesting([this](bool on) { setRequesting(on); });
+    setRequesting(true);
+    const auto requestEnds = qScopeGuard([this] { setRequesting(false); });
     removeCandidates();
-    const int NumeroPage = button->text().toInt();
     const int a = perPage * NumeroPage;
     try {
         AfficheListe(a - perPage, a - 1 < NbrFilms ? a - 1 : NbrFilms - 1, 0);
@@ -308,7 +290,8 @@ void TFormAllocine::InfosFilmOnCLick()
     InfosFilmAllo infos;
     QStringList logLines;
     try {
-        const Requesting requesting([this](bool on) { setRequesting(on); });
+        setRequesting(true);
+        const auto requestEnds = qScopeGuard([this] { setRequesting(false); });
         source->details(CodeFilm, infos, logLines);
         if (stale(token))
             return;
@@ -317,7 +300,7 @@ void TFormAllocine::InfosFilmOnCLick()
             return;
         // Half a film is never written: the entry falls back to the analysis data.
         infosFilmAllo.fill(QString());
-        BtValidFilm->setText(skipCaption);
+        ui->BtValidFilm->setText(skipCaption);
         dialogs.showError(e.message());
         return;
     }
@@ -328,8 +311,8 @@ void TFormAllocine::InfosFilmOnCLick()
             log(line);
     delete MemoFilm;
     MemoFilm = nullptr;
-    BtValidFilm->setText(validateCaption);
-    CbAfficherDetails->setEnabled(true);
+    ui->BtValidFilm->setText(validateCaption);
+    ui->CbAfficherDetails->setEnabled(true);
     showDetails();
 }
 
@@ -357,7 +340,7 @@ void TFormAllocine::showDetails()
     lines << QStringLiteral("Critiques presse : ") + infosFilmAllo[InfoNotePresse] + QStringLiteral("/5");
     lines << QStringLiteral("Critiques spectateurs : ") + infosFilmAllo[InfoNoteSpectateurs] + QStringLiteral("/5");
     MemoFilm->setPlainText(lines.join(QLatin1Char('\n')));
-    if (CbAfficherDetails->isChecked()) {
+    if (ui->CbAfficherDetails->isChecked()) {
         setFixedSize(wideWidth, windowHeight);
         placeDetails();
     } else {
@@ -374,7 +357,7 @@ void TFormAllocine::placeDetails()
 
 void TFormAllocine::CbAfficherDetailsClick()
 {
-    if (!CbAfficherDetails->isChecked()) {
+    if (!ui->CbAfficherDetails->isChecked()) {
         setFixedSize(narrowWidth, windowHeight);
         return;
     }
@@ -387,8 +370,8 @@ void TFormAllocine::BtValidFilmClick()
 {
     if (busy)
         return;
-    PanelFilms->hide();
-    LbEnCours->show();
+    ui->PanelFilms->hide();
+    ui->LbEnCours->show();
     delete MemoFilm;
     MemoFilm = nullptr;
     setFixedSize(savingWidth, windowHeight);
@@ -397,8 +380,8 @@ void TFormAllocine::BtValidFilmClick()
     decision.infos = infosFilmAllo;
     if (source)
         DelDir(source->imageFolder());
-    LbEnCours->hide();
-    PanelFilms->show();
+    ui->LbEnCours->hide();
+    ui->PanelFilms->show();
     done(Accepted);
 }
 
@@ -406,7 +389,7 @@ void TFormAllocine::BtArretClick()
 {
     decision = ManualLookupDecision();
     decision.kind = ManualLookupDecision::Stop;
-    BtArret->setEnabled(false);
+    ui->BtArret->setEnabled(false);
     done(Rejected);
 }
 

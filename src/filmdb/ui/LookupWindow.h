@@ -12,11 +12,9 @@
 #include <functional>
 #include <memory>
 
-class QCheckBox;
+class QButtonGroup;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
 class QRadioButton;
 
 namespace Ui {
@@ -53,19 +51,10 @@ public:
     // True while a request or a thumbnail download is under way.
     bool requesting() const { return busy; }
 
-    QLabel* Label1;
-    QLineEdit* EdNomFilm;
-    QPushButton* BtRechercher;
-    QCheckBox* CbAfficherDetails;
-    QLabel* PanelFilms;
-    QLabel* LbEnCours;
-    QPushButton* BtValidFilm;
-    QPushButton* BtArret;
+    // Made for each film or page shown; the rest of the window is its form's.
     QPlainTextEdit* MemoFilm = nullptr;
-
     std::array<QRadioButton*, 5> ListeRadioBoutons {};
     std::array<QLabel*, 5> ListImage {};
-    QList<QPushButton*> ListeBoutons;
 
     InfosFilmAllo infosFilmAllo;
     int NbrFilms = 0;
@@ -80,7 +69,7 @@ public:
 public slots:
     void BtRechercherClick();
     void Rechercher(const QString& NomFilm);
-    void PageButtonOnClick();
+    void PageButtonOnClick(int NumeroPage);
     void InfosFilmOnCLick();
     void CbAfficherDetailsClick();
     void BtValidFilmClick();
@@ -102,6 +91,7 @@ private:
     bool stale(int token) const { return token != session; }
 
     std::unique_ptr<Ui::TFormAllocine> ui;
+    QButtonGroup* ListeBoutons; // the page buttons, each with its page number as id
     const AppPaths paths;
     UserDialogs& dialogs;
     LookupSource* source = nullptr; // the film database of the file in hand

@@ -4,7 +4,7 @@
 
 namespace filmarch {
 
-TConfirmSuppr::TConfirmSuppr(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TConfirmSuppr>())
+TConfirmSuppr::TConfirmSuppr(QWidget* parent) : ConfirmDialog(parent), ui(std::make_unique<Ui::TConfirmSuppr>())
 {
     ui->setupUi(this);
     // Keeps the tool window from taking input until the answer.
@@ -15,31 +15,14 @@ TConfirmSuppr::TConfirmSuppr(QWidget* parent) : QDialog(parent), ui(std::make_un
 
 TConfirmSuppr::~TConfirmSuppr() = default;
 
-bool TConfirmSuppr::ask()
-{
-    confirm = false;
-    appuit = false;
-    exec();
-    return confirm;
-}
-
 void TConfirmSuppr::BtConfirmClick()
 {
-    confirm = true;
-    appuit = true;
-    accept();
+    confirmClicked();
 }
 
 void TConfirmSuppr::BtAnnulClick()
 {
-    confirm = false;
-    appuit = true;
-    QDialog::reject();
-}
-
-void TConfirmSuppr::reject()
-{
-    BtAnnulClick();
+    reject();
 }
 
 } // namespace filmarch

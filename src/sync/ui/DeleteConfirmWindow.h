@@ -1,7 +1,8 @@
 #pragma once
 // Asked before any backup file is deleted. Its close box and Escape count as
 // "Annuler".
-#include <QDialog>
+#include "core/ui/ConfirmDialog.h"
+
 #include <memory>
 
 namespace Ui {
@@ -10,23 +11,15 @@ class TConfirmSuppr;
 
 namespace filmarch {
 
-class TConfirmSuppr : public QDialog {
+class TConfirmSuppr : public ConfirmDialog {
     Q_OBJECT
 public:
     explicit TConfirmSuppr(QWidget* parent);
     ~TConfirmSuppr() override;
 
-    // Shows the window and waits, the event loop running, for an answer.
-    // Returns `confirm`.
-    bool ask();
-
-    bool confirm = false; // the user confirmed
-    bool appuit = false;  // an answer was given
-
 public slots:
     void BtConfirmClick();
     void BtAnnulClick();
-    void reject() override;
 
 private:
     std::unique_ptr<Ui::TConfirmSuppr> ui;

@@ -139,10 +139,7 @@ void TSynch::closeEvent(QCloseEvent* event)
         return;
     }
     // The main window is enabled again when this window is destroyed.
-    if (Form1) {
-        Form1->raise();
-        Form1->activateWindow();
-    }
+    bringToFront(Form1);
     event->accept();
 }
 
@@ -196,18 +193,15 @@ void TSynch::processEvents()
 void TSynch::copyFinished()
 {
     delete FCopieEnCours.data();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 bool TSynch::confirmDeletion()
 {
     TConfirmSuppr window(this);
     FConfirmSuppr = &window;
-    const bool confirm = window.ask();
+    const bool confirm = window.askOverOwner();
     FConfirmSuppr = nullptr;
-    raise();
-    activateWindow();
     return confirm;
 }
 

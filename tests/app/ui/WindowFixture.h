@@ -4,6 +4,7 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "platform/ToolLocator.h"
+#include "support/Control.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPaths.h"
 
@@ -25,15 +26,6 @@
 #include <memory>
 
 namespace filmarch::test {
-
-// A control of `window` found by its object name (a test failure when none is).
-template <typename T = QWidget>
-T* control(const QObject* window, const char* name)
-{
-    T* found = window ? window->findChild<T*>(QString::fromUtf8(name)) : nullptr;
-    EXPECT_TRUE(found) << name;
-    return found;
-}
 
 class WindowFixture : public ::testing::Test {
 protected:

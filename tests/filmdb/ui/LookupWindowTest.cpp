@@ -4,17 +4,20 @@
 #include "core/Options.h"
 #include "filmdb/FilmLookup.h"
 #include "platform/HttpClient.h"
+#include "support/Control.h"
 #include "support/FakeFilmDatabase.h"
 #include "support/FakeTmdb.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPaths.h"
 #include "support/TmdbFilms.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,6 +29,7 @@
 #include <algorithm>
 
 using namespace filmarch;
+using filmarch::test::control;
 using filmarch::test::FakeFilm;
 using filmarch::test::FakeFilmDatabase;
 using filmarch::test::FakeSearch;
@@ -101,9 +105,8 @@ protected:
     QList<QPushButton*> pageButtons() const
     {
         QList<QPushButton*> buttons;
-        for (QPushButton* button : window.findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
-            if (button->property("tag").toInt() == 10)
-                buttons << button;
+        for (QAbstractButton* button : control<QButtonGroup>(&window, "ListeBoutons")->buttons())
+            buttons << qobject_cast<QPushButton*>(button);
         std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
         return buttons;
     }
@@ -140,7 +143,7 @@ TEST_F(LookupWindowTest, PagesOfFiveWithTheirButtons)
         search(FakeFilmDatabase::numberedFilms(c.films));
         EXPECT_EQ(pageCaptions(), c.captions) << c.films;
         EXPECT_EQ(shown(), originals(0, std::min(c.films, 5) - 1)) << c.films;
-        EXPECT_EQ(window.BtValidFilm->text(), skip) << "nothing picked yet";
+        EXPECT_EQ(control<QPushButton>(&window, "BtValidFilm")->text(), skip) << "nothing picked yet";
         EXPECT_EQ(pageButtons().last()->geometry(), QRect(361, 635, 17, 20));
         showPage(c.lastPage);
         EXPECT_EQ(shown(), c.lastShown) << c.films;
@@ -175,13 +178,13 @@ TEST_F(LookupWindowTest, DetailsOfThePickedFilmAndItsValidation)
     search(films);
     EXPECT_TRUE(QFileInfo::exists(app.filePath(QStringLiteral("images/Original 1.jpeg"))));
 
-    window.CbAfficherDetails->setEnabled(true);
-    window.CbAfficherDetails->click(); // checked, no details yet: only the width
+    control<QCheckBox>(&window, "CbAfficherDetails")->setEnabled(true);
+    control<QCheckBox>(&window, "CbAfficherDetails")->click(); // checked, no details yet: only the width
     EXPECT_EQ(window.width(), TFormAllocine::wideWidth);
     EXPECT_EQ(window.MemoFilm, nullptr);
 
     pick(1);
-    EXPECT_EQ(window.BtValidFilm->text(), validate);
+    EXPECT_EQ(control<QPushButton>(&window, "BtValidFilm")->text(), validate);
     ASSERT_NE(window.MemoFilm, nullptr);
     EXPECT_EQ(window.MemoFilm->geometry(), QRect(384, 50, 329, 581));
     const QStringList lines = window.MemoFilm->toPlainText().split(QLatin1Char('\n'));
@@ -203,11 +206,11 @@ TEST_F(LookupWindowTest, DetailsOfThePickedFilmAndItsValidation)
     EXPECT_TRUE(window.MemoFilm->toPlainText().startsWith(QStringLiteral("Titre : Film 2")));
     EXPECT_NE(first, window.MemoFilm);
     EXPECT_EQ(window.MemoFilm->geometry(), QRect(384, 50, 329, 581));
-    window.CbAfficherDetails->click();
+    control<QCheckBox>(&window, "CbAfficherDetails")->click();
     EXPECT_EQ(window.width(), TFormAllocine::narrowWidth);
 
     pick(1);
-    window.BtValidFilm->click();
+    control<QPushButton>(&window, "BtValidFilm")->click();
     const ManualLookupDecision decision = window.finishLookUp();
     EXPECT_EQ(decision.kind, ManualLookupDecision::Validate);
     EXPECT_EQ(decision.infos[InfoTitre], QStringLiteral("Film 1"));
@@ -216,7 +219,7 @@ TEST_F(LookupWindowTest, DetailsOfThePickedFilmAndItsValidation)
     EXPECT_EQ(window.width(), TFormAllocine::savingWidth);
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(QFileInfo::exists(app.filePath(QStringLiteral("images")))) << "thumbnails deleted";
-    EXPECT_TRUE(window.CbAfficherDetails->isEnabled()) << "stays enabled";
+    EXPECT_TRUE(control<QCheckBox>(&window, "CbAfficherDetails")->isEnabled()) << "stays enabled";
 }
 
 TEST_F(LookupWindowTest, FailuresLeaveTheAnalysisDataOnly)
@@ -224,30 +227,31 @@ TEST_F(LookupWindowTest, FailuresLeaveTheAnalysisDataOnly)
     // The service cannot be reached.
     window.startLookUp({allocine(QStringLiteral("127.0.0.1:1")), QStringLiteral("Film"), QString(), &place});
     window.BtRechercherClick();
-    EXPECT_EQ(window.PanelFilms->text(), QStringLiteral("Eerreur de connection à la base d'Allocine"));
-    EXPECT_EQ(window.BtValidFilm->text(), skip);
+    EXPECT_EQ(
+        control<QLabel>(&window, "PanelFilms")->text(), QStringLiteral("Eerreur de connection à la base d'Allocine"));
+    EXPECT_EQ(control<QPushButton>(&window, "BtValidFilm")->text(), skip);
     EXPECT_TRUE(pageButtons().isEmpty());
-    window.BtValidFilm->click();
+    control<QPushButton>(&window, "BtValidFilm")->click();
     ManualLookupDecision decision = window.finishLookUp();
     EXPECT_EQ(decision.kind, ManualLookupDecision::Validate);
     EXPECT_EQ(decision.infos, InfosFilmAllo());
 
     // No film found.
     search({});
-    EXPECT_EQ(window.PanelFilms->text(), noMatch);
+    EXPECT_EQ(control<QLabel>(&window, "PanelFilms")->text(), noMatch);
     window.finishLookUp();
 
     // A film picked, then another whose details cannot be had: nothing of either is written.
     search(FakeFilmDatabase::numberedFilms(3));
-    EXPECT_TRUE(window.PanelFilms->text().isEmpty());
+    EXPECT_TRUE(control<QLabel>(&window, "PanelFilms")->text().isEmpty());
     pick(0);
     EXPECT_EQ(window.infosFilmAllo[InfoTitre], QStringLiteral("Film 0"));
     service.failMovieRequests = true;
     pick(1);
     EXPECT_EQ(dialogs.errors.size(), 1);
-    EXPECT_EQ(window.BtValidFilm->text(), skip);
+    EXPECT_EQ(control<QPushButton>(&window, "BtValidFilm")->text(), skip);
     EXPECT_TRUE(window.isVisible());
-    window.BtValidFilm->click();
+    control<QPushButton>(&window, "BtValidFilm")->click();
     decision = window.finishLookUp();
     EXPECT_EQ(decision.kind, ManualLookupDecision::Validate);
     EXPECT_EQ(decision.infos, InfosFilmAllo());
@@ -271,12 +275,12 @@ TEST_F(LookupWindowTest, DetailsMissingTheirYearOrRunningTimeAreRefused)
     for (const int entry : {0, 1}) {
         pick(entry);
         EXPECT_EQ(dialogs.errors.size(), entry + 1);
-        EXPECT_EQ(window.BtValidFilm->text(), skip);
+        EXPECT_EQ(control<QPushButton>(&window, "BtValidFilm")->text(), skip);
         EXPECT_EQ(window.infosFilmAllo, InfosFilmAllo());
     }
     EXPECT_TRUE(logged.isEmpty());
     pick(2);
-    EXPECT_EQ(window.BtValidFilm->text(), validate);
+    EXPECT_EQ(control<QPushButton>(&window, "BtValidFilm")->text(), validate);
     EXPECT_EQ(logged, QStringList {QStringLiteral("Erreur de récupération du synopsis : Film 2")});
     window.close(); // the file is skipped; the line stays in the log
     EXPECT_EQ(window.finishLookUp().kind, ManualLookupDecision::Skip);
@@ -300,7 +304,6 @@ TEST_F(LookupWindowTest, ThumbnailNamesStayInTheImagesFolder)
 TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
 {
     service.addSearch("FILM", FakeSearch {FakeFilmDatabase::numberedFilms(12)});
-    service.delayMilliseconds = 50;
     bool progressStop = true;
     window.progressTopLeft = [] { return QPoint(100, 50); };
     window.enableProgressStop = [&](bool on) { progressStop = on; };
@@ -310,9 +313,13 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
         QPoint seen;
         bool stopOff = false;
         bool searchLocked = false; // seen while a request ran
+        // The search waits for the answer until the window has been seen busy.
+        service.answers.close();
         QObject::connect(&poll, &QTimer::timeout, [&] {
             if (window.requesting()) {
-                searchLocked = !window.BtRechercher->isEnabled() && !window.BtValidFilm->isEnabled();
+                searchLocked = !control<QPushButton>(&window, "BtRechercher")->isEnabled()
+                    && !control<QPushButton>(&window, "BtValidFilm")->isEnabled();
+                service.answers.open();
                 return;
             }
             if (!window.ListeRadioBoutons[0] || !window.isVisible())
@@ -345,10 +352,10 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
 
     // Next file: where the user left it; "Stop" ends the run.
     place = QPoint(30, 40);
-    auto [stopped, secondPlace] = lookUpWhenListed([&] { window.BtArret->click(); });
+    auto [stopped, secondPlace] = lookUpWhenListed([&] { control<QPushButton>(&window, "BtArret")->click(); });
     EXPECT_EQ(stopped.kind, ManualLookupDecision::Stop);
     EXPECT_EQ(secondPlace, QPoint(30, 40));
-    EXPECT_FALSE(window.BtArret->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(&window, "BtArret")->isEnabled());
 }
 
 TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
@@ -368,13 +375,13 @@ TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
     EXPECT_EQ(tmdb.count("/t/p/w92/alien.jpg"), 1) << "thumbnails at a small size";
     ASSERT_FALSE(window.ListImage[1]->pixmap().isNull()) << "no poster: the placeholder";
 
-    window.CbAfficherDetails->setChecked(true);
+    control<QCheckBox>(&window, "CbAfficherDetails")->setChecked(true);
     pick(0);
     ASSERT_NE(window.MemoFilm, nullptr);
     EXPECT_TRUE(window.MemoFilm->toPlainText().contains(QStringLiteral("Réalisé par : Ridley Scott")));
     EXPECT_TRUE(window.MemoFilm->toPlainText().contains(QStringLiteral("Critiques spectateurs : 4/5")));
-    EXPECT_EQ(window.BtValidFilm->text(), validate);
-    window.BtValidFilm->click();
+    EXPECT_EQ(control<QPushButton>(&window, "BtValidFilm")->text(), validate);
+    control<QPushButton>(&window, "BtValidFilm")->click();
     const ManualLookupDecision decision = window.finishLookUp();
     EXPECT_EQ(decision.kind, ManualLookupDecision::Validate);
     EXPECT_EQ(decision.infos[InfoTitre], QStringLiteral("Alien, le huitième passager"));
@@ -383,12 +390,13 @@ TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
     // Nothing found, then the key refused: said in the window's own words.
     window.startLookUp({lookup.source(options), QStringLiteral("Inconnu"), QString(), &place});
     window.BtRechercherClick();
-    EXPECT_EQ(window.PanelFilms->text(), QStringLiteral("Pas de correspondance trouvée dans la base de TMDb."));
+    EXPECT_EQ(control<QLabel>(&window, "PanelFilms")->text(),
+        QStringLiteral("Pas de correspondance trouvée dans la base de TMDb."));
     window.finishLookUp();
     options.CleTMDb = QStringLiteral("ffffffffffffffffffffffffffffffff");
     window.startLookUp({lookup.source(options), QStringLiteral("Alien"), QString(), &place});
     window.BtRechercherClick();
-    EXPECT_EQ(window.PanelFilms->text(), QStringLiteral("Erreur de connexion à la base de TMDb"));
+    EXPECT_EQ(control<QLabel>(&window, "PanelFilms")->text(), QStringLiteral("Erreur de connexion à la base de TMDb"));
     EXPECT_EQ(dialogs.errors,
         QStringList {QStringLiteral("La clé TMDb est refusée par le service : vérifiez-la dans les options")});
     window.finishLookUp();

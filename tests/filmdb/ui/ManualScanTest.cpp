@@ -3,6 +3,7 @@
 #include "catalog/Movie.h"
 #include "catalog/MovieList.h"
 #include "filmdb/ui/LookupWindow.h"
+#include "support/Control.h"
 #include "support/FakeFilmDatabase.h"
 #include "support/ScanFolder.h"
 #include "support/ScanHarness.h"
@@ -46,10 +47,10 @@ struct ManualScan {
         QObject::connect(&user, &QTimer::timeout, [&] {
             if (!window.isVisible() || window.requesting() || acts.isEmpty())
                 return;
-            if (window.EdNomFilm->text() != QLatin1String("Film")) {
-                titlesShown << window.EdNomFilm->text();
-                window.EdNomFilm->setText(QStringLiteral("Film"));
-                window.BtRechercher->click();
+            if (control<QLineEdit>(&window, "EdNomFilm")->text() != QLatin1String("Film")) {
+                titlesShown << control<QLineEdit>(&window, "EdNomFilm")->text();
+                control<QLineEdit>(&window, "EdNomFilm")->setText(QStringLiteral("Film"));
+                control<QPushButton>(&window, "BtRechercher")->click();
                 return;
             }
             if (!window.ListeRadioBoutons[1])
@@ -57,11 +58,11 @@ struct ManualScan {
             switch (acts.takeFirst()) {
             case Act::PickSecond:
                 window.ListeRadioBoutons[1]->click();
-                window.BtValidFilm->click();
+                control<QPushButton>(&window, "BtValidFilm")->click();
                 break;
             case Act::CloseBox: window.close(); break;
-            case Act::Skip: window.BtValidFilm->click(); break;
-            case Act::Stop: window.BtArret->click(); break;
+            case Act::Skip: control<QPushButton>(&window, "BtValidFilm")->click(); break;
+            case Act::Stop: control<QPushButton>(&window, "BtArret")->click(); break;
             }
         });
         user.start(10);

@@ -1,7 +1,10 @@
-#include "filmdb/OffThread.h"
+#include "platform/OffThread.h"
+
+#include "platform/Error.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <exception>
@@ -31,6 +34,22 @@ void runOffEventLoop(const std::function<void()>& job)
     worker.join();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void OneRequestAtATime::run(const std::function<void()>& job)
+{
+    // Off the event-loop thread no window can start a request meanwhile, and
+    // a scan's workers ask at once, each from its own thread.
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread()) {
+        job();
+        return;
+    }
+    if (busy)
+        throw Error(QStringLiteral("Une requête vers la base de films est déjà en cours"));
+    busy = true;
+    const auto done = qScopeGuard([this] { busy = false; });
+    runOffEventLoop(job);
 }
 
 } // namespace filmarch
