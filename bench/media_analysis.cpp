@@ -33,12 +33,12 @@ qint64 cpuNanoseconds()
 
 QStringList makeFolder(const QTemporaryDir& dir)
 {
-    test::VideoSpec spec;
-    spec.audioLanguages = {QStringLiteral("fre"), QStringLiteral("eng")};
-    spec.subtitleLanguages = {QStringLiteral("fre")};
-    spec.titleTag = QStringLiteral("Le Film (The Film) 2003");
+    test::GeneratedVideo video;
+    video.audioLanguages = {QStringLiteral("fre"), QStringLiteral("eng")};
+    video.subtitleLanguages = {QStringLiteral("fre")};
+    video.titleTag = QStringLiteral("Le Film (The Film) 2003");
     const QString model = dir.filePath(QStringLiteral("modele.mkv"));
-    test::makeVideo(model, spec);
+    test::makeVideo(model, video);
     QStringList files;
     for (int i = 0; i < fileCount; ++i) {
         const QString file = dir.filePath(

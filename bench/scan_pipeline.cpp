@@ -58,9 +58,9 @@ void smallFilms(const QTemporaryDir& dir)
     d.mkpath(QStringLiteral("films"));
     d.mkpath(QStringLiteral("app"));
     const QString model = dir.filePath(QStringLiteral("model.mp4"));
-    test::VideoSpec spec;
-    spec.audioLanguages = {QStringLiteral("fre")};
-    test::makeVideo(model, spec);
+    test::GeneratedVideo video;
+    video.audioLanguages = {QStringLiteral("fre")};
+    test::makeVideo(model, video);
     for (int i = 0; i < 224; ++i)
         QFile::copy(model, dir.filePath(QStringLiteral("films/Le.Film.%1.2004.mp4").arg(i, 3, 10, QLatin1Char('0'))));
     // filmarch-cli in a folder of its own, with the default options.

@@ -42,12 +42,12 @@ QStringList makeFolder(const QTemporaryDir& dir, int count)
 {
     const QDir d(dir.path());
     d.mkdir(QStringLiteral("modeles"));
-    test::VideoSpec spec;
-    spec.audioLanguages = {QStringLiteral("fre"), QStringLiteral("eng")};
-    spec.subtitleLanguages = {QStringLiteral("fre")};
+    test::GeneratedVideo video;
+    video.audioLanguages = {QStringLiteral("fre"), QStringLiteral("eng")};
+    video.subtitleLanguages = {QStringLiteral("fre")};
     const QString film = d.filePath(QStringLiteral("modeles/film.mkv"));
     const QString picture = d.filePath(QStringLiteral("modeles/image.jpg"));
-    test::makeVideo(film, spec);
+    test::makeVideo(film, video);
     test::makePicture(picture);
     d.mkdir(QStringLiteral("films"));
     QStringList files;

@@ -2,13 +2,12 @@
 // service on the loopback: the entries and the posters it leaves.
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "support/CliSandbox.h"
 #include "support/FakeFilmDatabase.h"
-#include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -19,7 +18,7 @@ namespace {
 
 const QByteArray kJpeg("\xff\xd8\xff\xe0 affiche \xff\xd9", 15);
 
-class CliLookup : public ::testing::Test {
+class CliLookup : public ::testing::Test, protected CliSandbox {
 protected:
     static void SetUpTestSuite()
     {
@@ -30,7 +29,6 @@ protected:
 
     void SetUp() override
     {
-        QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
         FakeSearch search;
         search.films = FakeFilmDatabase::numberedFilms(3, 500, 2003);
         FakeFilm& film = search.films[1];
@@ -46,27 +44,17 @@ protected:
 
     void writeOptions(const QString& allocine)
     {
-        QFile f(app.filePath(QStringLiteral("options.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("[Mkv]\nRepertoireAffiches=%1\n[Allocine]\n%2").arg(posters(), allocine).toUtf8());
+        CliSandbox::writeOptions(
+            QStringLiteral("[Mkv]\nRepertoireAffiches=%1\n[Allocine]\n%2").arg(posters(), allocine).toUtf8());
     }
 
-    int cli(const QString& catalogue)
-    {
-        QProcess p;
-        p.start(app.filePath(QStringLiteral("filmarch-cli")), {videos->path(), catalogue});
-        p.waitForFinished(60000);
-        out = QString::fromUtf8(p.readAllStandardOutput());
-        err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
+    int cli(const QString& catalogue) { return CliSandbox::cli({videos->path(), catalogue}); }
 
     QString posters() const { return target.filePath(QStringLiteral("affiches")); }
 
     static QTemporaryDir* videos;
-    QTemporaryDir app, target;
+    QTemporaryDir target;
     FakeFilmDatabase service;
-    QString out, err;
 };
 QTemporaryDir* CliLookup::videos = nullptr;
 

@@ -1,8 +1,8 @@
 // filmarch-cli on Matroska files with attachments, the options in options.ini.
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "support/CliSandbox.h"
 #include "support/MatroskaFixtures.h"
-#include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
 
 #include <QDir>
@@ -20,7 +20,7 @@ using namespace filmarch::test;
 
 namespace {
 
-class CliMatroska : public ::testing::Test {
+class CliMatroska : public ::testing::Test, protected CliSandbox {
 protected:
     static void SetUpTestSuite()
     {
@@ -38,12 +38,9 @@ protected:
 
     void SetUp() override
     {
-        QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
-        QFile ini(app.filePath(QStringLiteral("options.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Mkv]\nAffiches=1\nRepertoireAffiches=" + posters().toUtf8() + "\nPiecesJointe=1\n");
+        writeOptions("[Mkv]\nAffiches=1\nRepertoireAffiches=" + posters().toUtf8() + "\nPiecesJointe=1\n");
     }
-    QString posters() const { return out.filePath(QStringLiteral("affiches")); }
+    QString posters() const { return target.filePath(QStringLiteral("affiches")); }
 
     // Runs the program with `path` ahead of the search path when it is set.
     int cli(const QString& catalogue, const QString& path = {})
@@ -54,16 +51,11 @@ protected:
             env.insert(QStringLiteral("PATH"), path + u':' + env.value(QStringLiteral("PATH")));
             p.setProcessEnvironment(env);
         }
-        p.start(app.filePath(QStringLiteral("filmarch-cli")), {films(), catalogue});
-        p.waitForFinished(60000);
-        stdoutText = QString::fromUtf8(p.readAllStandardOutput());
-        err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return CliSandbox::cli(p, {films(), catalogue});
     }
 
     static QTemporaryDir* videos;
-    QTemporaryDir app, out;
-    QString stdoutText, err;
+    QTemporaryDir target;
 };
 QTemporaryDir* CliMatroska::videos = nullptr;
 
@@ -71,7 +63,7 @@ QTemporaryDir* CliMatroska::videos = nullptr;
 
 TEST_F(CliMatroska, WritesAttachmentsAndPostersIntoBothFormats)
 {
-    const QString xml = out.filePath(QStringLiteral("films.xml"));
+    const QString xml = target.filePath(QStringLiteral("films.xml"));
     ASSERT_EQ(cli(xml), 0) << err.toStdString();
     EXPECT_EQ(err, QString());
     std::unique_ptr<XmlCatalogue> doc = XmlCatalogue::loadFile(xml);
@@ -91,7 +83,7 @@ TEST_F(CliMatroska, WritesAttachmentsAndPostersIntoBothFormats)
     poster.close();
     ASSERT_TRUE(poster.remove());
 
-    const QString amc = out.filePath(QStringLiteral("films.amc"));
+    const QString amc = target.filePath(QStringLiteral("films.amc"));
     ASSERT_EQ(cli(amc), 0) << err.toStdString();
     TMovieList list;
     list.LoadFromFile(amc);
@@ -116,7 +108,7 @@ TEST_F(CliMatroska, AToolThatCannotStartIsSaidOnceAndTheRunGoesOn)
     makeTextFile(mkvmerge, "#!/nonexistent/sh\n");
     QFile::setPermissions(mkvmerge, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const QString xml = out.filePath(QStringLiteral("films.xml"));
+    const QString xml = target.filePath(QStringLiteral("films.xml"));
     ASSERT_EQ(cli(xml, tools.path()), 0) << err.toStdString();
     const QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1) << err.toStdString();
@@ -138,10 +130,10 @@ TEST_F(CliMatroska, CtrlCEndsAToolThatHangsAndNothingIsWrittenForItsFile)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PATH"), tools.path() + u':' + env.value(QStringLiteral("PATH")));
 
-    const QString xml = out.filePath(QStringLiteral("films.xml"));
+    const QString xml = target.filePath(QStringLiteral("films.xml"));
     QProcess p;
     p.setProcessEnvironment(env);
-    p.start(app.filePath(QStringLiteral("filmarch-cli")), {films(), xml});
+    start(p, {films(), xml});
     ASSERT_TRUE(p.waitForStarted());
     while (!QFileInfo::exists(started) && p.state() == QProcess::Running)
         p.waitForFinished(10);

@@ -2,7 +2,7 @@
 // MediaInfo library link beside it), real files, exit statuses and output.
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
-#include "support/TestPaths.h"
+#include "support/CliSandbox.h"
 #include "support/VideoFixtures.h"
 
 #include <QFile>
@@ -22,7 +22,7 @@ using namespace filmarch::test;
 
 namespace {
 
-class Cli : public ::testing::Test {
+class Cli : public ::testing::Test, protected CliSandbox {
 protected:
     static void SetUpTestSuite()
     {
@@ -35,32 +35,7 @@ protected:
     }
     static void TearDownTestSuite() { delete videos; }
 
-    void SetUp() override
-    {
-        QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
-    }
-
-    int cli(const QStringList& args, const QString& workingDir = {})
-    {
-        QProcess p;
-        p.setWorkingDirectory(workingDir);
-        p.start(app.filePath(QStringLiteral("filmarch-cli")), args);
-        p.waitForFinished(60000);
-        out = QString::fromUtf8(p.readAllStandardOutput());
-        err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
-
-    void writeOptions(const QByteArray& ini)
-    {
-        QFile f(app.filePath(QStringLiteral("options.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(ini);
-    }
-
     static QTemporaryDir* videos;
-    QTemporaryDir app;
-    QString out, err;
 };
 QTemporaryDir* Cli::videos = nullptr;
 
@@ -157,7 +132,9 @@ TEST_F(Cli, ArgumentsAfterADoubleDashAreNotOptions)
     ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("-films")));
     QFile::copy(
         videos->filePath(QStringLiteral("Premier.Film.2004.mp4")), work.filePath(QStringLiteral("-films/F.mp4")));
-    ASSERT_EQ(cli({QStringLiteral("--"), QStringLiteral("-films"), QStringLiteral("-f.xml")}, work.path()), 0)
+    QProcess inWork;
+    inWork.setWorkingDirectory(work.path());
+    ASSERT_EQ(cli(inWork, {QStringLiteral("--"), QStringLiteral("-films"), QStringLiteral("-f.xml")}), 0)
         << err.toStdString();
     EXPECT_EQ(XmlCatalogue::loadFile(work.filePath(QStringLiteral("-f.xml")))->movieCount(), 1);
 }
@@ -186,12 +163,12 @@ TEST_F(Cli, AClosedOutputDoesNotEndTheRun)
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     ::close(fds[0]);
-    const QByteArray program = QFile::encodeName(app.filePath(QStringLiteral("filmarch-cli")));
+    const QByteArray binary = QFile::encodeName(program());
     const QByteArray folder = QFile::encodeName(videos->path()), catalogue = QFile::encodeName(xml);
     const pid_t pid = fork();
     if (pid == 0) {
         ::dup2(fds[1], STDOUT_FILENO);
-        ::execl(program.constData(), program.constData(), "-r", folder.constData(), catalogue.constData(), nullptr);
+        ::execl(binary.constData(), binary.constData(), "-r", folder.constData(), catalogue.constData(), nullptr);
         ::_exit(127);
     }
     ::close(fds[1]);
@@ -218,8 +195,7 @@ TEST_F(Cli, TerminalOutputFitsAndShowsNamesSafely)
     QFile::link(QStringLiteral("/nonexistent"), folder.filePath(hostile + QStringLiteral(".avi")));
 
     const QString command = QStringLiteral("stty cols 80 rows 24; '%1' '%2' '%3'")
-                                .arg(app.filePath(QStringLiteral("filmarch-cli")), folder.path(),
-                                    target.filePath(QStringLiteral("films.amc")));
+                                .arg(program(), folder.path(), target.filePath(QStringLiteral("films.amc")));
     QProcess p;
     p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
     ASSERT_TRUE(p.waitForFinished(60000));
@@ -256,7 +232,7 @@ TEST_F(Cli, SecondInterruptLeavesAWholeCatalogue)
             folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
     const QString amc = target.filePath(QStringLiteral("films.amc"));
     QProcess p;
-    p.start(app.filePath(QStringLiteral("filmarch-cli")), {folder.path(), amc});
+    start(p, {folder.path(), amc});
     ASSERT_TRUE(p.waitForStarted());
     while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
         QThread::msleep(5);
@@ -286,7 +262,7 @@ TEST_F(Cli, AnInterruptedScanEndsWithStatus130)
             folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
     const QString amc = target.filePath(QStringLiteral("films.amc"));
     QProcess p;
-    p.start(app.filePath(QStringLiteral("filmarch-cli")), {folder.path(), amc});
+    start(p, {folder.path(), amc});
     ASSERT_TRUE(p.waitForStarted());
     while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
         QThread::msleep(5);
@@ -312,8 +288,7 @@ TEST_F(Cli, QuietBundledOptionsAndADumbTerminal)
     EXPECT_TRUE(err.contains(QStringLiteral("option inconnue « -x »"))) << err.toStdString();
 
     const QString command = QStringLiteral("TERM=dumb '%1' '%2' '%3'")
-                                .arg(app.filePath(QStringLiteral("filmarch-cli")), videos->path(),
-                                    target.filePath(QStringLiteral("c.amc")));
+                                .arg(program(), videos->path(), target.filePath(QStringLiteral("c.amc")));
     QProcess p;
     p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
     ASSERT_TRUE(p.waitForFinished(60000));

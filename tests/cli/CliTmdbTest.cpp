@@ -2,6 +2,7 @@
 // whole runs into XML and AMC, checked on the written files and posters.
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "support/CliSandbox.h"
 #include "support/FakeTmdb.h"
 #include "support/TestPaths.h"
 #include "support/TmdbFilms.h"
@@ -9,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace {
 
 const QByteArray kJpeg("\xff\xd8\xff\xe0 alien \xff\xd9", 13);
 
-class CliTmdb : public ::testing::Test {
+class CliTmdb : public ::testing::Test, protected CliSandbox {
 protected:
     static void SetUpTestSuite()
     {
@@ -33,7 +33,6 @@ protected:
 
     void SetUp() override
     {
-        QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
         QFile::link(mediaInfoLibrary(), app.filePath(QStringLiteral("libmediainfo.so.0")));
         service.addSearch("Alien", alienResults);
         service.addMovie(348, alienDetails);
@@ -42,9 +41,7 @@ protected:
 
     void writeOptions(const std::string& key)
     {
-        QFile f(app.filePath(QStringLiteral("options.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(
+        CliSandbox::writeOptions(
             QStringLiteral("[Mkv]\nRepertoireAffiches=%1\n[Allocine]\nActive=1\nAuto=1\n[TMDb]\nCle=%2\nServeur=%3\n")
                 .arg(posters(), QString::fromStdString(key), service.server())
                 .toUtf8());
@@ -52,23 +49,18 @@ protected:
 
     int cli(const QString& catalogue)
     {
-        QProcess p;
-        p.start(app.filePath(QStringLiteral("filmarch-cli")), {videos->path(), catalogue});
-        p.waitForFinished(60000);
-        out = QString::fromUtf8(p.readAllStandardOutput());
-        err = QString::fromUtf8(p.readAllStandardError());
+        const int status = CliSandbox::cli({videos->path(), catalogue});
         // The key never shows, whatever happened.
         EXPECT_FALSE((out + err).contains(QString::fromStdString(service.key))) << (out + err).toStdString();
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return status;
     }
 
     QString posters() const { return target.filePath(QStringLiteral("affiches")); }
     QString poster() const { return QDir(posters()).filePath(QStringLiteral("Alien.jpg")); }
 
     static QTemporaryDir* videos;
-    QTemporaryDir app, target;
+    QTemporaryDir target;
     FakeTmdb service;
-    QString out, err;
 };
 QTemporaryDir* CliTmdb::videos = nullptr;
 

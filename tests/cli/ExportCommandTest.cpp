@@ -1,9 +1,8 @@
 // filmarch-cli --exporter: what each outcome leaves on disk and the exit status it gives.
 #include "export/ExportFixtures.h"
-#include "support/TestPaths.h"
+#include "support/CliSandbox.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -18,10 +17,9 @@ struct CliRun {
 
 CliRun exporter(const QStringList& args)
 {
-    QProcess p;
-    p.start(binDir() + QStringLiteral("/filmarch-cli"), QStringList {QStringLiteral("--exporter")} + args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+    CliSandbox sandbox;
+    const int status = sandbox.cli(QStringList {QStringLiteral("--exporter")} + args);
+    return {status, sandbox.err};
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // write nothing under the prefix; run from the build folder they still write
 // beside themselves.
 #include "catalog/XmlCatalogue.h"
+#include "support/FileBytes.h"
 #include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
 
@@ -129,10 +130,7 @@ TEST_F(Installed, AnInstalledProgramWritesOnlyIntoTheUsersFolders)
         userEnv.remove(QStringLiteral("QT_QPA_PLATFORM"));
         QDir().mkpath(home + QStringLiteral("/.config/filmarch"));
         // Sub-folders are scanned only because the user's options.ini says so.
-        QFile ini(home + QStringLiteral("/.config/filmarch/options.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[General]\nExplorerSousRep=1\n");
-        ini.close();
+        writeFile(home + QStringLiteral("/.config/filmarch/options.ini"), "[General]\nExplorerSousRep=1\n");
         const QString catalogue = home + QStringLiteral("/films.xml");
         if (!user.isEmpty()) {
             ASSERT_EQ(run(QStringLiteral("chown"), {QStringLiteral("-R"), user, home}, env), 0);

@@ -1,6 +1,6 @@
 // filmarch-cli --comparer and --copier on generated trees, run as a user runs
 // them: from their own folder, with exit statuses, output and log file.
-#include "support/TestPaths.h"
+#include "support/CliSandbox.h"
 #include "sync/Unreadable.h"
 
 #include <QDir>
@@ -17,11 +17,10 @@ using namespace filmarch::test;
 
 namespace {
 
-class SyncCommands : public ::testing::Test {
+class SyncCommands : public ::testing::Test, protected CliSandbox {
 protected:
     void SetUp() override
     {
-        QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
         // reference: a.mkv b.mkv sous/d.mkv    backup: b.mkv c.mkv autre/e.mkv
         for (const char* f :
             {"ref/a.mkv", "ref/b.mkv", "ref/sous/d.mkv", "save/b.mkv", "save/c.mkv", "save/autre/e.mkv"})
@@ -53,11 +52,7 @@ protected:
                     ::_exit(126);
             });
         }
-        p.start(app.filePath(QStringLiteral("filmarch-cli")), args);
-        p.waitForFinished(60000);
-        out = QString::fromUtf8(p.readAllStandardOutput());
-        err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return CliSandbox::cli(p, args);
     }
 
     // Output lines with the temporary folder taken out, sorted.
@@ -88,8 +83,7 @@ protected:
         return out;
     }
 
-    QTemporaryDir app, trees;
-    QString out, err;
+    QTemporaryDir trees;
 };
 
 } // namespace
@@ -117,8 +111,7 @@ TEST_F(SyncCommands, ComparerPrintsOnlyTheTwoLists)
     // A relative folder gives full paths; -R is the default.
     QProcess p;
     p.setWorkingDirectory(trees.path());
-    p.start(app.filePath(QStringLiteral("filmarch-cli")),
-        {QStringLiteral("--comparer"), QStringLiteral("ref/"), QStringLiteral("save")});
+    start(p, {QStringLiteral("--comparer"), QStringLiteral("ref/"), QStringLiteral("save")});
     p.waitForFinished(60000);
     EXPECT_EQ(p.readAllStandardOutput(),
         "+ " + path(QStringLiteral("ref/a.mkv")).toUtf8() + "\n- " + path(QStringLiteral("save/c.mkv")).toUtf8()
@@ -259,7 +252,7 @@ TEST_F(SyncCommands, NamesCannotForgeLinesAndNulRecordsCarryTheirOwnBytes)
     EXPECT_TRUE(lines.contains(QStringLiteral("+ ref/\\e]0;titre\\x07.mkv")));
 
     QProcess p;
-    p.start(app.filePath(QStringLiteral("filmarch-cli")),
+    start(p,
         {QStringLiteral("--comparer"), QStringLiteral("--nul"), path(QStringLiteral("ref")),
             path(QStringLiteral("save"))});
     ASSERT_TRUE(p.waitForFinished(60000));

@@ -29,18 +29,18 @@ protected:
     static void SetUpTestSuite()
     {
         dir = std::make_unique<QTemporaryDir>();
-        test::VideoSpec matroska;
+        test::GeneratedVideo matroska;
         matroska.audioLanguages = {QStringLiteral("fre"), QStringLiteral("eng")};
         matroska.subtitleLanguages = {QStringLiteral("fre")};
         test::makeVideo(path(mkvName), matroska);
 
-        test::VideoSpec mp4;
+        test::GeneratedVideo mp4;
         mp4.seconds = 61;
         mp4.audioLanguages = {QString()};
         mp4.titleTag = QStringLiteral("Le Film (The Film) 2003");
         test::makeVideo(path(mp4Name), mp4);
 
-        test::VideoSpec avi;
+        test::GeneratedVideo avi;
         avi.audioLanguages = {QString()};
         test::makeVideo(path(aviName), avi);
 

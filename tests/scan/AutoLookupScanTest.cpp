@@ -27,7 +27,7 @@ protected:
     static void SetUpTestSuite()
     {
         folder = new QTemporaryDir;
-        VideoSpec longFilm;
+        GeneratedVideo longFilm;
         longFilm.seconds = 41 * 60;
         longFilm.frameRate = 1;
         makeVideo(folder->filePath(QStringLiteral("Alien (1979).mp4")), longFilm);

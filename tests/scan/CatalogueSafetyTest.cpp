@@ -6,6 +6,7 @@
 #include "catalog/XmlCatalogue.h"
 #include "platform/CatalogueLock.h"
 #include "platform/SafeFile.h"
+#include "support/CliSandbox.h"
 #include "support/FileBytes.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScanFolder.h"
@@ -19,6 +20,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <iostream>
 #include <sys/stat.h>
 
 using namespace filmarch;
@@ -334,21 +336,16 @@ TEST(CatalogueSafety, TheEntryAKilledRunWasAddingIsCutByTheNextRun)
 namespace {
 
 // filmarch-cli in its own folder, keeping every file (no duplicate check).
-struct CliFolder {
-    CliFolder()
-    {
-        QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), app.filePath(QStringLiteral("filmarch-cli")));
-        writeFile(app.filePath(QStringLiteral("options.ini")), "[General]\nDoublons=0\n");
-    }
+struct CliFolder : CliSandbox {
+    CliFolder() { writeOptions("[General]\nDoublons=0\n"); }
     void start(QProcess& p, const QString& catalogue) const
     {
         QStringList arguments {QStringLiteral("-R"), scanFolder(), catalogue};
         if (const int taches = qEnvironmentVariableIntValue("FILMARCH_TACHES"); taches > 0)
             arguments << QStringLiteral("-j") << QString::number(taches);
-        p.start(app.filePath(QStringLiteral("filmarch-cli")), arguments);
+        CliSandbox::start(p, arguments);
         p.waitForStarted();
     }
-    QTemporaryDir app;
 };
 
 } // namespace
@@ -385,8 +382,16 @@ TEST(CatalogueSafety, TwoRunsAtOnceNeverLoseEntries)
 // A completion killed at random moments, again and again: after each kill the
 // catalogue loads with every entry it held and only whole new entries, and the
 // next validation takes it (cutting what the killed run was adding).
+// FILMARCH_SEED replays the moments of a run that failed (its seed is in the
+// failure message).
 TEST(CatalogueSafety, KilledRunsLeaveACatalogueThatLoadsWhole)
 {
+    const quint32 seed = qEnvironmentVariableIsSet("FILMARCH_SEED")
+        ? quint32(qEnvironmentVariable("FILMARCH_SEED").toULong())
+        : QRandomGenerator::global()->generate();
+    SCOPED_TRACE("FILMARCH_SEED=" + std::to_string(seed));
+    std::cout << "FILMARCH_SEED=" << seed << '\n';
+    QRandomGenerator moments(seed);
     CliFolder cli;
     QTemporaryDir out;
     const QString cat = out.filePath(QStringLiteral("films.amc"));
@@ -404,7 +409,7 @@ TEST(CatalogueSafety, KilledRunsLeaveACatalogueThatLoadsWhole)
     for (int kill = 0; kill < 30; ++kill) {
         QProcess p;
         cli.start(p, cat);
-        QThread::msleep(QRandomGenerator::global()->bounded(runMs));
+        QThread::msleep(moments.bounded(runMs));
         ::kill(pid_t(p.processId()), SIGKILL);
         p.waitForFinished(10000);
 

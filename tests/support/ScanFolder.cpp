@@ -14,7 +14,7 @@ const QString& scanFolder()
     static const QString root = [] {
         const QDir d(dir.path());
         d.mkpath(QStringLiteral("sous/plus"));
-        VideoSpec mkv;
+        GeneratedVideo mkv;
         mkv.audioLanguages = {QStringLiteral("fre"), QStringLiteral("eng")};
         mkv.subtitleLanguages = {QStringLiteral("fre")};
         makeVideo(d.filePath(QStringLiteral("Le.Film.2001.mkv")), mkv);

@@ -30,7 +30,7 @@ QString lavfi(const QString& source, int seconds)
 
 } // namespace
 
-void makeVideo(const QString& path, const VideoSpec& spec)
+void makeVideo(const QString& path, const GeneratedVideo& video)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
     const bool mkv = extension == QLatin1String("mkv");
@@ -38,35 +38,35 @@ void makeVideo(const QString& path, const VideoSpec& spec)
     const bool avi = extension == QLatin1String("avi");
     if (!mkv && !mp4 && !avi)
         throw Error(QStringLiteral("Conteneur non prévu : ") + path);
-    if (avi && !spec.subtitleLanguages.isEmpty())
+    if (avi && !video.subtitleLanguages.isEmpty())
         throw Error(QStringLiteral("Pas de sous-titres dans un fichier avi"));
-    if (!mkv && !spec.attachments.isEmpty())
+    if (!mkv && !video.attachments.isEmpty())
         throw Error(QStringLiteral("Pièces jointes seulement dans un fichier mkv"));
 
     QTemporaryDir work;
     QStringList args {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-        lavfi(QStringLiteral("testsrc=size=%1x%2:rate=%3").arg(spec.width).arg(spec.height).arg(spec.frameRate),
-            spec.seconds)};
-    for (qsizetype a = 0; a < spec.audioLanguages.size(); ++a)
+        lavfi(QStringLiteral("testsrc=size=%1x%2:rate=%3").arg(video.width).arg(video.height).arg(video.frameRate),
+            video.seconds)};
+    for (qsizetype a = 0; a < video.audioLanguages.size(); ++a)
         args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-             << lavfi(QStringLiteral("sine=frequency=%1:sample_rate=8000").arg(440 + 110 * a), spec.seconds);
-    if (!spec.subtitleLanguages.isEmpty()) {
+             << lavfi(QStringLiteral("sine=frequency=%1:sample_rate=8000").arg(440 + 110 * a), video.seconds);
+    if (!video.subtitleLanguages.isEmpty()) {
         const QString srt = work.filePath(QStringLiteral("sous-titres.srt"));
         QFile f(srt);
         if (!f.open(QIODevice::WriteOnly))
             throw Error(QStringLiteral("Écriture impossible : ") + srt);
         f.write("1\n00:00:00,000 --> 00:00:00,500\nBonjour\n\n");
         f.close();
-        for (qsizetype s = 0; s < spec.subtitleLanguages.size(); ++s)
+        for (qsizetype s = 0; s < video.subtitleLanguages.size(); ++s)
             args << QStringLiteral("-i") << srt;
     }
 
     args << QStringLiteral("-map") << QStringLiteral("0:v");
     int input = 1;
-    for (qsizetype a = 0; a < spec.audioLanguages.size(); ++a)
+    for (qsizetype a = 0; a < video.audioLanguages.size(); ++a)
         args << QStringLiteral("-map") << QStringLiteral("%1:a").arg(input++);
-    for (qsizetype s = 0; s < spec.subtitleLanguages.size(); ++s)
+    for (qsizetype s = 0; s < video.subtitleLanguages.size(); ++s)
         args << QStringLiteral("-map") << QStringLiteral("%1:s").arg(input++);
 
     if (avi)
@@ -77,26 +77,26 @@ void makeVideo(const QString& path, const VideoSpec& spec)
              << QStringLiteral("ultrafast") << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
              << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-c:s")
              << (mkv ? QStringLiteral("srt") : QStringLiteral("mov_text"));
-    if (!spec.audioLanguages.isEmpty())
+    if (!video.audioLanguages.isEmpty())
         args << QStringLiteral("-ac") << QStringLiteral("1");
-    for (qsizetype a = 0; a < spec.audioLanguages.size(); ++a)
-        if (!spec.audioLanguages[a].isEmpty())
-            args << QStringLiteral("-metadata:s:a:%1").arg(a) << QStringLiteral("language=") + spec.audioLanguages[a];
-    for (qsizetype s = 0; s < spec.subtitleLanguages.size(); ++s)
-        if (!spec.subtitleLanguages[s].isEmpty())
+    for (qsizetype a = 0; a < video.audioLanguages.size(); ++a)
+        if (!video.audioLanguages[a].isEmpty())
+            args << QStringLiteral("-metadata:s:a:%1").arg(a) << QStringLiteral("language=") + video.audioLanguages[a];
+    for (qsizetype s = 0; s < video.subtitleLanguages.size(); ++s)
+        if (!video.subtitleLanguages[s].isEmpty())
             args << QStringLiteral("-metadata:s:s:%1").arg(s)
-                 << QStringLiteral("language=") + spec.subtitleLanguages[s];
-    if (!spec.titleTag.isEmpty())
-        args << QStringLiteral("-metadata") << QStringLiteral("title=") + spec.titleTag;
+                 << QStringLiteral("language=") + video.subtitleLanguages[s];
+    if (!video.titleTag.isEmpty())
+        args << QStringLiteral("-metadata") << QStringLiteral("title=") + video.titleTag;
 
-    if (spec.attachments.isEmpty()) {
+    if (video.attachments.isEmpty()) {
         run(QStringLiteral("ffmpeg"), args << path);
         return;
     }
     const QString plain = work.filePath(QStringLiteral("sans-pieces.mkv"));
     run(QStringLiteral("ffmpeg"), args << plain);
     QStringList merge {QStringLiteral("-q"), QStringLiteral("-o"), path};
-    for (const QString& attachment : spec.attachments)
+    for (const QString& attachment : video.attachments)
         merge << QStringLiteral("--attach-file") << attachment;
     run(QStringLiteral("mkvmerge"), merge << plain);
 }

@@ -8,7 +8,8 @@
 
 namespace filmarch::test {
 
-struct VideoSpec {
+// The video makeVideo generates: its length, picture and streams.
+struct GeneratedVideo {
     int seconds = 1;
     int width = 64, height = 48;
     QStringList audioLanguages;    // one audio stream per entry, ISO 639-2 code ("fre", "eng"; "" = no tag)
@@ -20,7 +21,7 @@ struct VideoSpec {
 
 // Container chosen by the extension: .mkv (H.264, AAC, SubRip), .mp4 (H.264,
 // AAC, timed text) or .avi (MPEG-4 part 2, MP3).
-void makeVideo(const QString& path, const VideoSpec& spec = {});
+void makeVideo(const QString& path, const GeneratedVideo& video = {});
 // A sound file without picture; ffmpeg chooses the codec from the extension (.mp3, .m4a, .wav...).
 void makeAudioOnly(const QString& path);
 // A single picture; the extension chooses the format (.jpg, .png).

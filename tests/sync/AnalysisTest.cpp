@@ -2,6 +2,7 @@
 // the messages and log lines, the remembered folders.
 #include "SyncFixture.h"
 #include "Unreadable.h"
+#include "support/FileBytes.h"
 #include "sync/Listing.h"
 #include "sync/SyncSettings.h"
 
@@ -262,10 +263,8 @@ TEST_F(Analysis, OneFolderInsideTheOtherIsRefused)
 
 TEST_F(Analysis, FoldersAreRememberedInTheSynchroSection)
 {
-    QFile ini(QDir(app.path()).filePath(QStringLiteral("options.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[General]\nDoublons=0\n[Synchro]\nDernierRepRef=/films\n");
-    ini.close();
+    const QString iniPath = QDir(app.path()).filePath(QStringLiteral("options.ini"));
+    writeFile(iniPath, "[General]\nDoublons=0\n[Synchro]\nDernierRepRef=/films\n");
     SyncFolders read = readSyncFolders(AppPaths::beside(app.path()));
     EXPECT_EQ(read.DernierRepRef, QStringLiteral("/films"));
     EXPECT_TRUE(read.DernierRepSauv.isEmpty());
@@ -274,6 +273,5 @@ TEST_F(Analysis, FoldersAreRememberedInTheSynchroSection)
     read = readSyncFolders(AppPaths::beside(app.path()));
     EXPECT_TRUE(read.DernierRepRef.isEmpty());
     EXPECT_EQ(read.DernierRepSauv, QStringLiteral("/sauvé"));
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(ini.readAll().startsWith("[General]\nDoublons=0\n"));
+    EXPECT_TRUE(readFile(iniPath).startsWith("[General]\nDoublons=0\n"));
 }

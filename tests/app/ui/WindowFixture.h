@@ -5,6 +5,7 @@
 #include "app/ui/ScanProgressWindow.h"
 #include "platform/ToolLocator.h"
 #include "support/Control.h"
+#include "support/FileBytes.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPaths.h"
 
@@ -31,12 +32,7 @@ class WindowFixture : public ::testing::Test {
 protected:
     QString iniPath() const { return QDir(appDir.path()).filePath(QStringLiteral("options.ini")); }
 
-    void writeIni(const QByteArray& content)
-    {
-        QFile file(iniPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    void writeIni(const QByteArray& content) const { writeFile(iniPath(), content); }
 
     QString readIni() const
     {

@@ -101,10 +101,8 @@ protected:
 
 TEST_F(SyncWindow, StartsWithTheStoredFoldersAndItsActionsDisabled)
 {
-    QFile ini(QDir(app.path()).filePath(QStringLiteral("options.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Synchro]\nDernierRepRef=/films\nDernierRepSauv=/sauvegarde\n");
-    ini.close();
+    const QString iniPath = QDir(app.path()).filePath(QStringLiteral("options.ini"));
+    writeFile(iniPath, "[Synchro]\nDernierRepRef=/films\nDernierRepSauv=/sauvegarde\n");
     open();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Synchronisation"));
     EXPECT_EQ(c<QLineEdit>("EdCheminRepRef")->text(), QStringLiteral("/films"));
@@ -124,8 +122,7 @@ TEST_F(SyncWindow, StartsWithTheStoredFoldersAndItsActionsDisabled)
     EXPECT_EQ(dialogs.folderCaptions, QStringList {QStringLiteral("Sélection du répertoire référence")});
     c<QLineEdit>("EdCheminRepSauv")->setText(QStringLiteral("/ailleurs"));
     window.reset();
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_EQ(ini.readAll(), "[Synchro]\nDernierRepRef=\nDernierRepSauv=/ailleurs\n");
+    EXPECT_EQ(readFile(iniPath), "[Synchro]\nDernierRepRef=\nDernierRepSauv=/ailleurs\n");
 }
 
 TEST_F(SyncWindow, AnalysisFillsBothListsAndEachMenuTicksItsOwnList)
