@@ -39,13 +39,14 @@ QString posterFolder(const QString& EdRepAffiche)
 bool usesTmdb(const ScanOptions& options)
 {
     if (options.Source.isEmpty())
-        return !options.CleTMDb.isEmpty();
+        return !options.CleTMDb.trimmed().isEmpty();
     return options.Source.compare(QLatin1String("TMDb"), Qt::CaseInsensitive) == 0;
 }
 
 bool lookupConfigured(const ScanOptions& options)
 {
-    return usesTmdb(options) ? !options.CleTMDb.isEmpty() : !options.Serveur.isEmpty();
+    // A setting of spaces is no setting.
+    return usesTmdb(options) ? !options.CleTMDb.trimmed().isEmpty() : !options.Serveur.trimmed().isEmpty();
 }
 
 } // namespace filmarch

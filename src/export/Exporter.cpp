@@ -23,6 +23,16 @@ void checkDestination(const QString& cataloguePath, ExportFormat format, const Q
         throw Error(QStringLiteral("le dossier %1 n'existe pas").arg(target.absolutePath()));
     if (format != ExportFormat::Html && target.isDir())
         throw Error(QStringLiteral("%1 est un dossier").arg(destination));
+    // A page folder is replaced whole: it must not hold the catalogue.
+    const QString catalogueReal = QFileInfo(cataloguePath).canonicalFilePath();
+    const QString folderReal = target.canonicalFilePath();
+    if (format == ExportFormat::Html && target.isDir() && !catalogueReal.isEmpty()
+        && catalogueReal.startsWith(folderReal + QLatin1Char('/')))
+        throw Error(QStringLiteral("le dossier %1 contient le catalogue").arg(destination));
+    // Nor is a catalogue ever replaced by an export.
+    const QString extension = target.suffix().toLower();
+    if (format != ExportFormat::Html && (extension == QLatin1String("amc") || extension == QLatin1String("xml")))
+        throw Error(QStringLiteral("%1 porte l'extension d'un catalogue").arg(destination));
 }
 
 } // namespace

@@ -22,7 +22,7 @@ LookupSource* FilmLookup::source(const ScanOptions& options)
         return nullptr;
     const bool tmdb = usesTmdb(options);
     const QStringList settings = tmdb
-        ? QStringList {QStringLiteral("TMDb"), options.ServeurTMDb, options.CleTMDb, options.LangueTMDb}
+        ? QStringList {QStringLiteral("TMDb"), options.ServeurTMDb, options.CleTMDb.trimmed(), options.LangueTMDb}
         : QStringList {QStringLiteral("Allocine"), options.Serveur.trimmed()};
     std::lock_guard hold(lock);
     if (!current || settings != currentSettings) {

@@ -5,8 +5,10 @@
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 namespace filmarch {
 
@@ -49,7 +51,17 @@ auto TmdbSource::asking(Request request)
 
 const TmdbConfiguration& TmdbSource::configuration()
 {
-    std::lock_guard hold(learning);
+    // Asked once: the first lookup asks, the others wait for its answer. On the
+    // windows' thread the request waits in a nested event loop, from which a
+    // second lookup could start: that one is refused, never left to wait.
+    std::unique_lock hold(learning, std::defer_lock);
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (application && QThread::currentThread() == application->thread()) {
+        if (!hold.try_lock())
+            throw Error(QStringLiteral("Une requête vers la base de films est déjà en cours"));
+    } else {
+        hold.lock();
+    }
     if (!learnt) {
         TmdbConfiguration found;
         found.imageBase = readImageBase(asking([&] { return client.configuration(); }));
@@ -63,6 +75,7 @@ const TmdbConfiguration& TmdbSource::configuration()
         }
         learnt = found;
     }
+    // Set once and never changed: the reference stays good without the lock.
     return *learnt;
 }
 

@@ -104,7 +104,9 @@ void LanceMkvmerge(TTraitement& Fichier, const MkvToolSettings& tools)
     switch (DosCommand.ThreadStatus()) {
     case dtsSuccess: break;
     case dtsTimeOut:
-        end = tools.mkvmergeLimits.total.count() > 0 && clock.elapsed() > tools.mkvmergeLimits.total.count()
+        // The clock started before the runner's: when the runner passed the
+        // total limit, this clock has reached it too (both count whole milliseconds).
+        end = tools.mkvmergeLimits.total.count() > 0 && clock.elapsed() >= tools.mkvmergeLimits.total.count()
             ? ToolEnd::TooLong
             : ToolEnd::Silent;
         break;

@@ -3,6 +3,8 @@
 #include "support/CliSandbox.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -64,4 +66,34 @@ TEST(ExportCommand, ExitStatusesAndWhatStaysOnDisk)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot),
         QStringList({QStringLiteral("ancien.csv"), QStringLiteral("cassé.amc"), QStringLiteral("films.amc"),
             QStringLiteral("mes documents")}));
+}
+
+// An export replaces its destination whole: never a catalogue, nor a page
+// folder that holds the catalogue exported.
+TEST(ExportCommand, NeverReplacesACatalogue)
+{
+    QTemporaryDir dir;
+    const auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+    writeAmcCatalogue(path("films.amc"), QString());
+    writeAmcCatalogue(path("autre.amc"), QString());
+    ASSERT_EQ(exporter({QStringLiteral("html"), path("films.amc"), path("web")}).status, 0);
+    ASSERT_TRUE(QFile::copy(path("films.amc"), path("web/films.amc")));
+    const QByteArray catalogue = readFile(path("films.amc")), other = readFile(path("autre.amc"));
+
+    const struct {
+        QStringList args;
+        const char* says;
+    } refusals[] = {
+        {{QStringLiteral("html"), path("web/films.amc"), path("web")}, "contient le catalogue"},
+        {{QStringLiteral("csv"), path("films.amc"), path("autre.amc")}, "l'extension d'un catalogue"},
+        {{QStringLiteral("tellico"), path("films.amc"), path("autre.xml")}, "l'extension d'un catalogue"},
+    };
+    for (const auto& [args, says] : refusals) {
+        const CliRun run = exporter(args);
+        EXPECT_EQ(run.status, 3) << args.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(says))) << run.err.toStdString();
+    }
+    EXPECT_EQ(readFile(path("web/films.amc")), catalogue);
+    EXPECT_EQ(readFile(path("autre.amc")), other);
+    EXPECT_FALSE(QFileInfo::exists(path("autre.xml")));
 }

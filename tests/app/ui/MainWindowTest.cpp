@@ -297,6 +297,9 @@ TEST_F(MainWindow, TheSourceChoiceAndTheTmdbKey)
     const QString saved = readIni();
     EXPECT_TRUE(saved.contains(QStringLiteral("Source=TMDb\n"))) << saved.toStdString();
     EXPECT_TRUE(saved.contains(QStringLiteral("[TMDb]\nCle=%1\n").arg(key))) << saved.toStdString();
+    EXPECT_EQ(QFile::permissions(iniPath())
+            & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+        QFile::Permissions()) << "the file that holds the key is the user's alone";
     form.reset();
 }
 
