@@ -1,6 +1,7 @@
 #include "catalog/PictureFiles.h"
 
 #include "catalog/Movie.h"
+#include "platform/PathText.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -10,34 +11,16 @@
 namespace filmarch {
 namespace {
 
-qsizetype extensionStart(const QString& path)
-{
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return dot > path.lastIndexOf(u'/') ? dot : -1;
-}
-
-QString withoutExtension(const QString& path)
-{
-    const qsizetype dot = extensionStart(path);
-    return dot < 0 ? path : path.left(dot);
-}
-
 QString folderPrefix(const QString& path)
 {
     return path.left(path.lastIndexOf(u'/') + 1);
-}
-
-QString fileNamePart(const QString& path)
-{
-    return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
 } // namespace
 
 QString ExtractFileExt(const QString& FileName)
 {
-    const qsizetype dot = extensionStart(FileName);
-    return dot < 0 ? QString() : FileName.mid(dot);
+    return exactExtension(FileName);
 }
 
 bool FileOrDirExists(const QString& FileName)

@@ -12,6 +12,7 @@
 #include "core/AppPaths.h"
 #include "core/Options.h"
 #include "core/UserDialogs.h"
+#include "platform/PathText.h"
 #include "platform/ToolLocator.h"
 #include "scan/ScanRun.h"
 

@@ -6,7 +6,7 @@
 #include "platform/Error.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
-#include "scan/StoredName.h"
+#include "platform/PathText.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -9,11 +9,13 @@
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "platform/PathText.h"
 #include "scan/AmcWriter.h"
 #include "scan/EntrySources.h"
 #include "scan/FileAnalysis.h"
 #include "scan/FolderWalk.h"
 #include "scan/ScanPipeline.h"
+#include "scan/StoredName.h"
 #include "scan/XmlWriter.h"
 
 #include <QElapsedTimer>

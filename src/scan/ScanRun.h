@@ -4,7 +4,6 @@
 #include "core/AppPaths.h"
 #include "filmdb/InfosFilmAllo.h"
 #include "scan/CatalogueSession.h"
-#include "scan/StoredName.h"
 
 #include <QSet>
 #include <QString>
