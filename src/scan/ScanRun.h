@@ -145,11 +145,11 @@ private:
     int PosTopFenAllo = 0;
     int PosLeftFenAllo = 0;
     std::atomic<bool> Arret = false; // the progress window's stop flag (workers read it)
-    bool saveFailed = false;         // a save of this run failed (the user was told); the run ends
-    bool completing = false;         // the run in progress completes a catalogue
-    int loadedCount = 0;             // entries of that catalogue when the run started
+    bool saveFailed = false; // a save of this run failed (the user was told); the run ends
+    bool completing = false; // the run in progress completes a catalogue
+    int loadedCount = 0;     // entries of that catalogue when the run started
     bool noServerSaid = false;
-    QSet<QString> failedTools;        // tools this run could not start
+    QSet<QString> failedTools;          // tools this run could not start
     ScanPipeline* pipeline = nullptr; // while files are processed
 };
 
