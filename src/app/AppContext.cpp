@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 
 #include "core/UserDialogs.h"
+#include "filmdb/AllocineClient.h"
 
 namespace filmarch {
 
@@ -8,6 +9,7 @@ AppContext::AppContext(const AppPaths& appPaths, UserDialogs& userDialogs)
     : paths(appPaths), dialogs(userDialogs), AccesFonctionsMedia(appPaths.mediaInfoLibrary()), lookup(IdHTTP1, appPaths)
 {
     journal.reportError = [this](const QString& message) { dialogs.showError(message); };
+    limitRequests(posterClient);
 }
 
 std::unique_ptr<ScanRun> AppContext::newScanRun(const ScanFrontEnd& frontEnd)
@@ -21,7 +23,7 @@ std::unique_ptr<ScanRun> AppContext::newScanRun(const ScanFrontEnd& frontEnd)
     // The library is loaded already: a handle costs no load.
     const QString library = paths.mediaInfoLibrary();
     ctx.newMediaInfo = [library] { return std::make_unique<MesFonctionMediaInfo>(library); };
-    ctx.http = &IdHTTP1;
+    ctx.http = &posterClient;
     ctx.lookup = &lookup;
     ctx.manualLookup = frontEnd.manualLookup;
     ctx.CheminMkvToolNix = frontEnd.CheminMkvToolNix;

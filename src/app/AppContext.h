@@ -49,9 +49,11 @@ public:
     Journal journal;
     // The MediaInfo object of the program; runs make handles of their own beside it.
     MesFonctionMediaInfo AccesFonctionsMedia;
-    // The one HTTP client of the program (its cookies last as long): posters
-    // and every film-database request.
+    // The HTTP client of every film-database request (its cookies last as
+    // long as the program).
     HttpClient IdHTTP1;
+    // The runs download posters with a client of their own, its limits set once.
+    HttpClient posterClient;
     // The film-database lookups of the runs and of the lookup window.
     FilmLookup lookup;
 };

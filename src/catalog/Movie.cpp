@@ -3,7 +3,6 @@
 #include "catalog/PictureFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace filmarch {
@@ -84,8 +83,7 @@ void TMovie::CheckPicture(const QString& FilenameSrc, const QString& FilenameDst
         strPicture = name;
         const QString target = QDir(dstFolder).filePath(name);
         // A failed copy is ignored: the entry names the new file anyway.
-        QFile::remove(target);
-        QFile::copy(abs, target);
+        replaceWithCopy(abs, target);
         return;
     }
     strPicture = QDir(dstFolder).relativeFilePath(abs);

@@ -1,62 +1,21 @@
 #include "catalog/PictureFiles.h"
 
 #include "catalog/Movie.h"
-
-#include <QFileInfo>
-#include <QRandomGenerator>
-#include <chrono>
-#include <thread>
+#include "platform/PathText.h"
 
 namespace filmarch {
 namespace {
-
-qsizetype extensionStart(const QString& path)
-{
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return dot > path.lastIndexOf(u'/') ? dot : -1;
-}
-
-QString withoutExtension(const QString& path)
-{
-    const qsizetype dot = extensionStart(path);
-    return dot < 0 ? path : path.left(dot);
-}
 
 QString folderPrefix(const QString& path)
 {
     return path.left(path.lastIndexOf(u'/') + 1);
 }
 
-QString fileNamePart(const QString& path)
-{
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
-
 } // namespace
 
 QString ExtractFileExt(const QString& FileName)
 {
-    const qsizetype dot = extensionStart(FileName);
-    return dot < 0 ? QString() : FileName.mid(dot);
-}
-
-bool FileOrDirExists(const QString& FileName)
-{
-    const QFileInfo info(FileName);
-    return info.exists() || info.isSymLink();
-}
-
-QString MakeUniqueFileName(const QString& strFileName, const QString& Separator)
-{
-    QString r = strFileName;
-    while (FileOrDirExists(r)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(1, 25)));
-        const auto ticks =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-                .count();
-        r = withoutExtension(strFileName) + Separator + QString::number(qint32(ticks)) + ExtractFileExt(strFileName);
-    }
-    return r;
+    return exactExtension(FileName);
 }
 
 QString GetPictureName(const QString& CatalogFile, const TMovie& Movie, const QString& PictureExt)

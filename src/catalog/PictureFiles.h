@@ -1,5 +1,7 @@
 #pragma once
 // File names for pictures kept beside a catalogue.
+#include "platform/UniqueFile.h"
+
 #include <QString>
 
 namespace filmarch {
@@ -9,13 +11,6 @@ class TMovie;
 // The extension of a path with its dot ("films.amc" -> ".amc"), empty when the
 // file name has none.
 QString ExtractFileExt(const QString& FileName);
-
-// True when a file or folder of that name exists (hidden ones included).
-bool FileOrDirExists(const QString& FileName);
-
-// A path naming nothing that exists: `strFileName`, else its name followed by
-// `Separator` and a millisecond tick count, before the extension.
-QString MakeUniqueFileName(const QString& strFileName, const QString& Separator);
 
 // The file name (no folder) under which the picture of `Movie` is kept beside
 // `CatalogFile`: "<catalogue name>_<number><ext>", at most 160 characters, unique.

@@ -12,6 +12,8 @@
 #include "core/AppPaths.h"
 #include "core/Options.h"
 #include "core/UserDialogs.h"
+#include "media/MediaInfoDll.h"
+#include "platform/PathText.h"
 #include "platform/ToolLocator.h"
 #include "scan/ScanRun.h"
 
@@ -83,6 +85,10 @@ int sousRepertoiresOf(const CommandLine& line)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // After QCoreApplication, which sets the locale from the environment: the
+    // MediaInfo library turns file names into bytes with the C library's
+    // character set, so it must be UTF-8 like the names on disk.
+    useUtf8FileNames();
     // A reader that goes away (| head, quitting less) must not end the run
     // half-way: lines that cannot be printed are dropped, the run goes on.
     std::signal(SIGPIPE, SIG_IGN);

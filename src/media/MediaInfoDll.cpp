@@ -174,7 +174,8 @@ MesFonctionMediaInfo::MesFonctionMediaInfo(const QString& library)
                         .arg(library, why ? QString::fromLocal8Bit(why) : QStringLiteral("raison inconnue")));
     }
     ++libraryUsers;
-    // For a program whose main has not done it.
+    // Both programs' main do it first; this covers any other user of the
+    // library (the tests), and costs nothing once the set is UTF-8.
     useUtf8FileNames();
 }
 

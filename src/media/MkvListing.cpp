@@ -1,20 +1,12 @@
 #include "media/MkvListing.h"
 
+#include "platform/PathText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace filmarch {
-
-namespace {
-
-QString extension(const QString& name)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot);
-}
-
-} // namespace
 
 QList<MkvAttachment> readAttachments(const QByteArray& identification)
 {
@@ -41,7 +33,7 @@ bool addAttachments(TTraitement& Fichier, const QList<MkvAttachment>& attachment
     for (const MkvAttachment& a : attachments) {
         if (!a.picture)
             continue;
-        const QString ext = extension(a.name);
+        const QString ext = exactExtension(a.name);
         if (ext == QLatin1String(".jpg") && ID.isEmpty())
             ID = a.number;
         // QByteArray::toUpper changes ASCII letters only.

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -251,11 +252,7 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink, const Q
         maxBodyBytes = this->maxBodyBytes;
     }
     CURL* curl = handles->take();
-    struct GiveBack {
-        Handles& handles;
-        CURL* curl;
-        ~GiveBack() { handles.giveBack(curl); }
-    } giveBack {*handles, curl};
+    const auto giveBack = qScopeGuard([this, curl] { handles->giveBack(curl); });
     const QByteArray address = url.toUtf8();
     Transfer transfer;
     transfer.curl = curl;

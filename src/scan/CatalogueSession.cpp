@@ -4,12 +4,13 @@
 #include "catalog/XmlCatalogue.h"
 #include "core/UserDialogs.h"
 #include "platform/Error.h"
+#include "platform/PathText.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
-#include "scan/StoredName.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <limits>
 #include <sys/stat.h>
@@ -69,15 +70,10 @@ int CatalogueSession::validate(const QString& path)
         dialogs.showMessage(catalogueLock.refusal());
         return -1;
     }
-    struct Unlock {
-        CatalogueLock& lock;
-        bool own;
-        ~Unlock()
-        {
-            if (own)
-                lock.release();
-        }
-    } unlock {catalogueLock, ownLock};
+    const auto unlock = qScopeGuard([this, ownLock] {
+        if (ownLock)
+            catalogueLock.release();
+    });
 
     release();
     if (ext == kXml) {

@@ -11,7 +11,7 @@ class HttpClient;
 
 struct EntrySources {
     ScanOptions opts;
-    HttpClient* http = nullptr;              // posters are downloaded with it
+    HttpClient* http = nullptr;              // posters are downloaded with it, as limited by its owner
     std::function<void(const QString&)> log; // a line of the scan log
 };
 

@@ -7,7 +7,7 @@
 #include "platform/Error.h"
 #include "platform/ReadableName.h"
 #include "scan/MatroskaSteps.h"
-#include "scan/StoredName.h"
+#include "platform/PathText.h"
 
 #include <QFile>
 #include <QFileInfo>

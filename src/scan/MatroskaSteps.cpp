@@ -3,7 +3,7 @@
 #include "core/Options.h"
 #include "media/MkvTools.h"
 #include "media/Traitement.h"
-#include "scan/StoredName.h"
+#include "platform/PathText.h"
 
 namespace filmarch {
 

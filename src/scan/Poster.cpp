@@ -24,7 +24,6 @@ QString downloadPoster(const EntrySources& sources, const TTraitement& Fichier, 
         if (!sources.http)
             throw Error(QStringLiteral("aucun client HTTP"));
         // Through a temporary file: a failed download leaves the poster there was.
-        limitRequests(*sources.http);
         downloadPicture(*sources.http, url, target);
         return target;
     } catch (const std::exception&) {

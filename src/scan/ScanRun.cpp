@@ -9,16 +9,19 @@
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "platform/PathText.h"
 #include "scan/AmcWriter.h"
 #include "scan/EntrySources.h"
 #include "scan/FileAnalysis.h"
 #include "scan/FolderWalk.h"
 #include "scan/ScanPipeline.h"
+#include "scan/StoredName.h"
 #include "scan/XmlWriter.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPoint>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <thread>
@@ -49,7 +52,7 @@ int defaultTaches()
 struct ScanRun::WalkItem {
     QString path;
     QByteArray nativePath; // the name's bytes, where they are not `path`'s
-    bool problem = false; // `path` is the message
+    bool problem = false;  // `path` is the message
 };
 
 // A file in hand: what was asked of its analysis and what it gave.
@@ -170,10 +173,7 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     if (ctx.onRunStarted)
         ctx.onRunStarted();
 
-    struct Finisher {
-        ScanRun* run;
-        ~Finisher() { run->finishRun(); }
-    } finisher {this};
+    const auto finisher = qScopeGuard([this] { finishRun(); });
     result.ran = true;
 
     ctx.progress->setPosition(0);
@@ -314,10 +314,7 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
                 s.result = analyseFile(s.job);
         });
         pipeline = &work;
-        struct Detach {
-            ScanPipeline*& pipeline;
-            ~Detach() { pipeline = nullptr; }
-        } detach {pipeline};
+        const auto detach = qScopeGuard([this] { pipeline = nullptr; });
         for (int i = 0; i < count; ++i) {
             if (Arret || ArretRecherche || saveFailed || !work.waitFor(i))
                 break;

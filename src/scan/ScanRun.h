@@ -4,7 +4,6 @@
 #include "core/AppPaths.h"
 #include "filmdb/InfosFilmAllo.h"
 #include "scan/CatalogueSession.h"
-#include "scan/StoredName.h"
 
 #include <QSet>
 #include <QString>
@@ -36,6 +35,7 @@ struct ScanContext {
     ScanProgress* progress = nullptr;
     // Makes one analysis handle of the MediaInfo library (one per file in hand).
     std::function<std::unique_ptr<MesFonctionMediaInfo>()> newMediaInfo;
+    // Posters are downloaded with it; its owner set its limits.
     HttpClient* http = nullptr;
     // The film-database lookups (shared with the lookup window).
     FilmLookup* lookup = nullptr;

@@ -8,10 +8,4 @@ namespace filmarch {
 
 QString storedFileName(const QString& path, const QString& catalogueExtension);
 
-// File-name part of a path or URL: after the last "/" or "\" (catalogues made
-// on Windows store backslashes).
-QString fileNamePart(const QString& path);
-// Lower-case extension with its dot compared exactly: ".xml", ".amc", ".mkv"...
-QString exactExtension(const QString& path);
-
 } // namespace filmarch
