@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <map>
 
 namespace filmarch {
@@ -318,6 +319,9 @@ void writeMovie(Writer& w, const TMovie& m, const TCustomFieldsProperties& defs,
              &m.strFramerate, &m.strLanguages, &m.strSubtitles, &m.strSize, &m.strPicture})
         w.string(*text);
     if (m.Picture && !m.Picture->isEmpty()) {
+        // The length is 32 bits: a larger picture would make the rest of the file unreadable.
+        if (m.Picture->size() > std::numeric_limits<qint32>::max())
+            throw Error(QStringLiteral("Image trop volumineuse pour le catalogue"));
         w.int32(qint32(m.Picture->size()));
         w.raw(m.Picture->constData(), m.Picture->size());
     } else {

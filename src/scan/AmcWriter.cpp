@@ -13,11 +13,15 @@
 namespace filmarch {
 
 namespace {
+// A picture stored in an entry is held in memory whole and written into the
+// catalogue; a cover taken from a film file may be anything.
+constexpr qint64 kLargestStoredPicture = 32 << 20;
+
 // Reads a picture file into the entry; false when it cannot be read.
 bool storePicture(TMovie& movie, const QString& path, const QString& extension)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestStoredPicture)
         return false;
     movie.Picture = file.readAll();
     movie.strPicture = extension;
@@ -28,9 +32,17 @@ void fillEntry(TMovie& NewMovie, const EntrySources& sources, TTraitement& Fichi
 {
     fillAmcEntry(NewMovie, Fichier, sources.opts, infos);
     // An extracted cover moves into the catalogue.
-    if (!Fichier.LienAffiche.isEmpty() && QFileInfo::exists(Fichier.LienAffiche)
-        && storePicture(NewMovie, Fichier.LienAffiche, QLatin1Char('.') + QFileInfo(Fichier.LienAffiche).suffix()))
-        QFile::remove(Fichier.LienAffiche);
+    if (!Fichier.LienAffiche.isEmpty() && QFileInfo::exists(Fichier.LienAffiche)) {
+        if (QFileInfo(Fichier.LienAffiche).size() > kLargestStoredPicture) {
+            if (sources.log)
+                sources.log(QStringLiteral("Affiche trop volumineuse, fichier catalogué sans affiche : ")
+                    + Fichier.NomDuFichier);
+            QFile::remove(Fichier.LienAffiche);
+        } else if (storePicture(
+                       NewMovie, Fichier.LienAffiche, QLatin1Char('.') + QFileInfo(Fichier.LienAffiche).suffix())) {
+            QFile::remove(Fichier.LienAffiche);
+        }
+    }
     // A downloaded poster replaces it.
     if (!infos[InfoAffiche].isEmpty()) {
         const QString poster = downloadPoster(sources, Fichier, infos[InfoAffiche]);

@@ -23,6 +23,20 @@ ScanPipeline::~ScanPipeline()
         stopping = true;
     }
     changed.notify_all();
+    // The jobs under way end on their own (a stopped run ends its tools); the
+    // windows keep answering meanwhile.
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (application && QThread::currentThread() == application->thread()) {
+        std::unique_lock lock(mutex);
+        while (running > 0) {
+            lock.unlock();
+            QEventLoop loop;
+            waiting = &loop;
+            loop.exec();
+            waiting = nullptr;
+            lock.lock();
+        }
+    }
     for (std::thread& t : threads)
         t.join();
 }
@@ -31,10 +45,12 @@ void ScanPipeline::workerLoop()
 {
     std::unique_lock lock(mutex);
     for (;;) {
-        changed.wait(lock, [this] { return stopping || next < allowed; });
-        if (stopping)
+        // Once interrupted, no job is started: its work would be dropped.
+        changed.wait(lock, [this] { return stopping || interrupted || next < allowed; });
+        if (stopping || interrupted)
             return;
         const int index = next++;
+        ++running;
         lock.unlock();
         try {
             job(index, slotOf(index));
@@ -42,6 +58,7 @@ void ScanPipeline::workerLoop()
             // A job records its own failures; nothing may leave a worker.
         }
         lock.lock();
+        --running;
         ended[size_t(index)] = 1;
         changed.notify_all();
         wake();

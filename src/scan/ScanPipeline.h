@@ -19,7 +19,8 @@ public:
     // `job(index, slot)` runs on a worker; `slot` (0..ahead) is free for the
     // job's results until the caller calls done(index).
     ScanPipeline(int workers, int ahead, int count, std::function<void(int index, int slot)> job);
-    // Jobs not started are dropped; the running ones are waited for.
+    // Jobs not started are dropped; the running ones are waited for (on the
+    // event-loop thread in a nested event loop).
     ~ScanPipeline();
     ScanPipeline(const ScanPipeline&) = delete;
     ScanPipeline& operator=(const ScanPipeline&) = delete;
@@ -32,7 +33,7 @@ public:
     bool waitFor(int index);
     // The caller is done with job `index`: its slot goes to a later job.
     void done(int index);
-    // Ends a waitFor() in progress (from the caller's thread).
+    // Ends a waitFor() in progress and starts no further job (from the caller's thread).
     void interrupt();
 
 private:
@@ -47,6 +48,7 @@ private:
     int given = 0;   // jobs handed to the workers so far
     int next = 0;    // next job a worker takes
     int allowed = 0; // jobs below this may be handed out
+    int running = 0; // jobs under way on the workers
     std::vector<char> ended;
     bool stopping = false;
     bool interrupted = false;

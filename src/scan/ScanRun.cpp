@@ -287,7 +287,7 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     job.lookUp = job.opts.CbAlloAuto && !job.opts.CbAlloManu && slot.source && !ctx.lookup->stopped();
     job.source = slot.source;
     job.lookup = ctx.lookup;
-    job.stopRequested = [this] { return stopRequested(); };
+    job.stopRequested = [this] { return Arret || ending; };
     job.toolFolder = ctx.CheminMkvToolNix;
     job.extractFailures = ctx.toolFailuresOncePerRun;
     job.media = slot.media.get();
@@ -314,7 +314,14 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
                 s.result = analyseFile(s.job);
         });
         pipeline = &work;
-        const auto detach = qScopeGuard([this] { pipeline = nullptr; });
+        ending = false;
+        // However the loop ends, the work under way is not wanted any more:
+        // its tools are ended and no further file is started.
+        const auto detach = qScopeGuard([this, &work] {
+            ending = true;
+            work.interrupt();
+            pipeline = nullptr;
+        });
         for (int i = 0; i < count; ++i) {
             if (Arret || ArretRecherche || saveFailed || !work.waitFor(i))
                 break;

@@ -144,6 +144,7 @@ private:
     bool ImageOnly = false;
     int PosTopFenAllo = 0;
     int PosLeftFenAllo = 0;
+    std::atomic<bool> ending = false; // the writer took its last file: work under way is dropped
     std::atomic<bool> Arret = false; // the progress window's stop flag (workers read it)
     bool saveFailed = false; // a save of this run failed (the user was told); the run ends
     bool completing = false; // the run in progress completes a catalogue

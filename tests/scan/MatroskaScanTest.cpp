@@ -254,3 +254,32 @@ TEST_F(MatroskaScan, ToolsThatCannotStartAreReportedAndTheRunGoesOn)
         EXPECT_EQ(entries(posters), QStringList());
     }
 }
+
+// A cover is held whole in memory and written into an AMC entry: one larger
+// than any poster is left out, with a line, and the film is catalogued.
+TEST_F(MatroskaScan, AnOversizedCoverIsNotStoredInAnAmcEntry)
+{
+    QTemporaryDir films;
+    const QString plain = films.filePath(QStringLiteral("plain.mkv"));
+    makeVideo(plain);
+    const Attachment huge {QStringLiteral("cover.jpg"), QStringLiteral("image/jpeg"), QByteArray((33 << 20), 'x')};
+    attachFiles(plain, films.filePath(QStringLiteral("Grand.mkv")), {huge});
+    QFile::remove(plain);
+
+    const QString posters = out.filePath(QStringLiteral("affiches"));
+    ScanHarness h(mkvOptions(posters, true));
+    const QString amc = out.filePath(QStringLiteral("films.amc"));
+    ASSERT_EQ(h.scanNew(films.path(), amc), ScanOutcome::Finished);
+    TMovieList list;
+    list.LoadFromFile(amc);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_FALSE(list.GetItem(0).Picture.has_value());
+    EXPECT_EQ(list.GetItem(0).strComments, QStringLiteral("cover.jpg\r\n"));
+    EXPECT_EQ(h.messages()
+                  .filter(QStringLiteral("Affiche trop volumineuse, fichier catalogué sans affiche : ")
+                      + films.filePath(QStringLiteral("Grand.mkv")))
+                  .size(),
+        1)
+        << h.messages().join(u'\n').toStdString();
+    EXPECT_EQ(entries(posters), QStringList()) << "the extracted cover does not stay";
+}
