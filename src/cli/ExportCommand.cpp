@@ -1,6 +1,7 @@
 #include "cli/ExportCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/Interrupt.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
 #include "core/ScanProgress.h"
@@ -15,15 +16,6 @@ namespace filmarch {
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int sig)
-{
-    interrupted = 1;
-    // A second Ctrl-C ends the program at once.
-    std::signal(sig, SIG_DFL);
-}
-
 struct Interrupted {};
 
 // The terminal's bar; Ctrl-C ends the export between two entries, so that the
@@ -37,7 +29,7 @@ public:
     void setFileName(const QString& name) override { bar.setFileName(name); }
     void processEvents() override
     {
-        if (interrupted)
+        if (interruptRequested())
             throw Interrupted {};
     }
 
@@ -66,7 +58,7 @@ int runExportCommand(const ExportRequest& request)
     }
     TerminalProgress bar(request.drawProgress);
     InterruptibleProgress progress(bar);
-    std::signal(SIGINT, onInterrupt);
+    catchInterrupts({SIGINT});
     try {
         writeExport(catalogue, cataloguePath, *format, destination, progress);
     } catch (const Interrupted&) {

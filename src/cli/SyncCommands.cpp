@@ -1,6 +1,7 @@
 #include "cli/SyncCommands.h"
 
 #include "cli/CommandLine.h"
+#include "cli/Interrupt.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalText.h"
 
@@ -18,15 +19,6 @@
 namespace filmarch {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int sig)
-{
-    interrupted = 1;
-    // A second Ctrl-C ends the program at once.
-    std::signal(sig, SIG_DFL);
-}
 
 // The copy window on a terminal: a bar with the file count, redrawn when the
 // percentage changes; Ctrl-C is "Arrêter".
@@ -57,7 +49,7 @@ public:
     }
     void processEvents() override
     {
-        if (interrupted && tool && !tool->stop) {
+        if (interruptRequested() && tool && !tool->stop) {
             tool->stop = true;
             clearLine();
             std::fprintf(stderr, "Arrêt demandé : la copie en cours est abandonnée.\n");
@@ -135,8 +127,7 @@ int runSyncCommand(const SyncRequest& request, const AppPaths& paths)
     for (SyncEntry& e : tool.LVFichiersNonSauv)
         e.checked = true;
     // A closed terminal or a plain kill also abandons the file in hand cleanly.
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(sig, onInterrupt);
+    catchInterrupts({SIGINT, SIGTERM, SIGHUP});
     const CopyReport report = tool.copyTask(!request.vrac);
     view.clearLine();
     if (!report.failures.isEmpty() || incomplete != CliDone)

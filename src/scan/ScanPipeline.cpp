@@ -28,14 +28,8 @@ ScanPipeline::~ScanPipeline()
     const QCoreApplication* application = QCoreApplication::instance();
     if (application && QThread::currentThread() == application->thread()) {
         std::unique_lock lock(mutex);
-        while (running > 0) {
-            lock.unlock();
-            QEventLoop loop;
-            waiting = &loop;
-            loop.exec();
-            waiting = nullptr;
-            lock.lock();
-        }
+        while (running > 0)
+            waitInEventLoop(lock);
     }
     for (std::thread& t : threads)
         t.join();
@@ -87,14 +81,20 @@ bool ScanPipeline::waitFor(int index)
             changed.wait(lock);
             continue;
         }
-        lock.unlock();
-        QEventLoop loop;
-        waiting = &loop;
-        loop.exec();
-        waiting = nullptr;
-        lock.lock();
+        waitInEventLoop(lock);
     }
     return ended[size_t(index)] && !interrupted;
+}
+
+void ScanPipeline::waitInEventLoop(std::unique_lock<std::mutex>& lock)
+{
+    // A worker's wake() ends the loop, even one posted before it runs.
+    lock.unlock();
+    QEventLoop loop;
+    waiting = &loop;
+    loop.exec();
+    waiting = nullptr;
+    lock.lock();
 }
 
 void ScanPipeline::done(int index)

@@ -39,6 +39,8 @@ public:
 private:
     void workerLoop();
     void wake();
+    // Lets the windows run until a worker wakes the caller; `lock` is held again on return.
+    void waitInEventLoop(std::unique_lock<std::mutex>& lock);
 
     const int ahead;
     const int count;
