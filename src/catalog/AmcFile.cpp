@@ -337,6 +337,22 @@ QString quoted(const QString& path)
     return QLatin1Char('"') + path + QLatin1Char('"');
 }
 
+// A failure to load `path`, naming the file.
+Error loadError(const QString& path, const QString& reason)
+{
+    return Error(QStringLiteral("Unable to load file ") + quoted(path) + QStringLiteral(": ") + reason);
+}
+
+// Opens a catalogue for reading. A pipe or a device would never end: only
+// plain files are catalogues.
+void openCatalogue(QFile& file, const QString& path)
+{
+    if (!file.open(QIODevice::ReadOnly))
+        throw loadError(path, file.errorString());
+    if (file.isSequential())
+        throw loadError(path, QStringLiteral("Not a regular file"));
+}
+
 } // namespace
 
 int TMovieList::LoadFromBytes(const QByteArray& data, bool OnlyReadProperties)
@@ -440,15 +456,9 @@ QByteArray TMovieList::SaveToBytes(int Version) const
 
 int TMovieList::LoadFromFile(const QString& AFileName, bool OnlyReadProperties)
 {
-    const auto fail = [&](const QString& reason) {
-        return Error(QStringLiteral("Unable to load file ") + quoted(AFileName) + QStringLiteral(": ") + reason);
-    };
+    const auto fail = [&](const QString& reason) { return loadError(AFileName, reason); };
     QFile file(AFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw fail(file.errorString());
-    // A pipe or a device would never end: only plain files are catalogues.
-    if (file.isSequential())
-        throw fail(QStringLiteral("Not a regular file"));
+    openCatalogue(file, AFileName);
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw fail(file.errorString());
@@ -474,14 +484,9 @@ void TMovieList::SaveToFile(
 
 TMovieList::Outline TMovieList::LoadOutline(const QString& AFileName)
 {
-    const auto fail = [&](const QString& reason) {
-        return Error(QStringLiteral("Unable to load file ") + quoted(AFileName) + QStringLiteral(": ") + reason);
-    };
+    const auto fail = [&](const QString& reason) { return loadError(AFileName, reason); };
     QFile file(AFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw fail(file.errorString());
-    if (file.isSequential())
-        throw fail(QStringLiteral("Not a regular file"));
+    openCatalogue(file, AFileName);
     const QByteArray head = file.read(headerSize);
     Outline outline;
     outline.size = file.size();

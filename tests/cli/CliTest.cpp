@@ -35,6 +35,19 @@ protected:
     }
     static void TearDownTestSuite() { delete videos; }
 
+    // Scans 400 films into `amc` and sends one Ctrl-C once the catalogue exists.
+    void interruptOnceWritten(QProcess& p, const QTemporaryDir& folder, const QString& amc)
+    {
+        for (int i = 0; i < 400; ++i)
+            QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
+                folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+        start(p, {folder.path(), amc});
+        ASSERT_TRUE(p.waitForStarted());
+        while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
+            QThread::msleep(5);
+        ::kill(p.processId(), SIGINT);
+    }
+
     static QTemporaryDir* videos;
 };
 QTemporaryDir* Cli::videos = nullptr;
@@ -227,16 +240,11 @@ TEST_F(Cli, TerminalOutputFitsAndShowsNamesSafely)
 TEST_F(Cli, SecondInterruptLeavesAWholeCatalogue)
 {
     QTemporaryDir folder, target;
-    for (int i = 0; i < 400; ++i)
-        QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
-            folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
     const QString amc = target.filePath(QStringLiteral("films.amc"));
     QProcess p;
-    start(p, {folder.path(), amc});
-    ASSERT_TRUE(p.waitForStarted());
-    while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
-        QThread::msleep(5);
-    ::kill(p.processId(), SIGINT);
+    interruptOnceWritten(p, folder, amc);
+    if (HasFatalFailure())
+        return;
     QString errors;
     while (!errors.contains(QStringLiteral("second Ctrl-C")) && p.state() == QProcess::Running) {
         p.waitForReadyRead(100);
@@ -257,16 +265,11 @@ TEST_F(Cli, SecondInterruptLeavesAWholeCatalogue)
 TEST_F(Cli, AnInterruptedScanEndsWithStatus130)
 {
     QTemporaryDir folder, target;
-    for (int i = 0; i < 400; ++i)
-        QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
-            folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
     const QString amc = target.filePath(QStringLiteral("films.amc"));
     QProcess p;
-    start(p, {folder.path(), amc});
-    ASSERT_TRUE(p.waitForStarted());
-    while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
-        QThread::msleep(5);
-    ::kill(p.processId(), SIGINT);
+    interruptOnceWritten(p, folder, amc);
+    if (HasFatalFailure())
+        return;
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 130);

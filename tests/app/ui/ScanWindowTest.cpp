@@ -36,6 +36,16 @@ protected:
 
     QStringList logLines(TForm1& f) const { return control<QPlainTextEdit>(&f, "MLog")->toPlainText().split(u'\n'); }
 
+    // Two Matroska films in `films`, the attachment option on and the log folder made.
+    void twoMatroskaFilms(const QTemporaryDir& films)
+    {
+        writeIni("[Mkv]\nPiecesJointe=1\n");
+        QDir(appDir.path()).mkdir(QStringLiteral("Logs_Filmarch"));
+        for (const char* name : {"Un.mkv", "Deux.mkv"})
+            QFile::copy(
+                QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
+    }
+
     QTemporaryDir out;
 };
 
@@ -160,12 +170,8 @@ TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
 
 TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
 {
-    writeIni("[Mkv]\nPiecesJointe=1\n");
-    QDir(appDir.path()).mkdir(QStringLiteral("Logs_Filmarch"));
     QTemporaryDir films;
-    for (const char* name : {"Un.mkv", "Deux.mkv"})
-        QFile::copy(
-            QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
+    twoMatroskaFilms(films);
     // The found mkvmerge is an empty file: it cannot be started.
     TForm1& f = openWindow(true);
     chooseScanFolder(f, films.path());
@@ -182,12 +188,8 @@ TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
 
 TEST_F(ScanWindow, StopEndsAMatroskaToolThatHangs)
 {
-    writeIni("[Mkv]\nPiecesJointe=1\n");
-    QDir(appDir.path()).mkdir(QStringLiteral("Logs_Filmarch"));
     QTemporaryDir films;
-    for (const char* name : {"Un.mkv", "Deux.mkv"})
-        QFile::copy(
-            QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
+    twoMatroskaFilms(films);
     // The found mkvmerge says it runs, then stays silent for a minute.
     const QString started = QDir(appDir.path()).filePath(QStringLiteral("started"));
     {
