@@ -2,6 +2,9 @@
 
 #include "core/UserDialogs.h"
 #include "filmdb/AllocineClient.h"
+#include "media/RemoteMediaInfo.h"
+
+#include <QFileInfo>
 
 namespace filmarch {
 
@@ -20,9 +23,17 @@ std::unique_ptr<ScanRun> AppContext::newScanRun(const ScanFrontEnd& frontEnd)
     ctx.dialogs = &dialogs;
     ctx.journal = &journal;
     ctx.progress = frontEnd.progress;
-    // The library is loaded already: a handle costs no load.
+    // Each file in hand is analysed by a helper process of its own when the
+    // program has its helper beside it, else in this process (the library is
+    // loaded already: a handle costs no load).
     const QString library = paths.mediaInfoLibrary();
-    ctx.newMediaInfo = [library] { return std::make_unique<MesFonctionMediaInfo>(library); };
+    const QString helper = paths.programDir() + QStringLiteral("/filmarch-analyse");
+    const bool helped = QFileInfo(helper).isExecutable();
+    ctx.newMediaInfo = [library, helper, helped]() -> std::unique_ptr<MesFonctionMediaInfo> {
+        if (helped)
+            return std::make_unique<RemoteMediaInfo>(helper, library);
+        return std::make_unique<MesFonctionMediaInfo>(library);
+    };
     ctx.http = &posterClient;
     ctx.lookup = &lookup;
     ctx.manualLookup = frontEnd.manualLookup;

@@ -3,6 +3,8 @@
 // (the system's libmediainfo.so.0) and reached through its C interface (wide text is wchar_t, UTF-32 here).
 #include <QString>
 
+#include <functional>
+
 namespace filmarch {
 
 // Numbered exactly as the library numbers its stream kinds and kinds of information.
@@ -67,6 +69,9 @@ public:
         TMIInfo KindOfInfo = Info_Text, TMIInfo KindOfSearch = Info_Name);
     // Releases the analysis; does nothing when none is open.
     virtual void Delete();
+    // An analysis waited for in another process is abandoned once `stop` says
+    // so; the library's own analysis in this process cannot be.
+    virtual void stopWhen(std::function<bool()> stop) { (void)stop; }
 
 protected:
     // For stand-ins that answer without the library: loads nothing.

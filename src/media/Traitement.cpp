@@ -175,4 +175,18 @@ QString TTraitement::AudioBitrate() const
     return kilobitsPerSecond(debit);
 }
 
+void TTraitement::readEveryValue() const
+{
+    const std::function<void()> values[] = {[this] { VideoFormat(); }, [this] { ListeFormatAudio(); },
+        [this] { ListeLanguagesAudio(); }, [this] { ListeLangauagesSousTitre(); }, [this] { Lengths(); },
+        [this] { lengthSeconds(); }, [this] { size(); }, [this] { VideoBitrate(); }, [this] { AudioBitrate(); }};
+    for (const auto& value : values) {
+        try {
+            value();
+        } catch (const std::exception&) {
+            // Said again, and handled, when the entry asks for it.
+        }
+    }
+}
+
 } // namespace filmarch

@@ -45,6 +45,9 @@ public:
     QString size() const;         // whole mebibytes; throws ConversionError on an unreadable size
     QString VideoBitrate() const;
     QString AudioBitrate() const;
+    // Asks the library now for every value above, so that they can be read
+    // later without it (a value that cannot be read is asked again then).
+    void readEveryValue() const;
 
     // Fills TitreTraduit, TitreOriginal and Annee from the file name and title
     // tag, reading the title filter afresh; returns TitreTraduit.

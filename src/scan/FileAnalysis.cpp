@@ -12,8 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <functional>
-
 namespace filmarch {
 
 AnalysedFile::AnalysedFile() = default;
@@ -38,6 +36,7 @@ std::unique_ptr<TTraitement> openFile(const AnalysisJob& job)
     const QString readPath = readable.link().isEmpty() ? job.path : readable.link();
     if (!QFileInfo::exists(readPath))
         throw Error(QStringLiteral("fichier introuvable"));
+    media.stopWhen(job.stopRequested);
     media.New();
     std::unique_ptr<TTraitement> Fichier;
     try {
@@ -76,23 +75,6 @@ void lookUpAutomatically(const AnalysisJob& job, AnalysedFile& result)
     result.looked = true;
 }
 
-// Every value an entry may take is asked of the library here, on the worker:
-// the writer then reads them without waiting for the file.
-void readEveryValue(const TTraitement& Fichier)
-{
-    const std::function<QString()> values[] = {[&] { return Fichier.VideoFormat(); },
-        [&] { return Fichier.ListeFormatAudio(); }, [&] { return Fichier.ListeLanguagesAudio(); },
-        [&] { return Fichier.ListeLangauagesSousTitre(); }, [&] { return Fichier.Lengths(); },
-        [&] { return Fichier.size(); }, [&] { return Fichier.VideoBitrate(); }, [&] { return Fichier.AudioBitrate(); }};
-    for (const auto& value : values) {
-        try {
-            value();
-        } catch (const std::exception&) {
-            // Said again, and handled, when the entry asks for it.
-        }
-    }
-}
-
 } // namespace
 
 AnalysedFile analyseFile(const AnalysisJob& job)
@@ -117,7 +99,9 @@ AnalysedFile analyseFile(const AnalysisJob& job)
         reports.extractFailures = job.extractFailures;
         reports.stopRequested = job.stopRequested;
         runMatroskaSteps(job.toolFolder, *result.Fichier, job.opts, true, reports);
-        readEveryValue(*result.Fichier);
+        // Every value an entry may take is asked here, on the worker: the writer
+        // then reads them without waiting for the file.
+        result.Fichier->readEveryValue();
     } catch (const std::exception&) {
         result.discard();
         result.failed = true;

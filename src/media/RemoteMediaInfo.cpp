@@ -1,0 +1,237 @@
+#include "media/RemoteMediaInfo.h"
+
+#include "media/AnalysisWire.h"
+#include "platform/ChildProcess.h"
+#include "platform/Error.h"
+
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+
+namespace filmarch {
+
+namespace {
+
+QString answerKey(TMIStreamKind kind, int number, const QString& parameter)
+{
+    return QString::number(int(kind)) + u'/' + QString::number(number) + u'/' + parameter;
+}
+
+} // namespace
+
+RemoteMediaInfo::RemoteMediaInfo(QString helper, QString library, Limits limits)
+    : MesFonctionMediaInfo(WithoutLibrary {}), helper(std::move(helper)), library(std::move(library)), limits(limits)
+{
+    // The helper loads the library while this process gets on with its work.
+    spawn();
+}
+
+RemoteMediaInfo::~RemoteMediaInfo()
+{
+    end();
+}
+
+void RemoteMediaInfo::spawn()
+{
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+        return;
+    FileDescriptor ours(ends[0]), theirs(ends[1]);
+    const FileDescriptor nowhere(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (!nowhere.isOpen())
+        return;
+    int error = 0;
+    pid = startChild(helper, {library}, {}, {theirs.get(), theirs.get(), nowhere.get()}, error);
+    if (pid > 0)
+        socket = std::move(ours);
+    ready = false;
+}
+
+bool RemoteMediaInfo::start()
+{
+    if (pid < 0)
+        spawn();
+    if (pid < 0)
+        return false;
+    if (ready)
+        return true;
+    const std::optional<QByteArray> hello = receive();
+    ready = hello && *hello == QByteArray(1, 'R');
+    if (!ready)
+        end();
+    return ready;
+}
+
+void RemoteMediaInfo::end()
+{
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    pid = -1;
+    socket.reset();
+    if (opened)
+        lost = true;
+    opened = false;
+}
+
+bool RemoteMediaInfo::send(const QByteArray& frame)
+{
+    const char* from = frame.constData();
+    size_t left = size_t(frame.size());
+    while (left > 0) {
+        const ssize_t put = ::send(socket.get(), from, left, MSG_NOSIGNAL);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            end();
+            return false;
+        }
+        from += put;
+        left -= size_t(put);
+    }
+    return true;
+}
+
+// One answer's fields; nothing when the helper ended, was silent too long, said
+// more than a frame may hold, or a stop came (the helper is ended then).
+std::optional<QByteArray> RemoteMediaInfo::receive()
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + limits.silence;
+    QByteArray bytes;
+    qsizetype wanted = 4;
+    char buffer[65536];
+    while (bytes.size() < wanted) {
+        if (stopped() || Clock::now() >= deadline) {
+            end();
+            return std::nullopt;
+        }
+        pollfd ready {socket.get(), POLLIN, 0};
+        const int polled = ::poll(&ready, 1, int(limits.tick.count()));
+        if (polled < 0 && errno != EINTR) {
+            end();
+            return std::nullopt;
+        }
+        if (polled <= 0)
+            continue;
+        const ssize_t got = ::recv(socket.get(), buffer, size_t(std::min<qsizetype>(wanted - bytes.size(), sizeof buffer)), 0);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            end();
+            return std::nullopt;
+        }
+        bytes.append(buffer, got);
+        if (wanted == 4 && bytes.size() == 4) {
+            const std::uint32_t length = wire::frameLength(bytes.constData());
+            if (length > wire::frameLimit) {
+                end();
+                return std::nullopt;
+            }
+            wanted += qsizetype(length);
+        }
+    }
+    return bytes.mid(4);
+}
+
+void RemoteMediaInfo::New()
+{
+    if (!inProcess) {
+        Delete();
+        lost = false;
+        if (!start()) {
+            if (stopped())
+                throw Error(QStringLiteral("analyse arrêtée"));
+            // No helper here: the analysis is done in this process from now on.
+            inProcess = std::make_unique<MesFonctionMediaInfo>(library);
+        }
+    }
+    if (inProcess)
+        inProcess->New();
+}
+
+int RemoteMediaInfo::Open(const QString& AFileName)
+{
+    if (inProcess)
+        return inProcess->Open(AFileName);
+    answers.clear();
+    lost = false;
+    if (pid < 0 || !send(wire::FrameWriter().byte(char(wire::Request::Open)).text(AFileName).frame()))
+        return 0;
+    // The helper holds the file from now on, whatever its answer says.
+    opened = true;
+    const std::optional<QByteArray> answer = receive();
+    if (!answer)
+        return 0;
+    wire::FrameReader reader(*answer);
+    const bool analysed = reader.byte() == 1;
+    const std::uint32_t count = reader.number();
+    for (std::uint32_t i = 0; i < count && !reader.failed(); ++i)
+        if (const std::optional<wire::Value> v = reader.value())
+            answers.insert(answerKey(v->kind, v->number, v->parameter), v->value);
+    if (!reader.atEnd()) {
+        end();
+        return 0;
+    }
+    if (!analysed) {
+        opened = false;
+        answers.clear();
+    }
+    return analysed ? 1 : 0;
+}
+
+QString RemoteMediaInfo::Get(
+    TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo, TMIInfo KindOfSearch)
+{
+    if (inProcess)
+        return inProcess->Get(StreamKind, StreamNumber, Parameter, KindOfInfo, KindOfSearch);
+    if (KindOfInfo == Info_Text && KindOfSearch == Info_Name) {
+        const auto known = answers.constFind(answerKey(StreamKind, StreamNumber, Parameter));
+        if (known != answers.cend())
+            return *known;
+    }
+    if (lost)
+        throw Error(QStringLiteral("analyse interrompue"));
+    if (!opened)
+        return {};
+    const QByteArray request = wire::FrameWriter()
+                                   .byte(char(wire::Request::Get))
+                                   .byte(char(StreamKind))
+                                   .number(std::uint32_t(StreamNumber))
+                                   .text(Parameter)
+                                   .number(std::uint32_t(KindOfInfo))
+                                   .number(std::uint32_t(KindOfSearch))
+                                   .frame();
+    std::optional<QByteArray> answer;
+    if (send(request))
+        answer = receive();
+    if (!answer)
+        throw Error(QStringLiteral("analyse interrompue"));
+    wire::FrameReader reader(*answer);
+    const QString value = reader.text();
+    if (!reader.atEnd()) {
+        end();
+        throw Error(QStringLiteral("analyse interrompue"));
+    }
+    return value;
+}
+
+void RemoteMediaInfo::Delete()
+{
+    if (inProcess) {
+        inProcess->Delete();
+        return;
+    }
+    if (opened && pid > 0)
+        send(wire::FrameWriter().byte(char(wire::Request::Close)).frame());
+    opened = false;
+    answers.clear();
+}
+
+} // namespace filmarch

@@ -1,0 +1,76 @@
+#pragma once
+// The MediaInfo analysis of this handle done by a helper process
+// (filmarch-analyse): the library runs much of its work under locks that every
+// analysis of one process shares, so files analysed at once each need a
+// process of their own to go side by side.
+//
+// An opening brings back every value a film's analysis reads; any other value
+// is asked of the helper while the file stays open. A helper that dies, or
+// does not answer in time, or is stopped, fails the file it had (Open gives 0,
+// a value not yet brought back throws Error) and the next file starts another
+// helper. When no helper can be started, or it cannot load the library, the
+// analysis is done in this process.
+#include "media/MediaInfoDll.h"
+#include "platform/FileDescriptor.h"
+
+#include <QByteArray>
+#include <QHash>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <sys/types.h>
+
+namespace filmarch {
+
+class RemoteMediaInfo : public MesFonctionMediaInfo {
+public:
+    struct Limits {
+        // A start, an opening or a value not answered in this time fails.
+        std::chrono::milliseconds silence = std::chrono::minutes(5);
+        // How often a stop is looked for while an answer is awaited.
+        std::chrono::milliseconds tick {50};
+    };
+
+    // `helper`: the helper program; `library`: the MediaInfo library it loads.
+    RemoteMediaInfo(QString helper, QString library, Limits limits);
+    RemoteMediaInfo(QString helper, QString library) : RemoteMediaInfo(std::move(helper), std::move(library), Limits {}) {}
+    // Ends the helper.
+    ~RemoteMediaInfo() override;
+
+    void New() override;
+    int Open(const QString& AFileName) override;
+    QString Get(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo = Info_Text,
+        TMIInfo KindOfSearch = Info_Name) override;
+    void Delete() override;
+    void stopWhen(std::function<bool()> stop) override { stopRequested = std::move(stop); }
+
+    // The helper's process id, -1 when none runs.
+    pid_t helperProcess() const { return pid; }
+    // True once the analysis is done in this process.
+    bool local() const { return inProcess != nullptr; }
+
+private:
+    void spawn();
+    bool start();
+    void end();
+    bool send(const QByteArray& frame);
+    std::optional<QByteArray> receive();
+    bool stopped() const { return stopRequested && stopRequested(); }
+
+    const QString helper;
+    const QString library;
+    const Limits limits;
+    std::function<bool()> stopRequested;
+    pid_t pid = -1;
+    bool ready = false; // the helper said it has loaded the library
+    FileDescriptor socket;
+    bool opened = false; // the helper holds a file open for this handle
+    bool lost = false;   // the helper ended with the file open: its other values are lost
+    QHash<QString, QString> answers;
+    std::unique_ptr<MesFonctionMediaInfo> inProcess;
+};
+
+} // namespace filmarch
