@@ -1,6 +1,7 @@
 // Wall time of a scan with several files in hand against one at a time:
-//  - 224 small films into a new XML catalogue by filmarch-cli, beside the
-//    mediainfo program run two at a time over the same files (xargs -P2);
+//  - 224 small films into a new XML catalogue by filmarch-cli (with its
+//    analysis helper, and without it), beside the mediainfo program run two
+//    at a time over the same files (xargs -P2);
 //  - 40 films looked up automatically on a loopback service that answers every
 //    request after 200 ms.
 // Each figure is the best of three runs, measured in this one run of the program.
@@ -56,17 +57,22 @@ void smallFilms(const QTemporaryDir& dir)
 {
     const QDir d(dir.path());
     d.mkpath(QStringLiteral("films"));
-    d.mkpath(QStringLiteral("app"));
     const QString model = dir.filePath(QStringLiteral("model.mp4"));
     test::GeneratedVideo video;
     video.audioLanguages = {QStringLiteral("fre")};
     test::makeVideo(model, video);
     for (int i = 0; i < 224; ++i)
         QFile::copy(model, dir.filePath(QStringLiteral("films/Le.Film.%1.2004.mp4").arg(i, 3, 10, QLatin1Char('0'))));
-    // filmarch-cli in a folder of its own, with the default options.
-    const QString app = dir.filePath(QStringLiteral("app"));
-    QFile::copy(test::binDir() + QStringLiteral("/filmarch-cli"), app + QStringLiteral("/filmarch-cli"));
-    QFile::link(test::mediaInfoLibrary(), app + QStringLiteral("/libmediainfo.so.0"));
+    // filmarch-cli in a folder of its own, with the default options, with its
+    // analysis helper as installed, and without it (analysis in the program).
+    for (const QString& name : {QStringLiteral("app"), QStringLiteral("alone")}) {
+        const QString app = dir.filePath(name);
+        QDir(dir.path()).mkpath(name);
+        QFile::copy(test::binDir() + QStringLiteral("/filmarch-cli"), app + QStringLiteral("/filmarch-cli"));
+        QFile::link(test::mediaInfoLibrary(), app + QStringLiteral("/libmediainfo.so.0"));
+        if (name == QLatin1String("app"))
+            test::placeAnalysisHelper(app);
+    }
 }
 
 void scanBench()
@@ -76,16 +82,19 @@ void scanBench()
     const QString films = dir.filePath(QStringLiteral("films"));
     const QString cli = dir.filePath(QStringLiteral("app/filmarch-cli"));
     const QString cat = dir.filePath(QStringLiteral("films.xml"));
-    const auto scan = [&](const QStringList& jobs) {
+    const auto scan = [&](const QStringList& jobs, const QString& program) {
         return best([&] {
             QFile::remove(cat);
-            runOrDie(cli, jobs + QStringList {films, cat});
+            runOrDie(program, jobs + QStringList {films, cat});
         });
     };
+    const QString alone = dir.filePath(QStringLiteral("alone/filmarch-cli"));
     // The page cache is warm for every figure.
-    scan({QStringLiteral("-j"), QStringLiteral("1")});
-    const double one = scan({QStringLiteral("-j"), QStringLiteral("1")});
-    const double many = scan({});
+    scan({QStringLiteral("-j"), QStringLiteral("1")}, cli);
+    const double one = scan({QStringLiteral("-j"), QStringLiteral("1")}, cli);
+    const double many = scan({}, cli);
+    const double oneAlone = scan({QStringLiteral("-j"), QStringLiteral("1")}, alone);
+    const double manyAlone = scan({}, alone);
     const double mediainfo = best([&] {
         runOrDie(QStringLiteral("/bin/sh"),
             {QStringLiteral("-c"), QStringLiteral("ls | xargs -P2 -n112 mediainfo --Output=XML")}, films);
@@ -93,6 +102,8 @@ void scanBench()
     std::printf("224 small films into a new XML catalogue (wall time, best of 3)\n");
     std::printf("  %-48s %7.2f s\n", "filmarch-cli -j 1", one);
     std::printf("  %-48s %7.2f s\n", "filmarch-cli (default -j, 2 x cores)", many);
+    std::printf("  %-48s %7.2f s\n", "the same without the helper: -j 1", oneAlone);
+    std::printf("  %-48s %7.2f s\n", "the same without the helper: default -j", manyAlone);
     std::printf("  %-48s %7.2f s\n", "xargs -P2 -n112 mediainfo --Output=XML", mediainfo);
     std::printf("  default / mediainfo: %.2f (target at most 1.0)   -j 1 / default: %.2f (target at least 1.8)\n",
         many / mediainfo, one / many);

@@ -8,7 +8,7 @@ set -euo pipefail
 
 build=${1:-build}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-cmake --build "$build" -j "$(nproc)" --target filmarch filmarch-cli compressed_docs
+cmake --build "$build" -j "$(nproc)" --target filmarch filmarch-cli filmarch-analyse compressed_docs
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
@@ -18,7 +18,7 @@ root=$stage/debian/filmarch
 
 DESTDIR=$root cmake --install "$build" --prefix /usr --strip >/dev/null
 # As dh_strip does: no compiler notes left in the programs.
-strip --remove-section=.comment --remove-section=.note "$root"/usr/lib/filmarch/filmarch{,-cli}
+strip --remove-section=.comment --remove-section=.note "$root"/usr/lib/filmarch/filmarch{,-cli,-analyse}
 # The tree as dpkg would create it: no write bit beyond the owner.
 chmod -R u=rwX,go=rX "$root"
 
@@ -28,6 +28,7 @@ mkdir -p "$root/DEBIAN"
 printf 'Source: filmarch\n\nPackage: filmarch\nArchitecture: any\n' > "$stage/debian/control"
 shlibs=$(cd "$stage" && dpkg-shlibdeps -O -e"debian/filmarch/usr/lib/filmarch/filmarch" \
   -e"debian/filmarch/usr/lib/filmarch/filmarch-cli" \
+  -e"debian/filmarch/usr/lib/filmarch/filmarch-analyse" \
   | sed -n 's/^shlibs:Depends=//p')
 
 # Loaded at run time, so no tool sees them: the MediaInfo library, Qt's

@@ -5,6 +5,8 @@
 #include "support/CliSandbox.h"
 #include "support/VideoFixtures.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -276,6 +278,71 @@ TEST_F(Cli, AnInterruptedScanEndsWithStatus130)
     TMovieList list;
     EXPECT_NO_THROW(list.LoadFromFile(amc));
     EXPECT_GT(list.Count(), 0);
+}
+
+namespace {
+
+// Analysis helpers running from `folder`.
+int helpersRunningFrom(const QString& folder)
+{
+    const QByteArray helper = QFile::encodeName(folder) + "/filmarch-analyse";
+    int count = 0;
+    for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(process));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().startsWith(helper + '\0'))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+// Ctrl-C at a terminal reaches the whole process group: the files being
+// analysed by the helpers are not reported as failures. A killed scan leaves
+// no helper behind.
+TEST_F(Cli, HelpersOutliveNoScanAndLetCtrlCStopItCleanly)
+{
+    {
+        QTemporaryDir folder, target;
+        const QString amc = target.filePath(QStringLiteral("films.amc"));
+        for (int i = 0; i < 400; ++i)
+            QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
+                folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+        QProcess p;
+        // setsid runs the program as the leader of a process group of its own.
+        p.start(QStringLiteral("setsid"), {program(), QStringLiteral("-j"), QStringLiteral("4"), folder.path(), amc});
+        ASSERT_TRUE(p.waitForStarted());
+        while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
+            QThread::msleep(5);
+        ::kill(-pid_t(p.processId()), SIGINT);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 130);
+        const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_FALSE(shown.contains(QStringLiteral("Fichier non traité"))) << shown.toStdString();
+        TMovieList list;
+        EXPECT_NO_THROW(list.LoadFromFile(amc));
+        EXPECT_GT(list.Count(), 0);
+        EXPECT_EQ(helpersRunningFrom(app.path()), 0);
+    }
+    {
+        QTemporaryDir folder, target;
+        for (int i = 0; i < 400; ++i)
+            QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
+                folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+        QProcess p;
+        start(p, {QStringLiteral("-j"), QStringLiteral("4"), folder.path(), target.filePath(QStringLiteral("f.xml"))});
+        ASSERT_TRUE(p.waitForStarted());
+        while (helpersRunningFrom(app.path()) == 0 && p.state() == QProcess::Running)
+            QThread::msleep(2);
+        ASSERT_GT(helpersRunningFrom(app.path()), 0) << "the scan ended before its helpers were seen";
+        ::kill(pid_t(p.processId()), SIGKILL);
+        p.waitForFinished(10000);
+        QElapsedTimer waited;
+        waited.start();
+        while (helpersRunningFrom(app.path()) > 0 && waited.elapsed() < 5000)
+            QThread::msleep(10);
+        EXPECT_EQ(helpersRunningFrom(app.path()), 0);
+    }
 }
 
 // Bundled short options, -q (errors only), and no cursor codes on a terminal

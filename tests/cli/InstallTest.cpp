@@ -104,7 +104,8 @@ TEST_F(Installed, AnInstalledProgramWritesOnlyIntoTheUsersFolders)
         0)
         << output.toStdString();
     const QStringList installed = filesUnder(prefix);
-    for (const char* file : {"bin/filmarch", "bin/filmarch-cli", "lib/filmarch/filmarch", "share/filmarch/Vide.jpeg",
+    for (const char* file : {"bin/filmarch", "bin/filmarch-cli", "lib/filmarch/filmarch", "lib/filmarch/filmarch-analyse",
+             "share/filmarch/Vide.jpeg",
              "share/man/man1/filmarch-cli.1.gz", "share/bash-completion/completions/filmarch-cli",
              "share/applications/filmarch.desktop", "share/metainfo/org.example.filmarch.metainfo.xml"})
         EXPECT_TRUE(installed.contains(QLatin1String(file))) << file;

@@ -90,14 +90,14 @@ protected:
 
     // A run with `taches` files in hand completing `seed` (new catalogue when
     // empty) at the same place as every other run.
-    RunTrace scan(const QString& extension, int taches, const QByteArray& seed)
+    RunTrace scan(const QString& extension, int taches, const QByteArray& seed, Analysis analysis)
     {
         QDir(work.path()).removeRecursively();
         QDir().mkpath(work.path());
         const QString posters = work.filePath(QStringLiteral("affiches"));
         const QString cat = work.filePath(QStringLiteral("films") + extension);
         newService();
-        ScanHarness h(options(posters), [taches](ScanFrontEnd& f) { f.taches = taches; });
+        ScanHarness h(options(posters), [taches](ScanFrontEnd& f) { f.taches = taches; }, analysis);
         if (seed.isEmpty()) {
             EXPECT_EQ(h.scanNew(root->filePath(QStringLiteral("films")), cat), ScanOutcome::Finished);
         } else {
@@ -136,15 +136,16 @@ QTemporaryDir* PipelineScan::root = nullptr;
 
 } // namespace
 
-TEST_F(PipelineScan, OneFileAtATimeOrFourWriteTheSame)
+// One file at a time analysed in the program, or four at once in helper processes.
+TEST_F(PipelineScan, OneFileAtATimeOrFourInHelpersWriteTheSame)
 {
     for (const QString& extension : {QStringLiteral(".xml"), QStringLiteral(".amc")}) {
         const QByteArray seed = seedCatalogue(extension);
         for (const bool completing : {false, true}) {
             SCOPED_TRACE(
                 (extension + (completing ? QStringLiteral(" completed") : QStringLiteral(" new"))).toStdString());
-            const RunTrace one = scan(extension, 1, completing ? seed : QByteArray());
-            const RunTrace four = scan(extension, 4, completing ? seed : QByteArray());
+            const RunTrace one = scan(extension, 1, completing ? seed : QByteArray(), Analysis::InProcess);
+            const RunTrace four = scan(extension, 4, completing ? seed : QByteArray(), Analysis::InHelpers);
             // What the run met: films written with their covers, the rest logged or skipped.
             EXPECT_EQ(one.log.filter(QStringLiteral("Fichier non traité par le scan, une erreur")).size(), 1)
                 << one.log.join(u'\n').toStdString();

@@ -10,6 +10,7 @@ namespace filmarch::test {
 CliSandbox::CliSandbox()
 {
     EXPECT_TRUE(QFile::copy(binDir() + QStringLiteral("/filmarch-cli"), program()));
+    EXPECT_TRUE(placeAnalysisHelper(app.path()));
 }
 
 QString CliSandbox::program() const

@@ -10,6 +10,7 @@
 #include "support/TestPaths.h"
 
 #include <QFile>
+#include <gtest/gtest.h>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -56,12 +57,20 @@ inline int taches()
     return n > 0 ? n : 1;
 }
 
+// Where the files are analysed: in helper processes as the installed program
+// does, or in the test's own process.
+enum class Analysis { InHelpers, InProcess };
+
 struct ScanHarness {
     // `adjust` changes the run's context before the run is made.
-    explicit ScanHarness(ScanOptions o = {}, const std::function<void(ScanFrontEnd&)>& adjust = {})
+    explicit ScanHarness(ScanOptions o = {}, const std::function<void(ScanFrontEnd&)>& adjust = {},
+        Analysis analysis = Analysis::InHelpers)
         : options(std::move(o))
     {
         QDir(app.path()).mkdir(QStringLiteral("Logs_Filmarch"));
+        if (analysis == Analysis::InHelpers) {
+            EXPECT_TRUE(placeAnalysisHelper(app.path()));
+        }
         context = std::make_unique<AppContext>(AppPaths::beside(app.path()), dialogs);
         context->journal.memo = [this](const QString& line) { log << line; };
         ScanFrontEnd frontEnd;

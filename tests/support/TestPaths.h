@@ -1,5 +1,6 @@
 #pragma once
 // Paths the tests need: the source tree, the system MediaInfo library, the built programs.
+#include <QFile>
 #include <QString>
 
 namespace filmarch::test {
@@ -14,5 +15,10 @@ inline QString mediaInfoLibrary()
 inline QString binDir()
 {
     return QStringLiteral(FILMARCH_BIN_DIR);
+}
+// The analysis helper, beside a program placed in `programFolder`.
+inline bool placeAnalysisHelper(const QString& programFolder)
+{
+    return QFile::link(binDir() + QStringLiteral("/filmarch-analyse"), programFolder + QStringLiteral("/filmarch-analyse"));
 }
 } // namespace filmarch::test
