@@ -162,10 +162,12 @@ int RemoteMediaInfo::Open(const QString& AFileName)
         return inProcess->Open(AFileName);
     answers.clear();
     lost = false;
-    if (pid < 0 || !send(wire::FrameWriter().byte(char(wire::Request::Open)).text(AFileName).frame()))
+    if (pid < 0)
         return 0;
-    // The helper holds the file from now on, whatever its answer says.
+    // The helper holds the file from now on, until its answer says it could not.
     opened = true;
+    if (!send(wire::FrameWriter().byte(char(wire::Request::Open)).text(AFileName).frame()))
+        return 0;
     const std::optional<QByteArray> answer = receive();
     if (!answer)
         return 0;

@@ -57,7 +57,7 @@ struct ScanRun::WalkItem {
 
 // A file in hand: what was asked of its analysis and what it gave.
 struct ScanRun::Slot {
-    std::unique_ptr<MesFonctionMediaInfo> media;
+    MesFonctionMediaInfo* media = nullptr;
     const WalkItem* item = nullptr;
     bool duplicate = false;
     bool lookupAsked = false;       // a lookup mode is ticked
@@ -66,8 +66,20 @@ struct ScanRun::Slot {
     AnalysedFile result;
 };
 
+namespace {
+// The run's files in hand: the one being written and those analysed ahead of it.
+int placesFor(int taches)
+{
+    const int n = taches > 0 ? taches : defaultTaches();
+    return n == 1 ? 1 : n + 1;
+}
+} // namespace
+
 ScanRun::ScanRun(ScanContext context) : ctx(std::move(context)), catalogue(*ctx.dialogs)
 {
+    if (ctx.newMediaInfo)
+        for (int i = 0; i < placesFor(ctx.taches); ++i)
+            analysers.push_back(ctx.newMediaInfo());
 }
 ScanRun::~ScanRun() = default;
 
@@ -290,7 +302,7 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     job.stopRequested = [this] { return Arret || ending; };
     job.toolFolder = ctx.CheminMkvToolNix;
     job.extractFailures = ctx.toolFailuresOncePerRun;
-    job.media = slot.media.get();
+    job.media = slot.media;
 }
 
 // The files are analysed ahead on worker threads and written here, one after
@@ -300,10 +312,10 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
 {
     const int count = int(items.size());
     const int taches = ctx.taches > 0 ? ctx.taches : defaultTaches();
-    const int ahead = taches == 1 ? 0 : taches;
+    const int ahead = placesFor(taches) - 1;
     std::vector<Slot> inHand(size_t(ahead + 1));
-    for (Slot& slot : inHand)
-        slot.media = ctx.newMediaInfo();
+    for (size_t i = 0; i < inHand.size(); ++i)
+        inHand[i].media = analysers.at(i).get();
     for (int i = 0; i < std::min(count, ahead + 1); ++i)
         prepareSlot(inHand[size_t(i)], items[size_t(i)]);
 

@@ -33,7 +33,8 @@ struct ScanContext {
     UserDialogs* dialogs = nullptr;
     Journal* journal = nullptr;
     ScanProgress* progress = nullptr;
-    // Makes one analysis handle of the MediaInfo library (one per file in hand).
+    // Makes one analysis handle of the MediaInfo library (one per file in hand,
+    // made with the run and kept for its life).
     std::function<std::unique_ptr<MesFonctionMediaInfo>()> newMediaInfo;
     // Posters are downloaded with it; its owner set its limits.
     HttpClient* http = nullptr;
@@ -152,6 +153,11 @@ private:
     bool noServerSaid = false;
     QSet<QString> failedTools;          // tools this run could not start
     ScanPipeline* pipeline = nullptr; // while files are processed
+    // One analysis handle per file in hand, made with the run: a handle that
+    // works in a helper process starts it then, before any catalogue is locked,
+    // so that no helper is ever started holding the lock (a program killed
+    // while starting one would leave it held until the helper ran).
+    std::vector<std::unique_ptr<MesFonctionMediaInfo>> analysers;
 };
 
 // How many files a run has in hand at once by default: twice the processor cores.
