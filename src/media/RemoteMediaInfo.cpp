@@ -145,6 +145,12 @@ void RemoteMediaInfo::New()
     if (!inProcess) {
         Delete();
         lost = false;
+        // A helper that ended while it waited (killed from outside) is replaced
+        // before it is given a file.
+        if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == pid) {
+            pid = -1;
+            end();
+        }
         if (!start()) {
             if (stopped())
                 throw Error(QStringLiteral("analyse arrêtée"));

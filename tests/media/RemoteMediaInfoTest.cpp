@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/wait.h>
 #include <memory>
 
 using namespace filmarch;
@@ -118,8 +119,16 @@ TEST(RemoteMediaInfo, AHelperThatDiesFailsTheFileItHadAndTheNextFileGetsAnother)
     there.Delete();
 
     EXPECT_EQ(analysis(there, film), expected);
-    EXPECT_NE(there.helperProcess(), first);
+    const pid_t second = there.helperProcess();
+    EXPECT_NE(second, first);
     EXPECT_FALSE(there.local());
+
+    // Killed while it waits for the next file: that file is not failed for it.
+    ::kill(second, SIGKILL);
+    siginfo_t ended {};
+    ::waitid(P_PID, id_t(second), &ended, WEXITED | WNOWAIT);
+    EXPECT_EQ(analysis(there, film), expected);
+    EXPECT_NE(there.helperProcess(), second);
 }
 
 TEST(RemoteMediaInfo, SilentHostileOrStoppedHelpersFailTheFileInTime)
