@@ -11,6 +11,8 @@
 #include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
 
+#include "media/RemoteMediaInfo.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,6 +23,9 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <memory>
+#include <thread>
+#include <vector>
 
 using namespace filmarch;
 
@@ -75,6 +80,28 @@ void smallFilms(const QTemporaryDir& dir)
     }
 }
 
+// The analysis helpers alone, `helpers` at once, each given its share of the
+// files one after the other: what the scan's analysis costs without the
+// catalogue, the walk or the pipeline around it.
+double helpersAlone(const QString& films, int helpers)
+{
+    const QStringList names = QDir(films).entryList(QDir::Files, QDir::Name);
+    return best([&] {
+        std::vector<std::thread> threads;
+        for (int h = 0; h < helpers; ++h)
+            threads.emplace_back([&, h] {
+                RemoteMediaInfo media(test::binDir() + QStringLiteral("/filmarch-analyse"), test::mediaInfoLibrary());
+                for (int i = h; i < names.size(); i += helpers) {
+                    media.New();
+                    media.Open(QDir(films).filePath(names[i]));
+                    media.Delete();
+                }
+            });
+        for (std::thread& t : threads)
+            t.join();
+    });
+}
+
 void scanBench()
 {
     QTemporaryDir dir;
@@ -105,6 +132,9 @@ void scanBench()
     std::printf("  %-48s %7.2f s\n", "the same without the helper: -j 1", oneAlone);
     std::printf("  %-48s %7.2f s\n", "the same without the helper: default -j", manyAlone);
     std::printf("  %-48s %7.2f s\n", "xargs -P2 -n112 mediainfo --Output=XML", mediainfo);
+    for (const int helpers : {1, 2, defaultTaches()})
+        std::printf("  %-48s %7.2f s\n",
+            qPrintable(QStringLiteral("the analysis helpers alone, %1 at once").arg(helpers)), helpersAlone(films, helpers));
     std::printf("  default / mediainfo: %.2f (target at most 1.0)   -j 1 / default: %.2f (target at least 1.8)\n",
         many / mediainfo, one / many);
 }
