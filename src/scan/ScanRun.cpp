@@ -319,6 +319,8 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
     for (int i = 0; i < std::min(count, ahead + 1); ++i)
         prepareSlot(inHand[size_t(i)], items[size_t(i)]);
 
+    // A new run's workers must not see the end of the previous one.
+    ending = false;
     {
         ScanPipeline work(taches, ahead, count, [&inHand](int, int slot) {
             Slot& s = inHand[size_t(slot)];
@@ -326,7 +328,6 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
                 s.result = analyseFile(s.job);
         });
         pipeline = &work;
-        ending = false;
         // However the loop ends, the work under way is not wanted any more:
         // its tools are ended and no further file is started.
         const auto detach = qScopeGuard([this, &work] {

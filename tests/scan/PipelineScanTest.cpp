@@ -170,3 +170,22 @@ TEST_F(PipelineScan, OneFileAtATimeOrFourInHelpersWriteTheSame)
         }
     }
 }
+
+// The window keeps one run for its life: a run after another analyses every
+// file, with the same helpers.
+TEST_F(PipelineScan, EveryRunOfOneWindowAnalysesEveryFile)
+{
+    QTemporaryDir folder;
+    for (int i = 0; i < 16; ++i)
+        QFile::copy(film(QStringLiteral("Brazil.mp4")), folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+    ScanHarness h({}, [](ScanFrontEnd& f) { f.taches = 16; });
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        const qsizetype logged = h.log.size();
+        const QString cat = work.filePath(QStringLiteral("films%1.xml").arg(run));
+        ASSERT_EQ(h.scanNew(folder.path(), cat), ScanOutcome::Finished);
+        const QStringList lines = h.messages().mid(logged);
+        EXPECT_EQ(lines.filter(QStringLiteral("Fichier non traité")).size(), 0) << lines.join(u'\n').toStdString();
+        EXPECT_EQ(lines.filter(QStringLiteral("Nouvelles entrées : 16 ")).size(), 1) << lines.join(u'\n').toStdString();
+    }
+}
