@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -24,7 +25,13 @@ QString answerKey(TMIStreamKind kind, int number, const QString& parameter)
 } // namespace
 
 RemoteMediaInfo::RemoteMediaInfo(QString helper, QString library, Limits limits)
-    : MesFonctionMediaInfo(WithoutLibrary {}), helper(std::move(helper)), library(std::move(library)), limits(limits)
+    : MesFonctionMediaInfo(WithoutLibrary {}),
+      helper(std::move(helper)),
+      library(std::move(library)),
+      limits(limits),
+      // Made now, on the thread that makes the handles: loading the library is
+      // not for several worker threads at once.
+      inProcess(std::make_unique<MesFonctionMediaInfo>(this->library))
 {
     // The helper loads the library while this process gets on with its work.
     spawn();
@@ -33,6 +40,7 @@ RemoteMediaInfo::RemoteMediaInfo(QString helper, QString library, Limits limits)
 RemoteMediaInfo::~RemoteMediaInfo()
 {
     end();
+    reap(std::chrono::seconds(1));
 }
 
 void RemoteMediaInfo::spawn()
@@ -59,7 +67,7 @@ bool RemoteMediaInfo::start()
         return false;
     if (ready)
         return true;
-    const std::optional<QByteArray> hello = receive();
+    const std::optional<QByteArray> hello = receive(limits.start);
     ready = hello && *hello == QByteArray(1, 'R');
     if (!ready)
         end();
@@ -70,8 +78,8 @@ void RemoteMediaInfo::end()
 {
     if (pid > 0) {
         ::kill(pid, SIGKILL);
-        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
+        ended.push_back(pid);
+        reap(std::chrono::milliseconds(20));
     }
     pid = -1;
     socket.reset();
@@ -98,28 +106,47 @@ bool RemoteMediaInfo::send(const QByteArray& frame)
     return true;
 }
 
-// One answer's fields; nothing when the helper ended, was silent too long, said
-// more than a frame may hold, or a stop came (the helper is ended then).
-std::optional<QByteArray> RemoteMediaInfo::receive()
+// Helpers killed are waited for a short while at most: one stuck in the
+// kernel (a device that does not answer) is left to be reaped later.
+void RemoteMediaInfo::reap(std::chrono::milliseconds patience)
+{
+    const auto until = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        std::erase_if(ended, [](pid_t child) {
+            const pid_t gone = ::waitpid(child, nullptr, WNOHANG);
+            return gone == child || (gone < 0 && errno == ECHILD);
+        });
+        if (ended.empty() || std::chrono::steady_clock::now() >= until)
+            return;
+        ::usleep(1000);
+    }
+}
+
+// One answer's fields; nothing when the helper ended, stayed silent for
+// `silence`, said more than a frame may hold, or a stop came (the helper is
+// ended then). An answer already there is taken even after a long pause of
+// this process (suspended at a terminal, say).
+std::optional<QByteArray> RemoteMediaInfo::receive(std::chrono::milliseconds silence)
 {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + limits.silence;
+    Clock::time_point deadline = Clock::now() + silence;
     QByteArray bytes;
     qsizetype wanted = 4;
     char buffer[65536];
     while (bytes.size() < wanted) {
-        if (stopped() || Clock::now() >= deadline) {
-            end();
-            return std::nullopt;
-        }
         pollfd ready {socket.get(), POLLIN, 0};
         const int polled = ::poll(&ready, 1, int(limits.tick.count()));
         if (polled < 0 && errno != EINTR) {
             end();
             return std::nullopt;
         }
-        if (polled <= 0)
+        if (polled <= 0) {
+            if (stopped() || Clock::now() >= deadline) {
+                end();
+                return std::nullopt;
+            }
             continue;
+        }
         const ssize_t got = ::recv(socket.get(), buffer, size_t(std::min<qsizetype>(wanted - bytes.size(), sizeof buffer)), 0);
         if (got < 0 && errno == EINTR)
             continue;
@@ -128,6 +155,7 @@ std::optional<QByteArray> RemoteMediaInfo::receive()
             return std::nullopt;
         }
         bytes.append(buffer, got);
+        deadline = Clock::now() + silence;
         if (wanted == 4 && bytes.size() == 4) {
             const std::uint32_t length = wire::frameLength(bytes.constData());
             if (length > wire::frameLimit) {
@@ -142,9 +170,10 @@ std::optional<QByteArray> RemoteMediaInfo::receive()
 
 void RemoteMediaInfo::New()
 {
-    if (!inProcess) {
+    if (!alone) {
         Delete();
         lost = false;
+        reap(std::chrono::milliseconds(0));
         // A helper that ended while it waited (killed from outside) is replaced
         // before it is given a file.
         if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == pid) {
@@ -155,16 +184,16 @@ void RemoteMediaInfo::New()
             if (stopped())
                 throw Error(QStringLiteral("analyse arrêtée"));
             // No helper here: the analysis is done in this process from now on.
-            inProcess = std::make_unique<MesFonctionMediaInfo>(library);
+            alone = true;
         }
     }
-    if (inProcess)
+    if (alone)
         inProcess->New();
 }
 
 int RemoteMediaInfo::Open(const QString& AFileName)
 {
-    if (inProcess)
+    if (alone)
         return inProcess->Open(AFileName);
     answers.clear();
     lost = false;
@@ -174,16 +203,17 @@ int RemoteMediaInfo::Open(const QString& AFileName)
     opened = true;
     if (!send(wire::FrameWriter().byte(char(wire::Request::Open)).text(AFileName).frame()))
         return 0;
-    const std::optional<QByteArray> answer = receive();
+    const std::optional<QByteArray> answer = receive(limits.silence);
     if (!answer)
         return 0;
     wire::FrameReader reader(*answer);
-    const bool analysed = reader.byte() == 1;
+    const char status = reader.byte();
+    const bool analysed = status == 1;
     const std::uint32_t count = reader.number();
     for (std::uint32_t i = 0; i < count && !reader.failed(); ++i)
         if (const std::optional<wire::Value> v = reader.value())
             answers.insert(answerKey(v->kind, v->number, v->parameter), v->value);
-    if (!reader.atEnd()) {
+    if (!reader.atEnd() || (status != 0 && status != 1)) {
         end();
         return 0;
     }
@@ -197,8 +227,10 @@ int RemoteMediaInfo::Open(const QString& AFileName)
 QString RemoteMediaInfo::Get(
     TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo, TMIInfo KindOfSearch)
 {
-    if (inProcess)
+    if (alone)
         return inProcess->Get(StreamKind, StreamNumber, Parameter, KindOfInfo, KindOfSearch);
+    if (StreamNumber < 0)
+        return {}; // as the library's own handle answers
     if (KindOfInfo == Info_Text && KindOfSearch == Info_Name) {
         const auto known = answers.constFind(answerKey(StreamKind, StreamNumber, Parameter));
         if (known != answers.cend())
@@ -218,7 +250,7 @@ QString RemoteMediaInfo::Get(
                                    .frame();
     std::optional<QByteArray> answer;
     if (send(request))
-        answer = receive();
+        answer = receive(limits.silence);
     if (!answer)
         throw Error(QStringLiteral("analyse interrompue"));
     wire::FrameReader reader(*answer);
@@ -232,7 +264,7 @@ QString RemoteMediaInfo::Get(
 
 void RemoteMediaInfo::Delete()
 {
-    if (inProcess) {
+    if (alone) {
         inProcess->Delete();
         return;
     }

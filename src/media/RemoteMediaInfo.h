@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -28,7 +29,9 @@ namespace filmarch {
 class RemoteMediaInfo : public MesFonctionMediaInfo {
 public:
     struct Limits {
-        // A start, an opening or a value not answered in this time fails.
+        // A helper not ready in this time after it was started is not used.
+        std::chrono::milliseconds start = std::chrono::minutes(1);
+        // An opening or a value whose answer stays silent this long fails.
         std::chrono::milliseconds silence = std::chrono::minutes(5);
         // How often a stop is looked for while an answer is awaited.
         std::chrono::milliseconds tick {50};
@@ -50,14 +53,15 @@ public:
     // The helper's process id, -1 when none runs.
     pid_t helperProcess() const { return pid; }
     // True once the analysis is done in this process.
-    bool local() const { return inProcess != nullptr; }
+    bool local() const { return alone; }
 
 private:
     void spawn();
     bool start();
     void end();
+    void reap(std::chrono::milliseconds patience);
     bool send(const QByteArray& frame);
-    std::optional<QByteArray> receive();
+    std::optional<QByteArray> receive(std::chrono::milliseconds silence);
     bool stopped() const { return stopRequested && stopRequested(); }
 
     const QString helper;
@@ -70,7 +74,9 @@ private:
     bool opened = false; // the helper holds a file open for this handle
     bool lost = false;   // the helper ended with the file open: its other values are lost
     QHash<QString, QString> answers;
-    std::unique_ptr<MesFonctionMediaInfo> inProcess;
+    std::vector<pid_t> ended; // helpers killed and not yet reaped
+    const std::unique_ptr<MesFonctionMediaInfo> inProcess; // the analysis in this process, when no helper can be had
+    bool alone = false; // no helper could be started: `inProcess` analyses
 };
 
 } // namespace filmarch

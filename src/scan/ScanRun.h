@@ -154,9 +154,11 @@ private:
     QSet<QString> failedTools;          // tools this run could not start
     ScanPipeline* pipeline = nullptr; // while files are processed
     // One analysis handle per file in hand, made with the run: a handle that
-    // works in a helper process starts it then, before any catalogue is locked,
-    // so that no helper is ever started holding the lock (a program killed
-    // while starting one would leave it held until the helper ran).
+    // works in a helper process starts it then, before any catalogue is
+    // locked. A process started while the lock is held shares it until it runs
+    // its program, so a scan killed at that moment would leave the catalogue
+    // locked for that long; only a helper replacing one that died is started
+    // during a run.
     std::vector<std::unique_ptr<MesFonctionMediaInfo>> analysers;
 };
 

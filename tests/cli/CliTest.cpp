@@ -3,6 +3,7 @@
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 #include "support/CliSandbox.h"
+#include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
 
 #include <QDir>
@@ -280,23 +281,6 @@ TEST_F(Cli, AnInterruptedScanEndsWithStatus130)
     EXPECT_GT(list.Count(), 0);
 }
 
-namespace {
-
-// Analysis helpers running from `folder`.
-int helpersRunningFrom(const QString& folder)
-{
-    const QByteArray helper = QFile::encodeName(folder) + "/filmarch-analyse";
-    int count = 0;
-    for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(process));
-        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().startsWith(helper + '\0'))
-            ++count;
-    }
-    return count;
-}
-
-} // namespace
-
 // Ctrl-C at a terminal reaches the whole process group: the files being
 // analysed by the helpers are not reported as failures. A killed scan leaves
 // no helper behind.
@@ -322,7 +306,7 @@ TEST_F(Cli, HelpersOutliveNoScanAndLetCtrlCStopItCleanly)
         TMovieList list;
         EXPECT_NO_THROW(list.LoadFromFile(amc));
         EXPECT_GT(list.Count(), 0);
-        EXPECT_EQ(helpersRunningFrom(app.path()), 0);
+        EXPECT_EQ(analysisHelpersRunningFrom(app.path()), 0);
     }
     {
         QTemporaryDir folder, target;
@@ -332,16 +316,16 @@ TEST_F(Cli, HelpersOutliveNoScanAndLetCtrlCStopItCleanly)
         QProcess p;
         start(p, {QStringLiteral("-j"), QStringLiteral("4"), folder.path(), target.filePath(QStringLiteral("f.xml"))});
         ASSERT_TRUE(p.waitForStarted());
-        while (helpersRunningFrom(app.path()) == 0 && p.state() == QProcess::Running)
+        while (analysisHelpersRunningFrom(app.path()) == 0 && p.state() == QProcess::Running)
             QThread::msleep(2);
-        ASSERT_GT(helpersRunningFrom(app.path()), 0) << "the scan ended before its helpers were seen";
+        ASSERT_GT(analysisHelpersRunningFrom(app.path()), 0) << "the scan ended before its helpers were seen";
         ::kill(pid_t(p.processId()), SIGKILL);
         p.waitForFinished(10000);
         QElapsedTimer waited;
         waited.start();
-        while (helpersRunningFrom(app.path()) > 0 && waited.elapsed() < 5000)
+        while (analysisHelpersRunningFrom(app.path()) > 0 && waited.elapsed() < 5000)
             QThread::msleep(10);
-        EXPECT_EQ(helpersRunningFrom(app.path()), 0);
+        EXPECT_EQ(analysisHelpersRunningFrom(app.path()), 0);
     }
 }
 

@@ -9,8 +9,10 @@
 #include "support/VideoFixtures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -98,6 +100,14 @@ protected:
         const QString cat = work.filePath(QStringLiteral("films") + extension);
         newService();
         ScanHarness h(options(posters), [taches](ScanFrontEnd& f) { f.taches = taches; }, analysis);
+        // The helpers start with the run: they are there, or not, before it scans
+        // (a process just started shows its command line a moment later).
+        const int helpers = analysis == Analysis::InHelpers ? (taches == 1 ? 1 : taches + 1) : 0;
+        QElapsedTimer started;
+        started.start();
+        while (analysisHelpersRunningFrom(h.app.path()) != helpers && started.elapsed() < 2000)
+            QThread::msleep(5);
+        EXPECT_EQ(analysisHelpersRunningFrom(h.app.path()), helpers);
         if (seed.isEmpty()) {
             EXPECT_EQ(h.scanNew(root->filePath(QStringLiteral("films")), cat), ScanOutcome::Finished);
         } else {

@@ -1,6 +1,8 @@
 #pragma once
 // Paths the tests need: the source tree, the system MediaInfo library, the built programs.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 namespace filmarch::test {
@@ -19,6 +21,19 @@ inline QString binDir()
 // The analysis helper, beside a program placed in `programFolder`.
 inline bool placeAnalysisHelper(const QString& programFolder)
 {
-    return QFile::link(binDir() + QStringLiteral("/filmarch-analyse"), programFolder + QStringLiteral("/filmarch-analyse"));
+    const QString helper = binDir() + QStringLiteral("/filmarch-analyse");
+    return QFileInfo(helper).isExecutable() && QFile::link(helper, programFolder + QStringLiteral("/filmarch-analyse"));
+}
+// How many analysis helpers placed in `programFolder` are running now.
+inline int analysisHelpersRunningFrom(const QString& programFolder)
+{
+    const QByteArray helper = QFile::encodeName(programFolder) + "/filmarch-analyse";
+    int count = 0;
+    for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(process));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().startsWith(helper + '\0'))
+            ++count;
+    }
+    return count;
 }
 } // namespace filmarch::test

@@ -14,10 +14,11 @@
 #include <clocale>
 #include <csignal>
 #include <exception>
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
-#include <sys/prctl.h>
 #include <unistd.h>
 
 using namespace filmarch;
@@ -31,7 +32,7 @@ public:
     QString Get(TMIStreamKind kind, int number, const QString& parameter, TMIInfo info, TMIInfo search) override
     {
         QString value = MesFonctionMediaInfo::Get(kind, number, parameter, info, search);
-        if (info == Info_Text && search == Info_Name)
+        if (info == Info_Text && search == Info_Name && number >= 0)
             asked.push_back({kind, number, parameter, value});
         return value;
     }
@@ -114,12 +115,19 @@ QByteArray openFile(RecordingMediaInfo& media, std::unique_ptr<TTraitement>& fil
 
 int main(int argc, char** argv)
 {
-    // Ends with the scan that started it, whatever way the scan ends; Ctrl-C
-    // is for the scan, which ends its helpers itself.
-    const pid_t parent = getppid();
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent || argc != 2)
+    if (argc != 2)
         return 2;
+    // Ends with the scan that started it, whatever way the scan ends, even in
+    // the middle of a file (the end of its input is seen between files only).
+    // The parent-death signal would follow the thread that started the
+    // helper, not the scan.
+    const pid_t parent = getppid();
+    std::thread([parent] {
+        while (getppid() == parent)
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        _exit(0);
+    }).detach();
+    // Ctrl-C is for the scan, which ends its helpers itself.
     std::signal(SIGINT, SIG_IGN);
     // The locale as the scan's own process has it.
     std::setlocale(LC_ALL, "");
@@ -140,16 +148,20 @@ int main(int argc, char** argv)
         wire::FrameReader request(fields);
         QByteArray answer;
         switch (wire::Request(request.byte())) {
-        case wire::Request::Open:
-            answer = openFile(*media, film, request.text());
+        case wire::Request::Open: {
+            const QString path = request.text();
+            if (!request.atEnd())
+                return 1;
+            answer = openFile(*media, film, path);
             break;
+        }
         case wire::Request::Get: {
             const int kind = request.byte();
             const int number = int(request.number());
             const QString parameter = request.text();
             const int info = int(request.number());
             const int search = int(request.number());
-            if (request.failed() || kind < 0 || kind >= Stream_Max || info < 0 || info >= Info_Max || search < 0
+            if (!request.atEnd() || kind < 0 || kind >= Stream_Max || info < 0 || info >= Info_Max || search < 0
                 || search >= Info_Max)
                 return 1;
             answer = wire::FrameWriter()
