@@ -38,12 +38,18 @@ protected:
     }
     static void TearDownTestSuite() { delete videos; }
 
-    // Scans 400 films into `amc` and sends one Ctrl-C once the catalogue exists.
-    void interruptOnceWritten(QProcess& p, const QTemporaryDir& folder, const QString& amc)
+    // 400 links to one film in `folder`: a scan long enough to be interrupted.
+    static void fourHundredFilms(const QTemporaryDir& folder)
     {
         for (int i = 0; i < 400; ++i)
             QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
                 folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+    }
+
+    // Scans 400 films into `amc` and sends one Ctrl-C once the catalogue exists.
+    void interruptOnceWritten(QProcess& p, const QTemporaryDir& folder, const QString& amc)
+    {
+        fourHundredFilms(folder);
         start(p, {folder.path(), amc});
         ASSERT_TRUE(p.waitForStarted());
         while (!QFileInfo::exists(amc) && p.state() == QProcess::Running)
@@ -289,9 +295,7 @@ TEST_F(Cli, HelpersOutliveNoScanAndLetCtrlCStopItCleanly)
     {
         QTemporaryDir folder, target;
         const QString amc = target.filePath(QStringLiteral("films.amc"));
-        for (int i = 0; i < 400; ++i)
-            QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
-                folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+        fourHundredFilms(folder);
         QProcess p;
         // setsid runs the program as the leader of a process group of its own.
         p.start(QStringLiteral("setsid"), {program(), QStringLiteral("-j"), QStringLiteral("4"), folder.path(), amc});
@@ -310,9 +314,7 @@ TEST_F(Cli, HelpersOutliveNoScanAndLetCtrlCStopItCleanly)
     }
     {
         QTemporaryDir folder, target;
-        for (int i = 0; i < 400; ++i)
-            QFile::link(videos->filePath(QStringLiteral("Premier.Film.2004.mp4")),
-                folder.filePath(QStringLiteral("Film %1.mp4").arg(i)));
+        fourHundredFilms(folder);
         QProcess p;
         start(p, {QStringLiteral("-j"), QStringLiteral("4"), folder.path(), target.filePath(QStringLiteral("f.xml"))});
         ASSERT_TRUE(p.waitForStarted());
