@@ -6,52 +6,54 @@ namespace {
 
 // Paragraphs are wrapped to the terminal's usual 80 columns when --help is
 // written; a line break here ends a paragraph or a line of the exit statuses.
-const char* const kSynopsis =
-    "Utilisation : filmarch-cli [-r | -R] [-j N] [-q] DOSSIER CATALOGUE\n"
-    "       filmarch-cli --comparer [-r | -R] [-0] REFERENCE SAUVEGARDE\n"
-    "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
-    "       filmarch-cli --exporter html|tellico|csv CATALOGUE SORTIE\n"
-    "\n"
-    "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au\n"
-    "catalogue CATALOGUE (\".xml\" ou \".amc\"). Le catalogue est complété s'il existe\n"
-    "et créé sinon. Les autres options sont celles du fichier options.ini de la\n"
-    "fenêtre : à côté du programme, ou dans ~/.config/filmarch/ quand le programme\n"
-    "est installé.\n"
-    "\n"
-    "--comparer et --copier synchronisent un répertoire de référence et un\n"
-    "répertoire de sauvegarde, fichiers comparés par leur nom ; rien n'est jamais\n"
-    "supprimé.\n"
-    "\n"
-    "--exporter écrit le catalogue CATALOGUE (\".amc\" 3.1 à 4.1 ou \".xml\") sous une\n"
-    "autre forme, sans jamais le modifier. Une SORTIE existante n'est remplacée que\n"
-    "par un résultat complet ; un dossier existant ne l'est que s'il est vide ou\n"
-    "s'il contient un export web précédent.\n"
-    "\n"
-    "Options :\n";
+const char* const kSynopsis = "Utilisation : filmarch-cli [-r | -R] [-j N] [-q] DOSSIER CATALOGUE\n"
+                              "       filmarch-cli --comparer [-r | -R] [-0] REFERENCE SAUVEGARDE\n"
+                              "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
+                              "       filmarch-cli --exporter html|tellico|csv [--remplacer] [--csv-brut]\n"
+                              "                    CATALOGUE SORTIE\n"
+                              "\n"
+                              "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au\n"
+                              "catalogue CATALOGUE (\".xml\" ou \".amc\"). Le catalogue est complété s'il existe\n"
+                              "et créé sinon. Les autres options sont celles du fichier options.ini de la\n"
+                              "fenêtre : à côté du programme, ou dans ~/.config/filmarch/ quand le programme\n"
+                              "est installé.\n"
+                              "\n"
+                              "--comparer et --copier synchronisent un répertoire de référence et un\n"
+                              "répertoire de sauvegarde, fichiers comparés par leur nom ; rien n'est jamais\n"
+                              "supprimé.\n"
+                              "\n"
+                              "--exporter écrit le catalogue CATALOGUE (\".amc\" 3.1 à 4.1 ou \".xml\") sous une\n"
+                              "autre forme, sans jamais le modifier. Une SORTIE existante n'est remplacée que\n"
+                              "par un résultat complet. Un fichier existant ne l'est que s'il est, inchangé,\n"
+                              "un export précédent du même catalogue, ou avec --remplacer. Un dossier\n"
+                              "existant ne l'est que s'il est vide ou s'il contient un export web précédent ;\n"
+                              "les fichiers que vous y avez ajoutés restent. Une SORTIE qui est un lien\n"
+                              "symbolique est refusée.\n"
+                              "\n"
+                              "Options :\n";
 
-const char* const kEpilogue =
-    "  --                            termine les options (pour un DOSSIER qui\n"
-    "                                commence par \"-\")\n"
-    "\n"
-    "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là\n"
-    "est conservé. Un second Ctrl-C arrête tout de suite ; le catalogue garde son\n"
-    "dernier enregistrement. Pendant --copier, Ctrl-C abandonne le fichier en\n"
-    "cours ; aucun fichier partiel ne reste.\n"
-    "Les lignes du journal vont dans le journal du jour\n"
-    "(~/.local/state/filmarch/Logs_Filmarch/ quand le programme est installé) et\n"
-    "sur la sortie de la commande.\n"
-    "\n"
-    "Code de sortie :\n"
-    "  0    le scan, la comparaison, la copie ou l'export a eu lieu jusqu'au bout\n"
-    "  1    le scan n'a pas pu commencer, le catalogue à exporter ne peut pas être\n"
-    "       lu, un répertoire manque, n'en est pas un ou se trouve dans l'autre,\n"
-    "       ou --comparer n'a pas pu lire tous les répertoires\n"
-    "  2    ligne de commande incorrecte\n"
-    "  3    le catalogue n'a pas pu être enregistré, le scan s'est arrêté sur une\n"
-    "       erreur, l'export n'a pas pu être écrit, une copie a échoué, ou\n"
-    "       --copier n'a pas pu lire tous les répertoires\n"
-    "  130  arrêté par Ctrl-C (scan, copie ou export ; un export laisse alors SORTIE\n"
-    "       telle quelle)\n";
+const char* const kEpilogue = "  --                            termine les options (pour un DOSSIER qui\n"
+                              "                                commence par \"-\")\n"
+                              "\n"
+                              "Ctrl-C arrête le scan après le fichier en cours ; le catalogue écrit jusque-là\n"
+                              "est conservé. Un second Ctrl-C arrête tout de suite ; le catalogue garde son\n"
+                              "dernier enregistrement. Pendant --copier, Ctrl-C abandonne le fichier en\n"
+                              "cours ; aucun fichier partiel ne reste.\n"
+                              "Les lignes du journal vont dans le journal du jour\n"
+                              "(~/.local/state/filmarch/Logs_Filmarch/ quand le programme est installé) et\n"
+                              "sur la sortie de la commande.\n"
+                              "\n"
+                              "Code de sortie :\n"
+                              "  0    le scan, la comparaison, la copie ou l'export a eu lieu jusqu'au bout\n"
+                              "  1    le scan n'a pas pu commencer, le catalogue à exporter ne peut pas être\n"
+                              "       lu, un répertoire manque, n'en est pas un ou se trouve dans l'autre,\n"
+                              "       ou --comparer n'a pas pu lire tous les répertoires\n"
+                              "  2    ligne de commande incorrecte\n"
+                              "  3    le catalogue n'a pas pu être enregistré, le scan s'est arrêté sur une\n"
+                              "       erreur, l'export n'a pas pu être écrit, une copie a échoué, ou\n"
+                              "       --copier n'a pas pu lire tous les répertoires\n"
+                              "  130  arrêté par Ctrl-C (scan, copie ou export ; un export laisse alors SORTIE\n"
+                              "       telle quelle)\n";
 
 constexpr int kHelpColumn = 32;
 constexpr int kTerminalWidth = 80;
@@ -112,7 +114,16 @@ const std::vector<CliOption>& cliOptions()
         {{QStringLiteral("exporter")}, QStringLiteral("FORME"),
             QStringLiteral("exporte CATALOGUE dans SORTIE : html (une page web dans un dossier,\n"
                            "lisible hors ligne), tellico (une collection Tellico .tc avec les\n"
-                           "affiches) ou csv (UTF-8, une ligne d'en-tête avec les noms des champs)")},
+                           "affiches) ou csv (UTF-8, une ligne d'en-tête avec les noms des champs ;\n"
+                           "une valeur qui commence par =, +, -, @ est écrite précédée de ' pour\n"
+                           "qu'un tableur ne la prenne pas pour une formule)")},
+        {{QStringLiteral("remplacer")}, {},
+            QStringLiteral("avec --exporter : remplace une SORTIE existante qui n'est pas un export\n"
+                           "précédent du même catalogue (un fichier modifié depuis, ou un autre)")},
+        {{QStringLiteral("csv-brut")}, {},
+            QStringLiteral("avec --exporter csv : écrit les valeurs telles quelles, et les étiquettes\n"
+                           "des champs sur une seconde ligne d'en-tête (pour les programmes qui lisent le\n"
+                           "CSV comme des données)")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, {},
             QStringLiteral("n'affiche que les erreurs (ni progression, ni lignes du journal)")},
         {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("affiche cette aide")},

@@ -9,6 +9,7 @@
 #include "export/Exporter.h"
 #include "platform/Error.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <csignal>
 
@@ -47,7 +48,7 @@ int runExportCommand(const ExportRequest& request)
         return CliBadCommandLine;
     }
     const QString cataloguePath = QFileInfo(request.catalogue).absoluteFilePath();
-    const QString destination = QFileInfo(request.sortie).absoluteFilePath();
+    const QString destination = QDir::cleanPath(QFileInfo(request.sortie).absoluteFilePath());
 
     ExportCatalogue catalogue;
     try {
@@ -59,18 +60,31 @@ int runExportCommand(const ExportRequest& request)
     TerminalProgress bar(request.drawProgress);
     InterruptibleProgress progress(bar);
     catchInterrupts({SIGINT});
+    ExportOptions options;
+    options.replaceExisting = request.remplacer;
+    options.rawCsv = request.csvBrut;
+    ExportReport report;
     try {
-        writeExport(catalogue, cataloguePath, *format, destination, progress);
+        report = writeExport(catalogue, cataloguePath, *format, destination, progress, options);
     } catch (const Interrupted&) {
         bar.clearLine();
         printError(QStringLiteral("Export arrêté : %1 est resté tel qu'il était.").arg(destination));
         return CliInterrupted;
+    } catch (const DestinationExists& e) {
+        bar.clearLine();
+        printError(QStringLiteral("Export impossible : %1 ; ajoutez --remplacer pour le remplacer.").arg(e.message()));
+        return CliFailed;
     } catch (const Error& e) {
         bar.clearLine();
         printError(QStringLiteral("Export impossible : %1 (%2)").arg(destination, e.message()));
         return CliFailed;
     }
     bar.clearLine();
+    if (!report.kept.isEmpty())
+        printError(QStringLiteral("Gardé dans %1 (vos fichiers, l'export ne les touche pas) : %2")
+                       .arg(destination, report.kept.join(QStringLiteral(", "))));
+    for (const QString& line : report.badPictures)
+        printError(QStringLiteral("Image non exportée : %1").arg(line));
     return CliDone;
 }
 

@@ -10,6 +10,8 @@ struct ExportRequest {
     QString catalogue;
     QString sortie;
     bool drawProgress = false; // a bar on a terminal that takes cursor codes
+    bool remplacer = false;    // an existing file of the user's may be replaced
+    bool csvBrut = false;      // CSV values as they are, field tags in a second header line
 };
 
 // Runs the export and returns the command's exit status.

@@ -59,6 +59,10 @@ std::optional<int> checkMode(const CommandLine& line)
         return badCommandLine(QStringLiteral("l'option --vrac va avec --copier. Voir filmarch-cli --help."));
     if (line.isSet(QStringLiteral("nul")) && !comparer)
         return badCommandLine(QStringLiteral("l'option -0 va avec --comparer. Voir filmarch-cli --help."));
+    for (const char* name : {"remplacer", "csv-brut"})
+        if (line.isSet(QString::fromLatin1(name)) && !exporter)
+            return badCommandLine(QStringLiteral("l'option --%1 va avec --exporter. Voir filmarch-cli --help.")
+                                      .arg(QString::fromLatin1(name)));
     if (line.positional().size() != 2)
         return badCommandLine((comparer || copier)
                 ? QStringLiteral("il faut une REFERENCE et une SAUVEGARDE. Voir filmarch-cli --help.")
@@ -129,6 +133,8 @@ int main(int argc, char** argv)
         request.catalogue = line.positional()[0];
         request.sortie = line.positional()[1];
         request.drawProgress = drawProgress;
+        request.remplacer = line.isSet(QStringLiteral("remplacer"));
+        request.csvBrut = line.isSet(QStringLiteral("csv-brut"));
         return runExportCommand(request);
     }
 

@@ -22,24 +22,33 @@ void appendField(QByteArray& out, const QString& value)
     out += '"';
 }
 
-void appendRow(QByteArray& out, const QStringList& values)
+// What spreadsheets read as the start of a formula (or of one hidden behind a tab or a line start).
+bool startsFormula(const QString& value)
+{
+    static const QString starts = QStringLiteral("=+-@\t\r");
+    return !value.isEmpty() && starts.contains(value.front());
+}
+
+void appendRow(QByteArray& out, const QStringList& values, bool raw)
 {
     for (qsizetype i = 0; i < values.size(); ++i) {
         if (i > 0)
             out += ',';
-        appendField(out, values[i]);
+        appendField(out, !raw && startsFormula(values[i]) ? QLatin1Char('\'') + values[i] : values[i]);
     }
     out += "\r\n";
 }
 
 } // namespace
 
-QByteArray csvBytes(const ExportCatalogue& catalogue)
+QByteArray csvBytes(const ExportCatalogue& catalogue, bool raw)
 {
     QByteArray out;
-    appendRow(out, catalogue.columns);
+    appendRow(out, catalogue.columnNames, raw);
+    if (raw)
+        appendRow(out, catalogue.columns, raw);
     for (const ExportEntry& entry : catalogue.entries)
-        appendRow(out, entry.values);
+        appendRow(out, entry.values, raw);
     return out;
 }
 

@@ -68,11 +68,16 @@ QString linesText(const QString& text)
     return lines;
 }
 
+// Catalogues made on Windows write their paths with backslashes: where the name as
+// written is no file here, it is tried with "/" (a relative one beside the catalogue).
 QString absolutePicture(const QString& link, const QString& folder)
 {
     if (link.trimmed().isEmpty())
         return {};
-    return QDir::cleanPath(QDir(folder).absoluteFilePath(link));
+    const QString asWritten = QDir::cleanPath(QDir(folder).absoluteFilePath(link));
+    if (!link.contains(u'\\') || QFileInfo::exists(asWritten))
+        return asWritten;
+    return QDir::cleanPath(QDir(folder).absoluteFilePath(QString(link).replace(u'\\', u'/')));
 }
 
 QString amcValue(const TMovie& movie, int id)

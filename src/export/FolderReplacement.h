@@ -1,33 +1,37 @@
 #pragma once
-// A result folder is written beside its destination under a hidden name and
-// put in its place only once complete. An existing destination is replaced
-// only when it is empty or holds an earlier export (never a folder of the
-// user's own), and a failure leaves it as it was.
+// A result folder is written beside its destination in a work folder and put
+// in its place only once complete. An existing destination is replaced only
+// when it is empty or holds an earlier export (never a folder of the user's
+// own); a failure leaves it as it was. What the user put into an earlier
+// export stays: only the files its marker lists are replaced.
+#include "export/WorkFolder.h"
+
 #include <QString>
+#include <QStringList>
 
 namespace filmarch {
 
 class FolderReplacement {
 public:
     // Throws Error when the destination cannot be replaced or the folder beside
-    // it cannot be made.
+    // it cannot be made. Work folders of killed exports to the same destination
+    // are cleared first, the user's files in them put back.
     explicit FolderReplacement(const QString& destination);
-    ~FolderReplacement(); // removes the folder unless it took its place
-    FolderReplacement(const FolderReplacement&) = delete;
-    FolderReplacement& operator=(const FolderReplacement&) = delete;
 
     // Where to write the result.
-    const QString& path() const { return temporary; }
-    // Puts the written folder in the destination's place. Throws Error.
-    void commit();
+    const QString& path() const { return work.path(); }
+    // Puts the written folder in the destination's place and returns what the
+    // user had put into the earlier export and finds again in the new one
+    // (paths relative to the folder). Throws Error.
+    QStringList commit();
 
-    // The file that marks a folder as an export that may be replaced.
+    // The file that marks a folder as an export and lists what it wrote.
     static QString markerName();
 
 private:
     QString destination;
-    QString temporary;
-    bool committed = false;
+    QStringList restored; // user's files found in the work folders of killed exports
+    WorkFolder work;
 };
 
 } // namespace filmarch

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
@@ -14,11 +15,21 @@ namespace {
 constexpr qint64 maxPictureBytes = 32 * 1024 * 1024;
 constexpr int maxPixels = 8000;
 
-QByteArray pictureFileBytes(const QString& path)
+QByteArray pictureFileBytes(const QString& path, QString& problem)
 {
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > maxPictureBytes)
+    if (!QFileInfo::exists(path)) {
+        problem = QStringLiteral("fichier introuvable");
         return {};
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem = file.errorString();
+        return {};
+    }
+    if (file.size() > maxPictureBytes) {
+        problem = QStringLiteral("fichier de plus de 32 Mio");
+        return {};
+    }
     return file.read(maxPictureBytes);
 }
 
@@ -27,19 +38,45 @@ QByteArray pictureFileBytes(const QString& path)
 EntryPicture entryPicture(const ExportEntry& entry)
 {
     EntryPicture picture;
-    picture.bytes = entry.pictureBytes.isEmpty() ? pictureFileBytes(entry.picturePath) : entry.pictureBytes;
-    if (picture.bytes.isEmpty() || picture.bytes.size() > maxPictureBytes)
-        return {};
+    if (entry.pictureBytes.isEmpty() && entry.picturePath.isEmpty())
+        return picture;
+    picture.bytes =
+        entry.pictureBytes.isEmpty() ? pictureFileBytes(entry.picturePath, picture.problem) : entry.pictureBytes;
+    if (picture.bytes.isEmpty()) {
+        if (picture.problem.isEmpty())
+            picture.problem = QStringLiteral("fichier vide");
+        return picture;
+    }
     QBuffer buffer(&picture.bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > maxPixels || size.height() > maxPixels)
-        return {};
+    QSize size = reader.size();
     picture.format = reader.format();
-    if (!reader.read(&picture.image))
-        return {};
+    if (!size.isValid() || picture.format.isEmpty()) {
+        picture.problem = QStringLiteral("image illisible");
+        return picture;
+    }
+    if (size.width() > maxPixels || size.height() > maxPixels) {
+        picture.problem = QStringLiteral("image de plus de %1 pixels de côté").arg(maxPixels);
+        return picture;
+    }
+    picture.turned = reader.transformation() != QImageIOHandler::TransformationNone;
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        size.transpose();
+    picture.size = size;
     return picture;
+}
+
+QImage decodedPicture(const EntryPicture& picture)
+{
+    if (!picture.isValid())
+        return {};
+    QByteArray bytes = picture.bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, picture.format);
+    reader.setAutoTransform(true);
+    return reader.read();
 }
 
 QByteArray scaledJpeg(const QImage& image, int maxWidth)
@@ -56,6 +93,16 @@ QByteArray scaledJpeg(const QImage& image, int maxWidth)
     buffer.open(QIODevice::WriteOnly);
     scaled.save(&buffer, "JPG", 85);
     return bytes;
+}
+
+QString badPictureLine(const ExportCatalogue& catalogue, const ExportEntry& entry, const QString& problem)
+{
+    QString title = catalogue.value(entry, catalogue.column(QStringLiteral("TranslatedTitle"))).trimmed();
+    if (title.isEmpty())
+        title = catalogue.value(entry, catalogue.column(QStringLiteral("OriginalTitle"))).trimmed();
+    const QString number = catalogue.value(entry, catalogue.column(QStringLiteral("Number"))).trimmed();
+    const QString where = entry.pictureBytes.isEmpty() ? entry.picturePath : QStringLiteral("image du catalogue");
+    return QStringLiteral("n° %1 « %2 » : %3 (%4)").arg(number, title, where, problem);
 }
 
 } // namespace filmarch

@@ -2,6 +2,9 @@
 
 #include "core/ScanProgress.h"
 #include "export/ExportCatalogue.h"
+#include "export/ExportFiles.h"
+#include "export/Exporter.h"
+#include "export/FileReplacement.h"
 #include "export/Posters.h"
 #include "platform/Error.h"
 
@@ -10,11 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QXmlStreamWriter>
 
-#include <cstdio>
+#include <exception>
 #include <vector>
 #include <zip.h>
 
@@ -97,6 +100,20 @@ QString withUnit(const QString& tag, const QString& value)
     return value;
 }
 
+// The link Tellico opens for the film's file: a web address as it is, a path
+// of this system as a file address. A Windows path (a drive letter, a network
+// share) leads nowhere here: it gets no link and the comments keep it as text.
+QString fileLink(const QString& file)
+{
+    static const QRegularExpression web(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    static const QRegularExpression windows(QStringLiteral("^([A-Za-z]:[\\\\/]|\\\\\\\\)"));
+    if (file.isEmpty() || windows.match(file).hasMatch())
+        return {};
+    if (web.match(file).hasMatch())
+        return file;
+    return QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+}
+
 class EntryWriter {
 public:
     EntryWriter(QXmlStreamWriter& xml, const ExportCatalogue& catalogue) : xml(xml), catalogue(catalogue) {}
@@ -139,8 +156,7 @@ public:
         const double rating = value("Rating").toDouble(&ok);
         if (ok && rating >= 0.5)
             single("rating", QString::number(qRound(rating)));
-        if (!value("URL").isEmpty())
-            single("url", QUrl::fromLocalFile(value("URL")).toString(QUrl::FullyEncoded));
+        single("url", fileLink(value("URL")));
         single("cover", cover);
         single("comments", comments(entry));
         xml.writeEndElement();
@@ -183,6 +199,9 @@ private:
         const QString own = catalogue.value(entry, catalogue.column(QStringLiteral("Comments"))).trimmed();
         if (!own.isEmpty())
             lines << own << QString();
+        const QString file = catalogue.value(entry, catalogue.column(QStringLiteral("URL"))).trimmed();
+        if (!file.isEmpty() && fileLink(file).isEmpty())
+            lines << catalogue.columnNames[catalogue.column(QStringLiteral("URL"))] + QStringLiteral(" : ") + file;
         for (int c = 0; c < catalogue.columns.size(); ++c) {
             const QString text = catalogue.value(entry, c).trimmed();
             if (!text.isEmpty() && !mappedTags.contains(catalogue.columns[c]))
@@ -222,8 +241,32 @@ void writeFieldDefinitions(QXmlStreamWriter& xml)
 
 QString zipError(zip_t* archive)
 {
+    zip_error_t* error = zip_get_error(archive);
+    if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0)
+        return diskReason(zip_error_code_system(error));
     return QString::fromUtf8(zip_strerror(archive));
 }
+
+// Asks the progress bar, while the zip is written, whether to stop; what it
+// throws waits here until the zip has let go.
+struct Stop {
+    ScanProgress& progress;
+    std::exception_ptr thrown;
+
+    static int asked(zip_t*, void* state)
+    {
+        auto* stop = static_cast<Stop*>(state);
+        if (stop->thrown)
+            return 1;
+        try {
+            stop->progress.processEvents();
+        } catch (...) {
+            stop->thrown = std::current_exception();
+            return 1;
+        }
+        return 0;
+    }
+};
 
 } // namespace
 
@@ -264,37 +307,40 @@ QByteArray tellicoXml(const ExportCatalogue& catalogue, const std::function<QStr
     return bytes;
 }
 
-void writeTellico(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress)
+ExportReport writeTellico(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress)
 {
-    const QFileInfo target(destination);
     // The covers wait on the disk beside the result, not in memory, until the zip takes them.
-    QTemporaryDir staging(
-        target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".images-XXXXXX"));
-    if (!staging.isValid())
-        throw Error(QStringLiteral("impossible de créer un dossier temporaire dans %1").arg(target.absolutePath()));
+    FileReplacement result(destination);
+    const QDir staging(result.folder());
+    ExportReport report;
     std::vector<QString> covers(catalogue.entries.size());
     std::map<QString, TellicoImage> images;
     for (size_t i = 0; i < catalogue.entries.size(); ++i) {
         const EntryPicture picture = entryPicture(catalogue.entries[i]);
-        if (!picture.image.isNull()) {
-            // Tellico reads JPEG and PNG as they are; other pictures are converted.
-            const bool kept = picture.format == "jpeg" || picture.format == "png";
-            const QByteArray format = kept ? picture.format.toUpper() : QByteArrayLiteral("PNG");
-            QByteArray bytes = picture.bytes;
-            if (!kept) {
+        // Tellico reads JPEG and PNG as they are, sized from their header; other pictures are converted.
+        const bool kept = picture.format == "jpeg" || picture.format == "png";
+        QByteArray bytes = picture.bytes;
+        QSize size = picture.size;
+        if (picture.isValid() && (!kept || picture.turned)) {
+            const QImage image = decodedPicture(picture);
+            bytes.clear();
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            if (image.isNull() || !image.save(&buffer, "PNG"))
                 bytes.clear();
-                QBuffer buffer(&bytes);
-                buffer.open(QIODevice::WriteOnly);
-                picture.image.save(&buffer, "PNG");
-            }
+            size = image.size();
+        }
+        if (!picture.isValid() || bytes.isEmpty()) {
+            if (!picture.problem.isEmpty() || picture.isValid())
+                report.badPictures << badPictureLine(catalogue, catalogue.entries[i],
+                    picture.problem.isEmpty() ? QStringLiteral("image illisible") : picture.problem);
+        } else {
+            const QByteArray format = kept && !picture.turned ? picture.format.toUpper() : QByteArrayLiteral("PNG");
             const QString id = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex())
                 + QLatin1Char('.') + QString::fromLatin1(format.toLower());
             if (!images.count(id)) {
-                QFile file(QDir(staging.path()).filePath(id));
-                if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-                    throw Error(
-                        QStringLiteral("écriture impossible dans %1 : %2").arg(staging.path(), file.errorString()));
-                images[id] = {format, picture.image.width(), picture.image.height()};
+                writeSyncedFile(staging.filePath(id), bytes);
+                images[id] = {format, size.width(), size.height()};
             }
             covers[i] = id;
         }
@@ -304,14 +350,19 @@ void writeTellico(const ExportCatalogue& catalogue, const QString& destination, 
     const QByteArray xml = tellicoXml(
         catalogue, [&](size_t i) { return covers[i]; }, images);
 
-    const QString temporary = QDir(staging.path()).filePath(QStringLiteral("collection.tc"));
+    const QString temporary = result.path();
     int status = 0;
     zip_t* archive = zip_open(QFile::encodeName(temporary).constData(), ZIP_CREATE | ZIP_TRUNCATE, &status);
     if (!archive)
         throw Error(QStringLiteral("impossible de créer %1").arg(temporary));
+    // Writing the zip is the longest step with many covers: a stop asked for meanwhile ends it.
+    Stop stop {progress, nullptr};
+    zip_register_cancel_callback_with_state(archive, &Stop::asked, nullptr, &stop);
     const auto fail = [&](const QString& what) {
         const QString reason = zipError(archive);
         zip_discard(archive);
+        if (stop.thrown)
+            std::rethrow_exception(stop.thrown);
         throw Error(QStringLiteral("%1 : %2").arg(what, reason));
     };
     zip_source_t* source = zip_source_buffer(archive, xml.constData(), zip_uint64_t(xml.size()), 0);
@@ -320,7 +371,7 @@ void writeTellico(const ExportCatalogue& catalogue, const QString& destination, 
         fail(QStringLiteral("ajout de tellico.xml impossible"));
     }
     for (const auto& [id, image] : images) {
-        const QByteArray path = QFile::encodeName(QDir(staging.path()).filePath(id));
+        const QByteArray path = QFile::encodeName(staging.filePath(id));
         zip_source_t* file = zip_source_file(archive, path.constData(), 0, -1);
         const QByteArray name = "images/" + id.toLatin1();
         if (!file || zip_file_add(archive, name.constData(), file, ZIP_FL_ENC_UTF_8) < 0) {
@@ -331,9 +382,10 @@ void writeTellico(const ExportCatalogue& catalogue, const QString& destination, 
         zip_set_file_compression(archive, zip_int64_t(zip_get_num_entries(archive, 0) - 1), ZIP_CM_STORE, 0);
     }
     if (zip_close(archive) != 0)
-        fail(QStringLiteral("écriture de %1 impossible").arg(temporary));
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(destination).constData()) != 0)
-        throw Error(QStringLiteral("impossible de renommer le fichier écrit en %1").arg(destination));
+        fail(QStringLiteral("écriture de %1 impossible").arg(destination));
+    progress.processEvents();
+    result.commit();
+    return report;
 }
 
 } // namespace filmarch

@@ -10,6 +10,7 @@ namespace filmarch {
 
 class ExportCatalogue;
 class ScanProgress;
+struct ExportReport;
 
 // tellico.xml for the catalogue. `cover(i)` gives the image id of entry i
 // (empty without cover); `images` lists every id with its format and size.
@@ -22,6 +23,6 @@ QByteArray tellicoXml(const ExportCatalogue& catalogue, const std::function<QStr
     const std::map<QString, TellicoImage>& images);
 
 // Writes the collection to `destination`, replaced only by a complete file. Throws Error.
-void writeTellico(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress);
+ExportReport writeTellico(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress);
 
 } // namespace filmarch

@@ -1,7 +1,10 @@
 #include "export/WebPageExport.h"
 
 #include "core/ScanProgress.h"
+#include "export/EveryCore.h"
 #include "export/ExportCatalogue.h"
+#include "export/ExportFiles.h"
+#include "export/Exporter.h"
 #include "export/FolderReplacement.h"
 #include "export/Posters.h"
 #include "platform/Error.h"
@@ -48,13 +51,6 @@ QJsonArray items(const QString& text)
     return array;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        throw Error(QStringLiteral("écriture impossible : %1 (%2)").arg(path, file.errorString()));
-}
-
 QByteArray resource(const char* name)
 {
     QFile file(QStringLiteral(":/export/page/") + QString::fromLatin1(name));
@@ -71,7 +67,7 @@ QByteArray pageData(const ExportCatalogue& catalogue, const std::function<PagePo
     const int title = col("TranslatedTitle"), original = col("OriginalTitle"), year = col("Year"),
               length = col("Length"), date = col("Date"), rating = col("Rating"), director = col("Director"),
               producer = col("Producer"), actors = col("Actors"), category = col("Category"), country = col("Country"),
-              description = col("Description"), url = col("URL"), comments = col("Comments");
+              description = col("Description"), url = col("URL"), comments = col("Comments"), size = col("Size");
     QJsonArray films;
     for (size_t i = 0; i < catalogue.entries.size(); ++i) {
         const ExportEntry& entry = catalogue.entries[i];
@@ -90,8 +86,11 @@ QByteArray pageData(const ExportCatalogue& catalogue, const std::function<PagePo
             put("y", n);
         if (const int n = text(length).toInt(&ok); ok && n > 0)
             put("l", n);
-        if (const double r = text(rating).toDouble(&ok); ok)
+        // A rating outside 0 to 10 is not one: no rating is shown.
+        if (const double r = text(rating).toDouble(&ok); ok && r >= 0 && r <= 10)
             put("r", r);
+        if (const double mio = text(size).toDouble(&ok); ok && mio > 0)
+            put("ta", mio);
         put("d", text(date));
         put("re", text(director));
         put("pr", text(producer));
@@ -128,38 +127,49 @@ QByteArray pageData(const ExportCatalogue& catalogue, const std::function<PagePo
     QJsonObject page;
     page.insert(QStringLiteral("titre"), catalogue.name);
     page.insert(QStringLiteral("films"), films);
-    // A string handed to JSON.parse is read much faster than the same data as a script literal.
+    // One string, read by the page with JSON.parse once it shows that it is loading:
+    // much faster than the same data as a script literal.
     QByteArray json = QJsonDocument(page).toJson(QJsonDocument::Compact);
     json.replace('\\', "\\\\").replace('\'', "\\'");
-    return "window.FILMARCH_CATALOGUE = JSON.parse('" + json + "');\n";
+    return "window.FILMARCH_DONNEES = '" + json + "';\n";
 }
 
-void writeWebPage(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress)
+ExportReport writeWebPage(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress)
 {
     FolderReplacement folder(destination);
     const QDir dir(folder.path());
     if (!dir.mkdir(postersFolder))
         throw Error(QStringLiteral("impossible de créer le dossier %1").arg(dir.filePath(postersFolder)));
     std::vector<PagePoster> posters(catalogue.entries.size());
-    for (size_t i = 0; i < catalogue.entries.size(); ++i) {
-        const EntryPicture picture = entryPicture(catalogue.entries[i]);
-        if (!picture.image.isNull()) {
+    std::vector<QString> problems(catalogue.entries.size());
+    forEachOnEveryCore(
+        catalogue.entries.size(),
+        [&](size_t i) {
+            const EntryPicture picture = entryPicture(catalogue.entries[i]);
+            const QImage image = decodedPicture(picture);
+            if (image.isNull()) {
+                problems[i] = picture.isValid() ? QStringLiteral("image illisible") : picture.problem;
+                return;
+            }
             // Files named by position: nothing of the catalogue's own names reaches the disk.
             const QString file = postersFolder + QLatin1Char('/') + QString::number(i + 1) + QStringLiteral(".jpg");
-            writeFile(dir.filePath(file), scaledJpeg(picture.image, posterWidth));
-            const QSize size = picture.image.width() > posterWidth
-                ? QSize(
-                    posterWidth, qMax(1, qRound(double(picture.image.height()) * posterWidth / picture.image.width())))
-                : picture.image.size();
+            writeSyncedFile(dir.filePath(file), scaledJpeg(image, posterWidth));
+            const QSize size = image.width() > posterWidth
+                ? QSize(posterWidth, qMax(1, qRound(double(image.height()) * posterWidth / image.width())))
+                : image.size();
             posters[i] = {file, size.width(), size.height()};
-        }
-        progress.setPosition(int(i + 1));
-        progress.processEvents();
-    }
-    writeFile(dir.filePath(QStringLiteral("data.js")), pageData(catalogue, [&](size_t i) { return posters[i]; }));
+        },
+        progress);
+    writeSyncedFile(dir.filePath(QStringLiteral("data.js")), pageData(catalogue, [&](size_t i) { return posters[i]; }));
     for (const char* name : {"index.html", "page.js", "page.css"})
-        writeFile(dir.filePath(QString::fromLatin1(name)), resource(name));
-    folder.commit();
+        writeSyncedFile(dir.filePath(QString::fromLatin1(name)), resource(name));
+    progress.processEvents();
+    ExportReport report;
+    report.kept = folder.commit();
+    for (size_t i = 0; i < problems.size(); ++i)
+        if (!problems[i].isEmpty())
+            report.badPictures << badPictureLine(catalogue, catalogue.entries[i], problems[i]);
+    return report;
 }
 
 } // namespace filmarch

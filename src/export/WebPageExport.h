@@ -10,6 +10,7 @@ namespace filmarch {
 
 class ExportCatalogue;
 class ScanProgress;
+struct ExportReport;
 
 // The script that hands the films to the page. `poster(i)` gives the poster
 // file of entry i relative to the page and its size (empty when none).
@@ -22,6 +23,6 @@ QByteArray pageData(const ExportCatalogue& catalogue, const std::function<PagePo
 
 // Writes the page into the folder `destination`, which is replaced only once
 // the new one is complete. Throws Error.
-void writeWebPage(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress);
+ExportReport writeWebPage(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress);
 
 } // namespace filmarch

@@ -49,6 +49,7 @@ std::vector<QStringList> parseCsv(const QByteArray& bytes)
     return rows;
 }
 
+// Rows read from a raw export: the field tags first (the French names row set aside).
 struct Csv {
     std::vector<QStringList> rows;
     QString at(int row, const char* tag) const
@@ -62,8 +63,11 @@ struct Csv {
 Csv exportCsv(const QString& catalogue, const QString& destination)
 {
     NullProgress progress;
-    writeExport(ExportCatalogue::read(catalogue), catalogue, ExportFormat::Csv, destination, progress);
+    ExportOptions options;
+    options.rawCsv = true;
+    writeExport(ExportCatalogue::read(catalogue), catalogue, ExportFormat::Csv, destination, progress, options);
     Csv csv {parseCsv(readFile(destination))};
+    csv.rows.erase(csv.rows.begin());
     for (const QStringList& row : csv.rows)
         EXPECT_EQ(row.size(), csv.rows.front().size());
     return csv;
@@ -134,4 +138,41 @@ TEST(CsvExport, SplitListKeepsParenthesesWhole)
     EXPECT_EQ(splitList(QStringLiteral(" A(rôle, bis), B ; C|D\r\nE, ")),
         QStringList({QStringLiteral("A(rôle, bis)"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"),
             QStringLiteral("E")}));
+}
+
+// Opened in a spreadsheet, a value is never a formula; the header says what the window shows.
+TEST(CsvExport, FormulasWrittenAsTextUnderFrenchFieldNames)
+{
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("films.amc"));
+    TMovieList list;
+    const QStringList hostile = {QStringLiteral("=HYPERLINK(\"http://evil/\",\"clic\")"), QStringLiteral("+1+2"),
+        QStringLiteral("-2+3"), QStringLiteral("@SUM(A1)"), QStringLiteral("\t=1"), QStringLiteral("\r=1"),
+        QStringLiteral("Titre = ordinaire")};
+    for (const QString& title : hostile)
+        list.Add().strTranslatedTitle = title;
+    writeFile(catalogue, list.SaveToBytes(41));
+    NullProgress progress;
+    const ExportCatalogue read = ExportCatalogue::read(catalogue);
+    writeExport(read, catalogue, ExportFormat::Csv, dir.filePath(QStringLiteral("films.csv")), progress);
+    const std::vector<QStringList> rows = parseCsv(readFile(dir.filePath(QStringLiteral("films.csv"))));
+    ASSERT_EQ(rows.size(), size_t(hostile.size() + 1));
+    EXPECT_EQ(
+        rows[0].mid(0, 3), QStringList({QStringLiteral("Numéro"), QStringLiteral("Coché"), QStringLiteral("Support")}));
+    const qsizetype title = rows[0].indexOf(QStringLiteral("Titre"));
+    ASSERT_GE(title, 0);
+    for (qsizetype i = 0; i < hostile.size(); ++i) {
+        const QString expected = i + 1 < hostile.size() ? QLatin1Char('\'') + hostile[i] : hostile[i];
+        EXPECT_EQ(rows[size_t(i + 1)][title], expected);
+    }
+
+    ExportOptions raw;
+    raw.rawCsv = true;
+    writeExport(read, catalogue, ExportFormat::Csv, dir.filePath(QStringLiteral("brut.csv")), progress, raw);
+    const std::vector<QStringList> rawRows = parseCsv(readFile(dir.filePath(QStringLiteral("brut.csv"))));
+    ASSERT_EQ(rawRows.size(), size_t(hostile.size() + 2));
+    EXPECT_EQ(rawRows[0], rows[0]);
+    EXPECT_EQ(rawRows[1][title], QStringLiteral("TranslatedTitle"));
+    for (qsizetype i = 0; i < hostile.size(); ++i)
+        EXPECT_EQ(rawRows[size_t(i + 2)][title], hostile[i]);
 }

@@ -38,9 +38,11 @@ HeadlessChromium::HeadlessChromium()
     argv.push_back(nullptr);
     pid = ::fork();
     if (pid == 0) {
-        // The protocol's pipe: the browser reads commands on 3 and writes answers on 4.
-        ::dup2(in[0], 3);
-        ::dup2(out[1], 4);
+        // The protocol's pipe: the browser reads commands on 3 and writes answers on 4. The ends
+        // are moved out of the way first: one of them may be 3 or 4 already, and close on exec.
+        const int commands = ::fcntl(in[0], F_DUPFD, 10), answers = ::fcntl(out[1], F_DUPFD, 10);
+        ::dup2(commands, 3);
+        ::dup2(answers, 4);
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, 1);
         ::dup2(null, 2);
@@ -194,6 +196,15 @@ QByteArray HeadlessChromium::screenshot()
     const QJsonObject result =
         call(QStringLiteral("Page.captureScreenshot"), {{QStringLiteral("format"), QStringLiteral("png")}});
     return QByteArray::fromBase64(result[QStringLiteral("data")].toString().toLatin1());
+}
+
+QJsonObject HeadlessChromium::metrics()
+{
+    call(QStringLiteral("Performance.enable"));
+    QJsonObject out;
+    for (const QJsonValue& metric : call(QStringLiteral("Performance.getMetrics"))[QStringLiteral("metrics")].toArray())
+        out.insert(metric[QStringLiteral("name")].toString(), metric[QStringLiteral("value")]);
+    return out;
 }
 
 } // namespace filmarch::test

@@ -31,6 +31,8 @@ public:
     QJsonValue evaluate(const QString& expression);
     // A PNG of what the window shows.
     QByteArray screenshot();
+    // The browser's own measures of the page (JSHeapUsedSize, Nodes...).
+    QJsonObject metrics();
     // Console errors, uncaught exceptions and failed loads seen so far.
     const QStringList& errors() const { return problems; }
 

@@ -4,6 +4,7 @@
 #include "export/ExportFixtures.h"
 #include "export/Exporter.h"
 
+#include <QDir>
 #include <QDomDocument>
 #include <QImage>
 #include <QProcess>
@@ -41,6 +42,26 @@ std::map<QString, QByteArray> unzip(const QString& path)
     return files;
 }
 
+struct Stopped {};
+
+// Asks to stop once every entry is done: while the zip is being written.
+class StopAtTheEnd : public NullProgress {
+public:
+    void processEvents() override
+    {
+        if (pos == max && ++callsAtTheEnd > 1)
+            throw Stopped {};
+    }
+    int callsAtTheEnd = 0;
+};
+
+QDomDocument tellicoOf(const QString& path)
+{
+    QDomDocument document;
+    EXPECT_TRUE(document.setContent(unzip(path)[QStringLiteral("tellico.xml")]));
+    return document;
+}
+
 // The text of every `name` element below `parent`.
 QStringList texts(const QDomElement& parent, const char* name)
 {
@@ -62,9 +83,11 @@ TEST(TellicoExport, ValidCollectionWithAccentsCoversAndTechnicalFields)
     writeAmcCatalogue(dir.filePath(QStringLiteral("films.amc")), QStringLiteral("diner.png"));
     writeFile(dir.filePath(QStringLiteral("films.tc")), "ancien"); // replaced whole
     NullProgress progress;
+    ExportOptions replace;
+    replace.replaceExisting = true;
     writeExport(ExportCatalogue::read(dir.filePath(QStringLiteral("films.amc"))),
         dir.filePath(QStringLiteral("films.amc")), ExportFormat::Tellico, dir.filePath(QStringLiteral("films.tc")),
-        progress);
+        progress, replace);
 
     const auto files = unzip(dir.filePath(QStringLiteral("films.tc")));
     ASSERT_TRUE(files.count(QStringLiteral("tellico.xml")));
@@ -121,4 +144,70 @@ TEST(TellicoExport, ValidCollectionWithAccentsCoversAndTechnicalFields)
         EXPECT_EQ(QString::number(picture.width()), image.attribute(QStringLiteral("width")));
     }
     EXPECT_EQ(QImage::fromData(files.at(QStringLiteral("images/") + covers[0])).size(), QSize(800, 1200));
+}
+
+TEST(TellicoExport, StopDuringTheZipLeavesTheDestinationAndNothingBeside)
+{
+    QTemporaryDir dir;
+    writeAmcCatalogue(dir.filePath(QStringLiteral("films.amc")), QString());
+    writeFile(dir.filePath(QStringLiteral("films.tc")), "ancien");
+    StopAtTheEnd progress;
+    ExportOptions replace;
+    replace.replaceExisting = true;
+    EXPECT_THROW(writeExport(ExportCatalogue::read(dir.filePath(QStringLiteral("films.amc"))),
+                     dir.filePath(QStringLiteral("films.amc")), ExportFormat::Tellico,
+                     dir.filePath(QStringLiteral("films.tc")), progress, replace),
+        Stopped);
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("films.tc"))), "ancien");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({QStringLiteral("films.amc"), QStringLiteral("films.tc")}));
+}
+
+// Catalogues made on Windows: web addresses and paths with backslashes.
+TEST(TellicoExport, LinksAndPicturePathsOfOtherSystems)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("affiches"));
+    writeFile(dir.filePath(QStringLiteral("affiches/diner.png")), pictureBytes(50, 80, "PNG"));
+    writeFile(dir.filePath(QStringLiteral("cassée.jpg")), "pas une image");
+    TMovieList list;
+    const struct {
+        const char* url;
+        const char* picture;
+    } movies[] = {
+        {"https://example.org/films?id=1&v=2", "affiches\\diner.png"},
+        {"D:\\Films\\Zodiac.mkv", "absente.jpg"},
+        {"\\\\NAS\\films\\Heat.mkv", "cassée.jpg"},
+        {"/films/Été.mkv", ""},
+    };
+    for (const auto& [url, picture] : movies) {
+        TMovie& movie = list.Add();
+        movie.strTranslatedTitle = QStringLiteral("Film");
+        movie.strURL = QString::fromUtf8(url);
+        movie.strPicture = QString::fromUtf8(picture);
+    }
+    const QString catalogue = dir.filePath(QStringLiteral("films.amc"));
+    writeFile(catalogue, list.SaveToBytes(41));
+    NullProgress progress;
+    const ExportReport report = writeExport(ExportCatalogue::read(catalogue), catalogue, ExportFormat::Tellico,
+        dir.filePath(QStringLiteral("films.tc")), progress);
+
+    const QDomDocument document = tellicoOf(dir.filePath(QStringLiteral("films.tc")));
+    const QDomNodeList entries = document.elementsByTagName(QStringLiteral("entry"));
+    ASSERT_EQ(entries.size(), 4);
+    const auto entry = [&](int i) { return entries.at(i).toElement(); };
+    EXPECT_EQ(texts(entry(0), "url"), QStringList {QStringLiteral("https://example.org/films?id=1&v=2")});
+    EXPECT_EQ(texts(entry(0), "cover").size(), 1); // found with "/"
+    for (int i : {1, 2}) {
+        EXPECT_EQ(texts(entry(i), "url"), QStringList()) << i;
+        EXPECT_TRUE(texts(entry(i), "comments")
+                        .value(0)
+                        .contains(QStringLiteral("Fichier : ") + QString::fromUtf8(movies[i].url)))
+            << texts(entry(i), "comments").value(0).toStdString();
+    }
+    EXPECT_EQ(texts(entry(3), "url"), QStringList {QStringLiteral("file:///films/%C3%89t%C3%A9.mkv")});
+    ASSERT_EQ(report.badPictures.size(), 2) << report.badPictures.join(u'\n').toStdString();
+    EXPECT_TRUE(report.badPictures[0].contains(QStringLiteral("absente.jpg")));
+    EXPECT_TRUE(report.badPictures[0].contains(QStringLiteral("introuvable")));
+    EXPECT_TRUE(report.badPictures[1].contains(QStringLiteral("cassée.jpg")));
 }

@@ -46,13 +46,19 @@ ExportWindow::ExportWindow(const QString& catalogue, QWidget* parent)
         if (format == ExportFormat::Html)
             return QFileDialog::getExistingDirectory(
                 this, QStringLiteral("Dossier de la page web (vide, ou un export précédent)"), current);
+        // The window asks before replacing, whatever way the name was chosen.
         return QFileDialog::getSaveFileName(this, QStringLiteral("Fichier exporté"), current,
             format == ExportFormat::Tellico ? QStringLiteral("Collection Tellico (*.tc)")
-                                            : QStringLiteral("Fichier CSV (*.csv)"));
+                                            : QStringLiteral("Fichier CSV (*.csv)"),
+            nullptr, QFileDialog::DontConfirmOverwrite);
     };
     showError = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
     askOpen = [this](const QString& question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+    };
+    askReplace = [this](const QString& question) {
+        return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
     };
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
@@ -136,8 +142,19 @@ void ExportWindow::BtExporterClick()
         return;
     }
     const QString catalogueFile = QFileInfo(cataloguePath).absoluteFilePath();
-    const QString target = QFileInfo(destination).absoluteFilePath();
+    const QString target = QDir::cleanPath(QFileInfo(destination).absoluteFilePath());
     const ExportFormat chosen = format();
+    if (destinationInUse(target)) {
+        const QString question = chosen == ExportFormat::Html
+            ? QStringLiteral("Le dossier %1 contient un export précédent. Le remplacer ? Les fichiers que vous y "
+                             "avez ajoutés sont gardés.")
+            : QStringLiteral("Le fichier %1 existe déjà. Le remplacer ? Ce qu'il contient sera perdu.");
+        if (!askReplace(question.arg(QDir::toNativeSeparators(target))))
+            return;
+    }
+    // The user said yes above, or nothing is replaced.
+    ExportOptions options;
+    options.replaceExisting = true;
     setWorking(true);
     ui->ProgressBar->setValue(0);
     ui->LbEtat->setText(QStringLiteral("Lecture du catalogue…"));
@@ -153,8 +170,9 @@ void ExportWindow::BtExporterClick()
     }
     ui->LbEtat->setText(QStringLiteral("Export de %1 film(s)…").arg(catalogue.entries.size()));
     WindowProgress progress(*ui);
+    ExportReport report;
     try {
-        writeExport(catalogue, catalogueFile, chosen, target, progress);
+        report = writeExport(catalogue, catalogueFile, chosen, target, progress, options);
     } catch (const Error& e) {
         setWorking(false);
         ui->LbEtat->setText(QStringLiteral("L'export n'a pas pu être écrit."));
@@ -166,9 +184,17 @@ void ExportWindow::BtExporterClick()
     ui->LbEtat->setText(count > 1 ? QStringLiteral("Export terminé : %1 films.").arg(count)
                                   : QStringLiteral("Export terminé : %1 film.").arg(count));
     const QString result = chosen == ExportFormat::Html ? QDir(target).filePath(QStringLiteral("index.html")) : target;
-    const QString question = chosen == ExportFormat::Html
+    QString question = chosen == ExportFormat::Html
         ? QStringLiteral("La page est écrite. L'ouvrir dans le navigateur ?")
         : QStringLiteral("Le fichier est écrit. L'ouvrir avec le programme associé ?");
+    if (!report.kept.isEmpty())
+        question.prepend(QStringLiteral("Vos fichiers ajoutés au dossier sont gardés : %1.\n\n")
+                             .arg(report.kept.join(QStringLiteral(", "))));
+    if (!report.badPictures.isEmpty())
+        question.prepend(QStringLiteral("%1 image(s) n'ont pas pu être lues :\n%2\n\n")
+                             .arg(report.badPictures.size())
+                             .arg(report.badPictures.mid(0, 10).join(u'\n')
+                                 + (report.badPictures.size() > 10 ? QStringLiteral("\n…") : QString())));
     if (askOpen(question))
         openUrl(QUrl::fromLocalFile(result));
 }

@@ -27,6 +27,7 @@ public:
     std::function<QString(ExportFormat, const QString& current)> chooseDestination;
     std::function<void(const QString& text)> showError;
     std::function<bool(const QString& question)> askOpen;
+    std::function<bool(const QString& question)> askReplace;
     std::function<void(const QUrl&)> openUrl;
 
     ExportFormat format() const;

@@ -115,3 +115,34 @@ TEST_F(ExportWindowTest, SaysWhyNothingWasWritten)
         QDir(dir.filePath(QStringLiteral("photos"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList {QStringLiteral("vacances.jpg")});
 }
+
+// Whatever way the name came (proposed, typed, chosen), an existing file is
+// replaced only once the user has said so.
+TEST_F(ExportWindowTest, AsksBeforeReplacingAFile)
+{
+    openWindow();
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("films.amc"));
+    writeAmcCatalogue(catalogue, QString());
+    control<QLineEdit>(form.get(), "EdCheminCataloExistant")->setText(catalogue);
+    writeFile(dir.filePath(QStringLiteral("films.tc")), "ma collection Tellico");
+    QStringList questions;
+    fromMenu([&](ExportWindow& window) {
+        QTest::mouseClick(control<QRadioButton>(&window, "RbTellico"), Qt::LeftButton, {}, QPoint(6, 6));
+        ASSERT_EQ(control<QLineEdit>(&window, "EdSortie")->text(), dir.filePath(QStringLiteral("films.tc")));
+        window.askOpen = [&](const QString&) { return false; };
+        bool answer = false;
+        window.askReplace = [&](const QString& question) {
+            questions << question;
+            return answer;
+        };
+        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        EXPECT_EQ(readFile(dir.filePath(QStringLiteral("films.tc"))), "ma collection Tellico");
+        answer = true;
+        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        EXPECT_EQ(control<QLabel>(&window, "LbEtat")->text(), QStringLiteral("Export terminé : 3 films."));
+    });
+    ASSERT_EQ(questions.size(), 2);
+    EXPECT_TRUE(questions[0].contains(QStringLiteral("films.tc existe déjà"))) << questions[0].toStdString();
+    EXPECT_TRUE(readFile(dir.filePath(QStringLiteral("films.tc"))).startsWith("PK"));
+}

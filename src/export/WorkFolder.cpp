@@ -1,0 +1,81 @@
+#include "export/WorkFolder.h"
+
+#include "export/ExportFiles.h"
+#include "platform/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+namespace filmarch {
+namespace {
+
+QString prefix(const QString& destination, const QString& kind)
+{
+    const QFileInfo info(destination);
+    return QLatin1Char('.') + info.fileName() + QLatin1Char('.') + kind + QLatin1Char('-');
+}
+
+int openFolder(const QString& path)
+{
+    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+} // namespace
+
+void removeTree(const QString& path)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(path).toStdString(), ignored);
+}
+
+WorkFolder::WorkFolder(const QString& destination, const char* kind)
+{
+    const QFileInfo info(destination);
+    folder = info.absolutePath() + QLatin1Char('/') + prefix(destination, QString::fromLatin1(kind))
+        + QString::number(QRandomGenerator::global()->generate64(), 36);
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0)
+        throw Error(QStringLiteral("impossible de créer le dossier %1 : %2").arg(folder, diskReason(errno)));
+    // The lock lasts as long as this process: a kill leaves the folder unlocked.
+    lock.reset(openFolder(folder));
+    if (!lock.isOpen() || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        removeTree(folder);
+        throw Error(QStringLiteral("impossible de créer le dossier %1 : %2").arg(folder, diskReason(error)));
+    }
+}
+
+WorkFolder::~WorkFolder()
+{
+    if (!released)
+        removeTree(folder);
+}
+
+QStringList deadWorkFolders(const QString& destination, const QStringList& kinds)
+{
+    const QFileInfo info(destination);
+    const QDir parent(info.absolutePath());
+    QStringList dead;
+    const QStringList names = parent.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        const bool ours = std::any_of(kinds.begin(), kinds.end(),
+            [&](const QString& kind) { return name.startsWith(prefix(destination, kind)); });
+        if (!ours)
+            continue;
+        const QString path = parent.filePath(name);
+        const FileDescriptor folder(openFolder(path));
+        // A folder still locked belongs to an export at work.
+        if (folder.isOpen() && ::flock(folder.get(), LOCK_EX | LOCK_NB) == 0)
+            dead << path;
+    }
+    return dead;
+}
+
+} // namespace filmarch

@@ -1,0 +1,37 @@
+#pragma once
+// A hidden folder beside an export's destination where the result is written
+// before it takes its place. Its owner holds a lock on it for as long as it
+// lives, so that a later export can tell the folders of killed runs and remove
+// them.
+#include "platform/FileDescriptor.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace filmarch {
+
+class WorkFolder {
+public:
+    // Makes ".<destination's name>.<kind>-<random>" beside the destination. Throws Error.
+    WorkFolder(const QString& destination, const char* kind);
+    ~WorkFolder(); // removes the folder unless it was released
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+
+    const QString& path() const { return folder; }
+    // The folder is no longer this object's to remove (it took another place).
+    void release() { released = true; }
+
+private:
+    QString folder;
+    FileDescriptor lock;
+    bool released = false;
+};
+
+// The work folders of these kinds beside `destination` whose owner is gone.
+QStringList deadWorkFolders(const QString& destination, const QStringList& kinds);
+
+// Removes a folder and all it holds; links are removed, never followed.
+void removeTree(const QString& path);
+
+} // namespace filmarch
