@@ -4,7 +4,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run cli test bench fuzz install deb clean
+.PHONY: all deps configure build run cli test test-fast bench fuzz install deb clean
 
 all: build
 
@@ -24,6 +24,11 @@ run: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Every test but those labelled slow (the random kills, the scan suite run again
+# with four files in hand, the package): for the edit-build-test loop.
+test-fast: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
 
 bench: build
 	@bash scripts/install-bench-deps.sh

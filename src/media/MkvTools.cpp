@@ -5,22 +5,15 @@
 #include "platform/Error.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryFile>
-#include <QTimer>
 
 #include <cstdio>
 
 namespace filmarch {
 
 namespace {
-
-// How often a waiting tool run asks whether the caller wants it stopped.
-constexpr int kStopCheckMs = 50;
 
 const QString kWithoutAttachments = QStringLiteral("sans ses pièces jointes");
 const QString kWithoutPoster = QStringLiteral("sans affiche");
@@ -80,44 +73,23 @@ void LanceMkvmerge(TTraitement& Fichier, const MkvToolSettings& tools)
         logCut(tools, QStringLiteral("mkvmerge"), ToolEnd::Stopped, kWithoutAttachments, Fichier.NomDuFichier);
         return;
     }
-    TDosCommand DosCommand;
-    DosCommand.CommandLine = quoted(program) + QStringLiteral(" -J ") + quoted(Fichier.NomDuFichier);
-    DosCommand.Program = program;
-    DosCommand.Arguments = {QStringLiteral("-J"), fileArgument(Fichier.readPath())};
-    DosCommand.Environment = mkvToolEnvironment();
-    DosCommand.TickInterval = 1; // the limits are in milliseconds
-    DosCommand.MaxTimeAfterBeginning = int(tools.mkvmergeLimits.total.count());
-    DosCommand.MaxTimeAfterLastOutput = int(tools.mkvmergeLimits.silence.count());
-    DosCommand.MaxOutputBytes = tools.maxListingBytes;
-    DosCommand.StopRequested = tools.stopRequested;
-    DosCommand.OnErrorBox = tools.errorBox;
-    // JSON keeps line breaks of names inside its strings: the lines put together are the document.
-    QByteArray identification;
-    DosCommand.OnNewLine = [&identification](TDosCommand*, const QByteArray& NewLine, TOutputType OutputType) {
-        if (OutputType == otEntireLine)
-            identification += NewLine + '\n';
-    };
-    QElapsedTimer clock;
-    clock.start();
-    DosCommand.Execute2();
-    ToolEnd end = ToolEnd::Exited;
-    switch (DosCommand.ThreadStatus()) {
-    case dtsSuccess: break;
-    case dtsTimeOut:
-        // The clock started before the runner's: when the runner passed the
-        // total limit, this clock has reached it too (both count whole milliseconds).
-        end = tools.mkvmergeLimits.total.count() > 0 && clock.elapsed() >= tools.mkvmergeLimits.total.count()
-            ? ToolEnd::TooLong
-            : ToolEnd::Silent;
-        break;
-    case dtsOutputLimit: end = ToolEnd::TooMuch; break;
-    case dtsUserAborted: end = ToolEnd::Stopped; break;
-    default: return; // not started: the runner showed its error box
-    }
-    if (end != ToolEnd::Exited) {
-        logCut(tools, QStringLiteral("mkvmerge"), end, kWithoutAttachments, Fichier.NomDuFichier);
+    ToolRun run;
+    try {
+        run = runTool(program, {QStringLiteral("-J"), fileArgument(Fichier.readPath())}, mkvToolEnvironment(),
+            {tools.mkvmergeLimits.total, tools.mkvmergeLimits.silence, tools.maxListingBytes, tools.stopRequested},
+            true);
+    } catch (const Error&) {
+        if (tools.errorBox)
+            tools.errorBox(quoted(program) + QStringLiteral(" -J ") + quoted(Fichier.NomDuFichier)
+                + QStringLiteral(" doesn't exist."));
         return;
     }
+    if (run.end != ToolEnd::Exited) {
+        logCut(tools, QStringLiteral("mkvmerge"), run.end, kWithoutAttachments, Fichier.NomDuFichier);
+        return;
+    }
+    // JSON keeps line breaks of names inside its strings: the whole lines are the document.
+    const QByteArray identification = run.output.left(run.output.lastIndexOf('\n') + 1);
     if (!addAttachments(Fichier, readAttachments(identification), tools.maxCommentText))
         logCut(tools, QStringLiteral("mkvmerge"), ToolEnd::TooMuch, kWithoutAttachments, Fichier.NomDuFichier);
 }
@@ -141,7 +113,7 @@ void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools)
     part.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     part.close();
 
-    ToolOutcome outcome;
+    ToolRun outcome;
     try {
         outcome = LanceAppliAttenteFin(Appli, program,
             {QStringLiteral("attachments"), fileArgument(Fichier.readPath()), Fichier.ID + u':' + part.fileName()},
@@ -172,59 +144,14 @@ void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools)
     Fichier.LienAffiche = poster;
 }
 
-ToolOutcome LanceAppliAttenteFin(const QString& Appli, const QString& program, const QStringList& arguments,
+ToolRun LanceAppliAttenteFin(const QString& Appli, const QString& program, const QStringList& arguments,
     const QStringList& environment, const ToolLimits& limits, const std::function<bool()>& stopRequested)
 {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setStandardInputFile(QProcess::nullDevice());
-    // Read only to tell a silent program from a working one.
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    if (!environment.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString& entry : environment)
-            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-        process.setProcessEnvironment(env);
+    try {
+        return runTool(program, arguments, environment, {limits.total, limits.silence, 0, stopRequested}, false);
+    } catch (const Error& e) {
+        throw Error(Appli + QStringLiteral(" : ") + e.message());
     }
-    ToolOutcome outcome;
-    auto end = [&process, &outcome](ToolEnd why) {
-        if (outcome.end == ToolEnd::Exited && process.state() != QProcess::NotRunning) {
-            outcome.end = why;
-            process.kill();
-        }
-    };
-    QEventLoop loop;
-    QTimer whole, silence, stopCheck;
-    whole.setSingleShot(true);
-    silence.setSingleShot(true);
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&whole, &QTimer::timeout, &loop, [&end] { end(ToolEnd::TooLong); });
-    QObject::connect(&silence, &QTimer::timeout, &loop, [&end] { end(ToolEnd::Silent); });
-    QObject::connect(&process, &QProcess::readyRead, &loop, [&process, &silence, &limits] {
-        process.readAll();
-        if (limits.silence.count() > 0)
-            silence.start(limits.silence);
-    });
-    if (stopRequested)
-        QObject::connect(&stopCheck, &QTimer::timeout, &loop, [&end, &stopRequested] {
-            if (stopRequested())
-                end(ToolEnd::Stopped);
-        });
-    process.start();
-    if (!process.waitForStarted(-1))
-        throw Error(Appli + QStringLiteral(" : ") + process.errorString());
-    if (limits.total.count() > 0)
-        whole.start(limits.total);
-    if (limits.silence.count() > 0)
-        silence.start(limits.silence);
-    if (stopRequested)
-        stopCheck.start(kStopCheckMs);
-    if (process.state() != QProcess::NotRunning)
-        loop.exec();
-    if (outcome.end == ToolEnd::Exited && process.exitStatus() == QProcess::NormalExit)
-        outcome.exitCode = process.exitCode();
-    return outcome;
 }
 
 } // namespace filmarch

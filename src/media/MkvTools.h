@@ -3,7 +3,7 @@
 // attachments into the analysed file, mkvextract writes the chosen picture to
 // the poster folder.
 #include "media/Traitement.h"
-#include "platform/DosCommand.h"
+#include "platform/ToolRun.h"
 
 #include <chrono>
 #include <functional>
@@ -16,18 +16,12 @@ struct ToolLimits {
     std::chrono::milliseconds silence {0}; // without any output
 };
 
-// How a bounded tool run ended.
-enum class ToolEnd {
-    Exited,
-    TooLong, // the whole-run limit passed
-    Silent,  // the silence limit passed
-    TooMuch, // it wrote more than its listing may hold
-    Stopped, // the caller asked for the end of the run
-};
+// Shows a message to the user.
+using TErrorBox = std::function<void(const QString& message)>;
 
 // Every callback is called on the calling thread before the call that uses it
 // returns. A call uses only its own objects, so calls may run at once on
-// several threads, each waiting in an event loop of its own.
+// several threads.
 struct MkvToolSettings {
     QString CheminMkvToolNix;                        // folder of the tools, ending with '/'
     QString EdRepAffiche;                            // poster folder, created when missing
@@ -58,16 +52,11 @@ void LanceMkvmerge(TTraitement& Fichier, const MkvToolSettings& tools);
 // when a limit or a stop ends it, the log says so.
 void LanceMkvextract(TTraitement& Fichier, const MkvToolSettings& tools);
 
-struct ToolOutcome {
-    ToolEnd end = ToolEnd::Exited;
-    int exitCode = -1; // when it exited
-};
-
 // Starts a program from its name and arguments, its input on /dev/null and
-// its output read and dropped, and waits for its end in a nested event loop.
-// `Appli` is the command line shown to the user. A limit passed or a stop
-// requested ends the program. Throws Error when the program cannot be started.
-ToolOutcome LanceAppliAttenteFin(const QString& Appli, const QString& program, const QStringList& arguments,
+// its output read and dropped, and waits for its end. `Appli` is the command
+// line shown to the user. A limit passed or a stop requested ends the program.
+// Throws Error when the program cannot be started.
+ToolRun LanceAppliAttenteFin(const QString& Appli, const QString& program, const QStringList& arguments,
     const QStringList& environment = {}, const ToolLimits& limits = {},
     const std::function<bool()>& stopRequested = {});
 

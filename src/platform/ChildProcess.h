@@ -9,6 +9,8 @@ namespace filmarch {
 
 struct ChildStreams {
     int input = -1, output = -1, error = -1;
+    // The child leads a process group of its own, so that it can be ended with what it starts.
+    bool ownGroup = false;
 };
 
 // A program name without '/' is searched on PATH. `environment` holds
