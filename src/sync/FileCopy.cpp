@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 
+#include <QRandomGenerator>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -40,6 +41,16 @@ bool writeAll(int fd, const char* data, ssize_t size)
     return true;
 }
 
+// Six letters or digits, as mkstemp would pick.
+QByteArray randomSuffix()
+{
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray suffix(6, '0');
+    for (char& c : suffix)
+        c = letters[QRandomGenerator::global()->bounded(int(sizeof(letters) - 1))];
+    return suffix;
+}
+
 CopyOutcome failed(const QString& reason)
 {
     return {CopyOutcome::Failed, reason};
@@ -52,9 +63,9 @@ bool isCopyTemporary(const QByteArray& name)
     return name.size() == kTemporaryPrefixLength + 6 && name.startsWith(kTemporaryPrefix);
 }
 
-int removeCopyLeftovers(const QByteArray& folder)
+int removeCopyLeftovers(int folder)
 {
-    FileDescriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor dir(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR* d = dir.isOpen() ? ::fdopendir(dir.get()) : nullptr;
     if (!d)
         return 0;
@@ -91,13 +102,14 @@ quint32 CopyCallBack(
     return PROGRESS_CONTINUE;
 }
 
-CopyOutcome copyFileChunked(
-    const QByteArray& source, const QByteArray& destination, const bool& stop, CopyProgress* progress)
+CopyOutcome copyFileChunked(int sourceFolder, const QByteArray& sourceName, int destinationFolder,
+    const QByteArray& destinationName, const bool& stop, CopyProgress* progress)
 {
     // Non-blocking, so that a named pipe met in a listing cannot hang the copy.
-    const FileDescriptor in(::open(source.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor in(
+        ::openat(sourceFolder, sourceName.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!in.isOpen())
-        return failed(systemReason(errno));
+        return failed(errno == ELOOP ? QStringLiteral("c'est un lien symbolique") : systemReason(errno));
     struct stat st {};
     if (::fstat(in.get(), &st) != 0)
         return failed(systemReason(errno));
@@ -105,19 +117,30 @@ CopyOutcome copyFileChunked(
         return failed(QStringLiteral("ce n'est pas un fichier ordinaire"));
     ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
 
-    // Copying a file onto itself leaves it as it is.
+    // Copying a file onto itself leaves it as it is; a link in the backup is
+    // the user's and stays.
     struct stat existing {};
-    if (::lstat(destination.constData(), &existing) == 0 && existing.st_dev == st.st_dev
-        && existing.st_ino == st.st_ino)
-        return {CopyOutcome::Copied, {}};
+    if (::fstatat(destinationFolder, destinationName.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (existing.st_dev == st.st_dev && existing.st_ino == st.st_ino)
+            return {CopyOutcome::Copied, {}};
+        if (S_ISLNK(existing.st_mode))
+            return failed(QStringLiteral("la destination est un lien symbolique"));
+    }
 
-    const qsizetype slash = destination.lastIndexOf('/');
-    QByteArray temporary = destination.left(slash + 1) + kTemporaryPrefix + "XXXXXX";
-    FileDescriptor temp(::mkostemp(temporary.data(), O_CLOEXEC));
+    QByteArray temporary;
+    FileDescriptor temp;
+    for (int attempt = 0; attempt < 100 && !temp.isOpen(); ++attempt) {
+        temporary = kTemporaryPrefix + randomSuffix();
+        temp.reset(::openat(
+            destinationFolder, temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!temp.isOpen() && errno != EEXIST)
+            break;
+    }
     if (!temp.isOpen())
         return failed(systemReason(errno));
     // The temporary goes on every way out but the rename.
-    auto removeTemporary = qScopeGuard([&temporary] { ::unlink(temporary.constData()); });
+    auto removeTemporary =
+        qScopeGuard([&temporary, destinationFolder] { ::unlinkat(destinationFolder, temporary.constData(), 0); });
     // Held until the file has its final name: a lock that is free marks the
     // leftover of a killed copy.
     ::flock(temp.get(), LOCK_EX);
@@ -151,7 +174,7 @@ CopyOutcome copyFileChunked(
     ::futimens(temp.get(), times);
     if (::fdatasync(temp.get()) != 0)
         return failed(systemReason(errno));
-    if (::rename(temporary.constData(), destination.constData()) != 0)
+    if (::renameat(destinationFolder, temporary.constData(), destinationFolder, destinationName.constData()) != 0)
         return failed(systemReason(errno));
     removeTemporary.dismiss();
     // The data reached the disk with fdatasync; closing releases the lock.

@@ -37,15 +37,19 @@ struct CopyOutcome {
 // is locked for as long as its copy runs.
 bool isCopyTemporary(const QByteArray& name);
 
-// Removes from `folder` the temporary files that killed copies left behind;
-// those of copies still running (locked) stay. Returns how many went.
-int removeCopyLeftovers(const QByteArray& folder);
+// Removes from the open `folder` the temporary files that killed copies left
+// behind; those of copies still running (locked) stay. Returns how many went.
+int removeCopyLeftovers(int folder);
 
-// Copies `source` to `destination` (overwritten when it exists; a link there
-// is replaced, never written through), keeping the permissions and times of
-// the source. `stop` is read after every chunk: once true, the copy is
-// abandoned and its temporary file removed.
-CopyOutcome copyFileChunked(
-    const QByteArray& source, const QByteArray& destination, const bool& stop, CopyProgress* progress);
+// Copies the file `sourceName` of the open folder `sourceFolder` to
+// `destinationName` in the open folder `destinationFolder` (overwritten when
+// it exists; a link there is refused, never replaced nor written through), keeping the
+// permissions and times of the source. Every step is made relative to the
+// two folders, so that nothing swapped in their paths meanwhile can steer it
+// elsewhere. A link as the source is refused, never followed. `stop` is read
+// after every chunk: once true, the copy is abandoned and its temporary file
+// removed.
+CopyOutcome copyFileChunked(int sourceFolder, const QByteArray& sourceName, int destinationFolder,
+    const QByteArray& destinationName, const bool& stop, CopyProgress* progress);
 
 } // namespace filmarch

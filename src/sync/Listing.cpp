@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -25,14 +26,20 @@ namespace {
 struct Walk {
     bool sousRep;
     int rootLength;
+    FolderId other;
     SyncList found; // in order of discovery
     std::vector<UnreadablePath> unreadable;
+    SyncList links;
+    bool metOther = false;
 
-    void folder(const QByteArray& nativeDir, const QString& dir)
+    // Lists the open folder `fd`, whose path is `nativeDir`; takes it over.
+    void folder(int fd, const QByteArray& nativeDir, const QString& dir)
     {
-        DIR* d = ::opendir(nativeDir.constData());
+        DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
         if (!d) {
             unreadable.push_back({dir, systemReason(errno)});
+            if (fd >= 0)
+                ::close(fd);
             return;
         }
         for (;;) {
@@ -55,32 +62,82 @@ struct Walk {
                     unreadable.push_back({dir + QFile::decodeName(name), systemReason(errno)});
                     continue;
                 }
-                type = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+            }
+            if (type == DT_LNK) {
+                links.push_back(SyncEntry {QFile::decodeName(name), dir, false, name, nativeDir, rootLength});
+                continue;
             }
             if (type == DT_DIR) {
-                if (sousRep)
-                    folder(nativeDir + name + '/', dir + QFile::decodeName(name) + QLatin1Char('/'));
+                subFolder(::dirfd(d), name, nativeDir, dir);
                 continue;
             }
             found.push_back(SyncEntry {QFile::decodeName(name), dir, false, name, nativeDir, rootLength});
         }
         ::closedir(d);
     }
+
+    void subFolder(int parent, const QByteArray& name, const QByteArray& nativeDir, const QString& dir)
+    {
+        if (!sousRep) {
+            struct stat st {};
+            if (::fstatat(parent, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && isOther({st.st_dev, st.st_ino}))
+                metOther = true;
+            return;
+        }
+        const QString path = dir + QFile::decodeName(name) + QLatin1Char('/');
+        // Opened without following: a folder swapped for a link meanwhile is not entered.
+        const int fd = ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            unreadable.push_back({path, systemReason(errno)});
+            return;
+        }
+        if (isOther(folderId(fd))) {
+            metOther = true;
+            ::close(fd);
+            return;
+        }
+        folder(fd, nativeDir + name + '/', path);
+    }
+
+    bool isOther(const FolderId& id) const { return other != FolderId {} && id == other; }
 };
 
 } // namespace
 
-ListingResult Listing(const QString& chemin, SyncList& list, bool sousRep)
+ListingResult Listing(const QString& chemin, SyncList& list, bool sousRep, FolderId other)
 {
     QString dir = chemin;
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     const QByteArray nativeDir = QFile::encodeName(dir);
-    Walk walk {sousRep, static_cast<int>(nativeDir.size()), {}, {}};
-    walk.folder(nativeDir, dir);
+    Walk walk {sousRep, static_cast<int>(nativeDir.size()), other, {}, {}, {}, false};
+    walk.folder(openFolder(nativeDir).release(), nativeDir, dir);
     // Each entry goes on top of the list: the last one found ends first.
     list.insert(list.begin(), std::make_move_iterator(walk.found.rbegin()), std::make_move_iterator(walk.found.rend()));
-    return {static_cast<int>(walk.found.size()), std::move(walk.unreadable)};
+    return {static_cast<int>(walk.found.size()), std::move(walk.unreadable), std::move(walk.links), walk.metOther};
+}
+
+void setAsideLinked(SyncList& list, const SyncList& links)
+{
+    if (links.empty())
+        return;
+    QSet<QByteArray> names, places;
+    for (const SyncEntry& link : links) {
+        names.insert(link.nativeName);
+        places.insert(link.relativeFolder() + link.nativeName);
+    }
+    const auto linked = [&](const SyncEntry& e) {
+        if (names.contains(e.nativeName))
+            return true;
+        // Each folder above the entry, "SF", "SF/deux" and so on.
+        const QByteArray folder = e.relativeFolder();
+        for (qsizetype slash = folder.indexOf('/'); slash >= 0; slash = folder.indexOf('/', slash + 1))
+            if (places.contains(folder.left(slash)))
+                return true;
+        return false;
+    };
+    list.erase(std::remove_if(list.begin(), list.end(), linked), list.end());
 }
 
 void Comparaison(SyncList& list1, SyncList& list2)

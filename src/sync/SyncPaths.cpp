@@ -4,97 +4,115 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
+#include <vector>
 
 namespace filmarch {
 
 namespace {
-QByteArray withSlash(QByteArray folder)
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+// The folder and each folder above it, up to the root of the system.
+std::vector<FolderId> folderAndAncestors(const QByteArray& folder)
 {
-    if (!folder.endsWith('/'))
-        folder += '/';
-    return folder;
+    std::vector<FolderId> chain;
+    FileDescriptor fd = openFolder(folder);
+    while (fd.isOpen()) {
+        const FolderId id = folderId(fd.get());
+        if (id == FolderId {} || (!chain.empty() && chain.back() == id))
+            break; // the root is its own parent
+        chain.push_back(id);
+        fd = FileDescriptor(::openat(fd.get(), "..", kFolderFlags));
+    }
+    return chain;
 }
 
-QByteArray realFolder(const QByteArray& folder)
+bool contains(const std::vector<FolderId>& chain, const FolderId& id)
 {
-    char resolved[PATH_MAX];
-    return ::realpath(folder.constData(), resolved) ? withSlash(QByteArray(resolved)) : QByteArray();
+    return std::find(chain.begin(), chain.end(), id) != chain.end();
 }
 } // namespace
 
-QByteArray copyDestination(const SyncEntry& entry, const QString& sauvegarde, bool keepTree)
+FolderId folderId(int fd)
 {
-    const QByteArray base = withSlash(QFile::encodeName(sauvegarde));
-    return keepTree ? base + entry.relativeFolder() + entry.nativeName : base + entry.nativeName;
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return {};
+    return {st.st_dev, st.st_ino};
 }
 
-bool isInsideFolder(const QByteArray& folder, const QByteArray& root)
+QByteArray copyDestination(const SyncEntry& entry, bool keepTree)
 {
-    const QByteArray realRoot = realFolder(root);
-    const QByteArray real = realFolder(folder);
-    return !realRoot.isEmpty() && !real.isEmpty() && real.startsWith(realRoot);
+    return keepTree ? entry.relativeFolder() + entry.nativeName : entry.nativeName;
+}
+
+FileDescriptor openFolder(const QByteArray& folder)
+{
+    return FileDescriptor(::open(folder.constData(), kFolderFlags));
 }
 
 Nesting folderNesting(const QByteArray& reference, const QByteArray& backup)
 {
-    const QByteArray realReference = realFolder(reference);
-    const QByteArray realBackup = realFolder(backup);
-    if (realReference.isEmpty() || realBackup.isEmpty())
+    const std::vector<FolderId> referenceChain = folderAndAncestors(reference);
+    const std::vector<FolderId> backupChain = folderAndAncestors(backup);
+    if (referenceChain.empty() || backupChain.empty())
         return Nesting::Apart;
-    if (realReference == realBackup)
+    if (referenceChain.front() == backupChain.front())
         return Nesting::Same;
-    if (realBackup.startsWith(realReference))
+    if (contains(backupChain, referenceChain.front()))
         return Nesting::BackupInReference;
-    return realReference.startsWith(realBackup) ? Nesting::ReferenceInBackup : Nesting::Apart;
+    return contains(referenceChain, backupChain.front()) ? Nesting::ReferenceInBackup : Nesting::Apart;
 }
 
-QString makeBackupFolder(const QByteArray& root, const QByteArray& relative)
+FileDescriptor openBelow(int root, const QByteArray& relative, bool create, QString& failure, bool* throughLink)
 {
-    int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return systemReason(errno);
-    QString failure;
+    FileDescriptor fd(::fcntl(root, F_DUPFD_CLOEXEC, 0));
+    if (!fd.isOpen()) {
+        failure = systemReason(errno);
+        return fd;
+    }
     for (const QByteArray& level : relative.split('/')) {
         if (level.isEmpty())
             continue;
-        const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-        int next = ::openat(fd, level.constData(), flags);
-        if (next < 0 && errno == ENOENT && (::mkdirat(fd, level.constData(), 0777) == 0 || errno == EEXIST))
-            next = ::openat(fd, level.constData(), flags);
+        const int flags = kFolderFlags | O_NOFOLLOW;
+        int next = ::openat(fd.get(), level.constData(), flags);
+        if (next < 0 && errno == ENOENT && create
+            && (::mkdirat(fd.get(), level.constData(), 0777) == 0 || errno == EEXIST))
+            next = ::openat(fd.get(), level.constData(), flags);
         if (next < 0) {
             const int error = errno;
             struct stat st {};
-            const bool link = ::fstatat(fd, level.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+            const bool link =
+                ::fstatat(fd.get(), level.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+            if (throughLink)
+                *throughLink = link;
             failure = link ? QStringLiteral("le chemin de la destination passe par un lien symbolique (%1)")
                                  .arg(QFile::decodeName(level))
                            : systemReason(error);
-            break;
+            return {};
         }
-        ::close(fd);
-        fd = next;
+        fd.reset(next);
     }
-    ::close(fd);
-    return failure;
+    return fd;
 }
 
-QString deleteEntry(const SyncEntry& entry, const QString& root)
+QString deleteEntry(int root, const SyncEntry& entry)
 {
-    if (!isInsideFolder(entry.nativeFolder, QFile::encodeName(root)))
-        return QStringLiteral("le fichier n'est pas dans le répertoire de sauvegarde");
-    const QByteArray path = entry.nativePath();
+    QString failure;
+    bool link = false;
+    const FileDescriptor folder = openBelow(root, entry.relativeFolder(), false, failure, &link);
+    if (!folder.isOpen())
+        return link ? QStringLiteral("le fichier n'est pas dans le répertoire de sauvegarde") : failure;
+    const QByteArray name = entry.nativeName;
     struct stat st {};
-    if (::lstat(path.constData(), &st) != 0)
+    if (::fstatat(folder.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return systemReason(errno);
     if (S_ISDIR(st.st_mode))
         return QStringLiteral("c'est un dossier");
-    if (::unlink(path.constData()) != 0)
+    if (::unlinkat(folder.get(), name.constData(), 0) != 0)
         return systemReason(errno);
     return {};
 }

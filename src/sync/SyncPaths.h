@@ -1,32 +1,49 @@
 #pragma once
-// Where the actions may write: the folder a copy goes to, and the check that
-// keeps copies and deletions inside the backup folder.
+// Where the actions may write: the folder a copy goes to, the folders of one
+// side reached from that side's folder held open, and where the two folders
+// lie one from the other.
+#include "platform/FileDescriptor.h"
 #include "sync/SyncList.h"
+
+#include <sys/types.h>
 
 namespace filmarch {
 
-// Destination of a reference entry in the backup folder `sauvegarde`: the
-// same place below it as below the reference folder (keepTree), or straight
-// in it ("En vrac"). Built from path parts, whatever separators the folder
-// texts end with.
-QByteArray copyDestination(const SyncEntry& entry, const QString& sauvegarde, bool keepTree);
+// A folder as the system knows it, whatever path or mount reaches it.
+struct FolderId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FolderId&) const = default;
+};
 
-// True when `folder`, with every link resolved, is `root` or lies below it.
-bool isInsideFolder(const QByteArray& folder, const QByteArray& root);
+// The identity of an open folder (or file); a default one when it cannot be read.
+FolderId folderId(int fd);
 
-// Where the two folders lie, one from the other, with every link resolved.
+// Destination of a reference entry in the backup folder: the same place below
+// it as below the reference folder (keepTree), or straight in it ("En vrac"),
+// relative to the backup folder.
+QByteArray copyDestination(const SyncEntry& entry, bool keepTree);
+
+// Opens a folder chosen by the user (links in its path are the user's own).
+FileDescriptor openFolder(const QByteArray& folder);
+
+// Where the two folders lie, one from the other, compared by identity up to
+// the root of the system (links and mount points followed as the system does).
 enum class Nesting { Apart, Same, BackupInReference, ReferenceInBackup };
 Nesting folderNesting(const QByteArray& reference, const QByteArray& backup);
 
-// Makes the folder `relative` ("SF/deux/") below the backup folder `root`,
-// one level after the other, never through a link: a link or a file on the
-// way refuses the copy before anything is made. Returns an empty text, or
-// the reason of the failure (French).
-QString makeBackupFolder(const QByteArray& root, const QByteArray& relative);
+// Opens the folder `relative` ("SF/deux/") below the open folder `root`, one
+// level after the other and never through a link, so that a folder swapped
+// for a link once checked leads nowhere else. With `create`, missing levels
+// are made. Returns an invalid descriptor on failure, with its reason (French)
+// in `failure` and `throughLink` set when a link stood in the way.
+FileDescriptor openBelow(
+    int root, const QByteArray& relative, bool create, QString& failure, bool* throughLink = nullptr);
 
-// Removes the file of a backup entry. A link is removed itself, never what
-// it points to; a folder is never removed; nothing outside `root`. Returns
-// an empty text, or the reason of the failure (French).
-QString deleteEntry(const SyncEntry& entry, const QString& root);
+// Removes the file of a backup entry, reached from the open backup folder
+// `root`. A link is removed itself, never what it points to; a folder is never
+// removed; nothing outside `root`. Returns an empty text, or the reason of
+// the failure (French).
+QString deleteEntry(int root, const SyncEntry& entry);
 
 } // namespace filmarch

@@ -3,12 +3,15 @@
 #include "core/Journal.h"
 #include "core/UserDialogs.h"
 #include "platform/ControlCharacters.h"
+#include "platform/Error.h"
 #include "sync/Listing.h"
 #include "sync/SyncPaths.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <cerrno>
 
 namespace filmarch {
 
@@ -80,16 +83,29 @@ AnalysisOutcome SyncTool::BtLanceAnalyseClick(
 
     reference = EdCheminRepRef;
     backup = EdCheminRepSauv;
+    // A mount of one folder inside the other is met as one of its sub-folders.
+    const FolderId referenceId = folderId(openFolder(QFile::encodeName(reference)).get());
+    const FolderId backupId = folderId(openFolder(QFile::encodeName(backup)).get());
     ListingResult referenceListing, backupListing;
     changeLists([&] {
-        referenceListing = Listing(reference, LVFichiersNonSauv, CbAnalyseSousRep);
-        backupListing = Listing(backup, LVFichiersManquants, CbAnalyseSousRep);
+        referenceListing = Listing(reference, LVFichiersNonSauv, CbAnalyseSousRep, backupId);
+        backupListing = Listing(backup, LVFichiersManquants, CbAnalyseSousRep, referenceId);
         Comparaison(LVFichiersNonSauv, LVFichiersManquants);
+        setAsideLinked(LVFichiersManquants, referenceListing.links);
         // A backup file whose partner lies in an unread folder would look
         // absent from the reference: no deletion list at all.
         if (!referenceListing.unreadable.empty() || !backupListing.unreadable.empty())
             LVFichiersManquants.clear();
+        if (referenceListing.metOther || backupListing.metOther) {
+            LVFichiersNonSauv.clear();
+            LVFichiersManquants.clear();
+        }
     });
+    if (referenceListing.metOther || backupListing.metOther) {
+        showNesting(referenceListing.metOther ? Nesting::BackupInReference : Nesting::ReferenceInBackup);
+        return AnalysisOutcome::NestedFolders;
+    }
+    reportLinks(referenceListing.links, backupListing.links);
     analysed = true;
     std::vector<UnreadablePath> unreadable = std::move(referenceListing.unreadable);
     unreadable.insert(unreadable.end(), backupListing.unreadable.begin(), backupListing.unreadable.end());
@@ -106,9 +122,18 @@ AnalysisOutcome SyncTool::BtLanceAnalyseClick(
 
 bool SyncTool::refuseNestedFolders(const QString& reference, const QString& backup)
 {
+    const Nesting nesting = folderNesting(QFile::encodeName(reference), QFile::encodeName(backup));
+    if (nesting == Nesting::Apart)
+        return false;
+    showNesting(nesting);
+    return true;
+}
+
+void SyncTool::showNesting(Nesting nesting)
+{
     QString message;
-    switch (folderNesting(QFile::encodeName(reference), QFile::encodeName(backup))) {
-    case Nesting::Apart: return false;
+    switch (nesting) {
+    case Nesting::Apart: return;
     case Nesting::Same:
         message = QStringLiteral("Le répertoire de référence et le répertoire de sauvegarde sont un seul et même "
                                  "répertoire : choisir deux répertoires distincts");
@@ -123,7 +148,16 @@ bool SyncTool::refuseNestedFolders(const QString& reference, const QString& back
         break;
     }
     ctx.dialogs->showMessage(message);
-    return true;
+}
+
+void SyncTool::reportLinks(const SyncList& referenceLinks, const SyncList& backupLinks)
+{
+    for (const SyncList* links : {&referenceLinks, &backupLinks})
+        for (const SyncEntry& link : *links)
+            EcritureLog(kIndent + QStringLiteral("Lien ignoré : ") + shown(link.fullPath()));
+    const std::size_t n = referenceLinks.size() + backupLinks.size();
+    if (n > 0)
+        EcritureLog(kIndent + QStringLiteral("%1 liens ignorés").arg(n));
 }
 
 void SyncTool::reportUnreadable(const std::vector<UnreadablePath>& unreadable)
@@ -168,9 +202,11 @@ CopyReport SyncTool::copyTask(bool keepTree)
     if (ctx.view)
         ctx.view->copyStarted();
 
-    const QByteArray backupRoot = QFile::encodeName(backup);
+    // Both folders are held open for the whole task: every step below is made
+    // relative to them, never through a path that could be swapped meanwhile.
     // A backup folder gone since the analysis (an unmounted disk) is not made again.
-    const bool backupThere = QFileInfo(backup).isDir();
+    const FileDescriptor backupRoot = openFolder(QFile::encodeName(backup));
+    const FileDescriptor referenceRoot = openFolder(QFile::encodeName(reference));
     QSet<QByteArray> cleaned; // folders rid of the leftovers of killed copies
     std::vector<bool> gone(LVFichiersNonSauv.size());
     int k = 0;
@@ -188,21 +224,25 @@ CopyReport SyncTool::copyTask(bool keepTree)
         if (ctx.view)
             ctx.view->copyCaption(QStringLiteral("Copie du fichier %1/%2").arg(k).arg(n));
 
-        const QByteArray dst = copyDestination(entry, backup, keepTree);
+        const QByteArray dst = copyDestination(entry, keepTree);
         const QByteArray dstFolder = dst.left(dst.lastIndexOf('/') + 1);
         CopyOutcome outcome;
-        if (!backupThere)
+        FileDescriptor from, to;
+        if (!backupRoot.isOpen())
             outcome.reason = QStringLiteral("le répertoire de sauvegarde n'existe plus");
-        else if (keepTree)
-            outcome.reason = makeBackupFolder(backupRoot, entry.relativeFolder());
-        if (outcome.reason.isEmpty() && !isInsideFolder(dstFolder, backupRoot))
-            outcome.reason = QStringLiteral("la destination sort du répertoire de sauvegarde");
+        else if (!referenceRoot.isOpen())
+            outcome.reason = QStringLiteral("le répertoire de référence n'existe plus");
+        if (outcome.reason.isEmpty())
+            to = openBelow(backupRoot.get(), dstFolder, true, outcome.reason);
+        if (outcome.reason.isEmpty())
+            from = openBelow(referenceRoot.get(), entry.relativeFolder(), false, outcome.reason);
         if (outcome.reason.isEmpty()) {
             if (!cleaned.contains(dstFolder)) {
-                removeCopyLeftovers(dstFolder);
+                removeCopyLeftovers(to.get());
                 cleaned.insert(dstFolder);
             }
-            outcome = copyFileChunked(entry.nativePath(), dst, stop, ctx.view);
+            outcome =
+                copyFileChunked(from.get(), entry.nativeName, to.get(), dst.mid(dstFolder.size()), stop, ctx.view);
         }
 
         switch (outcome.status) {
@@ -253,13 +293,17 @@ int SyncTool::deletionTask()
     }
 
     int deleted = 0, failed = 0;
+    // Held open for the whole task: nothing swapped in its paths meanwhile can
+    // lead a deletion outside.
+    const FileDescriptor backupRoot = openFolder(QFile::encodeName(backup));
+    const QString noRoot = backupRoot.isOpen() ? QString() : systemReason(errno);
     std::vector<bool> gone(LVFichiersManquants.size());
     for (int i = static_cast<int>(LVFichiersManquants.size()) - 1; i >= 0; --i) {
         const SyncEntry& entry = LVFichiersManquants[i];
         if (!entry.checked)
             continue;
         gone[i] = true;
-        const QString reason = deleteEntry(entry, backup);
+        const QString reason = backupRoot.isOpen() ? deleteEntry(backupRoot.get(), entry) : noRoot;
         if (reason.isEmpty()) {
             ++deleted;
             continue;

@@ -6,6 +6,7 @@
 #include "core/AppPaths.h"
 #include "sync/FileCopy.h"
 #include "sync/SyncList.h"
+#include "sync/SyncPaths.h"
 
 #include <QString>
 #include <QStringList>
@@ -105,6 +106,8 @@ public:
 private:
     void changeLists(const std::function<void()>& change);
     bool refuseNestedFolders(const QString& reference, const QString& backup);
+    void showNesting(Nesting nesting);
+    void reportLinks(const SyncList& referenceLinks, const SyncList& backupLinks);
     void reportUnreadable(const std::vector<UnreadablePath>& unreadable);
     void endTask();
 

@@ -2,6 +2,8 @@
 // failures leave behind, what the confirmation decides, what stays safe.
 #include "SyncFixture.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <QFileInfo>
 #include <csignal>
 #include <fcntl.h>
@@ -9,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -157,8 +160,9 @@ TEST_F(Actions, AKilledCopyLeavesATemporaryThatListingsSkipAndTheNextCopyRemoves
     if (child == 0) {
         KillAtFirstChunk killer;
         const bool stop = false;
-        copyFileChunked(QFile::encodeName(path(QStringLiteral("ref/gros.mkv"))),
-            QFile::encodeName(path(QStringLiteral("save/gros.mkv"))), stop, &killer);
+        const FileDescriptor from(::open(QFile::encodeName(ref()).constData(), O_RDONLY | O_DIRECTORY));
+        const FileDescriptor to(::open(QFile::encodeName(save()).constData(), O_RDONLY | O_DIRECTORY));
+        copyFileChunked(from.get(), "gros.mkv", to.get(), "gros.mkv", stop, &killer);
         ::_exit(0);
     }
     int status = 0;
@@ -219,12 +223,11 @@ TEST_F(Actions, DeletionWaitsForTheConfirmation)
     EXPECT_EQ(view.tasksFinished, 1);
 }
 
-TEST_F(Actions, DeletionRemovesLinksNeverWhatTheyLeadToNorAnythingOutside)
+TEST_F(Actions, DeletionNeverGoesThroughAFolderSwappedForALink)
 {
-    makeFiles({"ref/a.mkv", "dehors/garde.mkv", "save/sous/b.mkv"});
-    ASSERT_TRUE(QFile::link(path(QStringLiteral("dehors")), path(QStringLiteral("save/lien"))));
+    makeFiles({"ref/a.mkv", "dehors/garde.mkv", "save/sous/b.mkv", "save/c.mkv"});
     analyse(true);
-    EXPECT_EQ(relativePaths(tool->LVFichiersManquants), L({"save/lien", "save/sous/b.mkv"}));
+    EXPECT_EQ(relativePaths(tool->LVFichiersManquants), L({"save/c.mkv", "save/sous/b.mkv"}));
     tickAll(tool->LVFichiersManquants);
     // After the analysis, the sub-folder is swapped for a link to the outside.
     QDir(path(QStringLiteral("save/sous"))).removeRecursively();
@@ -232,12 +235,64 @@ TEST_F(Actions, DeletionRemovesLinksNeverWhatTheyLeadToNorAnythingOutside)
     ASSERT_TRUE(QFile::link(path(QStringLiteral("dehors")), path(QStringLiteral("save/sous"))));
 
     tool->BtLancerActionsClick({false, false, true});
-    EXPECT_FALSE(QFileInfo(path(QStringLiteral("save/lien"))).isSymLink());
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("save/sous"))).isSymLink());
     EXPECT_EQ(filesBelow(path(QStringLiteral("dehors"))), L({"b.mkv", "garde.mkv"}));
     EXPECT_TRUE(logged(QStringLiteral("        Echec de la suppression de ") + path(QStringLiteral("save/sous/b.mkv"))
         + QStringLiteral(" : le fichier n'est pas dans le répertoire de sauvegarde")));
     EXPECT_TRUE(logged(QStringLiteral("        1 fichiers supprimer de ") + save()));
     EXPECT_TRUE(logged(QStringLiteral("        1 fichiers n'ont pas pu être supprimés")));
+}
+
+TEST_F(Actions, CopiesStayInTheFoldersTheyCheckedWhateverIsSwappedMeanwhile)
+{
+    makeFiles({"ref/SF/a.mkv", "secret/SF/a.mkv", "dehors/rien"});
+    const struct {
+        const char* name;
+        bool duringCopy; // once the copy has its folders, as a racing user's would
+        std::function<void()> swap;
+    } cases[] = {
+        {"a backup folder swapped, its temporary moved along", true,
+            [&] {
+                ASSERT_TRUE(QDir(save()).rename(QStringLiteral("SF"), QStringLiteral("SF-avant")));
+                ASSERT_TRUE(QFile::link(path(QStringLiteral("dehors")), path(QStringLiteral("save/SF"))));
+                for (const QString& t : filesBelow(path(QStringLiteral("save/SF-avant"))))
+                    ASSERT_TRUE(
+                        QFile::rename(path(QStringLiteral("save/SF-avant/") + t), path(QStringLiteral("dehors/")) + t));
+            }},
+        {"a reference folder swapped once analysed", false,
+            [&] {
+                ASSERT_TRUE(QDir(ref()).rename(QStringLiteral("SF"), QStringLiteral("SF-avant")));
+                ASSERT_TRUE(QFile::link(path(QStringLiteral("secret/SF")), path(QStringLiteral("ref/SF"))));
+            }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(save()).removeRecursively();
+        QDir(root.path()).mkdir(QStringLiteral("save"));
+        QDir(ref()).rename(QStringLiteral("SF-avant"), QStringLiteral("SF"));
+        QFile::remove(path(QStringLiteral("ref/SF")));
+        makeFiles({"ref/SF/a.mkv"});
+        analyse(true);
+        ASSERT_EQ(relativePaths(tool->LVFichiersNonSauv), L({"ref/SF/a.mkv"}));
+        tickAll(tool->LVFichiersNonSauv);
+        bool swapped = false;
+        if (c.duringCopy)
+            view.onPosition = [&](int) {
+                if (!std::exchange(swapped, true))
+                    c.swap();
+            };
+        else
+            c.swap();
+        const CopyReport report = tool->copyTask(true);
+        view.onPosition = nullptr;
+        EXPECT_EQ(report.copied, 0);
+        EXPECT_EQ(report.failures.size(), 1);
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("dehors/a.mkv"))));
+        EXPECT_NE(read(path(QStringLiteral("save/SF/a.mkv"))), QByteArray("secret/SF/a.mkv"));
+        for (const QString& t : filesBelow(path(QStringLiteral("dehors"))))
+            if (t != QStringLiteral("rien"))
+                QFile::remove(path(QStringLiteral("dehors/")) + t);
+    }
 }
 
 TEST_F(Actions, MessagesWhenNothingIsTicked)

@@ -8,6 +8,11 @@
 
 #include <QRandomGenerator>
 #include <filesystem>
+#include <functional>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace filmarch;
 using namespace filmarch::test;
@@ -15,6 +20,11 @@ using namespace filmarch::test;
 namespace {
 
 class Analysis : public SyncFixture {};
+
+const QString backupInRef = QStringLiteral("Le répertoire de sauvegarde se trouve dans le répertoire de "
+                                           "référence : choisir deux répertoires dont aucun ne contient l'autre");
+const QString refInBackup = QStringLiteral("Le répertoire de référence se trouve dans le répertoire de "
+                                           "sauvegarde : choisir deux répertoires dont aucun ne contient l'autre");
 
 SyncEntry entry(const QString& name, int tag)
 {
@@ -231,10 +241,6 @@ TEST_F(Analysis, OneFolderInsideTheOtherIsRefused)
 {
     makeFiles({"ref/a.mkv", "ref/dedans/b.mkv", "save/c.mkv", "ref2/d.mkv"});
     ASSERT_TRUE(QFile::link(ref(), path(QStringLiteral("lien"))));
-    const QString backupInRef = QStringLiteral("Le répertoire de sauvegarde se trouve dans le répertoire de "
-                                               "référence : choisir deux répertoires dont aucun ne contient l'autre");
-    const QString refInBackup = QStringLiteral("Le répertoire de référence se trouve dans le répertoire de "
-                                               "sauvegarde : choisir deux répertoires dont aucun ne contient l'autre");
     const struct {
         const char* name;
         QString ref, save, message;
@@ -259,6 +265,80 @@ TEST_F(Analysis, OneFolderInsideTheOtherIsRefused)
     }
     // A name that only begins like the other's is a folder apart.
     EXPECT_EQ(tool->BtLanceAnalyseClick(ref(), path(QStringLiteral("ref2")), true), AnalysisOutcome::Done);
+}
+
+TEST_F(Analysis, LinksOnEitherSideAreLoggedAndLeftAlone)
+{
+    makeFiles(
+        {"ref/a.mkv", "ref/c.mkv", "dehors/SF/x.mkv", "dehors/secret", "save/SF/x.mkv", "save/secret", "save/b.mkv"});
+    // A linked folder in the reference, the files the backup holds under that
+    // name, a linked file, and a link in the backup named like a reference file.
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("dehors/SF")), path(QStringLiteral("ref/SF"))));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("dehors/secret")), path(QStringLiteral("ref/secret"))));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("dehors/secret")), path(QStringLiteral("save/c.mkv"))));
+    analyse(true);
+    EXPECT_EQ(relativePaths(tool->LVFichiersNonSauv), L({"ref/a.mkv", "ref/c.mkv"}));
+    EXPECT_EQ(relativePaths(tool->LVFichiersManquants), L({"save/b.mkv"}));
+    for (const char* link : {"ref/SF", "ref/secret", "save/c.mkv"})
+        EXPECT_EQ(log.count(QStringLiteral("        Lien ignoré : ") + path(QString::fromUtf8(link))), 1) << link;
+    EXPECT_TRUE(logged(QStringLiteral("        3 liens ignorés")));
+
+    tickAll(tool->LVFichiersNonSauv);
+    tickAll(tool->LVFichiersManquants);
+    tool->BtLancerActionsClick({true, true, true});
+    // The backup's link is neither replaced nor written through.
+    EXPECT_TRUE(logged(QStringLiteral("        Echec de la copie de ") + path(QStringLiteral("ref/c.mkv"))
+        + QStringLiteral(" : la destination est un lien symbolique")));
+    EXPECT_EQ(filesBelow(save()), L({"SF/x.mkv", "a.mkv", "c.mkv", "secret"}));
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("save/c.mkv"))).isSymLink());
+    EXPECT_EQ(filesBelow(path(QStringLiteral("dehors"))), L({"SF/x.mkv", "secret"}));
+    EXPECT_EQ(read(path(QStringLiteral("dehors/secret"))), QByteArray("dehors/secret"));
+}
+
+// Runs `analysis` in a child of its own mount namespace, where `what` is
+// bind-mounted on `where`; returns the child's exit status, or -1 when mounts
+// cannot be made here.
+int withBindMount(const QString& what, const QString& where, const std::function<bool()>& analysis)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount(
+                   QFile::encodeName(what).constData(), QFile::encodeName(where).constData(), nullptr, MS_BIND, nullptr)
+                != 0)
+            ::_exit(77);
+        ::_exit(analysis() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return 2;
+    return WEXITSTATUS(status) == 77 ? -1 : WEXITSTATUS(status);
+}
+
+TEST_F(Analysis, OneFolderMountedInsideTheOtherIsRefused)
+{
+    makeFiles({"ref/a.mkv", "ref/montage/rien", "save/b.mkv", "save/montage/rien"});
+    const struct {
+        const char* name;
+        QString what, where;
+        bool sousRep;
+        QString message;
+    } cases[] = {
+        {"the backup in the reference", save(), path(QStringLiteral("ref/montage")), true, backupInRef},
+        {"the reference in the backup", ref(), path(QStringLiteral("save/montage")), true, refInBackup},
+        {"without sub-folders", save(), path(QStringLiteral("ref/montage")), false, backupInRef},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int status = withBindMount(c.what, c.where, [&] {
+            return tool->BtLanceAnalyseClick(ref(), save(), c.sousRep) == AnalysisOutcome::NestedFolders
+                && dialogs.messages == QStringList {c.message} && tool->LVFichiersNonSauv.empty()
+                && tool->LVFichiersManquants.empty() && !tool->deletionAllowed();
+        });
+        if (status < 0)
+            GTEST_SKIP() << "mounts cannot be made here";
+        EXPECT_EQ(status, 0);
+    }
 }
 
 TEST_F(Analysis, FoldersAreRememberedInTheSynchroSection)
