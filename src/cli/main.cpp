@@ -148,6 +148,14 @@ int main(int argc, char** argv)
         args.taches = line.value(QStringLiteral("taches")).toInt(&ok);
         if (!ok || args.taches < 1 || args.taches > 256)
             return badCommandLine(QStringLiteral("-j demande un nombre de 1 à 256. Voir filmarch-cli --help."));
+        const int most = mostTaches();
+        if (args.taches > most) {
+            printError(QStringLiteral("-j %1 : cette machine prend au plus %2 fichiers à la fois (4 par cœur de "
+                                      "processeur, moins quand la mémoire libre manque) ; le scan en prend %2.")
+                           .arg(args.taches)
+                           .arg(most));
+            args.taches = most;
+        }
     }
     args.dossier = QDir::cleanPath(QFileInfo(line.positional()[0]).absoluteFilePath());
     args.catalogue = QFileInfo(line.positional()[1]).absoluteFilePath();
@@ -235,11 +243,12 @@ int main(int argc, char** argv)
     }
 
     TerminalProgress::installInterruptHandler(drawProgress);
-    const ScanOutcome outcome = run.BtLanceScanClick(request).outcome;
+    const ScanResult result = run.BtLanceScanClick(request);
     progress.clearLine();
-    switch (outcome) {
+    switch (result.outcome) {
     case ScanOutcome::NotStarted: return CliNotStarted;
-    case ScanOutcome::Finished: return CliDone;
+    // Files failed and none was catalogued: nothing of what was asked was done.
+    case ScanOutcome::Finished: return result.notProcessed > 0 && result.newEntries == 0 ? CliFailed : CliDone;
     case ScanOutcome::Stopped: return CliInterrupted; // only Ctrl-C stops a run here
     case ScanOutcome::CatalogueNotWritten:
     case ScanOutcome::Failed: return CliFailed;

@@ -4,6 +4,7 @@
 #include "platform/ChildProcess.h"
 #include "platform/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <vector>
@@ -123,13 +124,12 @@ void RemoteMediaInfo::reap(std::chrono::milliseconds patience)
 }
 
 // One answer's fields; nothing when the helper ended, stayed silent for
-// `silence`, said more than a frame may hold, or a stop came (the helper is
-// ended then). An answer already there is taken even after a long pause of
-// this process (suspended at a terminal, say).
-std::optional<QByteArray> RemoteMediaInfo::receive(std::chrono::milliseconds silence)
+// `silence`, was still talking at `until`, said more than a frame may hold,
+// or a stop came (the helper is ended then). An answer already there is taken
+// even after a long pause of this process (suspended at a terminal, say).
+std::optional<QByteArray> RemoteMediaInfo::receive(std::chrono::milliseconds silence, Clock::time_point until)
 {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point deadline = Clock::now() + silence;
+    Clock::time_point deadline = std::min(Clock::now() + silence, until);
     QByteArray bytes;
     qsizetype wanted = 4;
     char buffer[65536];
@@ -155,7 +155,7 @@ std::optional<QByteArray> RemoteMediaInfo::receive(std::chrono::milliseconds sil
             return std::nullopt;
         }
         bytes.append(buffer, got);
-        deadline = Clock::now() + silence;
+        deadline = std::min(Clock::now() + silence, until);
         if (wanted == 4 && bytes.size() == 4) {
             const std::uint32_t length = wire::frameLength(bytes.constData());
             if (length > wire::frameLimit) {
@@ -201,9 +201,10 @@ int RemoteMediaInfo::Open(const QString& AFileName)
         return 0;
     // The helper holds the file from now on, until its answer says it could not.
     opened = true;
+    fileDeadline = Clock::now() + limits.total;
     if (!send(wire::FrameWriter().byte(char(wire::Request::Open)).text(AFileName).frame()))
         return 0;
-    const std::optional<QByteArray> answer = receive(limits.silence);
+    const std::optional<QByteArray> answer = receive(limits.silence, fileDeadline);
     if (!answer)
         return 0;
     wire::FrameReader reader(*answer);
@@ -250,7 +251,7 @@ QString RemoteMediaInfo::Get(
                                    .frame();
     std::optional<QByteArray> answer;
     if (send(request))
-        answer = receive(limits.silence);
+        answer = receive(limits.silence, fileDeadline);
     if (!answer)
         throw Error(QStringLiteral("analyse interrompue"));
     wire::FrameReader reader(*answer);

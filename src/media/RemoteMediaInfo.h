@@ -6,7 +6,8 @@
 //
 // An opening brings back every value a film's analysis reads; any other value
 // is asked of the helper while the file stays open. A helper that dies, or
-// does not answer in time, or is stopped, fails the file it had (Open gives 0,
+// does not answer in time (silent too long, or too long over the whole
+// file), or is stopped, fails the file it had (Open gives 0,
 // a value not yet brought back throws Error) and the next file starts another
 // helper. When no helper can be started, or it cannot load the library, the
 // analysis is done in this process.
@@ -33,6 +34,9 @@ public:
         std::chrono::milliseconds start = std::chrono::minutes(1);
         // An opening or a value whose answer stays silent this long fails.
         std::chrono::milliseconds silence = std::chrono::minutes(5);
+        // A file whose opening and values take longer than this in all fails,
+        // even when bytes keep coming.
+        std::chrono::milliseconds total = std::chrono::minutes(5);
         // How often a stop is looked for while an answer is awaited.
         std::chrono::milliseconds tick {50};
     };
@@ -61,7 +65,9 @@ private:
     void end();
     void reap(std::chrono::milliseconds patience);
     bool send(const QByteArray& frame);
-    std::optional<QByteArray> receive(std::chrono::milliseconds silence);
+    using Clock = std::chrono::steady_clock;
+    std::optional<QByteArray> receive(
+        std::chrono::milliseconds silence, Clock::time_point until = Clock::time_point::max());
     bool stopped() const { return stopRequested && stopRequested(); }
 
     const QString helper;
@@ -74,6 +80,7 @@ private:
     bool opened = false; // the helper holds a file open for this handle
     bool lost = false;   // the helper ended with the file open: its other values are lost
     QHash<QString, QString> answers;
+    Clock::time_point fileDeadline; // when the file in hand has had its time
     std::vector<pid_t> ended; // helpers killed and not yet reaped
     const std::unique_ptr<MesFonctionMediaInfo> inProcess; // the analysis in this process, when no helper can be had
     bool alone = false; // no helper could be started: `inProcess` analyses

@@ -63,6 +63,7 @@ bool CatalogueLock::tryLock(const QString& path)
 {
     release();
     why.clear();
+    busy = false;
     const QByteArray target = resolvedFileName(path);
     const QByteArray name = lockFileName(target);
     // A lock file removed by the run that held it between our open and our
@@ -92,6 +93,7 @@ bool CatalogueLock::tryLock(const QString& path)
             return false;
         }
         if (::flock(f.get(), LOCK_EX | LOCK_NB) != 0) {
+            busy = true;
             why = QStringLiteral("Le catalogue est déjà utilisé par un autre scan.");
             return false;
         }
@@ -103,6 +105,7 @@ bool CatalogueLock::tryLock(const QString& path)
         left = ownFile ? readRecord(fd.get()) : std::nullopt;
         return true;
     }
+    busy = true;
     why = QStringLiteral("Le catalogue est déjà utilisé par un autre scan.");
     return false;
 }

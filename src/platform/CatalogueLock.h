@@ -39,6 +39,8 @@ public:
     bool tryLock(const QString& path);
     // The message for the user after a failed tryLock().
     QString refusal() const { return why; }
+    // True when the last tryLock() failed because another run holds the lock.
+    bool heldElsewhere() const { return busy; }
     // Removes the lock file and gives the lock back.
     void release();
     bool held() const { return fd.isOpen(); }
@@ -58,6 +60,7 @@ private:
     QByteArray lockName; // empty when the catalogue itself is locked
     std::optional<Committed> left;
     QString why;
+    bool busy = false;
 };
 
 } // namespace filmarch

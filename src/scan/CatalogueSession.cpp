@@ -50,8 +50,9 @@ void CatalogueSession::release()
     cataloguedNames.clear();
 }
 
-int CatalogueSession::validate(const QString& path)
+int CatalogueSession::validate(const QString& path, bool tellBusy)
 {
+    busy = false;
     const QString ext = exactExtension(path);
     if (path.isEmpty() || (ext != kXml && ext != kAmc))
         return -1;
@@ -67,7 +68,9 @@ int CatalogueSession::validate(const QString& path)
     const bool ownLock = !catalogueLock.held();
     if (ownLock && !catalogueLock.tryLock(path)) {
         release();
-        dialogs.showMessage(catalogueLock.refusal());
+        busy = catalogueLock.heldElsewhere();
+        if (tellBusy || !busy)
+            dialogs.showMessage(catalogueLock.refusal());
         return -1;
     }
     const auto unlock = qScopeGuard([this, ownLock] {

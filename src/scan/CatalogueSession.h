@@ -33,7 +33,11 @@ public:
     // number of entries, or -1 (with a message when the file was unusable or
     // is being written by another run; without one for an empty path or
     // another extension). A catalogue that does not load to its end is refused.
-    int validate(const QString& path);
+    // With `tellBusy` false, a catalogue that another run is writing is
+    // refused without a message (inUse() then says so).
+    int validate(const QString& path, bool tellBusy = true);
+    // True when the last validation was refused because another run writes the catalogue.
+    bool inUse() const { return busy; }
 
     enum class Preparation {
         Ready,
@@ -89,6 +93,7 @@ private:
 
     UserDialogs& dialogs;
     CatalogueLock catalogueLock; // held from the preparation to the end of the run
+    bool busy = false;
     AppendFile amcFile;          // the AMC catalogue, to which each new entry is added
     // The AMC catalogue: a list loaded whole only when it must be written whole
     // again (an older version); else its properties and the new entries, the

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <system_error>
 
 namespace filmarch {
 
@@ -12,8 +13,13 @@ ScanPipeline::ScanPipeline(int workers, int aheadCount, int jobCount, std::funct
     : ahead(std::max(aheadCount, 0)), count(jobCount), job(std::move(work)), ended(size_t(std::max(jobCount, 0)), 0)
 {
     allowed = std::min(count, ahead + 1);
-    for (int i = 0; i < std::max(workers, 1); ++i)
-        threads.emplace_back([this] { workerLoop(); });
+    // The system may refuse threads (a limit on processes): the jobs go to
+    // those that started, or to the caller when none did.
+    try {
+        for (int i = 0; i < std::max(workers, 1); ++i)
+            threads.emplace_back([this] { workerLoop(); });
+    } catch (const std::system_error&) {
+    }
 }
 
 ScanPipeline::~ScanPipeline()
@@ -76,6 +82,17 @@ bool ScanPipeline::waitFor(int index)
     const QCoreApplication* application = QCoreApplication::instance();
     const bool eventLoopThread = application && QThread::currentThread() == application->thread();
     std::unique_lock lock(mutex);
+    if (threads.empty() && !ended[size_t(index)] && !interrupted && index < allowed) {
+        // No worker: the caller does the job itself, in order.
+        next = std::max(next, index + 1);
+        lock.unlock();
+        try {
+            job(index, slotOf(index));
+        } catch (...) {
+        }
+        lock.lock();
+        ended[size_t(index)] = 1;
+    }
     while (!ended[size_t(index)] && !interrupted) {
         if (!eventLoopThread) {
             changed.wait(lock);

@@ -25,6 +25,10 @@ public:
     ScanPipeline(const ScanPipeline&) = delete;
     ScanPipeline& operator=(const ScanPipeline&) = delete;
 
+    // The worker threads that started: fewer than asked when the system
+    // refused some, and none when it refused all (the caller then does each
+    // job in waitFor).
+    int workers() const { return int(threads.size()); }
     int places() const { return ahead + 1; }
     int slotOf(int index) const { return index % places(); }
 

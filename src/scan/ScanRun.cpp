@@ -10,6 +10,7 @@
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
+#include "platform/ReadableName.h"
 #include "scan/AmcWriter.h"
 #include "scan/EntrySources.h"
 #include "scan/FileAnalysis.h"
@@ -19,6 +20,7 @@
 #include "scan/XmlWriter.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPoint>
 #include <QScopeGuard>
@@ -41,11 +43,36 @@ QString formatElapsed(qint64 ms)
         .arg((s / 60) % 60, 2, 10, QLatin1Char('0'))
         .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
+
+// The memory the system can still give without swapping, in bytes; 0 when unknown.
+qint64 availableMemory()
+{
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (!meminfo.open(QIODevice::ReadOnly))
+        return 0;
+    // The file says its size is 0: it is read to its end, not by its size.
+    for (const QByteArray& line : meminfo.readAll().split('\n'))
+        if (line.startsWith("MemAvailable:"))
+            return line.mid(13).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return 0;
+}
 } // namespace
 
 int defaultTaches()
 {
-    return 2 * int(std::max(1u, std::thread::hardware_concurrency()));
+    return std::min(2 * int(std::max(1u, std::thread::hardware_concurrency())), mostTaches());
+}
+
+int mostTaches()
+{
+    const int byCores = 4 * int(std::max(1u, std::thread::hardware_concurrency()));
+    // What a file in hand may cost at worst (its helper and the analysis of a
+    // large file), taken from half of the memory still available.
+    constexpr qint64 perFile = 64ll << 20;
+    const qint64 available = availableMemory();
+    if (available <= 0)
+        return byCores;
+    return int(std::clamp<qint64>(available / 2 / perFile, 1, byCores));
 }
 
 // One entry of the walk: a file, or a folder problem to log in its place.
@@ -68,18 +95,33 @@ struct ScanRun::Slot {
 
 namespace {
 // The run's files in hand: the one being written and those analysed ahead of it.
+int tachesFor(int asked)
+{
+    return asked > 0 ? std::min(asked, mostTaches()) : defaultTaches();
+}
+
 int placesFor(int taches)
 {
-    const int n = taches > 0 ? taches : defaultTaches();
+    const int n = tachesFor(taches);
     return n == 1 ? 1 : n + 1;
 }
 } // namespace
 
 ScanRun::ScanRun(ScanContext context) : ctx(std::move(context)), catalogue(*ctx.dialogs)
 {
-    if (ctx.newMediaInfo)
+}
+
+void ScanRun::makeAnalysers()
+{
+    if (ctx.newMediaInfo && analysers.empty())
         for (int i = 0; i < placesFor(ctx.taches); ++i)
             analysers.push_back(ctx.newMediaInfo());
+}
+
+void ScanRun::releaseAnalysers()
+{
+    if (!running)
+        analysers.clear();
 }
 ScanRun::~ScanRun() = default;
 
@@ -136,6 +178,8 @@ ScanResult ScanRun::BtLanceScanClick(const ScanRequest& request)
 
 ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
 {
+    running = true;
+    const auto ran = qScopeGuard([this] { running = false; });
     FichierLog = Journal::logFilePath(ctx.paths);
     EcritureLog(QStringLiteral("Début du scan du répertoire ") + request.EdCheminRepScan);
     const ScanOptions opts = options();
@@ -154,6 +198,10 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     }
     // One decision for the whole run: the writer, the save and the summary
     // all follow it.
+    // Before any catalogue is locked (see `analysers`).
+    makeAnalysers();
+    // What killed runs left in the temporary folder.
+    removeOrphanedNameFolders();
     completing = request.EdCheminCataloCree.isEmpty();
     CatalogueActif = completing ? request.EdCheminCataloExistant : request.EdCheminCataloCree;
     saveFailed = false;
@@ -178,6 +226,7 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
         result.entriesAtStart = loadedCount;
 
     doublons = 0;
+    nonTraites = 0;
     if (ctx.lookup)
         ctx.lookup->startRun();
     PosTopFenAllo = 0;
@@ -196,6 +245,8 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     processFiles(items);
 
     logSummary(formatElapsed(chrono.elapsed()));
+    result.newEntries = compteur - loadedCount;
+    result.notProcessed = nonTraites;
     compteur = 0;
     if (Arret)
         EcritureLog(QStringLiteral(
@@ -224,7 +275,9 @@ void ScanRun::logSummary(const QString& elapsed)
     }
     if (saveFailed)
         return;
-    if (compteur == 0) {
+    if (compteur == 0 && nonTraites > 0) {
+        EcritureLog(QStringLiteral("Aucun fichier n'a pu être catalogué. Aucun catalogue crée"));
+    } else if (compteur == 0) {
         EcritureLog(QStringLiteral("Le scan n'a détecté aucune video. Aucun catalogue crée"));
     } else if (!completing) {
         EcritureLog(QStringLiteral("Création d'un nouveau catalogue de à l'emplacement ") + CatalogueActif);
@@ -240,6 +293,8 @@ void ScanRun::logSummary(const QString& elapsed)
                         .arg(doublons)
                         .arg(elapsed));
     }
+    if (nonTraites > 0)
+        EcritureLog(QStringLiteral("Fichiers non traités : %1").arg(nonTraites));
 }
 
 // Everything after the walk that must happen however the run ended.
@@ -311,8 +366,8 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
 void ScanRun::processFiles(const std::vector<WalkItem>& items)
 {
     const int count = int(items.size());
-    const int taches = ctx.taches > 0 ? ctx.taches : defaultTaches();
-    const int ahead = placesFor(taches) - 1;
+    const int ahead = int(analysers.size()) - 1;
+    const int taches = std::max(1, std::min(tachesFor(ctx.taches), ahead));
     std::vector<Slot> inHand(size_t(ahead + 1));
     for (size_t i = 0; i < inHand.size(); ++i)
         inHand[i].media = analysers.at(i).get();
@@ -328,6 +383,12 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
                 s.result = analyseFile(s.job);
         });
         pipeline = &work;
+        if (work.workers() == 0)
+            EcritureLog(QStringLiteral("Le système refuse de nouvelles tâches : les fichiers sont analysés un à un."));
+        else if (work.workers() < taches)
+            EcritureLog(QStringLiteral("Le système n'a permis que %1 tâches à la fois sur les %2 demandées.")
+                            .arg(work.workers())
+                            .arg(taches));
         // However the loop ends, the work under way is not wanted any more:
         // its tools are ended and no further file is started.
         const auto detach = qScopeGuard([this, &work] {
@@ -389,6 +450,7 @@ void ScanRun::TraitementFichier(Slot& slot)
             writeEntry(opts, file, file.looked ? file.infos : infosFilmAllo);
     } catch (const std::exception&) {
         file.discard();
+        ++nonTraites;
         EcritureLog(QStringLiteral("Fichier non traité par le scan, une erreur est survenu : ") + NomFichier);
         ctx.progress->advance();
     }

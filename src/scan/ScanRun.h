@@ -50,7 +50,8 @@ struct ScanContext {
     // mkvmerge's error box at every file.
     bool toolFailuresOncePerRun = false;
     // Files analysed at once ahead of the one being written; 1 takes one file
-    // after the other, 0 twice the number of processor cores.
+    // after the other, 0 twice the number of processor cores; never more than
+    // mostTaches().
     int taches = 0;
     // The window shows the progress window and locks itself when a run starts,
     // and restores everything when it ends (always called, whatever failed).
@@ -83,6 +84,9 @@ struct ScanResult {
     bool catalogueRefused = false;
     // Entries of the catalogue completed when the run started; -1 when none.
     int entriesAtStart = -1;
+    // Entries this run added, and files it could not process.
+    int newEntries = 0;
+    int notProcessed = 0;
 };
 
 class ScanRun {
@@ -94,7 +98,9 @@ public:
 
     // Validates and loads the catalogue to complete at `path`. Returns its
     // number of entries, or -1 (see CatalogueSession::validate).
-    int validitecatalogue(const QString& path) { return catalogue.validate(path); }
+    int validitecatalogue(const QString& path, bool tellBusy = true) { return catalogue.validate(path, tellBusy); }
+    // The last validation was refused because another run writes the catalogue.
+    bool catalogueInUse() const { return catalogue.inUse(); }
     // Releases the catalogue held in memory, if any.
     void releaseCatalogue() { catalogue.release(); }
     bool holdsCatalogue() const { return catalogue.holdsCatalogue(); }
@@ -102,6 +108,11 @@ public:
     // The whole run ("Lancer le scan"). A catalogue that cannot be written is
     // refused before anything is analysed, as a failed save.
     ScanResult BtLanceScanClick(const ScanRequest& request);
+    // Ends the analysis handles (their helper processes) between runs; the
+    // next run makes them again. Nothing happens while a run is under way.
+    void releaseAnalysers();
+    bool holdsAnalysers() const { return !analysers.empty(); }
+
     // Ends the run after the file being written (the progress window's "Stop", Ctrl-C).
     void requestStop();
     bool stopRequested() const { return Arret; }
@@ -136,12 +147,14 @@ private:
     void reportToolFailure(const QString& tool, const QString& message);
     void logSummary(const QString& elapsed);
     void finishRun();
+    void makeAnalysers();
 
     ScanContext ctx;
     CatalogueSession catalogue; // the catalogue being written, from its validation to the run's end
     QString FichierLog;
     int compteur = 0;
     int doublons = 0;
+    int nonTraites = 0; // files whose processing failed
     bool ImageOnly = false;
     int PosTopFenAllo = 0;
     int PosLeftFenAllo = 0;
@@ -153,16 +166,20 @@ private:
     bool noServerSaid = false;
     QSet<QString> failedTools;          // tools this run could not start
     ScanPipeline* pipeline = nullptr; // while files are processed
-    // One analysis handle per file in hand, made with the run: a handle that
-    // works in a helper process starts it then, before any catalogue is
-    // locked. A process started while the lock is held shares it until it runs
-    // its program, so a scan killed at that moment would leave the catalogue
-    // locked for that long; only a helper replacing one that died is started
-    // during a run.
+    // One analysis handle per file in hand, made when a run starts and kept
+    // for the next ones: a handle that works in a helper process starts it
+    // then, before any catalogue is locked. A process started while the lock
+    // is held shares it until it runs its program, so a scan killed at that
+    // moment would leave the catalogue locked for that long; only a helper
+    // replacing one that died is started while a catalogue is locked.
     std::vector<std::unique_ptr<MesFonctionMediaInfo>> analysers;
+    bool running = false; // a run is under way: its handles stay
 };
 
 // How many files a run has in hand at once by default: twice the processor cores.
 int defaultTaches();
+// The most files a run takes at once: beyond four per core they only slow it
+// down, and each takes memory (a helper process), so fewer when little is free.
+int mostTaches();
 
 } // namespace filmarch

@@ -3,6 +3,7 @@
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
 #include "support/CliSandbox.h"
+#include "support/FileBytes.h"
 #include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
 
@@ -329,6 +330,21 @@ TEST_F(Cli, HelpersOutliveNoScanAndLetCtrlCStopItCleanly)
             QThread::msleep(10);
         EXPECT_EQ(analysisHelpersRunningFrom(app.path()), 0);
     }
+}
+
+// A run whose every file fails says how many and ends with status 3.
+TEST_F(Cli, FilesThatFailAreCountedAndNoneCataloguedIsAFailure)
+{
+    // A helper that says it is ready and ends: every file it is given fails.
+    QFile::remove(app.filePath(QStringLiteral("filmarch-analyse")));
+    writeFile(app.filePath(QStringLiteral("filmarch-analyse")), "#!/bin/sh\nprintf '\\001\\000\\000\\000R'\n");
+    QFile::setPermissions(app.filePath(QStringLiteral("filmarch-analyse")), QFile::ReadOwner | QFile::ExeOwner);
+    QTemporaryDir target;
+    EXPECT_EQ(cli({QStringLiteral("-r"), videos->path(), target.filePath(QStringLiteral("f.xml"))}), 3)
+        << err.toStdString();
+    // The text file too: without a helper, nothing says it is not a film.
+    EXPECT_TRUE(out.contains(QStringLiteral("Fichiers non traités : 3"))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("aucune video"))) << out.toStdString();
 }
 
 // Bundled short options, -q (errors only), and no cursor codes on a terminal

@@ -140,17 +140,24 @@ TEST(RemoteMediaInfo, SilentHostileOrStoppedHelpersFailTheFileInTime)
         const char* what;
         QByteArray body;
         bool stop;
+        std::chrono::milliseconds silence = 300ms;
+        std::chrono::milliseconds total = 5min;
     } cases[] = {
         {"silent", ready + "exec sleep 30", false},
         {"endless frame", ready + "printf '\\377\\377\\377\\377'; exec sleep 30", false},
         {"nonsense", ready + "printf '\\003\\000\\000\\000abc'; exec sleep 30", false},
         {"ends", ready + "exit 0", false},
-        {"stopped", ready + "exec sleep 30", true},
+        {"stopped", ready + "exec sleep 30", true, 60s},
+        // One byte of a long frame now and then: never silent, never done.
+        {"drips",
+            ready + "printf '\\350\\003\\000\\000'; for i in $(seq 40); do printf a; sleep 0.2; done; exec sleep 30",
+            false, 3s, 1s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         RemoteMediaInfo::Limits limits;
-        limits.silence = c.stop ? 60s : 300ms;
+        limits.silence = c.silence;
+        limits.total = c.total;
         limits.tick = 10ms;
         RemoteMediaInfo there(script(dir, c.body), test::mediaInfoLibrary(), limits);
         bool stop = false;

@@ -161,4 +161,5 @@ TEST(AmcScan, AnEntryThatCannotBeFilledIsRemovedAgain)
     EXPECT_EQ(numbersInFileOrder(cat), (QList<int> {1, 2}));
     EXPECT_EQ(h.progress.highest, kRootFiles);
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
+    EXPECT_TRUE(h.messages().contains(QStringLiteral("Fichiers non traités : %1").arg(kRootVideos)));
 }

@@ -9,10 +9,8 @@
 #include "support/VideoFixtures.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -100,20 +98,15 @@ protected:
         const QString cat = work.filePath(QStringLiteral("films") + extension);
         newService();
         ScanHarness h(options(posters), [taches](ScanFrontEnd& f) { f.taches = taches; }, analysis);
-        // The helpers start with the run: they are there, or not, before it scans
-        // (a process just started shows its command line a moment later).
-        const int helpers = analysis == Analysis::InHelpers ? (taches == 1 ? 1 : taches + 1) : 0;
-        QElapsedTimer started;
-        started.start();
-        while (analysisHelpersRunningFrom(h.app.path()) != helpers && started.elapsed() < 2000)
-            QThread::msleep(5);
-        EXPECT_EQ(analysisHelpersRunningFrom(h.app.path()), helpers);
         if (seed.isEmpty()) {
             EXPECT_EQ(h.scanNew(root->filePath(QStringLiteral("films")), cat), ScanOutcome::Finished);
         } else {
             writeFile(cat, seed);
             EXPECT_EQ(h.scanExisting(root->filePath(QStringLiteral("films")), cat), ScanOutcome::Finished);
         }
+        // The files were analysed in helpers, or not, and those stay for the next run.
+        const int helpers = analysis == Analysis::InHelpers ? (taches == 1 ? 1 : taches + 1) : 0;
+        EXPECT_EQ(analysisHelpersRunningFrom(h.app.path()), helpers);
         RunTrace t;
         t.catalogue = readFile(cat);
         for (const QString& name : QDir(posters).entryList(QDir::Files | QDir::Hidden))
@@ -198,4 +191,21 @@ TEST_F(PipelineScan, EveryRunOfOneWindowAnalysesEveryFile)
         EXPECT_EQ(lines.filter(QStringLiteral("Fichier non traité")).size(), 0) << lines.join(u'\n').toStdString();
         EXPECT_EQ(lines.filter(QStringLiteral("Nouvelles entrées : 16 ")).size(), 1) << lines.join(u'\n').toStdString();
     }
+}
+
+// A run's helpers start with its first scan, stay for the next ones, and end
+// when released between runs (the window does so after a minute without a run).
+TEST_F(PipelineScan, HelpersStartWithTheFirstRunAndEndWhenReleased)
+{
+    QTemporaryDir folder;
+    QFile::copy(film(QStringLiteral("Brazil.mp4")), folder.filePath(QStringLiteral("Brazil.mp4")));
+    ScanHarness h({}, [](ScanFrontEnd& f) { f.taches = 2; });
+    EXPECT_FALSE(h.run->holdsAnalysers());
+    EXPECT_EQ(analysisHelpersRunningFrom(h.app.path()), 0);
+    ASSERT_EQ(h.scanNew(folder.path(), work.filePath(QStringLiteral("un.xml"))), ScanOutcome::Finished);
+    EXPECT_EQ(analysisHelpersRunningFrom(h.app.path()), 3);
+    h.run->releaseAnalysers();
+    EXPECT_EQ(analysisHelpersRunningFrom(h.app.path()), 0);
+    ASSERT_EQ(h.scanNew(folder.path(), work.filePath(QStringLiteral("deux.xml"))), ScanOutcome::Finished);
+    EXPECT_EQ(h.messages().filter(QStringLiteral("Nouvelles entrées : 1 ")).size(), 2);
 }

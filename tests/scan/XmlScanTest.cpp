@@ -262,6 +262,10 @@ TEST(XmlScan, AFailingFileIsLoggedAndTheRunGoesOn)
     EXPECT_EQ(h.progress.highest, kRootFiles);
     EXPECT_FALSE(QFileInfo::exists(cat)); // no half-filled entry was kept
     EXPECT_TRUE(h.run->infosFilmAllo[InfoNotePresse].isEmpty());
+    // The summary counts them, and does not say that no video was found.
+    EXPECT_TRUE(h.messages().filter(QStringLiteral("aucune video")).isEmpty());
+    EXPECT_TRUE(h.messages().contains(QStringLiteral("Aucun fichier n'a pu être catalogué. Aucun catalogue crée")));
+    EXPECT_TRUE(h.messages().contains(QStringLiteral("Fichiers non traités : %1").arg(kRootVideos)));
 }
 
 TEST(XmlScan, UnusableCataloguesAreRefusedByTheValidation)

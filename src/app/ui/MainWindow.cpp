@@ -33,6 +33,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace filmarch {
 
@@ -129,6 +130,12 @@ TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
     frontEnd.onRunStarted = [this] { lockForRun(); };
     frontEnd.onRunFinished = [this] { unlockAfterRun(); };
     scanRun = app.newScanRun(frontEnd);
+    // The analysis helpers start with the first run; a minute without a run ends them.
+    helpersIdle = new QTimer(this);
+    helpersIdle->setObjectName(QStringLiteral("helpersIdle"));
+    helpersIdle->setSingleShot(true);
+    helpersIdle->setInterval(std::chrono::minutes(1));
+    connect(helpersIdle, &QTimer::timeout, this, [this] { scanRun->releaseAnalysers(); });
     FormScanEnCours.setRun(scanRun.get());
 
     bindRules();
@@ -273,11 +280,19 @@ void TForm1::FormCreate(const ToolLocator& tools)
 {
     LectureIni();
 
-    // The catalogue remembered from the last session is validated (and loaded) again.
-    if (!ui->EdCheminCataloExistant->text().isEmpty()) {
-        validateCatalogueToComplete();
-        if (ui->EdCheminCataloExistant->text().isEmpty())
+    // The catalogue remembered from the last session is validated (and loaded)
+    // again. One that another run is writing is not loaded, but stays remembered.
+    const QString remembered = ui->EdCheminCataloExistant->text();
+    if (!remembered.isEmpty()) {
+        validateCatalogueToComplete(false);
+        if (ui->EdCheminCataloExistant->text().isEmpty() && scanRun->catalogueInUse()) {
+            catalogueInUse = remembered;
+            dialogs.showMessage(QStringLiteral("Le catalogue à compléter est en cours d'utilisation par un autre "
+                                               "scan : le choisir à nouveau une fois ce scan terminé.\n")
+                + remembered);
+        } else if (ui->EdCheminCataloExistant->text().isEmpty()) {
             dialogs.showMessage(QStringLiteral("Le catalogue à compléter n'est pas conforme"));
+        }
     }
 
     discoverMkvToolNix(tools);
@@ -314,8 +329,9 @@ void TForm1::Form1OnDestroy()
     try {
         updateIniFile(iniPath(), [this](IniFile& ini) {
             ini.setValue(QStringLiteral("General"), QStringLiteral("DernierRepScan"), ui->EdCheminRepScan->text());
-            ini.setValue(
-                QStringLiteral("General"), QStringLiteral("CatalogueEnCours"), ui->EdCheminCataloExistant->text());
+            const QString chosen = ui->EdCheminCataloExistant->text();
+            ini.setValue(QStringLiteral("General"), QStringLiteral("CatalogueEnCours"),
+                chosen.isEmpty() ? catalogueInUse : chosen);
         });
     } catch (const Error& e) {
         dialogs.showError(e.message());
@@ -462,10 +478,10 @@ void TForm1::BtRepAfficheClick()
     }
 }
 
-void TForm1::validateCatalogueToComplete()
+void TForm1::validateCatalogueToComplete(bool tellBusy)
 {
-    const int entries = scanRun->validitecatalogue(ui->EdCheminCataloExistant->text());
-    if (entries == -1)
+    const int entries = scanRun->validitecatalogue(ui->EdCheminCataloExistant->text(), tellBusy);
+    if (entries < 0)
         ui->EdCheminCataloExistant->clear();
     else
         ui->EdNbrFilmsExist->setText(QString::number(entries));
@@ -474,6 +490,7 @@ void TForm1::validateCatalogueToComplete()
 // Before another catalogue is chosen, the one held in memory and both choices go.
 void TForm1::forgetCatalogues()
 {
+    catalogueInUse.clear();
     scanRun->releaseCatalogue();
     ui->EdCheminCataloExistant->clear();
     ui->EdNbrFilmsExist->clear();
@@ -551,6 +568,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::lockForRun()
 {
+    helpersIdle->stop();
     FormScanEnCours.setFileName(QString());
     FormScanEnCours.move(pos());
     FormScanEnCours.show();
@@ -564,6 +582,7 @@ void TForm1::unlockAfterRun()
     ui->PCprincipal->setEnabled(true);
     restoreMenuBar();
     ui->PCprincipal->setCurrentWidget(ui->TSLogs);
+    helpersIdle->start();
 }
 
 // ---- Drop -----------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <memory>
 
 class QCheckBox;
+class QTimer;
 
 namespace Ui {
 class TForm1;
@@ -122,7 +123,8 @@ private:
     void FormCreate(const ToolLocator& tools);
     void Form1OnDestroy();
     void discoverMkvToolNix(const ToolLocator& tools);
-    void validateCatalogueToComplete();
+    // With `tellBusy` false, a catalogue another run writes is refused without a message.
+    void validateCatalogueToComplete(bool tellBusy = true);
     void forgetCatalogues();
     void completeCatalogue(const QString& path);
     void followCatalogueToComplete(const QString& before);
@@ -137,6 +139,11 @@ private:
     std::unique_ptr<Controls> controls;
     std::array<QCheckBox*, OptionBoxCount> boxWidgets {};
     bool settingsErrorShown = false;
+    // The remembered catalogue that another run was writing at start: kept in
+    // the settings until another choice replaces it.
+    QString catalogueInUse;
+    // Ends the analysis helpers a minute after the last run.
+    QTimer* helpersIdle = nullptr;
 };
 
 } // namespace filmarch

@@ -54,6 +54,8 @@ protected:
 TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
 {
     TForm1& f = openWindow();
+    // The analysis handles (helper processes in the installed program) come with the first run.
+    EXPECT_FALSE(f.scanRun->holdsAnalysers());
     chooseScanFolder(f, scanFolder());
     dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films")), 1};
     click(control(&f, "BtCherchCataloCree"));
@@ -84,6 +86,14 @@ TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
     EXPECT_TRUE(log.filter(QStringLiteral("Nouvelles entrées : 3         Nombre Total : 3")).size() == 1);
     EXPECT_EQ(log.last(), QString()); // the run ends with an empty line
     EXPECT_TRUE(dialogs.messages.isEmpty());
+    // They stay for a minute without a run, then go.
+    EXPECT_TRUE(f.scanRun->holdsAnalysers());
+    auto* idle = f.findChild<QTimer*>(QStringLiteral("helpersIdle"));
+    ASSERT_TRUE(idle);
+    EXPECT_TRUE(idle->isActive());
+    EXPECT_EQ(idle->interval(), 60000);
+    QMetaObject::invokeMethod(idle, "timeout");
+    EXPECT_FALSE(f.scanRun->holdsAnalysers());
 
     // The new catalogue was forgotten: a second run must be told where to write.
     click(control(&f, "BtLanceScan"));

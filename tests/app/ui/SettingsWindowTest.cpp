@@ -2,11 +2,13 @@
 
 #include "app/Settings.h"
 #include "app/ui/ResetConfirmWindow.h"
+#include "platform/CatalogueLock.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 
@@ -69,6 +71,26 @@ TEST_F(SettingsWindow, RememberedCatalogueThatNoLongerValidatesIsCleared)
     EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
     form.reset();
     EXPECT_TRUE(readIni().contains(QStringLiteral("CatalogueEnCours=\n")));
+}
+
+TEST_F(SettingsWindow, ARememberedCatalogueThatAnotherRunWritesStaysRemembered)
+{
+    QTemporaryDir folder;
+    const QString cat = folder.filePath(QStringLiteral("films.xml"));
+    writeFile(cat, "<?xml version=\"1.0\"?>");
+    CatalogueLock otherRun;
+    ASSERT_TRUE(otherRun.tryLock(cat));
+    writeIni("[General]\nCatalogueEnCours=" + cat.toUtf8() + "\n");
+    TForm1& f = openWindow();
+    EXPECT_TRUE(
+        dialogs.messages.contains(QStringLiteral("Le catalogue à compléter est en cours d'utilisation par un "
+                                                 "autre scan : le choisir à nouveau une fois ce scan terminé.\n")
+            + cat))
+        << dialogs.messages.join(u'|').toStdString();
+    EXPECT_FALSE(dialogs.messages.contains(QStringLiteral("Le catalogue à compléter n'est pas conforme")));
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
+    form.reset();
+    EXPECT_TRUE(readIni().contains(QStringLiteral("CatalogueEnCours=") + cat + QLatin1Char('\n')));
 }
 
 TEST_F(SettingsWindow, Reset)
