@@ -9,6 +9,7 @@
 #include "export/FolderReplacement.h"
 #include "export/TellicoExport.h"
 #include "export/WebPageExport.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -82,6 +83,10 @@ ExportReport writeExport(const ExportCatalogue& catalogue, const QString& catalo
 {
     const QString destination = cleanDestination(destinationPath);
     checkDestination(cataloguePath, format, destination);
+    // A file the user made read-only is kept as it is, even when asked to replace it.
+    if (format != ExportFormat::Html && QFileInfo::exists(destination))
+        if (const QString reason = cannotReplaceReason(destination); !reason.isEmpty())
+            throw Error(reason);
     if (format != ExportFormat::Html && QFileInfo::exists(destination) && !options.replaceExisting
         && !isUnchangedExport(destination, cataloguePath))
         throw DestinationExists(

@@ -34,6 +34,8 @@ TEST(ExportCommand, ExitStatusesAndWhatStaysOnDisk)
     writeFile(
         path("cassé.amc"), QByteArray(" AMC_4.1 Ant Movie Catalog 4.1.x   antp/soulsnake    www.antp.be ") + "\x05");
     writeFile(path("ancien.csv"), "ancien");
+    writeFile(path("protégé.csv"), "à garder");
+    QFile::setPermissions(path("protégé.csv"), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
     QDir().mkdir(path("mes documents"));
     writeFile(path("mes documents/lettre.txt"), "à garder");
     const QByteArray catalogue = readFile(path("films.amc"));
@@ -58,6 +60,8 @@ TEST(ExportCommand, ExitStatusesAndWhatStaysOnDisk)
         {{QStringLiteral("html"), path("films.amc"), path("mes documents")}, 3, "n'est pas vide"},
         {{QStringLiteral("pdf"), path("films.amc"), path("x.pdf")}, 2, "pdf"},
         {{QStringLiteral("csv"), path("films.amc")}, 2, "SORTIE"},
+        {{QStringLiteral("csv"), QStringLiteral("--remplacer"), path("films.amc"), path("protégé.csv")}, 3,
+            "lecture seule"},
     };
     for (const auto& [args, status, says] : failures) {
         run = exporter(args);
@@ -68,8 +72,10 @@ TEST(ExportCommand, ExitStatusesAndWhatStaysOnDisk)
     EXPECT_EQ(readFile(path("mes documents/lettre.txt")), "à garder");
     EXPECT_EQ(QDir(path("mes documents")).count(), 3u); // ., .. and the letter
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot),
-        QStringList({QStringLiteral(".ancien.csv.filmarch-export"), QStringLiteral("ancien.csv"),
-            QStringLiteral("cassé.amc"), QStringLiteral("films.amc"), QStringLiteral("mes documents")}));
+        QStringList(
+            {QStringLiteral(".ancien.csv.filmarch-export"), QStringLiteral("ancien.csv"), QStringLiteral("cassé.amc"),
+                QStringLiteral("films.amc"), QStringLiteral("mes documents"), QStringLiteral("protégé.csv")}));
+    EXPECT_EQ(readFile(path("protégé.csv")), "à garder");
 }
 
 // A file is replaced without a word only when it is an earlier export of the

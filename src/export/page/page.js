@@ -66,15 +66,24 @@
       document.title = catalogue.titre + " – Catalogue de films";
     }
 
-    // The search index: one text per film, built once.
     films.forEach(function (film, i) {
       film.i = i;
       if (typeof film.r !== "number" || !isFinite(film.r) || film.r < 0 || film.r > 10) delete film.r;
-      film.cle = simple([film.t, film.o, film.re, (film.ac || []).join(" "), film.f, (film.g || []).join(" "),
-        (film.p || []).join(" "), film.y].join("\n"));
       film.gs = (film.g || []).map(simple);
       film.ps = (film.p || []).map(simple);
     });
+
+    // The search index: one text per film, built once, after the first cards
+    // are on the screen (or at the first search, if that comes sooner).
+    var indexe = false;
+    function indexer() {
+      if (indexe) return;
+      films.forEach(function (film) {
+        film.cle = simple([film.t, film.o, film.re, (film.ac || []).join(" "), film.f, (film.g || []).join(" "),
+          (film.p || []).join(" "), film.y].join("\n"));
+      });
+      indexe = true;
+    }
 
     // Each order is computed once, then filtering keeps it.
     var ordres = {};
@@ -161,6 +170,7 @@
     function appliquer() {
       var texte = simple(recherche.value).trim();
       var mots = texte.split(/\s+/).filter(Boolean);
+      if (mots.length) indexer();
       var g = genre.value, p = pays.value, a = annee.value;
       var source = ordre(tri.value);
       var memesFiltres = precedents && precedents.g === g && precedents.p === p && precedents.a === a &&
@@ -440,6 +450,7 @@
     suivreAdresse();
     performance.measure("filmarch-page", "filmarch-debut");
     document.documentElement.dataset.pret = "oui";
+    setTimeout(indexer, 0);
   }
 
   // The page shows "Chargement…" first; the films are loaded once it is on the screen.
