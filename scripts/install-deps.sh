@@ -10,7 +10,7 @@ packages=(
   libxml2-dev libcurl4-openssl-dev libzip-dev
   libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  mkvtoolnix ffmpeg locales
+  mkvtoolnix ffmpeg dvdauthor locales
   xvfb xauth
   fonts-liberation2
   dpkg-dev

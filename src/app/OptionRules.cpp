@@ -23,6 +23,7 @@ QString optionBoxName(OptionBox box)
         u"CbAllo",
         u"CbAlloAuto",
         u"CbAlloManu",
+        u"CbRegrouperParties",
     };
     return QString::fromUtf16(names[static_cast<int>(box)]);
 }

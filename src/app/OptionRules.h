@@ -29,8 +29,9 @@ enum class OptionBox {
     CbAllo,
     CbAlloAuto,
     CbAlloManu,
+    CbRegrouperParties,
 };
-inline constexpr int OptionBoxCount = 18;
+inline constexpr int OptionBoxCount = 19;
 
 // The control name of a box ("CbGenUrl").
 QString optionBoxName(OptionBox box);

@@ -50,6 +50,7 @@ const std::vector<StoredOption>& storedOptions()
         boolOption(u"General", u"ChoisirFormatAudio", B::CbGenAudio, true),
         boolOption(u"General", u"ChoisirSousTitre", B::CbGenSousTitre, true),
         boolOption(u"General", u"ChoisirTaille", B::CbGenTaille, true),
+        boolOption(u"General", u"RegrouperParties", B::CbRegrouperParties, true),
         textOption(u"General", u"FiltreTitre", T::EFiltreTitre, defaultFiltreTitre()),
         boolOption(u"Mkv", u"Affiches", B::CbAffiche, false),
         textOption(u"Mkv", u"RepertoireAffiches", T::EdRepAffiche, defaultRepAffiche()),
@@ -96,6 +97,7 @@ ScanOptions scanOptionsOf(const OptionControls& c)
     o.CbGenAudio = c.box(B::CbGenAudio);
     o.CbGenSousTitre = c.box(B::CbGenSousTitre);
     o.CbGenTaille = c.box(B::CbGenTaille);
+    o.CbRegrouperParties = c.box(B::CbRegrouperParties);
     o.EFiltreTitre = c.text(OptionText::EFiltreTitre);
     o.CbAffiche = c.box(B::CbAffiche);
     o.EdRepAffiche = c.text(OptionText::EdRepAffiche);

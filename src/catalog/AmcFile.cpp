@@ -528,6 +528,7 @@ TMovieList::Outline TMovieList::LoadOutline(const QString& AFileName)
             }
             outline.numbers.push_back(movie.iNumber);
             outline.urls << movie.strURL;
+            outline.comments << movie.strComments;
         }
     } catch (const Error& e) {
         throw fail(e.message());

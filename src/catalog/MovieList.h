@@ -66,6 +66,7 @@ public:
         qint64 size = 0;             // bytes of the file
         std::vector<qint32> numbers; // of its entries, in file order
         QStringList urls;            // of the same entries
+        QStringList comments;        // of the same entries
     };
     Outline LoadOutline(const QString& AFileName);
 

@@ -307,6 +307,24 @@ XmlCatalogue::Movie XmlCatalogue::appendMovie()
     return Movie(movie);
 }
 
+XmlCatalogue::Movie XmlCatalogue::movie(int index)
+{
+    return Movie(movies.at(static_cast<size_t>(index)));
+}
+
+void XmlCatalogue::removeMovie(int index)
+{
+    xmlNodePtr element = movies.at(static_cast<size_t>(index));
+    if (element->prev && xmlIsBlankNode(element->prev)) {
+        xmlNodePtr blank = element->prev;
+        xmlUnlinkNode(blank);
+        xmlFreeNode(blank);
+    }
+    xmlUnlinkNode(element);
+    xmlFreeNode(element);
+    movies.erase(movies.begin() + index);
+}
+
 QByteArray XmlCatalogue::toBytes() const
 {
     prepareLibxml();

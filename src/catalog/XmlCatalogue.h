@@ -52,6 +52,11 @@ public:
     int firstFreeNumber() const;
     // A new Movie after all existing children of Contents.
     Movie appendMovie();
+    // The index-th Movie, to change its attributes.
+    Movie movie(int index);
+    // Takes the index-th Movie out of Contents, with the blank text before it,
+    // so that the entries around it keep their layout.
+    void removeMovie(int index);
     // A text as an attribute stores it: without the characters XML cannot carry.
     static QString storedText(const QString& value);
 

@@ -11,6 +11,8 @@ const char* const kSynopsis = "Utilisation : filmarch-cli [-r | -R] [-j N] [-q] 
                               "       filmarch-cli --copier [-r | -R] [--vrac] REFERENCE SAUVEGARDE\n"
                               "       filmarch-cli --exporter html|tellico|csv [--remplacer] [--csv-brut]\n"
                               "                    CATALOGUE SORTIE\n"
+                              "       filmarch-cli --verifier [--appliquer] [--retirer-absents] [-0] CATALOGUE\n"
+                              "                    [DOSSIER]\n"
                               "\n"
                               "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au\n"
                               "catalogue CATALOGUE (\".xml\" ou \".amc\"). Le catalogue est complété s'il existe\n"
@@ -30,6 +32,15 @@ const char* const kSynopsis = "Utilisation : filmarch-cli [-r | -R] [-j N] [-q] 
                               "les fichiers que vous y avez ajoutés restent. Une SORTIE qui est un lien\n"
                               "symbolique est refusée.\n"
                               "\n"
+                              "--verifier compare CATALOGUE avec les fichiers de DOSSIER et de ses\n"
+                              "sous-répertoires (par défaut : les dossiers où se trouvent les fichiers des\n"
+                              "entrées) et écrit une ligne par constat : \"absent \" et le fichier d'une entrée\n"
+                              "qui n'existe plus ; \"deplace \", l'ancien chemin, une tabulation et le nouveau,\n"
+                              "pour un film renommé ou déplacé (même taille, même durée) ; \"nouveau \" et un\n"
+                              "film qu'aucune entrée ne nomme. Une entrée dont le dossier ne peut pas être lu\n"
+                              "n'est jamais dite absente. Le catalogue n'est modifié qu'avec --appliquer ou\n"
+                              "--retirer-absents, après une copie de sauvegarde (.bak).\n"
+                              "\n"
                               "Options :\n";
 
 const char* const kEpilogue = "  --                            termine les options (pour un DOSSIER qui\n"
@@ -45,9 +56,10 @@ const char* const kEpilogue = "  --                            termine les optio
                               "\n"
                               "Code de sortie :\n"
                               "  0    le scan, la comparaison, la copie ou l'export a eu lieu jusqu'au bout\n"
-                              "  1    le scan n'a pas pu commencer, le catalogue à exporter ne peut pas être\n"
-                              "       lu, un répertoire manque, n'en est pas un ou se trouve dans l'autre,\n"
-                              "       ou --comparer n'a pas pu lire tous les répertoires\n"
+                              "  1    le scan n'a pas pu commencer, le catalogue à exporter ou à vérifier ne\n"
+                              "       peut pas être lu, un répertoire manque, n'en est pas un ou se trouve\n"
+                              "       dans l'autre, ou --comparer ou --verifier n'a pas pu lire tous les\n"
+                              "       répertoires\n"
                               "  2    ligne de commande incorrecte\n"
                               "  3    le catalogue n'a pas pu être enregistré, le scan s'est arrêté sur une\n"
                               "       erreur, l'export n'a pas pu être écrit, une copie a échoué, ou\n"
@@ -108,8 +120,10 @@ const std::vector<CliOption>& cliOptions()
             QStringLiteral("copie dans SAUVEGARDE chaque fichier de REFERENCE qui y manque, en\n"
                            "respectant l'arborescence de REFERENCE")},
         {{QStringLiteral("0"), QStringLiteral("nul")}, {},
-            QStringLiteral("avec --comparer : chaque ligne se termine par un octet nul au lieu d'un\n"
-                           "saut de ligne et porte les octets du nom tels quels (comme find -print0)")},
+            QStringLiteral("avec --comparer ou --verifier : chaque ligne se termine par un octet nul\n"
+                           "au lieu d'un saut de ligne et porte les octets du nom tels quels (comme\n"
+                           "find -print0) ; avec --verifier, le nouveau chemin d'une entrée déplacée\n"
+                           "suit l'ancien après un octet nul")},
         {{QStringLiteral("vrac")}, {}, QStringLiteral("avec --copier : copie les fichiers à la base de SAUVEGARDE")},
         {{QStringLiteral("exporter")}, QStringLiteral("FORME"),
             QStringLiteral("exporte CATALOGUE dans SORTIE : html (une page web dans un dossier,\n"
@@ -124,6 +138,14 @@ const std::vector<CliOption>& cliOptions()
             QStringLiteral("avec --exporter csv : écrit les valeurs telles quelles, et les étiquettes\n"
                            "des champs sur une seconde ligne d'en-tête (pour les programmes qui lisent le\n"
                            "CSV comme des données)")},
+        {{QStringLiteral("verifier")}, {},
+            QStringLiteral("compare CATALOGUE avec le disque : entrées absentes, déplacées, films\n"
+                           "nouveaux")},
+        {{QStringLiteral("appliquer")}, {},
+            QStringLiteral("avec --verifier : les entrées déplacées prennent leur nouveau chemin")},
+        {{QStringLiteral("retirer-absents")}, {},
+            QStringLiteral("avec --verifier : les entrées dont le fichier n'existe plus (et n'a pas\n"
+                           "été retrouvé) sont retirées du catalogue")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, {},
             QStringLiteral("n'affiche que les erreurs (ni progression, ni lignes du journal)")},
         {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("affiche cette aide")},

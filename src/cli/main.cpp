@@ -9,6 +9,7 @@
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
+#include "cli/VerifyCommand.h"
 #include "core/AppPaths.h"
 #include "core/Options.h"
 #include "core/UserDialogs.h"
@@ -52,17 +53,28 @@ std::optional<int> checkMode(const CommandLine& line)
     const bool comparer = line.isSet(QStringLiteral("comparer"));
     const bool copier = line.isSet(QStringLiteral("copier"));
     const bool exporter = line.isSet(QStringLiteral("exporter"));
-    if (int(comparer) + int(copier) + int(exporter) > 1)
-        return badCommandLine(
-            QStringLiteral("--comparer, --copier et --exporter ne vont pas ensemble. Voir filmarch-cli --help."));
+    const bool verifier = line.isSet(QStringLiteral("verifier"));
+    if (int(comparer) + int(copier) + int(exporter) + int(verifier) > 1)
+        return badCommandLine(QStringLiteral(
+            "--comparer, --copier, --exporter et --verifier ne vont pas ensemble. Voir filmarch-cli --help."));
     if (line.isSet(QStringLiteral("vrac")) && !copier)
         return badCommandLine(QStringLiteral("l'option --vrac va avec --copier. Voir filmarch-cli --help."));
-    if (line.isSet(QStringLiteral("nul")) && !comparer)
-        return badCommandLine(QStringLiteral("l'option -0 va avec --comparer. Voir filmarch-cli --help."));
+    if (line.isSet(QStringLiteral("nul")) && !comparer && !verifier)
+        return badCommandLine(
+            QStringLiteral("l'option -0 va avec --comparer ou --verifier. Voir filmarch-cli --help."));
     for (const char* name : {"remplacer", "csv-brut"})
         if (line.isSet(QString::fromLatin1(name)) && !exporter)
             return badCommandLine(QStringLiteral("l'option --%1 va avec --exporter. Voir filmarch-cli --help.")
                                       .arg(QString::fromLatin1(name)));
+    if ((line.isSet(QStringLiteral("appliquer")) || line.isSet(QStringLiteral("retirer-absents"))) && !verifier)
+        return badCommandLine(QStringLiteral(
+            "les options --appliquer et --retirer-absents vont avec --verifier. Voir filmarch-cli --help."));
+    if (verifier) {
+        if (line.positional().isEmpty() || line.positional().size() > 2)
+            return badCommandLine(
+                QStringLiteral("il faut un CATALOGUE, et au plus un DOSSIER. Voir filmarch-cli --help."));
+        return std::nullopt;
+    }
     if (line.positional().size() != 2)
         return badCommandLine((comparer || copier)
                 ? QStringLiteral("il faut une REFERENCE et une SAUVEGARDE. Voir filmarch-cli --help.")
@@ -126,6 +138,16 @@ int main(int argc, char** argv)
         request.reference = line.positional()[0];
         request.sauvegarde = line.positional()[1];
         return runSyncCommand(request, paths);
+    }
+    if (line.isSet(QStringLiteral("verifier"))) {
+        VerifyRequest request;
+        request.catalogue = line.positional()[0];
+        request.dossier = line.positional().value(1);
+        request.appliquer = line.isSet(QStringLiteral("appliquer"));
+        request.retirerAbsents = line.isSet(QStringLiteral("retirer-absents"));
+        request.nul = line.isSet(QStringLiteral("nul"));
+        request.quiet = quiet;
+        return runVerifyCommand(request, paths);
     }
     if (line.isSet(QStringLiteral("exporter"))) {
         ExportRequest request;

@@ -26,6 +26,8 @@ struct ScanOptions {
     bool CbGenAudio = true;
     bool CbGenSousTitre = true;
     bool CbGenTaille = true;
+    // The files of a film in several parts make one entry.
+    bool CbRegrouperParties = true;
     QString EFiltreTitre = defaultFiltreTitre();
     bool CbAffiche = false;
     QString EdRepAffiche = defaultRepAffiche();

@@ -58,6 +58,56 @@ void TTraitement::readThrough(const ReadableName& name)
     URL.replace(lineBreak, QStringLiteral(" / "));
 }
 
+void TTraitement::takeDiscFolder(const DiscFolder& disc)
+{
+    NomDuFichier = disc.folder;
+    URL = disc.folder;
+    // Asked of the library, these would be the main title file's.
+    const auto general = [](const char* parameter) {
+        return QString::number(Stream_General) + QStringLiteral(":0:") + QLatin1String(parameter);
+    };
+    answers.insert(general("FileName"), disc.name);
+    answers.insert(general("FileSize"), QString::number(disc.bytes));
+    answers.insert(general("CompleteName"), disc.folder);
+}
+
+void TTraitement::takeOtherParts(const std::vector<OtherPart>& parts)
+{
+    if (parts.empty())
+        return;
+    // A value that cannot be read counts as nothing: the film is still one entry.
+    const auto bytesOf = [](const QString& text) {
+        try {
+            return text.isEmpty() ? qint64(0) : toInteger64(text);
+        } catch (const std::exception&) {
+            return qint64(0);
+        }
+    };
+    const auto msOf = [](const QString& text) {
+        try {
+            return text.isEmpty() ? qint64(0) : qint64(millisecondes(text));
+        } catch (const std::exception&) {
+            return qint64(0);
+        }
+    };
+    qint64 bytes = bytesOf(get(Stream_General, 0, QStringLiteral("FileSize")));
+    qint64 ms = msOf(duration());
+    for (const OtherPart& p : parts) {
+        bytes += bytesOf(p.size);
+        ms += msOf(p.duration);
+        otherParts << p.fileName;
+    }
+    Disks = 1 + int(parts.size());
+    const auto key = [](TMIStreamKind kind, const char* parameter) {
+        return QString::number(kind) + QStringLiteral(":0:") + QLatin1String(parameter);
+    };
+    answers.insert(key(Stream_General, "FileSize"), QString::number(bytes));
+    if (ms > 0) {
+        answers.insert(key(Stream_Video, "Duration"), QString::number(ms));
+        answers.insert(key(Stream_General, "Duration"), QString::number(ms));
+    }
+}
+
 TTraitement::~TTraitement()
 {
     media.Delete();

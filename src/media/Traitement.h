@@ -2,12 +2,15 @@
 // The analysis of one film file: whether it holds video, a few measurements, the
 // title fields, and the ready-made catalogue texts the writers ask for. Every
 // value is read again from the file open in the shared MediaInfo object.
+#include "media/DiscFolder.h"
 #include "media/MediaInfoDll.h"
 #include "platform/ReadableName.h"
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace filmarch {
 
@@ -33,6 +36,22 @@ public:
     // The file's own name is not valid text: the library was given `name`'s
     // link, which the tools are given too; URL stays the file's name.
     void readThrough(const ReadableName& name);
+    // The file is the main title of this disc: the entry is the folder's,
+    // named after it and as large as all it holds.
+    void takeDiscFolder(const DiscFolder& disc);
+    // What the other parts of a film in several files add to the first one.
+    struct OtherPart {
+        QString fileName; // beside the first part
+        QString size;     // bytes, as the library gives them
+        QString duration; // milliseconds, of the video else of the file
+    };
+    // The file is the first part of a film in several files: its length and
+    // size become the sums; its other values stay its own.
+    void takeOtherParts(const std::vector<OtherPart>& parts);
+    // The parts of the film: 1 but for a film in several files.
+    int Disks = 1;
+    // The file names of the other parts, in part order.
+    QStringList otherParts;
     // The name that opens the file.
     QString readPath() const { return readable.link().isEmpty() ? NomDuFichier : readable.link(); }
 

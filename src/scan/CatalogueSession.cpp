@@ -7,6 +7,7 @@
 #include "platform/PathText.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
+#include "scan/FilmParts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -48,6 +49,7 @@ void CatalogueSession::release()
     XMLDoc.reset();
     loadedCatalogue.clear();
     cataloguedNames.clear();
+    catalogueParts.clear();
 }
 
 int CatalogueSession::validate(const QString& path, bool tellBusy)
@@ -90,8 +92,11 @@ int CatalogueSession::validate(const QString& path, bool tellBusy)
         loadedCatalogue = path;
         loadedStamp = FileStamp::of(path);
         const int n = XMLDoc->movieCount();
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
             cataloguedNames.insert(fileNamePart(XMLDoc->movieAttribute(i, QStringLiteral("URL"))));
+            for (const QString& part : partsInComments(XMLDoc->movieAttribute(i, QStringLiteral("Comments"))))
+                catalogueParts.insert(part);
+        }
         return n;
     }
     return loadAmc(path);
@@ -139,6 +144,9 @@ int CatalogueSession::loadAmc(const QString& path)
     loadedStamp = FileStamp::of(path);
     for (const QString& url : std::as_const(FichierPresent))
         cataloguedNames.insert(fileNamePart(url));
+    for (const QString& comments : std::as_const(outline.comments))
+        for (const QString& part : partsInComments(comments))
+            catalogueParts.insert(part);
     return amcEntries;
 }
 

@@ -54,6 +54,9 @@ public:
     int loadedCount() const { return startCount; }
     // True when the loaded catalogue holds a file of that stored name.
     bool isCatalogued(const QString& storedName) const { return cataloguedNames.contains(storedName); }
+    // True when an entry of the loaded catalogue names that file as one of
+    // the other parts of its film.
+    bool isCataloguedPart(const QString& fileName) const { return catalogueParts.contains(fileName); }
 
     // Adds a new AMC entry under the lowest free number, filled by `fill`, and
     // appends it to the file. When `fill` throws, the entry is removed again
@@ -110,6 +113,7 @@ private:
     QString loadedCatalogue; // path whose content is held in memory
     FileStamp loadedStamp;
     QSet<QString> cataloguedNames; // file-name parts of the loaded catalogue's URLs
+    QSet<QString> catalogueParts;  // the other parts its entries list
     QString path;                  // the catalogue being written
     bool completing = false;
     int startCount = 0;

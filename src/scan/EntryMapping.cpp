@@ -4,6 +4,7 @@
 #include "core/Options.h"
 #include "media/IntegerText.h"
 #include "media/Traitement.h"
+#include "scan/FilmParts.h"
 #include "scan/WriterText.h"
 
 #include <algorithm>
@@ -77,9 +78,12 @@ void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOption
     if (opts.CbGenUrl)
         NewMovie.strURL = Fichier.URL;
     NewMovie.strDescription = infos[InfoSynopsis];
-    // The attachment names, one a line.
+    // The attachment names, one a line, then the other parts of the film.
     if (opts.CbPieceJointe)
         NewMovie.strComments = QString(Fichier.Comment).replace(QLatin1Char('|'), QStringLiteral("\r\n"));
+    NewMovie.strComments = withPartsComment(NewMovie.strComments, Fichier.otherParts);
+    if (Fichier.Disks > 1)
+        NewMovie.iDisks = Fichier.Disks;
     if (opts.CbGenVideo) {
         NewMovie.strVideoFormat = Fichier.VideoFormat();
         NewMovie.strFramerate = Fichier.Framerate;
@@ -111,8 +115,8 @@ XmlAttributes xmlMovieAttributes(const TTraitement& Fichier, const ScanOptions& 
         set("Length", Fichier.Lengths());
     if (opts.CbGenUrl)
         set("URL", Fichier.URL);
-    if (opts.CbPieceJointe)
-        set("Comments", Fichier.Comment);
+    if (opts.CbPieceJointe || !Fichier.otherParts.isEmpty())
+        set("Comments", withPartsComment(opts.CbPieceJointe ? Fichier.Comment : QString(), Fichier.otherParts));
     if (opts.CbGenVideo) {
         set("VideoFormat", Fichier.VideoFormat());
         set("VideoBitrate", withoutSpaces(Fichier.VideoBitrate()));
@@ -138,7 +142,7 @@ XmlAttributes xmlMovieAttributes(const TTraitement& Fichier, const ScanOptions& 
     set("Description", infos[InfoSynopsis]);
     if (const QString rating = scaledRating(infos, 2); !rating.isEmpty())
         set("Rating", rating);
-    set("Disks", QStringLiteral("1"));
+    set("Disks", QString::number(Fichier.Disks));
     return attrs;
 }
 

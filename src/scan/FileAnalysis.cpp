@@ -2,12 +2,13 @@
 
 #include "filmdb/FilmLookup.h"
 #include "filmdb/LookupSource.h"
+#include "media/DiscFolder.h"
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
+#include "platform/PathText.h"
 #include "platform/ReadableName.h"
 #include "scan/MatroskaSteps.h"
-#include "platform/PathText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,9 +34,17 @@ std::unique_ptr<TTraitement> openFile(const AnalysisJob& job)
     MesFonctionMediaInfo& media = *job.media;
     // A name that is not valid text is opened through a link to the file's own bytes.
     const ReadableName readable(job.path, job.nativePath);
-    const QString readPath = readable.link().isEmpty() ? job.path : readable.link();
+    QString readPath = readable.link().isEmpty() ? job.path : readable.link();
     if (!QFileInfo::exists(readPath))
         throw Error(QStringLiteral("fichier introuvable"));
+    // A folder reaches the analysis only as a disc: its main title is read.
+    std::optional<DiscFolder> disc;
+    if (QFileInfo(readPath).isDir()) {
+        disc = readDiscFolder(readPath);
+        if (!disc)
+            throw Error(QStringLiteral("disque sans film"));
+        readPath = disc->mainTitle;
+    }
     media.stopWhen(job.stopRequested);
     media.New();
     std::unique_ptr<TTraitement> Fichier;
@@ -47,12 +56,41 @@ std::unique_ptr<TTraitement> openFile(const AnalysisJob& job)
         Fichier = std::make_unique<TTraitement>(
             job.path, job.ImageOnly, media, [filter = job.opts.EFiltreTitre] { return filter; });
         Fichier->readThrough(readable);
+        if (disc && Fichier->TestVideo) {
+            disc->folder = job.path;
+            Fichier->takeDiscFolder(*disc);
+        }
     } catch (...) {
         if (!Fichier)
             media.Delete();
         throw;
     }
     return Fichier;
+}
+
+// What the other parts of a film add to its first one, each measured with the
+// job's handle before the first part is opened on it.
+std::vector<TTraitement::OtherPart> measureOtherParts(const AnalysisJob& job)
+{
+    std::vector<TTraitement::OtherPart> parts;
+    MesFonctionMediaInfo& media = *job.media;
+    for (const QString& path : job.otherParts) {
+        media.stopWhen(job.stopRequested);
+        media.New();
+        if (!media.Open(path)) {
+            media.Delete();
+            throw Error(QStringLiteral("lecture impossible : ") + path);
+        }
+        TTraitement::OtherPart part;
+        part.fileName = fileNamePart(path);
+        part.size = media.Get(Stream_General, 0, QStringLiteral("FileSize"));
+        part.duration = media.Get(Stream_Video, 0, QStringLiteral("Duration"));
+        if (part.duration.isEmpty())
+            part.duration = media.Get(Stream_General, 0, QStringLiteral("Duration"));
+        media.Delete();
+        parts.push_back(part);
+    }
+    return parts;
 }
 
 // The film is searched and the first fitting candidate taken; whatever the
@@ -81,11 +119,13 @@ AnalysedFile analyseFile(const AnalysisJob& job)
 {
     AnalysedFile result;
     try {
+        const std::vector<TTraitement::OtherPart> otherParts = measureOtherParts(job);
         result.Fichier = openFile(job);
         if (!result.Fichier->TestVideo) {
             result.Fichier.reset();
             return result;
         }
+        result.Fichier->takeOtherParts(otherParts);
         result.Fichier->Titre();
         result.filmName = fileNamePart(result.Fichier->NomDuFichier);
         if (job.lookUp && job.source)

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,6 +23,7 @@ class TTraitement;
 struct AnalysisJob {
     QString path;
     QByteArray nativePath; // the name's bytes on disk, where they are not `path`'s
+    QStringList otherParts; // the other files of a film in several parts, in part order
     ScanOptions opts; // as they were when the file's turn was given
     bool ImageOnly = false;
     bool lookUp = false;                   // look the film up automatically

@@ -1,5 +1,7 @@
 #include "scan/FolderWalk.h"
 
+#include "media/DiscFolder.h"
+
 #include <QFile>
 
 #include <filesystem>
@@ -21,6 +23,13 @@ void FolderWalk::problem(const QString& message)
         onProblem(message);
 }
 
+void FolderWalk::unreadable(const QString& folder)
+{
+    if (onUnreadable)
+        onUnreadable(folder);
+    problem(QStringLiteral("Dossier non traité par le scan, il ne peut pas être lu : ") + folder);
+}
+
 bool FolderWalk::walk(const QString& folder, const QByteArray& nativeFolder)
 {
     QString dir = folder;
@@ -31,11 +40,16 @@ bool FolderWalk::walk(const QString& folder, const QByteArray& nativeFolder)
         native += '/';
     struct stat st {};
     if (::stat(native.constData(), &st) != 0) {
-        problem(QStringLiteral("Dossier non traité par le scan, il ne peut pas être lu : ") + folder);
+        unreadable(folder);
         return true;
     }
     if (!visited.insert({st.st_dev, st.st_ino}).second) {
         problem(QStringLiteral("Dossier non traité par le scan, il a déjà été parcouru (lien) : ") + folder);
+        return true;
+    }
+    // A DVD or Blu-ray folder is one film, whatever it holds.
+    if (isDiscFolder(folder)) {
+        onFile(folder, nativeFolder);
         return true;
     }
     // Every entry, hidden ones included; names are read from the system
@@ -44,7 +58,7 @@ bool FolderWalk::walk(const QString& folder, const QByteArray& nativeFolder)
     std::error_code error;
     fs::directory_iterator it(fs::path(native.toStdString()), error);
     if (error) {
-        problem(QStringLiteral("Dossier non traité par le scan, il ne peut pas être lu : ") + folder);
+        unreadable(folder);
         return true;
     }
     for (; it != fs::directory_iterator(); it.increment(error)) {
@@ -52,8 +66,12 @@ bool FolderWalk::walk(const QString& folder, const QByteArray& nativeFolder)
         const QString name = QFile::decodeName(nativeName);
         std::error_code statError;
         if (it->is_directory(statError)) {
-            if (subFolders && !walk(dir + name, native + nativeName))
-                return false;
+            if (subFolders) {
+                if (!walk(dir + name, native + nativeName))
+                    return false;
+            } else if (isDiscFolder(dir + name)) {
+                onFile(dir + name, native + nativeName);
+            }
         } else {
             // A broken link or a file that cannot be examined goes to the
             // processing too, which logs it.
@@ -65,7 +83,7 @@ bool FolderWalk::walk(const QString& folder, const QByteArray& nativeFolder)
             break;
     }
     if (error)
-        problem(QStringLiteral("Dossier non traité par le scan, il ne peut pas être lu : ") + folder);
+        unreadable(folder);
     return true;
 }
 

@@ -80,6 +80,7 @@ struct ScanRun::WalkItem {
     QString path;
     QByteArray nativePath; // the name's bytes, where they are not `path`'s
     bool problem = false;  // `path` is the message
+    QStringList otherParts; // the film's other files, when `path` is its first part
 };
 
 // A file in hand: what was asked of its analysis and what it gave.
@@ -87,6 +88,7 @@ struct ScanRun::Slot {
     MesFonctionMediaInfo* media = nullptr;
     const WalkItem* item = nullptr;
     bool duplicate = false;
+    QStringList lateParts;          // parts of a catalogued film that its entry does not list
     bool lookupAsked = false;       // a lookup mode is ticked
     LookupSource* source = nullptr; // the film database asked, when it can be
     AnalysisJob job;
@@ -239,7 +241,7 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
 
     ctx.progress->setPosition(0);
     int total = 0;
-    const std::vector<WalkItem> items = walkFolder(request.EdCheminRepScan, opts.CbExploreSousRep, total);
+    std::vector<WalkItem> items = walkFolder(request.EdCheminRepScan, opts.CbExploreSousRep, total);
     ctx.progress->setMaximum(total);
     compteur = loadedCount;
     processFiles(items);
@@ -345,8 +347,18 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     job.path = item.path;
     job.nativePath = item.nativePath;
     job.opts = options();
-    slot.duplicate = job.opts.CbEviterDoublons && completing
-        && catalogue.isCatalogued(storedFileName(item.path, exactExtension(CatalogueActif)));
+    job.otherParts = item.otherParts;
+    // A file that an entry lists as one of its film's parts is catalogued,
+    // whatever the duplicate option says of other files.
+    slot.duplicate = completing
+        && ((job.opts.CbEviterDoublons
+                && catalogue.isCatalogued(storedFileName(item.path, exactExtension(CatalogueActif))))
+            || catalogue.isCataloguedPart(fileNamePart(item.path)));
+    slot.lateParts.clear();
+    if (slot.duplicate)
+        for (const QString& part : item.otherParts)
+            if (!catalogue.isCataloguedPart(fileNamePart(part)))
+                slot.lateParts << part;
     job.ImageOnly = ImageOnly;
     slot.lookupAsked = job.opts.CbAlloAuto || job.opts.CbAlloManu;
     slot.source = slot.lookupAsked && ctx.lookup ? ctx.lookup->source(job.opts) : nullptr;
@@ -401,6 +413,9 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
                 break;
             Slot& slot = inHand[size_t(work.slotOf(i))];
             TraitementFichier(slot);
+            // The other parts of a film were handled with its first one.
+            for (qsizetype k = 0; k < slot.item->otherParts.size(); ++k)
+                ctx.progress->advance();
             slot.result.discard();
             if (i + ahead + 1 < count)
                 prepareSlot(slot, items[size_t(i + ahead + 1)]);
@@ -423,6 +438,9 @@ void ScanRun::TraitementFichier(Slot& slot)
     const QString name = fileNamePart(NomFichier);
     ctx.progress->startFile(name);
     if (slot.duplicate) {
+        for (const QString& part : std::as_const(slot.lateParts))
+            EcritureLog(
+                QStringLiteral("Partie ajoutée à un film déjà catalogué, elle n'est pas cataloguée seule : ") + part);
         ++doublons;
         ctx.progress->advance();
         ctx.progress->setFileName(name);

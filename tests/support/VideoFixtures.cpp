@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 namespace filmarch::test {
@@ -122,6 +123,69 @@ void makeTextFile(const QString& path, const QByteArray& content)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+        throw Error(QStringLiteral("Écriture impossible : ") + path);
+}
+
+void makeDvdFolder(const QString& folder, const std::vector<DvdTitleSet>& titleSets)
+{
+    QTemporaryDir work;
+    QDir().mkpath(folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VIDEO_FORMAT"), QStringLiteral("PAL"));
+    const auto author = [&env](const QStringList& arguments) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral("dvdauthor"), arguments);
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+            throw Error(QStringLiteral("dvdauthor a échoué : ") + QString::fromLocal8Bit(p.readAll()));
+    };
+    int n = 0;
+    for (const DvdTitleSet& set : titleSets) {
+        // MPEG-PS as a DVD holds it: MPEG-2 video and AC-3 sound.
+        const QString mpg = work.filePath(QStringLiteral("titre%1.mpg").arg(++n));
+        run(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                lavfi(QStringLiteral("testsrc=size=720x576:rate=25"), set.seconds), QStringLiteral("-f"),
+                QStringLiteral("lavfi"), QStringLiteral("-i"),
+                lavfi(QStringLiteral("sine=frequency=440:sample_rate=48000"), set.seconds), QStringLiteral("-target"),
+                QStringLiteral("pal-dvd"), QStringLiteral("-s"), QStringLiteral("%1x%2").arg(set.width).arg(set.height),
+                mpg});
+        author({QStringLiteral("-o"), folder, QStringLiteral("-t"), mpg});
+    }
+    author({QStringLiteral("-o"), folder, QStringLiteral("-T")});
+}
+
+void makeBlurayFolder(const QString& folder, const std::vector<GeneratedVideo>& streams)
+{
+    const QString bdmv = folder + QStringLiteral("/BDMV");
+    QDir().mkpath(bdmv + QStringLiteral("/STREAM"));
+    QDir().mkpath(bdmv + QStringLiteral("/PLAYLIST"));
+    makeTextFile(bdmv + QStringLiteral("/index.bdmv"), "INDX0200");
+    int n = 0;
+    for (const GeneratedVideo& v : streams)
+        run(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                lavfi(QStringLiteral("testsrc=size=%1x%2:rate=25").arg(v.width).arg(v.height), v.seconds),
+                QStringLiteral("-c:v"), QStringLiteral("mpeg2video"), QStringLiteral("-f"), QStringLiteral("mpegts"),
+                QStringLiteral("-mpegts_m2ts_mode"), QStringLiteral("1"),
+                bdmv + QStringLiteral("/STREAM/%1.m2ts").arg(n++, 5, 10, QLatin1Char('0'))});
+}
+
+void makeSizedVideo(const QString& path, int mebibytes)
+{
+    static QTemporaryDir models;
+    const QString model = models.filePath(QStringLiteral("model.") + QFileInfo(path).suffix());
+    if (!QFile::exists(model))
+        makeVideo(model);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path);
+    QFile f(path);
+    QFile m(model);
+    if (!m.open(QIODevice::ReadOnly) || !f.open(QIODevice::WriteOnly) || f.write(m.readAll()) < 0
+        || f.write(QByteArray(qsizetype(mebibytes) * 1048576, '\0')) < 0)
         throw Error(QStringLiteral("Écriture impossible : ") + path);
 }
 

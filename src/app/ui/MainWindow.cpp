@@ -4,6 +4,7 @@
 #include "app/ui/AboutWindow.h"
 #include "app/ui/ResetConfirmWindow.h"
 #include "app/ui/ScanProgressWindow.h"
+#include "app/ui/VerifyWindow.h"
 #include "core/UserDialogs.h"
 #include "export/ui/ExportWindow.h"
 #include "platform/Error.h"
@@ -103,6 +104,7 @@ TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
     // Closing saves the settings, as the title bar's close does.
     connect(ui->MenuQuitter, &QAction::triggered, this, &QWidget::close);
     connect(ui->MenuExporter, &QAction::triggered, this, &TForm1::MenuExporterOnClick);
+    connect(ui->MenuVerifier, &QAction::triggered, this, &TForm1::MenuVerifierOnClick);
     connect(ui->BtChoixRepScan, &QPushButton::clicked, this, &TForm1::BtChoixRepScanClick);
     connect(ui->BtCherchCataloCree, &QPushButton::clicked, this, &TForm1::BtCherchCataloCreeClick);
     connect(ui->BtCherchCataloExist, &QPushButton::clicked, this, &TForm1::BtCherchCataloExistClick);
@@ -667,6 +669,20 @@ void TForm1::MenuExporterOnClick()
     // The catalogue being completed is proposed; the export only reads it.
     ExportWindow window(ui->EdCheminCataloExistant->text(), this);
     window.exec();
+}
+
+void TForm1::MenuVerifierOnClick()
+{
+    const QString logFile = Journal::logFilePath(app.paths);
+    VerifyWindow window(
+        ui->EdCheminCataloExistant->text(), mediaProbe(app.AccesFonctionsMedia),
+        [this, logFile](const QString& line) { EcritureLog(logFile, line); }, this);
+    window.exec();
+    // The catalogue being completed shows its entries as they are now.
+    if (window.changed() && !ui->EdCheminCataloExistant->text().isEmpty()
+        && QFileInfo(ui->EdCheminCataloExistant->text()).absoluteFilePath()
+            == QFileInfo(window.catalogue()).absoluteFilePath())
+        validateCatalogueToComplete();
 }
 
 void TForm1::MontreAPropos()

@@ -86,6 +86,7 @@ public slots:
     // The lookup group is usable when the chosen film database can be asked.
     void updateLookupGroup();
     void MenuExporterOnClick();
+    void MenuVerifierOnClick();
     void BtIniDefautClick();
 
     void CbNouveauCataAMCClick();

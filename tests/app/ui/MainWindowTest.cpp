@@ -145,8 +145,10 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
                         + (item->shortcut().isEmpty() ? QString() : QLatin1Char(' ') + item->shortcut().toString());
     }
     EXPECT_EQ(menus.join(QLatin1Char('|')),
-        QStringLiteral("&Fichier:|&Créer un nouveau catalogue|C&omplèter un catalogue existant|"
-                       "&Exporter le catalogue…|&Synchronisation de répertoires|&Quitter Ctrl+Q|&Aide:|&A propos"));
+        QStringLiteral(
+            "&Fichier:|&Créer un nouveau catalogue|C&omplèter un catalogue existant|"
+            "&Exporter le catalogue…|&Vérifier le catalogue…|&Synchronisation de répertoires|&Quitter Ctrl+Q|"
+            "&Aide:|&A propos"));
 
     EXPECT_EQ(control<QPlainTextEdit>(&f, "MLog")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->isReadOnly());

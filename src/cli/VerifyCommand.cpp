@@ -1,0 +1,105 @@
+#include "cli/VerifyCommand.h"
+
+#include "cli/CommandLine.h"
+#include "cli/TerminalDialogs.h"
+#include "cli/TerminalText.h"
+
+#include "app/AppContext.h"
+#include "app/Startup.h"
+#include "platform/Error.h"
+#include "scan/CatalogueCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace filmarch {
+
+namespace {
+
+// A word, a space and the path; a moved entry's new path follows a tab.
+// With -0 each path is its own bytes ended by a NUL byte.
+void printFinding(const char* word, const QString& path, const QString& newPath, bool nul)
+{
+    std::fputs(word, stdout);
+    std::fputc(' ', stdout);
+    const auto put = [nul](const QString& p) {
+        const QByteArray bytes = nul ? QFile::encodeName(p) : terminalSafe(p).toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    };
+    put(path);
+    if (!newPath.isEmpty()) {
+        std::fputc(nul ? '\0' : '\t', stdout);
+        put(newPath);
+    }
+    std::fputc(nul ? '\0' : '\n', stdout);
+}
+
+} // namespace
+
+int runVerifyCommand(const VerifyRequest& request, const AppPaths& paths)
+{
+    const QString catalogue = QFileInfo(request.catalogue).absoluteFilePath();
+    QStringList folders;
+    if (!request.dossier.isEmpty()) {
+        const QString folder = QDir::cleanPath(QFileInfo(request.dossier).absoluteFilePath());
+        if (!QFileInfo(folder).isDir()) {
+            printError(QStringLiteral("le dossier à comparer n'existe pas ou n'en est pas un : ") + folder);
+            return CliNotStarted;
+        }
+        folders << folder;
+    }
+    if (!mediaInfoPresent(paths)) {
+        printError(missingMediaInfoMessage());
+        return CliNotStarted;
+    }
+    makeFolders(paths);
+    TerminalDialogs dialogs([] {});
+    std::unique_ptr<AppContext> context;
+    try {
+        context = std::make_unique<AppContext>(paths, dialogs);
+    } catch (const std::exception& e) {
+        printError(QString::fromStdString(e.what()));
+        return CliNotStarted;
+    }
+
+    CatalogueCheck check;
+    try {
+        check = checkCatalogue(catalogue, folders, mediaProbe(context->AccesFonctionsMedia));
+    } catch (const Error& e) {
+        printError(e.message());
+        return CliNotStarted;
+    }
+
+    std::vector<CheckDecision> decisions;
+    for (const CatalogueCheck::Gone& g : check.gone) {
+        const QString& url = check.entries[size_t(g.entry)].url;
+        printFinding(g.newPath.isEmpty() ? "absent" : "deplace", url, g.newPath, request.nul);
+        if (g.newPath.isEmpty() ? request.retirerAbsents : request.appliquer)
+            decisions.push_back({check.entries[size_t(g.entry)].index, url, g.newPath});
+    }
+    for (const QString& file : std::as_const(check.newFiles))
+        printFinding("nouveau", file, {}, request.nul);
+    std::fflush(stdout);
+    for (const QString& folder : std::as_const(check.unreadableFolders))
+        printError(QStringLiteral("dossier illisible, ses fichiers ne sont pas comparés : ") + terminalSafe(folder));
+    for (const QString& url : std::as_const(check.notChecked))
+        printError(QStringLiteral("non vérifié, son dossier ne peut pas être lu : ") + terminalSafe(url));
+
+    if (!decisions.empty()) {
+        const QString logFile = Journal::logFilePath(paths);
+        const auto log = [&](const QString& line) {
+            context->journal.EcritureLog(logFile, line);
+            if (!request.quiet)
+                std::fprintf(stderr, "%s\n", terminalSafe(line).toUtf8().constData());
+        };
+        if (const std::optional<QString> failure = applyCheck(catalogue, decisions, log)) {
+            printError(QStringLiteral("le catalogue n'a pas été modifié : ") + *failure);
+            return CliFailed;
+        }
+    }
+    return check.unreadableFolders.isEmpty() && check.notChecked.isEmpty() ? CliDone : CliNotStarted;
+}
+
+} // namespace filmarch
