@@ -227,7 +227,10 @@ std::unique_ptr<XmlCatalogue> XmlCatalogue::fromBytes(const QByteArray& bytes)
         throw Error(QStringLiteral("Mémoire insuffisante pour lire le catalogue XML"));
     // Blank text between elements is dropped so that the saved file is indented afresh;
     // no network access and no entity substitution for a file that comes from outside.
-    const int options = XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    // A catalogue may be as large as the user made it: without the option the
+    // library refuses documents past about 10 MB. Answers from the network
+    // are read elsewhere, with the bound.
+    const int options = XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE;
     xmlDocPtr document =
         xmlCtxtReadMemory(context, bytes.constData(), static_cast<int>(bytes.size()), nullptr, nullptr, options);
     if (!document) {

@@ -2,6 +2,7 @@
 
 #include "filmdb/RequestGuard.h"
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "platform/Windows1252.h"
 
 #include <QDir>
@@ -103,10 +104,25 @@ void limitRequests(HttpClient& http)
     http.setLimits(connectSeconds, answerSeconds, largestAnswer);
 }
 
+namespace {
+// A picture by its first bytes, whatever its name or declared type says.
+bool isPicture(const QByteArray& bytes)
+{
+    return bytes.startsWith("\xFF\xD8") || bytes.startsWith("\x89PNG\r\n\x1A\n") || bytes.startsWith("GIF87a")
+        || bytes.startsWith("GIF89a") || (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP")
+        || bytes.startsWith("BM");
+}
+} // namespace
+
 void downloadPicture(HttpClient& http, const QString& url, const QString& path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    runOffEventLoop([&] { http.getToFile(url, path); });
+    // Whole in memory: the client's bound on a body (8 MiB) holds any poster.
+    QByteArray bytes;
+    runOffEventLoop([&] { bytes = http.getBytes(url); });
+    if (!isPicture(bytes))
+        throw Error(QStringLiteral("la réponse n'est pas une image : %1").arg(hostOf(url)));
+    replaceFile(path, bytes);
 }
 
 bool DelDir(const QString& folder)

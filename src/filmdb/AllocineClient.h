@@ -30,8 +30,9 @@ bool DelDir(const QString& folder);
 void limitRequests(HttpClient& http);
 
 // Downloads a picture to `path` off the event loop, through a temporary file
-// beside it: the file is replaced only by a whole picture (a failed download
-// leaves the previous one). Creates the folder when missing. Throws Error.
+// beside it: the file is replaced only by a whole picture (a failed download,
+// or an answer whose bytes are no JPEG, PNG, GIF, WebP or BMP picture, leaves
+// the previous one). Creates the folder when missing. Throws Error.
 void downloadPicture(HttpClient& http, const QString& url, const QString& path);
 
 // The answers made readable by the XML reader, as text (the byte-order mark

@@ -4,13 +4,10 @@
 #include "filmdb/AllocineSource.h"
 #include "filmdb/TmdbSource.h"
 
-#include <chrono>
-#include <thread>
-
 namespace filmarch {
 
 FilmLookup::FilmLookup(HttpClient& http, const AppPaths& paths)
-    : wait([](int seconds) { std::this_thread::sleep_for(std::chrono::seconds(seconds)); }), http(http), paths(paths)
+    : wait([this](int seconds) { guard.pause(seconds); }), http(http), paths(paths)
 {
 }
 

@@ -28,13 +28,15 @@ public:
 
     // A run starts: it asks again, whatever the last one gave up on.
     void startRun() { guard.startRun(); }
+    // The user stopped the run: a wait before asking again ends at once.
+    void interrupt() { guard.interrupt(); }
     // True once this run stopped asking (a silent service, a refused key).
     bool stopped() const { return guard.stopped(); }
     // Lines for the run's log, said once each.
     QStringList takeNotices() { return guard.takeNotices(); }
 
     // How a source waits before asking again a service that said "too many
-    // requests" (seconds); tests make it instant.
+    // requests" (seconds), cut short by interrupt(); tests make it instant.
     std::function<void(int)> wait;
 
 private:

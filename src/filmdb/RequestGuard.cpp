@@ -12,7 +12,8 @@ void RequestGuard::run(const QString& server, const std::function<void()>& reque
     try {
         request();
     } catch (const HttpError& e) {
-        if (!e.transport) {
+        const bool busy = e.status == 429;
+        if (!e.transport && !busy) {
             std::lock_guard hold(lock);
             failures = 0;
             throw;
@@ -20,8 +21,10 @@ void RequestGuard::run(const QString& server, const std::function<void()>& reque
         std::unique_lock hold(lock);
         if (++failures >= failuresBeforeGivingUp && !halted) {
             hold.unlock();
-            stop(QStringLiteral("Recherche abandonnée pour la suite du scan : le service ne répond pas (") + server
-                + QLatin1Char(')'));
+            stop(QStringLiteral("Recherche abandonnée pour la suite du scan : ")
+                + (busy ? QStringLiteral("le service refuse les requêtes (trop de requêtes)")
+                        : QStringLiteral("le service ne répond pas"))
+                + QStringLiteral(" (") + server + QLatin1Char(')'));
         }
         throw;
     } catch (...) {
@@ -49,11 +52,33 @@ bool RequestGuard::stopped() const
     return halted;
 }
 
+void RequestGuard::pause(int seconds)
+{
+    std::unique_lock hold(lock);
+    woken.wait_for(hold, std::chrono::seconds(seconds), [this] { return interrupted; });
+}
+
+bool RequestGuard::interruptedRun() const
+{
+    std::lock_guard hold(lock);
+    return interrupted;
+}
+
+void RequestGuard::interrupt()
+{
+    {
+        std::lock_guard hold(lock);
+        interrupted = true;
+    }
+    woken.notify_all();
+}
+
 void RequestGuard::startRun()
 {
     std::lock_guard hold(lock);
     failures = 0;
     halted = false;
+    interrupted = false;
     notices.clear();
 }
 

@@ -130,6 +130,9 @@ TmdbFilm readMovie(const QByteArray& answer, const TmdbConfiguration& configurat
 {
     const QJsonObject movie = object(answer);
     TmdbFilm film;
+    const double id = movie.value(QLatin1String("id")).toDouble(0);
+    if (id > 0 && id == std::floor(id) && id <= 1e15)
+        film.id = static_cast<qint64>(id);
     InfosFilmAllo& infos = film.infos;
     infos[InfoTitre] = text(movie, "title");
     infos[InfoTitreOriginal] = text(movie, "original_title");

@@ -40,6 +40,7 @@ int chooseResult(const QList<TmdbResult>& results, const QString& Annee);
 // The slots filled from /3/movie/{id} with its credits. Throws Error when the
 // answer is not an object.
 struct TmdbFilm {
+    qint64 id = 0; // the film the answer is about; 0 when it does not say
     InfosFilmAllo infos;
     int runtimeSeconds = -1; // -1 when unknown
 };

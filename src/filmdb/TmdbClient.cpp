@@ -63,17 +63,22 @@ QByteArray TmdbClient::get(const QString& path, const QList<std::pair<QString, Q
     QByteArray body;
     transfer([&] {
         limitRequests(http);
-        for (int attempt = 0;; ++attempt) {
-            try {
-                guard.run(host(), [&] { body = http.getBytes(url, headers); });
-                return;
-            } catch (const HttpError& e) {
-                // Too many requests: wait as the service asks, a few times.
-                if (e.status != 429 || attempt >= mostRetries)
-                    throw;
-                wait(std::clamp(e.retryAfterSeconds < 0 ? 1 : e.retryAfterSeconds, 0, longestWaitSeconds));
+        // The guard counts a request still refused after its waits as one failure.
+        guard.run(host(), [&] {
+            for (int attempt = 0;; ++attempt) {
+                try {
+                    body = http.getBytes(url, headers);
+                    return;
+                } catch (const HttpError& e) {
+                    // Too many requests: wait as the service asks, a few times.
+                    if (e.status != 429 || attempt >= mostRetries || guard.interruptedRun())
+                        throw;
+                    wait(std::clamp(e.retryAfterSeconds < 0 ? 1 : e.retryAfterSeconds, 0, longestWaitSeconds));
+                    if (guard.interruptedRun())
+                        throw;
+                }
             }
-        }
+        });
     });
     return body;
 }

@@ -1,6 +1,7 @@
 #include "filmdb/TmdbSource.h"
 
 #include "filmdb/AllocineClient.h"
+#include "filmdb/AnswerLimits.h"
 #include "filmdb/RequestGuard.h"
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
@@ -79,17 +80,32 @@ const TmdbConfiguration& TmdbSource::configuration()
     return *learnt;
 }
 
+// The details of film `id`, checked to be that film's and bounded.
+TmdbFilm TmdbSource::film(qint64 id, QStringList& logLines)
+{
+    TmdbFilm found = readMovie(asking([&] { return client.movie(id); }), configuration());
+    if (found.id != id)
+        throw Error(QStringLiteral("la réponse n'est pas la fiche du film demandé (%1)").arg(id));
+    // The film is named by the start of its title, which may be one of the texts cut.
+    logLines << capFields(found.infos, found.infos[InfoTitre].left(200));
+    return found;
+}
+
 LookupOutcome TmdbSource::lookUp(const QString& NomFilm, const QString& Annee)
 {
     LookupOutcome outcome;
     // A refused key is said once for the run, and a run that gave up asking
-    // says nothing more per file.
-    const auto failed = [&](int code, bool silent = false) -> LookupOutcome& {
+    // says nothing more per file. A service that failed, or an answer set
+    // aside, is said with its reason.
+    const auto failed = [&](int code, bool silent = false, const QString& reason = {}) -> LookupOutcome& {
         outcome.code = code;
         outcome.infos.fill(QString());
         if (silent)
             return outcome;
-        if (code == 1)
+        if (!reason.isEmpty())
+            outcome.logLines << QStringLiteral("Fichier non traité par le scan allocine (%1) : %2")
+                                    .arg(reason, withoutTrailingDelimiter(NomFilm));
+        else if (code == 1)
             outcome.logLines << QStringLiteral(
                                     "Fichier non traité par le scan allocine, une erreur de connection est survenu : ")
                     + withoutTrailingDelimiter(NomFilm);
@@ -103,13 +119,21 @@ LookupOutcome TmdbSource::lookUp(const QString& NomFilm, const QString& Annee)
         return failed(1, true);
 
     QList<TmdbResult> results;
+    // A request refused because the run gave up or was stopped is no failure of its file.
+    const auto setAside = [&](const Error& e) -> LookupOutcome& {
+        const auto* http = dynamic_cast<const HttpError*>(&e);
+        if ((!http && guard.stopped()) || guard.interruptedRun())
+            return failed(1, true);
+        if (http)
+            return failed(http->transport || http->status == 401 || http->status == 429 ? 1 : 2, http->status == 401,
+                http->transport ? QString() : e.message());
+        return failed(2, false, e.message());
+    };
     try {
         configuration();
         results = readSearch(asking([&] { return client.search(NomFilm); }));
-    } catch (const HttpError& e) {
-        return failed(e.transport || e.status == 401 || e.status == 429 ? 1 : 2, e.status == 401);
-    } catch (const Error&) {
-        return failed(2);
+    } catch (const Error& e) {
+        return setAside(e);
     }
     outcome.NbrFilms = static_cast<int>(std::min<qsizetype>(results.size(), mostFilms));
     outcome.bestitem = chooseResult(results.mid(0, mostFilms), Annee);
@@ -118,14 +142,11 @@ LookupOutcome TmdbSource::lookUp(const QString& NomFilm, const QString& Annee)
         return failed(2);
     }
     try {
-        const TmdbFilm film =
-            readMovie(asking([&] { return client.movie(results[outcome.bestitem].id); }), configuration());
-        outcome.infos = film.infos;
-        outcome.runtimeSeconds = film.runtimeSeconds;
-    } catch (const HttpError& e) {
-        return failed(e.transport || e.status == 401 || e.status == 429 ? 1 : 2, e.status == 401);
-    } catch (const Error&) {
-        return failed(2);
+        const TmdbFilm found = film(results[outcome.bestitem].id, outcome.logLines);
+        outcome.infos = found.infos;
+        outcome.runtimeSeconds = found.runtimeSeconds;
+    } catch (const Error& e) {
+        return setAside(e);
     }
     return outcome;
 }
@@ -175,13 +196,12 @@ QString TmdbSource::thumbnail(const Candidate& film)
 
 void TmdbSource::details(const QString& code, InfosFilmAllo& infos, QStringList& logLines)
 {
-    Q_UNUSED(logLines);
     bool ok = false;
     const qint64 id = code.toLongLong(&ok);
     if (!ok || id <= 0)
         throw Error(QStringLiteral("Fiche du film illisible : ") + code);
     try {
-        infos = readMovie(asking([&] { return client.movie(id); }), configuration()).infos;
+        infos = film(id, logLines).infos;
     } catch (const HttpError& e) {
         if (e.status == 401)
             throw Error(keyRefusedLine());

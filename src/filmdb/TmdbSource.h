@@ -29,6 +29,8 @@ public:
 private:
     // The configuration, asked at the first lookup and kept. Throws.
     const TmdbConfiguration& configuration();
+    // The details of film `id`; `logLines` get what was cut. Throws Error.
+    TmdbFilm film(qint64 id, QStringList& logLines);
     // Runs `request`; a refused key stops the run's lookups. Rethrows.
     template <typename Request>
     auto asking(Request request);

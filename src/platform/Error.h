@@ -23,10 +23,8 @@ public:
     using Error::Error;
 };
 
-// The system's words for an errno value.
-inline QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
+// The reason of an errno value in French: the system's own words (English
+// in most locales) only for those a user seldom meets.
+QString systemReason(int error);
 
 } // namespace filmarch

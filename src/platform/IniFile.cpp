@@ -86,11 +86,20 @@ QByteArray IniFile::serialize() const
 void IniFile::save(const QString& path) const
 {
     try {
-        replaceFile(path, serialize());
+        replaceFile(path, serialize(), holdsSecret());
     } catch (const Error& e) {
         throw Error(QStringLiteral("Impossible d'enregistrer le fichier de paramètres %1 : %2")
                         .arg(QDir::toNativeSeparators(path), e.message()));
     }
+}
+
+bool IniFile::holdsSecret() const
+{
+    for (const Section& section : sections)
+        for (const Line& line : section.lines)
+            if (sameName(line.key, QStringLiteral("Cle")) && !line.value.trimmed().isEmpty())
+                return true;
+    return false;
 }
 
 const IniFile::Section* IniFile::findSection(const QString& name) const

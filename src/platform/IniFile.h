@@ -23,7 +23,10 @@ public:
 
     QByteArray serialize() const;
     // Writes beside the target and renames over it; throws Error on failure.
+    // A file that holds a secret is its owner's alone (see holdsSecret).
     void save(const QString& path) const;
+    // True when a key named "Cle" (the program's name for an access key) has a value.
+    bool holdsSecret() const;
 
     std::optional<QString> value(const QString& section, const QString& key) const;
     void setValue(const QString& section, const QString& key, const QString& value);

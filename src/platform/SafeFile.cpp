@@ -97,12 +97,14 @@ void copyAll(int fd, const QByteArray& from, qint64 size)
 
 // Writes over the file itself, where no file can be made beside it. The room
 // is taken first, so that a full disk is found before anything is overwritten.
-void rewriteInPlace(const QByteArray& target, const Content& content, off_t oldSize)
+void rewriteInPlace(const QByteArray& target, const Content& content, off_t oldSize, bool ownerOnly)
 {
     const FileDescriptor file(::open(target.constData(), O_WRONLY | O_CLOEXEC));
     if (!file.isOpen())
         throw Error(systemReason(errno));
     const int fd = file.get();
+    if (ownerOnly && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0)
+        throw Error(systemReason(errno));
     if (content.size > oldSize && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, content.size) != 0 && errno != EOPNOTSUPP
         && errno != ENOSYS)
         throw Error(systemReason(errno));
@@ -163,7 +165,7 @@ QString cannotReplaceReason(const QString& path)
 }
 
 namespace {
-void replaceWith(const QString& path, const Content& content)
+void replaceWith(const QString& path, const Content& content, bool ownerOnly = false)
 {
     const QByteArray target = resolvedFileName(path);
     struct stat existing {};
@@ -179,13 +181,15 @@ void replaceWith(const QString& path, const Content& content)
         ::umask(mask);
         permissions = 0666 & ~mask;
     }
+    if (ownerOnly)
+        permissions = S_IRUSR | S_IWUSR;
 
     QByteArray temporary = temporaryTemplate(target);
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!file.isOpen()) {
         const int error = errno;
         if (exists && (error == EACCES || error == EPERM || error == EROFS))
-            return rewriteInPlace(target, content, existing.st_size);
+            return rewriteInPlace(target, content, existing.st_size, ownerOnly);
         throw Error(systemReason(error));
     }
     // The temporary goes on every way out but the rename.
@@ -206,9 +210,9 @@ void replaceWith(const QString& path, const Content& content)
 }
 } // namespace
 
-void replaceFile(const QString& path, const QByteArray& bytes)
+void replaceFile(const QString& path, const QByteArray& bytes, bool ownerOnly)
 {
-    replaceWith(path, {bytes.size(), [&bytes](int fd) { writeAll(fd, bytes); }});
+    replaceWith(path, {bytes.size(), [&bytes](int fd) { writeAll(fd, bytes); }}, ownerOnly);
 }
 
 void copyFile(const QString& from, const QString& to, qint64 size)

@@ -15,7 +15,9 @@ namespace filmarch {
 // in place (not safe against a kill, but the only way there). The replaced
 // file keeps its permissions, and its owner and group where the system allows.
 // Throws Error carrying the reason; the caller adds what was being saved.
-void replaceFile(const QString& path, const QByteArray& bytes);
+// `ownerOnly`: the file holds a secret, and is readable by its owner alone
+// from its first byte on, whatever it was before.
+void replaceFile(const QString& path, const QByteArray& bytes, bool ownerOnly = false);
 
 // Replaces `to` the same way by the first `size` bytes of the file `from`.
 void copyFile(const QString& from, const QString& to, qint64 size);

@@ -5,8 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <fcntl.h>
 #include <thread>
+#include <unistd.h>
 
 namespace filmarch {
 
@@ -27,6 +31,50 @@ QString MakeUniqueFileName(const QString& strFileName, const QString& Separator)
         r = withoutExtension(strFileName) + Separator + QString::number(qint32(ticks)) + exactExtension(strFileName);
     }
     return r;
+}
+
+QString freeFileName(const QString& path, const std::function<bool(const QString&)>& taken)
+{
+    QString r = path;
+    for (int n = 2; FileOrDirExists(r) || (taken && taken(r)); ++n)
+        r = withoutExtension(path) + QStringLiteral(" (%1)").arg(n) + exactExtension(path);
+    return r;
+}
+
+namespace {
+// Renames without ever replacing: 0, or errno (EEXIST when the name is taken).
+int renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without that flag: a second link cannot replace either.
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        return errno;
+    // Nor links (FAT): the name is looked at just before.
+    if (FileOrDirExists(QFile::decodeName(to)))
+        return EEXIST;
+    return std::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+} // namespace
+
+QString moveToFreeName(const QString& source, const QString& wanted, const std::function<bool(const QString&)>& taken)
+{
+    // A name made by someone else between the choice and the move: the next one.
+    for (int tries = 0; tries < 100; ++tries) {
+        const QString target = freeFileName(wanted, taken);
+        const int error = renameWithoutReplacing(QFile::encodeName(source), QFile::encodeName(target));
+        if (error == 0)
+            return target;
+        if (error != EEXIST)
+            return QString();
+    }
+    return QString();
 }
 
 bool replaceWithCopy(const QString& source, const QString& target)

@@ -46,8 +46,10 @@ void fillEntry(TMovie& NewMovie, const EntrySources& sources, TTraitement& Fichi
     // A downloaded poster replaces it.
     if (!infos[InfoAffiche].isEmpty()) {
         const QString poster = downloadPoster(sources, Fichier, infos[InfoAffiche]);
-        if (!poster.isEmpty() && storePicture(NewMovie, poster, QStringLiteral(".jpg")))
+        if (!poster.isEmpty()) {
+            storePicture(NewMovie, poster, QStringLiteral(".jpg"));
             QFile::remove(poster);
+        }
     }
 }
 } // namespace

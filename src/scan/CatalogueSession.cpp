@@ -8,7 +8,9 @@
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
 #include "scan/FilmParts.h"
+#include "platform/UniqueFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -50,6 +52,10 @@ void CatalogueSession::release()
     loadedCatalogue.clear();
     cataloguedNames.clear();
     catalogueParts.clear();
+    entryPictures.clear();
+    firstNew = 0;
+    takenCount = 0;
+    pendingNames.clear();
 }
 
 int CatalogueSession::validate(const QString& path, bool tellBusy)
@@ -96,6 +102,7 @@ int CatalogueSession::validate(const QString& path, bool tellBusy)
             cataloguedNames.insert(fileNamePart(XMLDoc->movieAttribute(i, QStringLiteral("URL"))));
             for (const QString& part : partsInComments(XMLDoc->movieAttribute(i, QStringLiteral("Comments"))))
                 catalogueParts.insert(part);
+            notePicture(XMLDoc->movieAttribute(i, QStringLiteral("Picture")), path);
         }
         return n;
     }
@@ -205,7 +212,63 @@ CatalogueSession::Preparation CatalogueSession::prepare(const QString& catalogue
             return Preparation::Refused;
         }
     }
+    if (ext == kXml)
+        takePending();
     return Preparation::Ready;
+}
+
+QString CatalogueSession::pendingFileOf(const QString& catalogueFile)
+{
+    return withoutExtension(catalogueFile) + QStringLiteral(".en-attente") + kXml;
+}
+
+// The pending entries join the document under numbers of their own, as new
+// entries of this run.
+void CatalogueSession::takePending()
+{
+    firstNew = XMLDoc ? XMLDoc->movieCount() : 0;
+    takenCount = 0;
+    pendingRefusal.clear();
+    pendingNames.clear();
+    const QString file = pendingFileOf(path);
+    if (!FileOrDirExists(file))
+        return;
+    std::unique_ptr<XmlCatalogue> pending;
+    try {
+        // A named pipe or a device would block the run for ever.
+        if (!isRegularFile(file))
+            throw Error(QStringLiteral("ce n'est pas un fichier"));
+        pending = XmlCatalogue::loadFile(file);
+    } catch (const Error& e) {
+        pendingRefusal = e.message();
+        return;
+    }
+    for (int i = 0; i < pending->movieCount(); ++i) {
+        XmlAttributes attributes;
+        const QString number = QString::number(nextXmlNumber());
+        for (auto [name, value] : pending->movieAttributes(i)) {
+            if (name == QLatin1String("Number"))
+                value = number;
+            else if (name == QLatin1String("URL"))
+                pendingNames.insert(fileNamePart(value));
+            attributes.emplace_back(name, value);
+        }
+        appendXmlMovie(attributes);
+    }
+    takenCount = pending->movieCount();
+}
+
+int CatalogueSession::keepUnsaved()
+{
+    const int count = XMLDoc ? XMLDoc->movieCount() : 0;
+    auto pending = XmlCatalogue::createNew();
+    for (int i = firstNew; i < count; ++i) {
+        XmlCatalogue::Movie movie = pending->appendMovie();
+        for (const auto& [name, value] : XMLDoc->movieAttributes(i))
+            movie.setAttribute(name, value);
+    }
+    pending->saveFile(pendingFileOf(path));
+    return count - firstNew;
 }
 
 std::optional<QString> CatalogueSession::addAmcEntry(const std::function<void(TMovie&)>& fill)
@@ -278,14 +341,33 @@ void CatalogueSession::appendXmlMovie(const XmlAttributes& attributes)
     if (!XMLDoc)
         XMLDoc = XmlCatalogue::createNew();
     XmlCatalogue::Movie movie = XMLDoc->appendMovie();
-    for (const auto& [name, value] : attributes)
+    for (const auto& [name, value] : attributes) {
         movie.setAttribute(name, value);
+        if (name == QLatin1String("Picture"))
+            notePicture(value, path);
+    }
+}
+
+// A relative picture is beside the catalogue.
+void CatalogueSession::notePicture(const QString& picture, const QString& catalogueFile)
+{
+    if (!picture.isEmpty())
+        entryPictures.insert(QDir::cleanPath(QFileInfo(catalogueFile).dir().absoluteFilePath(picture)));
+}
+
+bool CatalogueSession::isPictureOfEntry(const QString& picture) const
+{
+    return entryPictures.contains(QDir::cleanPath(QFileInfo(picture).absoluteFilePath()));
 }
 
 void CatalogueSession::saveXml()
 {
-    if (XMLDoc && exactExtension(path) == kXml)
-        XMLDoc->saveFile(path);
+    if (!XMLDoc || exactExtension(path) != kXml)
+        return;
+    XMLDoc->saveFile(path);
+    // Saved in the catalogue: a later failure must not bring them twice.
+    if (takenCount > 0)
+        QFile::remove(pendingFileOf(path));
 }
 
 void CatalogueSession::finish()

@@ -70,9 +70,30 @@ public:
     int nextXmlNumber();
     // Appends one Movie element with these attributes.
     void appendXmlMovie(const XmlAttributes& attributes);
+    // True when an XML entry names that picture file (a poster whose file may
+    // be gone keeps its name all the same).
+    bool isPictureOfEntry(const QString& path) const;
     // Writes the XML document to the catalogue (nothing for an AMC file, whose
-    // entries are saved one by one). Throws Error.
+    // entries are saved one by one), then removes the pending entries it took.
+    // Throws Error.
     void saveXml();
+
+    // Entries analysed for an XML catalogue whose save failed are kept in a
+    // catalogue of their own beside it ("films.xml": "films.en-attente.xml"),
+    // small enough to fit where the whole catalogue did not, and openable as
+    // any catalogue. The next run writing that catalogue takes them first.
+    static QString pendingFileOf(const QString& catalogueFile);
+    // Entries taken from the pending file at the preparation, and why a
+    // pending file there was left as it was (empty when none was).
+    int pendingTaken() const { return takenCount; }
+    QString pendingProblem() const { return pendingRefusal; }
+    // True when a taken pending entry is of a file of that stored name: the
+    // file was analysed already.
+    bool isPending(const QString& storedName) const { return pendingNames.contains(storedName); }
+    // Writes the entries this run added to the XML document (the pending ones
+    // it took included) to the pending file, replacing it. Returns their
+    // number. Throws Error.
+    int keepUnsaved();
 
     // Ends the writing: the AMC file forced to disk and closed, the lock given
     // back, and what was held in memory dropped.
@@ -85,6 +106,8 @@ private:
     int loadAmc(const QString& path);
     void saveAmcEntry(const TMovie& NewMovie);
     int firstFreeNumber();
+    void notePicture(const QString& picture, const QString& catalogueFile);
+    void takePending();
 
     // What a file was when it was read: a catalogue that kept it was not changed since.
     struct FileStamp {
@@ -114,7 +137,12 @@ private:
     FileStamp loadedStamp;
     QSet<QString> cataloguedNames; // file-name parts of the loaded catalogue's URLs
     QSet<QString> catalogueParts;  // the other parts its entries list
+    QSet<QString> entryPictures;   // the XML entries' pictures, as absolute paths
     QString path;                  // the catalogue being written
+    int firstNew = 0;              // the first XML entry of this run
+    int takenCount = 0;
+    QString pendingRefusal;
+    QSet<QString> pendingNames;
     bool completing = false;
     int startCount = 0;
     QString reason;

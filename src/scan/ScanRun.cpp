@@ -143,6 +143,9 @@ void ScanRun::requestStop()
     Arret = true;
     if (pipeline)
         pipeline->interrupt();
+    // A lookup waiting before it asks the service again ends now.
+    if (ctx.lookup)
+        ctx.lookup->interrupt();
 }
 
 void ScanRun::reportSaveFailure(const QString& logLine, const QString& message, bool asError)
@@ -226,6 +229,7 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     loadedCount = catalogue.loadedCount();
     if (completing)
         result.entriesAtStart = loadedCount;
+    logPendingEntries();
 
     doublons = 0;
     nonTraites = 0;
@@ -243,7 +247,7 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     int total = 0;
     std::vector<WalkItem> items = walkFolder(request.EdCheminRepScan, opts.CbExploreSousRep, total);
     ctx.progress->setMaximum(total);
-    compteur = loadedCount;
+    compteur = loadedCount + catalogue.pendingTaken();
     processFiles(items);
 
     logSummary(formatElapsed(chrono.elapsed()));
@@ -270,14 +274,19 @@ void ScanRun::logSummary(const QString& elapsed)
         try {
             catalogue.saveXml();
         } catch (const Error& e) {
-            reportSaveFailure(e.message(),
-                completing ? e.message() + QStringLiteral("\nLe catalogue précédent est conservé.") : e.message(),
-                true);
+            EcritureLog(e.message());
+            const QString kept = keepUnsavedEntries();
+            QString message = e.message() + u'\n' + kept;
+            if (completing)
+                message += QStringLiteral("\nLe catalogue précédent est conservé.");
+            reportSaveFailure(kept, message, true);
         }
     }
     if (saveFailed)
         return;
-    if (compteur == 0 && nonTraites > 0) {
+    if (compteur == 0 && (Arret || ArretRecherche)) {
+        EcritureLog(QStringLiteral("Le scan a été arrêté avant qu'une vidéo soit cataloguée."));
+    } else if (compteur == 0 && nonTraites > 0) {
         EcritureLog(QStringLiteral("Aucun fichier n'a pu être catalogué. Aucun catalogue crée"));
     } else if (compteur == 0) {
         EcritureLog(QStringLiteral("Le scan n'a détecté aucune video. Aucun catalogue crée"));
@@ -297,6 +306,42 @@ void ScanRun::logSummary(const QString& elapsed)
     }
     if (nonTraites > 0)
         EcritureLog(QStringLiteral("Fichiers non traités : %1").arg(nonTraites));
+}
+
+// After a failed save: what was analysed is kept for the next run, and the
+// line says how many entries were not saved and where they are.
+QString ScanRun::keepUnsavedEntries()
+{
+    const int unsaved = compteur - loadedCount;
+    const bool one = unsaved == 1;
+    const QString count = one
+        ? QStringLiteral("1 entrée analysée n'a pas été enregistrée dans le catalogue")
+        : QStringLiteral("%1 entrées analysées n'ont pas été enregistrées dans le catalogue").arg(unsaved);
+    try {
+        catalogue.keepUnsaved();
+    } catch (const Error& e) {
+        return count + (one ? QStringLiteral(" ni gardée à part : ") : QStringLiteral(" ni gardées à part : "))
+            + e.message();
+    }
+    return count
+        + (one ? QStringLiteral(" : elle est gardée dans %1, et le prochain scan de ce catalogue la reprend sans "
+                                "l'analyser de nouveau.")
+               : QStringLiteral(" : elles sont gardées dans %1, et le prochain scan de ce catalogue les reprend "
+                                "sans les analyser de nouveau."))
+              .arg(CatalogueSession::pendingFileOf(CatalogueActif));
+}
+
+// The entries a failed save kept, taken first, or the file that holds them left alone.
+void ScanRun::logPendingEntries()
+{
+    const QString pending = CatalogueSession::pendingFileOf(CatalogueActif);
+    if (catalogue.pendingTaken() > 0)
+        EcritureLog(QStringLiteral("Entrées analysées lors d'un scan précédent reprises de %1 : %2")
+                        .arg(pending)
+                        .arg(catalogue.pendingTaken()));
+    if (!catalogue.pendingProblem().isEmpty())
+        EcritureLog(QStringLiteral("Entrées en attente non reprises, le fichier %1 est laissé tel quel (%2)")
+                        .arg(pending, catalogue.pendingProblem()));
 }
 
 // Everything after the walk that must happen however the run ended.
@@ -348,12 +393,14 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     job.nativePath = item.nativePath;
     job.opts = options();
     job.otherParts = item.otherParts;
+    const QString storedName = storedFileName(item.path, exactExtension(CatalogueActif));
     // A file that an entry lists as one of its film's parts is catalogued,
-    // whatever the duplicate option says of other files.
-    slot.duplicate = completing
-        && ((job.opts.CbEviterDoublons
-                && catalogue.isCatalogued(storedFileName(item.path, exactExtension(CatalogueActif))))
-            || catalogue.isCataloguedPart(fileNamePart(item.path)));
+    // whatever the duplicate option says of other files; a file whose entry
+    // waited for a save was analysed already.
+    slot.duplicate = (completing
+                         && ((job.opts.CbEviterDoublons && catalogue.isCatalogued(storedName))
+                             || catalogue.isCataloguedPart(fileNamePart(item.path))))
+        || catalogue.isPending(storedName);
     slot.lateParts.clear();
     if (slot.duplicate)
         for (const QString& part : item.otherParts)
@@ -532,8 +579,9 @@ void ScanRun::writeEntry(const ScanOptions& opts, AnalysedFile& file, const Info
         ++compteur;
     } else if (ext == kAmc) {
         if (const std::optional<QString> failure = EcritureCatalogueAmc(catalogue, sources, *file.Fichier, infos))
-            reportSaveFailure(
-                QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)").arg(CatalogueActif, *failure),
+            reportSaveFailure(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2) : 1 entrée analysée "
+                                             "n'a pas été enregistrée, le scan s'arrête")
+                                  .arg(CatalogueActif, *failure),
                 amcSaveFailedMessage());
         else
             ++compteur;

@@ -146,6 +146,8 @@ private:
     void reportSaveFailure(const QString& logLine, const QString& message, bool asError = false);
     void reportToolFailure(const QString& tool, const QString& message);
     void logSummary(const QString& elapsed);
+    QString keepUnsavedEntries();
+    void logPendingEntries();
     void finishRun();
     void makeAnalysers();
 

@@ -7,10 +7,7 @@
 #include "scan/Poster.h"
 
 #include <QDate>
-#include <QFile>
 #include <QFileInfo>
-
-#include <cstdio>
 
 namespace filmarch {
 
@@ -22,23 +19,17 @@ void EcritureCatalogueXML(
     // Every value is computed before the element is added, so that a failure
     // leaves no half-filled entry in the catalogue (and downloads nothing).
     const QString date = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
-    // An extracted poster is the picture: nothing is downloaded then. It
-    // takes its place in the poster folder once the entry's values are known.
-    const QString extracted = Fichier.LienAffiche;
-    QString picture;
-    if (!extracted.isEmpty() && QFileInfo::exists(extracted))
-        picture = posterPath(opts.EdRepAffiche, Fichier.TitreTraduit);
-    XmlAttributes attrs = xmlMovieAttributes(Fichier, opts, infos, number, date, picture);
-    if (!picture.isEmpty()) {
-        Fichier.LienAffiche.clear();
-        if (std::rename(QFile::encodeName(extracted).constData(), QFile::encodeName(picture).constData()) != 0) {
-            QFile::remove(extracted);
-            picture.clear();
-            attrs = xmlMovieAttributes(Fichier, opts, infos, number, date, picture);
-        }
-    }
-    if (picture.isEmpty() && !infos[InfoAffiche].isEmpty()) {
+    XmlAttributes attrs = xmlMovieAttributes(Fichier, opts, infos, number, date, QString());
+    // An extracted poster is the picture: nothing is downloaded then.
+    QString picture = Fichier.LienAffiche;
+    Fichier.LienAffiche.clear();
+    if (!picture.isEmpty() && !QFileInfo::exists(picture))
+        picture.clear();
+    if (picture.isEmpty() && !infos[InfoAffiche].isEmpty())
         picture = downloadPoster(sources, Fichier, infos[InfoAffiche]);
+    if (!picture.isEmpty()) {
+        picture = keepPoster(sources, Fichier, picture, wantedPosterPath(opts.EdRepAffiche, Fichier),
+            [&catalogue](const QString& name) { return catalogue.isPictureOfEntry(name); });
         if (!picture.isEmpty())
             attrs = xmlMovieAttributes(Fichier, opts, infos, number, date, picture);
     }

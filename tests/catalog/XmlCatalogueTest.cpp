@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -270,4 +271,24 @@ TEST(XmlCatalogue, MarkupTheEncodingCannotHoldIsWrittenInUtf8)
         EXPECT_EQ(
             back->movieAttribute(back->movieCount() - 1, QStringLiteral("TranslatedTitle")), QStringLiteral("Αλφα €"));
     }
+}
+
+// The library's bound for untrusted documents is not a catalogue's: one of
+// 50 MB is saved (its bytes checked by reading them back) and read again.
+TEST(XmlCatalogue, LargeCataloguesAreSavedAndRead)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("films.xml"));
+    auto catalogue = XmlCatalogue::createNew();
+    const QString synopsis(2700, u'e');
+    for (int i = 1; i <= 20000; ++i) {
+        XmlCatalogue::Movie movie = catalogue->appendMovie();
+        movie.setAttribute(QStringLiteral("Number"), QString::number(i));
+        movie.setAttribute(QStringLiteral("Description"), synopsis);
+    }
+    catalogue->saveFile(path);
+    EXPECT_GT(QFileInfo(path).size(), 50 << 20);
+    auto loaded = XmlCatalogue::loadFile(path);
+    EXPECT_EQ(loaded->movieCount(), 20000);
+    EXPECT_EQ(loaded->movieAttribute(19999, QStringLiteral("Description")), synopsis);
 }

@@ -172,6 +172,7 @@ TEST_F(AllocineClientTest, ThumbnailsUseTheSmallCopyAndPlaceholder)
     EXPECT_EQ(client.ChargeVignette(QString(), QStringLiteral("x")), placeholder);
 
     client.prepareImageFolder();
+    service.picture = "\xFF\xD8\xFF\xE0 vignette";
     const QString path =
         client.ChargeVignette(service.posterUrl("affiche.jpg"), QStringLiteral("Face/Off: Volte-face?"));
     EXPECT_EQ(path, app.filePath(QStringLiteral("images/Face-Off- Volte-face-.jpeg")));
@@ -192,7 +193,7 @@ TEST_F(AllocineClientTest, PictureLargerThanEightMebibytesIsRefused)
 {
     const QString target = app.filePath(QStringLiteral("affiche.jpg"));
     writeFile(target, "ancienne");
-    service.picture = std::string(8 * 1024 * 1024 + 1, 'x');
+    service.picture = "\xFF\xD8" + std::string(8 * 1024 * 1024 - 1, 'x');
     try {
         client.downloadPicture(service.posterUrl("grande.jpg"), target);
         ADD_FAILURE() << "no failure";

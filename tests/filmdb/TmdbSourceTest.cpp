@@ -8,6 +8,8 @@
 
 #include <QTemporaryDir>
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 using namespace filmarch;
@@ -98,11 +100,95 @@ TEST_F(TmdbSourceTest, TooManyRequestsWaitsAsAskedThenGivesUpTheFilm)
     service.tooManyRequests = 4;
     const LookupOutcome outcome = source.lookUp(QStringLiteral("Alien"), QStringLiteral("1979"));
     EXPECT_EQ(outcome.code, 1);
-    EXPECT_EQ(outcome.logLines,
-        QStringList {
-            QStringLiteral("Fichier non traité par le scan allocine, une erreur de connection est survenu : Alien")});
+    ASSERT_EQ(outcome.logLines.size(), 1);
+    EXPECT_TRUE(outcome.logLines[0].startsWith(QStringLiteral("Fichier non traité par le scan allocine (")));
+    EXPECT_TRUE(outcome.logLines[0].contains(QStringLiteral("le service a répondu 429")))
+        << qPrintable(outcome.logLines[0]);
     EXPECT_EQ(waits, (std::vector<int> {10, 10, 10})) << "at most three waits of at most 10 s";
-    EXPECT_FALSE(lookup.stopped()) << "a busy service still answers";
+    EXPECT_FALSE(lookup.stopped()) << "one film refused";
+
+    // Still refused after its waits, three films in a row: the run gives up, said once.
+    service.tooManyRequests = 8;
+    EXPECT_EQ(source.lookUp(QStringLiteral("Alien"), QStringLiteral("1979")).code, 1);
+    EXPECT_EQ(source.lookUp(QStringLiteral("Alien"), QStringLiteral("1979")).code, 1);
+    EXPECT_TRUE(lookup.stopped());
+    const QStringList notices = lookup.takeNotices();
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].startsWith(
+        QStringLiteral("Recherche abandonnée pour la suite du scan : le service refuse les requêtes")))
+        << qPrintable(notices[0]);
+    const size_t asked = service.requests().size();
+    const LookupOutcome after = source.lookUp(QStringLiteral("Alien"), QStringLiteral("1979"));
+    EXPECT_TRUE(after.code == 1 && after.logLines.isEmpty());
+    EXPECT_EQ(service.requests().size(), asked);
+}
+
+// Stop or Ctrl-C during a wait the service asked for ends it at once, and the
+// film is given up without a line of its own.
+TEST_F(TmdbSourceTest, AStoppedRunEndsTheWaitAtOnce)
+{
+    FilmLookup real(http, AppPaths::beside(app.path())); // waits as the program does
+    ScanOptions options;
+    options.CleTMDb = QString::fromStdString(service.key);
+    options.ServeurTMDb = service.server();
+    LookupSource* source = real.source(options);
+    ASSERT_NE(source, nullptr);
+    service.retryAfterSeconds = 3600;
+    service.tooManyRequests = 1;
+    std::thread stopper([&] {
+        while (service.requests().empty())
+            std::this_thread::yield();
+        real.interrupt();
+    });
+    const LookupOutcome outcome = source->lookUp(QStringLiteral("Alien"), QStringLiteral("1979"));
+    stopper.join();
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_TRUE(outcome.logLines.isEmpty());
+    EXPECT_EQ(service.requests().size(), 1u) << "nothing asked after the stop";
+}
+
+// An answer that is not the film asked for, or says nothing, is set aside; a
+// text longer than an entry can hold is cut; the log says each, with the
+// service's own words where it failed.
+TEST_F(TmdbSourceTest, AnswersAreCheckedAndWhatIsSetAsideIsSaid)
+{
+    service.addSearch("Autre", R"([{"id":77,"title":"Autre"}])");
+    service.addMovie(77, test::remakeDetails);
+    service.addSearch("Nul", R"([{"id":78,"title":"Nul"}])");
+    service.addMovie(78, "null");
+    service.addSearch("Absent", R"([{"id":79,"title":"Absent"}])");
+    service.addSearch("Long", R"([{"id":80,"title":"Long"}])");
+    service.addMovie(80, R"({"id":80,"title":")" + std::string(300000, 't') + R"(","overview":"court"})");
+    LookupSource& source = tmdb(service.key);
+    const struct {
+        const char* title;
+        const char* said;
+    } setAside[] = {
+        {"Autre", "la réponse n'est pas la fiche du film demandé (77)"},
+        {"Nul", "Réponse illisible de TMDb"},
+        {"Absent", "le service a répondu 404"},
+    };
+    for (const auto& c : setAside) {
+        SCOPED_TRACE(c.title);
+        const LookupOutcome outcome = source.lookUp(QString::fromUtf8(c.title), QString());
+        EXPECT_NE(outcome.code, 0);
+        ASSERT_EQ(outcome.logLines.size(), 1);
+        EXPECT_TRUE(outcome.logLines[0].contains(QString::fromUtf8(c.said))) << qPrintable(outcome.logLines[0]);
+        EXPECT_TRUE(outcome.infos[InfoTitre].isEmpty());
+    }
+    InfosFilmAllo infos;
+    QStringList log;
+    EXPECT_THROW(source.details(QStringLiteral("77"), infos, log), Error);
+
+    const LookupOutcome cut = source.lookUp(QStringLiteral("Long"), QString());
+    EXPECT_EQ(cut.code, 0);
+    EXPECT_EQ(cut.infos[InfoTitre].size(), 65536);
+    EXPECT_EQ(cut.infos[InfoSynopsis], QStringLiteral("court"));
+    ASSERT_EQ(cut.logLines.size(), 1);
+    EXPECT_TRUE(cut.logLines[0].contains(QStringLiteral("champ titre coupé à 65536 caractères")))
+        << qPrintable(cut.logLines[0]);
+    source.details(QStringLiteral("80"), infos, log);
+    EXPECT_EQ(log.size(), 1);
 }
 
 TEST_F(TmdbSourceTest, ARefusedKeyIsSaidOnceAndTheRunStopsAsking)
@@ -126,7 +212,7 @@ TEST_F(TmdbSourceTest, ARefusedKeyIsSaidOnceAndTheRunStopsAsking)
 TEST_F(TmdbSourceTest, TheWindowsStepsListThumbnailAndDetails)
 {
     LookupSource& source = tmdb(service.key);
-    service.picture = "JPEG";
+    service.picture = "\xFF\xD8\xFF\xE0JPEG";
     const CandidateList list = source.search(QStringLiteral("Alien"), QStringLiteral("1979"));
     ASSERT_EQ(list.code, 0);
     ASSERT_EQ(list.films.size(), 2);
@@ -140,7 +226,14 @@ TEST_F(TmdbSourceTest, TheWindowsStepsListThumbnailAndDetails)
     EXPECT_TRUE(picture.startsWith(source.imageFolder()));
     QFile file(picture);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("JPEG"));
+    EXPECT_EQ(file.readAll(), QByteArray("\xFF\xD8\xFF\xE0JPEG"));
+    file.close();
+
+    // A page served in place of a picture is no picture: the one there stays.
+    service.picture = "<html><body>Pas d'image</body></html>";
+    EXPECT_THROW(source.thumbnail(list.films[1]), Error);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("\xFF\xD8\xFF\xE0JPEG"));
 
     InfosFilmAllo infos;
     QStringList log;

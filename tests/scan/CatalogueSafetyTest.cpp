@@ -311,6 +311,55 @@ TEST(CatalogueSafety, AFullDiskKeepsTheCatalogueWholeAndTheLogTruthful)
     EXPECT_TRUE(h.messages().filter(QStringLiteral("aucune video")).isEmpty());
 }
 
+// A full disk at the final save of an XML catalogue: the catalogue stays as
+// it was, the log says how many entries were not saved and why, and the next
+// run saves them without analysing their files again.
+TEST(CatalogueSafety, AFailedXmlSaveKeepsWhatWasAnalysedForTheNextRun)
+{
+    QTemporaryDir out;
+    const QString cat = out.filePath(QStringLiteral("films.xml"));
+    {
+        auto earlier = XmlCatalogue::createNew();
+        for (int i = 1; i <= 200; ++i) {
+            XmlCatalogue::Movie m = earlier->appendMovie();
+            m.setAttribute(QStringLiteral("Number"), QString::number(i));
+            m.setAttribute(QStringLiteral("URL"), QStringLiteral("/ailleurs/film%1.mkv").arg(i));
+            m.setAttribute(QStringLiteral("Description"), QString(500, u'd'));
+        }
+        earlier->saveFile(cat);
+    }
+    const QByteArray original = readFile(cat);
+    const QString pending = out.filePath(QStringLiteral("films.en-attente.xml"));
+    const QString films = scanFolder(); // made before the disk is full
+    {
+        ScanHarness h;
+        {
+            // Room for the new entries, not for the whole catalogue.
+            const FileSizeLimit limit(original.size() / 2);
+            ASSERT_EQ(h.scanExisting(films, cat), ScanOutcome::CatalogueNotWritten);
+        }
+        EXPECT_EQ(readFile(cat), original);
+        const QStringList said =
+            h.messages().filter(QStringLiteral("%1 entrées analysées n'ont pas été enregistrées").arg(kRootVideos));
+        ASSERT_EQ(said.size(), 1) << qPrintable(h.messages().join(u'\n'));
+        EXPECT_TRUE(said[0].contains(pending)) << qPrintable(said[0]);
+        EXPECT_EQ(h.messages().filter(QStringLiteral("fichier trop grand pour le disque")).size(), 1)
+            << qPrintable(h.messages().join(u'\n'));
+        ASSERT_EQ(h.dialogs.messages.size(), 1);
+        EXPECT_TRUE(h.dialogs.messages[0].contains(said[0]));
+        EXPECT_EQ(XmlCatalogue::loadFile(pending)->movieCount(), kRootVideos);
+    }
+    // Files already analysed are not analysed again, even where duplicates are allowed.
+    ScanOptions keepAll;
+    keepAll.CbEviterDoublons = false;
+    ScanHarness h(keepAll);
+    ASSERT_EQ(h.scanExisting(films, cat), ScanOutcome::Finished);
+    EXPECT_EQ(XmlCatalogue::loadFile(cat)->movieCount(), 200 + kRootVideos);
+    EXPECT_EQ(h.messages().filter(QStringLiteral("Nouvelles entrées : %1 ").arg(kRootVideos)).size(), 1)
+        << qPrintable(h.messages().join(u'\n'));
+    EXPECT_FALSE(QFileInfo::exists(pending));
+}
+
 // What a run killed while adding an entry leaves: the lock file saying how far
 // the file was whole, and part of a record after that.
 TEST(CatalogueSafety, TheEntryAKilledRunWasAddingIsCutByTheNextRun)

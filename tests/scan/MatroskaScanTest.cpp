@@ -175,7 +175,8 @@ TEST_F(MatroskaScan, ExtractedPosterAndLookedUpPoster)
     EXPECT_EQ(entries(posters), QStringList {QStringLiteral("Alpha.jpg")});
     EXPECT_EQ(readFile(poster), QByteArray("older poster"));
 
-    // AMC: a downloaded poster replaces the extracted picture; no file of the run is left.
+    // AMC: a downloaded poster replaces the extracted picture; no file of the
+    // run is left, and the user's picture of that name stays.
     ScanHarness looked(mkvOptions(posters, false));
     looked.run->infosFilmAllo[InfoAffiche] = server.url("/affiche.jpg");
     const QString amc2 = out.filePath(QStringLiteral("films2.amc"));
@@ -186,17 +187,21 @@ TEST_F(MatroskaScan, ExtractedPosterAndLookedUpPoster)
     EXPECT_EQ(list2.GetItem(0).strPicture, QStringLiteral(".jpg"));
     EXPECT_EQ(list2.GetItem(0).Picture.value_or(QByteArray()), downloaded);
     EXPECT_EQ(requests, 1);
-    EXPECT_EQ(entries(posters), QStringList());
+    EXPECT_EQ(entries(posters), QStringList {QStringLiteral("Alpha.jpg")});
+    EXPECT_EQ(readFile(poster), QByteArray("older poster"));
 
-    // XML: the extracted picture wins and nothing is downloaded.
+    // XML: the extracted picture wins and nothing is downloaded; it takes a
+    // name of its own beside the user's picture.
     ScanHarness xmlRun(mkvOptions(posters, false));
     xmlRun.run->infosFilmAllo[InfoAffiche] = server.url("/affiche.jpg");
     const QString xml = out.filePath(QStringLiteral("films.xml"));
     ASSERT_EQ(xmlRun.scanNew(one.path(), xml), ScanOutcome::Finished);
-    EXPECT_EQ(XmlCatalogue::loadFile(xml)->movieAttribute(0, QStringLiteral("Picture")), poster);
-    EXPECT_EQ(readFile(poster), QByteArray("bytes of front.jpg"));
+    const QString kept = QDir(posters).filePath(QStringLiteral("Alpha (2).jpg"));
+    EXPECT_EQ(XmlCatalogue::loadFile(xml)->movieAttribute(0, QStringLiteral("Picture")), kept);
+    EXPECT_EQ(readFile(kept), QByteArray("bytes of front.jpg"));
+    EXPECT_EQ(readFile(poster), QByteArray("older poster"));
     EXPECT_EQ(requests, 1);
-    EXPECT_EQ(entries(posters), QStringList {QStringLiteral("Alpha.jpg")});
+    EXPECT_EQ(entries(posters), (QStringList {QStringLiteral("Alpha (2).jpg"), QStringLiteral("Alpha.jpg")}));
 }
 
 TEST_F(MatroskaScan, ToolsThatCannotStartAreReportedAndTheRunGoesOn)

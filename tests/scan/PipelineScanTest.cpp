@@ -70,7 +70,7 @@ protected:
         cube.films = FakeFilmDatabase::numberedFilms(2, 2000, 1997);
         dune.films = FakeFilmDatabase::numberedFilms(1, 3000, 1984);
         dune.films[0].posterHref = service->posterUrl("dune.jpg").toStdString();
-        service->picture = "bytes of the poster of Dune";
+        service->picture = "\xFF\xD8 bytes of the poster of Dune";
         service->addSearch("ALIEN", alien);
         service->addSearch("CUBE", cube);
         service->addSearch("DUNE", dune);

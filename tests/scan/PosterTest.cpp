@@ -25,6 +25,10 @@ protected:
         server->server.Get("/affiche.jpg", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(kJpeg.toStdString(), "image/jpeg");
         });
+        // A page where a picture was promised.
+        server->server.Get("/page.jpg", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body>Introuvable</body></html>", "image/jpeg");
+        });
         // Larger than any poster the service sends.
         server->server.Get("/enorme.jpg", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(9 * 1024 * 1024, 'x'), "image/jpeg");
@@ -98,6 +102,7 @@ TEST_F(Posters, FailedDownloadsAreLoggedAndTheEntryIsWrittenWithoutPicture)
         {"404", server->url("/absente.jpg"), out.filePath(QStringLiteral("a"))},
         {"refused", QStringLiteral("http://127.0.0.1:1/affiche.jpg"), out.filePath(QStringLiteral("b"))},
         {"unwritable folder", server->url("/affiche.jpg"), out.filePath(QStringLiteral("fichier/affiches"))},
+        {"a page, not a picture", server->url("/page.jpg"), out.filePath(QStringLiteral("c"))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,4 +144,89 @@ TEST_F(Posters, FailedDownloadKeepsThePreviousPoster)
         }
     }
     EXPECT_EQ(QDir(posters).entryList(QDir::Files), QStringList {QStringLiteral("Alien.jpg")});
+}
+
+namespace {
+QByteArray contentOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every file of a folder, hidden ones included, with its bytes.
+QMap<QString, QByteArray> filesOf(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        files[name] = contentOf(QDir(folder).filePath(name));
+    return files;
+}
+} // namespace
+
+// Films of one title, films named only by a year, and the user's own
+// pictures in the poster folder: each entry gets a poster of its own, and no
+// file the run did not make is replaced or removed, in either format.
+TEST_F(Posters, EachPosterGetsAFreeNameAndTheUsersPicturesStay)
+{
+    QTemporaryDir films;
+    const QString video = films.filePath(QStringLiteral("Dune (1984).mp4"));
+    makeVideo(video);
+    for (const char* name : {"Dune (2021).mp4", "1917.mp4", "2012.mp4"})
+        ASSERT_TRUE(QFile::copy(video, films.filePath(QLatin1String(name))));
+    const QString posters = out.filePath(QStringLiteral("affiches"));
+    QDir().mkpath(posters);
+    const QString mine = QDir(posters).filePath(QStringLiteral("Dune.jpg"));
+    QFile f(mine);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("la mienne");
+    f.close();
+
+    ScanOptions o;
+    o.EdRepAffiche = posters;
+    const QString cat = out.filePath(QStringLiteral("films.xml"));
+    {
+        ScanHarness h(o);
+        h.run->infosFilmAllo[InfoAffiche] = server->url("/affiche.jpg");
+        ASSERT_EQ(h.scanNew(films.path(), cat), ScanOutcome::Finished);
+    }
+    QStringList pictures;
+    {
+        auto doc = XmlCatalogue::loadFile(cat);
+        ASSERT_EQ(doc->movieCount(), 4);
+        for (int i = 0; i < 4; ++i)
+            pictures << QFileInfo(doc->movieAttribute(i, QStringLiteral("Picture"))).fileName();
+    }
+    pictures.sort();
+    EXPECT_EQ(pictures,
+        QStringList({QStringLiteral("1917.jpg"), QStringLiteral("2012.jpg"), QStringLiteral("Dune (2).jpg"),
+            QStringLiteral("Dune (3).jpg")}));
+    EXPECT_EQ(contentOf(mine), QByteArray("la mienne"));
+    const QMap<QString, QByteArray> afterXml = filesOf(posters);
+    EXPECT_EQ(afterXml.size(), 5) << afterXml.keys().join(u' ').toStdString(); // no temporary left
+
+    // An AMC scan keeps its pictures in the catalogue and leaves the folder as it was.
+    {
+        ScanHarness h(o);
+        h.run->infosFilmAllo[InfoAffiche] = server->url("/affiche.jpg");
+        ASSERT_EQ(h.scanNew(films.path(), out.filePath(QStringLiteral("films.amc"))), ScanOutcome::Finished);
+    }
+    EXPECT_EQ(filesOf(posters), afterXml);
+
+    // A completion keeps the entries' names, and a name an entry holds is not
+    // given again even when its file is gone.
+    ASSERT_TRUE(QFile::remove(QDir(posters).filePath(QStringLiteral("Dune (2).jpg"))));
+    {
+        o.CbEviterDoublons = false;
+        ScanHarness h(o);
+        h.run->infosFilmAllo[InfoAffiche] = server->url("/affiche.jpg");
+        ASSERT_EQ(h.scanExisting(films.path(), cat), ScanOutcome::Finished);
+    }
+    auto doc = XmlCatalogue::loadFile(cat);
+    ASSERT_EQ(doc->movieCount(), 8);
+    QSet<QString> names;
+    for (int i = 0; i < 8; ++i)
+        names.insert(QFileInfo(doc->movieAttribute(i, QStringLiteral("Picture"))).fileName());
+    EXPECT_EQ(names.size(), 8);
+    EXPECT_FALSE(names.contains(QStringLiteral("Dune.jpg")));
+    EXPECT_EQ(contentOf(mine), QByteArray("la mienne"));
 }

@@ -249,6 +249,21 @@ TEST(XmlScan, StopEndsAfterTheCurrentFile)
     EXPECT_FALSE(h.run->stopRequested()); // reset for the next run
 }
 
+// Stopped before any film was written: the log says the run was stopped, not
+// that the folder held no video.
+TEST(XmlScan, AStopBeforeTheFirstFilmIsSaidAsAStop)
+{
+    ScanHarness h;
+    // The first file fails while it is written, and the run is stopped meanwhile.
+    h.run->infosFilmAllo[InfoNotePresse] = QStringLiteral("quatre");
+    h.progress.onFile = [&h](const QString&) { h.run->requestStop(); };
+    QTemporaryDir out;
+    ASSERT_EQ(h.scanNew(scanFolder(), out.filePath(QStringLiteral("films.xml"))), ScanOutcome::Stopped);
+    EXPECT_TRUE(h.messages().filter(QStringLiteral("aucune video")).isEmpty()) << qPrintable(h.messages().join(u'\n'));
+    EXPECT_EQ(
+        h.messages().filter(QStringLiteral("Le scan a été arrêté avant qu'une vidéo soit cataloguée.")).size(), 1);
+}
+
 TEST(XmlScan, AFailingFileIsLoggedAndTheRunGoesOn)
 {
     ScanHarness h;

@@ -414,10 +414,6 @@ void TForm1::BtSaveOptionsClick()
             ini.setValue(QStringLiteral("Allocine"), QStringLiteral("Source"), o.Source);
             ini.setValue(QStringLiteral("TMDb"), QStringLiteral("Cle"), o.CleTMDb);
         });
-        // The key is the user's secret: the file that holds it is theirs alone
-        // (later saves keep these permissions).
-        if (!options().CleTMDb.isEmpty())
-            QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner);
     } catch (const Error& e) {
         dialogs.showError(e.message());
     }

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/ui/ResetConfirmWindow.h"
 #include "platform/CatalogueLock.h"
+#include "platform/IniFile.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -164,6 +165,27 @@ TEST_F(SettingsWindow, Reset)
         control<QLineEdit>(&f, "EdCheminRepScan")->clear();
         form.reset();
     }
+}
+
+// The key survives the reset, and the file that holds it stays the user's
+// alone, as do the settings the sync writes beside it.
+TEST_F(SettingsWindow, EveryWriteOfTheKeysFileKeepsItTheOwnersAlone)
+{
+    writeIni("[TMDb]\nCle=cle-secrete\n");
+    QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner);
+    const auto othersMay = QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther;
+    TForm1& f = openWindow();
+    QTimer::singleShot(0, [&] { QTest::mouseClick(control<QPushButton>(f.Form4, "BtConfirmer"), Qt::LeftButton); });
+    click(control(&f, "BtIniDefaut"));
+    EXPECT_TRUE(readIni().contains(QStringLiteral("Cle=cle-secrete")));
+    EXPECT_EQ(QFile::permissions(iniPath()) & othersMay, QFile::Permissions());
+
+    // A file that came to hold the key by another way is made the user's alone at its next save.
+    form.reset();
+    writeIni("[TMDb]\nCle=cle-secrete\n");
+    QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    updateIniFile(iniPath(), [](IniFile& ini) { ini.setValue(QStringLiteral("Synchro"), QStringLiteral("X"), {}); });
+    EXPECT_EQ(QFile::permissions(iniPath()) & othersMay, QFile::Permissions());
 }
 
 TEST_F(SettingsWindow, ResetThatCannotDeleteTheFileSaysSoAndLogs)
