@@ -13,6 +13,7 @@ const char* const kSynopsis = "Utilisation : filmarch-cli [-r | -R] [-j N] [-q] 
                               "                    CATALOGUE SORTIE\n"
                               "       filmarch-cli --verifier [--appliquer] [--retirer-absents] [-0] CATALOGUE\n"
                               "                    [DOSSIER]\n"
+                              "       filmarch-cli --lire-nom NOM...\n"
                               "\n"
                               "Analyse les fichiers du dossier DOSSIER et ajoute une entrée par film au\n"
                               "catalogue CATALOGUE (\".xml\" ou \".amc\"). Le catalogue est complété s'il existe\n"
@@ -146,6 +147,9 @@ const std::vector<CliOption>& cliOptions()
         {{QStringLiteral("retirer-absents")}, {},
             QStringLiteral("avec --verifier : les entrées dont le fichier n'existe plus (et n'a pas\n"
                            "été retrouvé) sont retirées du catalogue")},
+        {{QStringLiteral("lire-nom")}, {},
+            QStringLiteral("écrit ce que le programme lit dans chaque NOM de fichier (titre cherché, autre\n"
+                           "titre, année, partie, identifiants, mots écartés), une ligne par NOM")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, {},
             QStringLiteral("n'affiche que les erreurs (ni progression, ni lignes du journal)")},
         {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("affiche cette aide")},

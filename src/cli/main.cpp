@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "cli/CommandLine.h"
 #include "cli/ExportCommand.h"
+#include "cli/ReadNameCommand.h"
 #include "cli/SyncCommands.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
@@ -119,6 +120,8 @@ int main(int argc, char** argv)
         std::fputs("filmarch-cli " FILMARCH_VERSION "\n", stdout);
         return CliDone;
     }
+    if (line.isSet(QStringLiteral("lire-nom")))
+        return runReadNameCommand(line.positional());
     if (const std::optional<int> status = checkMode(line))
         return *status;
     const bool quiet = line.isSet(QStringLiteral("quiet"));
