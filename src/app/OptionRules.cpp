@@ -24,6 +24,7 @@ QString optionBoxName(OptionBox box)
         u"CbAlloAuto",
         u"CbAlloManu",
         u"CbRegrouperParties",
+        u"CbTitresNettoyes",
     };
     return QString::fromUtf16(names[static_cast<int>(box)]);
 }

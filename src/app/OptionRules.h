@@ -30,8 +30,9 @@ enum class OptionBox {
     CbAlloAuto,
     CbAlloManu,
     CbRegrouperParties,
+    CbTitresNettoyes,
 };
-inline constexpr int OptionBoxCount = 19;
+inline constexpr int OptionBoxCount = 20;
 
 // The control name of a box ("CbGenUrl").
 QString optionBoxName(OptionBox box);

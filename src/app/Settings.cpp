@@ -43,6 +43,7 @@ const std::vector<StoredOption>& storedOptions()
         textOption(u"General", u"CatalogueEnCours", T::EdCheminCataloExistant, {}),
         boolOption(u"General", u"Doublons", B::CbEviterDoublons, true),
         boolOption(u"General", u"ChoisirTitre", B::CbGenTitre, true),
+        boolOption(u"General", u"TitresNettoyes", B::CbTitresNettoyes, false),
         // The trailing space is part of the key, in files written long ago too.
         boolOption(u"General", u"ChoisirDuree ", B::CbGenDuree, true),
         boolOption(u"General", u"ChoisirUrl", B::CbGenUrl, true),
@@ -91,6 +92,7 @@ ScanOptions scanOptionsOf(const OptionControls& c)
     o.CbExploreSousRep = c.box(B::CbExploreSousRep);
     o.CbEviterDoublons = c.box(B::CbEviterDoublons);
     o.CbGenTitre = c.box(B::CbGenTitre);
+    o.CbTitresNettoyes = c.box(B::CbTitresNettoyes);
     o.CbGenDuree = c.box(B::CbGenDuree);
     o.CbGenUrl = c.box(B::CbGenUrl);
     o.CbGenVideo = c.box(B::CbGenVideo);

@@ -20,6 +20,9 @@ struct ScanOptions {
     bool CbExploreSousRep = false;
     bool CbEviterDoublons = true;
     bool CbGenTitre = true;
+    // The title read in the file name as a release name, in place of the
+    // filtered title, when no lookup gives the film's.
+    bool CbTitresNettoyes = false;
     bool CbGenDuree = true;
     bool CbGenUrl = true;
     bool CbGenVideo = true;

@@ -7,7 +7,7 @@ namespace filmarch {
 
 namespace {
 const char* const kFieldNames[] = {"titre", "titre original", "année de sortie", "réalisateur", "année de production",
-    "pays", "genre", "acteurs", "durée", "synopsis", "note de la presse", "note des spectateurs", "affiche"};
+    "pays", "genre", "acteurs", "durée", "synopsis", "note de la presse", "note des spectateurs", "affiche", "identifiant TMDb", "identifiant IMDb"};
 static_assert(std::size(kFieldNames) == std::tuple_size_v<InfosFilmAllo>);
 } // namespace
 

@@ -13,7 +13,7 @@ class MovieAnswer;
 
 struct LookupOutcome {
     InfosFilmAllo infos;     // the slots that could be filled
-    int code = 0;            // 0 found, 1 the service unreachable, 2 no usable match
+    int code = 0;            // 0 found, 1 the service unreachable, 2 no usable match, 3 not a film: not looked up
     QStringList logLines;    // to log, in order, before the entry is written
     int NbrFilms = 0;        // films announced by the probe, at most 30
     int bestitem = 0;        // position of the chosen film in the list

@@ -20,8 +20,12 @@ enum InfoSlot {
     InfoNotePresse = 10,
     InfoNoteSpectateurs = 11,
     InfoAffiche = 12,
+    // The film's identifiers in the film databases, for a later run, the
+    // verification and the exports to name it exactly.
+    InfoTmdbId = 13, // "348"
+    InfoImdbId = 14, // "tt0078748"
 };
 
-using InfosFilmAllo = std::array<QString, 13>;
+using InfosFilmAllo = std::array<QString, 15>;
 
 } // namespace filmarch

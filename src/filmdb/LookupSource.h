@@ -2,6 +2,7 @@
 // What the lookups ask of a film database, whichever service answers: the
 // automatic lookup, the lookup window and the scan run see only this.
 #include "filmdb/AutoLookup.h"
+#include "filmdb/FilmQuery.h"
 #include "filmdb/InfosFilmAllo.h"
 
 #include <QList>
@@ -32,6 +33,9 @@ public:
     // The automatic lookup of one film (see RechercheAuto). Once the run gave up
     // asking, the outcome is a failure without log lines.
     virtual LookupOutcome lookUp(const QString& NomFilm, const QString& Annee) = 0;
+    // The automatic lookup of one film file. A source that reads no more than
+    // the catalogue's title and year looks that up.
+    virtual LookupOutcome lookUpFile(const FilmQuery& query) { return lookUp(query.NomFilm, query.Annee); }
 
     // The lookup window's steps: the search, one candidate's thumbnail (a
     // picture file, throws Error), and the details of the film picked (fills

@@ -92,10 +92,12 @@ QHash<QString, QString> readCountries(const QByteArray& answer)
     return names;
 }
 
-QList<TmdbResult> readSearch(const QByteArray& answer)
+namespace {
+
+QList<TmdbResult> readResults(const QJsonArray& list)
 {
     QList<TmdbResult> results;
-    for (const QJsonValue& entry : object(answer).value(QLatin1String("results")).toArray()) {
+    for (const QJsonValue& entry : list) {
         const QJsonObject film = entry.toObject();
         const double id = film.value(QLatin1String("id")).toDouble(-1);
         if (id <= 0 || id != std::floor(id) || id > 1e15)
@@ -104,6 +106,24 @@ QList<TmdbResult> readSearch(const QByteArray& answer)
             text(film, "release_date"), text(film, "poster_path")};
     }
     return results;
+}
+
+} // namespace
+
+QList<TmdbResult> readSearch(const QByteArray& answer)
+{
+    return readResults(object(answer).value(QLatin1String("results")).toArray());
+}
+
+QList<TmdbResult> readFind(const QByteArray& answer)
+{
+    return readResults(object(answer).value(QLatin1String("movie_results")).toArray());
+}
+
+int readTotalPages(const QByteArray& answer)
+{
+    const double pages = object(answer).value(QLatin1String("total_pages")).toDouble(1);
+    return pages >= 1 && pages < 1000 ? int(pages) : 1;
 }
 
 int chooseResult(const QList<TmdbResult>& results, const QString& Annee)
@@ -187,6 +207,12 @@ TmdbFilm readMovie(const QByteArray& answer, const TmdbConfiguration& configurat
         infos[InfoNoteSpectateurs] = QString::number(static_cast<int>(std::round(average / 2)));
 
     infos[InfoAffiche] = pictureUrl(configuration.imageBase, QStringLiteral("w500"), text(movie, "poster_path"));
+
+    if (film.id > 0)
+        infos[InfoTmdbId] = QString::number(film.id);
+    static const QRegularExpression imdbNumber(QStringLiteral("^tt[0-9]{7,8}$"));
+    if (const QString imdb = text(movie, "imdb_id"); imdbNumber.match(imdb).hasMatch())
+        infos[InfoImdbId] = imdb;
     return film;
 }
 

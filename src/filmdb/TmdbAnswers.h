@@ -37,6 +37,11 @@ QList<TmdbResult> readSearch(const QByteArray& answer);
 // -1 when there is none.
 int chooseResult(const QList<TmdbResult>& results, const QString& Annee);
 
+// The number of pages of results a search answer says it has (at least 1).
+int readTotalPages(const QByteArray& answer);
+// The films of /3/find/{imdb_id}. Throws Error when the answer is not an object.
+QList<TmdbResult> readFind(const QByteArray& answer);
+
 // The slots filled from /3/movie/{id} with its credits. Throws Error when the
 // answer is not an object.
 struct TmdbFilm {

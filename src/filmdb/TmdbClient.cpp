@@ -93,11 +93,18 @@ QByteArray TmdbClient::countries()
     return get(QStringLiteral("/configuration/countries"), {{QStringLiteral("language"), language}});
 }
 
-QByteArray TmdbClient::search(const QString& text)
+QByteArray TmdbClient::search(const QString& text, int page)
 {
     return get(QStringLiteral("/search/movie"),
         {{QStringLiteral("query"), text.simplified()}, {QStringLiteral("language"), language},
-            {QStringLiteral("include_adult"), QStringLiteral("false")}, {QStringLiteral("page"), QStringLiteral("1")}});
+            {QStringLiteral("include_adult"), QStringLiteral("false")},
+            {QStringLiteral("page"), QString::number(page)}});
+}
+
+QByteArray TmdbClient::find(const QString& imdbId)
+{
+    return get(QStringLiteral("/find/") + QString::fromLatin1(QUrl::toPercentEncoding(imdbId)),
+        {{QStringLiteral("external_source"), QStringLiteral("imdb_id")}, {QStringLiteral("language"), language}});
 }
 
 QByteArray TmdbClient::movie(qint64 id)

@@ -24,7 +24,9 @@ public:
 
     QByteArray configuration();
     QByteArray countries();
-    QByteArray search(const QString& query);
+    QByteArray search(const QString& query, int page = 1);
+    // The film of an IMDb number ("tt0123456").
+    QByteArray find(const QString& imdbId);
     QByteArray movie(qint64 id);
     // Downloads a picture of the image server into `path` (not through the guard).
     void downloadPicture(const QString& url, const QString& path);

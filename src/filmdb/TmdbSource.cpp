@@ -2,6 +2,7 @@
 
 #include "filmdb/AllocineClient.h"
 #include "filmdb/AnswerLimits.h"
+#include "filmdb/NfoIds.h"
 #include "filmdb/RequestGuard.h"
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
@@ -15,6 +16,61 @@ namespace filmarch {
 
 namespace {
 const int mostFilms = 30;
+// Requests of the search a file may cost, second pages included, and films
+// whose details are asked to tell films of one title apart.
+const int mostSearches = 3;
+const int mostTied = 3;
+const double shortestFilmSeconds = 120;
+
+// The searches for a file, in order, each once: the title read, the other
+// title, the folder's title.
+QList<TitleSought> searchesFor(const ReleaseName& name)
+{
+    const QString both =
+        name.alternativeAfterSeparator ? name.title + QLatin1Char(' ') + name.alternativeTitle : QString();
+    const QList<TitleSought> all = {
+        {name.title, {name.title, name.alternativeTitle, both}, name.year, false},
+        {name.alternativeTitle, {name.alternativeTitle, name.title, both}, name.year, false},
+        {name.folderTitle, {name.folderTitle}, name.folderYear ? name.folderYear : name.year, true},
+    };
+    QList<TitleSought> searches;
+    QStringList seen;
+    for (const TitleSought& s : all) {
+        const QString key = comparableTitle(s.text);
+        if (key.isEmpty() || seen.contains(key))
+            continue;
+        seen << key;
+        searches << s;
+    }
+    return searches;
+}
+
+// What the window shows of a film: its French title, its original title when
+// it differs, its year ("Le Prestige (The Prestige, 2006)"): films of one
+// title are told apart.
+QString caption(const TmdbResult& film)
+{
+    const QString title = film.title.isEmpty() ? film.originalTitle : film.title;
+    QStringList more;
+    if (!film.originalTitle.isEmpty() && comparableTitle(film.originalTitle) != comparableTitle(title))
+        more << film.originalTitle;
+    if (film.releaseDate.size() >= 4 && film.releaseDate.left(4).toInt() > 0)
+        more << film.releaseDate.left(4);
+    return more.isEmpty() ? title : title + QStringLiteral(" (") + more.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+// A second page is read when the first holds no film of exactly the title
+// (and of the year, when the name gives one).
+bool worthAnotherPage(const Choice& choice)
+{
+    return choice.fit != Fit::ExactOfYear && choice.fit != Fit::Exact;
+}
+
+// An answer that says the film is not there, as opposed to a service that cannot answer.
+bool notThere(const HttpError& e)
+{
+    return !e.transport && (e.status == 404 || e.status == 400 || e.status == 422);
+}
 
 QString withoutTrailingDelimiter(QString name)
 {
@@ -93,6 +149,73 @@ TmdbFilm TmdbSource::film(qint64 id, QStringList& logLines)
 
 LookupOutcome TmdbSource::lookUp(const QString& NomFilm, const QString& Annee)
 {
+    return lookUpFile(queryOf(NomFilm, Annee));
+}
+
+std::optional<TmdbFilm> TmdbSource::filmByIdentifiers(const FilmQuery& query, QStringList& logLines)
+{
+    FilmIds ids {query.name.imdbId, query.name.tmdbId};
+    if (!ids.any() && !query.path.isEmpty())
+        ids = nfoIdsBeside(query.path);
+    try {
+        if (ids.tmdbId > 0)
+            return film(ids.tmdbId, logLines);
+    } catch (const HttpError& e) {
+        if (!notThere(e))
+            throw;
+    }
+    try {
+        if (!ids.imdbId.isEmpty()) {
+            const QList<TmdbResult> found = readFind(asking([&] { return client.find(ids.imdbId); }));
+            if (!found.isEmpty())
+                return film(found.first().id, logLines);
+        }
+    } catch (const HttpError& e) {
+        if (!notThere(e))
+            throw;
+    }
+    return std::nullopt;
+}
+
+std::optional<TmdbFilm> TmdbSource::filmBySearches(const FilmQuery& query, QStringList& logLines)
+{
+    int searchesLeft = mostSearches;
+    for (const TitleSought& sought : searchesFor(query.name)) {
+        if (searchesLeft == 0)
+            break;
+        const QByteArray first = asking([&] { return client.search(sought.text); });
+        --searchesLeft;
+        QList<TmdbResult> results = readSearch(first);
+        Choice choice = chooseFilm(results, sought);
+        if (worthAnotherPage(choice) && searchesLeft > 0 && readTotalPages(first) > 1) {
+            results += readSearch(asking([&] { return client.search(sought.text, 2); }));
+            --searchesLeft;
+            choice = chooseFilm(results, sought);
+        }
+        if (choice.fit == Fit::None)
+            continue;
+        // A part's length is not the film's: the most relevant is taken.
+        if (!choice.tied || query.name.part > 0 || !(query.fileSeconds > 0))
+            return film(results[choice.positions.first()].id, logLines);
+        QList<TmdbFilm> films;
+        QList<QStringList> filmsLines;
+        QList<int> minutes;
+        for (int i = 0; i < std::min<qsizetype>(choice.positions.size(), mostTied); ++i) {
+            filmsLines << QStringList();
+            films << film(results[choice.positions[i]].id, filmsLines.last());
+            minutes << films.last().runtimeSeconds / 60;
+        }
+        // Only what was cut from the film kept is said.
+        const int nearest = nearestRunningTime(minutes, query.fileSeconds);
+        logLines << filmsLines[nearest];
+        return films[nearest];
+    }
+    return std::nullopt;
+}
+
+LookupOutcome TmdbSource::lookUpFile(const FilmQuery& query)
+{
+    const QString NomFilm = query.name.title.isEmpty() ? query.NomFilm : query.name.title;
     LookupOutcome outcome;
     // A refused key is said once for the run, and a run that gave up asking
     // says nothing more per file. A service that failed, or an answer set
@@ -117,8 +240,12 @@ LookupOutcome TmdbSource::lookUp(const QString& NomFilm, const QString& Annee)
     };
     if (guard.stopped())
         return failed(1, true);
+    // A sample, an episode or a file under two minutes is catalogued as it is.
+    if (query.name.sample || query.name.episode || (query.fileSeconds > 0 && query.fileSeconds < shortestFilmSeconds)) {
+        outcome.code = 3;
+        return outcome;
+    }
 
-    QList<TmdbResult> results;
     // A request refused because the run gave up or was stopped is no failure of its file.
     const auto setAside = [&](const Error& e) -> LookupOutcome& {
         const auto* http = dynamic_cast<const HttpError*>(&e);
@@ -131,20 +258,14 @@ LookupOutcome TmdbSource::lookUp(const QString& NomFilm, const QString& Annee)
     };
     try {
         configuration();
-        results = readSearch(asking([&] { return client.search(NomFilm); }));
-    } catch (const Error& e) {
-        return setAside(e);
-    }
-    outcome.NbrFilms = static_cast<int>(std::min<qsizetype>(results.size(), mostFilms));
-    outcome.bestitem = chooseResult(results.mid(0, mostFilms), Annee);
-    if (outcome.bestitem < 0) {
-        outcome.bestitem = 0;
-        return failed(2);
-    }
-    try {
-        const TmdbFilm found = film(results[outcome.bestitem].id, outcome.logLines);
-        outcome.infos = found.infos;
-        outcome.runtimeSeconds = found.runtimeSeconds;
+        std::optional<TmdbFilm> found = filmByIdentifiers(query, outcome.logLines);
+        if (!found)
+            found = filmBySearches(query, outcome.logLines);
+        if (!found)
+            return failed(2);
+        outcome.NbrFilms = 1;
+        outcome.infos = found->infos;
+        outcome.runtimeSeconds = found->runtimeSeconds;
     } catch (const Error& e) {
         return setAside(e);
     }
@@ -166,9 +287,10 @@ CandidateList TmdbSource::search(const QString& NomFilm, const QString& Annee)
             list.code = 2;
             return list;
         }
-        list.bestitem = chooseResult(results, Annee);
+        const Choice choice = chooseFilm(results, {NomFilm, {NomFilm}, Annee.toInt(), false});
+        list.bestitem = choice.positions.isEmpty() ? 0 : choice.positions.first();
         for (const TmdbResult& result : results)
-            list.films << Candidate {QString::number(result.id), result.originalTitle,
+            list.films << Candidate {QString::number(result.id), caption(result),
                 pictureUrl(config.imageBase, QStringLiteral("w92"), result.posterPath)};
     } catch (const HttpError& e) {
         list.code = e.transport || e.status == 401 || e.status == 429 ? 1 : 2;

@@ -4,6 +4,7 @@
 #include "core/AppPaths.h"
 #include "filmdb/LookupSource.h"
 #include "filmdb/TmdbAnswers.h"
+#include "filmdb/TmdbChoice.h"
 #include "filmdb/TmdbClient.h"
 
 #include <mutex>
@@ -17,6 +18,9 @@ public:
         HttpClient& http, RequestGuard& guard, std::function<void(int)> wait);
 
     LookupOutcome lookUp(const QString& NomFilm, const QString& Annee) override;
+    // Identifiers first (the path's, a .nfo's), then at most three searches:
+    // the title read, the other title, the folder's.
+    LookupOutcome lookUpFile(const FilmQuery& query) override;
     CandidateList search(const QString& NomFilm, const QString& Annee) override;
     QString thumbnail(const Candidate& film) override;
     void details(const QString& code, InfosFilmAllo& infos, QStringList& logLines) override;
@@ -34,6 +38,10 @@ private:
     // Runs `request`; a refused key stops the run's lookups. Rethrows.
     template <typename Request>
     auto asking(Request request);
+    // The film an identifier names; none when the service knows no such film.
+    std::optional<TmdbFilm> filmByIdentifiers(const FilmQuery& query, QStringList& logLines);
+    // The film the searches find; none when no result fits closely enough.
+    std::optional<TmdbFilm> filmBySearches(const FilmQuery& query, QStringList& logLines);
 
     TmdbClient client;
     const AppPaths paths;

@@ -3,6 +3,7 @@
 #include "catalog/Movie.h"
 #include "core/Options.h"
 #include "media/IntegerText.h"
+#include "media/ReleaseName.h"
 #include "media/Traitement.h"
 #include "scan/FilmParts.h"
 #include "scan/WriterText.h"
@@ -40,6 +41,40 @@ QString entryYear(const QString& lookedUp, const QString& fromFileName)
     return fourDigits(fromFileName) ? fromFileName : QString();
 }
 
+// The original and translated titles: the looked-up ones, else those of the
+// file name, read as a release name when the options say so.
+std::pair<QString, QString> titlesOf(const TTraitement& Fichier, const ScanOptions& opts, const InfosFilmAllo& infos)
+{
+    if (!infos[InfoTitre].isEmpty() || !infos[InfoTitreOriginal].isEmpty() || !opts.CbTitresNettoyes)
+        return {firstNonEmpty(infos[InfoTitreOriginal], Fichier.TitreOriginal),
+            firstNonEmpty(infos[InfoTitre], Fichier.TitreTraduit)};
+    const ReleaseName name = readReleaseName(Fichier.NomDuFichier);
+    return {name.alternativeTitle, firstNonEmpty(name.title, Fichier.TitreTraduit)};
+}
+
+// The film's identifiers as one line of the comments, so that a later run,
+// the verification and the exports name the film exactly:
+// "TMDb : 348 · IMDb : tt0078748"; empty when no lookup gave any.
+QString identifiersLine(const InfosFilmAllo& infos)
+{
+    QStringList ids;
+    if (!infos[InfoTmdbId].isEmpty())
+        ids << QStringLiteral("TMDb : ") + infos[InfoTmdbId];
+    if (!infos[InfoImdbId].isEmpty())
+        ids << QStringLiteral("IMDb : ") + infos[InfoImdbId];
+    return ids.join(QStringLiteral(" · "));
+}
+
+// The comments: the attachments' names when asked for (in the format's own
+// form), then the identifiers' line.
+QString comments(const QString& attachments, const InfosFilmAllo& infos)
+{
+    const QString ids = identifiersLine(infos);
+    if (ids.isEmpty() || attachments.isEmpty() || attachments.endsWith(QLatin1Char('\n')))
+        return attachments + ids;
+    return attachments + QStringLiteral("\r\n") + ids;
+}
+
 } // namespace
 
 void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOptions& opts, const InfosFilmAllo& infos)
@@ -68,8 +103,9 @@ void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOption
             NewMovie.iAudioBitrate = integerWithoutSpaces(rate);
     }
     if (opts.CbGenTitre) {
-        NewMovie.strOriginalTitle = firstNonEmpty(infos[InfoTitreOriginal], Fichier.TitreOriginal);
-        NewMovie.strTranslatedTitle = firstNonEmpty(infos[InfoTitre], Fichier.TitreTraduit);
+        const auto [original, translated] = titlesOf(Fichier, opts, infos);
+        NewMovie.strOriginalTitle = original;
+        NewMovie.strTranslatedTitle = translated;
     }
     NewMovie.strDirector = infos[InfoRealisateur];
     NewMovie.strCountry = infos[InfoPays];
@@ -78,10 +114,12 @@ void fillAmcEntry(TMovie& NewMovie, const TTraitement& Fichier, const ScanOption
     if (opts.CbGenUrl)
         NewMovie.strURL = Fichier.URL;
     NewMovie.strDescription = infos[InfoSynopsis];
-    // The attachment names, one a line, then the other parts of the film.
-    if (opts.CbPieceJointe)
-        NewMovie.strComments = QString(Fichier.Comment).replace(QLatin1Char('|'), QStringLiteral("\r\n"));
-    NewMovie.strComments = withPartsComment(NewMovie.strComments, Fichier.otherParts);
+    // The attachment names, one a line, the film's identifiers, then the other parts of the film.
+    NewMovie.strComments = withPartsComment(
+        comments(opts.CbPieceJointe ? QString(Fichier.Comment).replace(QLatin1Char('|'), QStringLiteral("\r\n"))
+                                    : QString(),
+            infos),
+        Fichier.otherParts);
     if (Fichier.Disks > 1)
         NewMovie.iDisks = Fichier.Disks;
     if (opts.CbGenVideo) {
@@ -108,15 +146,18 @@ XmlAttributes xmlMovieAttributes(const TTraitement& Fichier, const ScanOptions& 
     set("Checked", QStringLiteral("True"));
     set("Date", date);
     if (opts.CbGenTitre) {
-        set("OriginalTitle", firstNonEmpty(infos[InfoTitreOriginal], Fichier.TitreOriginal));
-        set("TranslatedTitle", firstNonEmpty(infos[InfoTitre], Fichier.TitreTraduit));
+        const auto [original, translated] = titlesOf(Fichier, opts, infos);
+        set("OriginalTitle", original);
+        set("TranslatedTitle", translated);
     }
     if (opts.CbGenDuree)
         set("Length", Fichier.Lengths());
     if (opts.CbGenUrl)
         set("URL", Fichier.URL);
-    if (opts.CbPieceJointe || !Fichier.otherParts.isEmpty())
-        set("Comments", withPartsComment(opts.CbPieceJointe ? Fichier.Comment : QString(), Fichier.otherParts));
+    if (const QString text =
+            withPartsComment(comments(opts.CbPieceJointe ? Fichier.Comment : QString(), infos), Fichier.otherParts);
+        opts.CbPieceJointe || !text.isEmpty())
+        set("Comments", text);
     if (opts.CbGenVideo) {
         set("VideoFormat", Fichier.VideoFormat());
         set("VideoBitrate", withoutSpaces(Fichier.VideoBitrate()));

@@ -4,6 +4,7 @@
 #include "filmdb/LookupSource.h"
 #include "media/DiscFolder.h"
 #include "media/MediaInfoDll.h"
+#include "media/ReleaseName.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
@@ -98,7 +99,13 @@ std::vector<TTraitement::OtherPart> measureOtherParts(const AnalysisJob& job)
 void lookUpAutomatically(const AnalysisJob& job, AnalysedFile& result)
 {
     const TTraitement& Fichier = *result.Fichier;
-    const LookupOutcome outcome = job.source->lookUp(Fichier.TitreTraduit, Fichier.Annee);
+    FilmQuery query;
+    query.NomFilm = Fichier.TitreTraduit;
+    query.Annee = Fichier.Annee;
+    query.name = readReleaseName(job.path);
+    query.path = job.path;
+    query.fileSeconds = Fichier.lengthSeconds();
+    const LookupOutcome outcome = job.source->lookUpFile(query);
     for (const QString& line : outcome.logLines)
         result.lookupReports.push_back({{}, line});
     // A silent service or a refused key is said once, after the file that found it out.

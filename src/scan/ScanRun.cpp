@@ -7,6 +7,7 @@
 #include "filmdb/FilmLookup.h"
 #include "filmdb/ManualLookup.h"
 #include "media/MediaInfoDll.h"
+#include "media/ReleaseName.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"
 #include "platform/PathText.h"
@@ -527,9 +528,13 @@ void ScanRun::lookUpByHand(const ScanOptions& opts, LookupSource& source, Analys
 {
     const TTraitement& Fichier = *file.Fichier;
     QPoint place(PosLeftFenAllo, PosTopFenAllo);
+    // The search starts with the title a person would type: the title read in
+    // the name alone (with the other title joined, nothing would be found).
+    const ReleaseName name = readReleaseName(Fichier.NomDuFichier);
+    const QString proposed = name.title.isEmpty() ? Fichier.TitreTraduit : name.title;
+    const QString year = name.year ? QString::number(name.year) : Fichier.Annee;
     const ManualLookupDecision decision =
-        ctx.manualLookup->lookUp({&source, Fichier.TitreTraduit + QLatin1Char(' ') + Fichier.TitreOriginal,
-            Fichier.Annee, &place, [this](const QString& line) { EcritureLog(line); }});
+        ctx.manualLookup->lookUp({&source, proposed, year, &place, [this](const QString& line) { EcritureLog(line); }});
     PosLeftFenAllo = place.x();
     PosTopFenAllo = place.y();
     logLookupNotices();

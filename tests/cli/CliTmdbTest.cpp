@@ -25,7 +25,11 @@ protected:
     static void SetUpTestSuite()
     {
         videos = new QTemporaryDir;
-        makeVideo(videos->filePath(QStringLiteral("Alien (1979).mp4")));
+        // Over two minutes: a shorter file is taken for a sample and not looked up.
+        GeneratedVideo film;
+        film.seconds = 130;
+        film.frameRate = 1;
+        makeVideo(videos->filePath(QStringLiteral("Alien (1979).mp4")), film);
         QFile::copy(videos->filePath(QStringLiteral("Alien (1979).mp4")),
             videos->filePath(QStringLiteral("Film Inconnu 2011.mp4")));
     }
@@ -91,6 +95,7 @@ TEST_F(CliTmdb, AutomaticRunFillsTheXmlEntriesAndFetchesThePoster)
     EXPECT_EQ(attribute(0, "Description"), QStringLiteral("Un cargo spatial reçoit un signal."));
     EXPECT_EQ(attribute(0, "Rating"), QStringLiteral("8"));
     EXPECT_EQ(attribute(0, "Picture"), poster());
+    EXPECT_EQ(attribute(0, "Comments"), QStringLiteral("TMDb : 348")) << "the film named exactly";
     QFile picture(poster());
     ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
     EXPECT_EQ(picture.readAll(), kJpeg);

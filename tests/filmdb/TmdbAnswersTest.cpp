@@ -28,7 +28,7 @@ QString slot(const char* answer, InfoSlot s)
 
 TEST(TmdbAnswers, FullDetailsFillEverySlotButThePressRating)
 {
-    const char answer[] = R"({"id":603,"title":"Matrix","original_title":"The Matrix","release_date":"1999-03-30",
+    const char answer[] = R"({"id":603,"imdb_id":"tt7000603","title":"Matrix","original_title":"The Matrix","release_date":"1999-03-30",
         "runtime":136,"overview":"Programmeur le jour, pirate la nuit…","vote_average":8.2,"vote_count":26000,
         "poster_path":"/aOIuZAjPaRIE6CMzbazvcHuHXDc.jpg",
         "genres":[{"id":28,"name":"Action"},{"id":878,"name":"Science-Fiction"}],
@@ -53,6 +53,9 @@ TEST(TmdbAnswers, FullDetailsFillEverySlotButThePressRating)
     expected[InfoSynopsis] = QStringLiteral("Programmeur le jour, pirate la nuit…");
     expected[InfoNoteSpectateurs] = QStringLiteral("4");
     expected[InfoAffiche] = base + QStringLiteral("w500/aOIuZAjPaRIE6CMzbazvcHuHXDc.jpg");
+    // The film named exactly, for later runs and the exports.
+    expected[InfoTmdbId] = QStringLiteral("603");
+    expected[InfoImdbId] = QStringLiteral("tt7000603");
     EXPECT_EQ(film.infos, expected);
     EXPECT_EQ(film.runtimeSeconds, 136 * 60);
 }
@@ -91,6 +94,9 @@ TEST(TmdbAnswers, MissingNullAndOddFieldsLeaveTheirSlotEmpty)
             InfoActeurs, QStringLiteral("A()")},
         {"no director among the crew", R"({"credits":{"crew":[{"name":"B","job":"Co-Director"}]}})", InfoRealisateur,
             none},
+        {"an IMDb number that is none", R"({"imdb_id":"tt12"})", InfoImdbId, none},
+        {"an IMDb number with more after it", R"({"imdb_id":"tt0000012/../x"})", InfoImdbId, none},
+        {"a film number that is no whole number", R"({"id":3.5})", InfoTmdbId, none},
     };
     for (const Case& c : cases)
         EXPECT_EQ(slot(c.answer, c.slot), c.expected) << c.name;

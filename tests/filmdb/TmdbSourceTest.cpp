@@ -67,14 +67,16 @@ TEST_F(TmdbSourceTest, TakesTheFilmOfTheYearAndLearnsTheConfigurationOnce)
         EXPECT_TRUE(outcome.logLines.isEmpty());
         expectKeyKeptSecret(outcome);
 
-        const LookupOutcome first = source.lookUp(QStringLiteral("Alien"), QString());
-        EXPECT_EQ(first.code, 0);
-        EXPECT_EQ(first.infos[InfoTitre], QStringLiteral("Alien (remake)")) << "no year: the first result";
-        EXPECT_TRUE(first.infos[InfoAnneeSortie] == QStringLiteral("2024") && first.infos[InfoDuree].isEmpty());
+        const LookupOutcome exact = source.lookUp(QStringLiteral("Alien"), QString());
+        EXPECT_EQ(exact.code, 0);
+        EXPECT_EQ(exact.infos[InfoTmdbId], QStringLiteral("348")) << "no year: the film of exactly the title";
+        const LookupOutcome again = source.lookUp(QStringLiteral("Alien Again"), QString());
+        EXPECT_EQ(again.code, 0);
+        EXPECT_TRUE(again.infos[InfoAnneeSortie] == QStringLiteral("2024") && again.infos[InfoDuree].isEmpty());
     }
     // One source per credential, each learning the configuration once.
     EXPECT_EQ(service.count("/3/configuration/countries"), 2);
-    EXPECT_EQ(service.count("/3/search/movie"), 4);
+    EXPECT_EQ(service.count("/3/search/movie"), 6);
     for (const std::string& target : service.requests()) {
         if (target.rfind("/3/search/movie", 0) == 0) {
             EXPECT_NE(target.find("language=fr-FR"), std::string::npos) << target;
@@ -157,6 +159,7 @@ TEST_F(TmdbSourceTest, AnswersAreCheckedAndWhatIsSetAsideIsSaid)
     service.addSearch("Nul", R"([{"id":78,"title":"Nul"}])");
     service.addMovie(78, "null");
     service.addSearch("Absent", R"([{"id":79,"title":"Absent"}])");
+    service.addMovie(79, ""); // found by the search, gone from the details
     service.addSearch("Long", R"([{"id":80,"title":"Long"}])");
     service.addMovie(80, R"({"id":80,"title":")" + std::string(300000, 't') + R"(","overview":"court"})");
     LookupSource& source = tmdb(service.key);
@@ -218,7 +221,7 @@ TEST_F(TmdbSourceTest, TheWindowsStepsListThumbnailAndDetails)
     ASSERT_EQ(list.films.size(), 2);
     EXPECT_EQ(list.bestitem, 1);
     EXPECT_EQ(list.films[1].code, QStringLiteral("348"));
-    EXPECT_EQ(list.films[1].originalTitle, QStringLiteral("Alien"));
+    EXPECT_EQ(list.films[1].originalTitle, QStringLiteral("Alien, le huitième passager (Alien, 1979)"));
     EXPECT_EQ(list.films[1].posterUrl, QString::fromStdString(service.imageBase()) + QStringLiteral("w92/alien.jpg"));
     EXPECT_TRUE(list.films[0].posterUrl.isEmpty());
 

@@ -215,3 +215,43 @@ TEST(EntryMapping, AValueThatCannotBeReadFailsTheWholeEntry)
     noLength.CbGenDuree = false;
     EXPECT_NO_THROW(xmlMovieAttributes(*film.Fichier, noLength, {}, 1, u"10/12/2026"_qs, {}));
 }
+
+TEST(EntryMapping, TheFilmsIdentifiersAreALineOfTheComments)
+{
+    Film film;
+    InfosFilmAllo infos = lookedUp();
+    infos[InfoTmdbId] = u"348"_qs;
+    infos[InfoImdbId] = u"tt7000001"_qs;
+    TMovie entry;
+    fillAmcEntry(entry, *film.Fichier, allOptions(true), infos);
+    EXPECT_EQ(entry.strComments, u"cover.jpg\r\nnotes.jpg\r\nTMDb : 348 · IMDb : tt7000001"_qs);
+    EXPECT_EQ(valueOf(xmlMovieAttributes(*film.Fichier, allOptions(true), infos, 1, {}, {}), "Comments"),
+        u"cover.jpg|notes.jpg|\r\nTMDb : 348 · IMDb : tt7000001"_qs);
+
+    infos[InfoImdbId].clear();
+    TMovie bare;
+    fillAmcEntry(bare, *film.Fichier, allOptions(false), infos);
+    EXPECT_EQ(bare.strComments, u"TMDb : 348"_qs);
+    EXPECT_EQ(
+        valueOf(xmlMovieAttributes(*film.Fichier, allOptions(false), infos, 1, {}, {}), "Comments"), u"TMDb : 348"_qs);
+}
+
+TEST(EntryMapping, CleanedTitlesOnlyWhenAskedAndNothingWasFound)
+{
+    FakeMedia media;
+    describeFilm(media);
+    media.set(Stream_General, 0, QStringLiteral("FileName"), QStringLiteral("Le.Film.(The.Film).2004.HDDVD.ESiR"));
+    TTraitement Fichier(QStringLiteral("/films/Le.Film.(The.Film).2004.HDDVD.ESiR.mkv"), false, media,
+        [] { return defaultFiltreTitre(); });
+    Fichier.Titre();
+    ScanOptions options = allOptions(true);
+    const XmlAttributes asToday = xmlMovieAttributes(Fichier, options, {}, 1, {}, {});
+    EXPECT_EQ(valueOf(asToday, "TranslatedTitle"), Fichier.TitreTraduit);
+    options.CbTitresNettoyes = true;
+    const XmlAttributes cleaned = xmlMovieAttributes(Fichier, options, {}, 1, {}, {});
+    EXPECT_EQ(valueOf(cleaned, "TranslatedTitle"), u"Le Film"_qs);
+    EXPECT_EQ(valueOf(cleaned, "OriginalTitle"), u"The Film"_qs);
+    TMovie entry;
+    fillAmcEntry(entry, Fichier, options, lookedUp());
+    EXPECT_EQ(entry.strTranslatedTitle, u"Le Titre"_qs) << "a film found keeps its title";
+}

@@ -1,8 +1,14 @@
 #pragma once
 // A stand-in TMDb service on 127.0.0.1 answering the requests the lookup makes
-// (configuration, countries, search, details) and serving pictures under
-// /t/p/. Answers are UTF-8 JSON given by the test. A request without the key
-// (as "api_key" or as a bearer token) gets 401.
+// (configuration, countries, search, details, find by IMDb number) and serving
+// pictures under /t/p/. A request without the key (as "api_key" or as a
+// bearer token) gets 401.
+//
+// The search works as the real one does: a film is found when every word of
+// the query is a word of one of its titles (title, original title, other
+// titles), without regard to case, accents and punctuation; the most popular
+// come first, 20 a page; "year" keeps the films with a release that year,
+// "primary_release_year" those first released that year.
 #include "support/LoopbackServer.h"
 
 #include <QString>
@@ -15,13 +21,44 @@
 
 namespace filmarch::test {
 
+struct FakeTmdbFilm {
+    FakeTmdbFilm() = default;
+    FakeTmdbFilm(long id, std::string title, std::string originalTitle, std::string releaseDate, double popularity = 1,
+        int runtime = 0, std::string imdbId = {}, std::vector<std::string> otherTitles = {})
+        : id(id),
+          title(std::move(title)),
+          originalTitle(std::move(originalTitle)),
+          releaseDate(std::move(releaseDate)),
+          popularity(popularity),
+          otherTitles(std::move(otherTitles)),
+          imdbId(std::move(imdbId)),
+          runtime(runtime)
+    {
+    }
+
+    long id = 0;
+    std::string title; // in French
+    std::string originalTitle;
+    std::string releaseDate; // "YYYY-MM-DD", or empty
+    double popularity = 1;
+    std::vector<std::string> otherTitles; // found by the search, never shown
+    std::vector<int> otherReleaseYears;   // later releases, which "year" matches
+    std::string imdbId;                   // "tt0123456", or empty
+    int runtime = 0;                      // minutes; 0: unknown
+    std::string posterPath;               // "/x.jpg", or empty
+    std::string result;                   // the search result's JSON as given; empty: made from the above
+};
+
 class FakeTmdb {
 public:
     explicit FakeTmdb(std::string key = "0123456789abcdef0123456789abcdef");
 
-    // The results of a search for `query` (as decoded), a JSON array text.
+    void addFilm(FakeTmdbFilm film);
+    // Films given as search results (a JSON array text): each found by the
+    // words of its titles, in the order given when a search finds several.
     void addSearch(const std::string& query, const std::string& results);
-    // The details answer of film `id`, a JSON object text.
+    // The details answer of film `id`, a JSON object text; without one the
+    // details are made from the film's fields; an empty one is a 404.
     void addMovie(long id, const std::string& answer);
 
     QString server() const; // "http://127.0.0.1:port"
@@ -39,9 +76,12 @@ public:
 
 private:
     void answer(const httplib::Request& request, httplib::Response& response);
+    std::string search(const httplib::Request& request) const;
+    std::string find(const std::string& imdbId) const;
+    std::string details(long id) const;
 
     mutable std::mutex lock;
-    std::map<std::string, std::string> searches;
+    std::vector<FakeTmdbFilm> films;
     std::map<long, std::string> movies;
     std::vector<std::string> received;
     LoopbackServer site;

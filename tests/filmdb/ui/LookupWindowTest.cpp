@@ -369,8 +369,11 @@ TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
     options.ServeurTMDb = tmdb.server();
     window.startLookUp({lookup.source(options), QStringLiteral("Alien"), QStringLiteral("1979"), &place});
     window.BtRechercherClick();
-    // The film of the file name's year comes first.
-    EXPECT_EQ(shown(), (QStringList {QStringLiteral("Alien"), QStringLiteral("Alien Again")}));
+    // The film of the file name's year comes first; each shows its French
+    // title, its original title when it differs, and its year.
+    EXPECT_EQ(shown(),
+        (QStringList {QStringLiteral("Alien, le huitième passager (Alien, 1979)"),
+            QStringLiteral("Alien (remake) (Alien Again, 2024)")}));
     EXPECT_EQ(pageCaptions(), pages(1));
     EXPECT_EQ(tmdb.count("/t/p/w92/alien.jpg"), 1) << "thumbnails at a small size";
     ASSERT_FALSE(window.ListImage[1]->pixmap().isNull()) << "no poster: the placeholder";
