@@ -18,6 +18,8 @@ QString clearedOfDeadWork(const QString& destination)
     // "images" held the covers of a Tellico export in earlier versions.
     for (const QString& dead : deadWorkFolders(destination, {QStringLiteral("ecriture"), QStringLiteral("images")}))
         removeTree(dead);
+    for (const QString& old : oldTemporaryFiles(destination))
+        QFile::remove(old);
     return destination;
 }
 

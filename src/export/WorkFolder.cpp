@@ -78,4 +78,17 @@ QStringList deadWorkFolders(const QString& destination, const QStringList& kinds
     return dead;
 }
 
+QStringList oldTemporaryFiles(const QString& destination)
+{
+    const QFileInfo info(destination);
+    const QDir parent(info.absolutePath());
+    const QString start = QLatin1Char('.') + info.fileName() + QStringLiteral(".filmarch-tmp-");
+    QStringList old;
+    const QStringList names = parent.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : names)
+        if (name.size() == start.size() + 6 && name.startsWith(start))
+            old << parent.filePath(name);
+    return old;
+}
+
 } // namespace filmarch

@@ -31,6 +31,10 @@ private:
 // The work folders of these kinds beside `destination` whose owner is gone.
 QStringList deadWorkFolders(const QString& destination, const QStringList& kinds);
 
+// The hidden temporary files that earlier versions wrote beside a CSV or
+// Tellico destination (".<name>.filmarch-tmp-XXXXXX") and a kill left there.
+QStringList oldTemporaryFiles(const QString& destination);
+
 // Removes a folder and all it holds; links are removed, never followed.
 void removeTree(const QString& path);
 

@@ -4,6 +4,7 @@
 #include "export/ExportFixtures.h"
 #include "export/Exporter.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -81,7 +82,12 @@ TEST(CsvExport, AmcCatalogueEveryFieldWithExtraFields)
     writeFile(dir.filePath(QStringLiteral("diner.png")), pictureBytes(50, 80, "PNG"));
     writeAmcCatalogue(dir.filePath(QStringLiteral("films.amc")), QStringLiteral("diner.png"));
     const QByteArray before = readFile(dir.filePath(QStringLiteral("films.amc")));
+    // What a killed export of an earlier version left beside its CSV goes; a look-alike stays.
+    writeFile(dir.filePath(QStringLiteral(".films.csv.filmarch-tmp-Ab12Cd")), "moitié d'export");
+    writeFile(dir.filePath(QStringLiteral(".films.csv.filmarch-tmp-notes.txt")), "à moi");
     const Csv csv = exportCsv(dir.filePath(QStringLiteral("films.amc")), dir.filePath(QStringLiteral("films.csv")));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral(".films.csv.filmarch-tmp-Ab12Cd"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral(".films.csv.filmarch-tmp-notes.txt"))));
 
     ASSERT_EQ(csv.rows.size(), 4u);
     EXPECT_EQ(csv.rows.front().mid(0, 3),

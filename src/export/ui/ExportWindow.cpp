@@ -71,6 +71,7 @@ ExportWindow::ExportWindow(const QString& catalogue, QWidget* parent)
             if (on)
                 proposeDestination();
         });
+    connect(ui->RbCsv, &QRadioButton::toggled, ui->CbCsvBrut, &QCheckBox::setEnabled);
     connect(ui->EdCatalogue, &QLineEdit::editingFinished, this, &ExportWindow::proposeDestination);
 }
 
@@ -155,6 +156,7 @@ void ExportWindow::BtExporterClick()
     // The user said yes above, or nothing is replaced.
     ExportOptions options;
     options.replaceExisting = true;
+    options.rawCsv = chosen == ExportFormat::Csv && ui->CbCsvBrut->isChecked();
     setWorking(true);
     ui->ProgressBar->setValue(0);
     ui->LbEtat->setText(QStringLiteral("Lecture du catalogue…"));

@@ -3,9 +3,12 @@
 #include "export/ui/ExportWindow.h"
 #include "app/ui/FileDialogUser.h"
 #include "app/ui/WindowFixture.h"
+#include "export/CsvExport.h"
+#include "export/ExportCatalogue.h"
 #include "export/ExportFixtures.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTimer>
@@ -145,4 +148,26 @@ TEST_F(ExportWindowTest, AsksBeforeReplacingAFile)
     ASSERT_EQ(questions.size(), 2);
     EXPECT_TRUE(questions[0].contains(QStringLiteral("films.tc existe déjà"))) << questions[0].toStdString();
     EXPECT_TRUE(readFile(dir.filePath(QStringLiteral("films.tc"))).startsWith("PK"));
+}
+
+TEST_F(ExportWindowTest, WritesRawCsvOnlyWhenAskedForCsv)
+{
+    openWindow();
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("films.amc"));
+    writeAmcCatalogue(catalogue, QString());
+    control<QLineEdit>(form.get(), "EdCheminCataloExistant")->setText(catalogue);
+    fromMenu([&](ExportWindow& window) {
+        auto* raw = control<QCheckBox>(&window, "CbCsvBrut");
+        EXPECT_FALSE(raw->isEnabled()); // only CSV has raw values
+        QTest::mouseClick(control<QRadioButton>(&window, "RbCsv"), Qt::LeftButton, {}, QPoint(6, 6));
+        ASSERT_TRUE(raw->isEnabled());
+        raw->setChecked(true);
+        window.askOpen = [&](const QString&) { return false; };
+        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        EXPECT_EQ(control<QLabel>(&window, "LbEtat")->text(), QStringLiteral("Export terminé : 3 films."));
+        if (const QString folder = qEnvironmentVariable("FILMARCH_SCREENSHOTS"); !folder.isEmpty())
+            window.grab().save(QDir(folder).filePath(QStringLiteral("fenetre-export-csv.png")));
+    });
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("films.csv"))), csvBytes(ExportCatalogue::read(catalogue), true));
 }
