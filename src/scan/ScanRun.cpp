@@ -16,6 +16,7 @@
 #include "scan/EntrySources.h"
 #include "scan/FileAnalysis.h"
 #include "scan/FolderWalk.h"
+#include "scan/PartGroups.h"
 #include "scan/ScanPipeline.h"
 #include "scan/StoredName.h"
 #include "scan/XmlWriter.h"
@@ -79,8 +80,8 @@ int mostTaches()
 // One entry of the walk: a file, or a folder problem to log in its place.
 struct ScanRun::WalkItem {
     QString path;
-    QByteArray nativePath; // the name's bytes, where they are not `path`'s
-    bool problem = false;  // `path` is the message
+    QByteArray nativePath;  // the name's bytes on disk (not `path`'s where it is not valid text)
+    bool problem = false;   // `path` is the message
     QStringList otherParts; // the film's other files, when `path` is its first part
 };
 
@@ -247,6 +248,8 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     ctx.progress->setPosition(0);
     int total = 0;
     std::vector<WalkItem> items = walkFolder(request.EdCheminRepScan, opts.CbExploreSousRep, total);
+    if (opts.CbRegrouperParties)
+        groupParts(items);
     ctx.progress->setMaximum(total);
     compteur = loadedCount + catalogue.pendingTaken();
     processFiles(items);
@@ -371,11 +374,47 @@ std::vector<ScanRun::WalkItem> ScanRun::walkFolder(const QString& folder, bool s
     walk.stop = [this] { return Arret || ArretRecherche; };
     walk.onFile = [&](const QString& path, const QByteArray& nativePath) {
         ++files;
-        items.push_back({path, nativePath, false});
+        items.push_back({path, nativePath, false, {}});
     };
-    walk.onProblem = [&](const QString& message) { items.push_back({message, {}, true}); };
+    walk.onProblem = [&](const QString& message) { items.push_back({message, {}, true, {}}); };
     walk.run(folder);
     return items;
+}
+
+// The parts of a film become one item, named after its first part, at the
+// place of the part met first. A name that is not valid text stays alone:
+// the other parts are opened by their names as text.
+void ScanRun::groupParts(std::vector<WalkItem>& items)
+{
+    QStringList paths;
+    for (const WalkItem& item : items) {
+        const bool nameIsText = item.nativePath.isEmpty() || QFile::encodeName(item.path) == item.nativePath;
+        paths << (item.problem || !nameIsText ? QString() : item.path);
+    }
+    const std::vector<std::vector<int>> groups = partGroups(paths);
+    if (groups.empty())
+        return;
+    std::vector<int> groupAt(items.size(), -1); // the group whose film stands at this place
+    std::vector<bool> taken(items.size(), false);
+    for (size_t g = 0; g < groups.size(); ++g) {
+        for (const int position : groups[g])
+            taken[size_t(position)] = true;
+        groupAt[size_t(*std::min_element(groups[g].begin(), groups[g].end()))] = int(g);
+    }
+    std::vector<WalkItem> grouped;
+    grouped.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (groupAt[i] >= 0) {
+            const std::vector<int>& parts = groups[size_t(groupAt[i])];
+            WalkItem film = items[size_t(parts.front())];
+            for (size_t k = 1; k < parts.size(); ++k)
+                film.otherParts << items[size_t(parts[k])].path;
+            grouped.push_back(std::move(film));
+        } else if (!taken[i]) {
+            grouped.push_back(std::move(items[i]));
+        }
+    }
+    items = std::move(grouped);
 }
 
 // What is asked of a file's analysis, decided when its turn is given, with
@@ -405,7 +444,8 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     slot.lateParts.clear();
     if (slot.duplicate)
         for (const QString& part : item.otherParts)
-            if (!catalogue.isCataloguedPart(fileNamePart(part)))
+            if (!catalogue.isCataloguedPart(fileNamePart(part))
+                && !catalogue.isCatalogued(storedFileName(part, exactExtension(CatalogueActif))))
                 slot.lateParts << part;
     job.ImageOnly = ImageOnly;
     slot.lookupAsked = job.opts.CbAlloAuto || job.opts.CbAlloManu;

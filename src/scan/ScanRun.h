@@ -136,6 +136,7 @@ private:
 
     ScanOutcome runScan(const ScanRequest& request, ScanResult& result);
     std::vector<WalkItem> walkFolder(const QString& folder, bool subFolders, int& files);
+    void groupParts(std::vector<WalkItem>& items);
     void processFiles(const std::vector<WalkItem>& items);
     void prepareSlot(Slot& slot, const WalkItem& item);
     void TraitementFichier(Slot& slot);
@@ -161,12 +162,12 @@ private:
     int PosTopFenAllo = 0;
     int PosLeftFenAllo = 0;
     std::atomic<bool> ending = false; // the writer took its last file: work under way is dropped
-    std::atomic<bool> Arret = false; // the progress window's stop flag (workers read it)
-    bool saveFailed = false; // a save of this run failed (the user was told); the run ends
-    bool completing = false; // the run in progress completes a catalogue
-    int loadedCount = 0;     // entries of that catalogue when the run started
+    std::atomic<bool> Arret = false;  // the progress window's stop flag (workers read it)
+    bool saveFailed = false;          // a save of this run failed (the user was told); the run ends
+    bool completing = false;          // the run in progress completes a catalogue
+    int loadedCount = 0;              // entries of that catalogue when the run started
     bool noServerSaid = false;
-    QSet<QString> failedTools;          // tools this run could not start
+    QSet<QString> failedTools;        // tools this run could not start
     ScanPipeline* pipeline = nullptr; // while files are processed
     // One analysis handle per file in hand, made when a run starts and kept
     // for the next ones: a handle that works in a helper process starts it
