@@ -7,8 +7,8 @@
 #include "platform/PathText.h"
 #include "platform/RegularFile.h"
 #include "platform/SafeFile.h"
-#include "scan/FilmParts.h"
 #include "platform/UniqueFile.h"
+#include "scan/FilmParts.h"
 
 #include <QDir>
 #include <QFile>
@@ -251,6 +251,10 @@ void CatalogueSession::takePending()
                 value = number;
             else if (name == QLatin1String("URL"))
                 pendingNames.insert(fileNamePart(value));
+            // The other parts of a film were analysed with it.
+            else if (name == QLatin1String("Comments"))
+                for (const QString& part : partsInComments(value))
+                    pendingNames.insert(part);
             attributes.emplace_back(name, value);
         }
         appendXmlMovie(attributes);

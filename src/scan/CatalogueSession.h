@@ -87,8 +87,8 @@ public:
     // pending file there was left as it was (empty when none was).
     int pendingTaken() const { return takenCount; }
     QString pendingProblem() const { return pendingRefusal; }
-    // True when a taken pending entry is of a file of that stored name: the
-    // file was analysed already.
+    // True when a taken pending entry is of a file of that stored name, or
+    // names it as one of its film's other parts: the file was analysed already.
     bool isPending(const QString& storedName) const { return pendingNames.contains(storedName); }
     // Writes the entries this run added to the XML document (the pending ones
     // it took included) to the pending file, replacing it. Returns their
@@ -120,7 +120,7 @@ private:
     UserDialogs& dialogs;
     CatalogueLock catalogueLock; // held from the preparation to the end of the run
     bool busy = false;
-    AppendFile amcFile;          // the AMC catalogue, to which each new entry is added
+    AppendFile amcFile; // the AMC catalogue, to which each new entry is added
     // The AMC catalogue: a list loaded whole only when it must be written whole
     // again (an older version); else its properties and the new entries, the
     // loaded entries being known by their numbers and names.

@@ -444,8 +444,9 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     slot.lateParts.clear();
     if (slot.duplicate)
         for (const QString& part : item.otherParts)
-            if (!catalogue.isCataloguedPart(fileNamePart(part))
-                && !catalogue.isCatalogued(storedFileName(part, exactExtension(CatalogueActif))))
+            if (const QString partName = storedFileName(part, exactExtension(CatalogueActif));
+                !catalogue.isCataloguedPart(fileNamePart(part)) && !catalogue.isCatalogued(partName)
+                && !catalogue.isPending(partName))
                 slot.lateParts << part;
     job.ImageOnly = ImageOnly;
     slot.lookupAsked = job.opts.CbAlloAuto || job.opts.CbAlloManu;

@@ -178,4 +178,32 @@ TEST_P(PartsScan, WithTheOptionOffEachFileIsAnEntry)
     EXPECT_EQ(grouping.messages().filter(QStringLiteral("Partie ajoutée")), QStringList {});
 }
 
+// Entries that a failed save kept for the next run are taken with their parts:
+// no part is said to be added since, nor catalogued again on its own.
+TEST(PartsScan, APartedEntryKeptForTheNextRunKeepsItsParts)
+{
+    QTemporaryDir disk;
+    const QString films = disk.filePath(QStringLiteral("Films"));
+    QDir().mkpath(films);
+    const auto film = [&films](const char* name) { return films + QLatin1Char('/') + QString::fromUtf8(name); };
+    makePart(film("Cerf-Volant (2001) CD1.avi"));
+    makePart(film("Cerf-Volant (2001) CD2.avi"));
+    const QString cat = disk.filePath(QStringLiteral("films.xml"));
+    for (const bool grouping : {true, false}) {
+        QFile::remove(cat);
+        auto kept = XmlCatalogue::createNew();
+        XmlCatalogue::Movie m = kept->appendMovie();
+        m.setAttribute(QStringLiteral("Number"), QStringLiteral("1"));
+        m.setAttribute(QStringLiteral("URL"), film("Cerf-Volant (2001) CD1.avi"));
+        m.setAttribute(QStringLiteral("Comments"), QStringLiteral("Parties : Cerf-Volant (2001) CD2.avi"));
+        kept->saveFile(disk.filePath(QStringLiteral("films.en-attente.xml")));
+        ScanOptions o;
+        o.CbRegrouperParties = grouping;
+        ScanHarness h(o);
+        ASSERT_EQ(h.scanNew(films, cat), ScanOutcome::Finished);
+        EXPECT_EQ(entriesOf(cat).size(), 1u) << "regrouper " << grouping;
+        EXPECT_EQ(h.messages().filter(QStringLiteral("Partie ajoutée")), QStringList {}) << "regrouper " << grouping;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, PartsScan, ::testing::Values(".xml", ".amc"));
