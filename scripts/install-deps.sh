@@ -14,8 +14,9 @@ packages=(
   xvfb xauth
   fonts-liberation2
   dpkg-dev
-  lintian desktop-file-utils appstream
+  lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
   chromium tellico-data libxml2-utils
+  librsvg2-bin mandoc
 )
 
 # The Matroska tests run the tools in German and French.

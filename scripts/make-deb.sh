@@ -3,12 +3,13 @@
 #   scripts/make-deb.sh [BUILD]   ->  BUILD/filmarch_<version>_<arch>.deb
 # The programs are installed stripped under /usr in a staging tree; their
 # library dependencies come from dpkg-shlibdeps, the ones loaded at run time
-# are listed below; Installed-Size is measured on the staging tree.
+# are listed below; Installed-Size is measured on the staging tree. Two
+# builds of the same sources give the same bytes.
 set -euo pipefail
 
 build=${1:-build}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-cmake --build "$build" -j "$(nproc)" --target filmarch filmarch-cli filmarch-analyse compressed_docs
+cmake --build "$build" -j "$(nproc)" --target filmarch filmarch-cli filmarch-analyse compressed_docs png_icons html_manual
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
@@ -43,6 +44,15 @@ sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@INSTALLED_SIZE@/$inst
     "$source_dir/desktop/debian/control.in" > "$root/DEBIAN/control"
 (cd "$root" && find usr -type f -print0 | sort -z | xargs -0 md5sum) > "$root/DEBIAN/md5sums"
 chmod 0644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"
+
+# The same sources make the same package, byte for byte: every date in it is
+# the last commit's (the changelog's outside a git checkout).
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null ||
+    dpkg-parsechangelog -l "$source_dir/desktop/debian/changelog" -STimestamp)
+fi
+export SOURCE_DATE_EPOCH
+find "$root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
 deb=$build/filmarch_${version}_${arch}.deb
 dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null

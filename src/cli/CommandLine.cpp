@@ -63,10 +63,15 @@ const char* const kEpilogue = "  --                            termine les optio
                               "       répertoires\n"
                               "  2    ligne de commande incorrecte\n"
                               "  3    le catalogue n'a pas pu être enregistré, le scan s'est arrêté sur une\n"
-                              "       erreur, l'export n'a pas pu être écrit, une copie a échoué, ou\n"
-                              "       --copier n'a pas pu lire tous les répertoires\n"
+                              "       erreur, l'export n'a pas pu être écrit, une copie a échoué, --copier\n"
+                              "       n'a pas pu lire tous les répertoires, ou la sortie standard n'a pas pu\n"
+                              "       être écrite (disque plein)\n"
                               "  130  arrêté par Ctrl-C (scan, copie ou export ; un export laisse alors SORTIE\n"
-                              "       telle quelle)\n";
+                              "       telle quelle)\n"
+                              "Une sortie fermée par son lecteur (filmarch-cli ... | head) arrête le\n"
+                              "programme sans message, comme find : le shell voit le code 141 (128 + SIGPIPE)\n"
+                              "pour filmarch-cli, et le code de head pour la ligne entière sans\n"
+                              "\"set -o pipefail\". Un scan s'arrête alors après le fichier en cours.\n";
 
 constexpr int kHelpColumn = 32;
 constexpr int kTerminalWidth = 80;
@@ -153,7 +158,8 @@ const std::vector<CliOption>& cliOptions()
         {{QStringLiteral("q"), QStringLiteral("quiet")}, {},
             QStringLiteral("n'affiche que les erreurs (ni progression, ni lignes du journal)")},
         {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("affiche cette aide")},
-        {{QStringLiteral("V"), QStringLiteral("version")}, {}, QStringLiteral("affiche la version")},
+        {{QStringLiteral("V"), QStringLiteral("version")}, {},
+            QStringLiteral("affiche la version, le copyright et la licence")},
     };
     return options;
 }
@@ -165,8 +171,9 @@ bool CommandLine::parse(const QStringList& arguments)
     if (parser.parse(arguments))
         return true;
     const QStringList unknown = parser.unknownOptionNames();
+    // Qt's own text is French once its translations are loaded.
     problem = unknown.isEmpty()
-        ? parser.errorText()
+        ? parser.errorText() + QStringLiteral(" Voir filmarch-cli --help.")
         : QStringLiteral("option inconnue « %1%2 ». Voir filmarch-cli --help.")
               .arg(unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), unknown.first());
     return false;

@@ -1,10 +1,9 @@
 #include "cli/ReadNameCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/StandardOutput.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalText.h"
 #include "media/ReleaseName.h"
-
-#include <cstdio>
 
 namespace filmarch {
 
@@ -44,9 +43,9 @@ int runReadNameCommand(const QStringList& names)
         return CliBadCommandLine;
     }
     for (const QString& name : names)
-        std::fprintf(stdout, "%s\n", terminalSafe(readNameLine(name)).toUtf8().constData());
-    std::fflush(stdout);
-    return CliDone;
+        if (!writeOutput(terminalSafe(readNameLine(name)).toUtf8() + '\n'))
+            break;
+    return finishOutput(CliDone);
 }
 
 } // namespace filmarch

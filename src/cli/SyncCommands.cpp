@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Interrupt.h"
+#include "cli/StandardOutput.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalText.h"
 
@@ -83,9 +84,8 @@ void printList(const char* sign, const SyncList& list, bool nul)
 {
     for (const SyncEntry& e : list) {
         const QByteArray path = nul ? e.nativePath() : terminalSafe(e.fullPath()).toUtf8();
-        std::fputs(sign, stdout);
-        std::fwrite(path.constData(), 1, size_t(path.size()), stdout);
-        std::fputc(nul ? '\0' : '\n', stdout);
+        if (!writeOutput(sign + path + (nul ? '\0' : '\n')))
+            return;
     }
 }
 
@@ -118,8 +118,7 @@ int runSyncCommand(const SyncRequest& request, const AppPaths& paths)
     if (!copier) {
         printList("+ ", tool.LVFichiersNonSauv, request.nul);
         printList("- ", tool.LVFichiersManquants, request.nul);
-        std::fflush(stdout);
-        return incomplete;
+        return finishOutput(incomplete);
     }
 
     if (tool.LVFichiersNonSauv.empty())

@@ -1,6 +1,7 @@
 #include "cli/VerifyCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/StandardOutput.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalText.h"
 
@@ -22,18 +23,11 @@ namespace {
 // With -0 each path is its own bytes ended by a NUL byte.
 void printFinding(const char* word, const QString& path, const QString& newPath, bool nul)
 {
-    std::fputs(word, stdout);
-    std::fputc(' ', stdout);
-    const auto put = [nul](const QString& p) {
-        const QByteArray bytes = nul ? QFile::encodeName(p) : terminalSafe(p).toUtf8();
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    };
-    put(path);
-    if (!newPath.isEmpty()) {
-        std::fputc(nul ? '\0' : '\t', stdout);
-        put(newPath);
-    }
-    std::fputc(nul ? '\0' : '\n', stdout);
+    const auto bytesOf = [nul](const QString& p) { return nul ? QFile::encodeName(p) : terminalSafe(p).toUtf8(); };
+    QByteArray line = QByteArray(word) + ' ' + bytesOf(path);
+    if (!newPath.isEmpty())
+        line += (nul ? '\0' : '\t') + bytesOf(newPath);
+    writeOutput(line + (nul ? '\0' : '\n'));
 }
 
 } // namespace
@@ -81,7 +75,9 @@ int runVerifyCommand(const VerifyRequest& request, const AppPaths& paths)
     }
     for (const QString& file : std::as_const(check.newFiles))
         printFinding("nouveau", file, {}, request.nul);
-    std::fflush(stdout);
+    // Changes the user could not read about are not made.
+    if (!writeOutput({}, true))
+        return finishOutput(CliFailed);
     for (const QString& folder : std::as_const(check.unreadableFolders))
         printError(QStringLiteral("dossier illisible, ses fichiers ne sont pas comparés : ") + terminalSafe(folder));
     for (const QString& url : std::as_const(check.notChecked))
@@ -99,7 +95,7 @@ int runVerifyCommand(const VerifyRequest& request, const AppPaths& paths)
             return CliFailed;
         }
     }
-    return check.unreadableFolders.isEmpty() && check.notChecked.isEmpty() ? CliDone : CliNotStarted;
+    return finishOutput(check.unreadableFolders.isEmpty() && check.notChecked.isEmpty() ? CliDone : CliNotStarted);
 }
 
 } // namespace filmarch

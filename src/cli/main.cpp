@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ExportCommand.h"
 #include "cli/ReadNameCommand.h"
+#include "cli/StandardOutput.h"
 #include "cli/SyncCommands.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
@@ -106,19 +107,22 @@ int main(int argc, char** argv)
     // MediaInfo library turns file names into bytes with the C library's
     // character set, so it must be UTF-8 like the names on disk.
     useUtf8FileNames();
-    // A reader that goes away (| head, quitting less) must not end the run
-    // half-way: lines that cannot be printed are dropped, the run goes on.
+    // Messages in French, Qt's own (a value missing after an option) and the
+    // system's reasons included.
+    speakFrench(app);
+    // A reader that goes away (| head, quitting less) is seen as a failed
+    // write, so that a scan can stop cleanly before the program ends.
     std::signal(SIGPIPE, SIG_IGN);
     CommandLine line;
     if (!line.parse(app.arguments()))
         return badCommandLine(line.error());
     if (line.isSet(QStringLiteral("help"))) {
-        std::fputs(cliHelp().toUtf8().constData(), stdout);
-        return CliDone;
+        writeOutput(cliHelp().toUtf8());
+        return finishOutput(CliDone);
     }
     if (line.isSet(QStringLiteral("version"))) {
-        std::fputs("filmarch-cli " FILMARCH_VERSION "\n", stdout);
-        return CliDone;
+        writeOutput(versionText(QStringLiteral("filmarch-cli")).toUtf8());
+        return finishOutput(CliDone);
     }
     if (line.isSet(QStringLiteral("lire-nom")))
         return runReadNameCommand(line.positional());
@@ -232,12 +236,15 @@ int main(int argc, char** argv)
         printError(QString::fromStdString(e.what()));
         return 1;
     }
-    context->journal.memo = [&progress, quiet](const QString& line) {
-        if (quiet)
+    ScanRun* running = nullptr;
+    context->journal.memo = [&progress, &running, quiet](const QString& line) {
+        if (quiet || outputFailed())
             return;
         progress.clearLine();
-        std::fprintf(stdout, "%s\n", terminalSafe(line).toUtf8().constData());
-        std::fflush(stdout);
+        // The log lines are the scan's output: once they cannot be written,
+        // the run stops after the file in hand and keeps what it wrote.
+        if (!writeOutput(terminalSafe(line).toUtf8() + '\n', true) && running)
+            running->requestStop();
     };
     ScanFrontEnd frontEnd;
     frontEnd.options = &optionSource;
@@ -252,6 +259,7 @@ int main(int argc, char** argv)
                                   "options.ini sont sans effet."));
     const std::unique_ptr<ScanRun> scanRun = context->newScanRun(frontEnd);
     ScanRun& run = *scanRun;
+    running = &run;
     progress.attach(&run);
 
     ScanRequest request;
@@ -271,12 +279,14 @@ int main(int argc, char** argv)
     const ScanResult result = run.BtLanceScanClick(request);
     progress.clearLine();
     switch (result.outcome) {
-    case ScanOutcome::NotStarted: return CliNotStarted;
+    case ScanOutcome::NotStarted: return finishOutput(CliNotStarted);
     // Files failed and none was catalogued: nothing of what was asked was done.
-    case ScanOutcome::Finished: return result.notProcessed > 0 && result.newEntries == 0 ? CliFailed : CliDone;
-    case ScanOutcome::Stopped: return CliInterrupted; // only Ctrl-C stops a run here
+    case ScanOutcome::Finished:
+        return finishOutput(result.notProcessed > 0 && result.newEntries == 0 ? CliFailed : CliDone);
+    // Ctrl-C, or an output that failed.
+    case ScanOutcome::Stopped: return finishOutput(CliInterrupted);
     case ScanOutcome::CatalogueNotWritten:
-    case ScanOutcome::Failed: return CliFailed;
+    case ScanOutcome::Failed: return finishOutput(CliFailed);
     }
-    return CliFailed;
+    return finishOutput(CliFailed);
 }

@@ -22,6 +22,7 @@ public:
     void details(const QString& code, InfosFilmAllo& infos, QStringList& logLines) override;
     QString failureText(int code) const override;
     QString imageFolder() const override { return client.CheminImage; }
+    QString name() const override { return QStringLiteral("Allociné"); }
 
     AllocineClient client;
 

@@ -48,6 +48,8 @@ public:
     virtual QString failureText(int code) const = 0;
     // Where the thumbnails go; deleted after a validation.
     virtual QString imageFolder() const = 0;
+    // The service's name as the user knows it ("TMDb").
+    virtual QString name() const = 0;
 };
 
 } // namespace filmarch

@@ -23,6 +23,8 @@ struct ManualLookupRequest {
     // Writes a line to the run's log at once (the synopsis that could not be
     // read, when the film is picked).
     std::function<void(const QString&)> log = nullptr;
+    // Files of the run still to come after this one: stopping loses them.
+    int filesLeft = 0;
 };
 
 struct ManualLookupDecision {

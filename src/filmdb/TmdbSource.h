@@ -26,6 +26,7 @@ public:
     void details(const QString& code, InfosFilmAllo& infos, QStringList& logLines) override;
     QString failureText(int code) const override;
     QString imageFolder() const override { return CheminImage; }
+    QString name() const override { return QStringLiteral("TMDb"); }
 
     // Said once per run when the service refuses the key.
     static QString keyRefusedLine();

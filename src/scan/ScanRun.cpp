@@ -262,6 +262,8 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
         EcritureLog(QStringLiteral(
             "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une "
             "sauveagrde en .bak se trouve dans le dossier du catalogue actuel"));
+    else if (ArretRecherche)
+        EcritureLog(QStringLiteral("Le scan a été arrêté par l'utilisateur depuis la fenêtre de recherche."));
     // Decided before the finisher resets the flags.
     if (saveFailed)
         return ScanOutcome::CatalogueNotWritten;
@@ -501,6 +503,7 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
             if (Arret || ArretRecherche || saveFailed || !work.waitFor(i))
                 break;
             Slot& slot = inHand[size_t(work.slotOf(i))];
+            filesAfterCurrent = count - i - 1;
             TraitementFichier(slot);
             // The other parts of a film were handled with its first one.
             for (qsizetype k = 0; k < slot.item->otherParts.size(); ++k)
@@ -574,8 +577,8 @@ void ScanRun::lookUpByHand(const ScanOptions& opts, LookupSource& source, Analys
     const ReleaseName name = readReleaseName(Fichier.NomDuFichier);
     const QString proposed = name.title.isEmpty() ? Fichier.TitreTraduit : name.title;
     const QString year = name.year ? QString::number(name.year) : Fichier.Annee;
-    const ManualLookupDecision decision =
-        ctx.manualLookup->lookUp({&source, proposed, year, &place, [this](const QString& line) { EcritureLog(line); }});
+    const ManualLookupDecision decision = ctx.manualLookup->lookUp(
+        {&source, proposed, year, &place, [this](const QString& line) { EcritureLog(line); }, filesAfterCurrent});
     PosLeftFenAllo = place.x();
     PosTopFenAllo = place.y();
     logLookupNotices();

@@ -129,6 +129,7 @@ public:
     // Looked-up values for the films written without a lookup (empty but in tests).
     InfosFilmAllo infosFilmAllo;
     bool ArretRecherche = false; // the lookup window's stop flag
+    int filesAfterCurrent = 0;   // what stopping now would leave out
 
 private:
     struct WalkItem;

@@ -18,7 +18,6 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace filmarch;
@@ -176,30 +175,6 @@ TEST_F(Cli, SettingsProblemsAreToldInTermsOfTheSettingsFile)
     EXPECT_EQ(cli({videos->path(), target.filePath(QStringLiteral("b.xml"))}), 0);
     EXPECT_TRUE(err.contains(QStringLiteral("Les paramètres par défaut sont utilisés"))) << err.toStdString();
     EXPECT_EQ(XmlCatalogue::loadFile(target.filePath(QStringLiteral("b.xml")))->movieCount(), 1);
-}
-
-// A reader that went away before the first line (| head -1, quitting less).
-TEST_F(Cli, AClosedOutputDoesNotEndTheRun)
-{
-    QTemporaryDir target;
-    const QString xml = target.filePath(QStringLiteral("films.xml"));
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    ::close(fds[0]);
-    const QByteArray binary = QFile::encodeName(program());
-    const QByteArray folder = QFile::encodeName(videos->path()), catalogue = QFile::encodeName(xml);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::dup2(fds[1], STDOUT_FILENO);
-        ::execl(binary.constData(), binary.constData(), "-r", folder.constData(), catalogue.constData(), nullptr);
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(XmlCatalogue::loadFile(xml)->movieCount(), 2);
 }
 
 // Run in a terminal 80 columns wide: the bar fits it, and names that hold
@@ -373,5 +348,7 @@ TEST_F(Cli, QuietBundledOptionsAndADumbTerminal)
     for (const char* status : {"  0 ", "  1 ", "  2 ", "  3 ", "  130 "})
         EXPECT_TRUE(out.contains(QLatin1String(status))) << status;
     EXPECT_EQ(cli({QStringLiteral("-V")}), 0);
-    EXPECT_EQ(out, QStringLiteral("filmarch-cli " FILMARCH_VERSION "\n"));
+    EXPECT_TRUE(out.startsWith(QStringLiteral("filmarch-cli " FILMARCH_VERSION "\nCopyright © 2026 ")))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("GPL version 3")));
 }

@@ -3,9 +3,13 @@
 // saying so when the tool is missing.
 #include "support/TestPaths.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,6 +66,27 @@ TEST(Package, TheDebianPackagePassesLintianWithoutErrorOrWarning)
     EXPECT_GE(declared * 1024, bytes);
     EXPECT_LT(declared * 1024, bytes + 64 * 1024) << "at most a few KiB of folders and rounding over";
 
+    // Reproducible: a second build gives the same bytes, every date in it the last commit's.
+    const QString first = deb + QStringLiteral(".premier");
+    QFile::remove(first);
+    ASSERT_TRUE(QFile::copy(deb, first));
+    const Outcome again =
+        run(QStringLiteral("bash"), {sourceFile("scripts/make-deb.sh"), QStringLiteral(FILMARCH_BUILD_DIR)});
+    ASSERT_EQ(again.status, 0) << again.output.toStdString();
+    EXPECT_EQ(run(QStringLiteral("cmp"), {first, deb}).status, 0) << "two builds differ";
+    QFile::remove(first);
+    const Outcome commit = run(QStringLiteral("git"),
+        {QStringLiteral("-C"), sourceFile("."), QStringLiteral("log"), QStringLiteral("-1"),
+            QStringLiteral("--format=%ct")});
+    if (commit.status == 0) {
+        const QString tree = QStringLiteral("dpkg-deb --fsys-tarfile '%1' | TZ=UTC tar -tv --full-time").arg(deb);
+        const Outcome listed = run(QStringLiteral("bash"), {QStringLiteral("-c"), tree});
+        const QString date = QDateTime::fromSecsSinceEpoch(commit.output.trimmed().toLongLong(), QTimeZone::utc())
+                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        for (const QString& line : listed.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            EXPECT_TRUE(line.contains(date)) << line.toStdString() << " / " << date.toStdString();
+    }
+
     if (!present("lintian"))
         return;
     const Outcome lintian =
@@ -83,4 +108,58 @@ TEST(Package, TheMenuEntryAndTheMetainfoValidate)
             run(QStringLiteral("appstreamcli"), {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
         EXPECT_EQ(appstream.status, 0) << appstream.output.toStdString();
     }
+}
+
+// Installing the program makes it the program of its catalogues only: the XML
+// catalogue has a type of its own, known by its root element, and other XML
+// files keep theirs.
+TEST(Package, TheCatalogueTypesAreTheirOwnAndOtherXmlFilesKeepTheirs)
+{
+    if (!present("update-mime-database") || !present("gio"))
+        GTEST_SKIP();
+    QTemporaryDir data;
+    ASSERT_TRUE(QDir(data.path()).mkpath(QStringLiteral("mime/packages")));
+    ASSERT_TRUE(QFile::copy(
+        sourceFile("desktop/filmarch-mime.xml"), data.filePath(QStringLiteral("mime/packages/filmarch.xml"))));
+    ASSERT_EQ(run(QStringLiteral("update-mime-database"), {data.filePath(QStringLiteral("mime"))}).status, 0);
+
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QString type;
+    } files[] = {
+        {"films.xml",
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<AntMovieCatalog Format=\"43\">\n<Catalog>"
+            "<Movies/></Catalog></AntMovieCatalog>\n",
+            QStringLiteral("application/x-ant-movie-catalog-xml")},
+        {"flux.xml", "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"/>\n", QStringLiteral("application/xml")},
+        {"nu.xml", "<liste><AntMovieCatalog/></liste>\n", QStringLiteral("application/xml")},
+        {"dessin.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n", QStringLiteral("image/svg+xml")},
+        {"films.amc", " AMC_4.1 Ant Movie Catalog 4.1.2.3  www.antp.be\n",
+            QStringLiteral("application/x-ant-movie-catalog")},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        QFile file(data.filePath(QLatin1String(f.name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(f.bytes);
+        file.close();
+        QProcess gio;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), QStringLiteral("/usr/share"));
+        gio.setProcessEnvironment(env);
+        gio.start(QStringLiteral("gio"),
+            {QStringLiteral("info"), QStringLiteral("-a"), QStringLiteral("standard::content-type"), file.fileName()});
+        ASSERT_TRUE(gio.waitForFinished(60000));
+        const QString shown = QString::fromUtf8(gio.readAllStandardOutput());
+        EXPECT_TRUE(shown.contains(QStringLiteral("content-type: ") + f.type + QLatin1Char('\n')))
+            << shown.toStdString();
+    }
+
+    QFile entry(sourceFile("desktop/filmarch.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("\nMimeType=application/x-ant-movie-catalog;application/x-ant-movie-catalog-xml;\n")));
 }

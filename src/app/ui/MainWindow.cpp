@@ -2,10 +2,12 @@
 
 #include "app/Settings.h"
 #include "app/ui/AboutWindow.h"
+#include "app/ui/RecentCatalogues.h"
 #include "app/ui/ResetConfirmWindow.h"
 #include "app/ui/ScanProgressWindow.h"
 #include "app/ui/VerifyWindow.h"
 #include "core/UserDialogs.h"
+#include "core/ui/OnScreen.h"
 #include "export/ui/ExportWindow.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
@@ -17,6 +19,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -32,9 +36,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTimer>
+#include <QUrl>
 
 namespace filmarch {
 
@@ -49,6 +55,18 @@ QString newCataloguePath(const QString& name, int filterIndex)
     if (name.endsWith(QStringLiteral(".amc")) || name.endsWith(QStringLiteral(".xml")))
         return name;
     return name + (filterIndex == 2 ? QStringLiteral(".amc") : QStringLiteral(".xml"));
+}
+
+// A path typed or pasted in a field: spaces around it and a pasted file URL
+// taken off, "~" for the home folder.
+QString typedPath(const QString& text)
+{
+    QString path = text.trimmed();
+    if (path.startsWith(QStringLiteral("file://")))
+        path = QUrl(path).toLocalFile();
+    if (path == QLatin1String("~") || path.startsWith(QStringLiteral("~/")))
+        path = QDir::homePath() + path.mid(1);
+    return path.isEmpty() ? path : QDir::cleanPath(path);
 }
 } // namespace
 
@@ -101,6 +119,11 @@ TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
     connect(ui->MenuCompleteCatalog, &QAction::triggered, this, &TForm1::MenuCompleteCatalogOnClick);
     connect(ui->MenuSynchro, &QAction::triggered, this, &TForm1::LancementSynchro);
     connect(ui->MenuAPropos, &QAction::triggered, this, &TForm1::MontreAPropos);
+    auto* manual = new QAction(QStringLiteral("&Manuel"), this);
+    manual->setObjectName(QStringLiteral("MenuManuel"));
+    manual->setShortcut(QKeySequence(Qt::Key_F1));
+    ui->MenuAide->insertAction(ui->MenuAPropos, manual);
+    connect(manual, &QAction::triggered, this, &TForm1::MontreManuel);
     // Closing saves the settings, as the title bar's close does.
     connect(ui->MenuQuitter, &QAction::triggered, this, &QWidget::close);
     connect(ui->MenuExporter, &QAction::triggered, this, &TForm1::MenuExporterOnClick);
@@ -111,6 +134,12 @@ TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
     connect(ui->BtLanceScan, &QPushButton::clicked, this, &TForm1::BtLanceScanClick);
     connect(ui->BtRepAffiche, &QPushButton::clicked, this, &TForm1::BtRepAfficheClick);
     connect(ui->BtSaveOptions, &QPushButton::clicked, this, &TForm1::BtSaveOptionsClick);
+    // A path typed or pasted is checked as the choosers check theirs.
+    for (QLineEdit* field : {ui->EdCheminRepScan, ui->EdCheminCataloCree, ui->EdCheminCataloExistant, ui->EdRepAffiche})
+        connect(field, &QLineEdit::editingFinished, this, [this, field] {
+            if (field->isModified())
+                pathTyped(field);
+        });
     connect(ui->BtIniDefaut, &QPushButton::clicked, this, &TForm1::BtIniDefautClick);
 
     resize(sizeHint().expandedTo(QSize(780, 560)));
@@ -139,6 +168,20 @@ TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
     helpersIdle->setInterval(std::chrono::minutes(1));
     connect(helpersIdle, &QTimer::timeout, this, [this] { scanRun->releaseAnalysers(); });
     FormScanEnCours.setRun(scanRun.get());
+
+    auto* recentMenu = new QMenu(QStringLiteral("Catalogues &récents"), this);
+    recentMenu->setObjectName(QStringLiteral("MenuRecents"));
+    // Before the separator above "Quitter".
+    QAction* quitSeparator = nullptr;
+    for (QAction* item : ui->MenuFichier->actions())
+        if (item->isSeparator())
+            quitSeparator = item;
+    ui->MenuFichier->insertMenu(quitSeparator, recentMenu);
+    // An entry is taken as a dropped file is: a catalogue to complete.
+    recents = new RecentCatalogues(recentMenu, iniPath(), [this](const QString& path) {
+        forgetCatalogues();
+        completeCatalogue(path);
+    });
 
     bindRules();
     createSynchro = [this] { return new TSynch(app.paths, dialogs, journal, this); };
@@ -193,6 +236,11 @@ void TForm1::bindRules()
     }
     connect(ui->CbSource, &QComboBox::currentIndexChanged, this, &TForm1::updateLookupGroup);
     connect(ui->EdCleTMDb, &QLineEdit::textChanged, this, &TForm1::updateLookupGroup);
+    // A key typed or pasted is a choice of TMDb.
+    connect(ui->EdCleTMDb, &QLineEdit::textEdited, this, [this](const QString& key) {
+        if (!key.trimmed().isEmpty())
+            ui->CbSource->setCurrentIndex(1);
+    });
 }
 
 void TForm1::forwardBox(OptionBox box)
@@ -225,7 +273,16 @@ void TForm1::CbNouveauCataXMLClick()
 void TForm1::CbAfficheClick()
 {
     forwardBox(OptionBox::CbAffiche);
-    const bool on = ui->CbAffiche->isChecked();
+    updatePosterFolder();
+}
+
+// Posters come from Matroska attachments and from the film database: the
+// folder they go to can be chosen whenever either may write one.
+void TForm1::updatePosterFolder()
+{
+    const bool lookupOn =
+        ui->CbAllo->isChecked() && ui->GbOptionAllocine->isEnabledTo(ui->GbOptionAllocine->parentWidget());
+    const bool on = ui->CbAffiche->isChecked() || lookupOn;
     const std::initializer_list<QWidget*> posterControls = {
         ui->Label10, ui->Label11, ui->Label2, ui->EdRepAffiche, ui->BtRepAffiche};
     for (QWidget* w : posterControls)
@@ -247,6 +304,7 @@ void TForm1::CbToutFichierClick()
 void TForm1::CbAlloClick()
 {
     forwardBox(OptionBox::CbAllo);
+    updatePosterFolder();
 }
 void TForm1::CbAlloAutoClick()
 {
@@ -334,6 +392,9 @@ void TForm1::Form1OnDestroy()
             const QString chosen = ui->EdCheminCataloExistant->text();
             ini.setValue(QStringLiteral("General"), QStringLiteral("CatalogueEnCours"),
                 chosen.isEmpty() ? catalogueInUse : chosen);
+            // The window opens next time where and as large as it was left.
+            ini.setValue(
+                QStringLiteral("Fenetre"), QStringLiteral("Geometrie"), QString::fromLatin1(saveGeometry().toBase64()));
         });
     } catch (const Error& e) {
         dialogs.showError(e.message());
@@ -374,6 +435,10 @@ void TForm1::LectureIni()
         settingsErrorShown = true;
     }
     readOptions(ini, *controls);
+    recents->load(ini);
+    if (const std::optional<QString> geometry = ini.value(QStringLiteral("Fenetre"), QStringLiteral("Geometrie")))
+        if (restoreGeometry(QByteArray::fromBase64(geometry->toLatin1())))
+            keepOnScreen(this);
 
     storedLookup = ScanOptions();
     readLookupSettings(ini, storedLookup);
@@ -401,8 +466,9 @@ void TForm1::updateLookupGroup()
     else
         ui->GbOptionAllocine->setTitle(Serveur.isEmpty() ? QStringLiteral("Allocine (désactive problème nouvelle API)")
                                                          : QStringLiteral("Allocine"));
-    ui->LbCleTMDb->setEnabled(tmdb);
-    ui->EdCleTMDb->setEnabled(tmdb);
+    ui->CbAllo->setText(
+        tmdb ? QStringLiteral("Activer la recherche sur TMDb") : QStringLiteral("Activer la recherche sur Allocine"));
+    updatePosterFolder();
 }
 
 void TForm1::BtSaveOptionsClick()
@@ -414,6 +480,7 @@ void TForm1::BtSaveOptionsClick()
             ini.setValue(QStringLiteral("Allocine"), QStringLiteral("Source"), o.Source);
             ini.setValue(QStringLiteral("TMDb"), QStringLiteral("Cle"), o.CleTMDb);
         });
+        statusBar()->showMessage(QStringLiteral("Paramètres enregistrés dans ") + iniPath(), 10000);
     } catch (const Error& e) {
         dialogs.showError(e.message());
     }
@@ -463,6 +530,43 @@ void TForm1::BtChoixRepScanClick()
     ui->EdCheminRepScan->setText(dialogs.chooseFolder(QStringLiteral("Sélection du répertoire du scan")));
 }
 
+void TForm1::pathTyped(QLineEdit* field)
+{
+    const QString path = typedPath(field->text());
+    field->setModified(false);
+    if (field == ui->EdCheminCataloExistant) {
+        forgetCatalogues();
+        completeCatalogue(path);
+        return;
+    }
+    if (field == ui->EdCheminCataloCree) {
+        forgetCatalogues();
+        if (path.isEmpty())
+            return;
+        if (!QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
+            dialogs.showMessage(QStringLiteral("Le dossier du catalogue à créer n'existe pas : ") + path);
+            return;
+        }
+        ui->EdNbrFilmsCree->setText(QStringLiteral("0"));
+        ui->EdCheminCataloCree->setText(newCataloguePath(path, ui->CbNouveauCataAMC->isChecked() ? 2 : 1));
+        return;
+    }
+    if (field == ui->EdRepAffiche && path.isEmpty()) {
+        field->setText(defaultRepAffiche());
+        return;
+    }
+    // The scan folder must be there; a poster folder is made when a poster is written.
+    const bool folder = field == ui->EdCheminRepScan ? QFileInfo(path).isDir() : QDir::isAbsolutePath(path);
+    if (!path.isEmpty() && !folder) {
+        dialogs.showMessage(field == ui->EdCheminRepScan
+                ? QStringLiteral("Le répertoire à scanner n'existe pas : ") + path
+                : QStringLiteral("Le répertoire des affiches doit être un chemin complet : ") + path);
+        field->clear();
+        return;
+    }
+    field->setText(path);
+}
+
 void TForm1::BtRepAfficheClick()
 {
     ui->EdRepAffiche->clear();
@@ -502,6 +606,8 @@ void TForm1::completeCatalogue(const QString& path)
 {
     ui->EdCheminCataloExistant->setText(path);
     validateCatalogueToComplete();
+    if (!ui->EdCheminCataloExistant->text().isEmpty())
+        recents->add(ui->EdCheminCataloExistant->text());
 }
 
 // The settings read again may name another catalogue to complete (none after
@@ -540,6 +646,8 @@ void TForm1::BtCherchCataloCreeClick()
 
 void TForm1::BtLanceScanClick()
 {
+    const QString written =
+        ui->EdCheminCataloCree->text().isEmpty() ? ui->EdCheminCataloExistant->text() : ui->EdCheminCataloCree->text();
     const ScanResult result = scanRun->BtLanceScanClick(
         {ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdCheminCataloExistant->text()});
     if (result.catalogueRefused) {
@@ -548,6 +656,8 @@ void TForm1::BtLanceScanClick()
     }
     if (result.entriesAtStart >= 0)
         ui->EdNbrFilmsExist->setText(QString::number(result.entriesAtStart));
+    if (result.ran && QFileInfo::exists(written))
+        recents->add(written);
     // A new catalogue is made once.
     if (result.ran) {
         ui->EdCheminCataloCree->clear();
@@ -679,6 +789,16 @@ void TForm1::MenuVerifierOnClick()
         && QFileInfo(ui->EdCheminCataloExistant->text()).absoluteFilePath()
             == QFileInfo(window.catalogue()).absoluteFilePath())
         validateCatalogueToComplete();
+}
+
+// The manual pages as HTML, shipped with the program, in the user's browser.
+void TForm1::MontreManuel()
+{
+    const QString page = app.paths.shippedFile(QStringLiteral("manuel/filmarch.html"));
+    if (!QFileInfo::exists(page))
+        dialogs.showError(QStringLiteral("Le manuel est introuvable : ") + page);
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        dialogs.showError(QStringLiteral("Aucun programme n'a pu ouvrir le manuel : ") + page);
 }
 
 void TForm1::MontreAPropos()

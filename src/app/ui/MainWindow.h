@@ -1,6 +1,6 @@
 #pragma once
 // The main window: the Scan page (folder and catalogue to work on), the
-// Options page (the settings of options.ini) and the Log page, laid out in
+// Options page (the settings of options.ini) and the Journal page, laid out in
 // MainWindow.ui. It owns the log, the scan run and the option rules; other
 // windows and the run reach the options and EcritureLog through it.
 #include "app/AppContext.h"
@@ -15,6 +15,7 @@
 #include <memory>
 
 class QCheckBox;
+class QLineEdit;
 class QTimer;
 
 namespace Ui {
@@ -26,6 +27,7 @@ namespace filmarch {
 class OptionControls;
 class TForm4;
 class TFormAPropos;
+class RecentCatalogues;
 class TFormScanEnCours;
 class ToolLocator;
 class UserDialogs;
@@ -71,8 +73,9 @@ public:
     std::unique_ptr<ScanRun> scanRun;
     // The progress window, a child of this window so that it stays above it.
     TFormScanEnCours& FormScanEnCours;
-    TForm4* Form4 = nullptr;            // while a reset waits for its answer
-    QPointer<TFormAPropos> FormAPropos; // while the About window is open
+    TForm4* Form4 = nullptr;             // while a reset waits for its answer
+    QPointer<TFormAPropos> FormAPropos;  // while the About window is open
+    RecentCatalogues* recents = nullptr; // owned by its menu
 
     QCheckBox* boxWidget(OptionBox box) const { return boxWidgets[static_cast<int>(box)]; }
 
@@ -85,6 +88,7 @@ public slots:
     void BtSaveOptionsClick();
     // The lookup group is usable when the chosen film database can be asked.
     void updateLookupGroup();
+    void updatePosterFolder();
     void MenuExporterOnClick();
     void MenuVerifierOnClick();
     void BtIniDefautClick();
@@ -104,6 +108,8 @@ public slots:
     void MenuNewCatalogOnClick();
     void MenuCompleteCatalogOnClick();
     void LancementSynchro();
+    void pathTyped(QLineEdit* field);
+    void MontreManuel();
     void MontreAPropos();
 
     // A catalogue file dropped on GbCataloExistant.

@@ -1,5 +1,6 @@
 #include "app/ui/QtUserDialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
@@ -59,19 +60,37 @@ QStringList catalogueDialogFilters()
         QStringLiteral("Catalogues compatibles (*.xml *.amc)")};
 }
 
+// A dialog over another window than the one that asked raises that other
+// window over the asker, which then loses the keyboard.
+QWidget* QtUserDialogs::asker() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    // A disabled window asks nothing: the main window behind a tool window.
+    if (QWidget* active = QApplication::activeWindow(); active && active->isEnabled())
+        return active;
+    if (parentWidget && parentWidget->isEnabled())
+        return parentWidget;
+    // The main window is disabled while a tool window of its own is open.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->isEnabled() && window->windowType() != Qt::Popup)
+            return window;
+    return parentWidget;
+}
+
 void QtUserDialogs::showMessage(const QString& text)
 {
-    QMessageBox::information(parentWidget, QStringLiteral("Filmarch"), text, QMessageBox::Ok);
+    QMessageBox::information(asker(), QStringLiteral("Filmarch"), text, QMessageBox::Ok);
 }
 
 void QtUserDialogs::showError(const QString& text)
 {
-    QMessageBox::critical(parentWidget, QStringLiteral("Filmarch"), text, QMessageBox::Ok);
+    QMessageBox::critical(asker(), QStringLiteral("Filmarch"), text, QMessageBox::Ok);
 }
 
 QString QtUserDialogs::chooseFolder(const QString& caption)
 {
-    QFileDialog dialog(parentWidget, caption);
+    QFileDialog dialog(asker(), caption);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     frenchColumns(dialog);
@@ -92,7 +111,7 @@ CatalogueChoice QtUserDialogs::saveCatalogue(int initialFilter)
 
 CatalogueChoice QtUserDialogs::runCatalogueDialog(bool save, int initialFilter)
 {
-    QFileDialog dialog(parentWidget, catalogueDialogTitle());
+    QFileDialog dialog(asker(), catalogueDialogTitle());
     // The filters show their names only ("Fichier xml"), not their patterns.
     // Set before the filters: changing it afterwards puts the dialog back on
     // the first filter.

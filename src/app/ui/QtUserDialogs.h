@@ -15,7 +15,8 @@ QStringList catalogueDialogFilters();
 
 class QtUserDialogs : public UserDialogs {
 public:
-    // Dialogs open over `parent` when it is set.
+    // Dialogs open over the window that asked: the modal window in front,
+    // else the active window, else `parent` when it takes input.
     void setParentWidget(QWidget* parent) { parentWidget = parent; }
 
     void showMessage(const QString& text) override;
@@ -26,6 +27,7 @@ public:
 
 private:
     CatalogueChoice runCatalogueDialog(bool save, int initialFilter);
+    QWidget* asker() const;
     QPointer<QWidget> parentWidget;
 };
 

@@ -1,5 +1,6 @@
 #include "app/ui/ScanProgressWindow.h"
 
+#include "core/ui/AccessibleWindow.h"
 #include "scan/ScanRun.h"
 #include "ui_ScanProgressWindow.h"
 
@@ -16,6 +17,7 @@ TFormScanEnCours::TFormScanEnCours(QWidget* parent)
       ui(std::make_unique<Ui::TFormScanEnCours>())
 {
     ui->setupUi(this);
+    readAsWindow(this);
     // Long file names must not widen the fixed window: they are shortened in
     // the middle to the label's width, the whole name in its tooltip.
     ui->LbNomFilm->installEventFilter(this);

@@ -7,11 +7,7 @@
 #include "core/UserDialogs.h"
 #include "filmdb/ui/LookupWindow.h"
 
-#include <QCoreApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPushButton>
-#include <QTranslator>
 
 namespace filmarch {
 
@@ -38,17 +34,6 @@ std::unique_ptr<FilmarchWindows> startFilmarch(const AppPaths& paths, UserDialog
     windows->FormAllocine->enableProgressStop = [progress](bool on) { progress->setStopEnabled(on); };
     windows->Form1->scanRun->setManualLookup(windows->FormAllocine.get());
     return windows;
-}
-
-void speakFrench(QCoreApplication& app)
-{
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    auto* qtFrench = new QTranslator(&app);
-    if (qtFrench->load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(qtFrench);
-    else
-        delete qtFrench;
 }
 
 } // namespace filmarch

@@ -4,8 +4,6 @@
 #include <QString>
 #include <memory>
 
-class QCoreApplication;
-
 namespace filmarch {
 
 class AppContext;
@@ -29,9 +27,5 @@ struct FilmarchWindows {
 // Returns null when the program must end (the reason was shown through
 // `dialogs`). `dialogs` must outlive the windows. Nothing is shown yet.
 std::unique_ptr<FilmarchWindows> startFilmarch(const AppPaths& paths, UserDialogs& dialogs, const ToolLocator& tools);
-
-// The program speaks French whatever the system's language: Qt's own texts
-// (file dialogs, buttons) and the default locale (file types, dates).
-void speakFrench(QCoreApplication& app);
 
 } // namespace filmarch

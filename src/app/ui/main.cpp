@@ -13,7 +13,9 @@
 #include <QIcon>
 #include <QUrl>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -31,7 +33,8 @@ const char* const kHelp =
     "\n"
     "Code de sortie :\n"
     "  0    la fenêtre a été fermée\n"
-    "  1    le programme n'a pas pu démarrer (bibliothèque MediaInfo introuvable…)\n"
+    "  1    le programme n'a pas pu démarrer (aucune session graphique, bibliothèque\n"
+    "       MediaInfo introuvable…)\n"
     "  2    ligne de commande incorrecte\n";
 
 // --help and --version answer before Qt looks for a display.
@@ -46,11 +49,30 @@ bool answeredWithoutDisplay(int argc, char** argv)
             return true;
         }
         if (std::strcmp(a, "-V") == 0 || std::strcmp(a, "--version") == 0) {
-            std::fputs("filmarch " FILMARCH_VERSION "\n", stdout);
+            std::fputs(filmarch::versionText(QStringLiteral("filmarch")).toUtf8().constData(), stdout);
             return true;
         }
     }
     return false;
+}
+
+// Qt ends the program when it finds no display to open windows on, with
+// advice in English to reinstall it. Until the application object exists,
+// Qt's messages are held back and that end is said plainly.
+QtMessageHandler qtMessages = nullptr;
+QList<std::pair<QtMsgType, QString>>* heldBack = nullptr;
+
+void duringStart(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        std::fputs("filmarch : la fenêtre de Filmarch demande une session graphique (aucun affichage n'est "
+                   "disponible).\nSans fenêtre, filmarch-cli fait le scan, la synchronisation et l'export : voir "
+                   "filmarch-cli --help.\n",
+            stderr);
+        std::_Exit(1);
+    }
+    if (heldBack)
+        heldBack->append({type, text});
 }
 
 } // namespace
@@ -59,7 +81,14 @@ int main(int argc, char** argv)
 {
     if (answeredWithoutDisplay(argc, argv))
         return 0;
+    QList<std::pair<QtMsgType, QString>> startMessages;
+    heldBack = &startMessages;
+    qtMessages = qInstallMessageHandler(duringStart);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessages);
+    heldBack = nullptr;
+    for (const auto& [type, text] : std::as_const(startMessages))
+        qt_message_output(type, QMessageLogContext(), text);
     // After QApplication, which sets the locale from the environment.
     filmarch::useUtf8FileNames();
     // What Qt left of the line once it took its own options.

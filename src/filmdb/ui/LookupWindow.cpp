@@ -1,6 +1,7 @@
 #include "filmdb/ui/LookupWindow.h"
 
 #include "core/UserDialogs.h"
+#include "core/ui/OnScreen.h"
 #include "filmdb/AllocineClient.h"
 #include "platform/Error.h"
 #include "ui_LookupWindow.h"
@@ -9,6 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -98,8 +100,13 @@ void TFormAllocine::startLookUp(const ManualLookupRequest& request)
     decision = ManualLookupDecision();
     infosFilmAllo.fill(QString());
     log = request.log;
+    filesLeft = request.filesLeft;
+    if (source)
+        setWindowTitle(QStringLiteral("Recherche sur ") + source->name());
     ui->BtArret->setEnabled(true);
     ui->EdNomFilm->setText(request.NomFilm);
+    // Never on Stop: a key meant for the previous film must not end the run.
+    ui->EdNomFilm->setFocus();
     if (enableProgressStop)
         enableProgressStop(false);
     if (place && !place->isNull())
@@ -107,6 +114,19 @@ void TFormAllocine::startLookUp(const ManualLookupRequest& request)
     else if (progressTopLeft)
         move(progressTopLeft() + QPoint(560, 0));
     show();
+    keepOnScreen(this);
+}
+
+// After each search or page: the candidates take the keys, or the title
+// field when there are none.
+void TFormAllocine::focusCandidates()
+{
+    for (QRadioButton* radio : ListeRadioBoutons)
+        if (radio) {
+            radio->setFocus();
+            return;
+        }
+    ui->EdNomFilm->setFocus();
 }
 
 ManualLookupDecision TFormAllocine::finishLookUp()
@@ -146,7 +166,10 @@ void TFormAllocine::BtRechercherClick()
     if (busy || !source)
         return;
     ui->BtValidFilm->setText(validateCaption);
+    const int token = session;
     Rechercher(ui->EdNomFilm->text());
+    if (!stale(token))
+        focusCandidates();
 }
 
 void TFormAllocine::removeCandidates()
@@ -171,6 +194,7 @@ void TFormAllocine::createPageButtons(int NbrPages)
 {
     for (int k = 0; k < NbrPages; ++k) {
         auto* button = new QPushButton(QString::number(NbrPages - k), this);
+        button->setAccessibleName(QStringLiteral("Page %1").arg(NbrPages - k));
         button->setAutoDefault(false);
         button->setGeometry(361 - 17 * k, 635, 17, 20);
         button->setEnabled(!busy);
@@ -240,6 +264,9 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
         const int movie = candidateAt(Debut, i);
         auto* radio = new QRadioButton(ui->PanelFilms);
         radio->setGeometry(115, 60 + 110 * i, 250, 17);
+        // The candidates come before the buttons under them in the Tab order.
+        setTabOrder(i == 0 ? static_cast<QWidget*>(ui->CbAfficherDetails) : ListeRadioBoutons[i - 1], radio);
+        setTabOrder(radio, ui->BtValidFilm);
         radio->setEnabled(!busy);
         const Candidate& film = Feed_first[movie];
         if (!film.code.isEmpty()) {
@@ -253,6 +280,7 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
         auto* picture = new QLabel(ui->PanelFilms);
         picture->setGeometry(8, 20 + 111 * i, 75, 105);
         picture->setScaledContents(true);
+        picture->setAccessibleName(QStringLiteral("Affiche : ") + film.originalTitle);
         picture->show();
         ListImage[i] = picture;
         const QString path = source->thumbnail(film);
@@ -269,15 +297,20 @@ void TFormAllocine::PageButtonOnClick(int NumeroPage)
 {
     if (busy || Feed_first.isEmpty())
         return;
-    setRequesting(true);
-    const auto requestEnds = qScopeGuard([this] { setRequesting(false); });
-    removeCandidates();
-    const int a = perPage * NumeroPage;
-    try {
-        AfficheListe(a - perPage, a - 1 < NbrFilms ? a - 1 : NbrFilms - 1, 0);
-    } catch (const Error& e) {
-        dialogs.showError(e.message());
+    const int token = session;
+    {
+        setRequesting(true);
+        const auto requestEnds = qScopeGuard([this] { setRequesting(false); });
+        removeCandidates();
+        const int a = perPage * NumeroPage;
+        try {
+            AfficheListe(a - perPage, a - 1 < NbrFilms ? a - 1 : NbrFilms - 1, 0);
+        } catch (const Error& e) {
+            dialogs.showError(e.message());
+        }
     }
+    if (!stale(token))
+        focusCandidates();
 }
 
 void TFormAllocine::InfosFilmOnCLick()
@@ -342,6 +375,7 @@ void TFormAllocine::showDetails()
     MemoFilm->setPlainText(lines.join(QLatin1Char('\n')));
     if (ui->CbAfficherDetails->isChecked()) {
         setFixedSize(wideWidth, windowHeight);
+        keepOnScreen(this);
         placeDetails();
     } else {
         setFixedSize(narrowWidth, windowHeight);
@@ -362,6 +396,7 @@ void TFormAllocine::CbAfficherDetailsClick()
         return;
     }
     setFixedSize(wideWidth, windowHeight);
+    keepOnScreen(this);
     if (MemoFilm)
         placeDetails();
 }
@@ -387,6 +422,19 @@ void TFormAllocine::BtValidFilmClick()
 
 void TFormAllocine::BtArretClick()
 {
+    // One key too many must not end a run that has films to come.
+    if (filesLeft > 0) {
+        QMessageBox question(QMessageBox::Question, windowTitle(),
+            filesLeft == 1
+                ? QStringLiteral("Arrêter le scan ? Le fichier suivant ne sera pas traité.")
+                : QStringLiteral("Arrêter le scan ? Les %1 fichiers suivants ne seront pas traités.").arg(filesLeft),
+            QMessageBox::NoButton, this);
+        QPushButton* stop = question.addButton(QStringLiteral("&Arrêter le scan"), QMessageBox::AcceptRole);
+        question.setDefaultButton(question.addButton(QStringLiteral("&Continuer"), QMessageBox::RejectRole));
+        question.exec();
+        if (question.clickedButton() != stop)
+            return;
+    }
     decision = ManualLookupDecision();
     decision.kind = ManualLookupDecision::Stop;
     ui->BtArret->setEnabled(false);

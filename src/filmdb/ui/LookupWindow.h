@@ -88,6 +88,7 @@ private:
     void showDetails();
     void placeDetails();
     void setRequesting(bool on);
+    void focusCandidates();
     bool stale(int token) const { return token != session; }
 
     std::unique_ptr<Ui::TFormAllocine> ui;
@@ -100,6 +101,7 @@ private:
     QPoint* place = nullptr;
     std::function<void(const QString&)> log; // the run's log
     ManualLookupDecision decision;
+    int filesLeft = 0;
     bool busy = false;
     int session = 0; // moves on when the window closes: late answers are dropped
 };

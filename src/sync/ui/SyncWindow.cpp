@@ -1,6 +1,7 @@
 #include "sync/ui/SyncWindow.h"
 
 #include "core/UserDialogs.h"
+#include "core/ui/AccessibleWindow.h"
 #include "platform/Error.h"
 #include "sync/SyncSettings.h"
 #include "sync/ui/CopyProgressWindow.h"
@@ -26,6 +27,7 @@ TSynch::TSynch(const AppPaths& appPaths, UserDialogs& userDialogs, Journal& jour
       synchro(SyncContext {appPaths, &userDialogs, &journal, this})
 {
     ui->setupUi(this);
+    readAsWindow(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 

@@ -2,10 +2,12 @@
 #include "FileDialogUser.h"
 #include "WindowFixture.h"
 
+#include "app/Startup.h"
 #include "app/ui/QtUserDialogs.h"
 #include "app/ui/StartupWindows.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "sync/ui/SyncWindow.h"
 
 #include <QLineEdit>
 #include <QTranslator>
@@ -137,4 +139,41 @@ TEST_F(CatalogueDialog, FolderAndCatalogueChoosersShowTypesAndDatesInFrenchWhate
 
     QLocale::setDefault(QLocale::system());
     qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator*>());
+}
+
+// A dialog opens over the window that asked: the main window, disabled behind
+// the synchronisation window, is not raised over it.
+TEST_F(CatalogueDialog, DialogsOpenOverTheWindowThatAsked)
+{
+    TForm1& f = openWithRealDialogs();
+    control<QAction>(&f, "MenuSynchro")->trigger();
+    QWidget* sync = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<TSynch*>(w) && w->isVisible())
+            sync = w;
+    ASSERT_TRUE(sync);
+    QApplication::setActiveWindow(sync);
+
+    QList<QWidget*> owners;
+    const auto closeNextDialog = [&owners] {
+        QTimer::singleShot(0, [&owners] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            owners << (dialog ? dialog->parentWidget() : nullptr);
+            if (dialog)
+                dialog->done(QDialog::Rejected);
+        });
+    };
+    closeNextDialog();
+    control<QPushButton>(sync, "BtParcoursRepRef")->click();
+    closeNextDialog();
+    realDialogs.showError(QStringLiteral("Un message"));
+    EXPECT_EQ(owners, (QList<QWidget*> {sync, sync}));
+
+    // With nothing in front, the main window.
+    sync->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::setActiveWindow(&f);
+    closeNextDialog();
+    realDialogs.showMessage(QStringLiteral("Un autre"));
+    EXPECT_EQ(owners.last(), &f);
 }

@@ -100,6 +100,15 @@ TEST_F(Keyboard, EveryControlTheTabKeyReachesHasAName)
         w->show();
         EXPECT_EQ(unnamedControls(w), QStringList()) << w->objectName().toStdString();
     }
+
+    // Windows read as windows, and what shows without words has a name.
+    for (QWidget* w : std::initializer_list<QWidget*> {&sync, &f.FormScanEnCours, &lookup, &about})
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->role() == QAccessible::Window
+                || QAccessible::queryAccessibleInterface(w)->role() == QAccessible::Dialog,
+            true)
+            << w->objectName().toStdString();
+    EXPECT_EQ(spokenName(control(&f.FormScanEnCours, "ProgressBar1")), QStringLiteral("Progression du scan"));
+    EXPECT_EQ(spokenName(control(&about, "LbIcone")), QStringLiteral("Icône de Filmarch"));
 }
 
 TEST_F(Keyboard, CtrlQQuitsFromTheFileMenu)

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QWindow>
@@ -54,7 +56,7 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
     QStringList tabs;
     for (int i = 0; i < PCprincipal->count(); ++i)
         tabs << shown(PCprincipal->tabText(i)) + QLatin1Char('=') + PCprincipal->widget(i)->objectName();
-    EXPECT_EQ(tabs.join(QLatin1Char(' ')), QStringLiteral("Scan=TSScan Options=TSOptions Log=TSLogs"));
+    EXPECT_EQ(tabs.join(QLatin1Char(' ')), QStringLiteral("Scan=TSScan Options=TSOptions Journal=TSLogs"));
 
     enum Flag { None = 0, Disabled = 1, Checked = 2, ReadOnly = 4, Hidden = 8 };
     struct Row {
@@ -70,18 +72,18 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
     const Row rows[] = {
         {"GbRepertoireScan", QStringLiteral("Répertoire")},
         {"Label6", QStringLiteral("Répertoire à scanner")},
-        {"EdCheminRepScan", {}, ReadOnly},
+        {"EdCheminRepScan", {}},
         {"BtChoixRepScan", QStringLiteral("..."), None, parcourir},
         {"GbNouveauCatalogue", QStringLiteral("Créer un nouveau Catalogue")},
         {"CbNouveauCataAMC", QStringLiteral("De type AMC"), Checked},
         {"CbNouveauCataXML", QStringLiteral("De type XML")},
         {"Label5", QStringLiteral("Chemin du catalogue à créer :")},
-        {"EdCheminCataloCree", {}, ReadOnly},
+        {"EdCheminCataloCree", {}},
         {"BtCherchCataloCree", QStringLiteral("..."), None, parcourir},
         {"EdNbrFilmsCree", {}, ReadOnly | Hidden},
         {"GbCataloExistant", QStringLiteral("Compléter un catalogue existant")},
         {"Label1", QStringLiteral("Chemin du catalogue existant : ")},
-        {"EdCheminCataloExistant", {}, ReadOnly},
+        {"EdCheminCataloExistant", {}},
         {"BtCherchCataloExist", QStringLiteral("..."), None, parcourir},
         {"Label3", QStringLiteral("Nombres de films dans le catalogue")},
         {"EdNbrFilmsExist", {}, ReadOnly},
@@ -104,7 +106,7 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
             QStringLiteral("MKVtoolnix doit être installé pour avoir acces à ces options")},
         {"CbAffiche", QStringLiteral("Récupérer l'affiche d'un mkv"), Disabled},
         {"Label10", QStringLiteral("Repertoire pour les affiches : "), Disabled},
-        {"EdRepAffiche", defaultRepAffiche(), Disabled | ReadOnly},
+        {"EdRepAffiche", defaultRepAffiche(), Disabled},
         {"BtRepAffiche", QStringLiteral("..."), Disabled, parcourir},
         {"Label11", QStringLiteral("Pour les fichiers xml dans dans le repertoire :"), Disabled},
         {"Label2", QStringLiteral("Pour les fichiers AMC, à l'intérieur du fichier"), Disabled},
@@ -145,10 +147,9 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
                         + (item->shortcut().isEmpty() ? QString() : QLatin1Char(' ') + item->shortcut().toString());
     }
     EXPECT_EQ(menus.join(QLatin1Char('|')),
-        QStringLiteral(
-            "&Fichier:|&Créer un nouveau catalogue|C&omplèter un catalogue existant|"
-            "&Exporter le catalogue…|&Vérifier le catalogue…|&Synchronisation de répertoires|&Quitter Ctrl+Q|"
-            "&Aide:|&A propos"));
+        QStringLiteral("&Fichier:|&Créer un nouveau catalogue|C&omplèter un catalogue existant|"
+                       "&Exporter le catalogue…|&Vérifier le catalogue…|&Synchronisation de répertoires|"
+                       "Catalogues &récents|&Quitter Ctrl+Q|&Aide:|&Manuel F1|&A propos"));
 
     EXPECT_EQ(control<QPlainTextEdit>(&f, "MLog")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(control<QPlainTextEdit>(&f, "MLog")->isReadOnly());
@@ -290,18 +291,24 @@ TEST_F(MainWindow, TheSourceChoiceAndTheTmdbKey)
     source->setCurrentIndex(0);
     EXPECT_TRUE(group->isEnabled());
     EXPECT_EQ(group->title(), QStringLiteral("Allocine"));
-    EXPECT_FALSE(keyField->isEnabled());
     EXPECT_FALSE(usesTmdb(f.options()));
-
-    source->setCurrentIndex(1);
-    keyField->setText(key);
+    // Where to ask for a key, and a key typed is a choice of TMDb.
+    auto* hint = control<QLabel>(&f, "LbAideTMDb");
+    EXPECT_TRUE(hint->openExternalLinks());
+    EXPECT_TRUE(hint->text().contains(QStringLiteral("href=\"https://www.themoviedb.org/settings/api\"")));
+    ASSERT_TRUE(keyField->isEnabled());
+    QTest::keyClicks(keyField, key);
+    EXPECT_EQ(source->currentText(), QStringLiteral("TMDb"));
+    EXPECT_TRUE(group->isEnabled());
     click(control(&f, "BtSaveOptions"));
+    EXPECT_TRUE(f.statusBar()->currentMessage().startsWith(QStringLiteral("Paramètres enregistrés dans ")));
     const QString saved = readIni();
     EXPECT_TRUE(saved.contains(QStringLiteral("Source=TMDb\n"))) << saved.toStdString();
     EXPECT_TRUE(saved.contains(QStringLiteral("[TMDb]\nCle=%1\n").arg(key))) << saved.toStdString();
-    EXPECT_EQ(QFile::permissions(iniPath())
-            & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
-        QFile::Permissions()) << "the file that holds the key is the user's alone";
+    EXPECT_EQ(
+        QFile::permissions(iniPath()) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+        QFile::Permissions())
+        << "the file that holds the key is the user's alone";
     form.reset();
 }
 
@@ -510,6 +517,115 @@ TEST_F(MainWindow, AboutWindowStaysAboveTheMainWindowAndClosesFromTheKeyboard)
     EXPECT_TRUE(control<QMenuBar>(&f, "MainMenu1")->isVisible() && control<QMenuBar>(&f, "MainMenu1")->isEnabled());
 }
 
+// The lookup says which film database it asks, and the posters it may write
+// go to a folder that can then be chosen, Matroska option or not.
+TEST_F(MainWindow, TheLookupNamesItsSourceAndOpensThePosterFolder)
+{
+    TForm1& f = openWindow(false);
+    auto* allo = control<QCheckBox>(&f, "CbAllo");
+    control<QComboBox>(&f, "CbSource")->setCurrentIndex(1);
+    EXPECT_EQ(allo->text(), QStringLiteral("Activer la recherche sur TMDb"));
+    EXPECT_FALSE(control<QWidget>(&f, "GbOptionAllocine")->isEnabled()) << "no key yet";
+    control<QLineEdit>(&f, "EdCleTMDb")->setText(QStringLiteral("0123456789abcdef0123456789abcdef"));
+    ASSERT_TRUE(control<QWidget>(&f, "GbOptionAllocine")->isEnabled());
+    EXPECT_FALSE(control<QWidget>(&f, "BtRepAffiche")->isEnabled());
+    click(allo);
+    ASSERT_TRUE(allo->isChecked());
+    for (const char* name : {"EdRepAffiche", "BtRepAffiche", "Label10"})
+        EXPECT_TRUE(control<QWidget>(&f, name)->isEnabled()) << name;
+    click(allo);
+    EXPECT_FALSE(control<QWidget>(&f, "BtRepAffiche")->isEnabled());
+    control<QComboBox>(&f, "CbSource")->setCurrentIndex(0);
+    EXPECT_EQ(allo->text(), QStringLiteral("Activer la recherche sur Allocine"));
+}
+
+namespace {
+// Stands for the user's browser.
+class Browser : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+    Q_INVOKABLE void open(const QUrl& url) { opened << url; }
+};
+} // namespace
+
+// F1 opens the manual shipped with the program in the user's browser.
+TEST_F(MainWindow, F1OpensTheManual)
+{
+    TForm1& f = openWindow(false);
+    const QString page = QDir(appDir.path()).filePath(QStringLiteral("manuel/filmarch.html"));
+    QApplication::setActiveWindow(&f);
+    QTest::keyClick(&f, Qt::Key_F1);
+    EXPECT_EQ(dialogs.errors, QStringList {QStringLiteral("Le manuel est introuvable : ") + page});
+
+    QDir(appDir.path()).mkdir(QStringLiteral("manuel"));
+    ASSERT_TRUE(QFile::copy(binDir() + QStringLiteral("/manuel/filmarch.html"), page));
+    Browser browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+    QTest::keyClick(&f, Qt::Key_F1);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(browser.opened, QList<QUrl> {QUrl::fromLocalFile(page)});
+    QFile manual(page);
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    const QByteArray html = manual.readAll();
+    EXPECT_TRUE(html.contains("<title>FILMARCH(1)</title>"));
+    EXPECT_TRUE(html.contains("filmarch-cli"));
+}
+
+// A path typed or pasted in a field is taken as the choosers take theirs.
+TEST_F(MainWindow, TypedOrPastedPathsAreCheckedAsChosenOnes)
+{
+    TForm1& f = openWindow();
+    const QString catalogue = QDir(appDir.path()).filePath(QStringLiteral("films.xml"));
+    XmlCatalogue::createNew()->saveFile(catalogue);
+    const auto type = [&](const char* name, const QString& text) {
+        auto* field = control<QLineEdit>(&f, name);
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+        return field->text();
+    };
+    EXPECT_EQ(type("EdCheminRepScan", QStringLiteral(" ") + appDir.path() + QStringLiteral("/ ")), appDir.path());
+    EXPECT_EQ(type("EdCheminRepScan", appDir.path() + QStringLiteral("/absent")), QString());
+    EXPECT_EQ(dialogs.messages.value(0),
+        QStringLiteral("Le répertoire à scanner n'existe pas : ") + appDir.path() + QStringLiteral("/absent"));
+
+    // A pasted file URL: the catalogue validates and is counted.
+    EXPECT_EQ(type("EdCheminCataloExistant", QUrl::fromLocalFile(catalogue).toString()), catalogue);
+    EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("0"));
+    // A new catalogue gets the extension of its box and forgets the other.
+    EXPECT_EQ(type("EdCheminCataloCree", appDir.path() + QStringLiteral("/nouveau")),
+        appDir.path() + QStringLiteral("/nouveau.amc"));
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty());
+    EXPECT_EQ(type("EdCheminCataloCree", QStringLiteral("/nulle/part/films.xml")), QString());
+    EXPECT_EQ(dialogs.messages.value(1),
+        QStringLiteral("Le dossier du catalogue à créer n'existe pas : /nulle/part/films.xml"));
+}
+
+// The TMDb attribution is whole, whatever the font and its size.
+TEST(AboutWindow, ShowsTheWholeAttributionAtEverySize)
+{
+    const QFont before = QApplication::font();
+    for (const int points : {7, 10, 14, 22}) {
+        for (const char* family : {"Liberation Sans", "Liberation Serif"}) {
+            SCOPED_TRACE(points);
+            QFont font(QString::fromLatin1(family));
+            font.setPointSize(points);
+            QApplication::setFont(font);
+            TFormAPropos about;
+            about.show();
+            QCoreApplication::processEvents();
+            auto* attribution = control<QLabel>(&about, "LbTMDb");
+            EXPECT_GE(attribution->height(), attribution->heightForWidth(attribution->width())) << family;
+            EXPECT_TRUE(about.rect().contains(attribution->geometry())) << family;
+            EXPECT_GE(attribution->width(),
+                attribution->fontMetrics().horizontalAdvance(QStringLiteral("approuvé ni certifié")));
+        }
+    }
+    QApplication::setFont(before);
+}
+
 TEST_F(MainWindow, LogLinesWrapToThePageWidth)
 {
     TForm1& f = openWindow();
@@ -576,3 +692,5 @@ TEST_F(MainWindow, ProgressWindowStopsTheRunAndCannotBeClosed)
     EXPECT_FALSE(control<QPushButton>(&progress(), "BtArretScan")->isEnabled());
     progress().hide();
 }
+
+#include "MainWindowTest.moc"

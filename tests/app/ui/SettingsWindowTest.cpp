@@ -2,15 +2,18 @@
 
 #include "app/Settings.h"
 #include "app/ui/ResetConfirmWindow.h"
+#include "catalog/XmlCatalogue.h"
 #include "platform/CatalogueLock.h"
 #include "platform/IniFile.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 using namespace filmarch;
@@ -220,4 +223,37 @@ TEST_F(SettingsWindow, UnreadableFileGivesOneClearMessageAndTheDefaults)
     EXPECT_TRUE(dialogs.errors[1].startsWith(QStringLiteral("Impossible")));
     form.reset();
     QDir(iniPath()).removeRecursively();
+}
+
+// The window opens as it was left, and "Catalogues récents" offers the last
+// five catalogues completed, newest first, from one session to the next.
+TEST_F(SettingsWindow, TheWindowAndTheLastCataloguesAreRemembered)
+{
+    QStringList catalogues;
+    for (int i = 0; i < 6; ++i) {
+        catalogues << QDir(appDir.path()).filePath(QStringLiteral("films %1.xml").arg(i));
+        XmlCatalogue::createNew()->saveFile(catalogues.last());
+    }
+    {
+        TForm1& f = openWindow();
+        for (const QString& path : catalogues)
+            f.TraiteMessage({QUrl::fromLocalFile(path)});
+        form.reset();
+    }
+    EXPECT_TRUE(readIni().contains(QStringLiteral("[Fenetre]\nGeometrie="))) << "where the window was left";
+    TForm1& f = openWindow();
+    auto* menu = control<QMenu>(&f, "MenuRecents");
+    QStringList entries;
+    for (QAction* entry : menu->actions())
+        entries << entry->text();
+    EXPECT_EQ(entries,
+        (QStringList {QStringLiteral("&1 ") + catalogues[5], QStringLiteral("&2 ") + catalogues[4],
+            QStringLiteral("&3 ") + catalogues[3], QStringLiteral("&4 ") + catalogues[2],
+            QStringLiteral("&5 ") + catalogues[1]}));
+
+    control<QLineEdit>(&f, "EdCheminCataloCree")->setText(QStringLiteral("/d/nouveau.amc"));
+    menu->actions()[3]->trigger();
+    EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), catalogues[2]);
+    EXPECT_TRUE(control<QLineEdit>(&f, "EdCheminCataloCree")->text().isEmpty()) << "taken as a dropped file";
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("&1 ") + catalogues[2]);
 }

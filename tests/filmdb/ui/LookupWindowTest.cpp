@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -305,7 +306,8 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
 {
     service.addSearch("FILM", FakeSearch {FakeFilmDatabase::numberedFilms(12)});
     bool progressStop = true;
-    window.progressTopLeft = [] { return QPoint(100, 50); };
+    // Far enough to the left for the window placed beside it to fit the screen.
+    window.progressTopLeft = [] { return QPoint(-300, 50); };
     window.enableProgressStop = [&](bool on) { progressStop = on; };
 
     const auto lookUpWhenListed = [&](const std::function<void()>& act) {
@@ -344,7 +346,7 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
         window.close();
     });
     EXPECT_EQ(closed.kind, ManualLookupDecision::Skip);
-    EXPECT_EQ(firstPlace, QPoint(660, 50));
+    EXPECT_EQ(firstPlace, QPoint(260, 50));
     const std::vector<std::string> requests = service.requests();
     EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
                   [](const std::string& t) { return t.rfind("/rest/v3/search", 0) == 0; }),
@@ -402,5 +404,40 @@ TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
     EXPECT_EQ(control<QLabel>(&window, "PanelFilms")->text(), QStringLiteral("Erreur de connexion à la base de TMDb"));
     EXPECT_EQ(dialogs.errors,
         QStringList {QStringLiteral("La clé TMDb est refusée par le service : vérifiez-la dans les options")});
+    window.finishLookUp();
+}
+
+// Named after the film database asked; the candidates come before the buttons
+// under them in the Tab order; wider with the details, the window stays on
+// its screen.
+TEST_F(LookupWindowTest, NamedAfterItsSourceKeyboardOrderAndOnItsScreen)
+{
+    search(FakeFilmDatabase::numberedFilms(3));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Recherche sur Allociné"));
+    EXPECT_EQ(window.focusWidget(), window.ListeRadioBoutons[0]);
+    EXPECT_EQ(pageButtons().first()->accessibleName(), QStringLiteral("Page 1"));
+    EXPECT_EQ(window.ListImage[0]->accessibleName(), QStringLiteral("Affiche : Original 0"));
+
+    QStringList order;
+    QWidget* w = control(&window, "EdNomFilm");
+    do {
+        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus))
+            order << (qobject_cast<QRadioButton*>(w) ? QStringLiteral("film") : w->objectName());
+        w = w->nextInFocusChain();
+    } while (w != control(&window, "EdNomFilm"));
+    order.removeAll(QString()); // the page button
+    EXPECT_EQ(order,
+        (QStringList {QStringLiteral("EdNomFilm"), QStringLiteral("BtRechercher"), QStringLiteral("CbAfficherDetails"),
+            QStringLiteral("film"), QStringLiteral("BtValidFilm"), QStringLiteral("BtArret")}))
+        << "the candidates are one stop, the arrows move between them";
+
+    const QRect room = window.screen()->availableGeometry();
+    window.move(room.right() - TFormAllocine::narrowWidth - 10, room.top() + 10);
+    control<QCheckBox>(&window, "CbAfficherDetails")->setEnabled(true);
+    control<QCheckBox>(&window, "CbAfficherDetails")->click();
+    EXPECT_EQ(window.width(), TFormAllocine::wideWidth);
+    EXPECT_LE(window.frameGeometry().right(), room.right());
+    EXPECT_GE(window.frameGeometry().left(), room.left());
+    EXPECT_GE(window.frameGeometry().top(), room.top());
     window.finishLookUp();
 }
