@@ -17,6 +17,7 @@ packages=(
   lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
   chromium tellico-data libxml2-utils
   librsvg2-bin mandoc
+  dbus-daemon
 )
 
 # The Matroska tests run the tools in German and French.

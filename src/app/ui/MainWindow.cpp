@@ -7,6 +7,7 @@
 #include "app/ui/ScanProgressWindow.h"
 #include "app/ui/VerifyWindow.h"
 #include "core/UserDialogs.h"
+#include "core/ui/DesktopNotice.h"
 #include "core/ui/OnScreen.h"
 #include "export/ui/ExportWindow.h"
 #include "platform/Error.h"
@@ -15,8 +16,9 @@
 #include "sync/ui/SyncWindow.h"
 #include "ui_MainWindow.h"
 
+#include <QAbstractButton>
 #include <QAction>
-#include <QCheckBox>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -111,7 +113,16 @@ TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
 {
     ui->setupUi(this);
     for (int i = 0; i < OptionBoxCount; ++i)
-        boxWidgets[i] = findChild<QCheckBox*>(optionBoxName(static_cast<OptionBox>(i)));
+        boxWidgets[i] = findChild<QAbstractButton*>(optionBoxName(static_cast<OptionBox>(i)));
+    // A choice of one among two is a pair of radio buttons, each pair its own
+    // group; options.ini keeps a 1 or a 0 for each button as for a check box.
+    for (const auto& [one, other] : {std::pair {OptionBox::CbNouveauCataAMC, OptionBox::CbNouveauCataXML},
+             std::pair {OptionBox::CbAlloAuto, OptionBox::CbAlloManu},
+             std::pair {OptionBox::CbfichiersImages, OptionBox::CbToutFichier}}) {
+        auto* pair = new QButtonGroup(this);
+        pair->addButton(boxWidget(one));
+        pair->addButton(boxWidget(other));
+    }
     ui->EdNbrFilmsCree->hide();
     ui->Label8->setContentsMargins(22, 0, 0, 0);
 
@@ -230,9 +241,9 @@ void TForm1::bindRules()
             if (b == box)
                 handler = h;
         if (handler)
-            connect(boxWidget(box), &QCheckBox::toggled, this, handler);
+            connect(boxWidget(box), &QAbstractButton::toggled, this, handler);
         else
-            connect(boxWidget(box), &QCheckBox::toggled, this, [this, box] { forwardBox(box); });
+            connect(boxWidget(box), &QAbstractButton::toggled, this, [this, box] { forwardBox(box); });
     }
     connect(ui->CbSource, &QComboBox::currentIndexChanged, this, &TForm1::updateLookupGroup);
     connect(ui->EdCleTMDb, &QLineEdit::textChanged, this, &TForm1::updateLookupGroup);
@@ -250,7 +261,7 @@ void TForm1::forwardBox(OptionBox box)
 
 void TForm1::syncBox(OptionBox box)
 {
-    QCheckBox* widget = boxWidget(box);
+    QAbstractButton* widget = boxWidget(box);
     widget->setEnabled(rules.enabled(box));
     widget->setChecked(rules.checked(box));
 }
@@ -676,6 +687,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::lockForRun()
 {
+    runNotice.emplace();
     helpersIdle->stop();
     FormScanEnCours.setFileName(QString());
     FormScanEnCours.move(pos());
@@ -691,6 +703,9 @@ void TForm1::unlockAfterRun()
     restoreMenuBar();
     ui->PCprincipal->setCurrentWidget(ui->TSLogs);
     helpersIdle->start();
+    if (runNotice)
+        runNotice->finished(QStringLiteral("Scan terminé"), ui->EdCheminRepScan->text());
+    runNotice.reset();
 }
 
 // ---- Drop -----------------------------------------------------------------------

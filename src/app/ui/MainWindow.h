@@ -6,6 +6,7 @@
 #include "app/AppContext.h"
 #include "app/OptionRules.h"
 #include "core/Options.h"
+#include "core/ui/DesktopNotice.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -13,8 +14,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
-class QCheckBox;
+class QAbstractButton;
 class QLineEdit;
 class QTimer;
 
@@ -73,11 +75,12 @@ public:
     std::unique_ptr<ScanRun> scanRun;
     // The progress window, a child of this window so that it stays above it.
     TFormScanEnCours& FormScanEnCours;
-    TForm4* Form4 = nullptr;             // while a reset waits for its answer
-    QPointer<TFormAPropos> FormAPropos;  // while the About window is open
-    RecentCatalogues* recents = nullptr; // owned by its menu
+    TForm4* Form4 = nullptr;                 // while a reset waits for its answer
+    QPointer<TFormAPropos> FormAPropos;      // while the About window is open
+    RecentCatalogues* recents = nullptr;     // owned by its menu
+    std::optional<LongTaskNotice> runNotice; // while a scan runs
 
-    QCheckBox* boxWidget(OptionBox box) const { return boxWidgets[static_cast<int>(box)]; }
+    QAbstractButton* boxWidget(OptionBox box) const { return boxWidgets[static_cast<int>(box)]; }
 
 public slots:
     void BtChoixRepScanClick();
@@ -144,7 +147,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     UserDialogs& dialogs;
     std::unique_ptr<Controls> controls;
-    std::array<QCheckBox*, OptionBoxCount> boxWidgets {};
+    std::array<QAbstractButton*, OptionBoxCount> boxWidgets {};
     bool settingsErrorShown = false;
     // The remembered catalogue that another run was writing at start: kept in
     // the settings until another choice replaces it.

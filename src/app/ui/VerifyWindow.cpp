@@ -1,5 +1,6 @@
 #include "app/ui/VerifyWindow.h"
 
+#include "core/ui/DesktopNotice.h"
 #include "platform/Error.h"
 #include "ui_VerifyWindow.h"
 
@@ -89,6 +90,7 @@ void VerifyWindow::BtVerifierClick()
         }
         folders << folder;
     }
+    const LongTaskNotice notice;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         check = checkCatalogue(checkedCatalogue, folders, probe);
@@ -138,6 +140,7 @@ void VerifyWindow::BtVerifierClick()
         resume += QStringLiteral(" Dossier(s) illisible(s), leurs entrées ne sont pas vérifiées : ")
             + check.unreadableFolders.join(QStringLiteral(", "));
     ui->LbResume->setText(resume);
+    notice.finished(QStringLiteral("Vérification terminée"), resume);
 }
 
 void VerifyWindow::BtAppliquerClick()

@@ -1,6 +1,7 @@
 #include "export/ui/ExportWindow.h"
 
 #include "core/ScanProgress.h"
+#include "core/ui/DesktopNotice.h"
 #include "export/ExportCatalogue.h"
 #include "platform/Error.h"
 #include "ui_ExportWindow.h"
@@ -153,6 +154,7 @@ void ExportWindow::BtExporterClick()
         if (!askReplace(question.arg(QDir::toNativeSeparators(target))))
             return;
     }
+    const LongTaskNotice notice;
     // The user said yes above, or nothing is replaced.
     ExportOptions options;
     options.replaceExisting = true;
@@ -178,6 +180,7 @@ void ExportWindow::BtExporterClick()
     } catch (const Error& e) {
         setWorking(false);
         ui->LbEtat->setText(QStringLiteral("L'export n'a pas pu être écrit."));
+        notice.finished(ui->LbEtat->text(), target);
         showError(QStringLiteral("Export impossible : %1 (%2)").arg(target, e.message()));
         return;
     }
@@ -185,6 +188,7 @@ void ExportWindow::BtExporterClick()
     const int count = int(catalogue.entries.size());
     ui->LbEtat->setText(count > 1 ? QStringLiteral("Export terminé : %1 films.").arg(count)
                                   : QStringLiteral("Export terminé : %1 film.").arg(count));
+    notice.finished(ui->LbEtat->text(), target);
     const QString result = chosen == ExportFormat::Html ? QDir(target).filePath(QStringLiteral("index.html")) : target;
     QString question = chosen == ExportFormat::Html
         ? QStringLiteral("La page est écrite. L'ouvrir dans le navigateur ?")

@@ -59,8 +59,8 @@ TEST_F(CatalogueDialog, NewCatalogueTakesTheTypeOfTheFilterChosenAtClosing)
     TForm1& f = openWithRealDialogs();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        control<QCheckBox>(&f, "CbNouveauCataXML")->setChecked(c.xmlBox);
-        control<QCheckBox>(&f, "CbNouveauCataAMC")->setChecked(!c.xmlBox);
+        control<QRadioButton>(&f, "CbNouveauCataXML")->setChecked(c.xmlBox);
+        control<QRadioButton>(&f, "CbNouveauCataAMC")->setChecked(!c.xmlBox);
         FileDialogUser user;
         user.filter = c.pick;
         user.folder = out.filePath(c.folder);

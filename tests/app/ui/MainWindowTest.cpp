@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -58,7 +59,8 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
         tabs << shown(PCprincipal->tabText(i)) + QLatin1Char('=') + PCprincipal->widget(i)->objectName();
     EXPECT_EQ(tabs.join(QLatin1Char(' ')), QStringLiteral("Scan=TSScan Options=TSOptions Journal=TSLogs"));
 
-    enum Flag { None = 0, Disabled = 1, Checked = 2, ReadOnly = 4, Hidden = 8 };
+    // Radio: one of two exclusive choices, read as such by a screen reader.
+    enum Flag { None = 0, Disabled = 1, Checked = 2, ReadOnly = 4, Hidden = 8, Radio = 16 };
     struct Row {
         const char* name;
         QString text;
@@ -75,8 +77,8 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
         {"EdCheminRepScan", {}},
         {"BtChoixRepScan", QStringLiteral("..."), None, parcourir},
         {"GbNouveauCatalogue", QStringLiteral("Créer un nouveau Catalogue")},
-        {"CbNouveauCataAMC", QStringLiteral("De type AMC"), Checked},
-        {"CbNouveauCataXML", QStringLiteral("De type XML")},
+        {"CbNouveauCataAMC", QStringLiteral("De type AMC"), Radio | Checked},
+        {"CbNouveauCataXML", QStringLiteral("De type XML"), Radio},
         {"Label5", QStringLiteral("Chemin du catalogue à créer :")},
         {"EdCheminCataloCree", {}},
         {"BtCherchCataloCree", QStringLiteral("..."), None, parcourir},
@@ -111,13 +113,13 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
         {"Label11", QStringLiteral("Pour les fichiers xml dans dans le repertoire :"), Disabled},
         {"Label2", QStringLiteral("Pour les fichiers AMC, à l'intérieur du fichier"), Disabled},
         {"CbPieceJointe", QStringLiteral("Liste les pièces jointes d'un mkv dans le champ comment"), Disabled},
-        {"CbfichiersImages", QStringLiteral("Seulement les images"), Disabled},
-        {"CbToutFichier", QStringLiteral("Tous les fichiers"), Disabled | Checked},
+        {"CbfichiersImages", QStringLiteral("Seulement les images"), Radio | Disabled},
+        {"CbToutFichier", QStringLiteral("Tous les fichiers"), Radio | Disabled | Checked},
         {"GbOptionAllocine", QStringLiteral("Allocine (désactive problème nouvelle API)"), Disabled},
         {"CbAllo", QStringLiteral("Activer la recherche sur Allocine")},
         {"Label9", QStringLiteral("Mode de récupération des infos")},
-        {"CbAlloAuto", QStringLiteral("Automatique"), Disabled},
-        {"CbAlloManu", QStringLiteral("Manuel"), Disabled},
+        {"CbAlloAuto", QStringLiteral("Automatique"), Radio | Disabled},
+        {"CbAlloManu", QStringLiteral("Manuel"), Radio | Disabled},
         {"BtSaveOptions", QStringLiteral("Enregistrer les paramètres")},
         {"BtIniDefaut", QStringLiteral("Paramètres originaux")},
     };
@@ -130,8 +132,9 @@ TEST_F(MainWindow, ControlsAsTheUserFindsThemAfterAFirstStart)
         EXPECT_EQ(w->toolTip(), row.hint);
         EXPECT_EQ(ownEnabled(w), !(row.flags & Disabled));
         EXPECT_EQ(w->isHidden(), bool(row.flags & Hidden));
-        if (auto* b = qobject_cast<const QCheckBox*>(w)) {
-            EXPECT_EQ(b->isChecked(), bool(row.flags & Checked));
+        EXPECT_EQ(qobject_cast<const QRadioButton*>(w) != nullptr, bool(row.flags & Radio));
+        if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w)) {
+            EXPECT_EQ(qobject_cast<const QAbstractButton*>(w)->isChecked(), bool(row.flags & Checked));
         }
         if (auto* e = qobject_cast<const QLineEdit*>(w)) {
             EXPECT_EQ(e->isReadOnly(), bool(row.flags & ReadOnly));
@@ -227,8 +230,10 @@ TEST_F(MainWindow, CheckBoxRules)
         {"attachments enable the pair; pictures only unchecks all files", {},
             {{B::CbPieceJointe, Click}, {B::CbfichiersImages, Click}},
             {{B::CbfichiersImages, true, true}, {B::CbToutFichier, false, true}}},
-        {"unchecking pictures only checks all files", "[Mkv]\nPiecesJointe=1\nPieceJointeImages=1\nPieceJointeTous=0\n",
-            {{B::CbfichiersImages, Click}}, {{B::CbfichiersImages, false, true}, {B::CbToutFichier, true, true}}},
+        {"a click on the chosen one keeps it; choosing all files unchecks pictures only",
+            "[Mkv]\nPiecesJointe=1\nPieceJointeImages=1\nPieceJointeTous=0\n",
+            {{B::CbfichiersImages, Click}, {B::CbfichiersImages, Click}, {B::CbToutFichier, Click}},
+            {{B::CbfichiersImages, false, true}, {B::CbToutFichier, true, true}}},
         {"unchecking attachments disables the pair", "[Mkv]\nPiecesJointe=1\n", {{B::CbPieceJointe, Click}},
             {{B::CbfichiersImages, false, false}, {B::CbToutFichier, true, false}}},
         {"stored Active=1 enables both modes", "[Allocine]\nAuto=1\nActive=1\n", {},
@@ -333,14 +338,15 @@ TEST_F(MainWindow, LookupOptionsCanBeSwitchedOnOnlyWithAServer)
     EXPECT_EQ(f.options().Serveur, QStringLiteral("127.0.0.1:8080"));
     EXPECT_FALSE(box(OptionBox::CbAlloAuto)->isEnabled() || box(OptionBox::CbAlloManu)->isEnabled());
     click(control(&f, "CbAllo"));
-    ASSERT_TRUE(control<QCheckBox>(&f, "CbAlloAuto")->isEnabled() && control<QCheckBox>(&f, "CbAlloManu")->isEnabled());
+    ASSERT_TRUE(
+        control<QRadioButton>(&f, "CbAlloAuto")->isEnabled() && control<QRadioButton>(&f, "CbAlloManu")->isEnabled());
     EXPECT_FALSE(f.options().CbAlloAuto || f.options().CbAlloManu);
     click(control(&f, "CbAlloAuto"));
     EXPECT_TRUE(f.options().CbAlloAuto);
     click(control(&f, "CbAlloManu"));
     EXPECT_TRUE(f.options().CbAlloManu && !f.options().CbAlloAuto);
     click(control(&f, "CbAllo"));
-    EXPECT_FALSE(control<QCheckBox>(&f, "CbAlloManu")->isEnabled() || f.options().CbAlloManu);
+    EXPECT_FALSE(control<QRadioButton>(&f, "CbAlloManu")->isEnabled() || f.options().CbAlloManu);
     click(control(&f, "BtSaveOptions"));
     EXPECT_TRUE(readIni().contains(QStringLiteral("[Allocine]\nServeur=127.0.0.1:8080\n")));
     // Read live: a change in the window is seen at once.
@@ -377,8 +383,8 @@ TEST_F(MainWindow, NewCatalogueChooserNamesTheFileAfterTheFilterChosenAtClosing)
     TForm1& f = openWindow();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        control<QCheckBox>(&f, "CbNouveauCataXML")->setChecked(c.xmlBox);
-        control<QCheckBox>(&f, "CbNouveauCataAMC")->setChecked(!c.xmlBox);
+        control<QRadioButton>(&f, "CbNouveauCataXML")->setChecked(c.xmlBox);
+        control<QRadioButton>(&f, "CbNouveauCataAMC")->setChecked(!c.xmlBox);
         control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(QStringLiteral("/d/ancien.amc"));
         control<QLineEdit>(&f, "EdNbrFilmsExist")->setText(QStringLiteral("12"));
         dialogs.saveFilters.clear();

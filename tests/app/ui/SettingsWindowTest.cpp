@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -44,7 +45,7 @@ TEST_F(SettingsWindow, SavedOptionsReadBackTheSameAndOtherSectionsStay)
     EXPECT_FALSE(control<QCheckBox>(&f, "CbGenDuree")->isChecked());
     EXPECT_TRUE(control<QCheckBox>(&f, "CbExploreSousRep")->isChecked());
     EXPECT_TRUE(box(OptionBox::CbPieceJointe)->isChecked() && box(OptionBox::CbfichiersImages)->isChecked());
-    EXPECT_FALSE(control<QCheckBox>(&f, "CbToutFichier")->isChecked());
+    EXPECT_FALSE(control<QRadioButton>(&f, "CbToutFichier")->isChecked());
     EXPECT_EQ(control<QLineEdit>(&f, "EFiltreTitre")->text(), defaultFiltreTitre() + QStringLiteral(",pistes"));
     EXPECT_TRUE(control<QLineEdit>(&f, "EFiltreTitre")->text().contains(QStringLiteral(",\u2122,")));
 }
@@ -116,7 +117,7 @@ TEST_F(SettingsWindow, Reset)
         SCOPED_TRACE(c.name);
         writeIni("[General]\nDernierRepScan=/films\n[Allocine]\nAuto=1\nServeur=films.test\n");
         TForm1& f = openWindow();
-        ASSERT_TRUE(control<QCheckBox>(&f, "CbAlloAuto")->isChecked());
+        ASSERT_TRUE(control<QRadioButton>(&f, "CbAlloAuto")->isChecked());
         control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(QStringLiteral("/d/films.amc"));
         control<QLineEdit>(&f, "EdNbrFilmsExist")->setText(QStringLiteral("12"));
         f.scanRun->CatalogueActif = QStringLiteral("/d/films.amc");
@@ -156,8 +157,8 @@ TEST_F(SettingsWindow, Reset)
         EXPECT_TRUE(readIni().contains(QStringLiteral("Serveur=films.test\n")));
         EXPECT_TRUE(control<QGroupBox>(&f, "GbOptionAllocine")->isEnabled());
         // Confirmed: Auto read as off checks Manuel, Manu read as off checks Automatique again.
-        EXPECT_TRUE(control<QCheckBox>(&f, "CbAlloAuto")->isChecked());
-        EXPECT_FALSE(control<QCheckBox>(&f, "CbAlloManu")->isChecked());
+        EXPECT_TRUE(control<QRadioButton>(&f, "CbAlloAuto")->isChecked());
+        EXPECT_FALSE(control<QRadioButton>(&f, "CbAlloManu")->isChecked());
         EXPECT_EQ(control<QCheckBox>(&f, "CbGenTaille")->isChecked(), c.fileDeleted);
         EXPECT_EQ(control<QLineEdit>(&f, "EdCheminRepScan")->text().isEmpty(), c.fileDeleted);
         EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text().isEmpty(), c.fileDeleted);

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,16 +72,17 @@ protected:
         QWidget* scanPage = control(form.get(), "TSScan");
         control<QTabWidget>(form.get(), "PCprincipal")
             ->setCurrentWidget(scanPage->isAncestorOf(widget) ? scanPage : control(form.get(), "TSOptions"));
-        // A check box takes clicks on its indicator and caption, not on the
-        // empty width its layout gives it.
-        const QPoint at = qobject_cast<QCheckBox*>(widget) ? QPoint(6, widget->height() / 2) : widget->rect().center();
+        // A check box or a radio button takes clicks on its indicator and
+        // caption, not on the empty width its layout gives it.
+        const bool box = qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget);
+        const QPoint at = box ? QPoint(6, widget->height() / 2) : widget->rect().center();
         QTest::mouseClick(widget, Qt::LeftButton, {}, at);
     }
 
     // The progress window of the window open.
     TFormScanEnCours& progress() const { return form->FormScanEnCours; }
 
-    QCheckBox* box(OptionBox b) const { return form->boxWidget(b); }
+    QAbstractButton* box(OptionBox b) const { return form->boxWidget(b); }
     static bool ownEnabled(const QWidget* w) { return w->isEnabledTo(w->parentWidget()); }
 
     QTemporaryDir appDir;
