@@ -1,7 +1,7 @@
 #include "app/AppContext.h"
 
 #include "core/UserDialogs.h"
-#include "filmdb/AllocineClient.h"
+#include "filmdb/PictureDownload.h"
 #include "media/RemoteMediaInfo.h"
 
 #include <QFileInfo>

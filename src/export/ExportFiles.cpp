@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
+#include "platform/WriteAll.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,14 +37,8 @@ void writeSyncedFile(const QString& path, const QByteArray& bytes)
     };
     if (!file.isOpen())
         fail(errno);
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n = ::write(file.get(), bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n < 0 ? errno : ENOSPC);
-        written += n;
-    }
+    if (const int error = writeAll(file.get(), bytes))
+        fail(error);
     // A disk that fills up may say so only when the data goes to it.
     if (::fdatasync(file.get()) != 0 && errno != EINVAL && errno != EROFS)
         fail(errno);

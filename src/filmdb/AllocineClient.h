@@ -25,16 +25,6 @@ QString traiteNomFic(const QString& name);
 // Deletes the folder with all its content. Returns false when something stayed.
 bool DelDir(const QString& folder);
 
-// Bounds every request to the service and its pictures: 10 s to connect, 30 s
-// for a whole answer, 8 MiB at most.
-void limitRequests(HttpClient& http);
-
-// Downloads a picture to `path` off the event loop, through a temporary file
-// beside it: the file is replaced only by a whole picture (a failed download,
-// or an answer whose bytes are no JPEG, PNG, GIF, WebP or BMP picture, leaves
-// the previous one). Creates the folder when missing. Throws Error.
-void downloadPicture(HttpClient& http, const QString& url, const QString& path);
-
 // The answers made readable by the XML reader, as text (the byte-order mark
 // removed, the declaration naming windows-1252). A line-break tag in a movie
 // answer becomes a line break of the text it stands in.
@@ -67,7 +57,7 @@ public:
     // CheminImage, or Vide.jpeg when it has no poster. Throws Error.
     QString ChargeVignette(const QString& posterUrl, const QString& originalTitle);
 
-    // The free downloadPicture through this client's connection.
+    // A picture downloaded (see PictureDownload.h) through this client's connection.
     void downloadPicture(const QString& url, const QString& path);
 
     // Creates the thumbnail folder when missing.

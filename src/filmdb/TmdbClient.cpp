@@ -1,6 +1,6 @@
 #include "filmdb/TmdbClient.h"
 
-#include "filmdb/AllocineClient.h"
+#include "filmdb/PictureDownload.h"
 #include "filmdb/RequestGuard.h"
 #include "platform/Error.h"
 #include "platform/HttpClient.h"

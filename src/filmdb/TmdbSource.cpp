@@ -1,6 +1,5 @@
 #include "filmdb/TmdbSource.h"
 
-#include "filmdb/AllocineClient.h"
 #include "filmdb/AnswerLimits.h"
 #include "filmdb/NfoIds.h"
 #include "filmdb/RequestGuard.h"

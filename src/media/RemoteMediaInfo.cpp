@@ -3,6 +3,7 @@
 #include "media/AnalysisWire.h"
 #include "platform/ChildProcess.h"
 #include "platform/Error.h"
+#include "platform/WriteAll.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -91,20 +92,10 @@ void RemoteMediaInfo::end()
 
 bool RemoteMediaInfo::send(const QByteArray& frame)
 {
-    const char* from = frame.constData();
-    size_t left = size_t(frame.size());
-    while (left > 0) {
-        const ssize_t put = ::send(socket.get(), from, left, MSG_NOSIGNAL);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0) {
-            end();
-            return false;
-        }
-        from += put;
-        left -= size_t(put);
-    }
-    return true;
+    if (sendAll(socket.get(), frame) == 0)
+        return true;
+    end();
+    return false;
 }
 
 // Helpers killed are waited for a short while at most: one stuck in the
@@ -147,7 +138,8 @@ std::optional<QByteArray> RemoteMediaInfo::receive(std::chrono::milliseconds sil
             }
             continue;
         }
-        const ssize_t got = ::recv(socket.get(), buffer, size_t(std::min<qsizetype>(wanted - bytes.size(), sizeof buffer)), 0);
+        const ssize_t got =
+            ::recv(socket.get(), buffer, size_t(std::min<qsizetype>(wanted - bytes.size(), sizeof buffer)), 0);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
+#include "platform/WriteAll.h"
 
 #include <cerrno>
 #include <cstring>
@@ -47,19 +48,11 @@ void AppendFile::append(const QByteArray& bytes)
         }
         throw Error(systemReason(error));
     }
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n =
-            ::pwrite(fd.get(), bytes.constData() + written, size_t(bytes.size() - written), length + written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            if (::ftruncate(fd.get(), length) != 0) {
-                // The failure said is the first one.
-            }
-            throw Error(systemReason(error));
+    if (const int error = writeAllAt(fd.get(), bytes, length)) {
+        if (::ftruncate(fd.get(), length) != 0) {
+            // The failure said is the first one.
         }
-        written += n;
+        throw Error(systemReason(error));
     }
     length += bytes.size();
 }

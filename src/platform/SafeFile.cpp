@@ -1,7 +1,9 @@
 #include "platform/SafeFile.h"
 
 #include "platform/Error.h"
+#include "platform/FileCopy.h"
 #include "platform/FileDescriptor.h"
+#include "platform/WriteAll.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -43,16 +45,10 @@ qsizetype longestName(const QByteArray& folder)
     return max > 0 ? qsizetype(max) : qsizetype(NAME_MAX);
 }
 
-void writeAll(int fd, const QByteArray& bytes)
+void writeBytes(int fd, QByteArrayView bytes)
 {
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw Error(systemReason(n < 0 ? errno : ENOSPC));
-        written += n;
-    }
+    if (const int error = writeAll(fd, bytes))
+        throw Error(systemReason(error));
 }
 
 // What a save writes: `size` bytes, written by `write` into a file descriptor.
@@ -61,38 +57,17 @@ struct Content {
     std::function<void(int)> write;
 };
 
-// Copies the whole of `from` into `fd` (the kernel copies without passing the
-// bytes through this process).
+// Copies the first `size` bytes of `from` into `fd`.
 void copyAll(int fd, const QByteArray& from, qint64 size)
 {
     const FileDescriptor file(::open(from.constData(), O_RDONLY | O_CLOEXEC));
     if (!file.isOpen())
         throw Error(systemReason(errno));
-    const int source = file.get();
-    qint64 copied = 0;
-    while (copied < size) {
-        const ssize_t n = ::copy_file_range(source, nullptr, fd, nullptr, size_t(size - copied), 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) && copied == 0) {
-            QFile in;
-            if (!in.open(source, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-                throw Error(in.errorString());
-            while (copied < size) {
-                const QByteArray chunk = in.read(std::min<qint64>(size - copied, 1 << 20));
-                if (chunk.isEmpty())
-                    throw Error(QStringLiteral("le fichier copié a raccourci"));
-                writeAll(fd, chunk);
-                copied += chunk.size();
-            }
-            return;
-        }
-        if (n < 0)
-            throw Error(systemReason(errno));
-        if (n == 0)
-            throw Error(QStringLiteral("le fichier copié a raccourci"));
-        copied += n;
-    }
+    const CopiedBytes copied = copyBytes(file.get(), fd, size);
+    if (copied.error)
+        throw Error(systemReason(copied.error));
+    if (copied.copied < size)
+        throw Error(QStringLiteral("le fichier copié a raccourci"));
 }
 
 // Writes over the file itself, where no file can be made beside it. The room
@@ -212,7 +187,7 @@ void replaceWith(const QString& path, const Content& content, bool ownerOnly = f
 
 void replaceFile(const QString& path, const QByteArray& bytes, bool ownerOnly)
 {
-    replaceWith(path, {bytes.size(), [&bytes](int fd) { writeAll(fd, bytes); }}, ownerOnly);
+    replaceWith(path, {bytes.size(), [&bytes](int fd) { writeBytes(fd, bytes); }}, ownerOnly);
 }
 
 void copyFile(const QString& from, const QString& to, qint64 size)

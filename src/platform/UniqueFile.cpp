@@ -1,5 +1,7 @@
 #include "platform/UniqueFile.h"
 
+#include "platform/FileCopy.h"
+#include "platform/FileDescriptor.h"
 #include "platform/PathText.h"
 
 #include <QFile>
@@ -79,8 +81,26 @@ QString moveToFreeName(const QString& source, const QString& wanted, const std::
 
 bool replaceWithCopy(const QString& source, const QString& target)
 {
-    QFile::remove(target);
-    return QFile::copy(source, target);
+    // A source reached through links is copied from the file they lead to.
+    const QFileInfo from(QFileInfo(source).canonicalFilePath());
+    const QFileInfo to(target);
+    if (from.filePath().isEmpty())
+        return false;
+    // A link in the copy's place is replaced by the copy, never written through.
+    if (to.isSymLink() && !QFile::remove(target))
+        return false;
+    const auto openFolder = [](const QString& folder) {
+        return FileDescriptor(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    };
+    const FileDescriptor fromFolder = openFolder(from.absolutePath());
+    const FileDescriptor toFolder = openFolder(to.absolutePath());
+    if (!fromFolder.isOpen() || !toFolder.isOpen())
+        return false;
+    const bool stop = false;
+    return copyFileChunked(fromFolder.get(), QFile::encodeName(from.fileName()), toFolder.get(),
+               QFile::encodeName(to.fileName()), stop, nullptr)
+               .status
+        == CopyOutcome::Copied;
 }
 
 } // namespace filmarch

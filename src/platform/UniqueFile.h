@@ -25,8 +25,8 @@ QString freeFileName(const QString& path, const std::function<bool(const QString
 QString moveToFreeName(
     const QString& source, const QString& wanted, const std::function<bool(const QString&)>& taken = {});
 
-// Puts a copy of `source` at `target`, replacing what was there. Returns false
-// when the copy failed.
+// Puts a copy of `source` at `target`, replacing what was there only once the
+// copy is whole. Returns false when the copy failed.
 bool replaceWithCopy(const QString& source, const QString& target);
 
 } // namespace filmarch

@@ -1,7 +1,7 @@
 #include "scan/Poster.h"
 
 #include "core/Options.h"
-#include "filmdb/AllocineClient.h"
+#include "filmdb/PictureDownload.h"
 #include "media/MkvTools.h"
 #include "media/Traitement.h"
 #include "platform/Error.h"

@@ -1,7 +1,7 @@
 #include "sync/Listing.h"
 
 #include "platform/Error.h"
-#include "sync/FileCopy.h"
+#include "platform/FileCopy.h"
 
 #include <QFile>
 #include <QHash>

@@ -4,7 +4,7 @@
 // and the deletion of the ticked backup files, with their log lines. The
 // window and the command line show it through SyncView.
 #include "core/AppPaths.h"
-#include "sync/FileCopy.h"
+#include "platform/FileCopy.h"
 #include "sync/SyncList.h"
 #include "sync/SyncPaths.h"
 

@@ -7,14 +7,15 @@
 #include "media/AnalysisWire.h"
 #include "media/MediaInfoDll.h"
 #include "media/Traitement.h"
+#include "platform/WriteAll.h"
 
 #include <QString>
 
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <csignal>
 #include <exception>
-#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -55,18 +56,7 @@ bool readFully(char* to, size_t size)
 
 bool writeFully(const QByteArray& bytes)
 {
-    const char* from = bytes.constData();
-    size_t left = size_t(bytes.size());
-    while (left > 0) {
-        const ssize_t put = ::write(1, from, left);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        from += put;
-        left -= size_t(put);
-    }
-    return true;
+    return writeAll(1, bytes) == 0;
 }
 
 // The next request's fields; false at the end of the input or on a frame past the limit.
@@ -173,8 +163,7 @@ int main(int argc, char** argv)
             film.reset();
             media->Delete();
             continue;
-        default:
-            return 1;
+        default: return 1;
         }
         if (request.failed() || !writeFully(answer))
             return 1;

@@ -1,7 +1,8 @@
-#include "sync/FileCopy.h"
+#include "platform/FileCopy.h"
 
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
+#include "platform/WriteAll.h"
 
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -24,23 +25,6 @@ constexpr qint64 kChunk = 1 << 20;
 constexpr char kTemporaryPrefix[] = ".filmarch-copie-";
 constexpr qsizetype kTemporaryPrefixLength = sizeof(kTemporaryPrefix) - 1;
 
-bool writeAll(int fd, const char* data, ssize_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 // Six letters or digits, as mkstemp would pick.
 QByteArray randomSuffix()
 {
@@ -56,7 +40,52 @@ CopyOutcome failed(const QString& reason)
     return {CopyOutcome::Failed, reason};
 }
 
+// Where copy_file_range cannot copy between these two files at all.
+bool kernelCannotCopy(int error)
+{
+    return error == EXDEV || error == ENOSYS || error == EOPNOTSUPP || error == EINVAL;
+}
+
 } // namespace
+
+CopiedBytes copyBytes(int from, int to, qint64 limit, const std::function<bool(qint64)>& chunkDone)
+{
+    CopiedBytes result;
+    bool kernel = true;
+    std::vector<char> buffer;
+    for (;;) {
+        const qint64 wanted = limit < 0 ? kChunk : std::min(kChunk, limit - result.copied);
+        if (wanted <= 0)
+            return result;
+        ssize_t n = -1;
+        if (kernel) {
+            n = ::copy_file_range(from, nullptr, to, nullptr, size_t(wanted), 0);
+            if (n < 0 && result.copied == 0 && kernelCannotCopy(errno)) {
+                kernel = false;
+                continue;
+            }
+        } else {
+            buffer.resize(size_t(kChunk));
+            n = ::read(from, buffer.data(), size_t(wanted));
+            if (n > 0)
+                if (const int error = writeAll(to, QByteArrayView(buffer.data(), n))) {
+                    result.error = error;
+                    return result;
+                }
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result.error = errno;
+            return result;
+        }
+        if (n == 0)
+            return result;
+        result.copied += n;
+        if (chunkDone && !chunkDone(result.copied))
+            return result;
+    }
+}
 
 bool isCopyTemporary(const QByteArray& name)
 {
@@ -146,25 +175,16 @@ CopyOutcome copyFileChunked(int sourceFolder, const QByteArray& sourceName, int 
     ::flock(temp.get(), LOCK_EX);
 
     const qint64 total = st.st_size;
-    qint64 done = 0;
     CopyCallBack(total, 0, total, 0, 1, CALLBACK_STREAM_SWITCH, in.get(), temp.get(), progress);
-    std::vector<char> buffer(kChunk);
-    for (;;) {
-        if (stop)
-            return {CopyOutcome::Stopped, {}};
-        const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return failed(systemReason(errno));
-        if (n == 0)
-            break;
-        if (!writeAll(temp.get(), buffer.data(), n))
-            return failed(systemReason(errno));
-        done += n;
+    if (stop)
+        return {CopyOutcome::Stopped, {}};
+    const CopiedBytes copied = copyBytes(in.get(), temp.get(), -1, [&](qint64 done) {
         CopyCallBack(std::max(total, done), done, std::max(total, done), done, 1, CALLBACK_CHUNK_FINISHED, in.get(),
             temp.get(), progress);
-    }
+        return !stop;
+    });
+    if (copied.error)
+        return failed(systemReason(copied.error));
     if (stop)
         return {CopyOutcome::Stopped, {}};
 

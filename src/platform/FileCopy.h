@@ -1,10 +1,13 @@
 #pragma once
 // The copy of one file with progress and cancel: chunk by chunk into a
 // temporary file beside the destination, renamed over it once complete, so
-// that no cut-short file ever carries the destination's name.
+// that no cut-short file ever carries the destination's name. Every copy of
+// the program moves its bytes with copyBytes.
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+
+#include <functional>
 
 namespace filmarch {
 
@@ -32,6 +35,16 @@ struct CopyOutcome {
     Status status = Failed;
     QString reason; // French, for a failure
 };
+
+// Copies from the position of `from` to the position of `to`, a chunk at a
+// time, until the end of `from` or `limit` bytes (no limit when negative). The
+// kernel moves the bytes where it can. `chunkDone(copied so far)` is called
+// after every chunk; false stops the copy there.
+struct CopiedBytes {
+    qint64 copied = 0;
+    int error = 0; // errno of the failure, or 0
+};
+CopiedBytes copyBytes(int from, int to, qint64 limit, const std::function<bool(qint64)>& chunkDone = {});
 
 // The temporary file of a copy: ".filmarch-copie-" and six characters. It
 // is locked for as long as its copy runs.
