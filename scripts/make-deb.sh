@@ -32,10 +32,10 @@ shlibs=$(cd "$stage" && dpkg-shlibdeps -O -e"debian/filmarch/usr/lib/filmarch/fi
   -e"debian/filmarch/usr/lib/filmarch/filmarch-analyse" \
   | sed -n 's/^shlibs:Depends=//p')
 
-# Loaded at run time, so no tool sees them: the MediaInfo library, Qt's
+# Loaded at run time, so no tool sees them: the MediaInfo library, libcurl, Qt's
 # platform and SVG plugins and its French texts, the certificates for HTTPS,
 # and faces with the metrics the lookup window is laid out for.
-runtime="libmediainfo0v5, qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n, ca-certificates, fonts-liberation2"
+runtime="libmediainfo0v5, libcurl4, qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n, ca-certificates, fonts-liberation2"
 
 # As dpkg-gencontrol counts: each file in whole KiB, each folder and link as one.
 installed_size=$(find "$root/usr" -printf '%y %s\n' | awk '$1 == "f" { kib += int(($2 + 1023) / 1024); next } { kib += 1 } END { print kib }')

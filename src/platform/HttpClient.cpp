@@ -1,14 +1,13 @@
 #include "platform/HttpClient.h"
 
 #include "platform/Charset.h"
+#include "platform/CurlLibrary.h"
 #include "platform/Error.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <QUrl>
-
-#include <curl/curl.h>
 
 #include <array>
 #include <mutex>
@@ -24,13 +23,6 @@ const long connectTimeoutSeconds = 20;
 // An answer that stalls below one byte a second for this long is given up.
 const long stallTimeoutSeconds = 60;
 
-void initialiseCurlOnce()
-{
-    static const bool initialised = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
-    if (!initialised)
-        throw Error(QStringLiteral("Initialisation de la bibliothèque HTTP impossible"));
-}
-
 // What one transfer collects from libcurl's callbacks.
 struct Transfer {
     CURL* curl = nullptr;
@@ -45,7 +37,7 @@ struct Transfer {
 long responseCode(CURL* curl)
 {
     long code = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    curlLibrary().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
     return code;
 }
 
@@ -194,13 +186,13 @@ struct HttpClient::Handles {
                 return curl;
             }
         }
-        CURL* curl = curl_easy_init();
+        CURL* curl = curlLibrary().easy_init();
         if (!curl)
             throw Error(QStringLiteral("Création du client HTTP impossible"));
-        curl_easy_setopt(curl, CURLOPT_SHARE, share);
+        curlLibrary().easy_setopt(curl, CURLOPT_SHARE, share);
         // An empty cookie file switches the cookie engine on without reading any file:
         // cookies live in memory for the life of the client.
-        curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+        curlLibrary().easy_setopt(curl, CURLOPT_COOKIEFILE, "");
         return curl;
     }
     void giveBack(CURL* curl)
@@ -212,15 +204,14 @@ struct HttpClient::Handles {
 
 HttpClient::HttpClient() : handles(std::make_unique<Handles>()), connectSeconds(connectTimeoutSeconds)
 {
-    initialiseCurlOnce();
-    handles->share = curl_share_init();
+    handles->share = curlLibrary().share_init();
     if (!handles->share)
         throw Error(QStringLiteral("Création du client HTTP impossible"));
-    curl_share_setopt(handles->share, CURLSHOPT_LOCKFUNC, &Handles::lock);
-    curl_share_setopt(handles->share, CURLSHOPT_UNLOCKFUNC, &Handles::unlock);
-    curl_share_setopt(handles->share, CURLSHOPT_USERDATA, handles.get());
-    curl_share_setopt(handles->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
-    curl_share_setopt(handles->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    curlLibrary().share_setopt(handles->share, CURLSHOPT_LOCKFUNC, &Handles::lock);
+    curlLibrary().share_setopt(handles->share, CURLSHOPT_UNLOCKFUNC, &Handles::unlock);
+    curlLibrary().share_setopt(handles->share, CURLSHOPT_USERDATA, handles.get());
+    curlLibrary().share_setopt(handles->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curlLibrary().share_setopt(handles->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     // The store exists from the start: the first request's cookies go into it.
     handles->giveBack(handles->take());
 }
@@ -236,9 +227,9 @@ void HttpClient::setLimits(long connect, long answer, qint64 maxBody)
 HttpClient::~HttpClient()
 {
     for (CURL* curl : handles->idle)
-        curl_easy_cleanup(curl);
+        curlLibrary().easy_cleanup(curl);
     if (handles->share)
-        curl_share_cleanup(handles->share);
+        curlLibrary().share_cleanup(handles->share);
 }
 
 QByteArray HttpClient::perform(const QString& url, const BodySink& sink, const QList<QByteArray>& extraHeaders)
@@ -259,35 +250,35 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink, const Q
     transfer.sink = &sink;
     transfer.maxBodyBytes = maxBodyBytes;
 
-    curl_slist* headers = curl_slist_append(nullptr, acceptHeader);
+    curl_slist* headers = curlLibrary().slist_append(nullptr, acceptHeader);
     for (const QByteArray& header : extraHeaders)
-        headers = curl_slist_append(headers, header.constData());
-    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
-    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent);
+        headers = curlLibrary().slist_append(headers, header.constData());
+    curlLibrary().easy_setopt(curl, CURLOPT_URL, address.constData());
+    curlLibrary().easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    curlLibrary().easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curlLibrary().easy_setopt(curl, CURLOPT_USERAGENT, userAgent);
     // An empty proxy also overrides the proxy environment variables.
-    curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    curlLibrary().easy_setopt(curl, CURLOPT_PROXY, "");
     // Addresses come from outside (looked-up poster links): never file:// or others.
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectLimit);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, answerLimit);
+    curlLibrary().easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curlLibrary().easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curlLibrary().easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curlLibrary().easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curlLibrary().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectLimit);
+    curlLibrary().easy_setopt(curl, CURLOPT_TIMEOUT, answerLimit);
     // A body announced larger than the bound is refused before it is read.
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBodyBytes));
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stallTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeader);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curlLibrary().easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBodyBytes));
+    curlLibrary().easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curlLibrary().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stallTimeoutSeconds);
+    curlLibrary().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curlLibrary().easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeader);
+    curlLibrary().easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    curlLibrary().easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody);
+    curlLibrary().easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
 
-    const CURLcode result = curl_easy_perform(curl);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
-    curl_slist_free_all(headers);
+    const CURLcode result = curlLibrary().easy_perform(curl);
+    curlLibrary().easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    curlLibrary().slist_free_all(headers);
 
     // Messages name the host only: a query may carry a key.
     const QString host = hostOf(url);
@@ -305,7 +296,7 @@ QByteArray HttpClient::perform(const QString& url, const BodySink& sink, const Q
         throw HttpError(statusMessage(status, host), status, false, transfer.retryAfterSeconds);
 
     const char* contentType = nullptr;
-    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
+    curlLibrary().easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
     return contentType ? QByteArray(contentType) : QByteArray();
 }
 
