@@ -14,17 +14,9 @@
 
 using namespace filmarch;
 
+using filmarch::test::filesIn;
 using filmarch::test::readFile;
 using filmarch::test::writeFile;
-
-namespace {
-
-QStringList filesIn(const QTemporaryDir& dir)
-{
-    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-} // namespace
 
 TEST(FileCopy, APictureCopyTakesThePlaceOfAFileOrOfALinkWithoutWritingThroughIt)
 {
@@ -45,7 +37,7 @@ TEST(FileCopy, APictureCopyTakesThePlaceOfAFileOrOfALinkWithoutWritingThroughIt)
         EXPECT_FALSE(QFileInfo(target).isSymLink());
         EXPECT_EQ(readFile(target), QByteArray(3 << 20, 'p'));
         EXPECT_EQ(readFile(elsewhere), QByteArray("ailleurs"));
-        EXPECT_EQ(filesIn(dir),
+        EXPECT_EQ(filesIn(dir.path()),
             (QStringList {QStringLiteral("ailleurs.jpg"), QStringLiteral("copie.jpg"), QStringLiteral("source.jpg")}));
     }
 }
@@ -63,7 +55,7 @@ TEST(FileCopy, ACopyThatFailsLeavesThePreviousFileAndNothingElse)
         EXPECT_THROW(copyFile(source, target, 1000), Error);
     }
     EXPECT_EQ(readFile(target), QByteArray("avant"));
-    EXPECT_EQ(filesIn(dir), (QStringList {QStringLiteral("copie.jpg"), QStringLiteral("source.jpg")}));
+    EXPECT_EQ(filesIn(dir.path()), (QStringList {QStringLiteral("copie.jpg"), QStringLiteral("source.jpg")}));
 }
 
 TEST(FileCopy, ABackupCopiesTheSizeAskedAndRefusesASourceThatShrank)
@@ -78,5 +70,5 @@ TEST(FileCopy, ABackupCopiesTheSizeAskedAndRefusesASourceThatShrank)
     writeFile(source, "court");
     EXPECT_THROW(copyFile(source, backup, 100), Error);
     EXPECT_EQ(readFile(backup), QByteArray("entrees"));
-    EXPECT_EQ(filesIn(dir), (QStringList {QStringLiteral("films.amc"), QStringLiteral("films.amc.bak")}));
+    EXPECT_EQ(filesIn(dir.path()), (QStringList {QStringLiteral("films.amc"), QStringLiteral("films.amc.bak")}));
 }

@@ -18,17 +18,9 @@
 
 using namespace filmarch;
 
+using filmarch::test::filesIn;
 using filmarch::test::readFile;
 using filmarch::test::writeFile;
-
-namespace {
-
-QStringList filesIn(const QTemporaryDir& dir)
-{
-    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-} // namespace
 
 TEST(SafeFile, AFailedSaveLeavesThePreviousFileAndNothingElse)
 {
@@ -41,7 +33,7 @@ TEST(SafeFile, AFailedSaveLeavesThePreviousFileAndNothingElse)
         EXPECT_THROW(replaceFile(path, QByteArray(1000, 'x')), Error);
     }
     EXPECT_EQ(readFile(path), QByteArray("deux"));
-    EXPECT_EQ(filesIn(dir), QStringList {QStringLiteral("films.amc")});
+    EXPECT_EQ(filesIn(dir.path()), QStringList {QStringLiteral("films.amc")});
 }
 
 TEST(SafeFile, ReadOnlyTargetIsRefused)
@@ -53,7 +45,7 @@ TEST(SafeFile, ReadOnlyTargetIsRefused)
     EXPECT_THROW(replaceFile(path, "après"), Error);
     EXPECT_FALSE(cannotReplaceReason(path).isEmpty());
     EXPECT_EQ(readFile(path), QByteArray("avant"));
-    EXPECT_EQ(filesIn(dir), QStringList {QStringLiteral("films.amc")});
+    EXPECT_EQ(filesIn(dir.path()), QStringList {QStringLiteral("films.amc")});
 }
 
 TEST(SafeFile, AFileReachedThroughALinkIsReplacedWhereTheLinkPoints)
@@ -109,7 +101,7 @@ TEST(SafeFile, AFolderThatCannotBeWrittenIsSavedInPlace)
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readFile(path), QByteArray("remplacé en place et complété"));
-    EXPECT_EQ(filesIn(dir), QStringList {QStringLiteral("films.amc")});
+    EXPECT_EQ(filesIn(dir.path()), QStringList {QStringLiteral("films.amc")});
 }
 
 TEST(SafeFile, AReplacedFileKeepsItsOwnerAndGroup)

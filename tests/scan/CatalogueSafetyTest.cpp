@@ -26,15 +26,11 @@
 using namespace filmarch;
 using namespace filmarch::test;
 
+using filmarch::test::filesIn;
 using filmarch::test::readFile;
 using filmarch::test::writeFile;
 
 namespace {
-
-QStringList filesIn(const QString& dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
 
 // Entries numbered 1..n, each with a URL elsewhere and a small picture.
 QByteArray catalogueBytes(int n, int version = 35)
