@@ -12,8 +12,8 @@
 #include "app/Startup.h"
 #include "core/AppPaths.h"
 #include "core/Options.h"
-#include "platform/PathText.h"
 #include "platform/ToolLocator.h"
+#include "scan/CatalogueKind.h"
 #include "scan/ScanRun.h"
 
 #include <QDir>
@@ -65,8 +65,7 @@ QString refusalOf(const QString& dossier, const QString& catalogue)
         return QStringLiteral("le dossier à scanner n'existe pas : %1").arg(dossier);
     if (!QFileInfo(dossier).isDir())
         return QStringLiteral("le chemin à scanner n'est pas un dossier : %1").arg(dossier);
-    const QString ext = exactExtension(catalogue);
-    if (ext != QLatin1String(".xml") && ext != QLatin1String(".amc"))
+    if (!catalogueKindOf(catalogue))
         return QStringLiteral("le catalogue doit porter l'extension \".xml\" ou \".amc\" : %1").arg(catalogue);
     if (!QFileInfo(QFileInfo(catalogue).absolutePath()).isDir())
         return QStringLiteral("le dossier du catalogue n'existe pas : %1").arg(QFileInfo(catalogue).absolutePath());

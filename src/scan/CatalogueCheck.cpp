@@ -1,4 +1,5 @@
 #include "scan/CatalogueCheck.h"
+#include "scan/CatalogueKind.h"
 
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
@@ -27,9 +28,6 @@ namespace filmarch {
 
 namespace {
 
-const QString kXml = QStringLiteral(".xml");
-const QString kAmc = QStringLiteral(".amc");
-
 // The catalogue as read, in the form it was written in.
 struct Catalogue {
     QByteArray bytes;
@@ -44,8 +42,8 @@ struct Catalogue {
 // to its end. The caller holds its lock.
 Catalogue readCatalogue(const QString& path)
 {
-    const QString ext = exactExtension(path);
-    if (ext != kXml && ext != kAmc)
+    const std::optional<CatalogueKind> kind = catalogueKindOf(path);
+    if (!kind)
         throw Error(QStringLiteral("le catalogue doit porter l'extension \".xml\" ou \".amc\" : ") + path);
     if (!isRegularFile(path))
         throw Error(QStringLiteral("le catalogue n'est pas un fichier lisible : ") + path);
@@ -55,7 +53,7 @@ Catalogue readCatalogue(const QString& path)
     Catalogue c;
     c.bytes = file.readAll();
     try {
-        if (ext == kXml) {
+        if (kind == CatalogueKind::Xml) {
             c.xml = XmlCatalogue::fromBytes(c.bytes);
         } else {
             c.amc = std::make_unique<TMovieList>();

@@ -20,11 +20,6 @@
 
 namespace filmarch {
 
-namespace {
-const QString kXml = QStringLiteral(".xml");
-const QString kAmc = QStringLiteral(".amc");
-} // namespace
-
 CatalogueSession::FileStamp CatalogueSession::FileStamp::of(const QString& path)
 {
     struct stat st {};
@@ -61,13 +56,13 @@ void CatalogueSession::release()
 int CatalogueSession::validate(const QString& path, bool tellBusy)
 {
     busy = false;
-    const QString ext = exactExtension(path);
-    if (path.isEmpty() || (ext != kXml && ext != kAmc))
+    const std::optional<CatalogueKind> kind = catalogueKindOf(path);
+    if (!kind)
         return -1;
     // A named pipe or a device would block the load for ever.
     if (!isRegularFile(path)) {
         release();
-        dialogs.showMessage(ext == kXml ? QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")
+        dialogs.showMessage(*kind == CatalogueKind::Xml ? QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")
                                         : QStringLiteral("Chargement du catalogue à compléter impossible"));
         return -1;
     }
@@ -87,7 +82,7 @@ int CatalogueSession::validate(const QString& path, bool tellBusy)
     });
 
     release();
-    if (ext == kXml) {
+    if (*kind == CatalogueKind::Xml) {
         try {
             XMLDoc = XmlCatalogue::loadFile(path);
         } catch (const std::exception&) {
@@ -160,10 +155,10 @@ int CatalogueSession::loadAmc(const QString& path)
 CatalogueSession::Preparation CatalogueSession::prepare(const QString& catalogue, bool completingRun)
 {
     path = catalogue;
+    writtenKind = catalogueKindOf(path);
     completing = completingRun;
     reason.clear();
-    const QString ext = exactExtension(path);
-    if (ext != kXml && ext != kAmc) {
+    if (!writtenKind) {
         release();
         MovieList = std::make_unique<TMovieList>();
         return Preparation::Ready;
@@ -199,7 +194,7 @@ CatalogueSession::Preparation CatalogueSession::prepare(const QString& catalogue
     }
     // The backup is the file as it was, byte for byte, on the disk before
     // the first change.
-    if (completing && ext == kAmc) {
+    if (completing && writtenKind == CatalogueKind::Amc) {
         try {
             // The file is as it was loaded (it is locked, and unchanged since).
             if (QFileInfo(path).size() != loadedSize)
@@ -212,14 +207,14 @@ CatalogueSession::Preparation CatalogueSession::prepare(const QString& catalogue
             return Preparation::Refused;
         }
     }
-    if (ext == kXml)
+    if (writtenKind == CatalogueKind::Xml)
         takePending();
     return Preparation::Ready;
 }
 
 QString CatalogueSession::pendingFileOf(const QString& catalogueFile)
 {
-    return withoutExtension(catalogueFile) + QStringLiteral(".en-attente") + kXml;
+    return withoutExtension(catalogueFile) + QStringLiteral(".en-attente.xml");
 }
 
 // The pending entries join the document under numbers of their own, as new
@@ -366,7 +361,7 @@ bool CatalogueSession::isPictureOfEntry(const QString& picture) const
 
 void CatalogueSession::saveXml()
 {
-    if (!XMLDoc || exactExtension(path) != kXml)
+    if (!XMLDoc || writtenKind != CatalogueKind::Xml)
         return;
     XMLDoc->saveFile(path);
     // Saved in the catalogue: a later failure must not bring them twice.

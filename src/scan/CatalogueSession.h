@@ -4,6 +4,7 @@
 // through it; the run decides when it is prepared, saved and released.
 #include "platform/AppendFile.h"
 #include "platform/CatalogueLock.h"
+#include "scan/CatalogueKind.h"
 #include "scan/EntryMapping.h"
 
 #include <QSet>
@@ -50,6 +51,9 @@ public:
     // changed since its validation, and backed up when it is an AMC file.
     Preparation prepare(const QString& path, bool completing);
     QString notWritableReason() const { return reason; }
+    // The kind of the catalogue being written, decided by prepare(); nothing
+    // for a name of neither kind, to which no entry is written.
+    std::optional<CatalogueKind> kind() const { return writtenKind; }
     // Entries held when the run started.
     int loadedCount() const { return startCount; }
     // True when the loaded catalogue holds a file of that stored name.
@@ -139,6 +143,7 @@ private:
     QSet<QString> catalogueParts;  // the other parts its entries list
     QSet<QString> entryPictures;   // the XML entries' pictures, as absolute paths
     QString path;                  // the catalogue being written
+    std::optional<CatalogueKind> writtenKind;
     int firstNew = 0;              // the first XML entry of this run
     int takenCount = 0;
     QString pendingRefusal;

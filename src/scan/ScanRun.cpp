@@ -33,9 +33,6 @@
 namespace filmarch {
 
 namespace {
-const QString kXml = QStringLiteral(".xml");
-const QString kAmc = QStringLiteral(".amc");
-
 // "HH:mm:ss" of a duration; a run longer than a day keeps counting hours.
 QString formatElapsed(qint64 ms)
 {
@@ -223,7 +220,7 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     case CatalogueSession::Preparation::NotWritable: {
         const QString line = QStringLiteral("Enregistrement du catalogue impossible : %1 (%2)")
                                  .arg(CatalogueActif, catalogue.notWritableReason());
-        const bool xml = exactExtension(CatalogueActif) == kXml;
+        const bool xml = catalogue.kind() == CatalogueKind::Xml;
         reportSaveFailure(line, xml ? line : amcSaveFailedMessage(), xml);
         return ScanOutcome::CatalogueNotWritten;
     }
@@ -276,7 +273,7 @@ void ScanRun::logSummary(const QString& elapsed)
 {
     // The XML catalogue is written once, at the end of the run. A failure is
     // logged and shown in place of the summary: nothing of this run was kept.
-    if (!saveFailed && compteur > 0 && exactExtension(CatalogueActif) == kXml) {
+    if (!saveFailed && compteur > 0 && catalogue.kind() == CatalogueKind::Xml) {
         try {
             catalogue.saveXml();
         } catch (const Error& e) {
@@ -435,7 +432,7 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     job.nativePath = item.nativePath;
     job.opts = options();
     job.otherParts = item.otherParts;
-    const QString storedName = storedFileName(item.path, exactExtension(CatalogueActif));
+    const QString storedName = storedFileName(item.path, catalogue.kind());
     // A file that an entry lists as one of its film's parts is catalogued,
     // whatever the duplicate option says of other files; a file whose entry
     // waited for a save was analysed already.
@@ -446,7 +443,7 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     slot.lateParts.clear();
     if (slot.duplicate)
         for (const QString& part : item.otherParts)
-            if (const QString partName = storedFileName(part, exactExtension(CatalogueActif));
+            if (const QString partName = storedFileName(part, catalogue.kind());
                 !catalogue.isCataloguedPart(fileNamePart(part)) && !catalogue.isCatalogued(partName)
                 && !catalogue.isPending(partName))
                 slot.lateParts << part;
@@ -622,11 +619,10 @@ void ScanRun::writeEntry(const ScanOptions& opts, AnalysedFile& file, const Info
             reportToolFailure(report.tool, report.text);
     }
     const EntrySources sources {opts, ctx.http, [this](const QString& line) { EcritureLog(line); }};
-    const QString ext = exactExtension(CatalogueActif);
-    if (ext == kXml) {
+    if (catalogue.kind() == CatalogueKind::Xml) {
         EcritureCatalogueXML(catalogue, sources, *file.Fichier, infos);
         ++compteur;
-    } else if (ext == kAmc) {
+    } else if (catalogue.kind() == CatalogueKind::Amc) {
         if (const std::optional<QString> failure = EcritureCatalogueAmc(catalogue, sources, *file.Fichier, infos))
             reportSaveFailure(QStringLiteral("Enregistrement du catalogue impossible : %1 (%2) : 1 entrée analysée "
                                              "n'a pas été enregistrée, le scan s'arrête")

@@ -8,15 +8,15 @@
 
 namespace filmarch {
 
-QString storedFileName(const QString& path, const QString& catalogueExtension)
+QString storedFileName(const QString& path, std::optional<CatalogueKind> kind)
 {
     // The MediaInfo library gives every line break of a value as " / ".
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     QString url = path;
     url.replace(lineBreak, QStringLiteral(" / "));
-    if (catalogueExtension == QLatin1String(".xml"))
+    if (kind == CatalogueKind::Xml)
         url = XmlCatalogue::storedText(url);
-    else if (catalogueExtension == QLatin1String(".amc"))
+    else if (kind == CatalogueKind::Amc)
         url = fromWindows1252(toWindows1252(url));
     return fileNamePart(url);
 }

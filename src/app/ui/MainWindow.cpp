@@ -13,6 +13,7 @@
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 #include "platform/ToolLocator.h"
+#include "scan/CatalogueKind.h"
 #include "sync/ui/SyncWindow.h"
 #include "ui_MainWindow.h"
 
@@ -54,7 +55,7 @@ QString newCataloguePath(const QString& name, int filterIndex)
 {
     if (filterIndex != 1 && filterIndex != 2)
         return {};
-    if (name.endsWith(QStringLiteral(".amc")) || name.endsWith(QStringLiteral(".xml")))
+    if (catalogueKindOf(name))
         return name;
     return name + (filterIndex == 2 ? QStringLiteral(".amc") : QStringLiteral(".xml"));
 }
@@ -744,8 +745,7 @@ void TForm1::TraiteMessage(const QList<QUrl>& urls)
     // The whole path is kept, however long.
     const QString path = urls.constFirst().isLocalFile() ? urls.constFirst().toLocalFile() : QString();
     const QString name = QFileInfo(path).fileName();
-    const bool catalogue = name.endsWith(QStringLiteral(".xml")) || name.endsWith(QStringLiteral(".amc"));
-    if (!catalogue) {
+    if (!catalogueKindOf(name)) {
         dialogs.showMessage(QStringLiteral("Fichier non compatible"));
         return;
     }
