@@ -9,8 +9,10 @@
 
 namespace filmarch {
 
-ScanPipeline::ScanPipeline(int workers, int aheadCount, int jobCount, std::function<void(int, int)> work)
-    : ahead(std::max(aheadCount, 0)), count(jobCount), job(std::move(work)), ended(size_t(std::max(jobCount, 0)), 0)
+ScanPipeline::ScanPipeline(
+    int workers, int aheadCount, int jobCount, const StopToken& runStop, std::function<void(int, int)> work)
+    : ahead(std::max(aheadCount, 0)), count(jobCount), stop(runStop), job(std::move(work)),
+      ended(size_t(std::max(jobCount, 0)), 0)
 {
     allowed = std::min(count, ahead + 1);
     // The system may refuse threads (a limit on processes): the jobs go to
@@ -45,9 +47,9 @@ void ScanPipeline::workerLoop()
 {
     std::unique_lock lock(mutex);
     for (;;) {
-        // Once interrupted, no job is started: its work would be dropped.
-        changed.wait(lock, [this] { return stopping || interrupted || next < allowed; });
-        if (stopping || interrupted)
+        // Once the run is stopped, no job is started: its work would be dropped.
+        changed.wait(lock, [this] { return stopping || stop.stopped() || next < allowed; });
+        if (stopping || stop.stopped())
             return;
         const int index = next++;
         ++running;
@@ -82,7 +84,7 @@ bool ScanPipeline::waitFor(int index)
     const QCoreApplication* application = QCoreApplication::instance();
     const bool eventLoopThread = application && QThread::currentThread() == application->thread();
     std::unique_lock lock(mutex);
-    if (threads.empty() && !ended[size_t(index)] && !interrupted && index < allowed) {
+    if (threads.empty() && !ended[size_t(index)] && !stop.stopped() && index < allowed) {
         // No worker: the caller does the job itself, in order.
         next = std::max(next, index + 1);
         lock.unlock();
@@ -93,14 +95,14 @@ bool ScanPipeline::waitFor(int index)
         lock.lock();
         ended[size_t(index)] = 1;
     }
-    while (!ended[size_t(index)] && !interrupted) {
+    while (!ended[size_t(index)] && !stop.stopped()) {
         if (!eventLoopThread) {
             changed.wait(lock);
             continue;
         }
         waitInEventLoop(lock);
     }
-    return ended[size_t(index)] && !interrupted;
+    return ended[size_t(index)] && !stop.stopped();
 }
 
 void ScanPipeline::waitInEventLoop(std::unique_lock<std::mutex>& lock)
@@ -123,12 +125,10 @@ void ScanPipeline::done(int index)
     changed.notify_all();
 }
 
-void ScanPipeline::interrupt()
+void ScanPipeline::wakeForStop()
 {
-    {
-        std::lock_guard lock(mutex);
-        interrupted = true;
-    }
+    // Taken once: a worker between its check of the token and its wait is woken all the same.
+    { std::lock_guard lock(mutex); }
     changed.notify_all();
     if (waiting)
         waiting->quit();

@@ -1,7 +1,10 @@
 #pragma once
 // Work done ahead in walk order: jobs 0..count-1 run on worker threads, at
 // most `ahead` of them beyond the one the caller takes next, and the caller
-// takes them one by one, in order, on its own thread.
+// takes them one by one, in order, on its own thread. A stop of the run ends
+// the waits and starts no further job.
+#include "scan/StopToken.h"
+
 #include <QObject>
 
 #include <condition_variable>
@@ -17,8 +20,9 @@ namespace filmarch {
 class ScanPipeline {
 public:
     // `job(index, slot)` runs on a worker; `slot` (0..ahead) is free for the
-    // job's results until the caller calls done(index).
-    ScanPipeline(int workers, int ahead, int count, std::function<void(int index, int slot)> job);
+    // job's results until the caller calls done(index). `stop` outlives the pipeline.
+    ScanPipeline(
+        int workers, int ahead, int count, const StopToken& stop, std::function<void(int index, int slot)> job);
     // Jobs not started are dropped; the running ones are waited for (on the
     // event-loop thread in a nested event loop).
     ~ScanPipeline();
@@ -32,13 +36,14 @@ public:
     int places() const { return ahead + 1; }
     int slotOf(int index) const { return index % places(); }
 
-    // Waits until job `index` has ended, or until interrupt() was called
-    // (false then). On the event-loop thread the wait is a nested event loop.
+    // Waits until job `index` has ended, or until the run is stopped (false
+    // then). On the event-loop thread the wait is a nested event loop.
     bool waitFor(int index);
     // The caller is done with job `index`: its slot goes to a later job.
     void done(int index);
-    // Ends a waitFor() in progress and starts no further job (from the caller's thread).
-    void interrupt();
+    // The run's token was just stopped: a waitFor() in progress ends and the
+    // workers see it (from the caller's thread).
+    void wakeForStop();
 
 private:
     void workerLoop();
@@ -48,6 +53,7 @@ private:
 
     const int ahead;
     const int count;
+    const StopToken& stop;
     const std::function<void(int, int)> job;
     std::mutex mutex;
     std::condition_variable changed;
@@ -56,8 +62,7 @@ private:
     int allowed = 0; // jobs below this may be handed out
     int running = 0; // jobs under way on the workers
     std::vector<char> ended;
-    bool stopping = false;
-    bool interrupted = false;
+    bool stopping = false; // the pipeline is being destroyed
     QObject waker; // lives on the caller's thread
     QEventLoop* waiting = nullptr;
     std::vector<std::thread> threads;

@@ -139,9 +139,9 @@ void ScanRun::EcritureLog(const QString& Mes)
 
 void ScanRun::requestStop()
 {
-    Arret = true;
+    stop->stop(StopReason::User);
     if (pipeline)
-        pipeline->interrupt();
+        pipeline->wakeForStop();
     // A lookup waiting before it asks the service again ends now.
     if (ctx.lookup)
         ctx.lookup->interrupt();
@@ -149,7 +149,7 @@ void ScanRun::requestStop()
 
 void ScanRun::reportSaveFailure(const QString& logLine, const QString& message, bool asError)
 {
-    saveFailed = true;
+    stop->stop(StopReason::SaveFailed);
     EcritureLog(logLine);
     if (asError)
         ctx.dialogs->showError(message);
@@ -170,6 +170,7 @@ ScanResult ScanRun::BtLanceScanClick(const ScanRequest& request)
     // Failures of one file are handled where the file is processed; anything
     // else ends the run (the window is restored by then) with a message.
     ScanResult result;
+    const auto nextRun = qScopeGuard([this] { stop = std::make_unique<StopToken>(); });
     try {
         result.outcome = runScan(request, result);
     } catch (const std::exception& e) {
@@ -208,7 +209,6 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     removeOrphanedNameFolders();
     completing = request.EdCheminCataloCree.isEmpty();
     CatalogueActif = completing ? request.EdCheminCataloExistant : request.EdCheminCataloCree;
-    saveFailed = false;
     failedTools.clear();
     switch (catalogue.prepare(CatalogueActif, completing)) {
     case CatalogueSession::Preparation::Ready: break;
@@ -255,16 +255,15 @@ ScanOutcome ScanRun::runScan(const ScanRequest& request, ScanResult& result)
     result.newEntries = compteur - loadedCount;
     result.notProcessed = nonTraites;
     compteur = 0;
-    if (Arret)
+    if (stop->stoppedBy(StopReason::User))
         EcritureLog(QStringLiteral(
             "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une "
             "sauveagrde en .bak se trouve dans le dossier du catalogue actuel"));
-    else if (ArretRecherche)
+    else if (stop->stoppedBy(StopReason::LookupWindow))
         EcritureLog(QStringLiteral("Le scan a été arrêté par l'utilisateur depuis la fenêtre de recherche."));
-    // Decided before the finisher resets the flags.
-    if (saveFailed)
+    if (stop->stoppedBy(StopReason::SaveFailed))
         return ScanOutcome::CatalogueNotWritten;
-    return Arret || ArretRecherche ? ScanOutcome::Stopped : ScanOutcome::Finished;
+    return stop->stoppedByUser() ? ScanOutcome::Stopped : ScanOutcome::Finished;
 }
 
 // Saves an XML catalogue and logs what the run did; after a failed save the
@@ -273,7 +272,7 @@ void ScanRun::logSummary(const QString& elapsed)
 {
     // The XML catalogue is written once, at the end of the run. A failure is
     // logged and shown in place of the summary: nothing of this run was kept.
-    if (!saveFailed && compteur > 0 && catalogue.kind() == CatalogueKind::Xml) {
+    if (!stop->stoppedBy(StopReason::SaveFailed) && compteur > 0 && catalogue.kind() == CatalogueKind::Xml) {
         try {
             catalogue.saveXml();
         } catch (const Error& e) {
@@ -285,9 +284,9 @@ void ScanRun::logSummary(const QString& elapsed)
             reportSaveFailure(kept, message, true);
         }
     }
-    if (saveFailed)
+    if (stop->stoppedBy(StopReason::SaveFailed))
         return;
-    if (compteur == 0 && (Arret || ArretRecherche)) {
+    if (compteur == 0 && stop->stoppedByUser()) {
         EcritureLog(QStringLiteral("Le scan a été arrêté avant qu'une vidéo soit cataloguée."));
     } else if (compteur == 0 && nonTraites > 0) {
         EcritureLog(QStringLiteral("Aucun fichier n'a pu être catalogué. Aucun catalogue crée"));
@@ -356,8 +355,6 @@ void ScanRun::finishRun()
         ctx.journal->memo(QString());
     infosFilmAllo.fill(QString());
     noServerSaid = false;
-    Arret = false;
-    ArretRecherche = false;
     ctx.progress->setPosition(0);
     if (ctx.onRunFinished)
         ctx.onRunFinished();
@@ -370,7 +367,7 @@ std::vector<ScanRun::WalkItem> ScanRun::walkFolder(const QString& folder, bool s
     std::vector<WalkItem> items;
     FolderWalk walk;
     walk.subFolders = subFolders;
-    walk.stop = [this] { return Arret || ArretRecherche; };
+    walk.stop = [this] { return stop->stopped(); };
     walk.onFile = [&](const QString& path, const QByteArray& nativePath) {
         ++files;
         items.push_back({path, nativePath, false, {}});
@@ -454,7 +451,8 @@ void ScanRun::prepareSlot(Slot& slot, const WalkItem& item)
     job.lookUp = job.opts.CbAlloAuto && !job.opts.CbAlloManu && slot.source && !ctx.lookup->stopped();
     job.source = slot.source;
     job.lookup = ctx.lookup;
-    job.stopRequested = [this] { return Arret || ending; };
+    // Asked on the worker threads; the token is made anew only when no run is under way.
+    job.stopRequested = [this] { return stop->stopped(); };
     job.toolFolder = ctx.CheminMkvToolNix;
     job.extractFailures = ctx.toolFailuresOncePerRun;
     job.media = slot.media;
@@ -474,10 +472,8 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
     for (int i = 0; i < std::min(count, ahead + 1); ++i)
         prepareSlot(inHand[size_t(i)], items[size_t(i)]);
 
-    // A new run's workers must not see the end of the previous one.
-    ending = false;
     {
-        ScanPipeline work(taches, ahead, count, [&inHand](int, int slot) {
+        ScanPipeline work(taches, ahead, count, *stop, [&inHand](int, int slot) {
             Slot& s = inHand[size_t(slot)];
             if (!s.item->problem && !s.duplicate)
                 s.result = analyseFile(s.job);
@@ -492,12 +488,12 @@ void ScanRun::processFiles(const std::vector<WalkItem>& items)
         // However the loop ends, the work under way is not wanted any more:
         // its tools are ended and no further file is started.
         const auto detach = qScopeGuard([this, &work] {
-            ending = true;
-            work.interrupt();
+            stop->stop(StopReason::WriterDone);
+            work.wakeForStop();
             pipeline = nullptr;
         });
         for (int i = 0; i < count; ++i) {
-            if (Arret || ArretRecherche || saveFailed || !work.waitFor(i))
+            if (stop->stopped() || !work.waitFor(i))
                 break;
             Slot& slot = inHand[size_t(work.slotOf(i))];
             filesAfterCurrent = count - i - 1;
@@ -584,7 +580,7 @@ void ScanRun::lookUpByHand(const ScanOptions& opts, LookupSource& source, Analys
         return;
     }
     if (decision.kind == ManualLookupDecision::Stop)
-        ArretRecherche = true;
+        stop->stop(StopReason::LookupWindow);
     file.discard();
     ctx.progress->advance();
 }

@@ -4,10 +4,10 @@
 #include "core/AppPaths.h"
 #include "filmdb/InfosFilmAllo.h"
 #include "scan/CatalogueSession.h"
+#include "scan/StopToken.h"
 
 #include <QSet>
 #include <QString>
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -113,9 +113,12 @@ public:
     void releaseAnalysers();
     bool holdsAnalysers() const { return !analysers.empty(); }
 
-    // Ends the run after the file being written (the progress window's "Stop", Ctrl-C).
+    // Ends the run after the file being written (the progress window's "Stop",
+    // Ctrl-C); asked before a run starts, it stops that run at once.
     void requestStop();
-    bool stopRequested() const { return Arret; }
+    // The user stopped the run under way (or the next one), from the progress
+    // window or the lookup window.
+    bool stopRequested() const { return stop->stoppedByUser(); }
 
     void EcritureLog(const QString& Mes);
     ScanOptions options() const;
@@ -128,8 +131,7 @@ public:
     QString CatalogueActif;
     // Looked-up values for the films written without a lookup (empty but in tests).
     InfosFilmAllo infosFilmAllo;
-    bool ArretRecherche = false; // the lookup window's stop flag
-    int filesAfterCurrent = 0;   // what stopping now would leave out
+    int filesAfterCurrent = 0; // what stopping now would leave out
 
 private:
     struct WalkItem;
@@ -162,10 +164,9 @@ private:
     bool ImageOnly = false;
     int PosTopFenAllo = 0;
     int PosLeftFenAllo = 0;
-    std::atomic<bool> ending = false; // the writer took its last file: work under way is dropped
-    std::atomic<bool> Arret = false;  // the progress window's stop flag (workers read it)
-    bool saveFailed = false;          // a save of this run failed (the user was told); the run ends
-    bool completing = false;          // the run in progress completes a catalogue
+    // The stop of the run under way, or of the next one: made anew when a run ends.
+    std::unique_ptr<StopToken> stop = std::make_unique<StopToken>();
+    bool completing = false; // the run in progress completes a catalogue
     int loadedCount = 0;              // entries of that catalogue when the run started
     bool noServerSaid = false;
     QSet<QString> failedTools;        // tools this run could not start

@@ -55,8 +55,9 @@ int pipelineWithThreads(rlim_t threads)
             ::_exit(77);
         std::mutex mutex;
         std::vector<int> ran;
+        const StopToken stop;
         {
-            ScanPipeline work(8, 8, 20, [&](int index, int) {
+            ScanPipeline work(8, 8, 20, stop, [&](int index, int) {
                 std::lock_guard lock(mutex);
                 ran.push_back(index);
             });

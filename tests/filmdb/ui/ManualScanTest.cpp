@@ -139,7 +139,7 @@ TEST(ManualScan, StopEndsTheRunIntoAnAmcCatalogue)
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.GetItem(0).strTranslatedTitle, QStringLiteral("Film 1"));
     EXPECT_EQ(list.GetItem(0).strDirector, QStringLiteral("Realisateur"));
-    EXPECT_FALSE(s.h.run->ArretRecherche) << "cleared when the run ended";
+    EXPECT_FALSE(s.h.run->stopRequested()) << "cleared when the run ended";
 }
 
 // After a validation the keys go to the next film's candidates: a Space meant
