@@ -137,10 +137,12 @@ int main(int argc, char** argv)
     const int cores = usableCores();
     const qint64 oneCore = timedExport(read, catalogue, page, 1);
     const qint64 everyCore = cores > 1 ? timedExport(read, catalogue, page, cores) : oneCore;
-    std::printf("export of %d entries (%d posters of 800x1200): read %lld ms; page written in %lld ms on 1 core, "
-                "%lld ms on %d cores (%.2fx, target 1.7x on 2 cores); data.js %.1f MB, folder %.1f MB\n",
+    std::printf(
+        "export of %d entries (%d posters of 800x1200): read %lld ms; page written in %lld ms on 1 core, "
+        "%lld ms on %d cores (%.2fx, target 1.7x on 2 cores); data.js %.1f MB, fiches.js %.1f MB, folder %.1f MB\n",
         kEntries, kEntries / 2, readMs, oneCore, everyCore, cores, double(oneCore) / qMax<qint64>(1, everyCore),
-        QFileInfo(page + QStringLiteral("/data.js")).size() / 1e6, folderBytes(page) / 1e6);
+        QFileInfo(page + QStringLiteral("/data.js")).size() / 1e6,
+        QFileInfo(page + QStringLiteral("/fiches.js")).size() / 1e6, folderBytes(page) / 1e6);
 
     if (HeadlessChromium::executable().isEmpty()) {
         std::printf("chromium is not installed: no timing in the browser\n");
@@ -153,14 +155,16 @@ int main(int argc, char** argv)
         // Navigation start to the first frame with cards drawn.
         const QJsonObject first =
             browser
-                .evaluate(QStringLiteral("new Promise(r => { const ready = () => document.documentElement.dataset.pret"
+                .evaluate(QStringLiteral("new Promise(r => { const ready = () => document.querySelector('.carte')"
                                          " ? requestAnimationFrame(() => r({"
                                          "script: performance.getEntriesByName('filmarch-page')[0].duration,"
                                          "paint: performance.now(),"
                                          "cards: document.querySelectorAll('.carte').length}))"
                                          " : requestAnimationFrame(ready); ready(); })"))
                 .toObject();
-        browser.evaluate(QStringLiteral("new Promise(r => setTimeout(r, 500))")); // posters decoded
+        // The details read and the posters decoded.
+        browser.evaluate(QStringLiteral("new Promise(r => { const ready = () => document.documentElement.dataset.pret"
+                                        " ? setTimeout(r, 500) : requestAnimationFrame(ready); ready(); })"));
         const QJsonObject loaded = browser.metrics();
         // Down to the last card, a screen at a time as a reader scrolling fast.
         const QJsonObject scrolled =

@@ -28,20 +28,56 @@ QString diskReason(int error)
     }
 }
 
+namespace {
+
+[[noreturn]] void writeFailed(const QString& path, int error)
+{
+    throw Error(QStringLiteral("écriture impossible : %1 (%2)").arg(path, diskReason(error)));
+}
+
+// A disk that fills up may say so only when the data goes to it.
+void syncData(int file, const QString& path)
+{
+    if (::fdatasync(file) != 0 && errno != EINVAL && errno != EROFS)
+        writeFailed(path, errno);
+}
+
+FileDescriptor newFile(const QString& path, const QByteArray& bytes)
+{
+    FileDescriptor file(::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!file.isOpen())
+        writeFailed(path, errno);
+    if (const int error = writeAll(file.get(), bytes))
+        writeFailed(path, error);
+    return file;
+}
+
+} // namespace
+
 void writeSyncedFile(const QString& path, const QByteArray& bytes)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const FileDescriptor file(::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    const auto fail = [&](int error) {
-        throw Error(QStringLiteral("écriture impossible : %1 (%2)").arg(path, diskReason(error)));
-    };
-    if (!file.isOpen())
-        fail(errno);
-    if (const int error = writeAll(file.get(), bytes))
-        fail(error);
-    // A disk that fills up may say so only when the data goes to it.
-    if (::fdatasync(file.get()) != 0 && errno != EINVAL && errno != EROFS)
-        fail(errno);
+    const FileDescriptor file = newFile(path, bytes);
+    syncData(file.get(), path);
+}
+
+void writeUnsyncedFile(const QString& path, const QByteArray& bytes)
+{
+    // The disk starts on it now, without this thread waiting: by the time
+    // syncFiles() comes, most of it is there.
+    const FileDescriptor file = newFile(path, bytes);
+    ::sync_file_range(file.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+void syncFiles(const QString& folder, const QStringList& files)
+{
+    const QDir dir(folder);
+    for (const QString& name : files) {
+        const QString path = dir.filePath(name);
+        const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!file.isOpen())
+            writeFailed(path, errno);
+        syncData(file.get(), path);
+    }
 }
 
 void syncPath(const QString& path)

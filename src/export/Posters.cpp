@@ -67,7 +67,7 @@ EntryPicture entryPicture(const ExportEntry& entry)
     return picture;
 }
 
-QImage decodedPicture(const EntryPicture& picture)
+QImage decodedPicture(const EntryPicture& picture, int maxWidth)
 {
     if (!picture.isValid())
         return {};
@@ -76,6 +76,16 @@ QImage decodedPicture(const EntryPicture& picture)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, picture.format);
     reader.setAutoTransform(true);
+    if (maxWidth > 0 && picture.size.width() > maxWidth) {
+        // A JPEG is then decoded at a fraction of its size, several times faster
+        // than decoding it whole and scaling it down. The size asked is the
+        // stored picture's, before it is turned upright.
+        QSize scaled(maxWidth, qMax(1, qRound(double(picture.size.height()) * maxWidth / picture.size.width())));
+        if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+            scaled.transpose();
+        reader.setScaledSize(scaled);
+        reader.setQuality(100); // smooth scaling of what the decoder leaves to do
+    }
     return reader.read();
 }
 

@@ -25,8 +25,9 @@ struct EntryPicture {
 // unreadable one is not valid and says why.
 EntryPicture entryPicture(const ExportEntry& entry);
 
-// The picture's pixels, upright; a null image when they cannot be decoded.
-QImage decodedPicture(const EntryPicture& picture);
+// The picture's pixels, upright and, when `maxWidth` is given, scaled down
+// (never up) to at most that width; a null image when they cannot be decoded.
+QImage decodedPicture(const EntryPicture& picture, int maxWidth = 0);
 
 // JPEG bytes of the image, scaled down (never up) to at most `maxWidth` pixels
 // wide; transparent parts on white.

@@ -61,77 +61,88 @@ QByteArray resource(const char* name)
 
 } // namespace
 
-QByteArray pageData(const ExportCatalogue& catalogue, const std::function<PagePoster(size_t)>& poster)
+PageFilm pageFilm(const ExportCatalogue& catalogue, size_t index, const PagePoster& poster)
 {
-    const auto col = [&](const char* tag) { return catalogue.column(QString::fromLatin1(tag)); };
-    const int title = col("TranslatedTitle"), original = col("OriginalTitle"), year = col("Year"),
-              length = col("Length"), date = col("Date"), rating = col("Rating"), director = col("Director"),
-              producer = col("Producer"), actors = col("Actors"), category = col("Category"), country = col("Country"),
-              description = col("Description"), url = col("URL"), comments = col("Comments"), size = col("Size");
-    QJsonArray films;
-    for (size_t i = 0; i < catalogue.entries.size(); ++i) {
-        const ExportEntry& entry = catalogue.entries[i];
-        const auto text = [&](int c) { return catalogue.value(entry, c).trimmed(); };
-        QJsonObject film;
-        const auto put = [&](const char* key, const QJsonValue& value) {
-            if (!(value.isString() && value.toString().isEmpty()) && !(value.isArray() && value.toArray().isEmpty()))
-                film.insert(QLatin1String(key), value);
-        };
-        const QString shown = text(title).isEmpty() ? text(original) : text(title);
-        put("t", shown);
-        if (text(original) != shown)
-            put("o", text(original));
-        bool ok = false;
-        if (const int n = text(year).toInt(&ok); ok && n > 0)
-            put("y", n);
-        if (const int n = text(length).toInt(&ok); ok && n > 0)
-            put("l", n);
-        // A rating outside 0 to 10 is not one: no rating is shown.
-        if (const double r = text(rating).toDouble(&ok); ok && r >= 0 && r <= 10)
-            put("r", r);
-        if (const double mio = text(size).toDouble(&ok); ok && mio > 0)
-            put("ta", mio);
-        put("d", text(date));
-        put("re", text(director));
-        put("pr", text(producer));
-        put("ac", items(text(actors)));
-        put("g", items(text(category)));
-        put("p", items(text(country)));
-        put("s", text(description));
-        put("f", text(url));
-        put("c", text(comments));
-        QJsonArray technical;
-        for (const Technical& field : technicalFields) {
-            const int c = catalogue.column(QString::fromLatin1(field.tag));
-            if (!text(c).isEmpty())
-                technical.append(QJsonArray {catalogue.columnNames[c], text(c) + QString::fromUtf8(field.unit)});
-        }
-        put("tech", technical);
-        QJsonArray others;
-        for (int c = 0; c < catalogue.columns.size(); ++c) {
-            const QString tag = catalogue.columns[c];
-            const bool technicalField = std::any_of(std::begin(technicalFields), std::end(technicalFields),
-                [&](const Technical& t) { return tag == QLatin1String(t.tag); });
-            if (!text(c).isEmpty() && !ownPlaces.contains(tag) && !technicalField)
-                others.append(QJsonArray {catalogue.columnNames[c], text(c)});
-        }
-        put("x", others);
-        const PagePoster picture = poster(i);
-        if (!picture.file.isEmpty()) {
-            put("a", picture.file);
-            put("w", picture.width);
-            put("h", picture.height);
-        }
-        films.append(film);
+    const ExportEntry& entry = catalogue.entries[index];
+    const auto text = [&](const char* tag) {
+        return catalogue.value(entry, catalogue.column(QString::fromLatin1(tag))).trimmed();
+    };
+    QJsonObject card, details;
+    const auto put = [](QJsonObject& film, const char* key, const QJsonValue& value) {
+        if (!(value.isString() && value.toString().isEmpty()) && !(value.isArray() && value.toArray().isEmpty()))
+            film.insert(QLatin1String(key), value);
+    };
+    const QString original = text("OriginalTitle");
+    const QString shown = text("TranslatedTitle").isEmpty() ? original : text("TranslatedTitle");
+    put(card, "t", shown);
+    if (original != shown)
+        put(card, "o", original);
+    bool ok = false;
+    if (const int n = text("Year").toInt(&ok); ok && n > 0)
+        put(card, "y", n);
+    if (const int n = text("Length").toInt(&ok); ok && n > 0)
+        put(card, "l", n);
+    // A rating outside 0 to 10 is not one: no rating is shown.
+    if (const double r = text("Rating").toDouble(&ok); ok && r >= 0 && r <= 10)
+        put(card, "r", r);
+    if (const double mio = text("Size").toDouble(&ok); ok && mio > 0)
+        put(card, "ta", mio);
+    put(card, "d", text("Date"));
+    put(card, "re", text("Director"));
+    put(card, "ac", items(text("Actors")));
+    put(card, "g", items(text("Category")));
+    put(card, "p", items(text("Country")));
+    put(card, "f", text("URL"));
+    if (!poster.file.isEmpty()) {
+        put(card, "a", poster.file);
+        put(card, "w", poster.width);
+        put(card, "h", poster.height);
     }
-    QJsonObject page;
-    page.insert(QStringLiteral("titre"), catalogue.name);
-    page.insert(QStringLiteral("films"), films);
-    // One string, read by the page with JSON.parse once it shows that it is loading:
-    // much faster than the same data as a script literal.
-    QByteArray json = QJsonDocument(page).toJson(QJsonDocument::Compact);
-    json.replace('\\', "\\\\").replace('\'', "\\'");
-    return "window.FILMARCH_DONNEES = '" + json + "';\n";
+    put(details, "pr", text("Producer"));
+    put(details, "s", text("Description"));
+    put(details, "c", text("Comments"));
+    QJsonArray technical;
+    for (const Technical& field : technicalFields) {
+        const int c = catalogue.column(QString::fromLatin1(field.tag));
+        const QString value = catalogue.value(entry, c).trimmed();
+        if (!value.isEmpty())
+            technical.append(QJsonArray {catalogue.columnNames[c], value + QString::fromUtf8(field.unit)});
+    }
+    put(details, "tech", technical);
+    QJsonArray others;
+    for (int c = 0; c < catalogue.columns.size(); ++c) {
+        const QString tag = catalogue.columns[c];
+        const bool technicalField = std::any_of(std::begin(technicalFields), std::end(technicalFields),
+            [&](const Technical& t) { return tag == QLatin1String(t.tag); });
+        const QString value = catalogue.value(entry, c).trimmed();
+        if (!value.isEmpty() && !ownPlaces.contains(tag) && !technicalField)
+            others.append(QJsonArray {catalogue.columnNames[c], value});
+    }
+    put(details, "x", others);
+    return {QJsonDocument(card).toJson(QJsonDocument::Compact), QJsonDocument(details).toJson(QJsonDocument::Compact)};
+}
+
+PageScripts pageScripts(const ExportCatalogue& catalogue, const std::vector<PageFilm>& films)
+{
+    QByteArray cards =
+        QJsonDocument(QJsonObject {{QStringLiteral("titre"), catalogue.name}}).toJson(QJsonDocument::Compact);
+    cards.chop(1);
+    cards += ",\"films\":[";
+    QByteArray details = "[";
+    for (size_t i = 0; i < films.size(); ++i) {
+        const char* comma = i ? "," : "";
+        cards += comma + films[i].card;
+        details += comma + films[i].details;
+    }
+    cards += "]}";
+    details += "]";
+    // Each a string, read by the page with JSON.parse: much faster than the
+    // same data as a script literal.
+    const auto script = [](const char* variable, QByteArray json) {
+        json.replace('\\', "\\\\").replace('\'', "\\'");
+        return "window." + QByteArray(variable) + " = '" + json + "';\n";
+    };
+    return {script("FILMARCH_DONNEES", cards), script("FILMARCH_FICHES", details)};
 }
 
 ExportReport writeWebPage(const ExportCatalogue& catalogue, const QString& destination, ScanProgress& progress)
@@ -140,29 +151,33 @@ ExportReport writeWebPage(const ExportCatalogue& catalogue, const QString& desti
     const QDir dir(folder.path());
     if (!dir.mkdir(postersFolder))
         throw Error(QStringLiteral("impossible de créer le dossier %1").arg(dir.filePath(postersFolder)));
-    std::vector<PagePoster> posters(catalogue.entries.size());
+    std::vector<PageFilm> films(catalogue.entries.size());
     std::vector<QString> problems(catalogue.entries.size());
+    // Each film on whichever core is free, its poster first: the folder is
+    // synced once, as a whole, before it is put in place.
     forEachOnEveryCore(
         catalogue.entries.size(),
         [&](size_t i) {
+            PagePoster poster;
             const EntryPicture picture = entryPicture(catalogue.entries[i]);
-            const QImage image = decodedPicture(picture);
+            const QImage image = decodedPicture(picture, posterWidth);
             if (image.isNull()) {
                 problems[i] = picture.isValid() ? QStringLiteral("image illisible") : picture.problem;
-                return;
+            } else {
+                // Files named by position: nothing of the catalogue's own names reaches the disk.
+                poster.file = postersFolder + QLatin1Char('/') + QString::number(i + 1) + QStringLiteral(".jpg");
+                writeUnsyncedFile(dir.filePath(poster.file), scaledJpeg(image, posterWidth));
+                poster.width = image.width();
+                poster.height = image.height();
             }
-            // Files named by position: nothing of the catalogue's own names reaches the disk.
-            const QString file = postersFolder + QLatin1Char('/') + QString::number(i + 1) + QStringLiteral(".jpg");
-            writeSyncedFile(dir.filePath(file), scaledJpeg(image, posterWidth));
-            const QSize size = image.width() > posterWidth
-                ? QSize(posterWidth, qMax(1, qRound(double(image.height()) * posterWidth / image.width())))
-                : image.size();
-            posters[i] = {file, size.width(), size.height()};
+            films[i] = pageFilm(catalogue, i, poster);
         },
         progress);
-    writeSyncedFile(dir.filePath(QStringLiteral("data.js")), pageData(catalogue, [&](size_t i) { return posters[i]; }));
+    const PageScripts scripts = pageScripts(catalogue, films);
+    writeUnsyncedFile(dir.filePath(QStringLiteral("data.js")), scripts.cards);
+    writeUnsyncedFile(dir.filePath(QStringLiteral("fiches.js")), scripts.details);
     for (const char* name : {"index.html", "page.js", "page.css"})
-        writeSyncedFile(dir.filePath(QString::fromLatin1(name)), resource(name));
+        writeUnsyncedFile(dir.filePath(QString::fromLatin1(name)), resource(name));
     progress.processEvents();
     ExportReport report;
     report.kept = folder.commit();

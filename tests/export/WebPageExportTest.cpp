@@ -90,8 +90,8 @@ TEST(WebPageExport, FolderHoldsThePageAndScaledPostersAndIsReplacedWhole)
     exportPage(dir.filePath(QStringLiteral("films.amc")), page);
 
     EXPECT_EQ(QDir(page).entryList(QDir::Files | QDir::NoDotAndDotDot),
-        QStringList({QStringLiteral("data.js"), QStringLiteral("index.html"), QStringLiteral("page.css"),
-            QStringLiteral("page.js")}));
+        QStringList({QStringLiteral("data.js"), QStringLiteral("fiches.js"), QStringLiteral("index.html"),
+            QStringLiteral("page.css"), QStringLiteral("page.js")}));
     EXPECT_EQ(QImage(page + QStringLiteral("/affiches/1.jpg")).size(), QSize(400, 600));
     EXPECT_EQ(QImage(page + QStringLiteral("/affiches/2.jpg")).size(), QSize(300, 450)); // never scaled up
     EXPECT_FALSE(QFile::exists(page + QStringLiteral("/affiches/3.jpg")));
@@ -143,11 +143,12 @@ TEST(WebPageExport, ReExportKeepsTheUsersFilesAndClearsKilledExports)
     EXPECT_FALSE(marker.contains(QStringLiteral("notes.txt")));
 }
 
-// A photo taken on its side is turned upright, as every viewer shows it.
+// A photo taken on its side is turned upright, as every viewer shows it, and
+// then scaled to the poster's width (it is decoded at the smaller size).
 TEST(WebPageExport, PostersTurnedByTheirExifOrientation)
 {
     QTemporaryDir dir;
-    QByteArray jpeg = pictureBytes(600, 400);
+    QByteArray jpeg = pictureBytes(1200, 800);
     // An EXIF block saying "turn a quarter clockwise" (orientation 6) right after the start marker.
     const QByteArray exif = QByteArray("\xFF\xE1\x00\x22"
                                        "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0",

@@ -41,21 +41,39 @@
     grille.appendChild(element("p", "vide", texte));
   }
 
-  // The films arrive as one text, read once the page shows that it is loading.
+  // A script of the page's folder, read after the next frame so that what
+  // the page shows meanwhile reaches the screen first.
+  function charger(nom, suite, echec) {
+    requestAnimationFrame(function () {
+      setTimeout(function () {
+        var script = document.createElement("script");
+        script.src = nom;
+        script.onload = suite;
+        script.onerror = echec;
+        document.head.appendChild(script);
+      }, 0);
+    });
+  }
+
+  // The data arrive each as one text; null when it is missing or unreadable.
+  function texteLu(nom) {
+    var donnees = window[nom];
+    window[nom] = null;
+    if (typeof donnees !== "string") return null;
+    try {
+      return JSON.parse(donnees);
+    } catch (e) {
+      return null;
+    }
+  }
+
+  // The films, read once the page shows that it is loading.
   function lire() {
-    var donnees = window.FILMARCH_DONNEES;
-    if (typeof donnees !== "string") {
+    var catalogue = texteLu("FILMARCH_DONNEES");
+    if (!catalogue) {
       message("Les données du catalogue (data.js) manquent ou sont illisibles.");
       return;
     }
-    var catalogue;
-    try {
-      catalogue = JSON.parse(donnees);
-    } catch (e) {
-      message("Les données du catalogue (data.js) sont illisibles.");
-      return;
-    }
-    window.FILMARCH_DONNEES = null;
     demarrer(catalogue);
   }
 
@@ -66,11 +84,18 @@
       document.title = catalogue.titre + " – Catalogue de films";
     }
 
+    // Genres and countries are few values met again and again: each made simple once.
+    var simples = new Map();
+    function simpleValeur(valeur) {
+      var s = simples.get(valeur);
+      if (s === undefined) simples.set(valeur, s = simple(valeur));
+      return s;
+    }
     films.forEach(function (film, i) {
       film.i = i;
       if (typeof film.r !== "number" || !isFinite(film.r) || film.r < 0 || film.r > 10) delete film.r;
-      film.gs = (film.g || []).map(simple);
-      film.ps = (film.p || []).map(simple);
+      film.gs = (film.g || []).map(simpleValeur);
+      film.ps = (film.p || []).map(simpleValeur);
     });
 
     // The search index: one text per film, built once, after the first cards
@@ -120,7 +145,7 @@
       var valeurs = new Map();
       films.forEach(function (film) {
         (film[cle] || []).forEach(function (valeur) {
-          var k = simple(valeur);
+          var k = simpleValeur(valeur);
           var v = valeurs.get(k);
           if (v) v.n++; else valeurs.set(k, { texte: valeur, n: 1 });
         });
@@ -190,13 +215,15 @@
       compte.textContent = choisis.length === films.length
         ? films.length + (films.length > 1 ? " films" : " film")
         : choisis.length + " sur " + films.length + " films";
-      cartes.forEach(function (e) { e.remove(); });
-      cartes.clear();
-      grille.textContent = "";
       if (!choisis.length) {
+        cartes.clear();
         message(films.length ? "Aucun film ne correspond." : "Le catalogue est vide.");
         return;
       }
+      // The cards of films still chosen are kept: a search that narrows
+      // the list mostly moves cards already made.
+      var vide = grille.querySelector(".vide");
+      if (vide) vide.remove();
       dessiner();
     }
 
@@ -449,18 +476,24 @@
     appliquer();
     suivreAdresse();
     performance.measure("filmarch-page", "filmarch-debut");
-    document.documentElement.dataset.pret = "oui";
-    setTimeout(indexer, 0);
+
+    // What only a film's own view shows comes once the cards are on the
+    // screen: the index first, then the details; a film open meanwhile is
+    // shown again with them.
+    requestAnimationFrame(function () { setTimeout(indexer, 0); });
+    function fini() { document.documentElement.dataset.pret = "oui"; }
+    charger("fiches.js", function () {
+      var fiches = texteLu("FILMARCH_FICHES");
+      if (Array.isArray(fiches) && fiches.length === films.length) {
+        fiches.forEach(function (fiche, i) {
+          ["pr", "s", "c", "tech", "x"].forEach(function (cle) { if (fiche && fiche[cle]) films[i][cle] = fiche[cle]; });
+        });
+        if (ouvert) montrer(ouvert);
+      }
+      fini();
+    }, fini);
   }
 
   // The page shows "Chargement…" first; the films are loaded once it is on the screen.
-  requestAnimationFrame(function () {
-    setTimeout(function () {
-      var script = document.createElement("script");
-      script.src = "data.js";
-      script.onload = lire;
-      script.onerror = function () { message("Les données du catalogue (data.js) manquent."); };
-      document.head.appendChild(script);
-    }, 0);
-  });
+  charger("data.js", lire, function () { message("Les données du catalogue (data.js) manquent."); });
 })();
