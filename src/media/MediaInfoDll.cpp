@@ -200,6 +200,7 @@ void MesFonctionMediaInfo::New()
     requireEntryPoint("MediaInfo_Get", MediaInfo_Get);
     requireEntryPoint("MediaInfoA_Delete", MediaInfoA_Delete);
     Delete();
+    forget();
     errno = 0;
     Fhandle = MediaInfo_New();
     if (!Fhandle) {
@@ -211,15 +212,47 @@ void MesFonctionMediaInfo::New()
 
 int MesFonctionMediaInfo::Open(const QString& AFileName)
 {
+    forget();
     if (!Fhandle)
         return 0;
     return MediaInfo_Open(Fhandle, toWide(AFileName).c_str()) != 0 ? 1 : 0;
 }
 
+namespace {
+
+QString answerKey(TMIStreamKind kind, int number, const QString& parameter)
+{
+    return QString::number(int(kind)) + u'/' + QString::number(number) + u'/' + parameter;
+}
+
+} // namespace
+
 QString MesFonctionMediaInfo::Get(
     TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo, TMIInfo KindOfSearch)
 {
-    if (!Fhandle || StreamNumber < 0)
+    if (StreamNumber < 0)
+        return {}; // as the library answers
+    if (KindOfInfo != Info_Text || KindOfSearch != Info_Name)
+        return ask(StreamKind, StreamNumber, Parameter, KindOfInfo, KindOfSearch);
+    const QString key = answerKey(StreamKind, StreamNumber, Parameter);
+    const auto known = answers.constFind(key);
+    if (known != answers.cend())
+        return *known;
+    QString value = ask(StreamKind, StreamNumber, Parameter, KindOfInfo, KindOfSearch);
+    answers.insert(key, value);
+    return value;
+}
+
+void MesFonctionMediaInfo::remember(
+    TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, const QString& value)
+{
+    answers.insert(answerKey(StreamKind, StreamNumber, Parameter), value);
+}
+
+QString MesFonctionMediaInfo::ask(
+    TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo, TMIInfo KindOfSearch)
+{
+    if (!Fhandle)
         return {};
     const wchar_t* answer =
         MediaInfo_Get(Fhandle, StreamKind, size_t(StreamNumber), toWide(Parameter).c_str(), KindOfInfo, KindOfSearch);
@@ -229,6 +262,7 @@ QString MesFonctionMediaInfo::Get(
 
 void MesFonctionMediaInfo::Delete()
 {
+    forget();
     if (Fhandle)
         MediaInfoA_Delete(Fhandle);
     Fhandle = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 // Binding to the MediaInfo library, loaded at run time by the dynamic loader
 // (the system's libmediainfo.so.0) and reached through its C interface (wide text is wchar_t, UTF-32 here).
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -64,9 +65,13 @@ public:
     virtual void New();
     // Non-zero when the file was analysed; 0 also when no analysis is started.
     virtual int Open(const QString& AFileName);
-    // Text value of a parameter of one stream; empty when the file, stream or parameter has none.
-    virtual QString Get(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter,
-        TMIInfo KindOfInfo = Info_Text, TMIInfo KindOfSearch = Info_Name);
+    // Text value of a parameter of one stream; empty when the file, stream or
+    // parameter has none. A text value by name is asked of the analysis once per
+    // open file: the file does not change while it is catalogued, and a value
+    // asked on a worker is read by the writer without waiting on the library's
+    // locks (a value that could not be read is asked again).
+    QString Get(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo = Info_Text,
+        TMIInfo KindOfSearch = Info_Name);
     // Releases the analysis; does nothing when none is open.
     virtual void Delete();
     // An analysis waited for in another process is abandoned once `stop` says
@@ -78,9 +83,18 @@ protected:
     struct WithoutLibrary {};
     explicit MesFonctionMediaInfo(WithoutLibrary) : ownsLibrary(false) {}
 
+    // What the analysis answers now, not remembered.
+    virtual QString ask(
+        TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo, TMIInfo KindOfSearch);
+    // A text value by name known without asking (brought back with the opening).
+    void remember(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, const QString& value);
+    // The values of the file that was open.
+    void forget() { answers.clear(); }
+
 private:
     void* Fhandle = nullptr; // the library's own pointer to one analysis
     bool ownsLibrary = true;
+    QHash<QString, QString> answers; // text values by name of the open file
 };
 
 } // namespace filmarch

@@ -17,23 +17,11 @@
 
 namespace filmarch {
 
-namespace {
-
-QString answerKey(TMIStreamKind kind, int number, const QString& parameter)
-{
-    return QString::number(int(kind)) + u'/' + QString::number(number) + u'/' + parameter;
-}
-
-} // namespace
-
 RemoteMediaInfo::RemoteMediaInfo(QString helper, QString library, Limits limits)
-    : MesFonctionMediaInfo(WithoutLibrary {}),
-      helper(std::move(helper)),
-      library(std::move(library)),
-      limits(limits),
-      // Made now, on the thread that makes the handles: loading the library is
-      // not for several worker threads at once.
-      inProcess(std::make_unique<MesFonctionMediaInfo>(this->library))
+    // The library is loaded now, on the thread that makes the handles (loading
+    // it is not for several worker threads at once), for the analysis in this
+    // process when no helper can be had.
+    : MesFonctionMediaInfo(library), helper(std::move(helper)), library(std::move(library)), limits(limits)
 {
     // The helper loads the library while this process gets on with its work.
     spawn();
@@ -180,14 +168,14 @@ void RemoteMediaInfo::New()
         }
     }
     if (alone)
-        inProcess->New();
+        MesFonctionMediaInfo::New();
 }
 
 int RemoteMediaInfo::Open(const QString& AFileName)
 {
     if (alone)
-        return inProcess->Open(AFileName);
-    answers.clear();
+        return MesFonctionMediaInfo::Open(AFileName);
+    forget();
     lost = false;
     if (pid < 0)
         return 0;
@@ -205,30 +193,23 @@ int RemoteMediaInfo::Open(const QString& AFileName)
     const std::uint32_t count = reader.number();
     for (std::uint32_t i = 0; i < count && !reader.failed(); ++i)
         if (const std::optional<wire::Value> v = reader.value())
-            answers.insert(answerKey(v->kind, v->number, v->parameter), v->value);
+            remember(v->kind, v->number, v->parameter, v->value);
     if (!reader.atEnd() || (status != 0 && status != 1)) {
         end();
         return 0;
     }
     if (!analysed) {
         opened = false;
-        answers.clear();
+        forget();
     }
     return analysed ? 1 : 0;
 }
 
-QString RemoteMediaInfo::Get(
+QString RemoteMediaInfo::ask(
     TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo, TMIInfo KindOfSearch)
 {
     if (alone)
-        return inProcess->Get(StreamKind, StreamNumber, Parameter, KindOfInfo, KindOfSearch);
-    if (StreamNumber < 0)
-        return {}; // as the library's own handle answers
-    if (KindOfInfo == Info_Text && KindOfSearch == Info_Name) {
-        const auto known = answers.constFind(answerKey(StreamKind, StreamNumber, Parameter));
-        if (known != answers.cend())
-            return *known;
-    }
+        return MesFonctionMediaInfo::ask(StreamKind, StreamNumber, Parameter, KindOfInfo, KindOfSearch);
     if (lost)
         throw Error(QStringLiteral("analyse interrompue"));
     if (!opened)
@@ -258,13 +239,13 @@ QString RemoteMediaInfo::Get(
 void RemoteMediaInfo::Delete()
 {
     if (alone) {
-        inProcess->Delete();
+        MesFonctionMediaInfo::Delete();
         return;
     }
     if (opened && pid > 0)
         send(wire::FrameWriter().byte(char(wire::Request::Close)).frame());
     opened = false;
-    answers.clear();
+    forget();
 }
 
 } // namespace filmarch

@@ -15,11 +15,9 @@
 #include "platform/FileDescriptor.h"
 
 #include <QByteArray>
-#include <QHash>
 
 #include <chrono>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -49,8 +47,6 @@ public:
 
     void New() override;
     int Open(const QString& AFileName) override;
-    QString Get(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo = Info_Text,
-        TMIInfo KindOfSearch = Info_Name) override;
     void Delete() override;
     void stopWhen(std::function<bool()> stop) override { stopRequested = std::move(stop); }
 
@@ -58,6 +54,10 @@ public:
     pid_t helperProcess() const { return pid; }
     // True once the analysis is done in this process.
     bool local() const { return alone; }
+
+protected:
+    QString ask(TMIStreamKind StreamKind, int StreamNumber, const QString& Parameter, TMIInfo KindOfInfo,
+        TMIInfo KindOfSearch) override;
 
 private:
     void spawn();
@@ -79,11 +79,9 @@ private:
     FileDescriptor socket;
     bool opened = false; // the helper holds a file open for this handle
     bool lost = false;   // the helper ended with the file open: its other values are lost
-    QHash<QString, QString> answers;
     Clock::time_point fileDeadline; // when the file in hand has had its time
     std::vector<pid_t> ended; // helpers killed and not yet reaped
-    const std::unique_ptr<MesFonctionMediaInfo> inProcess; // the analysis in this process, when no helper can be had
-    bool alone = false; // no helper could be started: `inProcess` analyses
+    bool alone = false; // no helper could be started: the library in this process analyses
 };
 
 } // namespace filmarch

@@ -28,6 +28,12 @@ qint32 millisecondes(const QString& duree)
     return toInteger(duree);
 }
 
+// A value's place among the entry's own values.
+QString valueKey(TMIStreamKind kind, const QString& parameter, int number = 0)
+{
+    return QString::number(kind) + u':' + QString::number(number) + u':' + parameter;
+}
+
 } // namespace
 
 TTraitement::TTraitement(
@@ -63,12 +69,9 @@ void TTraitement::takeDiscFolder(const DiscFolder& disc)
     NomDuFichier = disc.folder;
     URL = disc.folder;
     // Asked of the library, these would be the main title file's.
-    const auto general = [](const char* parameter) {
-        return QString::number(Stream_General) + QStringLiteral(":0:") + QLatin1String(parameter);
-    };
-    answers.insert(general("FileName"), disc.name);
-    answers.insert(general("FileSize"), QString::number(disc.bytes));
-    answers.insert(general("CompleteName"), disc.folder);
+    adjusted.insert(valueKey(Stream_General, QStringLiteral("FileName")), disc.name);
+    adjusted.insert(valueKey(Stream_General, QStringLiteral("FileSize")), QString::number(disc.bytes));
+    adjusted.insert(valueKey(Stream_General, QStringLiteral("CompleteName")), disc.folder);
 }
 
 void TTraitement::takeOtherParts(const std::vector<OtherPart>& parts)
@@ -98,13 +101,10 @@ void TTraitement::takeOtherParts(const std::vector<OtherPart>& parts)
         otherParts << p.fileName;
     }
     Disks = 1 + int(parts.size());
-    const auto key = [](TMIStreamKind kind, const char* parameter) {
-        return QString::number(kind) + QStringLiteral(":0:") + QLatin1String(parameter);
-    };
-    answers.insert(key(Stream_General, "FileSize"), QString::number(bytes));
+    adjusted.insert(valueKey(Stream_General, QStringLiteral("FileSize")), QString::number(bytes));
     if (ms > 0) {
-        answers.insert(key(Stream_Video, "Duration"), QString::number(ms));
-        answers.insert(key(Stream_General, "Duration"), QString::number(ms));
+        adjusted.insert(valueKey(Stream_Video, QStringLiteral("Duration")), QString::number(ms));
+        adjusted.insert(valueKey(Stream_General, QStringLiteral("Duration")), QString::number(ms));
     }
 }
 
@@ -115,11 +115,10 @@ TTraitement::~TTraitement()
 
 QString TTraitement::get(TMIStreamKind kind, int number, const QString& parameter) const
 {
-    const QString key = QString::number(kind) + u':' + QString::number(number) + u':' + parameter;
-    const auto known = answers.constFind(key);
-    if (known != answers.constEnd())
-        return *known;
-    return answers[key] = media.Get(kind, number, parameter, Info_Text, Info_Name);
+    const auto own = adjusted.constFind(valueKey(kind, parameter, number));
+    if (own != adjusted.constEnd())
+        return *own;
+    return media.Get(kind, number, parameter, Info_Text, Info_Name);
 }
 
 int TTraitement::streamCount(const QString& countParameter) const

@@ -1,7 +1,8 @@
 #pragma once
 // The analysis of one film file: whether it holds video, a few measurements, the
 // title fields, and the ready-made catalogue texts the writers ask for. Every
-// value is read again from the file open in the shared MediaInfo object.
+// value is the one the MediaInfo handle gives for the file open in it (the
+// handle asks each once), but where the entry stands for more than the file.
 #include "media/DiscFolder.h"
 #include "media/MediaInfoDll.h"
 #include "platform/ReadableName.h"
@@ -64,8 +65,9 @@ public:
     QString size() const;         // whole mebibytes; throws ConversionError on an unreadable size
     QString VideoBitrate() const;
     QString AudioBitrate() const;
-    // Asks the library now for every value above, so that they can be read
-    // later without it (a value that cannot be read is asked again then).
+    // Asks the handle now for every value above, so that they can be read
+    // later without waiting for the library (a value that cannot be read is
+    // asked again then).
     void readEveryValue() const;
 
     // Fills TitreTraduit, TitreOriginal and Annee from the file name and title
@@ -85,10 +87,9 @@ private:
     MesFonctionMediaInfo& media;
     TitleFilter titleFilter;
     ReadableName readable;
-    // What the library answered, asked once per value: the file does not change
-    // while it is catalogued, and the values may be read on another thread
-    // after the analysis.
-    mutable QHash<QString, QString> answers;
+    // The entry's own values where it stands for more than the file: a disc
+    // folder's name and size, the sums of a film's parts.
+    QHash<QString, QString> adjusted;
 };
 
 } // namespace filmarch

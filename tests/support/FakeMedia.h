@@ -19,13 +19,15 @@ public:
     }
     // A file with one video stream.
     FakeMedia& withVideo() { return set(Stream_General, 0, QStringLiteral("VideoCount"), QStringLiteral("1")); }
-    QString Get(TMIStreamKind kind, int number, const QString& parameter, TMIInfo, TMIInfo) override
-    {
-        return answers.value(key(kind, number, parameter));
-    }
     void Delete() override { ++deletes; }
 
     int deletes = 0;
+
+protected:
+    QString ask(TMIStreamKind kind, int number, const QString& parameter, TMIInfo, TMIInfo) override
+    {
+        return answers.value(key(kind, number, parameter));
+    }
 
 private:
     static QString key(TMIStreamKind kind, int number, const QString& parameter)

@@ -30,14 +30,16 @@ namespace {
 class RecordingMediaInfo : public MesFonctionMediaInfo {
 public:
     using MesFonctionMediaInfo::MesFonctionMediaInfo;
-    QString Get(TMIStreamKind kind, int number, const QString& parameter, TMIInfo info, TMIInfo search) override
+    std::vector<wire::Value> asked;
+
+protected:
+    QString ask(TMIStreamKind kind, int number, const QString& parameter, TMIInfo info, TMIInfo search) override
     {
-        QString value = MesFonctionMediaInfo::Get(kind, number, parameter, info, search);
+        QString value = MesFonctionMediaInfo::ask(kind, number, parameter, info, search);
         if (info == Info_Text && search == Info_Name && number >= 0)
             asked.push_back({kind, number, parameter, value});
         return value;
     }
-    std::vector<wire::Value> asked;
 };
 
 bool readFully(char* to, size_t size)
