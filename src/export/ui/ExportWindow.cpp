@@ -4,30 +4,54 @@
 #include "core/ui/DesktopNotice.h"
 #include "export/ExportCatalogue.h"
 #include "platform/Error.h"
+#include "platform/OffThread.h"
 #include "ui_ExportWindow.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressBar>
+
+#include <memory>
 
 namespace filmarch {
+
+// One export: what the window needs once it has ended.
+struct ExportWindow::Run {
+    ExportFormat format = ExportFormat::Html;
+    QString target;
+    int count = -1; // entries read; -1 while the catalogue is not
+    ExportReport report;
+    const LongTaskNotice notice;
+};
+
 namespace {
 
-// The bar and the label of the window; the window repaints between entries.
+// The bar of the window, moved from the export's thread: every change is
+// posted to the window's thread, and dropped once the bar is gone.
 class WindowProgress : public ScanProgress {
 public:
-    explicit WindowProgress(Ui::ExportWindow& ui) : ui(ui) {}
-    void setMaximum(int max) override { ui.ProgressBar->setMaximum(max); }
-    void setPosition(int position) override { ui.ProgressBar->setValue(position); }
-    int position() const override { return ui.ProgressBar->value(); }
+    explicit WindowProgress(QProgressBar* bar) : bar(bar) {}
+    void setMaximum(int max) override
+    {
+        QMetaObject::invokeMethod(
+            bar, [bar = bar, max] { bar->setMaximum(max); }, Qt::QueuedConnection);
+    }
+    void setPosition(int position) override
+    {
+        done = position;
+        QMetaObject::invokeMethod(
+            bar, [bar = bar, position] { bar->setValue(position); }, Qt::QueuedConnection);
+    }
+    int position() const override { return done; }
     void setFileName(const QString&) override {}
-    void processEvents() override { QCoreApplication::processEvents(); }
+    void processEvents() override {} // the window's own loop goes on meanwhile
 
 private:
-    Ui::ExportWindow& ui;
+    QProgressBar* bar;
+    int done = 0;
 };
 
 } // namespace
@@ -154,7 +178,6 @@ void ExportWindow::BtExporterClick()
         if (!askReplace(question.arg(QDir::toNativeSeparators(target))))
             return;
     }
-    const LongTaskNotice notice;
     // The user said yes above, or nothing is replaced.
     ExportOptions options;
     options.replaceExisting = true;
@@ -162,35 +185,56 @@ void ExportWindow::BtExporterClick()
     setWorking(true);
     ui->ProgressBar->setValue(0);
     ui->LbEtat->setText(QStringLiteral("Lecture du catalogue…"));
-    QCoreApplication::processEvents();
-    ExportCatalogue catalogue;
-    try {
-        catalogue = ExportCatalogue::read(catalogueFile);
-    } catch (const Error& e) {
-        setWorking(false);
-        ui->LbEtat->setText(QStringLiteral("Le catalogue n'a pas pu être lu."));
-        showError(e.message());
-        return;
-    }
-    ui->LbEtat->setText(QStringLiteral("Export de %1 film(s)…").arg(catalogue.entries.size()));
-    WindowProgress progress(*ui);
-    ExportReport report;
-    try {
-        report = writeExport(catalogue, catalogueFile, chosen, target, progress, options);
-    } catch (const Error& e) {
-        setWorking(false);
-        ui->LbEtat->setText(QStringLiteral("L'export n'a pas pu être écrit."));
-        notice.finished(ui->LbEtat->text(), target);
-        showError(QStringLiteral("Export impossible : %1 (%2)").arg(target, e.message()));
-        return;
-    }
+    auto run = std::make_shared<Run>();
+    run->format = chosen;
+    run->target = target;
+    auto progress = std::make_shared<WindowProgress>(ui->ProgressBar);
+    QLabel* state = ui->LbEtat;
+    startOffThread(
+        this,
+        [run, progress, state, catalogueFile, options] {
+            const ExportCatalogue catalogue = ExportCatalogue::read(catalogueFile);
+            run->count = int(catalogue.entries.size());
+            QMetaObject::invokeMethod(
+                state,
+                [state, count = run->count] { state->setText(QStringLiteral("Export de %1 film(s)…").arg(count)); },
+                Qt::QueuedConnection);
+            run->report = writeExport(catalogue, catalogueFile, run->format, run->target, *progress, options);
+        },
+        [this, run](std::exception_ptr failure) { exportDone(*run, failure); });
+}
+
+void ExportWindow::exportDone(const Run& run, std::exception_ptr failure)
+{
     setWorking(false);
-    const int count = int(catalogue.entries.size());
+    if (failure) {
+        QString reason;
+        try {
+            std::rethrow_exception(failure);
+        } catch (const Error& e) {
+            reason = e.message();
+        } catch (const std::exception& e) {
+            reason = QString::fromLocal8Bit(e.what());
+        }
+        if (run.count < 0) {
+            ui->LbEtat->setText(QStringLiteral("Le catalogue n'a pas pu être lu."));
+            showError(reason);
+        } else {
+            ui->LbEtat->setText(QStringLiteral("L'export n'a pas pu être écrit."));
+            run.notice.finished(ui->LbEtat->text(), run.target);
+            showError(QStringLiteral("Export impossible : %1 (%2)").arg(run.target, reason));
+        }
+        emit exportEnded();
+        return;
+    }
+    const int count = run.count;
     ui->LbEtat->setText(count > 1 ? QStringLiteral("Export terminé : %1 films.").arg(count)
                                   : QStringLiteral("Export terminé : %1 film.").arg(count));
-    notice.finished(ui->LbEtat->text(), target);
-    const QString result = chosen == ExportFormat::Html ? QDir(target).filePath(QStringLiteral("index.html")) : target;
-    QString question = chosen == ExportFormat::Html
+    run.notice.finished(ui->LbEtat->text(), run.target);
+    const ExportReport& report = run.report;
+    const QString result =
+        run.format == ExportFormat::Html ? QDir(run.target).filePath(QStringLiteral("index.html")) : run.target;
+    QString question = run.format == ExportFormat::Html
         ? QStringLiteral("La page est écrite. L'ouvrir dans le navigateur ?")
         : QStringLiteral("Le fichier est écrit. L'ouvrir avec le programme associé ?");
     if (!report.kept.isEmpty())
@@ -203,6 +247,7 @@ void ExportWindow::BtExporterClick()
                                  + (report.badPictures.size() > 10 ? QStringLiteral("\n…") : QString())));
     if (askOpen(question))
         openUrl(QUrl::fromLocalFile(result));
+    emit exportEnded();
 }
 
 void ExportWindow::reject()

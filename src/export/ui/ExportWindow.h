@@ -1,11 +1,13 @@
 #pragma once
 // The export window: a catalogue, a form (web page, Tellico, CSV) and a
-// destination; the export runs with its progress shown and the window then
-// offers to open the result. The catalogue is only read.
+// destination; the export runs on a thread of its own with its progress shown
+// (the window stays served) and the window then offers to open the result.
+// The catalogue is only read.
 #include "export/Exporter.h"
 
 #include <QDialog>
 #include <QUrl>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -40,9 +42,16 @@ public slots:
     void BtExporterClick();
     void reject() override;
 
+signals:
+    // An export started by "Exporter" has ended, whatever its result, and
+    // the window has said so.
+    void exportEnded();
+
 private:
+    struct Run;
     void proposeDestination();
     void setWorking(bool working);
+    void exportDone(const Run& run, std::exception_ptr failure);
 
     std::unique_ptr<Ui::ExportWindow> ui;
     bool working = false;

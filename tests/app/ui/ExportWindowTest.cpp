@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTimer>
 
 using namespace filmarch;
@@ -35,6 +36,17 @@ protected:
         EXPECT_TRUE(used);
     }
 };
+
+// "Exporter", and the end of the export it started, if any: the export runs
+// on a thread of its own while the window's loop goes on.
+void clickExport(ExportWindow& window)
+{
+    QSignalSpy ended(&window, &ExportWindow::exportEnded);
+    auto* button = control<QPushButton>(&window, "BtExporter");
+    QTest::mouseClick(button, Qt::LeftButton);
+    if (!button->isEnabled())
+        ASSERT_TRUE(ended.count() == 1 || ended.wait(120000));
+}
 
 } // namespace
 
@@ -61,7 +73,15 @@ TEST_F(ExportWindowTest, ExportsTheCatalogueBeingCompletedAndOffersToOpenThePage
             return true;
         };
         window.openUrl = [&](const QUrl& url) { opened << url; };
+        QSignalSpy ended(&window, &ExportWindow::exportEnded);
         QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        // Under way: the window stays and takes no second export, nor a way out.
+        EXPECT_FALSE(control<QPushButton>(&window, "BtExporter")->isEnabled());
+        EXPECT_FALSE(control<QPushButton>(&window, "BtFermer")->isEnabled());
+        window.reject();
+        EXPECT_TRUE(window.isVisible());
+        ASSERT_TRUE(ended.wait(120000));
+        EXPECT_EQ(ended.count(), 1);
         EXPECT_EQ(control<QProgressBar>(&window, "ProgressBar")->value(), 3);
         EXPECT_EQ(control<QLabel>(&window, "LbEtat")->text(), QStringLiteral("Export terminé : 3 films."));
         // For a look by hand when FILMARCH_SCREENSHOTS names a folder.
@@ -100,10 +120,10 @@ TEST_F(ExportWindowTest, SaysWhyNothingWasWritten)
             << user.listed.join(u',').toStdString();
         EXPECT_EQ(control<QLineEdit>(&window, "EdCatalogue")->text(), dir.filePath(QStringLiteral("casse.xml")));
         control<QLineEdit>(&window, "EdSortie")->setText(dir.filePath(QStringLiteral("page")));
-        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        clickExport(window);
         control<QLineEdit>(&window, "EdCatalogue")->setText(dir.filePath(QStringLiteral("films.amc")));
         control<QLineEdit>(&window, "EdSortie")->setText(dir.filePath(QStringLiteral("photos")));
-        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        clickExport(window);
         EXPECT_EQ(control<QLabel>(&window, "LbEtat")->text(), QStringLiteral("L'export n'a pas pu être écrit."));
         EXPECT_TRUE(control<QPushButton>(&window, "BtExporter")->isEnabled());
     });
@@ -139,10 +159,10 @@ TEST_F(ExportWindowTest, AsksBeforeReplacingAFile)
             questions << question;
             return answer;
         };
-        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        clickExport(window);
         EXPECT_EQ(readFile(dir.filePath(QStringLiteral("films.tc"))), "ma collection Tellico");
         answer = true;
-        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        clickExport(window);
         EXPECT_EQ(control<QLabel>(&window, "LbEtat")->text(), QStringLiteral("Export terminé : 3 films."));
     });
     ASSERT_EQ(questions.size(), 2);
@@ -164,7 +184,7 @@ TEST_F(ExportWindowTest, WritesRawCsvOnlyWhenAskedForCsv)
         ASSERT_TRUE(raw->isEnabled());
         raw->setChecked(true);
         window.askOpen = [&](const QString&) { return false; };
-        QTest::mouseClick(control<QPushButton>(&window, "BtExporter"), Qt::LeftButton);
+        clickExport(window);
         EXPECT_EQ(control<QLabel>(&window, "LbEtat")->text(), QStringLiteral("Export terminé : 3 films."));
         if (const QString folder = qEnvironmentVariable("FILMARCH_SCREENSHOTS"); !folder.isEmpty())
             window.grab().save(QDir(folder).filePath(QStringLiteral("fenetre-export-csv.png")));
