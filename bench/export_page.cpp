@@ -152,11 +152,12 @@ int main(int argc, char** argv)
         HeadlessChromium browser;
         browser.resize(1280, 900);
         browser.open(page + QStringLiteral("/index.html"));
-        // Navigation start to the first frame with cards drawn.
+        // Navigation start to the first frame with cards drawn: the task after
+        // the frame in which they are first seen.
         const QJsonObject first =
             browser
                 .evaluate(QStringLiteral("new Promise(r => { const ready = () => document.querySelector('.carte')"
-                                         " ? requestAnimationFrame(() => r({"
+                                         " ? setTimeout(() => r({"
                                          "script: performance.getEntriesByName('filmarch-page')[0].duration,"
                                          "paint: performance.now(),"
                                          "cards: document.querySelectorAll('.carte').length}))"

@@ -63,21 +63,9 @@ void writeSyncedFile(const QString& path, const QByteArray& bytes)
 void writeUnsyncedFile(const QString& path, const QByteArray& bytes)
 {
     // The disk starts on it now, without this thread waiting: by the time
-    // syncFiles() comes, most of it is there.
+    // the folder is synced, most of it is there.
     const FileDescriptor file = newFile(path, bytes);
     ::sync_file_range(file.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-}
-
-void syncFiles(const QString& folder, const QStringList& files)
-{
-    const QDir dir(folder);
-    for (const QString& name : files) {
-        const QString path = dir.filePath(name);
-        const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (!file.isOpen())
-            writeFailed(path, errno);
-        syncData(file.get(), path);
-    }
 }
 
 void syncPath(const QString& path)

@@ -3,7 +3,6 @@
 // put in place, and failures said in French (a full disk first of all).
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 namespace filmarch {
 
@@ -14,13 +13,8 @@ QString diskReason(int error);
 void writeSyncedFile(const QString& path, const QByteArray& bytes);
 
 // Writes `bytes` to a new file at `path`, to be synced with the others of its
-// folder by syncFiles() before they are put in place: many files written
-// first and synced afterwards share the disk's journal commits, where each
-// file synced as it is written costs one. Throws Error.
+// work folder by WorkFolder::syncAll() before they are put in place. Throws Error.
 void writeUnsyncedFile(const QString& path, const QByteArray& bytes);
-
-// Syncs the files (relative to `folder`) at once. Throws Error.
-void syncFiles(const QString& folder, const QStringList& files);
 
 // Syncs a file or a folder already written (a folder: the names in it). Throws Error.
 void syncPath(const QString& path);

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace filmarch {
 namespace {
@@ -50,6 +51,14 @@ WorkFolder::WorkFolder(const QString& destination, const char* kind)
         removeTree(folder);
         throw Error(QStringLiteral("impossible de créer le dossier %1 : %2").arg(folder, diskReason(error)));
     }
+}
+
+void WorkFolder::syncAll() const
+{
+    // The descriptor was opened when the folder was made: the file system
+    // reports to it every failed writing since.
+    if (::syncfs(lock.get()) != 0)
+        throw Error(QStringLiteral("écriture impossible : %1 (%2)").arg(folder, diskReason(errno)));
 }
 
 WorkFolder::~WorkFolder()

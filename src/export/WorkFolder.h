@@ -19,6 +19,11 @@ public:
     WorkFolder& operator=(const WorkFolder&) = delete;
 
     const QString& path() const { return folder; }
+    // Brings to the disk what was written on the folder's file system since
+    // the folder was made, and reports a failure of any of that writing: one
+    // flush for all the files of a page, where a flush per file costs the
+    // disk a commit each. Throws Error.
+    void syncAll() const;
     // The folder is no longer this object's to remove (it took another place).
     void release() { released = true; }
 
