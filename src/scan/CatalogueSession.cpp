@@ -62,8 +62,9 @@ int CatalogueSession::validate(const QString& path, bool tellBusy)
     // A named pipe or a device would block the load for ever.
     if (!isRegularFile(path)) {
         release();
-        dialogs.showMessage(*kind == CatalogueKind::Xml ? QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")
-                                        : QStringLiteral("Chargement du catalogue à compléter impossible"));
+        dialogs.showMessage(*kind == CatalogueKind::Xml
+                ? QStringLiteral("Le fichier catalogue renseigné n'est pas compatible")
+                : QStringLiteral("Chargement du catalogue à compléter impossible"));
         return -1;
     }
     // Outside a run the lock is held for the load only: a catalogue that a

@@ -143,7 +143,6 @@ private:
     QSet<QString> catalogueParts;  // the other parts its entries list
     QSet<QString> entryPictures;   // the XML entries' pictures, as absolute paths
     QString path;                  // the catalogue being written
-    std::optional<CatalogueKind> writtenKind;
     int firstNew = 0;              // the first XML entry of this run
     int takenCount = 0;
     QString pendingRefusal;
@@ -151,6 +150,7 @@ private:
     bool completing = false;
     int startCount = 0;
     QString reason;
+    std::optional<CatalogueKind> writtenKind;
 };
 
 } // namespace filmarch

@@ -11,7 +11,10 @@ namespace filmarch {
 
 ScanPipeline::ScanPipeline(
     int workers, int aheadCount, int jobCount, const StopToken& runStop, std::function<void(int, int)> work)
-    : ahead(std::max(aheadCount, 0)), count(jobCount), stop(runStop), job(std::move(work)),
+    : ahead(std::max(aheadCount, 0)),
+      count(jobCount),
+      stop(runStop),
+      job(std::move(work)),
       ended(size_t(std::max(jobCount, 0)), 0)
 {
     allowed = std::min(count, ahead + 1);
@@ -127,9 +130,11 @@ void ScanPipeline::done(int index)
 
 void ScanPipeline::wakeForStop()
 {
-    // Taken once: a worker between its check of the token and its wait is woken all the same.
-    { std::lock_guard lock(mutex); }
-    changed.notify_all();
+    {
+        // Under the lock: a worker between its look at the token and its wait is woken all the same.
+        std::lock_guard lock(mutex);
+        changed.notify_all();
+    }
     if (waiting)
         waiting->quit();
 }

@@ -63,7 +63,7 @@ private:
     int running = 0; // jobs under way on the workers
     std::vector<char> ended;
     bool stopping = false; // the pipeline is being destroyed
-    QObject waker; // lives on the caller's thread
+    QObject waker;         // lives on the caller's thread
     QEventLoop* waiting = nullptr;
     std::vector<std::thread> threads;
 };
