@@ -76,7 +76,37 @@ ScanOutcome ScanRun::runScan(ScanRunState& run, const ScanRequest& request, Scan
     run.ImageOnly = opts.CbPieceJointe && opts.CbfichiersImages;
     QElapsedTimer chrono;
     chrono.start();
+    if (const std::optional<ScanOutcome> refused = prepareRun(run, request, result))
+        return *refused;
 
+    if (ctx.lookup)
+        ctx.lookup->startRun();
+    if (ctx.onRunStarted)
+        ctx.onRunStarted();
+
+    const auto finisher = qScopeGuard([this] { finishRun(); });
+    result.ran = true;
+
+    ctx.progress->setPosition(0);
+    int total = 0;
+    std::vector<WalkItem> items = walkFolder(
+        request.EdCheminRepScan, opts.CbExploreSousRep, [this] { return stop->stopped(); }, total);
+    if (opts.CbRegrouperParties)
+        groupParts(items);
+    ctx.progress->setMaximum(total);
+    run.processFiles(items);
+
+    run.logSummary(formatElapsed(chrono.elapsed()));
+    result.newEntries = run.newEntries();
+    result.notProcessed = run.notProcessed();
+    return run.outcome();
+}
+
+// The checks of the request and the catalogue made ready; an outcome when the
+// run ends there.
+std::optional<ScanOutcome> ScanRun::prepareRun(ScanRunState& run, const ScanRequest& request, ScanResult& result)
+{
+    const ScanContext& ctx = services.ctx;
     if (request.EdCheminRepScan.isEmpty() || !QFileInfo(request.EdCheminRepScan).isDir()) {
         ctx.dialogs->showMessage(QStringLiteral("Veuillez sélectionner en premier un répertoire valide pour le scan"));
         return ScanOutcome::NotStarted;
@@ -112,36 +142,7 @@ ScanOutcome ScanRun::runScan(ScanRunState& run, const ScanRequest& request, Scan
     if (run.completing)
         result.entriesAtStart = run.loadedCount;
     run.logPendingEntries();
-
-    if (ctx.lookup)
-        ctx.lookup->startRun();
-    if (ctx.onRunStarted)
-        ctx.onRunStarted();
-
-    const auto finisher = qScopeGuard([this] { finishRun(); });
-    result.ran = true;
-
-    ctx.progress->setPosition(0);
-    int total = 0;
-    std::vector<WalkItem> items = walkFolder(
-        request.EdCheminRepScan, opts.CbExploreSousRep, [this] { return stop->stopped(); }, total);
-    if (opts.CbRegrouperParties)
-        groupParts(items);
-    ctx.progress->setMaximum(total);
-    run.processFiles(items);
-
-    run.logSummary(formatElapsed(chrono.elapsed()));
-    result.newEntries = run.newEntries();
-    result.notProcessed = run.notProcessed();
-    if (stop->stoppedBy(StopReason::User))
-        run.EcritureLog(QStringLiteral(
-            "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une "
-            "sauveagrde en .bak se trouve dans le dossier du catalogue actuel"));
-    else if (stop->stoppedBy(StopReason::LookupWindow))
-        run.EcritureLog(QStringLiteral("Le scan a été arrêté par l'utilisateur depuis la fenêtre de recherche."));
-    if (stop->stoppedBy(StopReason::SaveFailed))
-        return ScanOutcome::CatalogueNotWritten;
-    return stop->stoppedByUser() ? ScanOutcome::Stopped : ScanOutcome::Finished;
+    return std::nullopt;
 }
 
 // Everything after the walk that must happen however the run ended.

@@ -5,24 +5,17 @@
 // chosen), and each run is a ScanRunState of its own.
 #include "filmdb/InfosFilmAllo.h"
 #include "scan/CatalogueSession.h"
+#include "scan/ScanOutcome.h"
 #include "scan/ScanServices.h"
 #include "scan/StopToken.h"
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace filmarch {
 
 class ScanRunState;
-
-// How a run ended.
-enum class ScanOutcome {
-    NotStarted, // refused before anything was analysed (its message was shown)
-    Finished,
-    Stopped,             // by the user; what was saved stands
-    CatalogueNotWritten, // a save failed or the catalogue could not be written (the user was told)
-    Failed,              // an unexpected failure ended the run (the user was told)
-};
 
 // The fields of the Scan page that a run reads.
 struct ScanRequest {
@@ -88,6 +81,7 @@ public:
 
 private:
     ScanOutcome runScan(ScanRunState& run, const ScanRequest& request, ScanResult& result);
+    std::optional<ScanOutcome> prepareRun(ScanRunState& run, const ScanRequest& request, ScanResult& result);
     void finishRun();
 
     ScanServices services;

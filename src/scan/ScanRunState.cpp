@@ -87,6 +87,19 @@ void ScanRunState::logSummary(const QString& elapsed)
         EcritureLog(QStringLiteral("Fichiers non traités : %1").arg(nonTraites));
 }
 
+ScanOutcome ScanRunState::outcome()
+{
+    if (stop->stoppedBy(StopReason::User))
+        EcritureLog(QStringLiteral(
+            "Le scan a été coupé par l'utilisateur, le catalogue risque d'être incomplet ou corrompu.Une "
+            "sauveagrde en .bak se trouve dans le dossier du catalogue actuel"));
+    else if (stop->stoppedBy(StopReason::LookupWindow))
+        EcritureLog(QStringLiteral("Le scan a été arrêté par l'utilisateur depuis la fenêtre de recherche."));
+    if (stop->stoppedBy(StopReason::SaveFailed))
+        return ScanOutcome::CatalogueNotWritten;
+    return stop->stoppedByUser() ? ScanOutcome::Stopped : ScanOutcome::Finished;
+}
+
 // After a failed save: what was analysed is kept for the next run, and the
 // line says how many entries were not saved and where they are.
 QString ScanRunState::keepUnsavedEntries()

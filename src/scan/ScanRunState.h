@@ -4,6 +4,7 @@
 // nothing of a run is left over for the next one. It writes the files in walk
 // order (ScanRunFiles.cpp) and says in the log what the run did.
 #include "filmdb/InfosFilmAllo.h"
+#include "scan/ScanOutcome.h"
 #include "scan/WalkItems.h"
 
 #include <QSet>
@@ -52,6 +53,8 @@ public:
 
     // Saves an XML catalogue and logs what the run did.
     void logSummary(const QString& elapsed);
+    // Says why the run was stopped, if it was, and returns how it ended.
+    ScanOutcome outcome();
     int newEntries() const { return compteur - loadedCount; }
     int notProcessed() const { return nonTraites; }
 
