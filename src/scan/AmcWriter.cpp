@@ -17,40 +17,46 @@ namespace {
 // catalogue; a cover taken from a film file may be anything.
 constexpr qint64 kLargestStoredPicture = 32 << 20;
 
-// Reads a picture file into the entry; false when it cannot be read.
-bool storePicture(TMovie& movie, const QString& path, const QString& extension)
+struct StoredPicture {
+    QByteArray bytes;
+    QString extension; // with its dot
+};
+
+// A picture file as the entry stores it; nothing when it cannot be read.
+std::optional<StoredPicture> readPicture(const QString& path, const QString& extension)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestStoredPicture)
-        return false;
-    movie.Picture = file.readAll();
-    movie.strPicture = extension;
-    return true;
+        return std::nullopt;
+    return StoredPicture {file.readAll(), extension};
 }
 
-void fillEntry(TMovie& NewMovie, const EntrySources& sources, TTraitement& Fichier, const InfosFilmAllo& infos)
+// The entry's picture: the cover extracted from the film, replaced by a
+// downloaded poster. A picture file read goes: its bytes move into the catalogue.
+std::optional<StoredPicture> entryPicture(const EntrySources& sources, TTraitement& Fichier, const InfosFilmAllo& infos)
 {
-    fillAmcEntry(NewMovie, Fichier, sources.opts, infos);
-    // An extracted cover moves into the catalogue.
+    std::optional<StoredPicture> picture;
     if (!Fichier.LienAffiche.isEmpty() && QFileInfo::exists(Fichier.LienAffiche)) {
         if (QFileInfo(Fichier.LienAffiche).size() > kLargestStoredPicture) {
             if (sources.log)
                 sources.log(QStringLiteral("Affiche trop volumineuse, fichier catalogué sans affiche : ")
                     + Fichier.NomDuFichier);
             QFile::remove(Fichier.LienAffiche);
-        } else if (storePicture(
-                       NewMovie, Fichier.LienAffiche, QLatin1Char('.') + QFileInfo(Fichier.LienAffiche).suffix())) {
-            QFile::remove(Fichier.LienAffiche);
+        } else {
+            picture = readPicture(Fichier.LienAffiche, QLatin1Char('.') + QFileInfo(Fichier.LienAffiche).suffix());
+            if (picture)
+                QFile::remove(Fichier.LienAffiche);
         }
     }
-    // A downloaded poster replaces it.
     if (!infos[InfoAffiche].isEmpty()) {
         const QString poster = downloadPoster(sources, Fichier, infos[InfoAffiche]);
         if (!poster.isEmpty()) {
-            storePicture(NewMovie, poster, QStringLiteral(".jpg"));
+            if (std::optional<StoredPicture> downloaded = readPicture(poster, QStringLiteral(".jpg")))
+                picture = std::move(downloaded);
             QFile::remove(poster);
         }
     }
+    return picture;
 }
 } // namespace
 
@@ -63,14 +69,22 @@ QString amcSaveFailedMessage()
 std::optional<QString> EcritureCatalogueAmc(
     CatalogueSession& catalogue, const EntrySources& sources, TTraitement& Fichier, const InfosFilmAllo& infos)
 {
+    // The entry is whole, its picture downloaded, before it joins the
+    // catalogue; values that cannot be read drop it before any download.
+    TMovie entry;
     try {
-        return catalogue.addAmcEntry([&](TMovie& NewMovie) { fillEntry(NewMovie, sources, Fichier, infos); });
+        fillAmcEntry(entry, Fichier, sources.opts, infos);
+        if (std::optional<StoredPicture> picture = entryPicture(sources, Fichier, infos)) {
+            entry.Picture = std::move(picture->bytes);
+            entry.strPicture = picture->extension;
+        }
     } catch (...) {
         // The extracted poster belonged to the entry that is dropped.
         if (!Fichier.LienAffiche.isEmpty())
             QFile::remove(Fichier.LienAffiche);
         throw;
     }
+    return catalogue.addAmcEntry(std::move(entry));
 }
 
 } // namespace filmarch

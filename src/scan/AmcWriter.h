@@ -12,9 +12,9 @@ class TTraitement;
 struct EntrySources;
 
 // Adds a new entry for `Fichier` under the lowest free number and appends it
-// to the catalogue file. Returns the reason of a failed save (nothing once the
-// entry was added). When filling the entry fails, the entry is removed again
-// and the failure leaves the writer.
+// to the catalogue file; its poster is downloaded first. Returns the reason of
+// a failed save (nothing once the entry was added). When a value cannot be
+// read, nothing is added nor downloaded and the failure leaves the writer.
 std::optional<QString> EcritureCatalogueAmc(
     CatalogueSession& catalogue, const EntrySources& sources, TTraitement& Fichier, const InfosFilmAllo& InfosFilmAllo);
 

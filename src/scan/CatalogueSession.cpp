@@ -271,18 +271,15 @@ int CatalogueSession::keepUnsaved()
     return count - firstNew;
 }
 
-std::optional<QString> CatalogueSession::addAmcEntry(const std::function<void(TMovie&)>& fill)
+std::optional<QString> CatalogueSession::addAmcEntry(TMovie entry)
 {
     TMovieList& list = *MovieList;
     list.Sort(0);
     TMovie& NewMovie = list.Add();
+    TCustomFieldsProperties* const definitions = NewMovie.CustomFields.Properties;
+    NewMovie = std::move(entry);
+    NewMovie.CustomFields.Properties = definitions;
     NewMovie.iNumber = firstFreeNumber();
-    try {
-        fill(NewMovie);
-    } catch (...) {
-        list.Delete(list.IndexOf(NewMovie));
-        throw;
-    }
     usedNumbers.insert(NewMovie.iNumber);
     try {
         saveAmcEntry(NewMovie);

@@ -10,7 +10,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -62,11 +61,11 @@ public:
     // the other parts of its film.
     bool isCataloguedPart(const QString& fileName) const { return catalogueParts.contains(fileName); }
 
-    // Adds a new AMC entry under the lowest free number, filled by `fill`, and
-    // appends it to the file. When `fill` throws, the entry is removed again
-    // and the failure goes on to the caller. Returns the reason of a failed
-    // save (the entry then stays in memory only), nothing once saved.
-    std::optional<QString> addAmcEntry(const std::function<void(TMovie&)>& fill);
+    // Adds `entry`, whole with its picture, under the lowest free number, and
+    // appends it to the file; its extra fields are read with the catalogue's
+    // definitions. Returns the reason of a failed save (the entry then stays
+    // in memory only), nothing once saved.
+    std::optional<QString> addAmcEntry(TMovie entry);
 
     // The number of the next XML entry: one no entry has (the entries of a
     // completed catalogue need not be numbered 1 to n). A new catalogue gets

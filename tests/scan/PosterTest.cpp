@@ -6,6 +6,7 @@
 #include "support/VideoFixtures.h"
 
 #include <QFileInfo>
+#include <atomic>
 #include <gtest/gtest.h>
 
 using namespace filmarch;
@@ -14,6 +15,7 @@ using namespace filmarch::test;
 namespace {
 
 const QByteArray kJpeg("\xff\xd8\xff\xe0 affiche \xff\xd9", 15);
+std::atomic<int> countedAsked = 0; // requests of /comptee.jpg
 
 class Posters : public ::testing::Test {
 protected:
@@ -23,6 +25,10 @@ protected:
         makeVideo(folder->filePath(QStringLiteral("Alien (1979).mp4")));
         server = new LoopbackServer;
         server->server.Get("/affiche.jpg", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(kJpeg.toStdString(), "image/jpeg");
+        });
+        server->server.Get("/comptee.jpg", [](const httplib::Request&, httplib::Response& res) {
+            ++countedAsked;
             res.set_content(kJpeg.toStdString(), "image/jpeg");
         });
         // A page where a picture was promised.
@@ -144,6 +150,26 @@ TEST_F(Posters, FailedDownloadKeepsThePreviousPoster)
         }
     }
     EXPECT_EQ(QDir(posters).entryList(QDir::Files), QStringList {QStringLiteral("Alien.jpg")});
+}
+
+// A film whose looked-up values cannot be read is not catalogued, and its
+// poster is not downloaded, in either format.
+TEST_F(Posters, AFilmThatCannotBeCataloguedDownloadsNothing)
+{
+    const QString posters = out.filePath(QStringLiteral("affiches"));
+    for (const char* format : {"xml", "amc"}) {
+        SCOPED_TRACE(format);
+        ScanOptions o;
+        o.EdRepAffiche = posters;
+        ScanHarness h(o);
+        h.run->infosFilmAllo[InfoAffiche] = server->url("/comptee.jpg");
+        h.run->infosFilmAllo[InfoNotePresse] = QStringLiteral("quatre");
+        const QString cat = out.filePath(QStringLiteral("films.") + QLatin1String(format));
+        h.scanNew(folder->path(), cat);
+        EXPECT_EQ(h.messages().filter(QStringLiteral("Fichier non traité")).size(), 1);
+        EXPECT_EQ(countedAsked.load(), 0);
+        EXPECT_TRUE(QDir(posters).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
 }
 
 namespace {
