@@ -5,44 +5,24 @@
 //  - 40 films looked up automatically on a loopback service that answers every
 //    request after 200 ms.
 // Each figure is the best of three runs, measured in this one run of the program.
+#include "BestOfThree.h"
 #include "support/FakeFilmDatabase.h"
 #include "support/FileBytes.h"
 #include "support/ScanHarness.h"
 #include "support/TestPaths.h"
 #include "support/VideoFixtures.h"
 
-#include "media/RemoteMediaInfo.h"
-
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <limits>
-#include <memory>
-#include <thread>
-#include <vector>
 
 using namespace filmarch;
 
 namespace {
-
-// Best wall time of three, in seconds.
-double best(const std::function<void()>& run)
-{
-    qint64 ms = std::numeric_limits<qint64>::max();
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer t;
-        t.start();
-        run();
-        ms = std::min(ms, t.elapsed());
-    }
-    return ms / 1000.0;
-}
 
 void runOrDie(const QString& program, const QStringList& arguments, const QString& workingFolder = {})
 {
@@ -80,28 +60,6 @@ void smallFilms(const QTemporaryDir& dir)
     }
 }
 
-// The analysis helpers alone, `helpers` at once, each given its share of the
-// files one after the other: what the scan's analysis costs without the
-// catalogue, the walk or the pipeline around it.
-double helpersAlone(const QString& films, int helpers)
-{
-    const QStringList names = QDir(films).entryList(QDir::Files, QDir::Name);
-    return best([&] {
-        std::vector<std::thread> threads;
-        for (int h = 0; h < helpers; ++h)
-            threads.emplace_back([&, h] {
-                RemoteMediaInfo media(test::binDir() + QStringLiteral("/filmarch-analyse"), test::mediaInfoLibrary());
-                for (int i = h; i < names.size(); i += helpers) {
-                    media.New();
-                    media.Open(QDir(films).filePath(names[i]));
-                    media.Delete();
-                }
-            });
-        for (std::thread& t : threads)
-            t.join();
-    });
-}
-
 void scanBench()
 {
     QTemporaryDir dir;
@@ -110,7 +68,7 @@ void scanBench()
     const QString cli = dir.filePath(QStringLiteral("app/filmarch-cli"));
     const QString cat = dir.filePath(QStringLiteral("films.xml"));
     const auto scan = [&](const QStringList& jobs, const QString& program) {
-        return best([&] {
+        return bench::bestOfThree([&] {
             QFile::remove(cat);
             runOrDie(program, jobs + QStringList {films, cat});
         });
@@ -122,7 +80,7 @@ void scanBench()
     const double many = scan({}, cli);
     const double oneAlone = scan({QStringLiteral("-j"), QStringLiteral("1")}, alone);
     const double manyAlone = scan({}, alone);
-    const double mediainfo = best([&] {
+    const double mediainfo = bench::bestOfThree([&] {
         runOrDie(QStringLiteral("/bin/sh"),
             {QStringLiteral("-c"), QStringLiteral("ls | xargs -P2 -n112 mediainfo --Output=XML")}, films);
     });
@@ -132,9 +90,6 @@ void scanBench()
     std::printf("  %-48s %7.2f s\n", "the same without the helper: -j 1", oneAlone);
     std::printf("  %-48s %7.2f s\n", "the same without the helper: default -j", manyAlone);
     std::printf("  %-48s %7.2f s\n", "xargs -P2 -n112 mediainfo --Output=XML", mediainfo);
-    for (const int helpers : {1, 2, defaultTaches()})
-        std::printf("  %-48s %7.2f s\n",
-            qPrintable(QStringLiteral("the analysis helpers alone, %1 at once").arg(helpers)), helpersAlone(films, helpers));
     std::printf("  default / mediainfo: %.2f (target at most 1.0)   -j 1 / default: %.2f (target at least 1.8)\n",
         many / mediainfo, one / many);
 }
@@ -148,7 +103,7 @@ void lookupBench()
     for (int i = 0; i < 40; ++i)
         QFile::copy(model, dir.filePath(QStringLiteral("films/Film %1.mp4").arg(i)));
     const auto scan = [&](int taches) {
-        return best([&] {
+        return bench::bestOfThree([&] {
             // A service that meets this client for the first time.
             test::FakeFilmDatabase service;
             service.latencyMilliseconds = 200;
