@@ -132,7 +132,7 @@ quint32 CopyCallBack(
 }
 
 CopyOutcome copyFileChunked(int sourceFolder, const QByteArray& sourceName, int destinationFolder,
-    const QByteArray& destinationName, const bool& stop, CopyProgress* progress)
+    const QByteArray& destinationName, const std::atomic<bool>& stop, CopyProgress* progress)
 {
     // Non-blocking, so that a named pipe met in a listing cannot hang the copy.
     const FileDescriptor in(

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <atomic>
 #include <functional>
 
 namespace filmarch {
@@ -60,9 +61,9 @@ int removeCopyLeftovers(int folder);
 // permissions and times of the source. Every step is made relative to the
 // two folders, so that nothing swapped in their paths meanwhile can steer it
 // elsewhere. A link as the source is refused, never followed. `stop` is read
-// after every chunk: once true, the copy is abandoned and its temporary file
-// removed.
+// after every chunk, and may be set from another thread: once true, the copy
+// is abandoned and its temporary file removed.
 CopyOutcome copyFileChunked(int sourceFolder, const QByteArray& sourceName, int destinationFolder,
-    const QByteArray& destinationName, const bool& stop, CopyProgress* progress);
+    const QByteArray& destinationName, const std::atomic<bool>& stop, CopyProgress* progress);
 
 } // namespace filmarch

@@ -13,7 +13,7 @@
 
 namespace filmarch {
 
-void startOffThread(QObject* receiver, std::function<void()> job, std::function<void(std::exception_ptr)> done)
+QThread* startOffThread(QObject* receiver, std::function<void()> job, std::function<void(std::exception_ptr)> done)
 {
     auto failure = std::make_shared<std::exception_ptr>();
     QThread* thread = QThread::create([job = std::move(job), failure] {
@@ -29,6 +29,7 @@ void startOffThread(QObject* receiver, std::function<void()> job, std::function<
         Qt::QueuedConnection);
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
+    return thread;
 }
 
 void runOffEventLoop(const std::function<void()>& job)

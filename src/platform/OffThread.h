@@ -4,6 +4,7 @@
 #include <functional>
 
 class QObject;
+class QThread;
 
 namespace filmarch {
 
@@ -11,7 +12,8 @@ namespace filmarch {
 // ended, `done` is called on `receiver`'s thread with what the job threw (null
 // when nothing). Calls `job` posts to `receiver`'s thread before it ends are
 // handled before `done`. Nothing is called once `receiver` is destroyed.
-void startOffThread(QObject* receiver, std::function<void()> job, std::function<void(std::exception_ptr)> done);
+// Returns the job's thread, deleted (later) once the job has ended.
+QThread* startOffThread(QObject* receiver, std::function<void()> job, std::function<void(std::exception_ptr)> done);
 
 // For callers that need the result before they go on (the film-database
 // clients and the poster download, which a scan run on the event-loop thread

@@ -96,7 +96,7 @@ bool replaceWithCopy(const QString& source, const QString& target)
     const FileDescriptor toFolder = openFolder(to.absolutePath());
     if (!fromFolder.isOpen() || !toFolder.isOpen())
         return false;
-    const bool stop = false;
+    const std::atomic<bool> stop {false};
     return copyFileChunked(fromFolder.get(), QFile::encodeName(from.fileName()), toFolder.get(),
                QFile::encodeName(to.fileName()), stop, nullptr)
                .status

@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <cerrno>
 
@@ -191,74 +190,36 @@ void SyncTool::BtLancerActionsClick(const SyncActions& actions)
 
 CopyReport SyncTool::copyTask(bool keepTree)
 {
-    CopyReport report;
-    const int n = checkedCount(LVFichiersNonSauv);
-    if (n == 0) {
+    const std::unique_ptr<CopyTask> task = startCopy(keepTree);
+    if (!task)
+        return {};
+    while (task->pending()) {
+        if (ctx.view && !stop)
+            ctx.view->copyCaption(task->caption());
+        task->copyNext(ctx.view);
+    }
+    return endCopy(*task);
+}
+
+std::unique_ptr<CopyTask> SyncTool::startCopy(bool keepTree)
+{
+    if (checkedCount(LVFichiersNonSauv) == 0) {
         ctx.dialogs->showMessage(QStringLiteral("Aucun fichier n'est sélectionné pour la copie"));
-        return report;
+        return nullptr;
     }
     EcritureLog(QStringLiteral("Début de tache de copie"));
     stop = false;
     if (ctx.view)
         ctx.view->copyStarted();
+    return std::make_unique<CopyTask>(LVFichiersNonSauv, reference, backup, keepTree, stop);
+}
 
-    // Both folders are held open for the whole task: every step below is made
-    // relative to them, never through a path that could be swapped meanwhile.
-    // A backup folder gone since the analysis (an unmounted disk) is not made again.
-    const FileDescriptor backupRoot = openFolder(QFile::encodeName(backup));
-    const FileDescriptor referenceRoot = openFolder(QFile::encodeName(reference));
-    QSet<QByteArray> cleaned; // folders rid of the leftovers of killed copies
-    std::vector<bool> gone(LVFichiersNonSauv.size());
-    int k = 0;
-    for (int i = static_cast<int>(LVFichiersNonSauv.size()) - 1; i >= 0; --i) {
-        const SyncEntry& entry = LVFichiersNonSauv[i];
-        if (!entry.checked)
-            continue;
-        ++k;
-        // Copied or not, the entry leaves the list.
-        gone[i] = true;
-        if (stop) {
-            ++report.abandoned;
-            continue;
-        }
-        if (ctx.view)
-            ctx.view->copyCaption(QStringLiteral("Copie du fichier %1/%2").arg(k).arg(n));
-
-        const QByteArray dst = copyDestination(entry, keepTree);
-        const QByteArray dstFolder = dst.left(dst.lastIndexOf('/') + 1);
-        CopyOutcome outcome;
-        FileDescriptor from, to;
-        if (!backupRoot.isOpen())
-            outcome.reason = QStringLiteral("le répertoire de sauvegarde n'existe plus");
-        else if (!referenceRoot.isOpen())
-            outcome.reason = QStringLiteral("le répertoire de référence n'existe plus");
-        if (outcome.reason.isEmpty())
-            to = openBelow(backupRoot.get(), dstFolder, true, outcome.reason);
-        if (outcome.reason.isEmpty())
-            from = openBelow(referenceRoot.get(), entry.relativeFolder(), false, outcome.reason);
-        if (outcome.reason.isEmpty()) {
-            if (!cleaned.contains(dstFolder)) {
-                removeCopyLeftovers(to.get());
-                cleaned.insert(dstFolder);
-            }
-            outcome =
-                copyFileChunked(from.get(), entry.nativeName, to.get(), dst.mid(dstFolder.size()), stop, ctx.view);
-        }
-
-        switch (outcome.status) {
-        case CopyOutcome::Copied: ++report.copied; break;
-        case CopyOutcome::Stopped: ++report.abandoned; break;
-        case CopyOutcome::Failed: {
-            const QString failure = entry.fullPath() + QStringLiteral(" : ") + outcome.reason;
-            report.failures << failure;
-            EcritureLog(kIndent + QStringLiteral("Echec de la copie de ") + shown(failure));
-            break;
-        }
-        }
-    }
-    report.stopped = stop;
-    report.count = n;
-    changeLists([&] { removeMarked(LVFichiersNonSauv, gone); });
+CopyReport SyncTool::endCopy(const CopyTask& task)
+{
+    const CopyReport report = task.report();
+    for (const QString& failure : report.failures)
+        EcritureLog(kIndent + QStringLiteral("Echec de la copie de ") + shown(failure));
+    changeLists([&] { removeMarked(LVFichiersNonSauv, task.taken()); });
 
     EcritureLog(kIndent + QString::number(report.copied) + QStringLiteral(" fichiers copiès de ") + shown(reference));
     if (report.abandoned > 0)

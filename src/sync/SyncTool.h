@@ -5,12 +5,15 @@
 // window and the command line show it through SyncView.
 #include "core/AppPaths.h"
 #include "platform/FileCopy.h"
+#include "sync/CopyTask.h"
 #include "sync/SyncList.h"
 #include "sync/SyncPaths.h"
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace filmarch {
@@ -60,14 +63,6 @@ struct SyncActions {
     bool CbFichiersManquants = false;
 };
 
-struct CopyReport {
-    int count = 0;        // ticked entries, copied or not
-    int copied = 0;       // files that reached the backup
-    int abandoned = 0;    // left out by "Arrêter"
-    QStringList failures; // "path : reason"
-    bool stopped = false;
-};
-
 class SyncTool {
 public:
     explicit SyncTool(SyncContext context);
@@ -81,6 +76,13 @@ public:
     // Copies the ticked entries of LVFichiersNonSauv into the backup folder
     // and takes them out of the list. Nothing ticked: its message, count 0.
     CopyReport copyTask(bool keepTree);
+    // The same task in steps, for a window that copies each file on a thread
+    // of its own: the task of the ticked entries (none when nothing is
+    // ticked: the message is said) with the copy window shown, its files
+    // (CopyTask::copyNext, the caption shown before each), and its end (the
+    // list, the log, the copy window closed).
+    std::unique_ptr<CopyTask> startCopy(bool keepTree);
+    CopyReport endCopy(const CopyTask& task);
     // Deletes the ticked entries of LVFichiersManquants once confirmed.
     // Returns the number of files deleted.
     int deletionTask();
@@ -98,7 +100,7 @@ public:
     SyncList LVFichiersNonSauv;   // reference files the backup lacks
     SyncList LVFichiersManquants; // backup files the reference lacks
     QString FichierLog;
-    bool stop = false; // "Arrêter": abandons the copy task
+    std::atomic<bool> stop {false}; // "Arrêter": abandons the copy task, from any thread
     // The folders of the last analysis: the actions work on these.
     QString reference;
     QString backup;

@@ -159,7 +159,7 @@ TEST_F(Actions, AKilledCopyLeavesATemporaryThatListingsSkipAndTheNextCopyRemoves
     ASSERT_GE(child, 0);
     if (child == 0) {
         KillAtFirstChunk killer;
-        const bool stop = false;
+        const std::atomic<bool> stop {false};
         const FileDescriptor from(::open(QFile::encodeName(ref()).constData(), O_RDONLY | O_DIRECTORY));
         const FileDescriptor to(::open(QFile::encodeName(save()).constData(), O_RDONLY | O_DIRECTORY));
         copyFileChunked(from.get(), "gros.mkv", to.get(), "gros.mkv", stop, &killer);

@@ -6,7 +6,7 @@
 
 namespace filmarch {
 
-TFCopieEnCours::TFCopieEnCours(bool& stopFlag, QWidget* parent)
+TFCopieEnCours::TFCopieEnCours(std::atomic<bool>& stopFlag, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TFCopieEnCours>()), stop(stopFlag)
 {
     ui->setupUi(this);

@@ -2,6 +2,7 @@
 // The copy window: which file of how many, how far it went, and "Arrêter".
 // Its close box and Escape stop the copy too; the task closes it.
 #include <QDialog>
+#include <atomic>
 #include <memory>
 
 namespace Ui {
@@ -14,7 +15,7 @@ class TFCopieEnCours : public QDialog {
     Q_OBJECT
 public:
     // `stop` is the flag of the copy task that "Arrêter" sets.
-    TFCopieEnCours(bool& stop, QWidget* parent);
+    TFCopieEnCours(std::atomic<bool>& stop, QWidget* parent);
     ~TFCopieEnCours() override;
 
     void setPosition(int percent);
@@ -28,7 +29,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::TFCopieEnCours> ui;
-    bool& stop;
+    std::atomic<bool>& stop;
 };
 
 } // namespace filmarch

@@ -3,6 +3,7 @@
 #include "core/UserDialogs.h"
 #include "core/ui/AccessibleWindow.h"
 #include "platform/Error.h"
+#include "platform/OffThread.h"
 #include "sync/SyncSettings.h"
 #include "sync/ui/CopyProgressWindow.h"
 #include "sync/ui/DeleteConfirmWindow.h"
@@ -10,13 +11,34 @@
 #include "ui_SyncWindow.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QScreen>
+#include <QThread>
 
 namespace filmarch {
+
+namespace {
+
+// The copy window's bar, moved from the thread that copies: each new
+// percentage is posted to the window's thread.
+class PostedProgress : public CopyProgress {
+public:
+    explicit PostedProgress(std::function<void(int)> post) : post(std::move(post)) {}
+    void setPosition(int percent) override
+    {
+        if (percent != shown)
+            post(shown = percent);
+    }
+    void processEvents() override {} // the window's loop goes on meanwhile
+
+private:
+    std::function<void(int)> post;
+    int shown = -1;
+};
+
+} // namespace
 
 TSynch::TSynch(const AppPaths& appPaths, UserDialogs& userDialogs, Journal& journal, QWidget* mainWindow)
     : QWidget(nullptr),
@@ -61,6 +83,10 @@ TSynch::TSynch(const AppPaths& appPaths, UserDialogs& userDialogs, Journal& jour
 
 TSynch::~TSynch()
 {
+    // A file being copied is abandoned: its thread uses the task.
+    synchro.stop = true;
+    if (copier)
+        copier->wait();
     FSynchOnDestroy();
 }
 
@@ -123,10 +149,55 @@ void TSynch::BtLanceAnalyseClick()
 
 void TSynch::BtLancerActionsClick()
 {
+    const SyncActions actions {
+        ui->CbCopieNonSauv->isChecked(), ui->RbRespectArbor->isChecked(), ui->CbFichiersManquants->isChecked()};
     busy = true;
-    synchro.BtLancerActionsClick(
-        {ui->CbCopieNonSauv->isChecked(), ui->RbRespectArbor->isChecked(), ui->CbFichiersManquants->isChecked()});
+    if (!actions.CbCopieNonSauv) {
+        synchro.BtLancerActionsClick(actions);
+        busy = false;
+        emit actionsEnded();
+        return;
+    }
+    deleteAfterCopy = actions.CbFichiersManquants;
+    copying = synchro.startCopy(actions.RbRespectArbor);
+    if (!copying) {
+        endActions();
+        return;
+    }
+    copyProgress = std::make_unique<PostedProgress>([this](int percent) {
+        QMetaObject::invokeMethod(
+            this, [this, percent] { setPosition(percent); }, Qt::QueuedConnection);
+    });
+    copyCaption(copying->caption());
+    // From the loop: the copy window is shown, and "Arrêter" can be pressed,
+    // before the first byte moves.
+    QMetaObject::invokeMethod(this, &TSynch::copyNextFile, Qt::QueuedConnection);
+}
+
+void TSynch::copyNextFile()
+{
+    // What is left after "Arrêter" is only counted: no thread for that.
+    while (copying->pending() && synchro.stop)
+        copying->copyNext(nullptr);
+    if (!copying->pending()) {
+        synchro.endCopy(*copying);
+        copying.reset();
+        copyProgress.reset();
+        endActions();
+        return;
+    }
+    copyCaption(copying->caption());
+    copier = startOffThread(
+        this, [task = copying.get(), progress = copyProgress.get()] { task->copyNext(progress); },
+        [this](std::exception_ptr) { copyNextFile(); });
+}
+
+void TSynch::endActions()
+{
+    if (deleteAfterCopy)
+        synchro.deletionTask();
     busy = false;
+    emit actionsEnded();
 }
 
 void TSynch::BtFermerClick()

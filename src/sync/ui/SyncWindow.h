@@ -1,8 +1,9 @@
 #pragma once
 // The synchronisation window: two folders, the analysis that lists what each
 // side lacks, and the copy and delete actions on the ticked entries. The work
-// is the SyncTool's; the window shows it. Created when opened, destroyed when
-// closed, which saves the two folders.
+// is the SyncTool's; the window shows it, and has each file of a copy copied
+// on a thread of its own while its loop goes on. Created when opened,
+// destroyed when closed, which saves the two folders.
 #include "sync/SyncTool.h"
 
 #include <QPointer>
@@ -10,6 +11,7 @@
 #include <memory>
 
 class QMenu;
+class QThread;
 
 namespace Ui {
 class TSynch;
@@ -47,6 +49,10 @@ public slots:
     void CocherTout(QObject* Sender);
     void DeCocherTout(QObject* Sender);
 
+signals:
+    // The actions started by "Lancer" have ended (the copy runs past the click).
+    void actionsEnded();
+
 protected:
     // FormClose; refused while a task works.
     void closeEvent(QCloseEvent* event) override;
@@ -54,6 +60,8 @@ protected:
 private:
     void FSynchOnCreate();
     void FSynchOnDestroy();
+    void copyNextFile();
+    void endActions();
 
     // SyncView
     void listsAboutToChange() override;
@@ -76,6 +84,12 @@ private:
     QMenu* nonSauvMenu = nullptr;
     QMenu* manquantsMenu = nullptr;
     bool busy = false;
+    // The copy under way: its task, where its bar goes, the thread copying
+    // its file now, and whether the deletion follows.
+    std::unique_ptr<CopyTask> copying;
+    std::unique_ptr<CopyProgress> copyProgress;
+    QPointer<QThread> copier;
+    bool deleteAfterCopy = false;
 };
 
 } // namespace filmarch

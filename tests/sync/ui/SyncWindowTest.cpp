@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QTreeView>
 
@@ -68,6 +69,14 @@ protected:
         return list(name)->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
     }
     void click(const char* name) { QTest::mouseClick(c<QPushButton>(name), Qt::LeftButton); }
+    // "Lancer", and the end of the actions it started: a copy goes on in the
+    // window's loop past the click.
+    void launch()
+    {
+        QSignalSpy ended(window.get(), &TSynch::actionsEnded);
+        click("BtLancerActions");
+        ASSERT_TRUE(!ended.isEmpty() || ended.wait(120000));
+    }
 
     // Chooses both folders through the choosers and runs the analysis.
     void analyse(bool sousRep = false)
@@ -166,17 +175,18 @@ TEST_F(SyncWindow, StopDuringACopyAbandonsEveryFileOfTheTask)
     analyse();
     c<QAction>("PopCocherNonSauv")->trigger();
     c<QCheckBox>("CbCopieNonSauv")->setChecked(true);
-    QString caption;
-    bool modal = false;
-    whenShown("FCopieEnCours", [&](QWidget* w) {
-        caption = w->windowTitle();
-        modal = QApplication::activeModalWidget() == w || w->windowModality() == Qt::WindowModal;
-        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("BtArret")), Qt::LeftButton);
-    });
+    QSignalSpy ended(window.get(), &TSynch::actionsEnded);
     click("BtLancerActions");
+    // The copy window is up, over the tool, before the first byte moves; the
+    // tool cannot be closed under it.
+    auto* copy = window->findChild<QWidget*>(QStringLiteral("FCopieEnCours"));
+    ASSERT_TRUE(copy && copy->isVisible());
+    EXPECT_EQ(copy->windowTitle(), QStringLiteral("Copie du fichier 1/3"));
+    EXPECT_EQ(copy->windowModality(), Qt::WindowModal);
+    EXPECT_FALSE(window->close());
+    QTest::mouseClick(copy->findChild<QPushButton*>(QStringLiteral("BtArret")), Qt::LeftButton);
+    ASSERT_TRUE(ended.wait(120000));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(caption, QStringLiteral("Copie du fichier 1/3"));
-    EXPECT_TRUE(modal);
     EXPECT_EQ(list("LVFichiersNonSauv")->rowCount(), 0);
     EXPECT_TRUE(QDir(path(QStringLiteral("save"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_TRUE(log.contains(QStringLiteral("        0 fichiers copiès de ") + path(QStringLiteral("ref"))));
@@ -192,8 +202,19 @@ TEST_F(SyncWindow, StopDuringACopyAbandonsEveryFileOfTheTask)
     EXPECT_TRUE(c<QWidget>("BtLancerActions")->isVisible());
     c<QRadioButton>("RbRespectArbor")->setChecked(true);
     c<QAction>("PopCocherNonSauv")->trigger();
+    QStringList captions;
+    QSignalSpy again(window.get(), &TSynch::actionsEnded);
     click("BtLancerActions");
+    copy = window->findChild<QWidget*>(QStringLiteral("FCopieEnCours"));
+    ASSERT_TRUE(copy);
+    captions << copy->windowTitle();
+    QObject::connect(copy, &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
+    ASSERT_TRUE(again.wait(120000));
+    EXPECT_EQ(captions,
+        (QStringList {QStringLiteral("Copie du fichier 1/3"), QStringLiteral("Copie du fichier 2/3"),
+            QStringLiteral("Copie du fichier 3/3")}));
     EXPECT_EQ(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).size(), 3);
+    EXPECT_TRUE(log.contains(QStringLiteral("        3 fichiers copiès de ") + path(QStringLiteral("ref"))));
 }
 
 TEST_F(SyncWindow, DeletionAsksFirstAndEscapeOrTheCloseBoxCancel)
@@ -213,7 +234,7 @@ TEST_F(SyncWindow, DeletionAsksFirstAndEscapeOrTheCloseBoxCancel)
             EXPECT_EQ(w->windowTitle(), QStringLiteral("Confirmation"));
             answer(w);
         });
-        click("BtLancerActions");
+        launch();
         EXPECT_EQ(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).size(), 2);
         EXPECT_EQ(list("LVFichiersManquants")->rowCount(), 2);
         // Nothing was done: no "Terminé !", "Lancer" stays.
@@ -228,7 +249,7 @@ TEST_F(SyncWindow, DeletionAsksFirstAndEscapeOrTheCloseBoxCancel)
     whenShown("FConfirmSuppr",
         [](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("BtConfirm")), Qt::LeftButton); });
     c<QAction>("PopCocherManquant")->trigger();
-    click("BtLancerActions");
+    launch();
     EXPECT_TRUE(QDir(path(QStringLiteral("save"))).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(list("LVFichiersManquants")->rowCount(), 0);
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("ref/a.mkv"))));
@@ -283,7 +304,7 @@ TEST_F(SyncWindow, MessagesOfTheWindow)
     click("BtLanceAnalyse");
     makeFiles({"ref/a.mkv", "save/b.mkv"});
     analyse();
-    click("BtLancerActions");
+    launch();
     EXPECT_EQ(dialogs.messages,
         (QStringList {QStringLiteral("Renseigner un rep de sauv et de ref"),
             QStringLiteral("Au moins un des deux répertoires renseignés n'est pas valide"),
