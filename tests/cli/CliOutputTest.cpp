@@ -81,8 +81,9 @@ TEST_F(CliOutput, AFailedOutputEndsWithStatus3AndSaysWhy)
     // Changes the user could not read about are not made.
     EXPECT_EQ(readFile(checked), checkedBefore);
     // The scan stopped on its first line and left a catalogue that loads.
-    if (QFileInfo::exists(xml))
+    if (QFileInfo::exists(xml)) {
         EXPECT_NO_THROW(XmlCatalogue::loadFile(xml));
+    }
 }
 
 // A reader that went away ends the program as it ends find: quietly, by SIGPIPE.
@@ -111,8 +112,9 @@ TEST_F(CliOutput, AClosedPipeEndsTheProgramQuietly)
                                    .arg(videos.path(), xml, target.filePath(QStringLiteral("tube"))));
     EXPECT_EQ(scan, QStringLiteral("statut 141\n"));
     EXPECT_FALSE(err.contains(QStringLiteral("écriture impossible"))) << err.toStdString();
-    if (QFileInfo::exists(xml))
+    if (QFileInfo::exists(xml)) {
         EXPECT_NO_THROW(XmlCatalogue::loadFile(xml));
+    }
 }
 
 // Every message in French whatever the system's language: Qt's command-line

@@ -44,8 +44,9 @@ void clickExport(ExportWindow& window)
     QSignalSpy ended(&window, &ExportWindow::exportEnded);
     auto* button = control<QPushButton>(&window, "BtExporter");
     QTest::mouseClick(button, Qt::LeftButton);
-    if (!button->isEnabled())
+    if (!button->isEnabled()) {
         ASSERT_TRUE(ended.count() == 1 || ended.wait(120000));
+    }
 }
 
 } // namespace
