@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,7 +28,7 @@ struct Walk {
     bool sousRep;
     int rootLength;
     FolderId other;
-    SyncList found; // in order of discovery
+    std::deque<SyncEntry> found; // in order of discovery (a deque: no entry moved as it grows)
     std::vector<UnreadablePath> unreadable;
     SyncList links;
     bool metOther = false;
