@@ -208,7 +208,7 @@ QStringList FolderReplacement::commit()
     const QString temporary = work.path();
     QFile marker(QDir(temporary).filePath(markerName()));
     const QStringList files = writtenFiles(temporary);
-    work.syncAll();
+    work.syncAll(files);
     writeSyncedFile(marker.fileName(), (QStringList {markerTitle} + files).join(u'\n').toUtf8() + '\n');
     if (isRealFolder(QDir(temporary).filePath(postersFolder)))
         syncPath(QDir(temporary).filePath(postersFolder));

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace filmarch {
@@ -27,6 +28,18 @@ QString prefix(const QString& destination, const QString& kind)
 int openFolder(const QString& path)
 {
     return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Network and user-space file systems may take a flush of the whole system
+// as a flush of the local cache alone: their files are synced one by one.
+bool syncedAsAWhole(__fsword_t type)
+{
+    constexpr __fsword_t fuse = 0x65735546, nfs = 0x6969, smb = 0x517B, cifs = 0xFF534D42, smb2 = 0xFE534D42,
+                         plan9 = 0x01021997, ceph = 0x00C36400, afs = 0x5346414F;
+    for (const __fsword_t other : {fuse, nfs, smb, cifs, smb2, plan9, ceph, afs})
+        if (type == other)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -53,8 +66,18 @@ WorkFolder::WorkFolder(const QString& destination, const char* kind)
     }
 }
 
-void WorkFolder::syncAll() const
+void WorkFolder::syncAll(const QStringList& files) const
 {
+    struct statfs system {};
+    if (::fstatfs(lock.get(), &system) == 0 && !syncedAsAWhole(system.f_type)) {
+        for (const QString& name : files) {
+            const QString path = QDir(folder).filePath(name);
+            const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            if (!file.isOpen() || (::fdatasync(file.get()) != 0 && errno != EINVAL))
+                throw Error(QStringLiteral("écriture impossible : %1 (%2)").arg(path, diskReason(errno)));
+        }
+        return;
+    }
     // The descriptor was opened when the folder was made: the file system
     // reports to it every failed writing since.
     if (::syncfs(lock.get()) != 0)

@@ -22,8 +22,9 @@ public:
     // Brings to the disk what was written on the folder's file system since
     // the folder was made, and reports a failure of any of that writing: one
     // flush for all the files of a page, where a flush per file costs the
-    // disk a commit each. Throws Error.
-    void syncAll() const;
+    // disk a commit each. On a network or user-space file system, `files`
+    // (relative to the folder) are synced one by one instead. Throws Error.
+    void syncAll(const QStringList& files) const;
     // The folder is no longer this object's to remove (it took another place).
     void release() { released = true; }
 
