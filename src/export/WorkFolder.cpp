@@ -70,12 +70,8 @@ void WorkFolder::syncAll(const QStringList& files) const
 {
     struct statfs system {};
     if (::fstatfs(lock.get(), &system) == 0 && !syncedAsAWhole(system.f_type)) {
-        for (const QString& name : files) {
-            const QString path = QDir(folder).filePath(name);
-            const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-            if (!file.isOpen() || (::fdatasync(file.get()) != 0 && errno != EINVAL))
-                throw Error(QStringLiteral("écriture impossible : %1 (%2)").arg(path, diskReason(errno)));
-        }
+        for (const QString& name : files)
+            syncPath(QDir(folder).filePath(name));
         return;
     }
     // The descriptor was opened when the folder was made: the file system
