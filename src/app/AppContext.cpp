@@ -20,7 +20,7 @@ std::unique_ptr<ScanRun> AppContext::newScanRun(const ScanFrontEnd& frontEnd)
     ScanContext ctx;
     ctx.paths = paths;
     ctx.options = frontEnd.options;
-    ctx.dialogs = &dialogs;
+    ctx.dialogs = frontEnd.dialogs ? frontEnd.dialogs : &dialogs;
     ctx.journal = &journal;
     ctx.progress = frontEnd.progress;
     // Each file in hand is analysed by a helper process of its own when the

@@ -22,6 +22,7 @@ class UserDialogs;
 struct ScanFrontEnd {
     const OptionSource* options = nullptr;
     ScanProgress* progress = nullptr;
+    UserDialogs* dialogs = nullptr;       // none: the program's
     ManualLookup* manualLookup = nullptr; // none: the manual lookup is not offered
     QString CheminMkvToolNix;             // empty: MKVToolNix was not found
     bool toolFailuresOncePerRun = false;  // see ScanContext

@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -160,6 +161,7 @@ int runScanCommand(const ScanCommandRequest& request, const AppPaths& paths)
     ScanRun& run = *scanRun;
     running = &run;
     progress.attach(&run);
+    const auto detached = qScopeGuard([&progress] { progress.detach(); });
 
     ScanRequest scan;
     scan.EdCheminRepScan = dossier;

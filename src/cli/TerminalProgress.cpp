@@ -3,13 +3,13 @@
 #include "cli/TerminalText.h"
 #include "scan/ScanRun.h"
 
-#include <QSocketNotifier>
-
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -18,7 +18,7 @@ namespace filmarch {
 namespace {
 volatile std::sig_atomic_t interrupted = 0;
 bool eraseBeforeNotice = false;
-// The handler writes a byte here so that the event loop learns of Ctrl-C at once.
+// The handler writes a byte here so that the run learns of Ctrl-C at once.
 int interruptPipe[2] = {-1, -1};
 
 const char kNotice[] = "Arrêt demandé : le scan s'arrête après le fichier en cours. Un second Ctrl-C l'arrête tout "
@@ -69,21 +69,47 @@ TerminalProgress::TerminalProgress(bool onTerminal) : terminal(onTerminal)
 {
 }
 
-TerminalProgress::~TerminalProgress() = default;
+TerminalProgress::~TerminalProgress()
+{
+    detach();
+}
+
+void TerminalProgress::detach()
+{
+    if (watcher.joinable()) {
+        (void)!::write(quitPipe[1], "q", 1);
+        watcher.join();
+    }
+    for (int& fd : quitPipe) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    run = nullptr;
+}
 
 void TerminalProgress::attach(ScanRun* scanRun)
 {
     run = scanRun;
+    if (watcher.joinable())
+        return;
     if (interruptPipe[0] < 0 && ::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // Ctrl-C is then seen between files only
-    if (!interruptNotifier) {
-        interruptNotifier = std::make_unique<QSocketNotifier>(interruptPipe[0], QSocketNotifier::Read);
-        QObject::connect(interruptNotifier.get(), &QSocketNotifier::activated, [this] {
+    if (::pipe2(quitPipe, O_CLOEXEC) != 0)
+        return;
+    // The run keeps its thread busy: Ctrl-C is watched on one of its own.
+    watcher = std::thread([this] {
+        for (;;) {
+            pollfd fds[2] = {{interruptPipe[0], POLLIN, 0}, {quitPipe[0], POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+                return;
+            if (fds[1].revents != 0)
+                return;
             char bytes[16];
             while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) {}
             processEvents();
-        });
-    }
+        }
+    });
 }
 
 void TerminalProgress::installInterruptHandler(bool onTerminal)

@@ -7,9 +7,7 @@
 
 #include <QString>
 
-#include <memory>
-
-class QSocketNotifier;
+#include <thread>
 
 namespace filmarch {
 
@@ -19,8 +17,10 @@ class TerminalProgress : public ScanProgress {
 public:
     explicit TerminalProgress(bool onTerminal);
     ~TerminalProgress() override;
-    // The run that Ctrl-C stops, as soon as the event loop runs (between files and while a tool runs).
+    // The run that Ctrl-C stops at once (a tool running then is ended), from a thread that watches for it.
     void attach(ScanRun* run);
+    // Before the run goes.
+    void detach();
     void setMaximum(int max) override;
     void setPosition(int position) override;
     int position() const override { return pos; }
@@ -37,7 +37,8 @@ private:
 
     bool terminal;
     ScanRun* run = nullptr;
-    std::unique_ptr<QSocketNotifier> interruptNotifier;
+    std::thread watcher;
+    int quitPipe[2] = {-1, -1}; // ends the watcher
     int max = 0;
     int pos = 0;
     QString fileName;

@@ -28,16 +28,22 @@ void Journal::EcritureLog(const QString& FichierLog, const QString& Mes)
     if (FichierLog.isEmpty())
         return; // no run has named a log file yet: the memo line is all there is
 
-    QFile file(FichierLog);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)
-        && file.write((formatLine(Mes) + QLatin1Char('\n')).toUtf8()) >= 0;
-    file.close();
-    if ((!written || file.error() != QFileDevice::NoError) && !errorReported) {
-        errorReported = true;
-        if (reportError)
-            reportError(QStringLiteral("Impossible d'écrire dans le fichier journal %1 : %2")
-                            .arg(QDir::toNativeSeparators(FichierLog), file.errorString()));
+    QString failure;
+    {
+        std::lock_guard guard(fileLock);
+        QFile file(FichierLog);
+        const bool written = file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)
+            && file.write((formatLine(Mes) + QLatin1Char('\n')).toUtf8()) >= 0;
+        file.close();
+        if ((!written || file.error() != QFileDevice::NoError) && !errorReported) {
+            errorReported = true;
+            failure = QStringLiteral("Impossible d'écrire dans le fichier journal %1 : %2")
+                          .arg(QDir::toNativeSeparators(FichierLog), file.errorString());
+        }
     }
+    // Out of the lock: the report may wait for the window's thread, which may be logging.
+    if (!failure.isEmpty() && reportError)
+        reportError(failure);
 }
 
 } // namespace filmarch

@@ -2,9 +2,11 @@
 // The log: "HH:mm:ss: message" lines appended to the day's file in
 // Logs_Filmarch and shown on the Log page. The file is opened and closed at
 // every call; an input/output error is reported once and never stops a run.
+// A scan's thread and the window's may write at once.
 #include <QDate>
 #include <QString>
 #include <functional>
+#include <mutex>
 
 namespace filmarch {
 
@@ -24,6 +26,7 @@ public:
     void EcritureLog(const QString& FichierLog, const QString& Mes);
 
 private:
+    std::mutex fileLock; // one line at a time in the file
     bool errorReported = false;
 };
 

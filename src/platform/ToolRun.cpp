@@ -4,8 +4,6 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 
-#include <QCoreApplication>
-#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,15 +24,6 @@ using std::chrono::milliseconds;
 
 // How often a waiting run asks whether the caller wants it stopped.
 constexpr milliseconds kStopCheck {50};
-// How long the event-loop thread waits between two turns of its windows.
-constexpr milliseconds kWindowTurn {20};
-
-bool onEventLoopThread()
-{
-    const QCoreApplication* application = QCoreApplication::instance();
-    return application && QThread::currentThread() == application->thread();
-}
-
 qint64 msLeft(Clock::time_point since, milliseconds limit, Clock::time_point now)
 {
     return std::max<qint64>(0, (limit - std::chrono::duration_cast<milliseconds>(now - since)).count());
@@ -74,7 +63,6 @@ ToolRun runTool(const QString& program, const QStringList& arguments, const QStr
     FileDescriptor exited(int(syscall(SYS_pidfd_open, pid, 0)));
 
     ToolRun run;
-    const bool serveWindows = onEventLoopThread();
     const Clock::time_point start = Clock::now();
     Clock::time_point lastOutput = start;
     qint64 written = 0;
@@ -126,8 +114,6 @@ ToolRun runTool(const QString& program, const QStringList& arguments, const QStr
             atMost(msLeft(lastOutput, limits.silence, now));
         if (limits.stopRequested)
             atMost(kStopCheck.count());
-        if (serveWindows)
-            atMost(kWindowTurn.count());
         if (!exited.isOpen())
             atMost(10); // without a process descriptor the end is only seen by asking again
         pollfd fds[2];
@@ -137,8 +123,6 @@ ToolRun runTool(const QString& program, const QStringList& arguments, const QStr
         if (exited.isOpen())
             fds[n++] = {exited.get(), POLLIN, 0};
         ::poll(fds, n, int(wait));
-        if (serveWindows)
-            QCoreApplication::processEvents();
     }
     // The program has ended; what it started may still hold the pipe: that is not waited for.
     run.exitCode = exitCodeOf(status);

@@ -37,8 +37,8 @@ struct ToolRun {
 
 // Starts `program` (searched on PATH when it holds no '/') with `arguments`;
 // `environment` holds "NAME=value" changes. Throws Error, with the system's
-// reason, when it cannot be started. On the event-loop thread the windows keep
-// being served while it waits.
+// reason, when it cannot be started. Blocks its caller until the program ends:
+// a window runs it on a thread of its own.
 ToolRun runTool(const QString& program, const QStringList& arguments, const QStringList& environment,
     const ToolRunLimits& limits, bool keepOutput);
 

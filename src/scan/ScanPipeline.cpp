@@ -1,9 +1,5 @@
 #include "scan/ScanPipeline.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QThread>
-
 #include <algorithm>
 #include <system_error>
 
@@ -34,14 +30,7 @@ ScanPipeline::~ScanPipeline()
         stopping = true;
     }
     changed.notify_all();
-    // The jobs under way end on their own (a stopped run ends its tools); the
-    // windows keep answering meanwhile.
-    const QCoreApplication* application = QCoreApplication::instance();
-    if (application && QThread::currentThread() == application->thread()) {
-        std::unique_lock lock(mutex);
-        while (running > 0)
-            waitInEventLoop(lock);
-    }
+    // The jobs under way end on their own (a stopped run ends its tools).
     for (std::thread& t : threads)
         t.join();
 }
@@ -55,7 +44,6 @@ void ScanPipeline::workerLoop()
         if (stopping || stop.stopped())
             return;
         const int index = next++;
-        ++running;
         lock.unlock();
         try {
             job(index, slotOf(index));
@@ -63,29 +51,13 @@ void ScanPipeline::workerLoop()
             // A job records its own failures; nothing may leave a worker.
         }
         lock.lock();
-        --running;
         ended[size_t(index)] = 1;
         changed.notify_all();
-        wake();
     }
-}
-
-void ScanPipeline::wake()
-{
-    // Queued: a wake posted before the caller's loop runs is still delivered to it.
-    QMetaObject::invokeMethod(
-        &waker,
-        [this] {
-            if (waiting)
-                waiting->quit();
-        },
-        Qt::QueuedConnection);
 }
 
 bool ScanPipeline::waitFor(int index)
 {
-    const QCoreApplication* application = QCoreApplication::instance();
-    const bool eventLoopThread = application && QThread::currentThread() == application->thread();
     std::unique_lock lock(mutex);
     if (threads.empty() && !ended[size_t(index)] && !stop.stopped() && index < allowed) {
         // No worker: the caller does the job itself, in order.
@@ -98,25 +70,8 @@ bool ScanPipeline::waitFor(int index)
         lock.lock();
         ended[size_t(index)] = 1;
     }
-    while (!ended[size_t(index)] && !stop.stopped()) {
-        if (!eventLoopThread) {
-            changed.wait(lock);
-            continue;
-        }
-        waitInEventLoop(lock);
-    }
+    changed.wait(lock, [&] { return ended[size_t(index)] || stop.stopped(); });
     return ended[size_t(index)] && !stop.stopped();
-}
-
-void ScanPipeline::waitInEventLoop(std::unique_lock<std::mutex>& lock)
-{
-    // A worker's wake() ends the loop, even one posted before it runs.
-    lock.unlock();
-    QEventLoop loop;
-    waiting = &loop;
-    loop.exec();
-    waiting = nullptr;
-    lock.lock();
 }
 
 void ScanPipeline::done(int index)
@@ -130,13 +85,9 @@ void ScanPipeline::done(int index)
 
 void ScanPipeline::wakeForStop()
 {
-    {
-        // Under the lock: a worker between its look at the token and its wait is woken all the same.
-        std::lock_guard lock(mutex);
-        changed.notify_all();
-    }
-    if (waiting)
-        waiting->quit();
+    // Under the lock: a waiter between its look at the token and its wait is woken all the same.
+    std::lock_guard lock(mutex);
+    changed.notify_all();
 }
 
 } // namespace filmarch

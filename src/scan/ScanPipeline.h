@@ -5,15 +5,11 @@
 // the waits and starts no further job.
 #include "scan/StopToken.h"
 
-#include <QObject>
-
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-class QEventLoop;
 
 namespace filmarch {
 
@@ -23,8 +19,7 @@ public:
     // job's results until the caller calls done(index). `stop` outlives the pipeline.
     ScanPipeline(
         int workers, int ahead, int count, const StopToken& stop, std::function<void(int index, int slot)> job);
-    // Jobs not started are dropped; the running ones are waited for (on the
-    // event-loop thread in a nested event loop).
+    // Jobs not started are dropped; the running ones are waited for.
     ~ScanPipeline();
     ScanPipeline(const ScanPipeline&) = delete;
     ScanPipeline& operator=(const ScanPipeline&) = delete;
@@ -36,20 +31,16 @@ public:
     int places() const { return ahead + 1; }
     int slotOf(int index) const { return index % places(); }
 
-    // Waits until job `index` has ended, or until the run is stopped (false
-    // then). On the event-loop thread the wait is a nested event loop.
+    // Waits until job `index` has ended, or until the run is stopped (false then).
     bool waitFor(int index);
     // The caller is done with job `index`: its slot goes to a later job.
     void done(int index);
     // The run's token was just stopped: a waitFor() in progress ends and the
-    // workers see it (from the caller's thread).
+    // workers see it (from any thread).
     void wakeForStop();
 
 private:
     void workerLoop();
-    void wake();
-    // Lets the windows run until a worker wakes the caller; `lock` is held again on return.
-    void waitInEventLoop(std::unique_lock<std::mutex>& lock);
 
     const int ahead;
     const int count;
@@ -60,11 +51,8 @@ private:
     int given = 0;   // jobs handed to the workers so far
     int next = 0;    // next job a worker takes
     int allowed = 0; // jobs below this may be handed out
-    int running = 0; // jobs under way on the workers
     std::vector<char> ended;
     bool stopping = false; // the pipeline is being destroyed
-    QObject waker;         // lives on the caller's thread
-    QEventLoop* waiting = nullptr;
     std::vector<std::thread> threads;
 };
 

@@ -36,12 +36,22 @@ ScanRun::~ScanRun() = default;
 
 void ScanRun::requestStop()
 {
-    stop->stop(StopReason::User);
-    if (current)
-        current->wakeForStop();
+    {
+        // Held while the run is woken: it cannot end meanwhile.
+        std::lock_guard guard(stopLock);
+        stop->stop(StopReason::User);
+        if (current)
+            current->wakeForStop();
+    }
     // A lookup waiting before it asks the service again ends now.
     if (services.ctx.lookup)
         services.ctx.lookup->interrupt();
+}
+
+bool ScanRun::stopRequested() const
+{
+    std::lock_guard guard(stopLock);
+    return stop->stoppedByUser();
 }
 
 ScanResult ScanRun::BtLanceScanClick(const ScanRequest& request)
@@ -51,14 +61,26 @@ ScanResult ScanRun::BtLanceScanClick(const ScanRequest& request)
     services.running = true;
     const auto ended = qScopeGuard([this] {
         services.running = false;
+        std::lock_guard guard(stopLock);
         stop = std::make_shared<StopToken>();
     });
     // Failures of one file are handled where the file is processed; anything
     // else ends the run (the window is restored by then) with a message.
     try {
-        ScanRunState run(services, catalogue, stop, infosFilmAllo);
-        current = &run;
-        const auto gone = qScopeGuard([this] { current = nullptr; });
+        std::shared_ptr<StopToken> runStop;
+        {
+            std::lock_guard guard(stopLock);
+            runStop = stop;
+        }
+        ScanRunState run(services, catalogue, runStop, infosFilmAllo);
+        {
+            std::lock_guard guard(stopLock);
+            current = &run;
+        }
+        const auto gone = qScopeGuard([this] {
+            std::lock_guard guard(stopLock);
+            current = nullptr;
+        });
         result.outcome = runScan(run, request, result);
     } catch (const std::exception& e) {
         services.ctx.dialogs->showError(

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace filmarch {
@@ -63,11 +64,12 @@ public:
     bool holdsAnalysers() const { return !services.analysers().empty(); }
 
     // Ends the run after the file being written (the progress window's "Stop",
-    // Ctrl-C); asked before a run starts, it stops that run at once.
+    // Ctrl-C); asked before a run starts, it stops that run at once. Asked from
+    // any thread: a window's run works on a thread of its own.
     void requestStop();
     // The user stopped the run under way (or the next one), from the progress
     // window or the lookup window.
-    bool stopRequested() const { return stop->stoppedByUser(); }
+    bool stopRequested() const;
 
     void setManualLookup(ManualLookup* lookup) { services.ctx.manualLookup = lookup; }
     // MKVToolNix is looked for after the run is made (the window's start).
@@ -89,6 +91,7 @@ private:
     // The stop of the run under way, or of the next one: made anew when a run ends.
     std::shared_ptr<StopToken> stop = std::make_shared<StopToken>();
     ScanRunState* current = nullptr; // the run under way
+    mutable std::mutex stopLock;     // `stop` and `current`, which a stop asks from another thread
 };
 
 } // namespace filmarch

@@ -107,7 +107,10 @@ void ScanRunState::processFiles(const std::vector<WalkItem>& items)
             if (!s.item->problem && !s.duplicate)
                 s.result = analyseFile(s.job);
         });
-        pipeline = &work;
+        {
+            std::lock_guard guard(pipelineLock);
+            pipeline = &work;
+        }
         if (work.workers() == 0)
             EcritureLog(QStringLiteral("Le système refuse de nouvelles tâches : les fichiers sont analysés un à un."));
         else if (work.workers() < taches)
@@ -119,6 +122,7 @@ void ScanRunState::processFiles(const std::vector<WalkItem>& items)
         const auto detach = qScopeGuard([this, &work] {
             stop->stop(StopReason::WriterDone);
             work.wakeForStop();
+            std::lock_guard guard(pipelineLock);
             pipeline = nullptr;
         });
         for (int i = 0; i < count; ++i) {

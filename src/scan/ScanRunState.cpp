@@ -40,6 +40,7 @@ void ScanRunState::reportSaveFailure(const QString& logLine, const QString& mess
 
 void ScanRunState::wakeForStop()
 {
+    std::lock_guard guard(pipelineLock);
     if (pipeline)
         pipeline->wakeForStop();
 }

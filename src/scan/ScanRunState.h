@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QString>
 #include <memory>
+#include <mutex>
 
 namespace filmarch {
 
@@ -84,6 +85,7 @@ private:
     bool noServerSaid = false;
     QSet<QString> failedTools;        // tools this run could not start
     ScanPipeline* pipeline = nullptr; // while files are processed
+    std::mutex pipelineLock;          // a stop wakes the pipeline from another thread
 };
 
 } // namespace filmarch

@@ -4,6 +4,7 @@
 #include "core/AppPaths.h"
 
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -76,7 +77,7 @@ public:
     // Ends the handles (their helper processes); nothing happens while a run is under way.
     void releaseAnalysers();
     // Set for the length of a run: its handles stay.
-    bool running = false;
+    std::atomic<bool> running = false;
 
 private:
     std::vector<std::unique_ptr<MesFonctionMediaInfo>> handles;

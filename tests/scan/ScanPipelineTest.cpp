@@ -95,3 +95,22 @@ TEST(ScanPipeline, RunsWithTheWorkersThatStartedOrOnTheCallerWhenNoneDid)
         EXPECT_EQ(status, 0);
     }
 }
+
+TEST(ScanPipeline, AStopFromAnotherThreadEndsTheWaitForAJobStillRunning)
+{
+    StopToken stop;
+    std::mutex gate;
+    std::unique_lock held(gate); // the first job waits behind it
+    bool waited = true;
+    {
+        ScanPipeline work(1, 0, 2, stop, [&](int, int) { std::lock_guard pass(gate); });
+        std::thread stopper([&] {
+            stop.stop(StopReason::User);
+            work.wakeForStop();
+        });
+        waited = work.waitFor(0);
+        stopper.join();
+        held.unlock(); // the job ends; the pipeline waits for it as it goes
+    }
+    EXPECT_FALSE(waited);
+}

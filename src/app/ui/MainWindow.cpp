@@ -1,5 +1,6 @@
 #include "app/ui/MainWindow.h"
 
+#include "app/RunFrontEnd.h"
 #include "app/Settings.h"
 #include "app/ui/AboutWindow.h"
 #include "app/ui/RecentCatalogues.h"
@@ -12,6 +13,7 @@
 #include "export/ui/ExportWindow.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
+#include "platform/OffThread.h"
 #include "platform/ToolLocator.h"
 #include "scan/CatalogueKind.h"
 #include "sync/ui/SyncWindow.h"
@@ -37,6 +39,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -158,20 +161,26 @@ TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    // The memo holds one empty line at start; each log line goes on a line of its own after it.
+    runFrontEnd = std::make_unique<RunFrontEnd>(this, dialogs, *this, FormScanEnCours);
+    // The memo holds one empty line at start; each log line goes on a line of
+    // its own after it. A run's lines come from its thread, in their order.
     journal.memo = [this](const QString& line) {
-        QTextCursor end(ui->MLog->document());
-        end.movePosition(QTextCursor::End);
-        end.insertBlock();
-        end.insertText(line);
-        ui->MLog->verticalScrollBar()->setValue(ui->MLog->verticalScrollBar()->maximum());
+        runFrontEnd->inWindows([this, line] {
+            QTextCursor end(ui->MLog->document());
+            end.movePosition(QTextCursor::End);
+            end.insertBlock();
+            end.insertText(line);
+            ui->MLog->verticalScrollBar()->setValue(ui->MLog->verticalScrollBar()->maximum());
+        });
     };
+    journal.reportError = [this](const QString& message) { runFrontEnd->showError(message); };
 
     ScanFrontEnd frontEnd;
-    frontEnd.options = this;
-    frontEnd.progress = &FormScanEnCours;
-    frontEnd.onRunStarted = [this] { lockForRun(); };
-    frontEnd.onRunFinished = [this] { unlockAfterRun(); };
+    frontEnd.options = runFrontEnd.get();
+    frontEnd.progress = runFrontEnd.get();
+    frontEnd.dialogs = runFrontEnd.get();
+    frontEnd.onRunStarted = [this] { runFrontEnd->inWindows([this] { lockForRun(); }); };
+    frontEnd.onRunFinished = [this] { runFrontEnd->inWindows([this] { unlockAfterRun(); }); };
     scanRun = app.newScanRun(frontEnd);
     // The analysis helpers start with the first run; a minute without a run ends them.
     helpersIdle = new QTimer(this);
@@ -202,11 +211,25 @@ TForm1::TForm1(AppContext& context, const ToolLocator& tools, QWidget* parent)
 
 TForm1::~TForm1()
 {
+    // A run still working (the program is ending) is stopped and waited for;
+    // what it would still ask of the windows gets a neutral answer.
+    runFrontEnd->close();
+    if (scanThread) {
+        scanRun->requestStop();
+        scanThread->wait();
+    }
     delete FormAPropos;
     Form1OnDestroy();
     FormScanEnCours.setRun(nullptr);
     // The log outlives this window.
     journal.memo = nullptr;
+    journal.reportError = [&dialogs = app.dialogs](const QString& message) { dialogs.showError(message); };
+}
+
+void TForm1::setManualLookup(ManualLookup* lookup)
+{
+    runFrontEnd->setManualLookup(lookup);
+    scanRun->setManualLookup(lookup ? runFrontEnd.get() : nullptr);
 }
 
 // ---- Check-box rules ---------------------------------------------------------
@@ -658,10 +681,35 @@ void TForm1::BtCherchCataloCreeClick()
 
 void TForm1::BtLanceScanClick()
 {
+    if (scanThread)
+        return;
     const QString written =
         ui->EdCheminCataloCree->text().isEmpty() ? ui->EdCheminCataloExistant->text() : ui->EdCheminCataloCree->text();
-    const ScanResult result = scanRun->BtLanceScanClick(
-        {ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdCheminCataloExistant->text()});
+    const ScanRequest request {
+        ui->EdCheminRepScan->text(), ui->EdCheminCataloCree->text(), ui->EdCheminCataloExistant->text()};
+    // Nothing the run reads may change under it: the page and the menu wait
+    // for its end, the progress window comes once it has started.
+    ui->PCprincipal->setEnabled(false);
+    removeMenuBar();
+    helpersIdle->stop();
+    auto result = std::make_shared<ScanResult>();
+    scanThread = startOffThread(
+        this, [this, request, result] { *result = scanRun->BtLanceScanClick(request); },
+        [this, written, result](std::exception_ptr failure) {
+            scanThread = nullptr;
+            ui->PCprincipal->setEnabled(true);
+            restoreMenuBar();
+            if (!helpersIdle->isActive() && scanRun->holdsAnalysers())
+                helpersIdle->start();
+            if (failure)
+                dialogs.showError(QStringLiteral("Le scan s'est arrêté sur une erreur inattendue."));
+            showScanResult(*result, written);
+        });
+}
+
+// The Scan page after a run: what it found of the catalogue, and a new one made once.
+void TForm1::showScanResult(const ScanResult& result, const QString& written)
+{
     if (result.catalogueRefused) {
         ui->EdCheminCataloExistant->clear();
         ui->EdNbrFilmsExist->clear();
@@ -670,7 +718,6 @@ void TForm1::BtLanceScanClick()
         ui->EdNbrFilmsExist->setText(QString::number(result.entriesAtStart));
     if (result.ran && QFileInfo::exists(written))
         recents->add(written);
-    // A new catalogue is made once.
     if (result.ran) {
         ui->EdCheminCataloCree->clear();
         ui->EdNbrFilmsCree->clear();

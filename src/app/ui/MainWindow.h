@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QThread>
 #include <QUrl>
 #include <array>
 #include <functional>
@@ -26,7 +27,9 @@ class TForm1;
 
 namespace filmarch {
 
+class ManualLookup;
 class OptionControls;
+class RunFrontEnd;
 class TForm4;
 class TFormAPropos;
 class RecentCatalogues;
@@ -56,6 +59,12 @@ public:
     QString iniPath() const;
     UserDialogs& userDialogs() { return dialogs; }
 
+    // The lookup window a run shows for each film when the manual lookup is chosen.
+    void setManualLookup(ManualLookup* lookup);
+    // From "Lancer le scan" until the page shows the run's result: the run
+    // works on a thread of its own meanwhile.
+    bool scanUnderWay() const { return scanThread != nullptr; }
+
     // Creates the synchronisation window (set by that tool); the main window
     // stays disabled until the window it returns is destroyed.
     std::function<QWidget*()> createSynchro;
@@ -72,7 +81,9 @@ public:
     AppContext& app;
     Journal& journal;
     OptionRules rules;
+    std::unique_ptr<RunFrontEnd> runFrontEnd; // the windows as the run's thread reaches them
     std::unique_ptr<ScanRun> scanRun;
+    QPointer<QThread> scanThread; // while a run works
     // The progress window, a child of this window so that it stays above it.
     TFormScanEnCours& FormScanEnCours;
     TForm4* Form4 = nullptr;                 // while a reset waits for its answer
@@ -142,6 +153,7 @@ private:
     // and the progress window shown over the main window.
     void lockForRun();
     void unlockAfterRun();
+    void showScanResult(const ScanResult& result, const QString& written);
     void showToolWindow(QWidget* window);
 
     std::unique_ptr<Ui::TForm1> ui;

@@ -5,7 +5,6 @@
 #include "ui_ScanProgressWindow.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <algorithm>
 
 namespace filmarch {
@@ -86,11 +85,6 @@ bool TFormScanEnCours::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui->LbNomFilm && event->type() == QEvent::Resize)
         showFileName();
     return QWidget::eventFilter(watched, event);
-}
-
-void TFormScanEnCours::processEvents()
-{
-    QCoreApplication::processEvents();
 }
 
 } // namespace filmarch

@@ -27,7 +27,7 @@ public:
     void setPosition(int position) override;
     int position() const override;
     void setFileName(const QString& name) override;
-    void processEvents() override;
+    void processEvents() override {} // the run works on a thread of its own
 
     // Hidden at the end of a run, with "Stop" ready for the next one.
     void hideAfterRun();

@@ -32,7 +32,7 @@ std::unique_ptr<FilmarchWindows> startFilmarch(const AppPaths& paths, UserDialog
     TFormScanEnCours* progress = &windows->Form1->FormScanEnCours;
     windows->FormAllocine->progressTopLeft = [progress] { return progress->pos(); };
     windows->FormAllocine->enableProgressStop = [progress](bool on) { progress->setStopEnabled(on); };
-    windows->Form1->scanRun->setManualLookup(windows->FormAllocine.get());
+    windows->Form1->setManualLookup(windows->FormAllocine.get());
     return windows;
 }
 

@@ -60,7 +60,7 @@ TEST_F(CatalogueOnDisk, EntriesAddedSinceTheCatalogueWasChosenAreKept)
         ASSERT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("4"));
 
         write(cat, 6); // two entries added elsewhere (another run, the catalogue program)
-        click(control(&f, "BtLanceScan"));
+        launchScan(f);
         EXPECT_EQ(entries(cat), 6 + kRootVideos);
         EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("6")); // as the run found it
         f.close();
@@ -81,7 +81,7 @@ TEST_F(CatalogueOnDisk, ACancelledNewCatalogueLeavesTheRunCompletingTheRemembere
     control<QLineEdit>(&f, "EdCheminCataloExistant")->setText(cat);
     control<QLineEdit>(&f, "EdNbrFilmsExist")->setText(QStringLiteral("2"));
 
-    click(control(&f, "BtLanceScan"));
+    launchScan(f);
     EXPECT_EQ(entries(cat), 2 + kRootVideos);
     const QStringList log = control<QPlainTextEdit>(&f, "MLog")->toPlainText().split(u'\n');
     EXPECT_EQ(log.filter(QStringLiteral("Catalogue complété à l'emplacement ") + cat).size(), 1);

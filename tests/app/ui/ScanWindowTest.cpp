@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <csignal>
+
 using namespace filmarch;
 using namespace filmarch::test;
 
@@ -70,7 +72,7 @@ TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
                 seen.progressVisible = progress().isVisible();
             }
         });
-    click(control(&f, "BtLanceScan"));
+    launchScan(f);
 
     EXPECT_EQ(XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")))->movieCount(), kRootVideos);
     // Locked while it ran, restored after.
@@ -96,7 +98,7 @@ TEST_F(ScanWindow, NewXmlCatalogueFromTheSaveDialogThenLancerLeScan)
     EXPECT_FALSE(f.scanRun->holdsAnalysers());
 
     // The new catalogue was forgotten: a second run must be told where to write.
-    click(control(&f, "BtLanceScan"));
+    launchScan(f);
     EXPECT_EQ(dialogs.messages,
         QStringList {QStringLiteral("Choisir l'un des deux scans possibles : Créer catalogue ou Complèter catalogue")});
 }
@@ -118,7 +120,7 @@ TEST_F(ScanWindow, CompletingAnAmcCatalogueChosenInTheOpenDialogTwice)
     ASSERT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), cat);
     EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QStringLiteral("1"));
 
-    click(control(&f, "BtLanceScan"));
+    launchScan(f);
     EXPECT_TRUE(QFileInfo::exists(cat + QStringLiteral(".bak")));
     TMovieList list;
     list.LoadFromFile(cat);
@@ -128,7 +130,7 @@ TEST_F(ScanWindow, CompletingAnAmcCatalogueChosenInTheOpenDialogTwice)
     // The completion fields keep their values: a second run loads the
     // catalogue again and finds every film already there.
     EXPECT_EQ(control<QLineEdit>(&f, "EdCheminCataloExistant")->text(), cat);
-    click(control(&f, "BtLanceScan"));
+    launchScan(f);
     list.LoadFromFile(cat);
     EXPECT_EQ(list.Count(), 1 + kRootVideos - 1);
     EXPECT_EQ(control<QLineEdit>(&f, "EdNbrFilmsExist")->text(), QString::number(kRootVideos));
@@ -171,7 +173,7 @@ TEST_F(ScanWindow, DroppedXmlCatalogueIsCompletedAndStopEndsTheRun)
                 QTest::mouseClick(control<QPushButton>(&progress(), "BtArretScan"), Qt::LeftButton);
             }
         });
-    click(control(&f, "BtLanceScan"));
+    launchScan(f);
     EXPECT_TRUE(pressed);
     EXPECT_EQ(XmlCatalogue::loadFile(cat)->movieCount(), 1);
     EXPECT_TRUE(logLines(f).filter(QStringLiteral("Le scan a été coupé par l'utilisateur")).size() == 1);
@@ -187,7 +189,7 @@ TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
     chooseScanFolder(f, films.path());
     dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films.xml")), 1};
     click(control<QPushButton>(&f, "BtCherchCataloCree"));
-    click(control<QPushButton>(&f, "BtLanceScan"));
+    launchScan(f);
 
     EXPECT_EQ(XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")))->movieCount(), 2);
     ASSERT_EQ(dialogs.errors.size(), 2) << dialogs.errors.join(u'\n').toStdString();
@@ -223,11 +225,43 @@ TEST_F(ScanWindow, StopEndsAMatroskaToolThatHangs)
     watch.start(5);
     QElapsedTimer clock;
     clock.start();
-    click(control<QPushButton>(&f, "BtLanceScan"));
+    launchScan(f);
     EXPECT_LT(clock.elapsed(), 30000) << "the tool was not left to its minute";
     // The file was still being analysed: nothing is written for it after the stop.
     EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("films.xml"))));
     EXPECT_EQ(logLines(f).filter(QStringLiteral("Le scan a été coupé par l'utilisateur")).size(), 1)
         << logLines(f).join(u'\n').toStdString();
     EXPECT_EQ(dialogs.errors, QStringList());
+}
+
+TEST_F(ScanWindow, TheWindowGoingInTheMiddleOfARunStopsItAndWaitsForIt)
+{
+    QTemporaryDir films;
+    twoMatroskaFilms(films);
+    const QString started = QDir(appDir.path()).filePath(QStringLiteral("started"));
+    {
+        QFile tool(mkvToolFolder() + QStringLiteral("/mkvmerge"));
+        ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\necho $$ > '" + started.toUtf8() + "'\nexec sleep 60\n");
+    }
+    TForm1& f = openWindow(true);
+    chooseScanFolder(f, films.path());
+    dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films.xml")), 1};
+    click(control<QPushButton>(&f, "BtCherchCataloCree"));
+    click(control(&f, "BtLanceScan"));
+    // The windows are served while the run works.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return readFile(started).endsWith('\n'); }, 60000));
+    const pid_t tool = pid_t(readFile(started).trimmed().toInt());
+    EXPECT_TRUE(f.scanUnderWay());
+    EXPECT_TRUE(progress().isVisible());
+    // The program ends: the run is stopped (its tool ended) and waited for.
+    QElapsedTimer clock;
+    clock.start();
+    form.reset();
+    EXPECT_LT(clock.elapsed(), 30000);
+    EXPECT_NE(::kill(tool, 0), 0) << "the tool was left to its minute";
+    EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("films.xml"))));
+    // The catalogue's lock was given back.
+    EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << QDir(out.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
 }

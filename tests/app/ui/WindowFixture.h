@@ -79,6 +79,14 @@ protected:
         QTest::mouseClick(widget, Qt::LeftButton, {}, at);
     }
 
+    // "Lancer le scan", then the run's end (it works on a thread of its own
+    // while this thread serves the windows and the dialogs it asks for).
+    void launchScan(TForm1& f)
+    {
+        click(control(&f, "BtLanceScan"));
+        ASSERT_TRUE(QTest::qWaitFor([&f] { return !f.scanUnderWay(); }, 120000)) << "the run did not end";
+    }
+
     // The progress window of the window open.
     TFormScanEnCours& progress() const { return form->FormScanEnCours; }
 
