@@ -258,11 +258,6 @@ void TSynch::setPosition(int percent)
         FCopieEnCours->setPosition(percent);
 }
 
-void TSynch::processEvents()
-{
-    QCoreApplication::processEvents();
-}
-
 void TSynch::copyFinished()
 {
     delete FCopieEnCours.data();

@@ -72,7 +72,6 @@ private:
     bool confirmDeletion() override;
     void taskFinished() override;
     void setPosition(int percent) override;
-    void processEvents() override;
 
     std::unique_ptr<Ui::TSynch> ui;
     AppPaths paths;
