@@ -87,7 +87,7 @@ CopiedBytes copyBytes(int from, int to, qint64 limit, const std::function<bool(q
     }
 }
 
-bool isCopyTemporary(const QByteArray& name)
+bool isCopyTemporary(QByteArrayView name)
 {
     return name.size() == kTemporaryPrefixLength + 6 && name.startsWith(kTemporaryPrefix);
 }
@@ -101,7 +101,7 @@ int removeCopyLeftovers(int folder)
     dir.release(); // closedir closes it
     int removed = 0;
     while (const dirent* e = ::readdir(d)) {
-        if (!isCopyTemporary(QByteArray(e->d_name)))
+        if (!isCopyTemporary(e->d_name))
             continue;
         const FileDescriptor file(::openat(::dirfd(d), e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         // The lock is free once its copy ended: killed, or renamed to its final name.

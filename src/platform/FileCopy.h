@@ -4,6 +4,7 @@
 // that no cut-short file ever carries the destination's name. Every copy of
 // the program moves its bytes with copyBytes.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
@@ -49,7 +50,7 @@ CopiedBytes copyBytes(int from, int to, qint64 limit, const std::function<bool(q
 
 // The temporary file of a copy: ".filmarch-copie-" and six characters. It
 // is locked for as long as its copy runs.
-bool isCopyTemporary(const QByteArray& name);
+bool isCopyTemporary(QByteArrayView name);
 
 // Removes from the open `folder` the temporary files that killed copies left
 // behind; those of copies still running (locked) stay. Returns how many went.

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,13 +21,21 @@ int checkedCount(const SyncList& list)
     return static_cast<int>(std::count_if(list.begin(), list.end(), [](const SyncEntry& e) { return e.checked; }));
 }
 
+void removeMarked(SyncList& list, const std::vector<bool>& gone)
+{
+    std::size_t out = 0;
+    for (std::size_t k = 0; k < list.size(); ++k)
+        if (!gone[k])
+            list[out++] = std::move(list[k]);
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(out), list.end());
+}
+
 namespace {
 
 struct Walk {
     bool sousRep;
-    int rootLength;
     FolderId other;
-    std::deque<SyncEntry> found; // in order of discovery (a deque: no entry moved as it grows)
+    FoundFiles& found;
     std::vector<UnreadablePath> unreadable;
     SyncList links;
     bool metOther = false;
@@ -43,6 +50,7 @@ struct Walk {
                 ::close(fd);
             return;
         }
+        const int here = found.addFolder(nativeDir, dir);
         for (;;) {
             errno = 0;
             const dirent* e = ::readdir(d);
@@ -52,7 +60,7 @@ struct Walk {
                     unreadable.push_back({dir, systemReason(errno)});
                 break;
             }
-            const QByteArray name(e->d_name);
+            const QByteArrayView name(e->d_name);
             if (name == "." || name == ".." || isCopyTemporary(name))
                 continue;
             unsigned char type = e->d_type;
@@ -60,20 +68,22 @@ struct Walk {
                 struct stat st {};
                 if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                     // A file or a folder: either way something is missing.
-                    unreadable.push_back({dir + QFile::decodeName(name), systemReason(errno)});
+                    unreadable.push_back({dir + QFile::decodeName(e->d_name), systemReason(errno)});
                     continue;
                 }
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
             }
             if (type == DT_LNK) {
-                links.push_back(SyncEntry {QFile::decodeName(name), dir, false, name, nativeDir, rootLength});
+                const QByteArray native = name.toByteArray();
+                links.push_back(
+                    SyncEntry {QFile::decodeName(native), dir, false, native, nativeDir, found.rootLength()});
                 continue;
             }
             if (type == DT_DIR) {
-                subFolder(::dirfd(d), name, nativeDir, dir);
+                subFolder(::dirfd(d), name.toByteArray(), nativeDir, dir);
                 continue;
             }
-            found.push_back(SyncEntry {QFile::decodeName(name), dir, false, name, nativeDir, rootLength});
+            found.add(name, here);
         }
         ::closedir(d);
     }
@@ -106,17 +116,29 @@ struct Walk {
 
 } // namespace
 
-ListingResult Listing(const QString& chemin, SyncList& list, bool sousRep, FolderId other)
+ListingResult listFiles(const QString& chemin, FoundFiles& found, bool sousRep, FolderId other)
 {
     QString dir = chemin;
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     const QByteArray nativeDir = QFile::encodeName(dir);
-    Walk walk {sousRep, static_cast<int>(nativeDir.size()), other, {}, {}, {}, false};
+    found = FoundFiles(static_cast<int>(nativeDir.size()));
+    Walk walk {sousRep, other, found, {}, {}, false};
     walk.folder(openFolder(nativeDir).release(), nativeDir, dir);
+    return {static_cast<int>(found.size()), std::move(walk.unreadable), std::move(walk.links), walk.metOther};
+}
+
+ListingResult Listing(const QString& chemin, SyncList& list, bool sousRep, FolderId other)
+{
+    FoundFiles found;
+    ListingResult result = listFiles(chemin, found, sousRep, other);
     // Each entry goes on top of the list: the last one found ends first.
-    list.insert(list.begin(), std::make_move_iterator(walk.found.rbegin()), std::make_move_iterator(walk.found.rend()));
-    return {static_cast<int>(walk.found.size()), std::move(walk.unreadable), std::move(walk.links), walk.metOther};
+    SyncList listed;
+    listed.reserve(found.size());
+    for (std::size_t k = found.size(); k-- > 0;)
+        listed.push_back(found.entry(k));
+    list.insert(list.begin(), std::make_move_iterator(listed.begin()), std::make_move_iterator(listed.end()));
+    return result;
 }
 
 void setAsideLinked(SyncList& list, const SyncList& links)
@@ -141,22 +163,27 @@ void setAsideLinked(SyncList& list, const SyncList& links)
     list.erase(std::remove_if(list.begin(), list.end(), linked), list.end());
 }
 
-void Comparaison(SyncList& list1, SyncList& list2)
+namespace {
+
+// The pairing of two lists of names, by their places: `name1(i)` is the name
+// at place i of the first list, `name2(j)` at place j of the second. Marks
+// the pairs gone in `gone1` and `gone2`, sized to the lists.
+template <class Name1, class Name2>
+void pairOff(const Name1& name1, std::vector<bool>& gone1, const Name2& name2, std::vector<bool>& gone2)
 {
-    // For each name, the positions of list2 from the highest down, as a chain:
-    // head[name] is the highest one still free, next[j] the one below j.
-    QHash<QByteArray, int> head;
-    head.reserve(static_cast<qsizetype>(list2.size()));
-    std::vector<int> next(list2.size(), -1);
-    for (int j = 0; j < static_cast<int>(list2.size()); ++j) {
-        int& h = head[list2[j].nativeName];
+    // For each name, the places of the second list from the highest down, as
+    // a chain: head[name] is the highest one still free, next[j] the one below j.
+    const int n2 = static_cast<int>(gone2.size());
+    QHash<QByteArrayView, int> head;
+    head.reserve(n2);
+    std::vector<int> next(gone2.size(), -1);
+    for (int j = 0; j < n2; ++j) {
+        int& h = head[name2(j)];
         next[j] = h - 1;
         h = j + 1; // stored plus one: a new key reads 0, "none"
     }
-
-    std::vector<bool> gone1(list1.size()), gone2(list2.size());
-    for (int i = static_cast<int>(list1.size()) - 1; i >= 0; --i) {
-        const auto it = head.find(list1[i].nativeName);
+    for (int i = static_cast<int>(gone1.size()) - 1; i >= 0; --i) {
+        const auto it = head.find(name1(i));
         if (it == head.end() || it.value() == 0)
             continue;
         const int j = it.value() - 1;
@@ -164,16 +191,39 @@ void Comparaison(SyncList& list1, SyncList& list2)
         gone1[i] = true;
         gone2[j] = true;
     }
+}
 
-    const auto compact = [](SyncList& list, const std::vector<bool>& gone) {
-        std::size_t out = 0;
-        for (std::size_t k = 0; k < list.size(); ++k)
-            if (!gone[k])
-                list[out++] = std::move(list[k]);
-        list.erase(list.begin() + static_cast<std::ptrdiff_t>(out), list.end());
+} // namespace
+
+void Comparaison(SyncList& list1, SyncList& list2)
+{
+    std::vector<bool> gone1(list1.size()), gone2(list2.size());
+    const auto nameIn = [](const SyncList& list) {
+        return [&list](int k) { return QByteArrayView(list[static_cast<std::size_t>(k)].nativeName); };
     };
-    compact(list1, gone1);
-    compact(list2, gone2);
+    pairOff(nameIn(list1), gone1, nameIn(list2), gone2);
+    removeMarked(list1, gone1);
+    removeMarked(list2, gone2);
+}
+
+void Comparaison(const FoundFiles& found1, const FoundFiles& found2, SyncList& list1, SyncList& list2)
+{
+    // Place k of a side's list holds the file found last but k.
+    const auto nameIn = [](const FoundFiles& found) {
+        return [&found](int k) { return found.name(found.size() - 1 - static_cast<std::size_t>(k)); };
+    };
+    std::vector<bool> gone1(found1.size()), gone2(found2.size());
+    pairOff(nameIn(found1), gone1, nameIn(found2), gone2);
+    const auto left = [](const FoundFiles& found, const std::vector<bool>& gone) {
+        SyncList list;
+        list.reserve(static_cast<std::size_t>(std::count(gone.begin(), gone.end(), false)));
+        for (std::size_t k = 0; k < gone.size(); ++k)
+            if (!gone[k])
+                list.push_back(found.entry(found.size() - 1 - k));
+        return list;
+    };
+    list1 = left(found1, gone1);
+    list2 = left(found2, gone2);
 }
 
 } // namespace filmarch

@@ -27,5 +27,7 @@ struct SyncEntry {
 using SyncList = std::vector<SyncEntry>;
 
 int checkedCount(const SyncList& list);
+// Drops the entries marked in `gone` (sized to the list), keeping the order of the others.
+void removeMarked(SyncList& list, const std::vector<bool>& gone);
 
 } // namespace filmarch

@@ -22,16 +22,6 @@ QString shown(const QString& path)
 {
     return escapeControlCharacters(path);
 }
-
-// Drops the entries marked in `gone`, keeping the order of the others.
-void removeMarked(SyncList& list, const std::vector<bool>& gone)
-{
-    std::size_t out = 0;
-    for (std::size_t k = 0; k < list.size(); ++k)
-        if (!gone[k])
-            list[out++] = std::move(list[k]);
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(out), list.end());
-}
 } // namespace
 
 SyncTool::SyncTool(SyncContext context) : ctx(std::move(context))
@@ -86,10 +76,11 @@ AnalysisOutcome SyncTool::BtLanceAnalyseClick(
     const FolderId referenceId = folderId(openFolder(QFile::encodeName(reference)).get());
     const FolderId backupId = folderId(openFolder(QFile::encodeName(backup)).get());
     ListingResult referenceListing, backupListing;
+    FoundFiles referenceFiles, backupFiles;
     changeLists([&] {
-        referenceListing = Listing(reference, LVFichiersNonSauv, CbAnalyseSousRep, backupId);
-        backupListing = Listing(backup, LVFichiersManquants, CbAnalyseSousRep, referenceId);
-        Comparaison(LVFichiersNonSauv, LVFichiersManquants);
+        referenceListing = listFiles(reference, referenceFiles, CbAnalyseSousRep, backupId);
+        backupListing = listFiles(backup, backupFiles, CbAnalyseSousRep, referenceId);
+        Comparaison(referenceFiles, backupFiles, LVFichiersNonSauv, LVFichiersManquants);
         setAsideLinked(LVFichiersManquants, referenceListing.links);
         // A backup file whose partner lies in an unread folder would look
         // absent from the reference: no deletion list at all.

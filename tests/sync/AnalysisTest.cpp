@@ -7,6 +7,7 @@
 #include "sync/SyncSettings.h"
 
 #include <QRandomGenerator>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <sched.h>
@@ -132,6 +133,55 @@ TEST_F(Analysis, PairingMatchesTheQuadraticRuleExactly)
         ASSERT_EQ(tags(list1), tags(expected1)) << "round " << round;
         ASSERT_EQ(tags(list2), tags(expected2)) << "round " << round;
     }
+}
+
+TEST_F(Analysis, TreesLeaveWhatTheirListedEntriesLeave)
+{
+    // Names repeated across folders in unequal numbers on each side, a
+    // difference of letter case only, and names that are not text: two of
+    // them ("\xfe" and "\xfd") read alike once shown, yet differ.
+    makeFiles({"ref/a/x.mkv", "ref/b/x.mkv", "ref/c/x.mkv", "ref/x.mkv", "save/d/x.mkv", "save/x.mkv", "ref/y.mkv",
+        "save/e/y.mkv", "save/f/y.mkv", "save/y.mkv", "ref/A.mkv", "save/a.mkv"});
+    const QByteArray notText[] = {"ref/\xff.mkv", "ref/b/\xfe.mkv", "save/\xff.mkv", "save/e/\xfd.mkv"};
+    // Qt cannot name these, so the temporary folder would keep them.
+    struct RemovedAtEnd {
+        std::vector<QByteArray> paths;
+        ~RemovedAtEnd()
+        {
+            for (const QByteArray& p : paths)
+                ::unlink(p.constData());
+        }
+    } removed;
+    for (const QByteArray& name : notText) {
+        removed.paths.push_back(QFile::encodeName(root.path()) + '/' + name);
+        ASSERT_EQ(::close(::open(removed.paths.back().constData(), O_CREAT | O_WRONLY, 0644)), 0);
+    }
+    analyse(true);
+
+    SyncList list1, list2;
+    Listing(ref(), list1, true);
+    Listing(save(), list2, true);
+    Comparaison(list1, list2);
+    const auto paths = [](const SyncList& list) {
+        std::vector<std::string> out;
+        for (const SyncEntry& e : list)
+            out.push_back(e.nativePath().toStdString());
+        return out;
+    };
+    EXPECT_EQ(paths(tool->LVFichiersNonSauv), paths(list1));
+    EXPECT_EQ(paths(tool->LVFichiersManquants), paths(list2));
+    EXPECT_EQ(tags(tool->LVFichiersNonSauv), tags(list1));
+    EXPECT_EQ(tags(tool->LVFichiersManquants), tags(list2));
+
+    const auto names = [](const SyncList& list) {
+        std::vector<std::string> out;
+        for (const SyncEntry& e : list)
+            out.push_back(e.nativeName.toStdString());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    EXPECT_EQ(names(tool->LVFichiersNonSauv), (std::vector<std::string> {"A.mkv", "x.mkv", "x.mkv", "\xfe.mkv"}));
+    EXPECT_EQ(names(tool->LVFichiersManquants), (std::vector<std::string> {"a.mkv", "y.mkv", "y.mkv", "\xfd.mkv"}));
 }
 
 TEST_F(Analysis, MessagesAndLogLines)
