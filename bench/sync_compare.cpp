@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <unistd.h>
@@ -27,20 +28,19 @@ constexpr int kRounds = 3;
 
 // Film names where the backup lacks one name in fifty and holds one of its own
 // in fifty; one name in a hundred is present twice on each side.
-SyncList names(bool backup)
+FoundFiles names(bool backup)
 {
-    SyncList list;
-    list.reserve(kNames);
+    FoundFiles found(static_cast<int>(std::strlen("/films/")));
+    const int folder = found.addFolder("/films/", QStringLiteral("/films/"));
     for (int k = 0; k < kNames; ++k) {
         int n = k;
         if (k % 100 == 99)
             n = k - 1;
         else if (k % 50 == 7)
             n = backup ? kNames + k : k;
-        const QString name = QStringLiteral("Film numéro %1 (2001).mkv").arg(n);
-        list.push_back(SyncEntry {name, QStringLiteral("/films/"), false, name.toUtf8(), "/films/", 8});
+        found.add(QStringLiteral("Film numéro %1 (2001).mkv").arg(n).toUtf8(), folder);
     }
-    return list;
+    return found;
 }
 
 // One folder per 1,000 files, empty files named like films.
@@ -75,10 +75,11 @@ int main()
     double compare = std::numeric_limits<double>::max();
     std::size_t left = 0, right = 0;
     for (int round = 0; round < kRounds; ++round) {
-        SyncList reference = names(false), backup = names(true);
+        const FoundFiles referenceFiles = names(false), backupFiles = names(true);
+        SyncList reference, backup;
         QElapsedTimer timer;
         timer.start();
-        Comparaison(reference, backup);
+        Comparaison(referenceFiles, backupFiles, reference, backup);
         compare = std::min(compare, timer.nsecsElapsed() / 1e9);
         left = reference.size();
         right = backup.size();
