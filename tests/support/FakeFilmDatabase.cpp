@@ -1,5 +1,7 @@
 #include "support/FakeFilmDatabase.h"
 
+#include <QScopeGuard>
+
 #include <chrono>
 #include <thread>
 
@@ -136,6 +138,9 @@ std::vector<std::string> FakeFilmDatabase::refusals() const
 
 void FakeFilmDatabase::answer(const httplib::Request& request, httplib::Response& response)
 {
+    const int now = ++underWay;
+    for (int most = mostAtOnce; now > most && !mostAtOnce.compare_exchange_weak(most, now);) {}
+    const auto answered = qScopeGuard([this] { --underWay; });
     answers.pass();
     if (const int latency = latencyMilliseconds)
         std::this_thread::sleep_for(std::chrono::milliseconds(latency));

@@ -69,10 +69,11 @@ public:
     std::vector<std::string> requests() const; // request targets as received, in order
     std::vector<std::string> refusals() const;
 
-    Gate answers;                                // every answer passes it first
+    Gate answers; // every answer passes it first
     // A slow service for the benchmarks; tests hold answers at the gate instead.
     std::atomic<int> latencyMilliseconds {0};
     std::atomic<bool> failMovieRequests {false}; // movie requests answer 500
+    std::atomic<int> mostAtOnce {0};             // the most requests seen under way at once
     std::string picture;                         // bytes served for every poster address
 
 private:
@@ -85,6 +86,7 @@ private:
     std::vector<std::string> received;
     std::vector<std::string> refused;
     std::string issuedCookie;
+    std::atomic<int> underWay {0};
     LoopbackServer site;
 };
 

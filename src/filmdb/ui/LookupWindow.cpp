@@ -4,6 +4,7 @@
 #include "core/ui/OnScreen.h"
 #include "filmdb/AllocineClient.h"
 #include "platform/Error.h"
+#include "platform/OffThread.h"
 #include "ui_LookupWindow.h"
 
 #include <QButtonGroup>
@@ -15,10 +16,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace filmarch {
 
@@ -42,6 +45,23 @@ void growToText(QWidget* control)
     const auto* label = qobject_cast<QLabel*>(control);
     const int left = label && (label->alignment() & Qt::AlignHCenter) ? extra / 2 : 0;
     control->setGeometry(control->x() - left, control->y(), control->width() + extra, control->height());
+}
+
+// Candidates Debut .. Fin in the order shown: the preferred one and the first
+// of the list swap places.
+QList<Candidate> pageOf(const QList<Candidate>& films, int bestitem, int Debut, int Fin)
+{
+    QList<Candidate> page;
+    for (int i = 0; i <= Fin - Debut && i < perPage; ++i) {
+        const QString& code = films[Debut + i].code;
+        if (Debut == 0 && i == 0)
+            page << films[bestitem];
+        else if (!code.isEmpty() && code == films[bestitem].code)
+            page << films[0];
+        else
+            page << films[Debut + i];
+    }
+    return page;
 }
 
 } // namespace
@@ -79,7 +99,12 @@ TFormAllocine::TFormAllocine(const AppPaths& paths, UserDialogs& dialogs, QWidge
     connect(ListeBoutons, &QButtonGroup::idClicked, this, &TFormAllocine::PageButtonOnClick);
 }
 
-TFormAllocine::~TFormAllocine() = default;
+TFormAllocine::~TFormAllocine()
+{
+    // The request uses the source, which the window's owner may drop next.
+    if (running)
+        running->wait();
+}
 
 ManualLookupDecision TFormAllocine::lookUp(const ManualLookupRequest& request)
 {
@@ -142,8 +167,9 @@ ManualLookupDecision TFormAllocine::finishLookUp()
 
 void TFormAllocine::done(int result)
 {
-    // Whatever runs in a nested loop now belongs to a closed window.
+    // A request under way now belongs to a closed window: its answer is dropped.
     ++session;
+    setRequesting(false);
     if (place)
         *place = pos();
     QDialog::done(result);
@@ -159,6 +185,63 @@ void TFormAllocine::setRequesting(bool on)
     for (QRadioButton* radio : ListeRadioBoutons)
         if (radio)
             radio->setEnabled(!on);
+    if (on)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void TFormAllocine::ask(std::function<void()> job, std::function<void()> answer)
+{
+    setRequesting(true);
+    const int token = session;
+    auto start = [this, token, job = std::move(job), answer = std::move(answer)] {
+        if (stale(token))
+            return;
+        running = startOffThread(this, job, [this, token, answer](std::exception_ptr failure) {
+            running = nullptr;
+            if (!stale(token)) {
+                setRequesting(false);
+                if (failure)
+                    showFailure(failure);
+                else
+                    answer();
+            }
+            if (waiting && !running)
+                std::exchange(waiting, nullptr)();
+        });
+    };
+    // The sources serve one window request at a time: a request the window
+    // left behind (closed, or on to the next film) ends first.
+    if (running)
+        waiting = std::move(start);
+    else
+        start();
+}
+
+// Off the window's thread: touches only the source.
+TFormAllocine::Thumbnails TFormAllocine::fetchThumbnails(LookupSource& source, const QList<Candidate>& page)
+{
+    Thumbnails thumbnails;
+    try {
+        for (const Candidate& film : page)
+            thumbnails.paths << source.thumbnail(film);
+    } catch (const Error& e) {
+        thumbnails.error = e.message();
+    }
+    return thumbnails;
+}
+
+// What the sources do not turn into a message of their own.
+void TFormAllocine::showFailure(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Error& e) {
+        dialogs.showError(e.message());
+    } catch (const std::exception& e) {
+        dialogs.showError(QString::fromLocal8Bit(e.what()));
+    }
 }
 
 void TFormAllocine::BtRechercherClick()
@@ -166,10 +249,7 @@ void TFormAllocine::BtRechercherClick()
     if (busy || !source)
         return;
     ui->BtValidFilm->setText(validateCaption);
-    const int token = session;
     Rechercher(ui->EdNomFilm->text());
-    if (!stale(token))
-        focusCandidates();
 }
 
 void TFormAllocine::removeCandidates()
@@ -205,20 +285,35 @@ void TFormAllocine::createPageButtons(int NbrPages)
 
 void TFormAllocine::Rechercher(const QString& NomFilm)
 {
-    if (!source)
+    if (busy || !source)
         return;
-    const int token = session;
-    setRequesting(true);
-    const auto requestEnds = qScopeGuard([this] { setRequesting(false); });
     removePageButtons();
     removeCandidates();
     ui->PanelFilms->clear();
     Feed_first.clear();
     NbrFilms = 0;
 
-    const CandidateList list = source->search(NomFilm, Annee);
-    if (stale(token))
-        return;
+    struct Found {
+        CandidateList list;
+        Thumbnails thumbnails;
+    };
+    auto found = std::make_shared<Found>();
+    ask(
+        [found, asked = source, NomFilm, year = Annee] {
+            found->list = asked->search(NomFilm, year);
+            const QList<Candidate>& films = found->list.films;
+            if (found->list.code == 0 && !films.isEmpty())
+                found->thumbnails = fetchThumbnails(
+                    *asked, pageOf(films, found->list.bestitem, 0, std::min<int>(films.size(), perPage) - 1));
+        },
+        [this, found] {
+            showSearch(found->list, found->thumbnails);
+            focusCandidates();
+        });
+}
+
+void TFormAllocine::showSearch(const CandidateList& list, const Thumbnails& thumbnails)
+{
     // An answer that could not be kept, or a refused key: the user is told why.
     if (!list.error.isEmpty())
         dialogs.showError(list.error);
@@ -233,25 +328,13 @@ void TFormAllocine::Rechercher(const QString& NomFilm)
     bestitem = list.bestitem;
     createPageButtons((NbrFilms + perPage - 1) / perPage);
     try {
-        AfficheListe(0, std::min(NbrFilms, perPage) - 1, 0);
+        AfficheListe(0, std::min(NbrFilms, perPage) - 1, 0, thumbnails);
     } catch (const Error&) {
-        if (!stale(token))
-            AfficheListe(0, 0, 2);
+        AfficheListe(0, 0, 2);
     }
 }
 
-// The preferred candidate and the first of the list swap places.
-int TFormAllocine::candidateAt(int Debut, int i) const
-{
-    if (Debut == 0 && i == 0)
-        return bestitem;
-    const QString& code = Feed_first[Debut + i].code;
-    if (!code.isEmpty() && code == Feed_first[bestitem].code)
-        return 0;
-    return Debut + i;
-}
-
-void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
+void TFormAllocine::AfficheListe(int Debut, int Fin, int Code, const Thumbnails& thumbnails)
 {
     infosFilmAllo.fill(QString());
     ui->BtValidFilm->setText(skipCaption);
@@ -259,16 +342,15 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
         ui->PanelFilms->setText(source->failureText(Code));
         return;
     }
-    const int token = session;
-    for (int i = 0; i <= Fin - Debut && i < perPage; ++i) {
-        const int movie = candidateAt(Debut, i);
+    const QList<Candidate> page = pageOf(Feed_first, bestitem, Debut, Fin);
+    for (int i = 0; i < page.size(); ++i) {
         auto* radio = new QRadioButton(ui->PanelFilms);
         radio->setGeometry(115, 60 + 110 * i, 250, 17);
         // The candidates come before the buttons under them in the Tab order.
         setTabOrder(i == 0 ? static_cast<QWidget*>(ui->CbAfficherDetails) : ListeRadioBoutons[i - 1], radio);
         setTabOrder(radio, ui->BtValidFilm);
         radio->setEnabled(!busy);
-        const Candidate& film = Feed_first[movie];
+        const Candidate& film = page[i];
         if (!film.code.isEmpty()) {
             radio->setText(film.originalTitle);
             radio->setObjectName(QStringLiteral("C") + film.code);
@@ -283,9 +365,9 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
         picture->setAccessibleName(QStringLiteral("Affiche : ") + film.originalTitle);
         picture->show();
         ListImage[i] = picture;
-        const QString path = source->thumbnail(film);
-        if (stale(token))
-            return;
+        if (i >= thumbnails.paths.size())
+            throw Error(thumbnails.error);
+        const QString& path = thumbnails.paths[i];
         QPixmap thumbnail;
         if (!thumbnail.load(path))
             throw Error(QStringLiteral("Image illisible : ") + path);
@@ -295,22 +377,23 @@ void TFormAllocine::AfficheListe(int Debut, int Fin, int Code)
 
 void TFormAllocine::PageButtonOnClick(int NumeroPage)
 {
-    if (busy || Feed_first.isEmpty())
+    if (busy || !source || Feed_first.isEmpty())
         return;
-    const int token = session;
-    {
-        setRequesting(true);
-        const auto requestEnds = qScopeGuard([this] { setRequesting(false); });
-        removeCandidates();
-        const int a = perPage * NumeroPage;
-        try {
-            AfficheListe(a - perPage, a - 1 < NbrFilms ? a - 1 : NbrFilms - 1, 0);
-        } catch (const Error& e) {
-            dialogs.showError(e.message());
-        }
-    }
-    if (!stale(token))
-        focusCandidates();
+    removeCandidates();
+    const int a = perPage * NumeroPage;
+    const int Debut = a - perPage;
+    const int Fin = a - 1 < NbrFilms ? a - 1 : NbrFilms - 1;
+    auto thumbnails = std::make_shared<Thumbnails>();
+    ask([thumbnails, asked = source,
+            page = pageOf(Feed_first, bestitem, Debut, Fin)] { *thumbnails = fetchThumbnails(*asked, page); },
+        [this, thumbnails, Debut, Fin] {
+            try {
+                AfficheListe(Debut, Fin, 0, *thumbnails);
+            } catch (const Error& e) {
+                dialogs.showError(e.message());
+            }
+            focusCandidates();
+        });
 }
 
 void TFormAllocine::InfosFilmOnCLick()
@@ -318,35 +401,40 @@ void TFormAllocine::InfosFilmOnCLick()
     auto* radio = qobject_cast<QRadioButton*>(sender());
     if (!radio || busy || !source)
         return;
-    const int token = session;
     CodeFilm = radio->objectName().remove(QLatin1Char('C'), Qt::CaseInsensitive);
-    InfosFilmAllo infos;
-    QStringList logLines;
-    try {
-        setRequesting(true);
-        const auto requestEnds = qScopeGuard([this] { setRequesting(false); });
-        source->details(CodeFilm, infos, logLines);
-        if (stale(token))
-            return;
-    } catch (const Error& e) {
-        if (stale(token))
-            return;
-        // Half a film is never written: the entry falls back to the analysis data.
-        infosFilmAllo.fill(QString());
-        ui->BtValidFilm->setText(skipCaption);
-        dialogs.showError(e.message());
-        return;
-    }
-    infosFilmAllo = infos;
-    // Logged when the film is picked, whatever the user decides next.
-    if (log)
-        for (const QString& line : std::as_const(logLines))
-            log(line);
-    delete MemoFilm;
-    MemoFilm = nullptr;
-    ui->BtValidFilm->setText(validateCaption);
-    ui->CbAfficherDetails->setEnabled(true);
-    showDetails();
+    struct Found {
+        InfosFilmAllo infos;
+        QStringList logLines;
+        std::optional<QString> error;
+    };
+    auto found = std::make_shared<Found>();
+    ask(
+        [found, asked = source, code = CodeFilm] {
+            try {
+                asked->details(code, found->infos, found->logLines);
+            } catch (const Error& e) {
+                found->error = e.message();
+            }
+        },
+        [this, found] {
+            if (found->error) {
+                // Half a film is never written: the entry falls back to the analysis data.
+                infosFilmAllo.fill(QString());
+                ui->BtValidFilm->setText(skipCaption);
+                dialogs.showError(*found->error);
+                return;
+            }
+            infosFilmAllo = found->infos;
+            // Logged when the film is picked, whatever the user decides next.
+            if (log)
+                for (const QString& line : std::as_const(found->logLines))
+                    log(line);
+            delete MemoFilm;
+            MemoFilm = nullptr;
+            ui->BtValidFilm->setText(validateCaption);
+            ui->CbAfficherDetails->setEnabled(true);
+            showDetails();
+        });
 }
 
 void TFormAllocine::showDetails()

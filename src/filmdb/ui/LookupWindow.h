@@ -7,8 +7,10 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -16,6 +18,7 @@ class QButtonGroup;
 class QLabel;
 class QPlainTextEdit;
 class QRadioButton;
+class QThread;
 
 namespace Ui {
 class TFormAllocine;
@@ -48,7 +51,8 @@ public:
     std::function<QPoint()> progressTopLeft;
     std::function<void(bool)> enableProgressStop;
 
-    // True while a request or a thumbnail download is under way.
+    // True while a request or a thumbnail download of the film in hand is
+    // under way (or waits for one the window left behind to end).
     bool requesting() const { return busy; }
 
     // Made for each film or page shown; the rest of the window is its form's.
@@ -78,10 +82,23 @@ public slots:
     void done(int result) override;
 
 private:
-    // Shows candidates Debut .. Fin, or the message of Code 1 or 2. Throws
-    // Error when a thumbnail cannot be had; returns early for a closed window.
-    void AfficheListe(int Debut, int Fin, int Code);
-    int candidateAt(int Debut, int i) const;
+    // The thumbnails of a page, had in order until one could not be.
+    struct Thumbnails {
+        QStringList paths;
+        QString error; // why the next one could not be had
+    };
+    static Thumbnails fetchThumbnails(LookupSource& source, const QList<Candidate>& page);
+
+    // Asks the source off the window's thread: `job` must not touch the
+    // window; `answer` shows what it found, on the window's thread, unless the
+    // window moved on meanwhile. One request runs at a time: one asked while
+    // a request the window left behind still runs waits for it to end.
+    void ask(std::function<void()> job, std::function<void()> answer);
+    void showSearch(const CandidateList& list, const Thumbnails& thumbnails);
+    void showFailure(std::exception_ptr failure);
+    // Shows candidates Debut .. Fin with their thumbnails, or the message of
+    // Code 1 or 2. Throws Error when a thumbnail could not be had.
+    void AfficheListe(int Debut, int Fin, int Code, const Thumbnails& thumbnails = {});
     void removeCandidates();
     void removePageButtons();
     void createPageButtons(int NbrPages);
@@ -103,7 +120,9 @@ private:
     ManualLookupDecision decision;
     int filesLeft = 0;
     bool busy = false;
-    int session = 0; // moves on when the window closes: late answers are dropped
+    int session = 0;               // moves on when the window closes: late answers are dropped
+    QPointer<QThread> running;     // the request under way, whoever asked it
+    std::function<void()> waiting; // starts the request that waits for it
 };
 
 } // namespace filmarch

@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -85,12 +86,25 @@ protected:
         service.picture = picture.readAll().toStdString();
     }
 
+    // The window's requests run off its thread: the answer is shown once the
+    // event loop has run.
+    void answered()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !window.requesting(); }, 60000));
+    }
+
+    void searchNow()
+    {
+        window.BtRechercherClick();
+        answered();
+    }
+
     // Shows the window for "Film" (keyword FILM) holding `films`, and searches.
     void search(std::vector<FakeFilm> films, const QString& year = QString())
     {
         service.addSearch("FILM", FakeSearch {std::move(films)});
         window.startLookUp({allocine(), QStringLiteral("Film"), year, &place});
-        window.BtRechercherClick();
+        searchNow();
     }
 
     QStringList shown() const
@@ -120,8 +134,16 @@ protected:
         return captions;
     }
 
-    void showPage(int number) { pageButtons().at(number - 1)->click(); }
-    void pick(int entry) { window.ListeRadioBoutons.at(entry)->click(); }
+    void showPage(int number)
+    {
+        pageButtons().at(number - 1)->click();
+        answered();
+    }
+    void pick(int entry)
+    {
+        window.ListeRadioBoutons.at(entry)->click();
+        answered();
+    }
 };
 
 } // namespace
@@ -227,7 +249,7 @@ TEST_F(LookupWindowTest, FailuresLeaveTheAnalysisDataOnly)
 {
     // The service cannot be reached.
     window.startLookUp({allocine(QStringLiteral("127.0.0.1:1")), QStringLiteral("Film"), QString(), &place});
-    window.BtRechercherClick();
+    searchNow();
     EXPECT_EQ(
         control<QLabel>(&window, "PanelFilms")->text(), QStringLiteral("Eerreur de connection à la base d'Allocine"));
     EXPECT_EQ(control<QPushButton>(&window, "BtValidFilm")->text(), skip);
@@ -271,7 +293,7 @@ TEST_F(LookupWindowTest, DetailsMissingTheirYearOrRunningTimeAreRefused)
     QStringList logged;
     window.startLookUp(
         {allocine(), QStringLiteral("Film"), QString(), &place, [&](const QString& line) { logged << line; }});
-    window.BtRechercherClick();
+    searchNow();
 
     for (const int entry : {0, 1}) {
         pick(entry);
@@ -360,6 +382,57 @@ TEST_F(LookupWindowTest, ModalLookUpEndsWithTheUsersChoice)
     EXPECT_FALSE(control<QPushButton>(&window, "BtArret")->isEnabled());
 }
 
+// Answers held by the service while the user moves on to the next film: the
+// window answers meanwhile, a late answer is never shown for the next film,
+// and the next film's search waits for the late one to end.
+TEST_F(LookupWindowTest, AnAnswerComingAfterTheUserMovedOnIsDropped)
+{
+    std::vector<FakeFilm> films = FakeFilmDatabase::numberedFilms(12);
+    films[0].synopsis = "Une <b>belle</b> histoire."; // logged when its details come
+    service.addSearch("FILM", FakeSearch {films});
+    QStringList logged;
+    const auto lookUp = [&](const char* title) {
+        window.startLookUp(
+            {allocine(), QString::fromLatin1(title), QString(), &place, [&](const QString& line) { logged << line; }});
+    };
+    const auto nextFilmShowsItsOwnAnswer = [&] {
+        lookUp("Autre"); // unknown to the service
+        window.BtRechercherClick();
+        EXPECT_TRUE(window.requesting());
+        service.answers.open();
+        answered();
+        EXPECT_EQ(control<QLabel>(&window, "PanelFilms")->text(), noMatch);
+        EXPECT_TRUE(shown().isEmpty());
+        EXPECT_TRUE(pageButtons().isEmpty());
+        EXPECT_NE(service.requests().back().find("AUTRE"), std::string::npos) << "asked last";
+        window.finishLookUp();
+    };
+
+    // The search held, then "Arrêter".
+    service.answers.close();
+    lookUp("Film");
+    window.BtRechercherClick();
+    ASSERT_TRUE(window.requesting()) << "the click returned with the answer still held";
+    EXPECT_FALSE(control<QPushButton>(&window, "BtRechercher")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(&window, "BtValidFilm")->isEnabled());
+    control<QPushButton>(&window, "BtArret")->click();
+    EXPECT_EQ(window.finishLookUp().kind, ManualLookupDecision::Stop);
+    nextFilmShowsItsOwnAnswer();
+
+    // A film's details held, then the close box.
+    lookUp("Film");
+    searchNow();
+    service.answers.close();
+    window.ListeRadioBoutons[0]->click();
+    ASSERT_TRUE(window.requesting());
+    window.close();
+    EXPECT_EQ(window.finishLookUp().kind, ManualLookupDecision::Skip);
+    nextFilmShowsItsOwnAnswer();
+    EXPECT_TRUE(logged.isEmpty()) << logged.join(QLatin1Char('\n')).toStdString();
+
+    EXPECT_EQ(service.mostAtOnce, 1) << "one request at a time";
+}
+
 TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
 {
     test::FakeTmdb tmdb;
@@ -370,7 +443,7 @@ TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
     options.CleTMDb = QString::fromStdString(tmdb.key);
     options.ServeurTMDb = tmdb.server();
     window.startLookUp({lookup.source(options), QStringLiteral("Alien"), QStringLiteral("1979"), &place});
-    window.BtRechercherClick();
+    searchNow();
     // The film of the file name's year comes first; each shows its French
     // title, its original title when it differs, and its year.
     EXPECT_EQ(shown(),
@@ -394,13 +467,13 @@ TEST_F(LookupWindowTest, ListsTmdbCandidatesTheSameWay)
 
     // Nothing found, then the key refused: said in the window's own words.
     window.startLookUp({lookup.source(options), QStringLiteral("Inconnu"), QString(), &place});
-    window.BtRechercherClick();
+    searchNow();
     EXPECT_EQ(control<QLabel>(&window, "PanelFilms")->text(),
         QStringLiteral("Pas de correspondance trouvée dans la base de TMDb."));
     window.finishLookUp();
     options.CleTMDb = QStringLiteral("ffffffffffffffffffffffffffffffff");
     window.startLookUp({lookup.source(options), QStringLiteral("Alien"), QString(), &place});
-    window.BtRechercherClick();
+    searchNow();
     EXPECT_EQ(control<QLabel>(&window, "PanelFilms")->text(), QStringLiteral("Erreur de connexion à la base de TMDb"));
     EXPECT_EQ(dialogs.errors,
         QStringList {QStringLiteral("La clé TMDb est refusée par le service : vérifiez-la dans les options")});

@@ -23,7 +23,14 @@ using namespace filmarch::test;
 
 namespace {
 
-enum class Act { PickSecond, CloseBox, Skip, Stop, SpaceThenValidate };
+enum class Act {
+    PickSecond, // then validates once its details are shown
+    CloseBox,
+    Skip,
+    Stop,
+    SpaceThenValidate,
+    Validate, // what the two picks do next
+};
 
 struct ManualScan {
     FakeFilmDatabase service;
@@ -70,15 +77,19 @@ struct ManualScan {
             }
             if (!window.ListeRadioBoutons[1])
                 return;
-            QWidget* focus = window.focusWidget();
-            focusOnList << (qobject_cast<QRadioButton*>(focus) ? QStringLiteral("candidat")
-                    : focus                                    ? focus->objectName()
-                                                               : QStringLiteral("rien"));
-            switch (acts.takeFirst()) {
+            const Act act = acts.takeFirst();
+            if (act != Act::Validate) {
+                QWidget* focus = window.focusWidget();
+                focusOnList << (qobject_cast<QRadioButton*>(focus) ? QStringLiteral("candidat")
+                        : focus                                    ? focus->objectName()
+                                                                   : QStringLiteral("rien"));
+            }
+            switch (act) {
             case Act::PickSecond:
                 window.ListeRadioBoutons[1]->click();
-                control<QPushButton>(&window, "BtValidFilm")->click();
+                acts.prepend(Act::Validate);
                 break;
+            case Act::Validate: control<QPushButton>(&window, "BtValidFilm")->click(); break;
             case Act::CloseBox: window.close(); break;
             case Act::Skip: control<QPushButton>(&window, "BtValidFilm")->click(); break;
             case Act::Stop:
@@ -89,7 +100,7 @@ struct ManualScan {
             case Act::SpaceThenValidate:
                 // The key a user presses after a validation, meant for the next film.
                 QTest::keyClick(window.focusWidget(), Qt::Key_Space);
-                control<QPushButton>(&window, "BtValidFilm")->click();
+                acts.prepend(Act::Validate);
                 break;
             }
         });
