@@ -2,6 +2,8 @@
 #include "app/ui/WindowFixture.h"
 #include "catalog/MovieList.h"
 #include "catalog/XmlCatalogue.h"
+#include "filmdb/ui/LookupWindow.h"
+#include "support/FakeFilmDatabase.h"
 #include "support/ScanFolder.h"
 
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTimer>
 
@@ -264,4 +267,52 @@ TEST_F(ScanWindow, TheWindowGoingInTheMiddleOfARunStopsItAndWaitsForIt)
     // The catalogue's lock was given back.
     EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
         << QDir(out.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+}
+
+TEST_F(ScanWindow, TheLookupWindowIsShownForEachFilmWhileTheRunWaitsForTheDecision)
+{
+    FakeFilmDatabase service;
+    service.addSearch("FILM", FakeSearch {FakeFilmDatabase::numberedFilms(3, 1000, 2001)});
+    writeIni("[allocine]\nServeur=" + service.host().toUtf8() + "\nActive=1\nManu=1\n");
+    QDir(appDir.path()).mkdir(QStringLiteral("Logs_Filmarch"));
+    // The picture of a candidate without a poster.
+    QFile::copy(binDir() + QStringLiteral("/Vide.jpeg"), QDir(appDir.path()).filePath(QStringLiteral("Vide.jpeg")));
+    TForm1& f = openWindow();
+    TFormAllocine lookup(AppPaths::beside(appDir.path()), dialogs);
+    f.setManualLookup(&lookup);
+    chooseScanFolder(f, scanFolder());
+    dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films")), 1};
+    click(control(&f, "BtCherchCataloCree"));
+
+    // The user searches "Film" for each file and takes the second answer.
+    int shown = 0;
+    bool runWaited = true;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, &f, [&] {
+        if (!lookup.isVisible() || lookup.requesting())
+            return;
+        auto* title = control<QLineEdit>(&lookup, "EdNomFilm");
+        if (title->text() != QLatin1String("Film")) {
+            ++shown;
+            // The progress window shows the file whose decision the run waits for.
+            runWaited = runWaited && progress().isVisible() && f.scanUnderWay();
+            title->setText(QStringLiteral("Film"));
+            control<QPushButton>(&lookup, "BtRechercher")->click();
+        } else if (lookup.ListeRadioBoutons[1]) {
+            lookup.ListeRadioBoutons[1]->click();
+            control<QPushButton>(&lookup, "BtValidFilm")->click();
+        }
+    });
+    user.start(10);
+    launchScan(f);
+    user.stop();
+
+    EXPECT_EQ(shown, kRootVideos);
+    EXPECT_TRUE(runWaited);
+    const auto doc = XmlCatalogue::loadFile(out.filePath(QStringLiteral("films.xml")));
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(doc->movieCount(), kRootVideos);
+    for (int i = 0; i < kRootVideos; ++i)
+        EXPECT_EQ(doc->movieAttribute(i, QStringLiteral("TranslatedTitle")), QStringLiteral("Film 1"));
+    EXPECT_EQ(dialogs.errors, QStringList());
 }
