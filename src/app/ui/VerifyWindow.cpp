@@ -2,9 +2,12 @@
 
 #include "core/ui/DesktopNotice.h"
 #include "platform/Error.h"
+#include "platform/OffThread.h"
 #include "ui_VerifyWindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QThread>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -53,7 +56,40 @@ VerifyWindow::VerifyWindow(
     });
 }
 
-VerifyWindow::~VerifyWindow() = default;
+VerifyWindow::~VerifyWindow()
+{
+    // The check reads the catalogue and measures files with the program's parts.
+    if (checker)
+        checker->wait();
+}
+
+void VerifyWindow::setChecking(bool on)
+{
+    for (QWidget* control : {static_cast<QWidget*>(ui->BtVerifier), static_cast<QWidget*>(ui->BtCatalogue),
+             static_cast<QWidget*>(ui->BtDossier), static_cast<QWidget*>(ui->BtFermer)})
+        control->setEnabled(!on);
+    ui->EdCatalogue->setReadOnly(on);
+    ui->EdDossier->setReadOnly(on);
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void VerifyWindow::reject()
+{
+    // Escape waits for the check's end, as the close button does.
+    if (!checker)
+        QDialog::reject();
+}
+
+void VerifyWindow::closeEvent(QCloseEvent* event)
+{
+    if (checker)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
 
 QString VerifyWindow::catalogue() const
 {
@@ -90,18 +126,35 @@ void VerifyWindow::BtVerifierClick()
         }
         folders << folder;
     }
-    const LongTaskNotice notice;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        check = checkCatalogue(checkedCatalogue, folders, probe);
-    } catch (const Error& e) {
-        QApplication::restoreOverrideCursor();
-        checkedCatalogue.clear();
-        showMessage(e.message());
-        return;
-    }
-    QApplication::restoreOverrideCursor();
+    // The check works on a thread of its own: the window keeps answering.
+    auto found = std::make_shared<CatalogueCheck>();
+    auto notice = std::make_shared<const LongTaskNotice>();
+    setChecking(true);
+    checker = startOffThread(
+        this,
+        [found, path = checkedCatalogue, folders, measure = probe] { *found = checkCatalogue(path, folders, measure); },
+        [this, found, notice](std::exception_ptr failure) {
+            checker = nullptr;
+            setChecking(false);
+            try {
+                if (failure)
+                    std::rethrow_exception(failure);
+            } catch (const Error& e) {
+                checkedCatalogue.clear();
+                showMessage(e.message());
+                return;
+            } catch (const std::exception& e) {
+                checkedCatalogue.clear();
+                showMessage(QStringLiteral("Vérification impossible : ") + QString::fromLocal8Bit(e.what()));
+                return;
+            }
+            check = std::move(*found);
+            showCheck(*notice);
+        });
+}
 
+void VerifyWindow::showCheck(const LongTaskNotice& notice)
+{
     const QSignalBlocker quiet(ui->LVConstats);
     int moved = 0;
     for (int g = 0; g < int(check.gone.size()); ++g) {

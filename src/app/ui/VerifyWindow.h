@@ -6,6 +6,8 @@
 #include "scan/CatalogueCheck.h"
 
 #include <QDialog>
+#include <QPointer>
+#include <QThread>
 #include <functional>
 #include <memory>
 
@@ -14,6 +16,8 @@ class VerifyWindow;
 }
 
 namespace filmarch {
+
+class LongTaskNotice;
 
 class VerifyWindow : public QDialog {
     Q_OBJECT
@@ -32,6 +36,8 @@ public:
     // True once the catalogue was rewritten.
     bool changed() const { return rewritten; }
     QString catalogue() const;
+    // From "Vérifier" until its findings are shown (the check works on a thread of its own).
+    bool checking() const { return checker != nullptr; }
 
 public slots:
     void BtCatalogueClick();
@@ -39,13 +45,23 @@ public slots:
     void BtVerifierClick();
     void BtAppliquerClick();
 
+    // Refused while a check works, as closing is.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void setChecking(bool on);
+    void showCheck(const LongTaskNotice& notice);
+
     std::unique_ptr<Ui::VerifyWindow> ui;
     FileProbe probe;
     std::function<void(const QString&)> log;
     CatalogueCheck check;
     QString checkedCatalogue;
     bool rewritten = false;
+    QPointer<QThread> checker; // while a check works
 };
 
 } // namespace filmarch

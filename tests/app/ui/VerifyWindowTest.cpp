@@ -79,6 +79,10 @@ TEST_F(VerifyWindowTest, MovedLinesComeTickedGoneOnesNotAndOnlyTickedOnesAreAppl
         window.showMessage = [&told](const QString& text) { told << text; };
         EXPECT_EQ(control<QLineEdit>(&window, "EdCatalogue")->text(), catalogue);
         control<QPushButton>(&window, "BtVerifier")->click();
+        // The check works on a thread of its own; the window says when it is done.
+        EXPECT_FALSE(control<QPushButton>(&window, "BtFermer")->isEnabled());
+        ASSERT_TRUE(QTest::qWaitFor([&window] { return !window.checking(); }, 60000));
+        EXPECT_TRUE(control<QPushButton>(&window, "BtFermer")->isEnabled());
         auto* list = control<QTreeWidget>(&window, "LVConstats");
         EXPECT_EQ(lines(list),
             (QStringList {QStringLiteral("x Déplacé|Brazil (1985).avi|Brazil.1985.avi"),
@@ -90,6 +94,7 @@ TEST_F(VerifyWindowTest, MovedLinesComeTickedGoneOnesNotAndOnlyTickedOnesAreAppl
         // Alien goes; Ran, unticked, stays for when its disk is back.
         list->topLevelItem(1)->setCheckState(0, Qt::Checked);
         control<QPushButton>(&window, "BtAppliquer")->click();
+        ASSERT_TRUE(QTest::qWaitFor([&window] { return !window.checking(); }, 60000));
         EXPECT_EQ(lines(list),
             (QStringList {QStringLiteral("_ Absent (retirer)|Ran (1985).mkv|"),
                 QStringLiteral("  Nouveau||Solaris (1972).mkv")}));
