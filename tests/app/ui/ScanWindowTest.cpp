@@ -298,9 +298,12 @@ TEST_F(ScanWindow, TheLookupWindowIsShownForEachFilmWhileTheRunWaitsForTheDecisi
             runWaited = runWaited && progress().isVisible() && f.scanUnderWay();
             title->setText(QStringLiteral("Film"));
             control<QPushButton>(&lookup, "BtRechercher")->click();
-        } else if (lookup.ListeRadioBoutons[1]) {
-            lookup.ListeRadioBoutons[1]->click();
-            control<QPushButton>(&lookup, "BtValidFilm")->click();
+        } else if (QRadioButton* second = lookup.ListeRadioBoutons[1]) {
+            // Its details come first; then the choice is validated.
+            if (!second->isChecked())
+                second->click();
+            else
+                control<QPushButton>(&lookup, "BtValidFilm")->click();
         }
     });
     user.start(10);
