@@ -4,7 +4,6 @@
 #include "platform/Error.h"
 #include "platform/FileDescriptor.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <csignal>

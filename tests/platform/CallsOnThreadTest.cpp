@@ -26,7 +26,8 @@ TEST(CallsOnThread, RunsAndPostsOnTheReceiversThreadInTheOrderAsked)
         int answer = 0;
         answered = calls.run([&] {
             answer = 42;
-            seen << (QThread::currentThread() == receiver.thread() ? QStringLiteral("appel") : QStringLiteral("ailleurs"));
+            seen << (QThread::currentThread() == receiver.thread() ? QStringLiteral("appel")
+                                                                   : QStringLiteral("ailleurs"));
         });
         EXPECT_EQ(answer, 42);
         finished = true;

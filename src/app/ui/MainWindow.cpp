@@ -39,12 +39,12 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QThread>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextCursor>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 

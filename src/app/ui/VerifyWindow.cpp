@@ -7,12 +7,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QThread>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QThread>
 
 namespace filmarch {
 
