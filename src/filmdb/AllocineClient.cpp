@@ -150,20 +150,13 @@ QString AllocineClient::movieUrl(const QString& code) const
         .arg(host, queryValue(code), QLatin1String(partnerKey));
 }
 
-void AllocineClient::transfer(const std::function<void()>& job)
-{
-    requests.run(job);
-}
-
 QString AllocineClient::get(const QString& url)
 {
     QString text;
-    transfer([&] {
-        if (guard)
-            guard->run(host, [&] { text = IdHTTP1.getText(url); });
-        else
-            text = IdHTTP1.getText(url);
-    });
+    if (guard)
+        guard->run(host, [&] { text = IdHTTP1.getText(url); });
+    else
+        text = IdHTTP1.getText(url);
     return text;
 }
 
@@ -218,7 +211,7 @@ QString AllocineClient::ChargeVignette(const QString& posterUrl, const QString& 
 
 void AllocineClient::downloadPicture(const QString& url, const QString& path)
 {
-    transfer([&] { filmarch::downloadPicture(IdHTTP1, url, path); });
+    filmarch::downloadPicture(IdHTTP1, url, path);
 }
 
 } // namespace filmarch

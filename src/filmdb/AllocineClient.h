@@ -3,7 +3,6 @@
 // repair of the answers, the stored answer files and the thumbnails.
 #include "core/AppPaths.h"
 #include "platform/HttpClient.h"
-#include "platform/OffThread.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,9 +30,9 @@ bool DelDir(const QString& folder);
 QString repairSearchAnswer(QString answer);
 QString repairMovieAnswer(QString answer);
 
-// Requests run off the event loop, one at a time, with 10 s to connect, 30 s
-// for a whole answer and 8 MiB at most, through the program's HTTP client
-// (its cookies last as long as the program).
+// Requests run with 10 s to connect, 30 s for a whole answer and 8 MiB at
+// most, through the program's HTTP client (its cookies last as long as the
+// program). They block the calling thread: windows ask from a thread of their own.
 class AllocineClient {
 public:
     static constexpr const char* partnerKey = "Tq7bWx2LpR4nVe8";
@@ -67,7 +66,6 @@ public:
     const QString CheminImage;
 
 private:
-    void transfer(const std::function<void()>& job);
     QString get(const QString& url);
     QByteArray store(const QString& answer, const QString& fileName);
 
@@ -78,7 +76,6 @@ private:
     const AppPaths paths;
     HttpClient& IdHTTP1;
     RequestGuard* guard;
-    OneRequestAtATime requests;
 };
 
 } // namespace filmarch

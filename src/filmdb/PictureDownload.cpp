@@ -2,7 +2,6 @@
 
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
-#include "platform/OffThread.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
@@ -35,8 +34,7 @@ void downloadPicture(HttpClient& http, const QString& url, const QString& path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Whole in memory: the client's bound on a body (8 MiB) holds any poster.
-    QByteArray bytes;
-    runOffEventLoop([&] { bytes = http.getBytes(url); });
+    const QByteArray bytes = http.getBytes(url);
     if (!isPicture(bytes))
         throw Error(QStringLiteral("la réponse n'est pas une image : %1").arg(hostOf(url)));
     replaceFile(path, bytes);

@@ -11,7 +11,7 @@ class HttpClient;
 // 30 s for a whole answer, 8 MiB at most.
 void limitRequests(HttpClient& http);
 
-// Downloads a picture to `path` off the event loop, through a temporary file
+// Downloads a picture to `path` through a temporary file
 // beside it: the file is replaced only by a whole picture (a failed download,
 // or an answer whose bytes are no JPEG, PNG, GIF, WebP or BMP picture, leaves
 // the previous one). Creates the folder when missing. Throws Error.

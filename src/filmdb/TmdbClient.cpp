@@ -40,11 +40,6 @@ QString TmdbClient::host() const
     return name.isEmpty() ? server : name;
 }
 
-void TmdbClient::transfer(const std::function<void()>& job)
-{
-    requests.run(job);
-}
-
 QByteArray TmdbClient::get(const QString& path, const QList<std::pair<QString, QString>>& parameters)
 {
     QStringList query;
@@ -61,24 +56,22 @@ QByteArray TmdbClient::get(const QString& path, const QList<std::pair<QString, Q
     const QString url = server + QStringLiteral("/3") + path + QLatin1Char('?') + query.join(QLatin1Char('&'));
 
     QByteArray body;
-    transfer([&] {
-        limitRequests(http);
-        // The guard counts a request still refused after its waits as one failure.
-        guard.run(host(), [&] {
-            for (int attempt = 0;; ++attempt) {
-                try {
-                    body = http.getBytes(url, headers);
-                    return;
-                } catch (const HttpError& e) {
-                    // Too many requests: wait as the service asks, a few times.
-                    if (e.status != 429 || attempt >= mostRetries || guard.interruptedRun())
-                        throw;
-                    wait(std::clamp(e.retryAfterSeconds < 0 ? 1 : e.retryAfterSeconds, 0, longestWaitSeconds));
-                    if (guard.interruptedRun())
-                        throw;
-                }
+    limitRequests(http);
+    // The guard counts a request still refused after its waits as one failure.
+    guard.run(host(), [&] {
+        for (int attempt = 0;; ++attempt) {
+            try {
+                body = http.getBytes(url, headers);
+                return;
+            } catch (const HttpError& e) {
+                // Too many requests: wait as the service asks, a few times.
+                if (e.status != 429 || attempt >= mostRetries || guard.interruptedRun())
+                    throw;
+                wait(std::clamp(e.retryAfterSeconds < 0 ? 1 : e.retryAfterSeconds, 0, longestWaitSeconds));
+                if (guard.interruptedRun())
+                    throw;
             }
-        });
+        }
     });
     return body;
 }
@@ -115,10 +108,8 @@ QByteArray TmdbClient::movie(qint64 id)
 
 void TmdbClient::downloadPicture(const QString& url, const QString& path)
 {
-    transfer([&] {
-        limitRequests(http);
-        filmarch::downloadPicture(http, url, path);
-    });
+    limitRequests(http);
+    filmarch::downloadPicture(http, url, path);
 }
 
 } // namespace filmarch

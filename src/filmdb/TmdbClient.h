@@ -1,10 +1,8 @@
 #pragma once
-// Requests to TMDb (API version 3) through the program's HTTP client: off the
-// event loop, one at a time, bounded in time and size. The user's credential
+// Requests to TMDb (API version 3) through the program's HTTP client, bounded
+// in time and size; they block the calling thread. The user's credential
 // goes as an "api_key" parameter (a key) or a bearer header (a read access
 // token); it never appears in a message, since errors name the host only.
-#include "platform/OffThread.h"
-
 #include <QByteArray>
 #include <QString>
 
@@ -41,7 +39,6 @@ public:
 
 private:
     QByteArray get(const QString& path, const QList<std::pair<QString, QString>>& query);
-    void transfer(const std::function<void()>& job);
 
     const QString server;
     const QString credential;
@@ -49,7 +46,6 @@ private:
     HttpClient& http;
     RequestGuard& guard;
     std::function<void(int)> wait;
-    OneRequestAtATime requests;
 };
 
 } // namespace filmarch

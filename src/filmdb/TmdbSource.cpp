@@ -6,10 +6,8 @@
 #include "platform/Error.h"
 #include "platform/HttpClient.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QThread>
 
 namespace filmarch {
 
@@ -107,17 +105,8 @@ auto TmdbSource::asking(Request request)
 
 const TmdbConfiguration& TmdbSource::configuration()
 {
-    // Asked once: the first lookup asks, the others wait for its answer. On the
-    // windows' thread the request waits in a nested event loop, from which a
-    // second lookup could start: that one is refused, never left to wait.
-    std::unique_lock hold(learning, std::defer_lock);
-    const QCoreApplication* application = QCoreApplication::instance();
-    if (application && QThread::currentThread() == application->thread()) {
-        if (!hold.try_lock())
-            throw Error(QStringLiteral("Une requête vers la base de films est déjà en cours"));
-    } else {
-        hold.lock();
-    }
+    // Asked once: the first lookup asks, the others wait for its answer.
+    std::lock_guard hold(learning);
     if (!learnt) {
         TmdbConfiguration found;
         found.imageBase = readImageBase(asking([&] { return client.configuration(); }));

@@ -17,7 +17,7 @@ struct EntrySources;
 // cannot make the file land in another folder.
 QString wantedPosterPath(const QString& folder, const TTraitement& Fichier);
 
-// Downloads `url` through the sources' HTTP client, off the event loop, to a
+// Downloads `url` through the sources' HTTP client to a
 // temporary file of its own in the poster folder (created when missing).
 // Returns that file, which the caller keeps or removes, or an empty text after
 // logging "Impossible d'extraire l'affiche du fichier ou de la télécharger" +

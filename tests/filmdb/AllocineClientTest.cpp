@@ -6,11 +6,9 @@
 #include "support/FileBytes.h"
 #include "support/TestPaths.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -207,36 +205,6 @@ TEST_F(AllocineClientTest, PictureLargerThanEightMebibytesIsRefused)
     EXPECT_EQ(readFile(target).size(), 8 * 1024 * 1024);
 }
 
-TEST_F(AllocineClientTest, EventsFlowDuringARequestAndASecondRequestWaitsItsTurn)
-{
-    int argc = 1;
-    char name[] = "test";
-    char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
-    service.answers.close();
-    int ticks = 0;
-    QString refusal;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (ticks++ == 0) {
-            try {
-                client.RequeteFilm(QStringLiteral("1"));
-            } catch (const Error& error) {
-                refusal = error.message();
-            }
-            service.answers.open();
-        }
-    });
-    timer.start(10);
-    client.RequeteRecherche(QStringLiteral("LENT"));
-    EXPECT_GT(ticks, 0) << "the event loop ran while the answer was awaited";
-    EXPECT_EQ(refusal, QStringLiteral("Une requête vers la base de films est déjà en cours"));
-    EXPECT_EQ(service.requests().size(), 1u);
-
-    EXPECT_THROW(client.RequeteFilm(QStringLiteral("404")), Error) << "a failure crosses back from the worker";
-    EXPECT_NO_THROW(client.RequeteRecherche(QStringLiteral("ENSUITE"))) << "and the client is free again";
-}
-
 TEST(AllocineClientFolders, AnswersAndThumbnailsAreStoredApartFromTheShippedPlaceholder)
 {
     QTemporaryDir program, state;
@@ -244,13 +212,14 @@ TEST(AllocineClientFolders, AnswersAndThumbnailsAreStoredApartFromTheShippedPlac
     ASSERT_TRUE(QFile::copy(
         filmarch::test::binDir() + QStringLiteral("/Vide.jpeg"), program.filePath(QStringLiteral("Vide.jpeg"))));
     HttpClient http;
-    AllocineClient client(
-        service.host(), AppPaths({.program = program.path(),
+    AllocineClient client(service.host(),
+        AppPaths({.program = program.path(),
             .shared = program.path(),
             .settings = program.path(),
             .state = program.path(),
             .cache = state.path(),
-            .posters = program.path()}), http);
+            .posters = program.path()}),
+        http);
 
     client.RequeteRecherche(QStringLiteral("RIEN"));
     EXPECT_TRUE(QFile::exists(state.filePath(QStringLiteral("ListeRecherche.xml"))));

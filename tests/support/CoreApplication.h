@@ -1,6 +1,7 @@
 #pragma once
-// Tests of code that needs an event loop (the process runner's hand-over, nested
-// waits) create the one application object of the test program on first use.
+// Tests of code that needs an event loop (the process runner's hand-over, work
+// started off a thread) create the one application object of the test program
+// on first use.
 #include <QCoreApplication>
 
 namespace filmarch::test {
