@@ -124,6 +124,9 @@ void TFormAllocine::startLookUp(const ManualLookupRequest& request)
     place = request.place;
     decision = ManualLookupDecision();
     infosFilmAllo.fill(QString());
+    // The details of the last film picked belong to the last file.
+    delete MemoFilm;
+    MemoFilm = nullptr;
     log = request.log;
     filesLeft = request.filesLeft;
     if (source)

@@ -419,15 +419,18 @@ TEST_F(LookupWindowTest, AnAnswerComingAfterTheUserMovedOnIsDropped)
     EXPECT_EQ(window.finishLookUp().kind, ManualLookupDecision::Stop);
     nextFilmShowsItsOwnAnswer();
 
-    // A film's details held, then the close box.
+    // A film's details shown, another's held, then the close box.
     lookUp("Film");
     searchNow();
+    pick(1);
+    ASSERT_NE(window.MemoFilm, nullptr);
     service.answers.close();
     window.ListeRadioBoutons[0]->click();
     ASSERT_TRUE(window.requesting());
     window.close();
     EXPECT_EQ(window.finishLookUp().kind, ManualLookupDecision::Skip);
     nextFilmShowsItsOwnAnswer();
+    EXPECT_TRUE(window.findChildren<QPlainTextEdit*>().isEmpty()) << "no details of the last file's film";
     EXPECT_TRUE(logged.isEmpty()) << logged.join(QLatin1Char('\n')).toStdString();
 
     EXPECT_EQ(service.mostAtOnce, 1) << "one request at a time";
