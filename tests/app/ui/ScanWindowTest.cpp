@@ -51,6 +51,22 @@ protected:
                 QDir(scanFolder()).filePath(QStringLiteral("Le.Film.2001.mkv")), films.filePath(QLatin1String(name)));
     }
 
+    // Two Matroska films, and a found mkvmerge that writes its process number
+    // to the file returned once it runs, then stays silent for a minute; the
+    // window is open on the films with a new XML catalogue chosen.
+    QString hangingToolRun(const QTemporaryDir& films)
+    {
+        twoMatroskaFilms(films);
+        const QString started = QDir(appDir.path()).filePath(QStringLiteral("started"));
+        writeFile(mkvToolFolder() + QStringLiteral("/mkvmerge"),
+            "#!/bin/sh\necho $$ > '" + started.toUtf8() + "'\nexec sleep 60\n");
+        TForm1& f = openWindow(true);
+        chooseScanFolder(f, films.path());
+        dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films.xml")), 1};
+        click(control<QPushButton>(&f, "BtCherchCataloCree"));
+        return started;
+    }
+
     QTemporaryDir out;
 };
 
@@ -204,18 +220,8 @@ TEST_F(ScanWindow, TheRunUsesTheToolFolderFoundAtStartAndShowsItsErrorBoxes)
 TEST_F(ScanWindow, StopEndsAMatroskaToolThatHangs)
 {
     QTemporaryDir films;
-    twoMatroskaFilms(films);
-    // The found mkvmerge says it runs, then stays silent for a minute.
-    const QString started = QDir(appDir.path()).filePath(QStringLiteral("started"));
-    {
-        QFile tool(mkvToolFolder() + QStringLiteral("/mkvmerge"));
-        ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
-        tool.write("#!/bin/sh\ntouch '" + started.toUtf8() + "'\nexec sleep 60\n");
-    }
-    TForm1& f = openWindow(true);
-    chooseScanFolder(f, films.path());
-    dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films.xml")), 1};
-    click(control<QPushButton>(&f, "BtCherchCataloCree"));
+    const QString started = hangingToolRun(films);
+    TForm1& f = *form;
 
     // "Stop" is pressed once the tool runs.
     QTimer watch;
@@ -240,17 +246,8 @@ TEST_F(ScanWindow, StopEndsAMatroskaToolThatHangs)
 TEST_F(ScanWindow, TheWindowGoingInTheMiddleOfARunStopsItAndWaitsForIt)
 {
     QTemporaryDir films;
-    twoMatroskaFilms(films);
-    const QString started = QDir(appDir.path()).filePath(QStringLiteral("started"));
-    {
-        QFile tool(mkvToolFolder() + QStringLiteral("/mkvmerge"));
-        ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
-        tool.write("#!/bin/sh\necho $$ > '" + started.toUtf8() + "'\nexec sleep 60\n");
-    }
-    TForm1& f = openWindow(true);
-    chooseScanFolder(f, films.path());
-    dialogs.saveChoices << CatalogueChoice {out.filePath(QStringLiteral("films.xml")), 1};
-    click(control<QPushButton>(&f, "BtCherchCataloCree"));
+    const QString started = hangingToolRun(films);
+    TForm1& f = *form;
     click(control(&f, "BtLanceScan"));
     // The windows are served while the run works.
     ASSERT_TRUE(QTest::qWaitFor([&] { return readFile(started).endsWith('\n'); }, 60000));
