@@ -2,6 +2,16 @@
 
 namespace filmarch {
 
+namespace {
+// What `call` answers on the windows' thread; `fallback` once they are gone.
+template <typename Answer, typename Call>
+Answer answerOf(CallsOnThread& calls, Answer fallback, const Call& call)
+{
+    calls.run([&] { fallback = call(); });
+    return fallback;
+}
+} // namespace
+
 RunFrontEnd::RunFrontEnd(QObject* window, UserDialogs& d, const OptionSource& o, ScanProgress& p)
     : calls(window), dialogs(d), source(o), progress(p)
 {
@@ -19,29 +29,23 @@ void RunFrontEnd::showError(const QString& text)
 
 QString RunFrontEnd::chooseFolder(const QString& caption)
 {
-    QString folder;
-    calls.run([&] { folder = dialogs.chooseFolder(caption); });
-    return folder;
+    return answerOf(calls, QString(), [&] { return dialogs.chooseFolder(caption); });
 }
 
 CatalogueChoice RunFrontEnd::openCatalogue(int initialFilter)
 {
-    CatalogueChoice choice;
-    calls.run([&] { choice = dialogs.openCatalogue(initialFilter); });
-    return choice;
+    return answerOf(calls, CatalogueChoice(), [&] { return dialogs.openCatalogue(initialFilter); });
 }
 
 CatalogueChoice RunFrontEnd::saveCatalogue(int initialFilter)
 {
-    CatalogueChoice choice;
-    calls.run([&] { choice = dialogs.saveCatalogue(initialFilter); });
-    return choice;
+    return answerOf(calls, CatalogueChoice(), [&] { return dialogs.saveCatalogue(initialFilter); });
 }
 
 ScanOptions RunFrontEnd::options() const
 {
-    // Only the run's thread asks, one call at a time.
-    calls.run([this] { lastOptions = source.options(); });
+    // The options last read stand in once the windows are gone; only the run's thread asks.
+    lastOptions = answerOf(calls, lastOptions, [this] { return source.options(); });
     return lastOptions;
 }
 
@@ -68,11 +72,12 @@ void RunFrontEnd::startFile(const QString& name)
 
 ManualLookupDecision RunFrontEnd::lookUp(const ManualLookupRequest& request)
 {
-    ManualLookupDecision decision;
-    decision.kind = ManualLookupDecision::Stop;
-    if (manual)
-        calls.run([&] { decision = manual->lookUp(request); });
-    return decision;
+    // No window to decide: the run stops rather than write entries nobody chose.
+    ManualLookupDecision stop;
+    stop.kind = ManualLookupDecision::Stop;
+    if (!manual)
+        return stop;
+    return answerOf(calls, stop, [&] { return manual->lookUp(request); });
 }
 
 } // namespace filmarch

@@ -23,7 +23,6 @@ public:
 
     // The lookup window; none: the manual lookup is not offered.
     void setManualLookup(ManualLookup* lookup) { manual = lookup; }
-    bool offersManualLookup() const { return manual != nullptr; }
 
     // Runs `call` on the windows' thread (in place there) and waits for it.
     void inWindows(const std::function<void()>& call) { calls.run(call); }

@@ -26,9 +26,8 @@ public:
     // From the receiver's thread: waiting callers are released, later calls refused.
     void close();
 
-    bool onReceiverThread() const;
-
 private:
+    bool onReceiverThread() const;
     bool isClosed();
 
     QObject* const receiver;
